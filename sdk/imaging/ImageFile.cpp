@@ -1,0 +1,264 @@
+// Picture files: BMP (written here), JPEG (libjpeg-turbo) and PNG (libpng). Every file is
+// written to a temporary name in the target folder, flushed to disk and renamed into
+// place, so the final name only ever holds a complete picture.
+#include "Imaging.h"
+
+#include <atomic>
+#include <chrono>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include <jpeglib.h>
+#include <png.h>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace vexo::imaging {
+namespace {
+
+// Pixel access for the writers: component order of the caller's format.
+struct SourceLayout {
+    size_t bpp;
+    int redIndex, greenIndex, blueIndex;   // -1 for mono
+};
+
+bool sourceLayout(uint32_t fmt, SourceLayout& l)
+{
+    switch (fmt) {
+    case kPixelRGB8: l = {3, 0, 1, 2}; return true;
+    case kPixelBGR8: l = {3, 2, 1, 0}; return true;
+    case kPixelBGRA8: l = {4, 2, 1, 0}; return true;
+    case kPixelMono8: l = {1, -1, -1, -1}; return true;
+    default: return false;
+    }
+}
+
+void putLe16(uint8_t* p, uint32_t v)
+{
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+void putLe32(uint8_t* p, uint32_t v)
+{
+    putLe16(p, v);
+    putLe16(p + 2, v >> 16);
+}
+
+bool writeBmp(std::FILE* f, const uint8_t* pixels, int w, int h, const SourceLayout& l)
+{
+    const bool mono = l.redIndex < 0;
+    const uint32_t outBpp = mono ? 1 : 3;
+    const uint32_t stride = (static_cast<uint32_t>(w) * outBpp + 3u) & ~3u;
+    const uint32_t paletteBytes = mono ? 1024 : 0;
+    const uint32_t dataOffset = 14 + 40 + paletteBytes;
+    const uint64_t fileSize = dataOffset + static_cast<uint64_t>(stride) * h;
+    if (fileSize > 0xFFFFFFFFull)
+        return false;
+
+    uint8_t header[54] = {};
+    header[0] = 'B';
+    header[1] = 'M';
+    putLe32(header + 2, static_cast<uint32_t>(fileSize));
+    putLe32(header + 10, dataOffset);
+    putLe32(header + 14, 40);
+    putLe32(header + 18, static_cast<uint32_t>(w));
+    putLe32(header + 22, static_cast<uint32_t>(h));   // positive: rows bottom-up
+    putLe16(header + 26, 1);
+    putLe16(header + 28, outBpp * 8);
+    putLe32(header + 34, static_cast<uint32_t>(stride * static_cast<uint64_t>(h)));
+    putLe32(header + 38, 2835);   // 72 dpi
+    putLe32(header + 42, 2835);
+    if (mono) {
+        putLe32(header + 46, 256);
+        putLe32(header + 50, 256);
+    }
+    if (std::fwrite(header, 1, sizeof header, f) != sizeof header)
+        return false;
+    if (mono) {
+        uint8_t palette[1024];
+        for (int i = 0; i < 256; ++i) {
+            palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = static_cast<uint8_t>(i);
+            palette[4 * i + 3] = 0;
+        }
+        if (std::fwrite(palette, 1, sizeof palette, f) != sizeof palette)
+            return false;
+    }
+    std::vector<uint8_t> row(stride, 0);
+    for (int y = h - 1; y >= 0; --y) {
+        const uint8_t* src = pixels + static_cast<size_t>(y) * w * l.bpp;
+        if (mono) {
+            std::memcpy(row.data(), src, static_cast<size_t>(w));
+        } else {
+            for (int x = 0; x < w; ++x, src += l.bpp) {
+                row[3 * x] = src[l.blueIndex];
+                row[3 * x + 1] = src[l.greenIndex];
+                row[3 * x + 2] = src[l.redIndex];
+            }
+        }
+        if (std::fwrite(row.data(), 1, stride, f) != stride)
+            return false;
+    }
+    return true;
+}
+
+// libpng reports errors by longjmp; nothing with a destructor lives in these frames.
+void pngError(png_structp png, png_const_charp)
+{
+    std::longjmp(png_jmpbuf(png), 1);
+}
+void pngWarning(png_structp, png_const_charp) {}
+
+bool writePng(std::FILE* f, const uint8_t* pixels, int w, int h, uint32_t fmt, size_t bpp)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
+    if (!png)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, f);
+    png_set_compression_level(png, 3);   // capture speed matters more than the last few percent
+    const bool mono = fmt == kPixelMono8;
+    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8,
+                 mono ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    if (fmt == kPixelBGR8 || fmt == kPixelBGRA8)
+        png_set_bgr(png);
+    if (fmt == kPixelBGRA8)
+        png_set_filler(png, 0, PNG_FILLER_AFTER);   // drops the alpha byte on write
+    for (int y = 0; y < h; ++y)
+        png_write_row(png, pixels + static_cast<size_t>(y) * w * bpp);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+struct JpegError {
+    jpeg_error_mgr mgr;
+    std::jmp_buf jump;
+};
+void jpegErrorExit(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+}
+void jpegSilence(j_common_ptr) {}
+
+bool writeJpeg(std::FILE* f, const uint8_t* pixels, int w, int h, uint32_t fmt, size_t bpp,
+               int quality)
+{
+    jpeg_compress_struct cinfo;
+    JpegError err;
+    cinfo.err = jpeg_std_error(&err.mgr);
+    err.mgr.error_exit = jpegErrorExit;
+    err.mgr.output_message = jpegSilence;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, f);
+    cinfo.image_width = static_cast<JDIMENSION>(w);
+    cinfo.image_height = static_cast<JDIMENSION>(h);
+    switch (fmt) {
+    case kPixelMono8: cinfo.input_components = 1; cinfo.in_color_space = JCS_GRAYSCALE; break;
+    case kPixelBGR8: cinfo.input_components = 3; cinfo.in_color_space = JCS_EXT_BGR; break;
+    case kPixelBGRA8: cinfo.input_components = 4; cinfo.in_color_space = JCS_EXT_BGRX; break;
+    default: cinfo.input_components = 3; cinfo.in_color_space = JCS_EXT_RGB; break;
+    }
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(pixels + static_cast<size_t>(cinfo.next_scanline) * w * bpp);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+std::string temporaryName(const std::string& finalName)
+{
+    static std::atomic<unsigned> counter{0};
+    const auto now = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    char suffix[64];
+    std::snprintf(suffix, sizeof suffix, ".%llx-%x.part", now & 0xFFFFFFFFFFull,
+                  counter.fetch_add(1));
+    return finalName + suffix;
+}
+
+bool flushToDisk(std::FILE* f)
+{
+    if (std::fflush(f) != 0)
+        return false;
+#ifdef _WIN32
+    return _commit(_fileno(f)) == 0;
+#else
+    return fsync(fileno(f)) == 0;
+#endif
+}
+
+}  // namespace
+
+int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width, int height,
+                   uint32_t pixelFormat, int typeCode, int quality)
+{
+    if (!pixels || baseName.empty() || width <= 0 || height <= 0 ||
+        width > kImagingMaxDimension || height > kImagingMaxDimension)
+        return kImagingBadArgument;
+    SourceLayout layout;
+    if (!sourceLayout(pixelFormat, layout))
+        return kImagingUnknownFormat;
+    const char* extension = nullptr;
+    switch (static_cast<ImageFileType>(typeCode)) {
+    case ImageFileType::Jpeg: extension = ".jpg"; break;
+    case ImageFileType::Bmp: extension = ".bmp"; break;
+    case ImageFileType::Png: extension = ".png"; break;
+    default: return kImagingBadArgument;
+    }
+    const std::string finalName = baseName + extension;
+    const std::string tempName = temporaryName(finalName);
+
+    std::FILE* f = std::fopen(tempName.c_str(), "wbx");
+    if (!f)
+        return kImagingFileCreateFailed;
+    bool ok = false;
+    switch (static_cast<ImageFileType>(typeCode)) {
+    case ImageFileType::Jpeg:
+        ok = writeJpeg(f, pixels, width, height, pixelFormat, layout.bpp,
+                       quality >= 1 && quality <= 100 ? quality : 90);
+        break;
+    case ImageFileType::Bmp: ok = writeBmp(f, pixels, width, height, layout); break;
+    case ImageFileType::Png: ok = writePng(f, pixels, width, height, pixelFormat, layout.bpp); break;
+    }
+    ok = ok && flushToDisk(f);
+    ok = (std::fclose(f) == 0) && ok;
+    std::error_code ec;
+    if (!ok) {
+        std::filesystem::remove(tempName, ec);
+        return kImagingFileWriteFailed;
+    }
+    std::filesystem::rename(tempName, finalName, ec);
+    if (ec) {
+        std::filesystem::remove(tempName, ec);
+        return kImagingFileRenameFailed;
+    }
+    return kImagingOk;
+}
+
+}  // namespace vexo::imaging

@@ -1,0 +1,164 @@
+#pragma once
+// How frames are made and processed: the simulated sensor (scene, noise, timing-free
+// rendering of one exposure) and the image pipeline that turns raw sensor data into the
+// caller's output format. No Qt, no camera identity, no threads: the camera core owns
+// those and calls in here once per frame.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vexo::imaging {
+
+// Pixel format codes (GigE Vision PFNC values) understood by the pipeline.
+constexpr uint32_t kPixelMono8 = 0x01080001;
+constexpr uint32_t kPixelBayerRG8 = 0x01080009;
+constexpr uint32_t kPixelRGB8 = 0x02180014;   // the viewer's 24-bit RGB
+constexpr uint32_t kPixelBGR8 = 0x02180015;
+constexpr uint32_t kPixelBGRA8 = 0x02200017;
+
+// Result codes of ImagePipeline::process() and writeImageFile(); 0 is success.
+constexpr int kImagingOk = 0;
+constexpr int kImagingBadArgument = -1;      // null pointer, empty or oversized image, bad type code
+constexpr int kImagingUnknownFormat = -2;    // pixel format the pipeline or the writer lacks
+constexpr int kImagingBufferTooSmall = -3;   // output buffer shorter than width * height * bpp
+constexpr int kImagingFileCreateFailed = -4; // folder missing or not writable
+constexpr int kImagingFileWriteFailed = -5;  // encoder or disk error while writing
+constexpr int kImagingFileRenameFailed = -6; // finished file could not be moved into place
+constexpr int kImagingMaxDimension = 32768;  // larger widths or heights are rejected
+
+enum class RawLayout : uint8_t { Mono8, BayerRG8 };
+
+struct RawFrame {
+    int width = 0;                 // pixels
+    int height = 0;
+    RawLayout layout = RawLayout::BayerRG8;
+    std::vector<uint8_t> pixels;   // width * height samples, row-major, no padding
+    uint64_t frameNumber = 0;
+    int64_t timestampUs = 0;
+};
+
+struct DefectPixel { int x; int y; uint8_t value; };   // sensor coordinates
+
+// Everything the simulated sensor needs to render one exposure.
+struct SensorSettings {
+    int sensorWidth = 0, sensorHeight = 0;            // full sensor, pixels
+    int offsetX = 0, offsetY = 0;                     // region of interest on the sensor
+    int regionWidth = 0, regionHeight = 0;
+    int outputWidth = 0, outputHeight = 0;            // after binning / skipping; == region when none
+    RawLayout layout = RawLayout::BayerRG8;
+    double exposureUs = 10000.0;
+    int analogGainMilli = 1000;                       // thousandths of a multiple
+    bool antiFlicker = false;
+    int lightFrequencyHz = 50;                        // mains frequency of the scene lighting
+    int focusPosition = 0, focusBest = 0, focusRange = 0;  // focusRange 0: lens without focus drive
+    int channelCount = 1;                             // illumination channels
+    uint32_t channelMask = 1;                         // bit i: channel i lit
+    double noiseSigma = 1.5;                          // read noise, digital numbers
+    std::vector<DefectPixel> defects;
+};
+
+class Scene {
+public:
+    virtual ~Scene() = default;
+    // Renders one exposure taken at timeSec into out (resized as needed).
+    virtual void render(const SensorSettings& sensor, double timeSec, uint64_t frameNumber,
+                        RawFrame& out) = 0;
+};
+
+// The moving demonstration scene (colour chart, gradients, fine detail, moving object,
+// frame counter and time stamp). `seed` makes each camera's scene a little different.
+std::unique_ptr<Scene> makeDemoScene(uint32_t seed);
+// A fixed pattern for tests: value(x, y, c) with c = 0 red, 1 green, 2 blue in sensor
+// coordinates; sampled through the Bayer mosaic (or as luminance for mono sensors),
+// without noise, flicker or blur.
+std::unique_ptr<Scene> makePatternScene(std::function<uint8_t(int x, int y, int c)> value);
+
+// A crosshair is a full-width horizontal and a full-height vertical line through (x, y),
+// crosshairThickness() pixels thick (centred on x and y), so it stays visible when the
+// viewer scales a large frame down. Lines outside the image are not drawn.
+struct Crosshair {
+    bool enabled = false;
+    int x = 0, y = 0;                                 // output image coordinates
+    uint8_t r = 255, g = 0, b = 0;
+};
+
+// Tone convention: out = in^(1 / (gamma / 100)), so gamma > 100 brightens mid-grey;
+// lutContrast and contrast stretch around mid-grey (0 gives flat grey). Preset tables:
+// 0 "直线" straight, 1 "曲线1" S-curve, 2 "曲线2" shadow-lifting log curve; an unknown
+// preset index counts as 0. White balance gains are clamped to 0..16. Sharpness is an
+// unsharp mask of gain 0..3 (sharpness 0..100). Defect correction replaces samples that
+// stand more than 40 above or below all four nearest samples of the same colour.
+// Monochrome wins over saturation. Mono sensors ignore the white balance gains.
+struct PipelineSettings {
+    double wbRed = 1.0, wbGreen = 1.0, wbBlue = 1.0;  // white balance gains, 1.0 neutral
+    int saturation = 100;                             // 0 grey .. 100 neutral .. 200
+    int sharpness = 0;                                // 0 off .. 100
+    int contrast = 100;                               // 0 .. 100 neutral .. 200
+    int lutMode = 0;                                  // 0 gamma / contrast, 1 preset table
+    int gamma = 100;                                  // hundredths (100 = 1.0)
+    int lutContrast = 100;                            // hundredths (100 = 1.0)
+    int presetLut = 0;                                // index into presetLutNames()
+    bool mirrorHorizontal = false, mirrorVertical = false;
+    bool monochrome = false;
+    bool defectCorrection = false;
+    std::array<Crosshair, 9> crosshairs{};
+    uint32_t outputFormat = kPixelRGB8;
+};
+
+struct FrameStatistics {
+    double meanLuma = 0;                              // 0..255
+    double meanRed = 0, meanGreen = 0, meanBlue = 0;  // raw colour means, 0..255
+};
+
+// Names of the preset lookup tables, index = preset number ("直线", "曲线1", "曲线2").
+const std::vector<std::string>& presetLutNames();
+
+size_t bytesPerPixel(uint32_t pixelFormat);           // 0 for formats the pipeline lacks
+// Line thickness of the crosshairs for an image of this size (1 up to 1079 rows, 2 from
+// 1080, ...).
+int crosshairThickness(int width, int height);
+
+class ImagePipeline {
+public:
+    ImagePipeline();
+    ~ImagePipeline();
+    void configure(const PipelineSettings& settings);  // rebuilds tables only when needed
+    const PipelineSettings& settings() const;
+    // Processes raw into out. Returns 0, or a negative value when the format is
+    // unknown or outSize is smaller than width * height * bytesPerPixel.
+    // Output formats: RGB8, BGR8, BGRA8 (alpha 255), Mono8, and BayerRG8 as a raw
+    // passthrough of a Bayer frame (no processing at all). Safe to call from several
+    // threads at once on one pipeline as long as nobody calls configure() meanwhile.
+    int process(const RawFrame& raw, uint8_t* out, size_t outSize) const;
+    // Cheap, subsampled statistics of the raw frame for automatic exposure and white
+    // balance.
+    static FrameStatistics statistics(const RawFrame& raw);
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// Closed-loop controllers, called once per frame by the camera core.
+struct AutoExposureLimits {
+    double minExposureUs, maxExposureUs;
+    int minGainMilli, maxGainMilli;
+};
+// Moves exposure (first) and gain (second) a step towards the target mean luminance.
+void autoExposureStep(const FrameStatistics& stats, int targetBrightness,
+                      const AutoExposureLimits& limits, double& exposureUs, int& gainMilli);
+// Gains (1.0 = neutral) that make the frame's grey average neutral.
+void whiteBalanceGains(const FrameStatistics& stats, double& red, double& green, double& blue);
+
+enum class ImageFileType { Jpeg = 1, Bmp = 2, Png = 8 };
+// Writes an image (pixels in pixelFormat: RGB8, BGR8, BGRA8 or Mono8) to baseName +
+// ".bmp" / ".jpg" / ".png" through a temporary file that is renamed into place, so a
+// failed write never leaves a partial file. quality 1..100 for JPEG. Returns 0 or a
+// negative error.
+int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width, int height,
+                   uint32_t pixelFormat, int typeCode, int quality);
+
+}  // namespace vexo::imaging

@@ -1,0 +1,433 @@
+#pragma once
+/*
+ * VexoCameraDLL: the camera library every program of the suite uses to enumerate, open,
+ * configure and acquire from cameras. Plain C interface, usable from C and C++.
+ *
+ * Conventions of every operation:
+ * - Results are signed 32-bit codes; VEXO_SDK_OK (0) is success. A failed call changes
+ *   nothing: no camera setting and no output argument is written.
+ * - A camera handle comes from SdkOpenCamera; 0 is never a valid handle. Handles are not
+ *   reused, so a closed handle stays invalid (VEXO_SDK_INVALID_HANDLE).
+ * - Text in is NUL-terminated in the local 8-bit encoding; text out goes to caller buffers
+ *   of VEXO_SDK_TEXT_BUFFER_SIZE bytes unless stated otherwise, always NUL-terminated.
+ * - Every operation is safe to call from several threads: for different handles, and for
+ *   one handle from a GUI thread and an acquisition thread at the same time.
+ */
+#include "VexoCameraRecords.h"
+
+#if defined(_WIN32)
+#if defined(VEXO_CAMERA_LIBRARY_BUILD)
+#define VEXO_SDK_API __declspec(dllexport)
+#else
+#define VEXO_SDK_API __declspec(dllimport)
+#endif
+#else
+#define VEXO_SDK_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Result codes --------------------------------------------------------------------- */
+enum {
+    VEXO_SDK_OK = 0,
+    VEXO_SDK_FAILED = -1,             /* the operation failed (for example a file could not be written) */
+    VEXO_SDK_INVALID_HANDLE = -2,     /* unknown or closed camera handle */
+    VEXO_SDK_INVALID_ARGUMENT = -3,   /* null pointer or a value the operation cannot take */
+    VEXO_SDK_NOT_MATCHING = -4,       /* file or feature does not match this camera (no such feature,
+                                         upgrade or parameter file for another camera) */
+    VEXO_SDK_OUT_OF_RANGE = -5,       /* index, line, crosshair number or value outside its range */
+    VEXO_SDK_NOT_IMPLEMENTED = -6,    /* this library does not provide the operation yet */
+    VEXO_SDK_NOT_FOUND = -7,          /* no attached camera with that identifier or index */
+    VEXO_SDK_DETACHED = -8,           /* the camera was unplugged; close its handle */
+    VEXO_SDK_TIMEOUT = -9,            /* no frame within the time-out */
+    VEXO_SDK_NOT_STARTED = -10,       /* acquisition is not running */
+    VEXO_SDK_BUFFER_TOO_SMALL = -11,  /* the caller's buffer cannot hold the result */
+    VEXO_SDK_INVALID_FRAME = -12,     /* frame token or raw data not held by the caller */
+    VEXO_SDK_WRONG_MODE = -13,        /* not possible in the camera's current mode */
+    VEXO_SDK_EMPTY_GROUP = -14,       /* the parameter group holds no saved parameters */
+    VEXO_SDK_FILE_CORRUPT = -15,      /* a file is truncated or fails its checksum */
+    VEXO_SDK_OPEN_ELSEWHERE = -18,    /* the camera is already open (in this or another process) */
+    VEXO_SDK_WRONG_PATH = -22         /* a file path is wrong or the file is unreadable */
+};
+
+/* ---- Constants ------------------------------------------------------------------------ */
+#define VEXO_SDK_PIXEL_MONO8 0x01080001u   /* 8-bit grey */
+#define VEXO_SDK_PIXEL_BAYER_RG8 0x01080009u /* 8-bit Bayer mosaic, red first */
+#define VEXO_SDK_PIXEL_RGB8 0x02180014u    /* 24-bit RGB, the viewer's output format */
+#define VEXO_SDK_PIXEL_BGR8 0x02180015u    /* 24-bit BGR */
+#define VEXO_SDK_PIXEL_BGRA8 0x02200017u   /* 32-bit BGRA */
+
+#define VEXO_SDK_FILE_JPG 1
+#define VEXO_SDK_FILE_BMP 2
+#define VEXO_SDK_FILE_PNG 8
+
+#define VEXO_SDK_FACTORY_GROUP 0xFF       /* parameter group holding the factory defaults */
+#define VEXO_SDK_CUSTOM_RESOLUTION 0xFF   /* resolution index of a custom region */
+#define VEXO_SDK_CROSSHAIR_COUNT 9
+
+/* Extended parameter identifiers (SdkSetExtendedParameter, SdkGetExtendedParameter). */
+#define VEXO_SDK_EXT_CHANNEL_MASK 0      /* read/write: bit i lights illumination channel i */
+#define VEXO_SDK_EXT_FOCUS_POSITION 3    /* read/write: motorised focus position */
+#define VEXO_SDK_EXT_FOCUS_MIN 4         /* read only */
+#define VEXO_SDK_EXT_FOCUS_MAX 5         /* read only */
+#define VEXO_SDK_EXT_FOCUS_DEFAULT 6     /* read only: factory focus position */
+#define VEXO_SDK_EXT_FOCUS_SUPPORTED 7   /* read only: 1 when the lens has a focus drive */
+#define VEXO_SDK_EXT_CHANNEL_COUNT 8     /* read only: number of illumination channels */
+
+/* Firmware upgrade progress: percent 0 .. 100 and the caller's context. May be called on
+ * any thread. */
+typedef void (*VexoUpgradeProgressCallback)(int percent, void* context);
+
+/* ==== Devices and identity ============================================================= */
+
+/* Counts the attached cameras and takes a snapshot of them for SdkGetDeviceInfo.
+ * count: receives the number of cameras (0 or more).
+ * Returns OK, INVALID_ARGUMENT (count null). */
+VEXO_SDK_API int SdkEnumerateDevices(int* count);
+
+/* Fills the device information record of camera `index` (0 .. count - 1) of the last
+ * enumeration, with its current nickname, firmware version and opened flag (1 when the
+ * camera is open in any process).
+ * Returns OK, INVALID_ARGUMENT (info null), OUT_OF_RANGE (index), NOT_FOUND (the camera
+ * was detached since the enumeration). */
+VEXO_SDK_API int SdkGetDeviceInfo(int index, VexoDeviceInfo* info);
+
+/* Opens the attached camera with the given identifier for exclusive use.
+ * handle: receives the new handle (written only on success).
+ * Returns OK, INVALID_ARGUMENT, NOT_FOUND (no attached camera with that identifier),
+ * OPEN_ELSEWHERE (open in this or another process). */
+VEXO_SDK_API int SdkOpenCamera(int* handle, const char* identifier);
+
+/* Stops acquisition if it runs and closes the camera; the handle becomes invalid. Works
+ * also for a camera that was unplugged. Returns OK, INVALID_HANDLE. */
+VEXO_SDK_API int SdkCloseCamera(int handle);
+
+/* Writes the camera identifier into buffer (VEXO_SDK_TEXT_BUFFER_SIZE bytes).
+ * kind: 0 = the identifier the camera is opened by; other values are reserved.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (buffer null, kind not 0). */
+VEXO_SDK_API int SdkGetCameraIdentifier(int handle, char* buffer, int kind);
+
+/* Writes the camera's display name (its nickname) into buffer (128 bytes).
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+VEXO_SDK_API int SdkGetCameraName(int handle, char* buffer);
+
+/* Writes the library version text ("major.minor.patch") into buffer (128 bytes).
+ * Returns OK, INVALID_ARGUMENT. */
+VEXO_SDK_API int SdkGetSdkVersion(char* buffer);
+
+/* Device type code of the camera model (shown in hexadecimal).
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+VEXO_SDK_API int SdkGetDeviceTypeCode(int handle, uint32_t* code);
+
+/* Writes the firmware version as "v%d.%d.%d.%d" into buffer (128 bytes).
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+VEXO_SDK_API int SdkGetFirmwareVersion(int handle, char* buffer);
+
+/* Writes the interface text (contains "GigE" for network cameras) into buffer (128 bytes).
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+VEXO_SDK_API int SdkGetInterfaceText(int handle, char* buffer);
+
+/* Writes the per-user folder that holds the library's camera state and parameter groups
+ * into buffer (size bytes), creating the folder if it is missing.
+ * Returns OK, INVALID_ARGUMENT (buffer null), BUFFER_TOO_SMALL, FAILED (cannot create). */
+VEXO_SDK_API int SdkGetParameterFolder(char* buffer, int size);
+
+/* ==== Acquisition and frames =========================================================== */
+
+/* Starts the camera's frame production. Frames go into a small ring of buffers; when the
+ * caller is too slow the oldest frames are overwritten (counted as lost).
+ * Returns OK (also when already running), INVALID_HANDLE, DETACHED. */
+VEXO_SDK_API int SdkStartAcquisition(int handle);
+
+/* Stops frame production; frames not yet taken are dropped. Returns OK, INVALID_HANDLE. */
+VEXO_SDK_API int SdkStopAcquisition(int handle);
+
+/* Waits up to timeoutMs milliseconds for the oldest frame not yet taken and holds it.
+ * token: receives the frame token for SdkGetRawImage and SdkReleaseFrame.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, NOT_STARTED, TIMEOUT, DETACHED. */
+VEXO_SDK_API int SdkGetFrame(int handle, uint32_t* token, int timeoutMs);
+
+/* Takes one fresh frame whether or not acquisition runs: waits up to timeoutMs for the
+ * next frame produced after the call (in software trigger mode the call triggers it).
+ * Release it with SdkReleaseFrame like a frame of SdkGetFrame.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, TIMEOUT, DETACHED. */
+VEXO_SDK_API int SdkGrabFrameWithTimeout(int handle, uint32_t* token, int timeoutMs);
+
+/* Returns the raw sensor data of a held frame (valid until SdkReleaseFrame) and fills
+ * info: width, height, rawFormat and pixelFormat (both the sensor format), frame number,
+ * time stamp, exposure, gain and data size. Returns NULL for an invalid handle, a token
+ * not held or a null info. */
+VEXO_SDK_API BYTE* SdkGetRawImage(int handle, uint32_t token, VexoImageInfo* info);
+
+/* Converts raw data of a held frame (from SdkGetRawImage, with its info) into the output
+ * format chosen with SdkSetOutputFormat, applying every image parameter. out must hold
+ * width * height * bytes-per-pixel of that format (4 bytes per pixel is always enough).
+ * On success info->pixelFormat and info->dataSize describe the output.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, INVALID_FRAME (raw not held). */
+VEXO_SDK_API int SdkProcessImage(int handle, VexoImageInfo* info, BYTE* raw, BYTE* out);
+
+/* Finishing step after SdkProcessImage: the conversion already applies every setting,
+ * so this checks that buffer and info describe a processed image.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+VEXO_SDK_API int SdkPostProcessImage(int handle, BYTE* buffer, VexoImageInfo* info);
+
+/* Gives a held frame back to the ring. Returns OK, INVALID_HANDLE, INVALID_FRAME. */
+VEXO_SDK_API int SdkReleaseFrame(int handle, uint32_t token);
+
+/* Frame counters since the camera was opened. Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+VEXO_SDK_API int SdkGetFrameStatistics(int handle, VexoFrameStatistics* statistics);
+
+/* Output format of SdkProcessImage: VEXO_SDK_PIXEL_RGB8 (default), _BGR8, _BGRA8, _MONO8.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (format not offered). */
+VEXO_SDK_API int SdkSetOutputFormat(int handle, uint32_t pixelFormat);
+
+/* Writes a processed image (buffer described by info: width, height, pixelFormat) to
+ * baseName plus ".jpg", ".bmp" or ".png" for typeCode 1, 2, 8. quality 1 .. 100 (JPEG).
+ * The file appears complete or not at all.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, FAILED (cannot write). */
+VEXO_SDK_API int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer,
+                                  const VexoImageInfo* info, int typeCode, int quality);
+
+/* Size of the images the camera currently produces, pixels.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+VEXO_SDK_API int SdkGetResolution(int handle, int* width, int* height);
+
+/* ==== Exposure ========================================================================= */
+
+/* mode: 0 manual, 1 automatic (exposure and gain follow the target brightness).
+ * Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetExposureMode(int handle, int mode);
+
+/* Exposure time in microseconds, within the capability range (exposure steps times the
+ * step length); rounded to a whole number of steps. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetExposureTime(int handle, double exposureUs);
+
+/* Length of one exposure step in microseconds. Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+VEXO_SDK_API int SdkGetExposureStepTime(int handle, double* stepUs);
+
+/* Analog gain in thousandths of a multiple, within the capability range.
+ * Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetAnalogGain(int handle, int gainMilli);
+
+/* Mean brightness automatic exposure aims at, 0 .. 255. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetTargetBrightness(int handle, int brightness);
+
+/* Exposure time range of automatic exposure, microseconds, min <= max, inside the
+ * camera's exposure range. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetAutoExposureTimeRange(int handle, double minUs, double maxUs);
+
+/* Gain range of automatic exposure, thousandths, min <= max, inside the gain range.
+ * Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetAutoExposureGainRange(int handle, int minMilli, int maxMilli);
+
+/* on: 1 keeps exposures in step with the mains light so no flicker bands show.
+ * Returns OK, INVALID_HANDLE, OUT_OF_RANGE (not 0 or 1). */
+VEXO_SDK_API int SdkSetAntiFlicker(int handle, int on);
+
+/* frequency: 1 = 50 Hz, 2 = 60 Hz. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetLightFrequency(int handle, int frequency);
+
+/* ==== White balance ==================================================================== */
+
+/* mode: 0 manual, 1 automatic. Returns OK, INVALID_HANDLE, OUT_OF_RANGE, NOT_MATCHING (mono camera
+ * asked for automatic white balance). */
+VEXO_SDK_API int SdkSetWhiteBalanceMode(int handle, int mode);
+
+/* Manual gains in hundredths (100 = 1.00), each 0 .. 400. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetWhiteBalanceGains(int handle, int red, int green, int blue);
+
+/* Computes white balance gains once from the current picture and stores them as the
+ * manual gains (read them back with SdkGetCameraParameters).
+ * Returns OK, INVALID_HANDLE, DETACHED, FAILED. */
+VEXO_SDK_API int SdkOneTouchWhiteBalance(int handle);
+
+/* ==== Image processing ================================================================= */
+
+/* speed: 0 low, 1 medium, 2 high (sets the sensor readout rate). Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetFrameSpeed(int handle, int speed);
+/* contrast 0 .. 100 (50 neutral). Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetContrast(int handle, int contrast);
+/* sharpness 0 (off) .. 100. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetSharpness(int handle, int sharpness);
+/* saturation 0 (grey) .. 255; 100 neutral, stronger saturation levels off above 200.
+ * Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetSaturation(int handle, int saturation);
+/* direction 0 horizontal, 1 vertical; on 0 or 1. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetMirror(int handle, int direction, int on);
+/* on 0 or 1. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetMonochrome(int handle, int on);
+/* on 0 or 1. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetDefectPixelCorrection(int handle, int on);
+
+/* ==== Crosshairs ======================================================================= */
+
+/* Crosshair index 0 .. 8 at (x, y) in image pixels (0 .. 65535), colour packed as
+ * red + green * 256 + blue * 65536, enabled 0 or 1.
+ * Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetCrosshair(int handle, int index, int x, int y, uint32_t colour, int enabled);
+/* Reads crosshair index 0 .. 8; every pointer must be non-null.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkGetCrosshair(int handle, int index, int* x, int* y, uint32_t* colour, int* enabled);
+
+/* ==== Lookup tables ==================================================================== */
+
+/* mode: 0 gamma and contrast, 1 preset table. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetLutMode(int handle, int mode);
+VEXO_SDK_API int SdkGetLutMode(int handle, int* mode);
+/* gamma in hundredths, 1 .. 1000 (100 = 1.0). Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetGamma(int handle, int gamma);
+VEXO_SDK_API int SdkGetGamma(int handle, int* gamma);
+/* lookup table contrast in hundredths, 0 .. 200 (100 neutral). Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSetLutContrast(int handle, int contrast);
+VEXO_SDK_API int SdkGetLutContrast(int handle, int* contrast);
+/* identifier of a preset table from the capability record. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSelectPresetLut(int handle, int identifier);
+VEXO_SDK_API int SdkGetPresetLut(int handle, int* identifier);
+/* (The getters above return OK, INVALID_HANDLE, INVALID_ARGUMENT.) */
+
+/* ==== Image format and resolution ====================================================== */
+
+/* formatId of an entry of the capability record's image formats (sensor data format).
+ * Returns OK, INVALID_HANDLE, OUT_OF_RANGE (format not offered). */
+VEXO_SDK_API int SdkSetImageFormat(int handle, uint32_t formatId);
+VEXO_SDK_API int SdkGetImageFormat(int handle, uint32_t* formatId);
+
+/* Selects preset resolution index 0 .. count - 1. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkSelectPresetResolution(int handle, int index);
+
+/* Applies a descriptor: a preset index applies that preset, VEXO_SDK_CUSTOM_RESOLUTION
+ * applies the descriptor's region as SdkSetRegionOfInterest does.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkApplyResolution(int handle, const VexoResolution* resolution);
+
+/* Applies the descriptor's region as a custom region (index becomes 0xFF). The region
+ * (offsets, width, height > 0) must lie on the sensor; the output size equals the region
+ * or half of it in both directions (binning).
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (null, bad sizes), OUT_OF_RANGE (off the sensor). */
+VEXO_SDK_API int SdkSetRegionOfInterest(int handle, const VexoResolution* resolution);
+
+/* Current resolution index: a preset index or 0xFF for a custom region.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+VEXO_SDK_API int SdkGetResolutionIndex(int handle, int* index);
+
+/* Descriptor of preset `index`, or of the current custom region for 0xFF (the current
+ * preset geometry when no custom region was set).
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, OUT_OF_RANGE. */
+VEXO_SDK_API int SdkGetResolutionDescriptor(int handle, int index, VexoResolution* resolution);
+
+/* ==== Records ========================================================================== */
+
+/* Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+VEXO_SDK_API int SdkGetCameraParameters(int handle, VexoCameraParameters* parameters);
+/* The arrays stay valid until the camera is closed. Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+VEXO_SDK_API int SdkGetCapabilities(int handle, VexoCapabilities* capabilities);
+
+/* ==== Trigger and I/O lines ============================================================ */
+/* Getters return OK, INVALID_HANDLE, INVALID_ARGUMENT (null pointer) and, for lines,
+ * OUT_OF_RANGE. Setters return OK, INVALID_HANDLE, OUT_OF_RANGE. Lines count from 0 up to
+ * the capability record's line counts. */
+
+/* mode: 0 continuous, 1 software trigger, 2 hardware trigger (needs an input line). */
+VEXO_SDK_API int SdkSetTriggerMode(int handle, int mode);
+VEXO_SDK_API int SdkGetTriggerMode(int handle, int* mode);
+/* Software trigger: the camera delivers the trigger frame count after the trigger delay.
+ * Returns OK, INVALID_HANDLE, WRONG_MODE (not in software trigger mode), NOT_STARTED, DETACHED. */
+VEXO_SDK_API int SdkSoftwareTriggerOnce(int handle);
+/* frames per trigger, 1 .. 1000. */
+VEXO_SDK_API int SdkSetTriggerFrameCount(int handle, int frames);
+VEXO_SDK_API int SdkGetTriggerFrameCount(int handle, int* frames);
+/* delay between trigger and exposure, microseconds, 0 .. 10 000 000. */
+VEXO_SDK_API int SdkSetTriggerDelay(int handle, int delayUs);
+VEXO_SDK_API int SdkGetTriggerDelay(int handle, int* delayUs);
+
+/* input line mode: 0 trigger input, 1 plain input. */
+VEXO_SDK_API int SdkSetInputMode(int handle, int line, int mode);
+VEXO_SDK_API int SdkGetInputMode(int handle, int line, int* mode);
+/* trigger edge: 0 rising, 1 falling, 2 high level, 3 low level. */
+VEXO_SDK_API int SdkSetInputTriggerEdge(int handle, int line, int edge);
+VEXO_SDK_API int SdkGetInputTriggerEdge(int handle, int line, int* edge);
+/* input debounce time, microseconds. */
+VEXO_SDK_API int SdkGetInputDebounceTime(int handle, int line, int* debounceUs);
+
+/* output line mode: 0 strobe, 1 plain output, 2 PWM. */
+VEXO_SDK_API int SdkSetOutputMode(int handle, int line, int mode);
+VEXO_SDK_API int SdkGetOutputMode(int handle, int line, int* mode);
+/* strobe mode: 0 automatic (follows exposure), 1 semi-automatic (delay and pulse width). */
+VEXO_SDK_API int SdkSetStrobeMode(int handle, int line, int mode);
+VEXO_SDK_API int SdkGetStrobeMode(int handle, int line, int* mode);
+/* strobe polarity: 0 active low, 1 active high. */
+VEXO_SDK_API int SdkSetStrobePolarity(int handle, int line, int polarity);
+VEXO_SDK_API int SdkGetStrobePolarity(int handle, int line, int* polarity);
+/* strobe delay and pulse width, microseconds. */
+VEXO_SDK_API int SdkGetStrobeDelay(int handle, int line, int* delayUs);
+VEXO_SDK_API int SdkGetStrobePulseWidth(int handle, int line, int* widthUs);
+/* output level of a plain output line: 0 low, 1 high. */
+VEXO_SDK_API int SdkSetOutputLevel(int handle, int line, int level);
+VEXO_SDK_API int SdkGetOutputLevel(int handle, int line, int* level);
+/* PWM period and high time, microseconds. */
+VEXO_SDK_API int SdkGetPwmParameters(int handle, int line, int* periodUs, int* highUs);
+
+/* ==== Transport and extended parameters ================================================ */
+
+/* GigE packet size in bytes, 576 .. 9000. Returns OK, INVALID_HANDLE, OUT_OF_RANGE,
+ * NOT_MATCHING (USB camera). */
+VEXO_SDK_API int SdkSetPacketSize(int handle, int bytes);
+VEXO_SDK_API int SdkGetPacketSize(int handle, int* bytes);
+/* GigE inter-packet delay, microseconds, 0 .. 100 000. Same results as SdkSetPacketSize. */
+VEXO_SDK_API int SdkSetPacketInterval(int handle, int intervalUs);
+VEXO_SDK_API int SdkGetPacketInterval(int handle, int* intervalUs);
+
+/* Extended parameters by identifier (VEXO_SDK_EXT_...). Channel mask: bits of existing
+ * channels only. Focus position: between focus minimum and maximum.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (value null), OUT_OF_RANGE (value),
+ * NOT_MATCHING (the camera lacks the feature, unknown identifier or read-only identifier
+ * on set). */
+VEXO_SDK_API int SdkSetExtendedParameter(int handle, int id, int value);
+VEXO_SDK_API int SdkGetExtendedParameter(int handle, int id, int* value);
+
+/* ==== Parameter groups and files ======================================================= */
+
+/* Saves the current parameters into user group 0 .. 3 (A .. D).
+ * Returns OK, INVALID_HANDLE, OUT_OF_RANGE, FAILED, NOT_IMPLEMENTED. */
+VEXO_SDK_API int SdkSaveParameterGroup(int handle, int group);
+/* Loads user group 0 .. 3, or the factory defaults with VEXO_SDK_FACTORY_GROUP.
+ * Returns OK, INVALID_HANDLE, OUT_OF_RANGE, EMPTY_GROUP (nothing saved there), NOT_IMPLEMENTED. */
+VEXO_SDK_API int SdkLoadParameterGroup(int handle, int group);
+/* The group last loaded or saved (0 .. 3, or 0xFF). */
+VEXO_SDK_API int SdkGetCurrentParameterGroup(int handle, int* group);
+/* Key the groups are filed under: 0 model, 1 nickname, 2 serial number (identifier). */
+VEXO_SDK_API int SdkSetParameterLoadMode(int handle, int mode);
+VEXO_SDK_API int SdkGetParameterLoadMode(int handle, int* mode);
+/* Writes the current parameters to a parameter file (replaced if it exists).
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, FAILED, NOT_IMPLEMENTED. */
+VEXO_SDK_API int SdkExportParameterFile(int handle, const char* path);
+/* Loads a parameter file. Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, WRONG_PATH,
+ * FILE_CORRUPT, NOT_MATCHING (another camera model), NOT_IMPLEMENTED. */
+VEXO_SDK_API int SdkImportParameterFile(int handle, const char* path);
+
+/* ==== Nickname, network configuration, firmware ======================================== */
+
+/* Sets the camera's nickname (at most VEXO_SDK_NICKNAME_MAX_LENGTH bytes, may be empty);
+ * it persists and every process sees it at its next enumeration.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (null), OUT_OF_RANGE (too long), FAILED. */
+VEXO_SDK_API int SdkSetDeviceNickname(int handle, const char* nickname);
+
+/* Network configuration of the GigE camera with the given identifier, open or not.
+ * Returns OK, INVALID_ARGUMENT, NOT_FOUND, NOT_MATCHING (USB camera). */
+VEXO_SDK_API int SdkGetNetworkConfig(const char* identifier, VexoNetworkConfig* config);
+/* Writes mode, address, mask and gateway of a GigE camera; persists.
+ * Returns OK, INVALID_ARGUMENT (malformed address, invalid mask, gateway outside the
+ * subnet), NOT_FOUND, NOT_MATCHING (USB camera), OPEN_ELSEWHERE. */
+VEXO_SDK_API int SdkSetNetworkConfig(const char* identifier, const VexoNetworkConfig* config);
+
+/* Writes a firmware upgrade file into the camera, reporting progress 0 .. 100.
+ * Returns OK, INVALID_HANDLE, WRONG_PATH (-22), NOT_MATCHING (-4, file for another camera
+ * or failing its checks), FAILED (-1), NOT_IMPLEMENTED. */
+VEXO_SDK_API int SdkUpgradeFirmware(int handle, const char* path, VexoUpgradeProgressCallback progress,
+                                    void* context);
+
+#ifdef __cplusplus
+}
+#endif

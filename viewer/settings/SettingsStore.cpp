@@ -1,0 +1,372 @@
+#include "SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+const char kVersion[] = "v1.3.0";
+const QString kCapture = QStringLiteral("CAPTURE");
+const QString kRecord = QStringLiteral("RECORDINFO");
+const QString kHotkey = QStringLiteral("HOTKEYINFO");
+const QString kCustom = QStringLiteral("CUSTOMWIDGET");
+
+// QSettings reads an unquoted value containing commas back as a string list; a hand-edited
+// file may hold one, so texts are rebuilt from either form.
+QString textOf(const QVariant& value)
+{
+    if (value.type() == QVariant::StringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+QString folderOr(QStandardPaths::StandardLocation location)
+{
+    QString folder = QStandardPaths::writableLocation(location);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    return folder;
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore()
+{
+    open(defaultFilePath());
+}
+
+SettingsStore::SettingsStore(const QString& filePath)
+{
+    open(filePath);
+}
+
+SettingsStore::~SettingsStore()
+{
+    delete settings;  // writes anything still pending
+}
+
+QString SettingsStore::defaultFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/Config.ini");
+}
+
+QString SettingsStore::filePath() const
+{
+    return settings ? settings->fileName() : QString();
+}
+
+void SettingsStore::open(const QString& filePath)
+{
+    version = QString::fromLatin1(kVersion);
+    // A missing folder would make every write fail silently; if it cannot be created
+    // the store still works in memory.
+    QDir().mkpath(QFileInfo(filePath).absolutePath());
+    const bool exists = QFileInfo(filePath).isFile();
+    settings = new QSettings(filePath, QSettings::IniFormat);
+
+    const bool current = exists && value(QStringLiteral("EDITION"), QStringLiteral("Version"))
+                                           .toString() == version;
+    if (!current) {
+        writeVersion();
+        resetWidgetCount();
+        resetCaptureSettings();
+        resetRecordSettings();
+        resetHotkeySettings();
+    }
+    loadCaptureSettings(captureMirror);
+    loadRecordSettings(recordMirror);
+    loadHotkeySettings(hotkeyMirror);
+}
+
+QVariant SettingsStore::value(const QString& group, const QString& key) const
+{
+    if (!settings)
+        return QVariant();
+    const QString fullKey = group + QLatin1Char('/') + key;
+    if (!settings->contains(fullKey))
+        return QVariant();
+    return settings->value(fullKey);
+}
+
+void SettingsStore::setValue(const QString& group, const QString& key, const QVariant& value)
+{
+    if (!settings)
+        return;
+    settings->beginGroup(group);
+    settings->setValue(key, value);
+    settings->endGroup();
+    loadCaptureSettings(captureMirror);
+    loadRecordSettings(recordMirror);
+}
+
+void SettingsStore::sync()
+{
+    if (settings)
+        settings->sync();
+}
+
+QString SettingsStore::defaultPictureFolder()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("D:/");
+#else
+    return folderOr(QStandardPaths::PicturesLocation);
+#endif
+}
+
+QString SettingsStore::defaultVideoFolder()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("D:/");
+#else
+    return folderOr(QStandardPaths::MoviesLocation);
+#endif
+}
+
+CaptureSettings SettingsStore::defaultCaptureSettings()
+{
+    CaptureSettings c;
+    c.savePath = defaultPictureFolder();
+    c.autoSaveState = 0;
+    c.pictureType = 0;
+    c.nameRulePrefix = QStringLiteral("Image_");
+    c.nameRuleFormat = 0;
+    c.nameRuleIndex = 1;
+    c.captureMode = 0;
+    c.grapNumberRadix = 1;
+    c.grapNumberStop = 0;
+    c.grapNumberCount = 1;
+    c.grapTimeRadix = 1;
+    c.grapTimeStop = 0;
+    c.grapTimeCount = 1;
+    return c;
+}
+
+RecordSettings SettingsStore::defaultRecordSettings()
+{
+    RecordSettings r;
+    r.savePath = defaultVideoFolder();
+    r.autoSaveState = 0;
+    r.videoType = 0;
+    r.videoQuality = 0;
+    r.playSpeed = 1;
+    r.autoFrameRate = 0;
+    r.nameRulePrefix = QStringLiteral("Video_");
+    r.nameRuleFormat = 0;
+    r.nameRuleIndex = 1;
+    return r;
+}
+
+HotkeySettings SettingsStore::defaultHotkeySettings()
+{
+    HotkeySettings h;
+    h.windowSize = QStringLiteral("Ctrl+P");
+    h.originalSize = QStringLiteral("Ctrl+W");
+    h.enlarge = QStringLiteral("Ctrl+E");
+    h.narrow = QStringLiteral("Ctrl+R");
+    h.recording = QStringLiteral("Ctrl+T");
+    h.photogrape = QStringLiteral("Ctrl+Y");
+    h.onoff = QStringLiteral("Ctrl+U");
+    h.displaySwitch = QStringLiteral("Ctrl+I");
+    return h;
+}
+
+bool SettingsStore::saveCaptureSettings(const CaptureSettings& c)
+{
+    settings->setValue(kCapture + "/SvaePath", c.savePath);
+    settings->setValue(kCapture + "/AutoSaveState", c.autoSaveState);
+    settings->setValue(kCapture + "/PictureType", c.pictureType);
+    settings->setValue(kCapture + "/NameRulePrefix", c.nameRulePrefix);
+    settings->setValue(kCapture + "/NameRuleFormat", c.nameRuleFormat);
+    settings->setValue(kCapture + "/CaptureMode", c.captureMode);
+    settings->setValue(kCapture + "/GrapNumberRadix", c.grapNumberRadix);
+    settings->setValue(kCapture + "/GrapNumberStop", c.grapNumberStop);
+    settings->setValue(kCapture + "/GrapNumberCount", c.grapNumberCount);
+    settings->setValue(kCapture + "/GrapTimeRadix", c.grapTimeRadix);
+    settings->setValue(kCapture + "/GrapTimeStop", c.grapTimeStop);
+    settings->setValue(kCapture + "/GrapTimeCount", c.grapTimeCount);
+    // The running index belongs to capture, not to the dialog.
+    const int index = captureMirror.nameRuleIndex;
+    captureMirror = c;
+    captureMirror.nameRuleIndex = index;
+    return true;
+}
+
+bool SettingsStore::saveRecordSettings(const RecordSettings& r)
+{
+    settings->setValue(kRecord + "/SvaePath", r.savePath);
+    settings->setValue(kRecord + "/AutoSaveState", r.autoSaveState);
+    settings->setValue(kRecord + "/VideoType", r.videoType);
+    settings->setValue(kRecord + "/VideoQuality", r.videoQuality);
+    settings->setValue(kRecord + "/PlaySpeed", r.playSpeed);
+    settings->setValue(kRecord + "/AutoFrameRate", r.autoFrameRate);
+    settings->setValue(kRecord + "/NameRulePrefix", r.nameRulePrefix);
+    settings->setValue(kRecord + "/NameRuleFormat", r.nameRuleFormat);
+    const int index = recordMirror.nameRuleIndex;
+    recordMirror = r;
+    recordMirror.nameRuleIndex = index;
+    return true;
+}
+
+bool SettingsStore::saveHotkeySettings(const HotkeySettings& h)
+{
+    settings->setValue(kHotkey + "/WindowSize", h.windowSize);
+    settings->setValue(kHotkey + "/OriginalSize", h.originalSize);
+    settings->setValue(kHotkey + "/Enlarge", h.enlarge);
+    settings->setValue(kHotkey + "/Narrow", h.narrow);
+    settings->setValue(kHotkey + "/Recording", h.recording);
+    settings->setValue(kHotkey + "/Photogrape", h.photogrape);
+    settings->setValue(kHotkey + "/Onoff", h.onoff);
+    settings->setValue(kHotkey + "/DisplaySwitch", h.displaySwitch);
+    hotkeyMirror = h;
+    return true;
+}
+
+bool SettingsStore::loadCaptureSettings(CaptureSettings& c)
+{
+    const CaptureSettings missing = defaultCaptureSettings();
+    settings->beginGroup(kCapture);
+    c.savePath = textOf(settings->value("SvaePath", missing.savePath));
+    c.autoSaveState = settings->value("AutoSaveState", 0).toInt();
+    c.pictureType = settings->value("PictureType", 0).toInt();
+    c.nameRulePrefix = textOf(settings->value("NameRulePrefix", missing.nameRulePrefix));
+    c.nameRuleFormat = settings->value("NameRuleFormat", 0).toInt();
+    c.nameRuleIndex = settings->value("NameRuleIndex", 0).toInt();
+    c.captureMode = settings->value("CaptureMode", 0).toInt();
+    c.grapNumberRadix = settings->value("GrapNumberRadix", 1).toInt();
+    c.grapNumberStop = settings->value("GrapNumberStop", 0).toInt();
+    c.grapNumberCount = settings->value("GrapNumberCount", 1).toInt();
+    c.grapTimeRadix = settings->value("GrapTimeRadix", 1).toInt();
+    c.grapTimeStop = settings->value("GrapTimeStop", 0).toInt();
+    c.grapTimeCount = settings->value("GrapTimeCount", 1).toInt();
+    settings->endGroup();
+    return true;
+}
+
+bool SettingsStore::loadRecordSettings(RecordSettings& r)
+{
+    const RecordSettings missing = defaultRecordSettings();
+    settings->beginGroup(kRecord);
+    r.savePath = textOf(settings->value("SvaePath", missing.savePath));
+    r.autoSaveState = settings->value("AutoSaveState", 0).toInt();
+    r.videoType = settings->value("VideoType", 0).toInt();
+    r.videoQuality = settings->value("VideoQuality", 0).toInt();
+    r.playSpeed = settings->value("PlaySpeed", 0).toInt();
+    r.autoFrameRate = settings->value("AutoFrameRate", 0).toInt();
+    r.nameRulePrefix = textOf(settings->value("NameRulePrefix", missing.nameRulePrefix));
+    r.nameRuleFormat = settings->value("NameRuleFormat", 0).toInt();
+    r.nameRuleIndex = settings->value("NameRuleIndex", 0).toInt();
+    settings->endGroup();
+    return true;
+}
+
+bool SettingsStore::loadHotkeySettings(HotkeySettings& h)
+{
+    const HotkeySettings missing = defaultHotkeySettings();
+    settings->beginGroup(kHotkey);
+    h.windowSize = textOf(settings->value("WindowSize", missing.windowSize));
+    h.originalSize = textOf(settings->value("OriginalSize", missing.originalSize));
+    h.enlarge = textOf(settings->value("Enlarge", missing.enlarge));
+    h.narrow = textOf(settings->value("Narrow", missing.narrow));
+    h.recording = textOf(settings->value("Recording", missing.recording));
+    h.photogrape = textOf(settings->value("Photogrape", missing.photogrape));
+    h.onoff = textOf(settings->value("Onoff", missing.onoff));
+    h.displaySwitch = textOf(settings->value("DisplaySwitch", missing.displaySwitch));
+    settings->endGroup();
+    return true;
+}
+
+void SettingsStore::resetCaptureSettings()
+{
+    const CaptureSettings c = defaultCaptureSettings();
+    saveCaptureSettings(c);
+    settings->setValue(kCapture + "/NameRuleIndex", c.nameRuleIndex);
+    captureMirror = c;
+}
+
+void SettingsStore::resetRecordSettings()
+{
+    const RecordSettings r = defaultRecordSettings();
+    saveRecordSettings(r);
+    settings->setValue(kRecord + "/NameRuleIndex", r.nameRuleIndex);
+    recordMirror = r;
+}
+
+void SettingsStore::resetHotkeySettings()
+{
+    saveHotkeySettings(defaultHotkeySettings());
+}
+
+void SettingsStore::writeVersion()
+{
+    setValue(QStringLiteral("EDITION"), QStringLiteral("Version"), version);
+}
+
+void SettingsStore::resetWidgetCount()
+{
+    setValue(QStringLiteral("WIDGETINFO"), QStringLiteral("WidgetCount"), QStringLiteral("1"));
+}
+
+QList<SceneFrameLayout> SettingsStore::loadCustomLayouts() const
+{
+    QList<SceneFrameLayout> layouts;
+    const QString names = textOf(value(kCustom, QStringLiteral("names")));
+    if (names.isEmpty())
+        return layouts;
+    for (const QString& name : names.split(QLatin1Char(','))) {
+        if (name.isEmpty())
+            continue;
+        SceneFrameLayout layout;
+        layout.name = name;
+        layout.rows = value(kCustom, QStringLiteral("row_%1").arg(name)).toInt();
+        layout.columns = value(kCustom, QStringLiteral("column_%1").arg(name)).toInt();
+        const QString list = textOf(value(kCustom, QStringLiteral("frameLayoutList_%1").arg(name)));
+        if (!list.isEmpty())
+            layout.rectangles = list.split(QLatin1Char('|'));
+        layouts.append(layout);
+    }
+    return layouts;
+}
+
+void SettingsStore::saveCustomLayouts(const QList<SceneFrameLayout>& layouts)
+{
+    if (!settings)
+        return;
+    const QString previous = textOf(value(kCustom, QStringLiteral("names")));
+    settings->beginGroup(kCustom);
+    if (!previous.isEmpty()) {
+        for (const QString& name : previous.split(QLatin1Char(','))) {
+            settings->remove(QStringLiteral("row_%1").arg(name));
+            settings->remove(QStringLiteral("column_%1").arg(name));
+            settings->remove(QStringLiteral("frameLayoutList_%1").arg(name));
+        }
+    }
+    QStringList names;
+    for (const SceneFrameLayout& layout : layouts) {
+        settings->setValue(QStringLiteral("row_%1").arg(layout.name), layout.rows);
+        settings->setValue(QStringLiteral("column_%1").arg(layout.name), layout.columns);
+        settings->setValue(QStringLiteral("frameLayoutList_%1").arg(layout.name),
+                           layout.rectangles.join(QLatin1Char('|')));
+        names.append(layout.name);
+    }
+    settings->setValue(QStringLiteral("names"), names.join(QLatin1Char(',')));
+    settings->endGroup();
+
+    const QString used = textOf(value(kCustom, QStringLiteral("UsedCustomWidget")));
+    if (!names.contains(used))
+        setValue(kCustom, QStringLiteral("UsedCustomWidget"), QString());
+}
+
+// Built during static initialisation, before any QApplication exists, so the
+// application-data location carries no program sub-folder and all three programs of the
+// suite meet in the same Config.ini.
+static SettingsStore g_settingsStore;
+
+SettingsStore* settingsStore()
+{
+    return &g_settingsStore;
+}

@@ -1,0 +1,111 @@
+#pragma once
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include "SceneFrameLayout.h"
+
+class QSettings;
+
+// Picture capture preferences, group CAPTURE.
+struct CaptureSettings {
+    QString savePath;
+    int autoSaveState = 0;    // 0 ask for a folder, 2 save into savePath (check-box state)
+    int pictureType = 0;      // 0 BMP, 1 JPG, 2 PNG
+    QString nameRulePrefix;
+    int nameRuleFormat = 0;   // 0 prefix + date and time, 1 prefix + running index
+    int nameRuleIndex = 0;
+    int captureMode = 0;      // continuous capture: 0 by frame count, 1 by time
+    int grapNumberRadix = 0;
+    int grapNumberStop = 0;
+    int grapNumberCount = 0;
+    int grapTimeRadix = 0;    // milliseconds
+    int grapTimeStop = 0;
+    int grapTimeCount = 0;    // milliseconds
+};
+
+// Video recording preferences, group RECORDINFO.
+struct RecordSettings {
+    QString savePath;
+    int autoSaveState = 0;
+    int videoType = 0;        // 0 MP4, 1 AVI
+    int videoQuality = 0;     // 0 normal, 1 better, 2 best
+    int playSpeed = 0;        // 1 camera's own frame rate, 0 autoFrameRate
+    int autoFrameRate = 0;    // frames per second
+    QString nameRulePrefix;
+    int nameRuleFormat = 0;
+    int nameRuleIndex = 0;
+};
+
+// Key combinations of the camera window, group HOTKEYINFO, as portable texts.
+struct HotkeySettings {
+    QString windowSize;
+    QString originalSize;
+    QString enlarge;
+    QString narrow;
+    QString recording;
+    QString photogrape;
+    QString onoff;
+    QString displaySwitch;
+};
+
+// The viewer's preferences in Config.ini. One instance lives for the whole process and
+// is built before main() (see settingsStore()); it mirrors the capture, recording and
+// hotkey groups in memory and resets them when the file is new or from another version.
+class SettingsStore {
+public:
+    SettingsStore();                                // the user's Config.ini
+    explicit SettingsStore(const QString& filePath);
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    static QString defaultFilePath();
+    QString filePath() const;
+
+    QVariant value(const QString& group, const QString& key) const;
+    void setValue(const QString& group, const QString& key, const QVariant& value);
+
+    CaptureSettings& captureSettings() { return captureMirror; }
+    RecordSettings& recordSettings() { return recordMirror; }
+    HotkeySettings& hotkeySettings() { return hotkeyMirror; }
+
+    bool saveCaptureSettings(const CaptureSettings& capture);
+    bool saveRecordSettings(const RecordSettings& record);
+    bool saveHotkeySettings(const HotkeySettings& hotkeys);
+    bool loadCaptureSettings(CaptureSettings& capture);
+    bool loadRecordSettings(RecordSettings& record);
+    bool loadHotkeySettings(HotkeySettings& hotkeys);
+    void resetCaptureSettings();
+    void resetRecordSettings();
+    void resetHotkeySettings();
+
+    void writeVersion();
+    void resetWidgetCount();
+
+    // Custom window layouts, group CUSTOMWIDGET, in stored order.
+    QList<SceneFrameLayout> loadCustomLayouts() const;
+    void saveCustomLayouts(const QList<SceneFrameLayout>& layouts);
+
+    // Writes pending changes to disk now (the store otherwise writes when Qt's event
+    // loop gets to it or at exit).
+    void sync();
+
+    static CaptureSettings defaultCaptureSettings();
+    static RecordSettings defaultRecordSettings();
+    static HotkeySettings defaultHotkeySettings();
+    static QString defaultPictureFolder();
+    static QString defaultVideoFolder();
+
+private:
+    void open(const QString& filePath);
+
+    QSettings* settings = nullptr;
+    QString version;
+    RecordSettings recordMirror;
+    CaptureSettings captureMirror;
+    HotkeySettings hotkeyMirror;
+};
+
+// The process-wide store, constructed during static initialisation.
+SettingsStore* settingsStore();

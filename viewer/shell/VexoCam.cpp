@@ -1,0 +1,267 @@
+#include "VexoCam.h"
+
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLayout>
+#include <QMenu>
+#include <QProcess>
+#include <QTimer>
+#include <QToolBox>
+#include <QToolButton>
+#include <QTranslator>
+#include <QTreeWidgetItem>
+#include <QUrl>
+
+#include "SettingsStore.h"
+#include "SuiteEnvironment.h"
+#include "SuiteMessages.h"
+#include "VexoCameraApi.h"
+#include "ui_VexoCam.h"
+
+namespace {
+const char kManualName[] = "软件使用说明书.pdf";
+const int kSetAsidePage = 9;
+}  // namespace
+
+VexoCam::VexoCam(QWidget* parent, const QString& programDir)
+    : QMainWindow(parent),
+      ui(new Ui::VexoCam),
+      programDirectory(programDir.isEmpty() ? suite::programDirectory() : programDir)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_QuitOnClose);
+
+    const bool english =
+        suite::viewerUsesEnglish(settingsStore()->value(QStringLiteral("EDITION"),
+                                                        QStringLiteral("Language")));
+    translator = new QTranslator(this);
+    if (!suite::loadAndInstall(translator, suite::translationFilePath(programDirectory,
+                                                                      QStringLiteral("VexoCam"),
+                                                                      english)))
+        suite::showMessage(QMessageBox::Critical, this, tr("提示"), tr("切换语言失败"),
+                           tr("确定"));
+    ui->retranslateUi(this);
+
+    refreshDeviceTree();
+
+    ui->widget_settingToolbar->layout()->setSpacing(1);
+    ui->widget_4->layout()->setSpacing(1);
+    ui->tab_3->layout()->setSpacing(6);
+    ui->widget_5->layout()->setSpacing(6);
+
+    registerDeviceNotifications();
+    buildScreenSwitchMenu();
+
+    screenSwitchButton = new QToolButton(this);
+    screenSwitchButton->setMenu(screenSwitchMenu);
+    screenSwitchButton->setPopupMode(QToolButton::InstantPopup);
+    screenSwitchButton->setText(tr("画面切换"));
+    screenSwitchButton->setIcon(QIcon(QStringLiteral(":/images/ICO/FourScreen.png")));
+    screenSwitchButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    ui->toolBar->addWidget(screenSwitchButton);
+
+    // The grid is built once the window is on screen.
+    QTimer::singleShot(100, this, &VexoCam::restoreWindowGrid);
+
+    ui->toolBox_2->setCurrentIndex(0);
+    connectParameterPanel();
+    ui->widget_devicewindows->installEventFilter(this);
+    ui->tabWidget->setEnabled(false);
+    ui->widget_settingToolbar->setEnabled(false);
+
+    ui->splitter->setSizes({250, 625, 250});
+
+    parameterPageSetAside = ui->toolBox_2->widget(kSetAsidePage);
+    ui->toolBox_2->removeItem(kSetAsidePage);
+    parameterPageSetAside->hide();
+    windowsContainerWidget = ui->widget_devicewindows;
+}
+
+VexoCam::~VexoCam()
+{
+    // The set-aside page has no parent while it is out of the tool box.
+    if (parameterPageSetAside && !parameterPageSetAside->parent())
+        delete parameterPageSetAside;
+    delete ui;
+}
+
+void VexoCam::buildScreenSwitchMenu()
+{
+    screenSwitchMenu = new QMenu(this);
+    screenSwitchMenu->addAction(ui->action_oneframe);
+    screenSwitchMenu->addAction(ui->action_fourframe);
+    screenSwitchMenu->addAction(ui->action_nineframe);
+    screenSwitchMenu->addSeparator();
+    screenSwitchMenu->addAction(ui->action_customframe);
+    screenSwitchMenu->addAction(ui->action_fullScreen);
+    screenSwitchMenu->addSeparator();
+    for (const SceneFrameLayout& layout : settingsStore()->loadCustomLayouts()) {
+        auto* action = new QAction(QIcon(QStringLiteral(":/images/ICO/FourScreen.png")),
+                                   layout.name, this);
+        // The action keeps its own copy of the layout for as long as the window lives.
+        action->setData(QVariant::fromValue<void*>(new SceneFrameLayout(layout)));
+        connect(action, &QAction::triggered, this, &VexoCam::onCustomLayoutTriggered);
+        screenSwitchMenu->addAction(action);
+        customFrameActions.append(action);
+    }
+}
+
+void VexoCam::onCustomLayoutTriggered()
+{
+    auto* action = qobject_cast<QAction*>(sender());
+    if (!action)
+        return;
+    auto* layout = static_cast<SceneFrameLayout*>(action->data().value<void*>());
+    if (layout)
+        cameraWindowSetting(*layout);
+}
+
+void VexoCam::switchLanguage(bool english)
+{
+    const QString qmFile =
+        suite::translationFilePath(programDirectory, QStringLiteral("VexoCam"), english);
+    if (!suite::loadAndInstall(translator, qmFile))
+        suite::showMessage(QMessageBox::Critical, this, tr("提示"), tr("设置失败"), tr("确定"));
+
+    ui->retranslateUi(this);
+    screenSwitchButton->setText(tr("画面切换"));
+    if (gigeRoot)
+        gigeRoot->setText(0, tr("网络相机"));
+    if (usbRoot)
+        usbRoot->setText(0, tr("USB相机"));
+    if (currentCamera != 0)
+        readBack(currentCamera);
+    if (QTreeWidgetItem* item = ui->treeWidget_devicelist->currentItem())
+        emit ui->treeWidget_devicelist->itemClicked(item, ui->treeWidget_devicelist->currentColumn());
+
+    settingsStore()->setValue(QStringLiteral("EDITION"), QStringLiteral("Language"),
+                              english ? 1 : 0);
+}
+
+void VexoCam::on_action_language_CH_triggered()
+{
+    switchLanguage(false);
+}
+
+void VexoCam::on_action_language_EN_triggered()
+{
+    switchLanguage(true);
+}
+
+void VexoCam::on_action_help_triggered()
+{
+    const QString manual = programDirectory + QLatin1Char('/') + QString::fromUtf8(kManualName);
+    // Desktop services report success as soon as a viewer is launched, even for a file
+    // that is not there, so the file is checked first.
+    if (!QFileInfo(manual).isFile() || !QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
+        suite::showMessage(QMessageBox::Critical, this, tr("提示"),
+                           tr("请检查执行目录下是否存在软件使用说明书.pdf"), tr("确定"));
+}
+
+bool VexoCam::startCompanion(const QString& programName)
+{
+    return QProcess::startDetached(suite::companionProgramPath(programDirectory, programName),
+                                   QStringList());
+}
+
+void VexoCam::on_action_ipSettingTool_triggered()
+{
+    if (!startCompanion(QStringLiteral("Addrwright")))
+        suite::showMessage(QMessageBox::Critical, this, tr("错误"),
+                           tr("打开失败,请检查程序执行目录下是否存在IP配置程序"), tr("确定"));
+}
+
+void VexoCam::on_action_update_triggered()
+{
+    if (!startCompanion(QStringLiteral("Flashmere")))
+        suite::showMessage(QMessageBox::Critical, this, tr("错误"),
+                           tr("打开失败,请检查程序执行目录下是否存在升级程序"), tr("确定"));
+}
+
+void VexoCam::on_action_defaultParPath_triggered()
+{
+#ifdef Q_OS_WIN
+    QString path = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+                   QStringLiteral("/AppData/Roaming/VexoConfig");
+    path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    QProcess::startDetached(QStringLiteral("explorer ") + path);
+#else
+    char folder[1024] = {};
+    const int result = SdkGetParameterFolder(folder, static_cast<int>(sizeof folder));
+    if (result != 0) {
+        qWarning() << "SdkGetParameterFolder failed:" << result;
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(folder))))
+        qWarning() << "could not show the parameter folder" << folder;
+#endif
+}
+
+void VexoCam::on_action_capturesetting_triggered()
+{
+    openSettingsDialog(0);
+}
+
+void VexoCam::on_action_videosetting_triggered()
+{
+    openSettingsDialog(1);
+}
+
+void VexoCam::on_action_hotkey_triggered()
+{
+    openSettingsDialog(2);
+}
+
+bool VexoCam::eventFilter(QObject* watched, QEvent* event)
+{
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void VexoCam::mousePressEvent(QMouseEvent* event)
+{
+    QMainWindow::mousePressEvent(event);
+}
+
+void VexoCam::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+}
+
+bool VexoCam::nativeEvent(const QByteArray& eventType, void* message, long* result)
+{
+    return QMainWindow::nativeEvent(eventType, message, result);
+}
+
+// ---------------------------------------------------------------------------------------
+// Not built yet: the device tree and hot-plug, the camera window grid, the parameter
+// panel, the settings dialog and the open-camera and About dialogs. Each of these
+// functions is the single place where that piece joins the main window.
+
+void VexoCam::refreshDeviceTree() {}
+
+void VexoCam::registerDeviceNotifications() {}
+
+void VexoCam::restoreWindowGrid() {}
+
+void VexoCam::cameraWindowSetting(SceneFrameLayout& layout)
+{
+    Q_UNUSED(layout);
+}
+
+void VexoCam::connectParameterPanel() {}
+
+void VexoCam::readBack(int cameraHandle)
+{
+    Q_UNUSED(cameraHandle);
+}
+
+void VexoCam::openSettingsDialog(int page)
+{
+    Q_UNUSED(page);
+}
+
+void VexoCam::on_action_opencamera_triggered() {}
+
+void VexoCam::on_action_about_triggered() {}
