@@ -1,0 +1,29 @@
+#!/bin/sh
+# Installs the Debian packages the suite needs to build, run and test, and nothing when
+# they are all present already.
+set -eu
+
+packages="build-essential cmake pkg-config
+  qtbase5-dev qttools5-dev qttools5-dev-tools
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
+  libpng-dev libjpeg62-turbo-dev nlohmann-json3-dev libbenchmark-dev
+  fonts-noto-cjk"
+# Extra packages a caller needs (for example xvfb to run the viewer without a display).
+packages="$packages ${VEXO_EXTRA_PACKAGES:-}"
+
+missing=""
+for p in $packages; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  case "$status" in
+    *"install ok installed"*) ;;
+    *) missing="$missing $p" ;;
+  esac
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+# shellcheck disable=SC2086
+$sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null
