@@ -29,19 +29,19 @@
     </message>
     <message>
         <source>保存参数</source>
-        <translation>Save parameters</translation>
+        <translation>Save set</translation>
     </message>
     <message>
         <source>导出参数到文件</source>
-        <translation>Export parameters to file</translation>
+        <translation>Export file</translation>
     </message>
     <message>
         <source>加载参数从文件</source>
-        <translation>Load parameters from file</translation>
+        <translation>Import file</translation>
     </message>
     <message>
         <source>恢复默认参数</source>
-        <translation>Restore default parameters</translation>
+        <translation>Factory defaults</translation>
     </message>
     <message>
         <source>属性树</source>
