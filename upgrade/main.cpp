@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <QLabel>
 
 #include "SuiteEnvironment.h"

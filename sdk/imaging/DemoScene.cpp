@@ -187,8 +187,8 @@ Rgb sceneColour(const ChartLayout& l, double x, double y)
 }
 
 // Light reaching normalised sensor position (u, v), 1.0 = all channels lit. Channel i of
-// n sits at angle 180° + i * 360° / n around the scene (channel 0 on the left), so each
-// one lights its own side.
+// n sits at angle 180° + i * 360° / n around the scene, clockwise as seen in the picture
+// (of four: left, top, right, bottom), so each one lights its own side.
 double illumination(int channelCount, uint32_t channelMask, double u, double v)
 {
     constexpr double kAmbient = 0.03;
@@ -327,7 +327,7 @@ private:
 
     struct Overlay {
         int x0 = 0, x1 = 0, y0 = 0, y1 = 0, scale = 1, textX = 0, textY = 0, lineStep = 0;
-        char lines[2][32] = {};
+        char lines[2][96] = {};
     };
 
     struct Ball {
@@ -354,14 +354,16 @@ private:
         return f;
     }
 
+    // Radius of the box filter (applied three times) that defocus amounts to, in output
+    // pixels: zero within a small depth of field, then growing linearly up to about 2% of
+    // the frame when the lens is a whole focus range away from best focus.
     static int blurRadius(const SensorSettings& s, const SceneGeometry& g)
     {
         if (s.focusRange <= 0)
             return 0;
         const double off = std::abs(static_cast<double>(s.focusPosition) - s.focusBest) / s.focusRange;
-        // A small depth of field stays sharp; then the blur disc grows linearly.
         const double amount = std::clamp(off - 0.01, 0.0, 1.0);
-        return static_cast<int>(std::lround(amount * 0.03 * std::min(g.outputWidth, g.outputHeight)));
+        return static_cast<int>(std::lround(amount * 0.018 * std::min(g.outputWidth, g.outputHeight)));
     }
 
     Overlay makeOverlay(const SceneGeometry& g, double timeSec, uint64_t frameNumber) const
@@ -491,7 +493,7 @@ private:
         if (blur > 0) {
             for (int c = 0; c < 3; ++c) {
                 blurred[c] = base_[c];
-                boxBlur(blurred[c], w, h, std::max(1, blur / 2));
+                boxBlur(blurred[c], w, h, blur);
             }
             planes = blurred;
         }

@@ -1,12 +1,13 @@
 // The image pipeline: raw Bayer or mono samples in, the caller's output format out.
 //
-// One fused pass per row does demosaic (bilinear), white balance, tone curve (gamma or
-// preset table, contrast), saturation or monochrome, horizontal and vertical mirror and
-// the packing into the output format. Everything per-value lives in four 256-entry tables
-// built in configure(), so the per-pixel work is a few adds, shifts and table reads.
-// Defect correction (before) and sharpening and crosshairs (after) are separate passes
-// that cost nothing when switched off.
+// One pass per row: the raw row gets white balance and tone curve (gamma or preset table,
+// contrast) from per-colour 256-entry tables built in configure(), then bilinear demosaic
+// into three planar rows, saturation or monochrome, and packing into the output format
+// with horizontal and vertical mirroring. The row kernels have SIMD versions (see
+// PipelineKernels). Defect correction (before) and sharpening and crosshairs (after) are
+// separate passes that cost nothing when switched off.
 #include "Imaging.h"
+#include "PipelineKernels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -85,95 +86,6 @@ bool sameTables(const PipelineSettings& a, const PipelineSettings& b)
            a.lutContrast == b.lutContrast && a.presetLut == b.presetLut;
 }
 
-// How the colour of a pixel is finished after the tables.
-enum ColourMode { kPlain = 0, kSaturation = 1, kMonochrome = 2 };
-
-// Packs one finished pixel into the output format at column x.
-template <uint32_t Fmt, bool MirrorH, int Mode>
-struct Emit {
-    uint8_t* row;
-    int width;
-    int sat256;
-    inline void operator()(int x, int r, int g, int b) const
-    {
-        const int xo = MirrorH ? width - 1 - x : x;
-        if constexpr (Fmt == kPixelMono8) {
-            row[xo] = static_cast<uint8_t>(lumaOf(r, g, b));
-            return;
-        } else {
-            if constexpr (Mode == kMonochrome) {
-                r = g = b = lumaOf(r, g, b);
-            } else if constexpr (Mode == kSaturation) {
-                const int y = lumaOf(r, g, b);
-                r = clampByte(y + (((r - y) * sat256) >> 8));
-                g = clampByte(y + (((g - y) * sat256) >> 8));
-                b = clampByte(y + (((b - y) * sat256) >> 8));
-            }
-            if constexpr (Fmt == kPixelRGB8) {
-                uint8_t* p = row + 3 * xo;
-                p[0] = static_cast<uint8_t>(r);
-                p[1] = static_cast<uint8_t>(g);
-                p[2] = static_cast<uint8_t>(b);
-            } else if constexpr (Fmt == kPixelBGR8) {
-                uint8_t* p = row + 3 * xo;
-                p[0] = static_cast<uint8_t>(b);
-                p[1] = static_cast<uint8_t>(g);
-                p[2] = static_cast<uint8_t>(r);
-            } else {
-                uint8_t* p = row + 4 * xo;
-                p[0] = static_cast<uint8_t>(b);
-                p[1] = static_cast<uint8_t>(g);
-                p[2] = static_cast<uint8_t>(r);
-                p[3] = 255;
-            }
-        }
-    }
-};
-
-// Bilinear demosaic of one RGGB row. u, c, d point at pixel 0 of the padded rows above,
-// at and below (index -1 and width are valid, mirrored across the border).
-template <uint32_t Fmt, bool MirrorH, int Mode>
-void bayerRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, int w, bool redRow,
-              const Tables& t, const Emit<Fmt, MirrorH, Mode>& emit)
-{
-    int x = 0;
-    if (redRow) {
-        for (; x + 1 < w; x += 2) {
-            const int r0 = c[x];
-            const int g0 = (c[x - 1] + c[x + 1] + u[x] + d[x] + 2) >> 2;
-            const int b0 = (u[x - 1] + u[x + 1] + d[x - 1] + d[x + 1] + 2) >> 2;
-            const int r1 = (c[x] + c[x + 2] + 1) >> 1;
-            const int g1 = c[x + 1];
-            const int b1 = (u[x + 1] + d[x + 1] + 1) >> 1;
-            emit(x, t.r[r0], t.g[g0], t.b[b0]);
-            emit(x + 1, t.r[r1], t.g[g1], t.b[b1]);
-        }
-        if (x < w) {
-            const int r0 = c[x];
-            const int g0 = (c[x - 1] + c[x + 1] + u[x] + d[x] + 2) >> 2;
-            const int b0 = (u[x - 1] + u[x + 1] + d[x - 1] + d[x + 1] + 2) >> 2;
-            emit(x, t.r[r0], t.g[g0], t.b[b0]);
-        }
-    } else {
-        for (; x + 1 < w; x += 2) {
-            const int r0 = (u[x] + d[x] + 1) >> 1;
-            const int g0 = c[x];
-            const int b0 = (c[x - 1] + c[x + 1] + 1) >> 1;
-            const int r1 = (u[x] + u[x + 2] + d[x] + d[x + 2] + 2) >> 2;
-            const int g1 = (c[x] + c[x + 2] + u[x + 1] + d[x + 1] + 2) >> 2;
-            const int b1 = c[x + 1];
-            emit(x, t.r[r0], t.g[g0], t.b[b0]);
-            emit(x + 1, t.r[r1], t.g[g1], t.b[b1]);
-        }
-        if (x < w) {
-            const int r0 = (u[x] + d[x] + 1) >> 1;
-            const int g0 = c[x];
-            const int b0 = (c[x - 1] + c[x + 1] + 1) >> 1;
-            emit(x, t.r[r0], t.g[g0], t.b[b0]);
-        }
-    }
-}
-
 // Index of the sample that stands in for row/column i outside 0..n-1: mirrored across
 // the border so it keeps its Bayer colour, clamped for images of one or two pixels.
 inline int mirrorIndex(int i, int n)
@@ -185,126 +97,138 @@ inline int mirrorIndex(int i, int n)
     return std::clamp(i, 0, n - 1);
 }
 
-void padRow(const uint8_t* src, int w, uint8_t* dst)
+bool isIdentity(const uint8_t* table)
 {
-    dst[0] = src[mirrorIndex(-1, w)];
-    std::memcpy(dst + 1, src, static_cast<size_t>(w));
-    dst[w + 1] = src[mirrorIndex(w, w)];
+    for (int v = 0; v < 256; ++v)
+        if (table[v] != v)
+            return false;
+    return true;
 }
 
-template <uint32_t Fmt, bool MirrorH, int Mode>
-void demosaicBayer(const uint8_t* src, int w, int h, bool mirrorV, const Tables& t, int sat256,
-                   uint8_t* out, size_t bpp)
-{
-    thread_local std::vector<uint8_t> padded;
-    const size_t padW = static_cast<size_t>(w) + 2;
-    padded.resize(padW * 3);
-    uint8_t* ring[3] = {padded.data(), padded.data() + padW, padded.data() + 2 * padW};
-    // ring[(y + 1) % 3] holds row y - 1, ring[(y + 2) % 3] row y, ring[y % 3] row y + 1
-    auto rowAt = [&](int y) { return src + static_cast<size_t>(mirrorIndex(y, h)) * w; };
-    padRow(rowAt(-1), w, ring[2]);
-    padRow(rowAt(0), w, ring[0]);
-    const size_t outStride = static_cast<size_t>(w) * bpp;
-    for (int y = 0; y < h; ++y) {
-        uint8_t* below = ring[(y + 1) % 3];
-        padRow(rowAt(y + 1), w, below);
-        const uint8_t* above = ring[(y + 2) % 3];
-        const uint8_t* current = ring[y % 3];
-        uint8_t* dst = out + static_cast<size_t>(mirrorV ? h - 1 - y : y) * outStride;
-        const Emit<Fmt, MirrorH, Mode> emit{dst, w, sat256};
-        bayerRow(above + 1, current + 1, below + 1, w, (y & 1) == 0, t, emit);
-    }
-}
+// Per-row scratch of one processing call; thread_local so concurrent calls never share.
+struct RowBuffers {
+    std::vector<uint8_t> storage;
+    uint8_t* padded[3] = {};   // ring of padded raw rows, tables applied
+    uint8_t* plane[3] = {};    // planar r, g, b of the current row
+    uint8_t* luma = nullptr;
 
-template <uint32_t Fmt, bool MirrorH>
-void convertMono(const uint8_t* src, int w, int h, bool mirrorV, const Tables& t, uint8_t* out,
-                 size_t bpp)
-{
-    const size_t outStride = static_cast<size_t>(w) * bpp;
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* s = src + static_cast<size_t>(y) * w;
-        uint8_t* dst = out + static_cast<size_t>(mirrorV ? h - 1 - y : y) * outStride;
-        const Emit<Fmt, MirrorH, kPlain> emit{dst, w, 256};
-        for (int x = 0; x < w; ++x) {
-            const int v = t.neutral[s[x]];
-            if constexpr (Fmt == kPixelMono8)
-                dst[MirrorH ? w - 1 - x : x] = static_cast<uint8_t>(v);
-            else
-                emit(x, v, v, v);
+    void reserve(int w)
+    {
+        const size_t padW = static_cast<size_t>(w) + 2, planeW = static_cast<size_t>(w);
+        storage.resize(3 * padW + 4 * planeW);
+        uint8_t* p = storage.data();
+        for (auto& row : padded) {
+            row = p;
+            p += padW;
         }
+        for (auto& row : plane) {
+            row = p;
+            p += planeW;
+        }
+        luma = p;
     }
+};
+
+// Raw row y with the tables of its colours applied, padded by one mirrored sample on
+// each side. Applying the tables before interpolation costs one lookup per sample
+// instead of three per pixel.
+void prepareRow(const uint8_t* src, int w, int h, int y, bool bayer, const Tables& t,
+                const bool identity[2], uint8_t* padded)
+{
+    const int sy = mirrorIndex(y, h);
+    const uint8_t* row = src + static_cast<size_t>(sy) * w;
+    uint8_t* dst = padded + 1;
+    const bool redRow = (sy & 1) == 0;
+    if (identity[bayer ? (redRow ? 0 : 1) : 0])
+        std::memcpy(dst, row, static_cast<size_t>(w));
+    else if (!bayer)
+        kernels::lookupRow(row, w, t.neutral, t.neutral, dst);
+    else if (redRow)
+        kernels::lookupRow(row, w, t.r, t.g, dst);
+    else
+        kernels::lookupRow(row, w, t.g, t.b, dst);
+    dst[-1] = dst[mirrorIndex(-1, w)];
+    dst[w] = dst[mirrorIndex(w, w)];
 }
 
-using ConvertFn = void (*)(const uint8_t*, int, int, bool, const Tables&, int, uint8_t*, size_t);
-
-template <uint32_t Fmt, bool MirrorH>
-ConvertFn pickMode(int mode)
+void packRow(uint32_t fmt, const uint8_t* r, const uint8_t* g, const uint8_t* b, int w,
+             bool mirror, uint8_t* dst, uint8_t* lumaScratch)
 {
-    switch (mode) {
-    case kSaturation: return &demosaicBayer<Fmt, MirrorH, kSaturation>;
-    case kMonochrome: return &demosaicBayer<Fmt, MirrorH, kMonochrome>;
-    default: return &demosaicBayer<Fmt, MirrorH, kPlain>;
-    }
-}
-
-template <uint32_t Fmt>
-void convert(const uint8_t* src, int w, int h, bool bayer, bool mirrorH, bool mirrorV,
-             const Tables& t, int mode, int sat256, uint8_t* out, size_t bpp)
-{
-    if (bayer) {
-        const ConvertFn fn = mirrorH ? pickMode<Fmt, true>(mode) : pickMode<Fmt, false>(mode);
-        fn(src, w, h, mirrorV, t, sat256, out, bpp);
-    } else if (mirrorH) {
-        convertMono<Fmt, true>(src, w, h, mirrorV, t, out, bpp);
-    } else {
-        convertMono<Fmt, false>(src, w, h, mirrorV, t, out, bpp);
+    switch (fmt) {
+    case kPixelRGB8: kernels::packRgbRow(r, g, b, w, mirror, dst); break;
+    case kPixelBGR8: kernels::packBgrRow(r, g, b, w, mirror, dst); break;
+    case kPixelBGRA8: kernels::packBgraRow(r, g, b, w, mirror, dst); break;
+    default:
+        if (r == g && g == b) {
+            kernels::copyRow(r, w, mirror, dst);
+        } else {
+            kernels::lumaRow(r, g, b, w, lumaScratch);
+            kernels::copyRow(lumaScratch, w, mirror, dst);
+        }
+        break;
     }
 }
 
 // Replaces samples that stand out from all four nearest samples of the same colour (hot
-// or dead pixels) by the mean of those neighbours.
+// or dead pixels) by the mean of those neighbours. Border samples with fewer neighbours
+// are judged on the ones they have (at least two).
+void correctDefectAt(const uint8_t* src, int w, int h, int step, int x, int y, uint8_t* dst)
+{
+    const uint8_t* row = src + static_cast<size_t>(y) * w;
+    int lo = 255, hi = 0, sum = 0, n = 0;
+    auto take = [&](int v) {
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+        sum += v;
+        ++n;
+    };
+    if (x >= step)
+        take(row[x - step]);
+    if (x + step < w)
+        take(row[x + step]);
+    if (y >= step)
+        take(row[x - static_cast<ptrdiff_t>(step) * w]);
+    if (y + step < h)
+        take(row[x + static_cast<ptrdiff_t>(step) * w]);
+    const int v = row[x];
+    dst[x] = (n >= 2 && (v > hi + kDefectThreshold || v < lo - kDefectThreshold))
+                 ? static_cast<uint8_t>((sum + n / 2) / n)
+                 : static_cast<uint8_t>(v);
+}
+
 void correctDefects(const uint8_t* src, int w, int h, bool bayer, std::vector<uint8_t>& dst)
 {
-    const size_t count = static_cast<size_t>(w) * h;
-    dst.assign(src, src + count);
+    dst.resize(static_cast<size_t>(w) * h);
     const int step = bayer ? 2 : 1;
+    const ptrdiff_t rowStep = static_cast<ptrdiff_t>(step) * w;
     for (int y = 0; y < h; ++y) {
         const uint8_t* row = src + static_cast<size_t>(y) * w;
-        const bool hasUp = y >= step, hasDown = y + step < h;
+        uint8_t* out = dst.data() + static_cast<size_t>(y) * w;
+        int from = 0, to = 0;   // columns the fast kernel handles
+        if (y >= step && y + step < h && w > 2 * step) {
+            from = step;
+            to = w - step;
+            kernels::defectRow(row - rowStep, row, row + rowStep, from, to, step, kDefectThreshold, out);
+        }
         for (int x = 0; x < w; ++x) {
-            int lo = 255, hi = 0, sum = 0, n = 0;
-            auto take = [&](int v) {
-                lo = std::min(lo, v);
-                hi = std::max(hi, v);
-                sum += v;
-                ++n;
-            };
-            if (x >= step)
-                take(row[x - step]);
-            if (x + step < w)
-                take(row[x + step]);
-            if (hasUp)
-                take(row[x - static_cast<ptrdiff_t>(step) * w]);
-            if (hasDown)
-                take(row[x + static_cast<ptrdiff_t>(step) * w]);
-            if (n < 2)
-                continue;
-            const int v = row[x];
-            if (v > hi + kDefectThreshold || v < lo - kDefectThreshold)
-                dst[static_cast<size_t>(y) * w + x] = static_cast<uint8_t>((sum + n / 2) / n);
+            if (x == from && to > from)
+                x = to;
+            if (x < w)
+                correctDefectAt(src, w, h, step, x, y, out);
         }
     }
 }
 
 // Unsharp mask with a 3x3 Gaussian, on every byte of the packed image (the alpha byte of
-// BGRA is constant and so stays unchanged). amount64 is the gain in 1/64.
-void sharpen(uint8_t* img, int w, int h, size_t bpp, int amount64)
+// BGRA is constant and so stays unchanged). amount16 is the gain in 1/16.
+void sharpen(uint8_t* img, int w, int h, size_t bpp, int amount16)
 {
     const size_t rowBytes = static_cast<size_t>(w) * bpp;
     const size_t padBytes = rowBytes + 2 * bpp;
     thread_local std::vector<uint8_t> buffer;
     buffer.resize(padBytes * 3);
     uint8_t* ring[3] = {buffer.data(), buffer.data() + padBytes, buffer.data() + 2 * padBytes};
+    // Rows are copied (edge pixels repeated) before they are overwritten.
     auto load = [&](int y, uint8_t* dst) {
         const uint8_t* s = img + static_cast<size_t>(std::clamp(y, 0, h - 1)) * rowBytes;
         std::memcpy(dst + bpp, s, rowBytes);
@@ -313,21 +237,12 @@ void sharpen(uint8_t* img, int w, int h, size_t bpp, int amount64)
     };
     load(-1, ring[2]);
     load(0, ring[0]);
-    const ptrdiff_t step = static_cast<ptrdiff_t>(bpp);
     for (int y = 0; y < h; ++y) {
         uint8_t* nextRow = ring[(y + 1) % 3];
         load(y + 1, nextRow);
-        const uint8_t* up = ring[(y + 2) % 3] + bpp;
-        const uint8_t* cur = ring[y % 3] + bpp;
-        const uint8_t* down = nextRow + bpp;
-        uint8_t* dst = img + static_cast<size_t>(y) * rowBytes;
-        for (ptrdiff_t i = 0; i < static_cast<ptrdiff_t>(rowBytes); ++i) {
-            const int c = cur[i];
-            const int blur = (4 * c + 2 * (cur[i - step] + cur[i + step] + up[i] + down[i]) +
-                              up[i - step] + up[i + step] + down[i - step] + down[i + step] + 8) >>
-                             4;
-            dst[i] = clampByte(c + (((c - blur) * amount64 + 32) >> 6));
-        }
+        kernels::sharpenRow(ring[(y + 2) % 3] + bpp, ring[y % 3] + bpp, nextRow + bpp,
+                            static_cast<int>(rowBytes), static_cast<int>(bpp), amount16,
+                            img + static_cast<size_t>(y) * rowBytes);
     }
 }
 
@@ -393,11 +308,20 @@ int crosshairThickness(int width, int height)
 struct ImagePipeline::Impl {
     PipelineSettings settings;
     Tables tables{};
+    bool identity[3] = {true, true, true};   // red rows, blue rows, mono: tables do nothing
+
+    void rebuild()
+    {
+        buildTables(settings, tables);
+        identity[0] = isIdentity(tables.r) && isIdentity(tables.g);
+        identity[1] = isIdentity(tables.g) && isIdentity(tables.b);
+        identity[2] = isIdentity(tables.neutral);
+    }
 };
 
 ImagePipeline::ImagePipeline() : d(std::make_unique<Impl>())
 {
-    buildTables(d->settings, d->tables);
+    d->rebuild();
 }
 
 ImagePipeline::~ImagePipeline() = default;
@@ -407,7 +331,7 @@ void ImagePipeline::configure(const PipelineSettings& settings)
     const bool rebuild = !sameTables(settings, d->settings);
     d->settings = settings;
     if (rebuild)
-        buildTables(d->settings, d->tables);
+        d->rebuild();
 }
 
 const PipelineSettings& ImagePipeline::settings() const
@@ -446,31 +370,51 @@ int ImagePipeline::process(const RawFrame& raw, uint8_t* out, size_t outSize) co
     }
 
     const int saturation = std::clamp(s.saturation, 0, 200);
-    const int mode = s.monochrome ? kMonochrome : (saturation != 100 ? kSaturation : kPlain);
-    const int sat256 = saturation * 256 / 100;
+    const int sat64 = saturation * 64 / 100;
+    const bool colourOut = s.outputFormat != kPixelMono8;
+    const bool monochrome = bayer && colourOut && s.monochrome;
+    const bool saturate = bayer && colourOut && !s.monochrome && saturation != 100;
     const Tables& t = d->tables;
-    switch (s.outputFormat) {
-    case kPixelRGB8:
-        convert<kPixelRGB8>(src, w, h, bayer, s.mirrorHorizontal, s.mirrorVertical, t, mode,
-                            sat256, out, bpp);
-        break;
-    case kPixelBGR8:
-        convert<kPixelBGR8>(src, w, h, bayer, s.mirrorHorizontal, s.mirrorVertical, t, mode,
-                            sat256, out, bpp);
-        break;
-    case kPixelBGRA8:
-        convert<kPixelBGRA8>(src, w, h, bayer, s.mirrorHorizontal, s.mirrorVertical, t, mode,
-                             sat256, out, bpp);
-        break;
-    default:
-        convert<kPixelMono8>(src, w, h, bayer, s.mirrorHorizontal, s.mirrorVertical, t, kPlain,
-                             256, out, bpp);
-        break;
+    const bool identity[2] = {d->identity[bayer ? 0 : 2], d->identity[1]};
+
+    thread_local RowBuffers buffers;
+    buffers.reserve(w);
+    uint8_t** ring = buffers.padded;
+    // ring[(y + 2) % 3] holds row y - 1, ring[y % 3] row y, ring[(y + 1) % 3] row y + 1.
+    if (bayer)
+        prepareRow(src, w, h, -1, true, t, identity, ring[2]);
+    prepareRow(src, w, h, 0, bayer, t, identity, ring[0]);
+    const size_t stride = static_cast<size_t>(w) * bpp;
+    uint8_t* const* plane = buffers.plane;
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* current = ring[y % 3] + 1;
+        const uint8_t *r, *g, *b;
+        if (bayer) {
+            prepareRow(src, w, h, y + 1, true, t, identity, ring[(y + 1) % 3]);
+            kernels::demosaicRow(ring[(y + 2) % 3] + 1, current, ring[(y + 1) % 3] + 1, w,
+                                 (y & 1) == 0, plane[0], plane[1], plane[2]);
+            if (monochrome) {
+                kernels::lumaRow(plane[0], plane[1], plane[2], w, buffers.luma);
+                r = g = b = buffers.luma;
+            } else {
+                if (saturate)
+                    kernels::saturateRow(plane[0], plane[1], plane[2], w, sat64);
+                r = plane[0];
+                g = plane[1];
+                b = plane[2];
+            }
+        } else {
+            if (y + 1 < h)
+                prepareRow(src, w, h, y + 1, false, t, identity, ring[(y + 1) % 3]);
+            r = g = b = current;
+        }
+        uint8_t* dst = out + static_cast<size_t>(s.mirrorVertical ? h - 1 - y : y) * stride;
+        packRow(s.outputFormat, r, g, b, w, s.mirrorHorizontal, dst, buffers.luma);
     }
 
     const int sharpness = std::clamp(s.sharpness, 0, 100);
     if (sharpness > 0)
-        sharpen(out, w, h, bpp, sharpness * 192 / 100);
+        sharpen(out, w, h, bpp, sharpness * 48 / 100);
     drawCrosshairs(s.crosshairs, out, w, h, s.outputFormat, bpp);
     return kImagingOk;
 }

@@ -61,20 +61,43 @@ struct SensorSettings {
     std::vector<DefectPixel> defects;
 };
 
+// Geometry: output pixel (x, y) samples the sensor at the centre of its share of the
+// region (offset + (x + 0.5) * region / output), so binning and regions of interest show
+// the matching part of the scene. Missing or inconsistent sizes are repaired (region
+// kept on the sensor, at least 1x1), never rejected. The Bayer mosaic is RGGB in output
+// coordinates: pixel (0, 0) is red. Defect pixels inside the region replace their
+// sample after everything else.
 class Scene {
 public:
     virtual ~Scene() = default;
-    // Renders one exposure taken at timeSec into out (resized as needed).
+    // Renders one exposure taken at timeSec into out (resized as needed). A scene keeps
+    // caches between calls: one scene object belongs to one thread at a time.
     virtual void render(const SensorSettings& sensor, double timeSec, uint64_t frameNumber,
                         RawFrame& out) = 0;
 };
 
 // The moving demonstration scene (colour chart, gradients, fine detail, moving object,
 // frame counter and time stamp). `seed` makes each camera's scene a little different.
+// - Brightness: proportional to exposure time x analog gain; 10 ms at gain 1.0 under full
+//   light averages about 115 of 255. The lamps are slightly warm (blue about 10 % low).
+// - Flicker: lamps on mains light modulate at twice lightFrequencyHz; with antiFlicker
+//   off and an exposure that is not a whole number of half mains periods, the rolling
+//   shutter (1/60 s top to bottom) shows horizontal bands that move between frames.
+// - Focus: with focusRange > 0 the static scene blurs in proportion to
+//   |focusPosition - focusBest| / focusRange (sharp within 1 % of the range).
+// - Light channels: channel i of channelCount lights the scene from angle
+//   180° + i * 360° / channelCount, clockwise in the picture (of four: left, top, right,
+//   bottom); all lit gives even light, none leaves a 3 % ambient. A single-channel
+//   camera is lit when bit 0 is set.
+// - Noise: Gaussian, sigma = sqrt((noiseSigma * gain)^2 + 2.5 * gain) digital numbers.
+// - The same settings, time and frame number give the same frame.
+// The static part is rebuilt when geometry, layout, light channels or focus change (a
+// few tens of milliseconds); other frames only redraw the ball, the text and the noise.
 std::unique_ptr<Scene> makeDemoScene(uint32_t seed);
 // A fixed pattern for tests: value(x, y, c) with c = 0 red, 1 green, 2 blue in sensor
-// coordinates; sampled through the Bayer mosaic (or as luminance for mono sensors),
-// without noise, flicker or blur.
+// coordinates; sampled through the Bayer mosaic (or as luminance
+// (77 r + 150 g + 29 b + 128) >> 8 for mono sensors), without noise, flicker, blur or
+// exposure scaling. The sensor's defect pixels are applied (pass none for exact values).
 std::unique_ptr<Scene> makePatternScene(std::function<uint8_t(int x, int y, int c)> value);
 
 // A crosshair is a full-width horizontal and a full-height vertical line through (x, y),
@@ -135,7 +158,7 @@ public:
     // threads at once on one pipeline as long as nobody calls configure() meanwhile.
     int process(const RawFrame& raw, uint8_t* out, size_t outSize) const;
     // Cheap, subsampled statistics of the raw frame for automatic exposure and white
-    // balance.
+    // balance (whole 2x2 cells on an even grid, about 40 000 cells at most).
     static FrameStatistics statistics(const RawFrame& raw);
 private:
     struct Impl;
@@ -147,17 +170,24 @@ struct AutoExposureLimits {
     double minExposureUs, maxExposureUs;
     int minGainMilli, maxGainMilli;
 };
-// Moves exposure (first) and gain (second) a step towards the target mean luminance.
+// Moves exposure (first) and gain (second) a step towards the target mean luminance
+// (targetBrightness on the same 0..255 scale as meanLuma). Values are clamped into the
+// limits; within a dead band of max(2, 3 % of target) nothing changes; otherwise the
+// exposure x gain product moves 80 % of the way (in log terms), so the brightness
+// approaches from one side without oscillating. Gain rises above its minimum only when
+// the exposure is at its maximum, and falls first when darkening.
 void autoExposureStep(const FrameStatistics& stats, int targetBrightness,
                       const AutoExposureLimits& limits, double& exposureUs, int& gainMilli);
-// Gains (1.0 = neutral) that make the frame's grey average neutral.
+// Gains (1.0 = neutral) that make the frame's grey average neutral (grey world): green
+// stays 1.0, red and blue within 0.25 .. 4. A frame too dark to judge gives 1.0 for all.
 void whiteBalanceGains(const FrameStatistics& stats, double& red, double& green, double& blue);
 
 enum class ImageFileType { Jpeg = 1, Bmp = 2, Png = 8 };
 // Writes an image (pixels in pixelFormat: RGB8, BGR8, BGRA8 or Mono8) to baseName +
 // ".bmp" / ".jpg" / ".png" through a temporary file that is renamed into place, so a
-// failed write never leaves a partial file. quality 1..100 for JPEG. Returns 0 or a
-// negative error.
+// failed write never leaves a partial file. quality 1..100 for JPEG (others: 90).
+// Returns 0 or a negative kImaging... code; an existing file of that name is replaced.
+// Type codes: 1 JPEG, 2 BMP (24-bit, or 8-bit grey for Mono8), 8 PNG. BGRA8 drops alpha.
 int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width, int height,
                    uint32_t pixelFormat, int typeCode, int quality);
 

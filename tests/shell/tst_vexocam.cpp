@@ -270,6 +270,21 @@ private slots:
         QDesktopServices::unsetUrlHandler("file");
     }
 
+    void parameterFolderIsShown()
+    {
+        // The folder the camera library keeps its parameter files in, created on demand.
+        const QString folder = qEnvironmentVariable("VEXOCAM_STATE_DIR");
+        QVERIFY(!QFileInfo::exists(folder));
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "open");
+        VexoCam window(nullptr, programDir);
+        window.findChild<QAction*>("action_defaultParPath")->trigger();
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(catcher.urls.size(), 1);
+        QCOMPARE(catcher.urls[0].toLocalFile(), folder);
+        QVERIFY(QFileInfo(folder).isDir());
+    }
+
     void companionProgramsStart_data()
     {
         QTest::addColumn<QString>("action");

@@ -1,0 +1,53 @@
+#pragma once
+// Row kernels of the image pipeline. Each has a portable version and, where the machine
+// has them, AVX2 / AVX-512 versions picked at run time; all versions give identical
+// bytes. Rows passed as "padded" have one valid sample before index 0 and one at index w.
+#include <cstdint>
+
+namespace vexo::imaging::kernels {
+
+// dst[x] = (x even ? evenTable : oddTable)[src[x]] for x in 0..w-1.
+void lookupRow(const uint8_t* src, int w, const uint8_t* evenTable, const uint8_t* oddTable,
+               uint8_t* dst);
+
+// Bilinear demosaic of one RGGB row into planar r, g, b (w samples each). up, cur, down
+// are padded rows; redRow says whether cur is an R G R G row (else G B G B). Averages
+// round half up; four-sample means are means of two pair means.
+void demosaicRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int w,
+                 bool redRow, uint8_t* r, uint8_t* g, uint8_t* b);
+
+// Saturation around the pixel's luma (sat64: 64 = unchanged, 0 = grey, at most 128), in
+// place.
+void saturateRow(uint8_t* r, uint8_t* g, uint8_t* b, int w, int sat64);
+
+// y = (77 r + 150 g + 29 b + 128) >> 8.
+void lumaRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, int w, uint8_t* y);
+
+// Unsharp mask of one row of n bytes with a 3x3 Gaussian; neighbours of byte i are at
+// i +- step in the same row and at i in the rows above and below (which must be readable
+// at -step .. n - 1 + step). amount16 is the gain in 1/16.
+void sharpenRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int n, int step,
+                int amount16, uint8_t* dst);
+
+// Defect test for x in from..to-1, whose four same-colour neighbours (x +- step in cur, x in
+// up and down) all exist: a sample more than threshold above or below all of them is
+// replaced by their mean, others are copied.
+void defectRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int from, int to,
+               int step, int threshold, uint8_t* dst);
+
+// Packs planar samples into RGB8 / BGR8 / BGRA8 (alpha 255), mirrored if asked.
+void packRgbRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, int w, bool mirror,
+                uint8_t* dst);
+void packBgrRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, int w, bool mirror,
+                uint8_t* dst);
+void packBgraRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, int w, bool mirror,
+                 uint8_t* dst);
+// Copies one plane, mirrored if asked.
+void copyRow(const uint8_t* src, int w, bool mirror, uint8_t* dst);
+
+// The instruction set the kernels use now: "avx512vbmi", "avx2" or "portable".
+const char* kernelLevel();
+// Forces the portable kernels (tests compare them with the fast ones).
+void usePortableKernels(bool portable);
+
+}  // namespace vexo::imaging::kernels
