@@ -2,6 +2,217 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>AboutWidget</name>
+    <message>
+        <source>关于</source>
+        <translation type="unfinished">关于</translation>
+    </message>
+    <message>
+        <source>Prismora 相机软件团队</source>
+        <translation>Prismora 相机软件团队</translation>
+    </message>
+    <message>
+        <source>版权所有 © Prismora 相机软件团队，保留所有权利。</source>
+        <translation>版权所有 © Prismora 相机软件团队，保留所有权利。</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation type="unfinished">确定</translation>
+    </message>
+</context>
+<context>
+    <name>CVideoThread</name>
+    <message>
+        <source>SDK保存图片成功</source>
+        <translation>SDK保存图片成功</translation>
+    </message>
+</context>
+<context>
+    <name>CameraListWidget</name>
+    <message>
+        <source>请选择设备</source>
+        <translation>请选择设备</translation>
+    </message>
+    <message>
+        <source>双击表格，即可对选择的相机进行打开！</source>
+        <translation>双击表格，即可对选择的相机进行打开！</translation>
+    </message>
+    <message>
+        <source>重新扫描</source>
+        <translation>重新扫描</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>设备名称</source>
+        <translation>设备名称</translation>
+    </message>
+    <message>
+        <source>接口类型</source>
+        <translation>接口类型</translation>
+    </message>
+    <message>
+        <source>sensor版本</source>
+        <translation>sensor版本</translation>
+    </message>
+    <message>
+        <source>设备版本</source>
+        <translation>设备版本</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>已打开</source>
+        <translation>已打开</translation>
+    </message>
+    <message>
+        <source>空闲</source>
+        <translation>空闲</translation>
+    </message>
+</context>
+<context>
+    <name>CameraThread</name>
+    <message>
+        <source>导航窗口</source>
+        <translation>导航窗口</translation>
+    </message>
+    <message>
+        <source>全屏/窗口</source>
+        <translation>全屏/窗口</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>拍照</source>
+        <translation>拍照</translation>
+    </message>
+    <message>
+        <source>录像</source>
+        <translation type="unfinished">录像</translation>
+    </message>
+    <message>
+        <source>连续抓图</source>
+        <translation>连续抓图</translation>
+    </message>
+    <message>
+        <source>播放/暂停</source>
+        <translation>播放/暂停</translation>
+    </message>
+    <message>
+        <source>自适应</source>
+        <translation>自适应</translation>
+    </message>
+    <message>
+        <source>原比例</source>
+        <translation>原比例</translation>
+    </message>
+    <message>
+        <source>直方图</source>
+        <translation>直方图</translation>
+    </message>
+    <message>
+        <source>缩放:</source>
+        <translation>缩放:</translation>
+    </message>
+    <message>
+        <source>相机已打开，不能重复打开</source>
+        <translation>相机已打开，不能重复打开</translation>
+    </message>
+    <message>
+        <source>打开相机失败, 错误码:%1</source>
+        <translation>打开相机失败, 错误码:%1</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation type="unfinished">错误</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation type="unfinished">确定</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation type="unfinished">提示</translation>
+    </message>
+    <message>
+        <source>打开失败,该窗口存在已被打开的相机</source>
+        <translation>打开失败,该窗口存在已被打开的相机</translation>
+    </message>
+    <message>
+        <source>分辨率: %1x%2 | 获取帧率: %3 | 显示帧率: %4 | 图像数：%5 | 缩放比例：%6%</source>
+        <translation>分辨率: %1x%2 | 获取帧率: %3 | 显示帧率: %4 | 图像数：%5 | 缩放比例：%6%</translation>
+    </message>
+    <message>
+        <source>相机已进入暂停，不再接收来自相机的图像数据</source>
+        <translation>相机已进入暂停，不再接收来自相机的图像数据</translation>
+    </message>
+    <message>
+        <source>SDK保存图片成功</source>
+        <translation>SDK保存图片成功</translation>
+    </message>
+    <message>
+        <source>图片未保存, 错误码:%1</source>
+        <translation>图片未保存, 错误码:%1</translation>
+    </message>
+    <message>
+        <source>选择</source>
+        <translation>选择</translation>
+    </message>
+</context>
+<context>
+    <name>CustomWindowSettingWidget</name>
+    <message>
+        <source>自定义画面分割</source>
+        <translation>自定义画面分割</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>添加</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>画面分割</source>
+        <translation>画面分割</translation>
+    </message>
+    <message>
+        <source>合并</source>
+        <translation>合并</translation>
+    </message>
+    <message>
+        <source>分割</source>
+        <translation>分割</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>画面分割名称</source>
+        <translation>画面分割名称</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation type="unfinished">提示</translation>
+    </message>
+    <message>
+        <source>创建失败，请检查名称是否重复或者为空</source>
+        <translation>创建失败，请检查名称是否重复或者为空</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation type="unfinished">确定</translation>
+    </message>
+</context>
+<context>
     <name>VexoCam</name>
     <message>
         <source>Prismora</source>
@@ -222,6 +433,90 @@
     <message>
         <source>打开失败,请检查程序执行目录下是否存在升级程序</source>
         <translation>打开失败,请检查程序执行目录下是否存在升级程序</translation>
+    </message>
+    <message>
+        <source>设备名称：</source>
+        <translation>设备名称：</translation>
+    </message>
+    <message>
+        <source>IP地址：</source>
+        <translation>IP地址：</translation>
+    </message>
+    <message>
+        <source>子网掩码：</source>
+        <translation>子网掩码：</translation>
+    </message>
+    <message>
+        <source>接口类型：</source>
+        <translation>接口类型：</translation>
+    </message>
+    <message>
+        <source>物理地址：</source>
+        <translation>物理地址：</translation>
+    </message>
+    <message>
+        <source>状态：</source>
+        <translation>状态：</translation>
+    </message>
+    <message>
+        <source>产品名称：</source>
+        <translation>产品名称：</translation>
+    </message>
+    <message>
+        <source>产品系列：</source>
+        <translation>产品系列：</translation>
+    </message>
+    <message>
+        <source>传感器：</source>
+        <translation>传感器：</translation>
+    </message>
+    <message>
+        <source>版本：</source>
+        <translation>版本：</translation>
+    </message>
+    <message>
+        <source>固件版本：</source>
+        <translation>固件版本：</translation>
+    </message>
+    <message>
+        <source>选择一台相机查看设备信息</source>
+        <translation>选择一台相机查看设备信息</translation>
+    </message>
+    <message>
+        <source>设备昵称：</source>
+        <translation>设备昵称：</translation>
+    </message>
+    <message>
+        <source>设置名称</source>
+        <translation>设置名称</translation>
+    </message>
+    <message>
+        <source>已打开</source>
+        <translation>已打开</translation>
+    </message>
+    <message>
+        <source>未打开</source>
+        <translation>未打开</translation>
+    </message>
+    <message>
+        <source>相机已在其它地方打开，无法关闭</source>
+        <translation>相机已在其它地方打开，无法关闭</translation>
+    </message>
+    <message>
+        <source>请输入设备昵称</source>
+        <translation>请输入设备昵称</translation>
+    </message>
+    <message>
+        <source>成功</source>
+        <translation>成功</translation>
+    </message>
+    <message>
+        <source>修改设备名称成功</source>
+        <translation>修改设备名称成功</translation>
+    </message>
+    <message>
+        <source>热拔插组件注册失败</source>
+        <translation>热拔插组件注册失败</translation>
     </message>
 </context>
 <context>

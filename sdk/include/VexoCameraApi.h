@@ -38,7 +38,6 @@ enum {
     VEXO_SDK_NOT_MATCHING = -4,       /* file or feature does not match this camera (no such feature,
                                          upgrade or parameter file for another camera) */
     VEXO_SDK_OUT_OF_RANGE = -5,       /* index, line, crosshair number or value outside its range */
-    VEXO_SDK_NOT_IMPLEMENTED = -6,    /* this library does not provide the operation yet */
     VEXO_SDK_NOT_FOUND = -7,          /* no attached camera with that identifier or index */
     VEXO_SDK_DETACHED = -8,           /* the camera was unplugged; close its handle */
     VEXO_SDK_TIMEOUT = -9,            /* no frame within the time-out */
@@ -47,7 +46,9 @@ enum {
     VEXO_SDK_INVALID_FRAME = -12,     /* frame token or raw data not held by the caller */
     VEXO_SDK_WRONG_MODE = -13,        /* not possible in the camera's current mode */
     VEXO_SDK_EMPTY_GROUP = -14,       /* the parameter group holds no saved parameters */
-    VEXO_SDK_FILE_CORRUPT = -15,      /* a file is truncated or fails its checksum */
+    VEXO_SDK_FILE_CORRUPT = -15,      /* a file fails its checksum or holds invalid contents */
+    VEXO_SDK_FILE_TRUNCATED = -16,    /* a file ends before its contents do */
+    VEXO_SDK_FILE_FOREIGN = -17,      /* not a file of this kind, or of a newer format version */
     VEXO_SDK_OPEN_ELSEWHERE = -18,    /* the camera is already open (in this or another process) */
     VEXO_SDK_WRONG_PATH = -22         /* a file path is wrong or the file is unreadable */
 };
@@ -133,6 +134,12 @@ VEXO_SDK_API int SdkGetInterfaceText(int handle, char* buffer);
  * into buffer (size bytes), creating the folder if it is missing.
  * Returns OK, INVALID_ARGUMENT (buffer null), BUFFER_TOO_SMALL, FAILED (cannot create). */
 VEXO_SDK_API int SdkGetParameterFolder(char* buffer, int size);
+
+/* Writes the folder in which the library publishes one node file per attached camera
+ * into buffer (size bytes), creating the folder if it is missing. Programs watch it to
+ * learn of cameras plugged in or out. Returns OK, INVALID_ARGUMENT (buffer null),
+ * BUFFER_TOO_SMALL, FAILED (cannot create). */
+VEXO_SDK_API int SdkGetDeviceNodeFolder(char* buffer, int size);
 
 /* ==== Acquisition and frames =========================================================== */
 
@@ -389,22 +396,27 @@ VEXO_SDK_API int SdkGetExtendedParameter(int handle, int id, int* value);
 
 /* ==== Parameter groups and files ======================================================= */
 
-/* Saves the current parameters into user group 0 .. 3 (A .. D).
- * Returns OK, INVALID_HANDLE, OUT_OF_RANGE, FAILED, NOT_IMPLEMENTED. */
+/* Saves every current parameter into user group 0 .. 3 (A .. D) of the camera's memory,
+ * filed under the key the load mode chooses; the camera starts with that group when it is
+ * opened next. Returns OK, INVALID_HANDLE, OUT_OF_RANGE, FAILED (cannot store). */
 VEXO_SDK_API int SdkSaveParameterGroup(int handle, int group);
 /* Loads user group 0 .. 3, or the factory defaults with VEXO_SDK_FACTORY_GROUP.
- * Returns OK, INVALID_HANDLE, OUT_OF_RANGE, EMPTY_GROUP (nothing saved there), NOT_IMPLEMENTED. */
+ * Returns OK, INVALID_HANDLE, OUT_OF_RANGE, EMPTY_GROUP (nothing saved there; nothing
+ * changes), FILE_CORRUPT (the stored group is damaged; nothing changes). */
 VEXO_SDK_API int SdkLoadParameterGroup(int handle, int group);
-/* The group last loaded or saved (0 .. 3, or 0xFF). */
+/* The group last loaded or saved (0 .. 3, or 0xFF). Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
 VEXO_SDK_API int SdkGetCurrentParameterGroup(int handle, int* group);
-/* Key the groups are filed under: 0 model, 1 nickname, 2 serial number (identifier). */
+/* Key the groups are filed under: 0 model (cameras of one model share groups), 1 nickname,
+ * 2 serial number (identifier). Persists. Returns OK, INVALID_HANDLE, OUT_OF_RANGE, FAILED. */
 VEXO_SDK_API int SdkSetParameterLoadMode(int handle, int mode);
 VEXO_SDK_API int SdkGetParameterLoadMode(int handle, int* mode);
-/* Writes the current parameters to a parameter file (replaced if it exists).
- * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, FAILED, NOT_IMPLEMENTED. */
+/* Writes every current parameter to a parameter file (format in sdk/src/ParameterFile.h),
+ * replacing an existing file atomically.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (no path), WRONG_PATH (folder missing), FAILED. */
 VEXO_SDK_API int SdkExportParameterFile(int handle, const char* path);
-/* Loads a parameter file. Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, WRONG_PATH,
- * FILE_CORRUPT, NOT_MATCHING (another camera model), NOT_IMPLEMENTED. */
+/* Loads a parameter file; on any error nothing changes. Returns OK, INVALID_HANDLE,
+ * INVALID_ARGUMENT, WRONG_PATH (missing or unreadable), FILE_FOREIGN, FILE_TRUNCATED,
+ * FILE_CORRUPT, NOT_MATCHING (file of another camera model). */
 VEXO_SDK_API int SdkImportParameterFile(int handle, const char* path);
 
 /* ==== Nickname, network configuration, firmware ======================================== */
@@ -422,9 +434,12 @@ VEXO_SDK_API int SdkGetNetworkConfig(const char* identifier, VexoNetworkConfig* 
  * subnet), NOT_FOUND, NOT_MATCHING (USB camera), OPEN_ELSEWHERE. */
 VEXO_SDK_API int SdkSetNetworkConfig(const char* identifier, const VexoNetworkConfig* config);
 
-/* Writes a firmware upgrade file into the camera, reporting progress 0 .. 100.
- * Returns OK, INVALID_HANDLE, WRONG_PATH (-22), NOT_MATCHING (-4, file for another camera
- * or failing its checks), FAILED (-1), NOT_IMPLEMENTED. */
+/* Writes a firmware upgrade file (format in sdk/src/FirmwareFile.h) into the camera,
+ * calling progress(percent 0 .. 100, context) from a library thread over about two
+ * seconds; progress may be NULL. On success the new firmware version persists.
+ * Returns OK, INVALID_HANDLE, WRONG_PATH (-22, no such readable file), NOT_MATCHING (-4,
+ * file for another product, damaged or not an upgrade file), FAILED (-1, the camera was
+ * unplugged during the upgrade; the old firmware stays). */
 VEXO_SDK_API int SdkUpgradeFirmware(int handle, const char* path, VexoUpgradeProgressCallback progress,
                                     void* context);
 

@@ -1,6 +1,11 @@
 #include "CustomTreeWidget.h"
 
+#include <QDrag>
 #include <QHeaderView>
+#include <QMimeData>
+#include <QMouseEvent>
+
+#include "VexoCameraRecords.h"
 
 CustomTreeWidget::CustomTreeWidget(QWidget* parent) : QTreeWidget(parent)
 {
@@ -8,4 +13,27 @@ CustomTreeWidget::CustomTreeWidget(QWidget* parent) : QTreeWidget(parent)
     setAcceptDrops(false);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
+}
+
+void CustomTreeWidget::mousePressEvent(QMouseEvent* event)
+{
+    QTreeWidget::mousePressEvent(event);
+}
+
+void CustomTreeWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    QTreeWidgetItem* item = itemAt(event->pos());
+    const QVariant data = item ? item->data(0, Qt::UserRole) : QVariant();
+    if (event->buttons() != Qt::NoButton && data.isValid()) {
+        const auto* record = static_cast<const VexoDeviceInfo*>(data.value<void*>());
+        const QString identifier = QString::fromLatin1(
+            record->cameraIdentifier,
+            static_cast<int>(qstrnlen(record->cameraIdentifier, sizeof record->cameraIdentifier)));
+        auto* mime = new QMimeData;
+        mime->setData(QStringLiteral("INFO"), identifier.toLocal8Bit());
+        auto* drag = new QDrag(this);
+        drag->setMimeData(mime);
+        drag->exec(Qt::MoveAction);
+    }
+    QTreeWidget::mouseMoveEvent(event);
 }

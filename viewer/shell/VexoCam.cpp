@@ -14,6 +14,9 @@
 #include <QTreeWidgetItem>
 #include <QUrl>
 
+#include "AboutWidget.h"
+#include "CameraListWidget.h"
+#include "CustomWindowSettingWidget.h"
 #include "SettingsStore.h"
 #include "SuiteEnvironment.h"
 #include "SuiteMessages.h"
@@ -81,6 +84,8 @@ VexoCam::VexoCam(QWidget* parent, const QString& programDir)
 
 VexoCam::~VexoCam()
 {
+    freeDeviceRecords();
+    removeCustomLayoutActions();
     // The set-aside page has no parent while it is out of the tool box.
     if (parameterPageSetAside && !parameterPageSetAside->parent())
         delete parameterPageSetAside;
@@ -97,6 +102,11 @@ void VexoCam::buildScreenSwitchMenu()
     screenSwitchMenu->addAction(ui->action_customframe);
     screenSwitchMenu->addAction(ui->action_fullScreen);
     screenSwitchMenu->addSeparator();
+    addCustomLayoutActions();
+}
+
+void VexoCam::addCustomLayoutActions()
+{
     for (const SceneFrameLayout& layout : settingsStore()->loadCustomLayouts()) {
         auto* action = new QAction(QIcon(QStringLiteral(":/images/ICO/FourScreen.png")),
                                    layout.name, this);
@@ -108,14 +118,38 @@ void VexoCam::buildScreenSwitchMenu()
     }
 }
 
-void VexoCam::onCustomLayoutTriggered()
+void VexoCam::removeCustomLayoutActions()
 {
-    auto* action = qobject_cast<QAction*>(sender());
-    if (!action)
+    for (QAction* action : qAsConst(customFrameActions)) {
+        delete static_cast<SceneFrameLayout*>(action->data().value<void*>());
+        screenSwitchMenu->removeAction(action);
+        delete action;
+    }
+    customFrameActions.clear();
+}
+
+void VexoCam::on_action_customframe_triggered()
+{
+    CustomWindowSettingWidget editor(settingsStore()->loadCustomLayouts(), this);
+    if (editor.exec() != QDialog::Accepted)
         return;
-    auto* layout = static_cast<SceneFrameLayout*>(action->data().value<void*>());
-    if (layout)
-        cameraWindowSetting(*layout);
+    removeCustomLayoutActions();
+    addCustomLayoutActions();
+    if (settingsStore()->value(QStringLiteral("WIDGETINFO"), QStringLiteral("WidgetCount")).toInt() == 4)
+        applyUsedCustomLayout();
+}
+
+void VexoCam::on_action_opencamera_triggered()
+{
+    auto* dialog = new CameraListWidget;
+    connect(dialog, SIGNAL(cameraWidget_open(const QString)), this,
+            SLOT(cameraWidget_open(const QString)));
+    dialog->show();
+}
+
+void VexoCam::on_action_about_triggered()
+{
+    (new AboutWidget)->show();
 }
 
 void VexoCam::switchLanguage(bool english)
@@ -214,47 +248,24 @@ void VexoCam::on_action_hotkey_triggered()
     openSettingsDialog(2);
 }
 
-bool VexoCam::eventFilter(QObject* watched, QEvent* event)
-{
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void VexoCam::mousePressEvent(QMouseEvent* event)
-{
-    QMainWindow::mousePressEvent(event);
-}
-
 void VexoCam::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
 }
 
-bool VexoCam::nativeEvent(const QByteArray& eventType, void* message, long* result)
-{
-    return QMainWindow::nativeEvent(eventType, message, result);
-}
-
 // ---------------------------------------------------------------------------------------
-// Not built yet: the device tree and hot-plug, the camera window grid, the parameter
-// panel, the settings dialog and the open-camera and About dialogs. Each of these
-// functions is the single place where that piece joins the main window.
-
-void VexoCam::refreshDeviceTree() {}
-
-void VexoCam::registerDeviceNotifications() {}
-
-void VexoCam::restoreWindowGrid() {}
-
-void VexoCam::cameraWindowSetting(SceneFrameLayout& layout)
-{
-    Q_UNUSED(layout);
-}
+// Not built yet: the parameter panel and the settings dialog. Each of these functions is
+// the single place where that piece joins the main window.
 
 void VexoCam::connectParameterPanel() {}
 
+// Until the parameter panel reads a camera's values back, selecting a camera only makes
+// it the one the panel acts on.
 void VexoCam::readBack(int cameraHandle)
 {
-    Q_UNUSED(cameraHandle);
+    currentCamera = cameraHandle;
+    ui->tabWidget->setEnabled(true);
+    ui->widget_settingToolbar->setEnabled(true);
 }
 
 void VexoCam::openSettingsDialog(int page)
@@ -262,6 +273,3 @@ void VexoCam::openSettingsDialog(int page)
     Q_UNUSED(page);
 }
 
-void VexoCam::on_action_opencamera_triggered() {}
-
-void VexoCam::on_action_about_triggered() {}

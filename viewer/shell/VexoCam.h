@@ -8,7 +8,9 @@ namespace Ui {
 class VexoCam;
 }
 class CameraThread;
+class DeviceNotifier;
 class QAction;
+class QGridLayout;
 class QMenu;
 class QToolButton;
 class QTranslator;
@@ -26,9 +28,13 @@ public:
     QWidget* windowsContainer() const { return windowsContainerWidget; }
     QWidget* setAsideParameterPage() const { return parameterPageSetAside; }
     const QList<QAction*>& customLayoutActions() const { return customFrameActions; }
+    const QList<CameraThread*>& cameraWindowList() const { return cameraWindows; }
 
 public slots:
     void cameraWindowSetting(SceneFrameLayout& layout);
+    void cameraWidget_open(const QString cameraSn);
+    void onOpenCamera(const QString& identifier);
+    void onCloseCamera(const QString& identifier);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,15 +56,43 @@ private slots:
     void on_action_language_EN_triggered();
     void onCustomLayoutTriggered();
     void restoreWindowGrid();
+    void on_action_oneframe_triggered();
+    void on_action_fourframe_triggered();
+    void on_action_nineframe_triggered();
+    void on_action_customframe_triggered();
+    void on_action_fullScreen_triggered();
+    void onCameraWidgetEnterFullScreen();
+    void onCameraWidgetExitFullScreen();
+    void onWindowMoving(int& oldRow, int& oldColumn, int& newRow, int& newColumn);
+
+    void on_treeWidget_devicelist_itemClicked(QTreeWidgetItem* item, int column);
+    void on_treeWidget_devicelist_itemDoubleClicked(QTreeWidgetItem* item, int column);
+    void on_pushButton_onoff_clicked();
+    void on_pushButton_refresh_clicked();
+    void on_pushButton_expand_clicked();
+    void on_pushButton_collapse_clicked();
+    void on_pushButton_deviceName_clicked();
+    void onDeviceChanged(unsigned event, bool hasHeader, unsigned headerDeviceType);
 
 private:
     void switchLanguage(bool english);
     void buildScreenSwitchMenu();
+    void addCustomLayoutActions();
+    void removeCustomLayoutActions();
+    QGridLayout* grid() const;
+    void applyBuiltInLayout(int n);
+    void applyUsedCustomLayout();
+    void leaveContainerFullScreen();
     bool startCompanion(const QString& programName);
 
-    // Pieces of the window that other parts of the viewer provide.
     void refreshDeviceTree();
+    void freeDeviceRecords();
     void registerDeviceNotifications();
+    bool openCameraInWindow(const QString& identifier);
+    QTreeWidgetItem* findDeviceItem(const QString& identifier) const;
+    void markDeviceOpen(QTreeWidgetItem* item, bool open);
+
+    // Pieces of the window that other parts of the viewer provide.
     void connectParameterPanel();
     void readBack(int cameraHandle);
     void openSettingsDialog(int page);
@@ -67,6 +101,7 @@ private:
     QString programDirectory;
     QTreeWidgetItem* gigeRoot = nullptr;
     QTreeWidgetItem* usbRoot = nullptr;
+    DeviceNotifier* deviceNotifier = nullptr;
     QList<CameraThread*> cameraWindows;
     int currentCamera = 0;
     QTranslator* translator = nullptr;

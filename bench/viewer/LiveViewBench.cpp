@@ -1,0 +1,228 @@
+// Prints how well camera windows keep up with simulated cameras: for each set-up the
+// capture rate (frames the cameras delivered), the display rate (frames handed to the
+// windows), the GUI thread's CPU time per displayed frame and the process's CPU use.
+// Also times the two per-frame conversions the display does, to show where time goes.
+//
+//   liveview_bench [--seconds N] [--only "<windows>x<width>x<height>"]
+//
+// Runs under whatever QT_QPA_PLATFORM is set (offscreen, or xcb under Xvfb).
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
+#include <vector>
+
+#include "CameraThread.h"
+#include "VexoCameraApi.h"
+
+namespace {
+
+struct SetUp {
+    int windows;
+    int width;
+    int height;
+    int framesPerSecond;
+};
+
+const SetUp kSetUps[] = {
+    {1, 1920, 1080, 60}, {1, 2592, 1944, 30}, {4, 1280, 720, 30},
+    {4, 1920, 1080, 30}, {9, 1280, 720, 30},  {9, 1920, 1080, 30},
+};
+
+QString cameraIdentifier(const SetUp& s, int index)
+{
+    return QStringLiteral("BENCH%1x%2F%3N%4").arg(s.width).arg(s.height).arg(s.framesPerSecond).arg(index);
+}
+
+// One camera list with every camera any set-up needs (the library reads it once).
+bool writeCameraList(const QString& path)
+{
+    QStringList entries;
+    QStringList seen;
+    for (const SetUp& s : kSetUps) {
+        for (int i = 0; i < 9; ++i) {
+            const QString id = cameraIdentifier(s, i);
+            if (i >= s.windows || seen.contains(id))
+                continue;
+            seen << id;
+            entries << QStringLiteral(R"({"identifier": "%1", "sensorWidth": %2, "sensorHeight": %3,
+               "maxFramesPerSecond": %4, "interface": "USB3.0"})")
+                           .arg(id)
+                           .arg(s.width)
+                           .arg(s.height)
+                           .arg(s.framesPerSecond);
+        }
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(QStringLiteral("{\"cameras\": [%1]}").arg(entries.join(",\n")).toUtf8());
+    return true;
+}
+
+double threadCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+double processCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void waitWithEvents(int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::usleep(200);
+    }
+}
+
+// Milliseconds for the display's two conversions of one frame of this size.
+void timeConversions(int width, int height, QSize navigation, double* pixmapMs, double* navigationMs)
+{
+    std::vector<uchar> pixels(size_t(width) * size_t(height) * 3);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = uchar(i * 7);
+    const QImage image(pixels.data(), width, height, width * 3, QImage::Format_RGB888);
+    const int rounds = 20;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < rounds; ++i) {
+        const QPixmap pixmap = QPixmap::fromImage(image);
+        Q_UNUSED(pixmap);
+    }
+    *pixmapMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
+    timer.restart();
+    for (int i = 0; i < rounds; ++i) {
+        const QPixmap small =
+            QPixmap::fromImage(image.scaled(navigation, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        Q_UNUSED(small);
+    }
+    *navigationMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
+}
+
+void run(const SetUp& s, int seconds)
+{
+    QWidget grid;
+    auto* layout = new QGridLayout(&grid);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    const int side = s.windows == 1 ? 1 : (s.windows == 4 ? 2 : 3);
+    std::vector<CameraThread*> windows;
+    for (int i = 0; i < s.windows; ++i) {
+        auto* window = new CameraThread;
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        layout->addWidget(window, i / side, i % side);
+        windows.push_back(window);
+    }
+    grid.resize(1280, 800);
+    grid.show();
+    waitWithEvents(300);
+    for (int i = 0; i < s.windows; ++i) {
+        if (!windows[size_t(i)]->startCamera(cameraIdentifier(s, i))) {
+            std::printf("cannot open %s\n", qPrintable(cameraIdentifier(s, i)));
+            return;
+        }
+        // High frame speed: the sensor then reads out at the camera's full rate (the
+        // default exposure of 10 ms stays shorter than a frame at 60 per second).
+        SdkSetFrameSpeed(windows[size_t(i)]->cameraHandle(), 2);
+    }
+    waitWithEvents(1500);  // warm-up: first frames, fits, buffers
+
+    std::vector<quint32> deliveredAtStart(size_t(s.windows));
+    std::vector<int> shownAtStart(size_t(s.windows));
+    for (int i = 0; i < s.windows; ++i) {
+        VexoFrameStatistics statistics{};
+        SdkGetFrameStatistics(windows[size_t(i)]->cameraHandle(), &statistics);
+        deliveredAtStart[size_t(i)] = statistics.deliveredFrames;
+        shownAtStart[size_t(i)] = windows[size_t(i)]->acquisitionThread()->frameCount();
+    }
+    const double guiCpuStart = threadCpuSeconds();
+    const double processCpuStart = processCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    waitWithEvents(seconds * 1000);
+    const double elapsed = double(wall.nsecsElapsed()) / 1e9;
+    const double guiCpu = threadCpuSeconds() - guiCpuStart;
+    const double processCpu = processCpuSeconds() - processCpuStart;
+
+    double captureSum = 0;
+    double displaySum = 0;
+    double worstShare = 1.0;
+    for (int i = 0; i < s.windows; ++i) {
+        VexoFrameStatistics statistics{};
+        SdkGetFrameStatistics(windows[size_t(i)]->cameraHandle(), &statistics);
+        const double captured = double(statistics.deliveredFrames - deliveredAtStart[size_t(i)]);
+        const double shown = double(windows[size_t(i)]->acquisitionThread()->frameCount() - shownAtStart[size_t(i)]);
+        captureSum += captured;
+        displaySum += shown;
+        if (captured > 0)
+            worstShare = std::min(worstShare, shown / captured);
+    }
+    const QSize view = windows.front()->findChild<QWidget*>("graphicsView")->size();
+    for (CameraThread* window : windows)
+        window->closeCamera();
+    // Timed with the cameras stopped, so nothing else competes for the cores.
+    double pixmapMs = 0;
+    double navigationMs = 0;
+    timeConversions(s.width, s.height, view / 4, &pixmapMs, &navigationMs);
+
+    std::printf("%d x %4dx%-4d @%2d | capture %6.1f fps/window | display %6.1f fps/window | shown %5.1f %% "
+                "(worst window %5.1f %%) | GUI %6.2f ms/frame | CPU %5.0f %% of one core | "
+                "fromImage %5.2f ms, navigation copy %5.2f ms | view %dx%d\n",
+                s.windows, s.width, s.height, s.framesPerSecond, captureSum / elapsed / s.windows,
+                displaySum / elapsed / s.windows, captureSum > 0 ? 100.0 * displaySum / captureSum : 0.0,
+                100.0 * worstShare, displaySum > 0 ? 1000.0 * guiCpu / displaySum : 0.0,
+                100.0 * processCpu / elapsed, pixmapMs, navigationMs, view.width(), view.height());
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir scratch;
+    // Keep the bench's simulated cameras away from the user's own camera state.
+    qputenv("VEXOCAM_STATE_DIR", QFile::encodeName(scratch.filePath("state")));
+    qputenv("VEXOCAM_DEVICE_DIR", QFile::encodeName(scratch.filePath("devices")));
+    const QString list = scratch.filePath("cameras.json");
+    if (!writeCameraList(list))
+        return 1;
+    qputenv("VEXOCAM_CAMERAS", QFile::encodeName(list));
+
+    QApplication app(argc, argv);
+    int seconds = 5;
+    QString only;
+    const QStringList arguments = app.arguments();
+    for (int i = 1; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == "--seconds")
+            seconds = arguments[i + 1].toInt();
+        else if (arguments[i] == "--only")
+            only = arguments[i + 1];
+    }
+    std::printf("platform %s, %d cores, %d s per set-up\n", qPrintable(QGuiApplication::platformName()),
+                QThread::idealThreadCount(), seconds);
+    for (const SetUp& s : kSetUps) {
+        const QString name = QStringLiteral("%1x%2x%3").arg(s.windows).arg(s.width).arg(s.height);
+        if (only.isEmpty() || only == name)
+            run(s, seconds);
+    }
+    return 0;
+}

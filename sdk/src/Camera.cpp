@@ -1,0 +1,206 @@
+#include "Camera.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "VexoCameraApi.h"
+
+namespace vexo::sdk {
+
+Camera::Camera(const CameraModel& model, std::unique_ptr<CameraDevice> device, std::unique_ptr<CameraLock> lock,
+               CameraSettings initial)
+    : cameraModel(model),
+      current(std::move(initial)),
+      currentNickname(model.nickname),
+      currentFirmware(model.firmwareVersion),
+      device(std::move(device)),
+      lock(std::move(lock))
+{
+}
+
+Camera::~Camera()
+{
+    close();
+}
+
+CameraSettings Camera::settings() const
+{
+    std::lock_guard<std::mutex> guard(settingsMutex);
+    return current;
+}
+
+int Camera::change(const std::function<int(CameraSettings&)>& edit)
+{
+    int result;
+    {
+        std::lock_guard<std::mutex> guard(settingsMutex);
+        CameraSettings edited = current;
+        result = edit(edited);
+        if (result == VEXO_SDK_OK) {
+            current = std::move(edited);
+            settingsVersion.fetch_add(1);
+        }
+    }
+    if (result == VEXO_SDK_OK) {
+        // Trigger mode, frame speed or exposure may shorten the producer's wait.
+        std::lock_guard<std::mutex> wake(controlMutex);
+        control.notify_all();
+    }
+    return result;
+}
+
+uint32_t Camera::outputFormat() const
+{
+    std::lock_guard<std::mutex> guard(settingsMutex);
+    return format;
+}
+
+void Camera::setOutputFormat(uint32_t pixelFormat)
+{
+    std::lock_guard<std::mutex> guard(settingsMutex);
+    if (format != pixelFormat) {
+        format = pixelFormat;
+        settingsVersion.fetch_add(1);
+    }
+}
+
+std::string Camera::nickname() const
+{
+    std::lock_guard<std::mutex> guard(settingsMutex);
+    return currentNickname;
+}
+
+void Camera::setNickname(const std::string& name)
+{
+    std::lock_guard<std::mutex> guard(settingsMutex);
+    currentNickname = name;
+}
+
+uint16_t Camera::firmwareVersion() const
+{
+    std::lock_guard<std::mutex> guard(settingsMutex);
+    return currentFirmware;
+}
+
+void Camera::setFirmwareVersion(uint16_t version)
+{
+    std::lock_guard<std::mutex> guard(settingsMutex);
+    currentFirmware = version;
+}
+
+bool Camera::unplugged()
+{
+    if (!isUnplugged.load()) {
+        std::lock_guard<std::mutex> guard(deviceMutex);
+        if (!device->attached())
+            isUnplugged.store(true);
+    }
+    return isUnplugged.load();
+}
+
+int Camera::process(VexoImageInfo& info, const uint8_t* raw, uint8_t* out)
+{
+    const CapturedFrame* frame = ring.heldData(raw);
+    if (!frame)
+        return VEXO_SDK_INVALID_FRAME;
+    if (info.width != frame->raw.width || info.height != frame->raw.height)
+        return VEXO_SDK_INVALID_ARGUMENT;
+
+    std::lock_guard<std::mutex> guard(pipelineMutex);
+    const uint64_t version = settingsVersion.load();
+    if (version != pipelineVersion) {
+        CameraSettings s;
+        uint32_t pixelFormat;
+        {
+            std::lock_guard<std::mutex> settingsGuard(settingsMutex);
+            s = current;
+            pixelFormat = format;
+        }
+        pipeline.configure(pipelineSettings(s, pixelFormat));
+        pipelineVersion = version;
+    }
+    const uint32_t pixelFormat = pipeline.settings().outputFormat;
+    const size_t size = static_cast<size_t>(frame->raw.width) * static_cast<size_t>(frame->raw.height) *
+                        imaging::bytesPerPixel(pixelFormat);
+    if (pipeline.process(frame->raw, out, size) != 0)
+        return VEXO_SDK_FAILED;
+    info.pixelFormat = pixelFormat;
+    info.dataSize = static_cast<int32_t>(size);
+    return VEXO_SDK_OK;
+}
+
+VexoFrameStatistics Camera::statistics() const
+{
+    VexoFrameStatistics s;
+    s.lostFrames = ring.lostFrames();
+    s.deliveredFrames = delivered.load();
+    return s;
+}
+
+void Camera::applyAutomatics(const imaging::FrameStatistics& stats, const CameraSettings& used)
+{
+    {
+        std::lock_guard<std::mutex> guard(statisticsMutex);
+        latestStatistics = stats;
+    }
+    if (used.exposureMode != 1 && used.whiteBalanceMode != 1)
+        return;
+    change([&](CameraSettings& s) {
+        if (s.exposureMode == 1) {
+            imaging::AutoExposureLimits limits{s.autoExposureMinUs, s.autoExposureMaxUs,
+                                               s.autoExposureMinGainMilli, s.autoExposureMaxGainMilli};
+            // Start from what this frame was taken with, so a frame already under way
+            // does not make the controller overshoot.
+            double exposureUs = used.exposureUs;
+            int gainMilli = used.gainMilli;
+            imaging::autoExposureStep(stats, s.targetBrightness, limits, exposureUs, gainMilli);
+            s.exposureUs = snapExposureUs(cameraModel, exposureUs);
+            s.gainMilli = std::clamp(gainMilli, cameraModel.gainMinMilli, cameraModel.gainMaxMilli);
+        }
+        if (s.whiteBalanceMode == 1 && cameraModel.colorSensor && s.imageFormat == VEXO_SDK_PIXEL_BAYER_RG8) {
+            double red = 1, green = 1, blue = 1;
+            imaging::whiteBalanceGains(stats, red, green, blue);
+            // Move part of the way each frame so the picture settles without pumping.
+            auto approach = [](int currentHundredths, double target) {
+                const double next = currentHundredths + 0.3 * (target * 100.0 - currentHundredths);
+                return std::clamp(static_cast<int>(std::lround(next)), 0, 400);
+            };
+            s.redGain = approach(s.redGain, red);
+            s.greenGain = approach(s.greenGain, green);
+            s.blueGain = approach(s.blueGain, blue);
+        }
+        return VEXO_SDK_OK;
+    });
+}
+
+int Camera::oneTouchWhiteBalance()
+{
+    if (!cameraModel.colorSensor)
+        return VEXO_SDK_NOT_MATCHING;
+    if (unplugged())
+        return VEXO_SDK_DETACHED;
+    std::optional<imaging::FrameStatistics> stats;
+    if (running()) {
+        std::lock_guard<std::mutex> guard(statisticsMutex);
+        stats = latestStatistics;
+    }
+    const CameraSettings s = settings();
+    if (!stats || s.imageFormat != VEXO_SDK_PIXEL_BAYER_RG8) {
+        // Not streaming (or no frame yet): take one exposure just for the measurement.
+        CameraSettings colour = s;
+        colour.imageFormat = VEXO_SDK_PIXEL_BAYER_RG8;
+        CapturedFrame frame;
+        captureFrame(colour, frame);
+        stats = imaging::ImagePipeline::statistics(frame.raw);
+    }
+    double red = 1, green = 1, blue = 1;
+    imaging::whiteBalanceGains(*stats, red, green, blue);
+    return change([&](CameraSettings& edited) {
+        edited.redGain = std::clamp(static_cast<int>(std::lround(red * 100)), 0, 400);
+        edited.greenGain = std::clamp(static_cast<int>(std::lround(green * 100)), 0, 400);
+        edited.blueGain = std::clamp(static_cast<int>(std::lround(blue * 100)), 0, 400);
+        return VEXO_SDK_OK;
+    });
+}
+
+}  // namespace vexo::sdk

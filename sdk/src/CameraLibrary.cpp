@@ -1,0 +1,202 @@
+#include "CameraLibrary.h"
+
+#include <cstring>
+
+#include "CameraSettingsJson.h"
+
+#include "VexoCameraApi.h"
+
+namespace vexo::sdk {
+
+CameraLibrary& CameraLibrary::instance()
+{
+    // Never destroyed: programs may exit with cameras still streaming, and tearing down
+    // producer threads during static destruction would race with other globals.
+    static CameraLibrary* library = new CameraLibrary;
+    return *library;
+}
+
+CameraLibrary::CameraLibrary()
+    : cameraBackend(std::make_unique<SimulatedBackend>()),
+      state(defaultStateFolder()),
+      locks(defaultDeviceFolder())
+{
+}
+
+const CameraModel* CameraLibrary::model(const std::string& identifier) const
+{
+    for (const CameraModel& m : cameraBackend->models())
+        if (m.identifier == identifier)
+            return &m;
+    return nullptr;
+}
+
+std::string CameraLibrary::groupKey(const CameraModel& m, const std::string& nickname, int loadMode)
+{
+    switch (loadMode) {
+    case 1:
+        return "nickname-" + nickname;
+    case 2:
+        return "serial-" + m.identifier;
+    default:
+        return "model-" + m.productName;
+    }
+}
+
+std::string CameraLibrary::storedNickname(const CameraModel& m)
+{
+    return state.load(m.identifier).nickname.value_or(m.nickname);
+}
+
+uint16_t CameraLibrary::storedFirmware(const CameraModel& m)
+{
+    return state.load(m.identifier).firmwareVersion.value_or(m.firmwareVersion);
+}
+
+void CameraLibrary::fillIdentity(const CameraModel& m, const std::string& nickname, uint16_t firmware,
+                                 VexoDeviceInfo& info)
+{
+    std::memset(&info, 0, sizeof info);
+    copyText(info.productSeries, m.productSeries);
+    copyText(info.productName, m.productName);
+    copyText(info.deviceName, nickname);
+    copyText(info.editionText, m.edition);
+    copyText(info.sensorText, m.sensorText);
+    copyText(info.interfaceText, m.interfaceText);
+    copyText(info.cameraIdentifier, m.identifier);
+    info.firmwareVersion = firmware;
+    info.deviceTypeCode = m.deviceTypeCode;
+}
+
+int CameraLibrary::enumerate(int& count)
+{
+    std::vector<std::string> attached;
+    for (const CameraModel& m : cameraBackend->models())
+        if (cameraBackend->attached(m))
+            attached.push_back(m.identifier);
+    std::lock_guard<std::mutex> guard(mutex);
+    snapshot = std::move(attached);
+    count = static_cast<int>(snapshot.size());
+    return VEXO_SDK_OK;
+}
+
+int CameraLibrary::deviceInfo(int index, VexoDeviceInfo& info)
+{
+    std::string identifier;
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        if (index < 0 || index >= static_cast<int>(snapshot.size()))
+            return VEXO_SDK_OUT_OF_RANGE;
+        identifier = snapshot[static_cast<size_t>(index)];
+    }
+    const CameraModel* m = model(identifier);
+    if (!m || !cameraBackend->attached(*m))
+        return VEXO_SDK_NOT_FOUND;
+    const StoredCameraState stored = state.load(m->identifier);
+    fillIdentity(*m, stored.nickname.value_or(m->nickname), stored.firmwareVersion.value_or(m->firmwareVersion),
+                 info);
+    info.opened = CameraLock::isHeld(locks.lockPath(m->identifier)) ? 1 : 0;
+    return VEXO_SDK_OK;
+}
+
+int CameraLibrary::open(const std::string& identifier, int& handle)
+{
+    const CameraModel* m = model(identifier);
+    if (!m || !cameraBackend->attached(*m))
+        return VEXO_SDK_NOT_FOUND;
+    std::unique_ptr<CameraLock> lock = CameraLock::tryAcquire(locks.lockPath(identifier));
+    if (!lock)
+        return VEXO_SDK_OPEN_ELSEWHERE;
+    const StoredCameraState stored = state.load(identifier);
+    const std::string nickname = stored.nickname.value_or(m->nickname);
+    // Like a real camera powering up with its chosen user set.
+    CameraSettings initial = factorySettings(*m);
+    int group = 0xFF;
+    if (stored.currentGroup != 0xFF) {
+        const nlohmann::json saved = state.loadGroup(groupKey(*m, nickname, stored.loadMode), stored.currentGroup);
+        if (!saved.is_null() && settingsFromJson(*m, saved, initial))
+            group = stored.currentGroup;
+        else
+            initial = factorySettings(*m);
+    }
+    auto camera = std::make_shared<Camera>(*m, cameraBackend->openDevice(*m), std::move(lock), initial);
+    camera->setNickname(nickname);
+    camera->setFirmwareVersion(stored.firmwareVersion.value_or(m->firmwareVersion));
+    camera->currentGroup = group;
+    camera->loadMode = stored.loadMode;
+    std::lock_guard<std::mutex> guard(mutex);
+    handle = nextHandle++;
+    cameras[handle] = std::move(camera);
+    return VEXO_SDK_OK;
+}
+
+int CameraLibrary::close(int handle)
+{
+    std::shared_ptr<Camera> camera;
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        auto it = cameras.find(handle);
+        if (it == cameras.end())
+            return VEXO_SDK_INVALID_HANDLE;
+        camera = std::move(it->second);
+        cameras.erase(it);
+    }
+    camera->close();
+    return VEXO_SDK_OK;
+}
+
+std::shared_ptr<Camera> CameraLibrary::find(int handle)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    auto it = cameras.find(handle);
+    return it == cameras.end() ? nullptr : it->second;
+}
+
+bool CameraLibrary::openHere(const std::string& identifier)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    for (const auto& entry : cameras)
+        if (entry.second->model().identifier == identifier)
+            return true;
+    return false;
+}
+
+const CapabilityArrays& CameraLibrary::capabilityArrays(const CameraModel& m)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    std::unique_ptr<CapabilityArrays>& entry = arrays[m.identifier];
+    if (entry)
+        return *entry;
+    entry = std::make_unique<CapabilityArrays>();
+    for (size_t i = 0; i < m.resolutions.size(); ++i) {
+        const ResolutionPreset& p = m.resolutions[i];
+        VexoResolution r{};
+        r.index = static_cast<int32_t>(i);
+        copyText(r.name, p.name);
+        r.offsetX = p.offsetX;
+        r.offsetY = p.offsetY;
+        r.regionWidth = p.regionWidth;
+        r.regionHeight = p.regionHeight;
+        r.outputWidth = p.outputWidth;
+        r.outputHeight = p.outputHeight;
+        r.binning = p.outputWidth == p.regionWidth ? 1 : 2;
+        entry->resolutions.push_back(r);
+    }
+    for (size_t i = 0; i < m.imageFormats.size(); ++i) {
+        VexoImageFormat f{};
+        f.index = static_cast<int32_t>(i);
+        copyText(f.name, m.imageFormats[i].name);
+        f.formatId = m.imageFormats[i].formatId;
+        entry->imageFormats.push_back(f);
+    }
+    const std::vector<std::string>& names = imaging::presetLutNames();
+    for (size_t i = 0; i < names.size(); ++i) {
+        VexoPresetLut l{};
+        l.identifier = static_cast<int32_t>(i);
+        copyText(l.name, names[i]);
+        entry->presetLuts.push_back(l);
+    }
+    return *entry;
+}
+
+}  // namespace vexo::sdk

@@ -1,0 +1,71 @@
+#pragma once
+// The small ring of frame buffers between a camera's producer thread and its consumers.
+// The producer fills a free buffer, or overwrites the oldest frame nobody took (counted
+// as lost); consumers take frames oldest first and hold them until they release them.
+// Held buffers are never touched by the producer, so their pixels can be read without a
+// lock.
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "Imaging.h"
+
+namespace vexo::sdk {
+
+struct CapturedFrame {
+    imaging::RawFrame raw;
+    double exposureUs = 0;
+    int gainMilli = 0;
+};
+
+class FrameRing {
+public:
+    explicit FrameRing(size_t slotCount = 4);
+
+    // Producer side. acquireWriteSlot returns null (and counts the frame lost) when every
+    // buffer is held.
+    CapturedFrame* acquireWriteSlot();
+    void commit(CapturedFrame* frame);
+    void abandon(CapturedFrame* frame);
+
+    // Waits until a frame with a sequence number above `after` is ready or the deadline
+    // passes, and holds it. `interruption` is asked under the ring's lock whenever the
+    // waiter wakes; a non-zero value ends the wait with that value. Returns 0 or the
+    // result code for time-out / interruption.
+    int take(uint32_t& token, uint64_t after, std::chrono::steady_clock::time_point deadline,
+             const std::function<int()>& interruption, int timeoutCode);
+
+    const CapturedFrame* held(uint32_t token) const;
+    const CapturedFrame* heldData(const uint8_t* data) const;
+    bool release(uint32_t token);
+
+    // Drops frames nobody took (acquisition stopped); held frames stay held.
+    void dropReady();
+    // Wakes waiters so they ask their interruption again.
+    void wake();
+
+    uint64_t lastSequence() const;
+    uint32_t lostFrames() const;
+
+private:
+    enum class SlotState { Free, Writing, Ready, Held };
+    struct Slot {
+        CapturedFrame frame;
+        SlotState state = SlotState::Free;
+        uint64_t sequence = 0;
+        uint32_t token = 0;
+    };
+    Slot* slotOf(const CapturedFrame* frame);
+
+    mutable std::mutex mutex;
+    std::condition_variable ready;
+    std::vector<Slot> slots;
+    uint64_t published = 0;
+    uint32_t nextToken = 1;
+    uint32_t lost = 0;
+};
+
+}  // namespace vexo::sdk

@@ -1,0 +1,64 @@
+#include "NetworkAddress.h"
+
+namespace vexo::sdk {
+
+bool parseIpv4(const std::string& text, uint32_t& address)
+{
+    uint32_t result = 0;
+    size_t pos = 0;
+    for (int part = 0; part < 4; ++part) {
+        size_t digits = 0;
+        uint32_t value = 0;
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && digits < 4) {
+            value = value * 10 + static_cast<uint32_t>(text[pos] - '0');
+            ++pos;
+            ++digits;
+        }
+        if (digits == 0 || digits > 3 || value > 255)
+            return false;
+        result = result << 8 | value;
+        if (part < 3) {
+            if (pos >= text.size() || text[pos] != '.')
+                return false;
+            ++pos;
+        }
+    }
+    if (pos != text.size())
+        return false;
+    address = result;
+    return true;
+}
+
+std::string formatIpv4(uint32_t address)
+{
+    return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xFF) + "." +
+           std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);
+}
+
+bool isValidSubnetMask(uint32_t mask)
+{
+    const uint32_t inverted = ~mask;
+    // Contiguous ones: the inverted mask plus one is a power of two.
+    return mask != 0 && (inverted & (inverted + 1)) == 0 && inverted >= 3;
+}
+
+bool isUsableHostAddress(uint32_t address, uint32_t mask)
+{
+    const uint32_t host = address & ~mask;
+    const uint32_t first = address >> 24;
+    return host != 0 && host != (~mask) && first != 0 && first != 127 && first < 224;
+}
+
+uint32_t hostInterfaceNeighbour(uint32_t hostAddress, uint32_t mask, uint32_t seed)
+{
+    const uint32_t network = hostAddress & mask;
+    const uint32_t hosts = ~mask - 1;   // usable host numbers 1 .. hosts
+    uint32_t host = 100 + seed % 100;
+    if (host > hosts)
+        host = 1 + seed % hosts;
+    if ((network | host) == hostAddress)
+        host = host % hosts + 1;
+    return network | host;
+}
+
+}  // namespace vexo::sdk

@@ -1,0 +1,168 @@
+// Acquisition and the frame cycle: start, stop, get, process, release, save.
+#include <cstring>
+
+#include "ApiSupport.h"
+
+using namespace vexo::sdk;
+
+namespace {
+
+bool isOutputFormat(uint32_t format)
+{
+    return format == VEXO_SDK_PIXEL_RGB8 || format == VEXO_SDK_PIXEL_BGR8 || format == VEXO_SDK_PIXEL_BGRA8 ||
+           format == VEXO_SDK_PIXEL_MONO8;
+}
+
+// A processed image the caller hands back: known format, sane size.
+bool describesImage(const VexoImageInfo& info)
+{
+    return isOutputFormat(info.pixelFormat) && info.width > 0 && info.height > 0 && info.width <= 16384 &&
+           info.height <= 16384;
+}
+
+}  // namespace
+
+extern "C" {
+
+int SdkStartAcquisition(int handle)
+{
+    return withCamera(handle, [](Camera& camera) { return camera.start(); });
+}
+
+int SdkStopAcquisition(int handle)
+{
+    return withCamera(handle, [](Camera& camera) { return camera.stop(); });
+}
+
+int SdkGetFrame(int handle, uint32_t* token, int timeoutMs)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!token)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        uint32_t held = 0;
+        const int result = camera.getFrame(held, timeoutMs);
+        if (result == VEXO_SDK_OK)
+            *token = held;
+        return result;
+    });
+}
+
+int SdkGrabFrameWithTimeout(int handle, uint32_t* token, int timeoutMs)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!token)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        uint32_t held = 0;
+        const int result = camera.grabFrame(held, timeoutMs);
+        if (result == VEXO_SDK_OK)
+            *token = held;
+        return result;
+    });
+}
+
+BYTE* SdkGetRawImage(int handle, uint32_t token, VexoImageInfo* info)
+{
+    BYTE* raw = nullptr;
+    withCamera(handle, [&](Camera& camera) {
+        const CapturedFrame* frame = camera.heldFrame(token);
+        if (!frame || !info)
+            return static_cast<int>(VEXO_SDK_INVALID_FRAME);
+        VexoImageInfo filled{};
+        filled.width = frame->raw.width;
+        filled.height = frame->raw.height;
+        const uint32_t format = frame->raw.layout == vexo::imaging::RawLayout::BayerRG8 ? VEXO_SDK_PIXEL_BAYER_RG8
+                                                                                         : VEXO_SDK_PIXEL_MONO8;
+        filled.rawFormat = static_cast<int32_t>(format);
+        filled.pixelFormat = format;
+        filled.frameNumber = static_cast<int32_t>(frame->raw.frameNumber & 0x7FFFFFFF);
+        filled.timestampMs = static_cast<int32_t>((frame->raw.timestampUs / 1000) & 0x7FFFFFFF);
+        filled.exposureUs = static_cast<int32_t>(frame->exposureUs);
+        filled.analogGainMilli = frame->gainMilli;
+        filled.dataSize = static_cast<int32_t>(frame->raw.pixels.size());
+        *info = filled;
+        // Held frames are never written by the producer; the caller reads them in place.
+        raw = const_cast<BYTE*>(frame->raw.pixels.data());
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+    return raw;
+}
+
+int SdkProcessImage(int handle, VexoImageInfo* info, BYTE* raw, BYTE* out)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!info || !raw || !out)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        VexoImageInfo result = *info;
+        const int code = camera.process(result, raw, out);
+        if (code == VEXO_SDK_OK)
+            *info = result;
+        return code;
+    });
+}
+
+int SdkPostProcessImage(int handle, BYTE* buffer, VexoImageInfo* info)
+{
+    return withCamera(handle, [&](Camera&) {
+        if (!buffer || !info || !describesImage(*info))
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+int SdkReleaseFrame(int handle, uint32_t token)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        return camera.release(token) == 0 ? static_cast<int>(VEXO_SDK_OK) : static_cast<int>(VEXO_SDK_INVALID_FRAME);
+    });
+}
+
+int SdkGetFrameStatistics(int handle, VexoFrameStatistics* statistics)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!statistics)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        *statistics = camera.statistics();
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+int SdkSetOutputFormat(int handle, uint32_t pixelFormat)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!isOutputFormat(pixelFormat))
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        camera.setOutputFormat(pixelFormat);
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer, const VexoImageInfo* info, int typeCode,
+                     int quality)
+{
+    return withCamera(handle, [&](Camera&) {
+        if (!baseName || !*baseName || !buffer || !info || !describesImage(*info))
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        if (typeCode != VEXO_SDK_FILE_JPG && typeCode != VEXO_SDK_FILE_BMP && typeCode != VEXO_SDK_FILE_PNG)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        if (quality < 1 || quality > 100)
+            return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
+        const int result = vexo::imaging::writeImageFile(baseName, buffer, info->width, info->height,
+                                                         info->pixelFormat, typeCode, quality);
+        return result == 0 ? static_cast<int>(VEXO_SDK_OK) : static_cast<int>(VEXO_SDK_FAILED);
+    });
+}
+
+int SdkGetResolution(int handle, int* width, int* height)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!width || !height)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        const CameraSettings settings = camera.settings();
+        const ResolutionPreset& region = currentRegion(camera.model(), settings);
+        *width = region.outputWidth;
+        *height = region.outputHeight;
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+}  // extern "C"

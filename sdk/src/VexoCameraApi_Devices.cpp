@@ -1,0 +1,182 @@
+// Devices and identity: enumeration, open and close, names and versions.
+#include <cstring>
+#include <filesystem>
+
+#include "ApiSupport.h"
+
+#ifndef VEXO_SDK_VERSION_TEXT
+#define VEXO_SDK_VERSION_TEXT "0.0.0"
+#endif
+
+using namespace vexo::sdk;
+
+namespace {
+
+int writeText(char* buffer, const std::string& text)
+{
+    if (!buffer)
+        return VEXO_SDK_INVALID_ARGUMENT;
+    const size_t n = std::min(text.size(), static_cast<size_t>(VEXO_SDK_TEXT_BUFFER_SIZE - 1));
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+    return VEXO_SDK_OK;
+}
+
+// Nicknames are stored as text; on this platform the local 8-bit encoding is UTF-8.
+bool isUtf8(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const size_t extra = c < 0x80            ? 0
+                             : (c & 0xE0) == 0xC0 ? 1
+                             : (c & 0xF0) == 0xE0 ? 2
+                             : (c & 0xF8) == 0xF0 ? 3
+                                                  : 4;
+        if (extra > 3 || text.size() - i <= extra)
+            return false;
+        for (size_t k = 1; k <= extra; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+int SdkEnumerateDevices(int* count)
+{
+    return guarded([&] {
+        if (!count)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        return CameraLibrary::instance().enumerate(*count);
+    });
+}
+
+int SdkGetDeviceInfo(int index, VexoDeviceInfo* info)
+{
+    return guarded([&] {
+        if (!info)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        VexoDeviceInfo filled;
+        const int result = CameraLibrary::instance().deviceInfo(index, filled);
+        if (result == VEXO_SDK_OK)
+            *info = filled;
+        return result;
+    });
+}
+
+int SdkOpenCamera(int* handle, const char* identifier)
+{
+    return guarded([&] {
+        if (!handle || !identifier)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        int opened = 0;
+        const int result = CameraLibrary::instance().open(identifier, opened);
+        if (result == VEXO_SDK_OK)
+            *handle = opened;
+        return result;
+    });
+}
+
+int SdkCloseCamera(int handle)
+{
+    return guarded([&] { return CameraLibrary::instance().close(handle); });
+}
+
+int SdkGetCameraIdentifier(int handle, char* buffer, int kind)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (kind != 0)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        return writeText(buffer, camera.model().identifier);
+    });
+}
+
+int SdkGetCameraName(int handle, char* buffer)
+{
+    return withCamera(handle, [&](Camera& camera) { return writeText(buffer, camera.nickname()); });
+}
+
+int SdkGetSdkVersion(char* buffer)
+{
+    return guarded([&] { return writeText(buffer, VEXO_SDK_VERSION_TEXT); });
+}
+
+int SdkGetDeviceTypeCode(int handle, uint32_t* code)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!code)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        *code = camera.model().deviceTypeCode;
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+int SdkGetFirmwareVersion(int handle, char* buffer)
+{
+    return withCamera(handle,
+                      [&](Camera& camera) { return writeText(buffer, firmwareVersionText(camera.firmwareVersion())); });
+}
+
+int SdkGetInterfaceText(int handle, char* buffer)
+{
+    return withCamera(handle, [&](Camera& camera) { return writeText(buffer, camera.model().interfaceText); });
+}
+
+int SdkGetParameterFolder(char* buffer, int size)
+{
+    return guarded([&] {
+        if (!buffer || size <= 0)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        UserState& state = CameraLibrary::instance().userState();
+        const std::string& folder = state.folder();
+        if (folder.size() + 1 > static_cast<size_t>(size))
+            return static_cast<int>(VEXO_SDK_BUFFER_TOO_SMALL);
+        if (!state.ensureFolder())
+            return static_cast<int>(VEXO_SDK_FAILED);
+        std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+int SdkGetDeviceNodeFolder(char* buffer, int size)
+{
+    return guarded([&] {
+        if (!buffer || size <= 0)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        const std::string& folder = CameraLibrary::instance().lockFolder().path();
+        if (folder.size() + 1 > static_cast<size_t>(size))
+            return static_cast<int>(VEXO_SDK_BUFFER_TOO_SMALL);
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error)
+            return static_cast<int>(VEXO_SDK_FAILED);
+        std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+int SdkSetDeviceNickname(int handle, const char* nickname)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!nickname)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        const std::string name(nickname);
+        if (name.size() > VEXO_SDK_NICKNAME_MAX_LENGTH)
+            return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
+        if (!isUtf8(name))
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        const bool stored = CameraLibrary::instance().userState().update(
+            camera.model().identifier, [&](StoredCameraState& state) { state.nickname = name; });
+        if (!stored)
+            return static_cast<int>(VEXO_SDK_FAILED);
+        camera.setNickname(name);
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+}  // extern "C"

@@ -1,0 +1,64 @@
+// Firmware upgrade: checks the file, "writes" it with progress reports from a library
+// thread, and records the new firmware version.
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "ApiSupport.h"
+#include "AtomicFile.h"
+#include "FirmwareFile.h"
+
+using namespace vexo::sdk;
+
+namespace {
+
+// How long the simulated flash write takes, in progress steps of kStep.
+constexpr int kSteps = 50;
+constexpr auto kStep = std::chrono::milliseconds(40);
+
+}  // namespace
+
+extern "C" {
+
+int SdkUpgradeFirmware(int handle, const char* path, VexoUpgradeProgressCallback progress, void* context)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        std::string bytes;
+        struct stat st {};
+        if (!path || !*path || ::stat(path, &st) != 0 || !S_ISREG(st.st_mode) || !readWholeFile(path, bytes))
+            return static_cast<int>(VEXO_SDK_WRONG_PATH);
+        uint16_t version = 0;
+        if (!decodeFirmwareFile(bytes, camera.model().productName, version))
+            return static_cast<int>(VEXO_SDK_NOT_MATCHING);
+        if (camera.unplugged())
+            return static_cast<int>(VEXO_SDK_FAILED);
+
+        // The camera takes the image block by block; progress comes from the library's
+        // own thread, as the programs expect.
+        std::atomic<bool> completed{false};
+        std::thread writer([&] {
+            for (int step = 0; step <= kSteps; ++step) {
+                if (camera.unplugged())
+                    return;   // interrupted: the old firmware stays
+                if (progress)
+                    progress(step * 100 / kSteps, context);
+                if (step < kSteps)
+                    std::this_thread::sleep_for(kStep);
+            }
+            completed = true;
+        });
+        writer.join();
+        if (!completed)
+            return static_cast<int>(VEXO_SDK_FAILED);
+        const bool stored = CameraLibrary::instance().userState().update(
+            camera.model().identifier, [&](StoredCameraState& state) { state.firmwareVersion = version; });
+        if (!stored)
+            return static_cast<int>(VEXO_SDK_FAILED);
+        camera.setFirmwareVersion(version);
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+}  // extern "C"

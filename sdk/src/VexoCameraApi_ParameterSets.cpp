@@ -1,0 +1,140 @@
+// Parameter groups (the camera's own user sets) and parameter files.
+#include <cerrno>
+#include <sys/stat.h>
+
+#include "ApiSupport.h"
+#include "AtomicFile.h"
+#include "CameraSettingsJson.h"
+#include "ParameterFile.h"
+
+using namespace vexo::sdk;
+
+namespace {
+
+std::string groupKeyOf(Camera& camera)
+{
+    return CameraLibrary::groupKey(camera.model(), camera.nickname(), camera.loadMode.load());
+}
+
+bool rememberGroup(Camera& camera, int group)
+{
+    const bool stored = CameraLibrary::instance().userState().update(
+        camera.model().identifier, [&](StoredCameraState& state) { state.currentGroup = group; });
+    if (stored)
+        camera.currentGroup = group;
+    return stored;
+}
+
+bool folderOfExists(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+extern "C" {
+
+int SdkSaveParameterGroup(int handle, int group)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!inRange(group, 0, 3))
+            return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
+        UserState& state = CameraLibrary::instance().userState();
+        if (!state.storeGroup(groupKeyOf(camera), group, settingsToJson(camera.settings())))
+            return static_cast<int>(VEXO_SDK_FAILED);
+        return rememberGroup(camera, group) ? static_cast<int>(VEXO_SDK_OK) : static_cast<int>(VEXO_SDK_FAILED);
+    });
+}
+
+int SdkLoadParameterGroup(int handle, int group)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        CameraSettings loaded = factorySettings(camera.model());
+        if (group != VEXO_SDK_FACTORY_GROUP) {
+            if (!inRange(group, 0, 3))
+                return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
+            const nlohmann::json saved = CameraLibrary::instance().userState().loadGroup(groupKeyOf(camera), group);
+            if (saved.is_null())
+                return static_cast<int>(VEXO_SDK_EMPTY_GROUP);
+            if (!settingsFromJson(camera.model(), saved, loaded))
+                return static_cast<int>(VEXO_SDK_FILE_CORRUPT);
+        }
+        camera.change([&](CameraSettings& s) {
+            s = loaded;
+            return static_cast<int>(VEXO_SDK_OK);
+        });
+        rememberGroup(camera, group);
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+int SdkGetCurrentParameterGroup(int handle, int* group)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!group)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        *group = camera.currentGroup.load();
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+int SdkSetParameterLoadMode(int handle, int mode)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!inRange(mode, 0, 2))
+            return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
+        const bool stored = CameraLibrary::instance().userState().update(
+            camera.model().identifier, [&](StoredCameraState& state) { state.loadMode = mode; });
+        if (!stored)
+            return static_cast<int>(VEXO_SDK_FAILED);
+        camera.loadMode = mode;
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+int SdkGetParameterLoadMode(int handle, int* mode)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!mode)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        *mode = camera.loadMode.load();
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+int SdkExportParameterFile(int handle, const char* path)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!path || !*path)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        if (!folderOfExists(path))
+            return static_cast<int>(VEXO_SDK_WRONG_PATH);
+        const std::string bytes = encodeParameterFile(camera.model(), camera.settings());
+        return writeFileAtomically(path, bytes) ? static_cast<int>(VEXO_SDK_OK) : static_cast<int>(VEXO_SDK_FAILED);
+    });
+}
+
+int SdkImportParameterFile(int handle, const char* path)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!path || !*path)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        std::string bytes;
+        struct stat st {};
+        if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode) || !readWholeFile(path, bytes))
+            return static_cast<int>(VEXO_SDK_WRONG_PATH);
+        CameraSettings loaded = factorySettings(camera.model());
+        const int result = decodeParameterFile(bytes, camera.model(), loaded);
+        if (result != VEXO_SDK_OK)
+            return result;
+        return camera.change([&](CameraSettings& s) {
+            s = loaded;
+            return static_cast<int>(VEXO_SDK_OK);
+        });
+    });
+}
+
+}  // extern "C"

@@ -1,0 +1,815 @@
+// The camera window on simulated cameras: open and close, pause, status line, zoom,
+// navigation, hotkeys, drops and single pictures.
+#include <QAction>
+#include <QDir>
+#include <QGraphicsSceneDragDropEvent>
+#include <QGraphicsView>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "CameraThread.h"
+#include "CustomGraphicsScene.h"
+#include "ModalDialogWatcher.h"
+#include "SettingsStore.h"
+#include "SimulatedCameras.h"
+#include "VexoCameraApi.h"
+#include "ZoomLogic.h"
+
+namespace {
+
+const QString kSaved = QStringLiteral("SDK保存图片成功");
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+// Outside a real drag the application hands drops to no one, so the window's own event
+// handling receives them directly.
+void deliverDrop(CameraThread* window, QDropEvent* drop)
+{
+    static_cast<QObject*>(window)->event(drop);
+}
+
+void setCapture(const QString& key, const QVariant& value)
+{
+    settingsStore()->setValue(QStringLiteral("CAPTURE"), key, value);
+}
+
+}  // namespace
+
+class CameraWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void formCarriesTheNamedObjects();
+    void contextMenuEntriesInOrder();
+    void openFailureShowsItsMessage_data();
+    void openFailureShowsItsMessage();
+    void openingTheShownCameraAgainSucceedsAnotherFails();
+    void openedWindowShowsFramesAndTitle();
+    void closeStopsTheThreadBeforeClosingTheCamera();
+    void closeWhilePausedEndsAtOnce();
+    void closeDuringHandOverDoesNotDeadlock();
+    void destroyingTheWindowClosesTheCamera();
+    void pauseAndResume();
+    void statusLineText_data();
+    void statusLineText();
+    void statusLineUpdatesWhileStreaming();
+    void zoomLimitsAndSteps();
+    void zoomNeedsACameraExceptOriginalSize();
+    void wheelZoomsInHundredths();
+    void fitUsesTheSmallerRatio();
+    void navigationRectangleFollowsTheZoom();
+    void hotkeys_data();
+    void hotkeys();
+    void hotkeysMatchInSettingsOrder();
+    void cameraDropOpensTheCamera();
+    void cameraDropOnAnOccupiedWindowIsRefused();
+    void sceneDropAsksToOpenTheCamera();
+    void windowDropReportsTheMove();
+    void pictureNaming_data();
+    void pictureNaming();
+    void pictureIntoChosenFolder();
+    void cancelledFolderDialogSavesNothingAndClaimsNothing();
+    void pictureThatCannotBeWrittenIsReported();
+    void fullScreenNeedsACameraToEnter();
+    void selectionBorderAndRetranslate();
+    void detachedCameraKeepsTheWindowUsable();
+
+private:
+    CameraThread* openWindow(const char* identifier = testcameras::kOddWidth);
+
+    QTemporaryDir folder;
+    std::unique_ptr<CameraThread> window;
+    std::unique_ptr<ModalDialogWatcher> watcher;
+    HotkeySettings savedHotkeys;
+};
+
+void CameraWindowTest::initTestCase()
+{
+    QVERIFY(folder.isValid());
+    QVERIFY(testcameras::install(folder));
+    savedHotkeys = settingsStore()->hotkeySettings();
+}
+
+void CameraWindowTest::init()
+{
+    watcher = std::make_unique<ModalDialogWatcher>();
+    window = std::make_unique<CameraThread>();
+    // The window deletes itself when closed as a widget; the test owns it instead.
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->resize(640, 480);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void CameraWindowTest::cleanup()
+{
+    window.reset();
+    watcher.reset();
+    settingsStore()->hotkeySettings() = savedHotkeys;
+}
+
+CameraThread* CameraWindowTest::openWindow(const char* identifier)
+{
+    if (!window->startCamera(QString::fromLatin1(identifier)))
+        return nullptr;
+    // The first frame fits the image to the window; tests start after it.
+    if (!QTest::qWaitFor([&]() { return window->acquisitionThread()->frameCount() > 0; }, 5000))
+        return nullptr;
+    return window.get();
+}
+
+void CameraWindowTest::formCarriesTheNamedObjects()
+{
+    const QStringList widgets{"dockWidgetContents", "label_title", "pushButton_screenzoom", "pushButton_close",
+                              "label_media", "widget_Navigation", "widget", "pushButton_photogrape",
+                              "pushButton_recording", "pushButton_continuityPhotogrape", "pushButton_open",
+                              "label_camerainfo", "pushButton_navigation", "label_displayWindow"};
+    for (const QString& name : widgets)
+        QVERIFY2(window->findChild<QWidget*>(name), qPrintable(name));
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    auto* navigation = window->findChild<QGraphicsView*>("graphicsView_Navigation");
+    QVERIFY(view && navigation);
+    QCOMPARE(view->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(view->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(navigation->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(view->contextMenuPolicy(), Qt::CustomContextMenu);
+    QVERIFY(view->acceptDrops());
+    QVERIFY(qobject_cast<CustomGraphicsScene*>(view->scene()));
+
+    QCOMPARE(window->features(), QDockWidget::NoDockWidgetFeatures);
+    QWidget grid;
+    CameraThread* placed = new CameraThread(&grid);
+    QVERIFY(!placed->isFloating());
+    QVERIFY(window->titleBarWidget());
+    QVERIFY(window->testAttribute(Qt::WA_MouseTracking));
+    QVERIFY(window->findChild<QWidget*>("widget_Navigation")->isHidden());
+    QVERIFY(window->findChild<QWidget*>("label_media")->isHidden());
+    QVERIFY(window->findChild<QLabel*>("label_camerainfo")->wordWrap());
+    QCOMPARE(window->findChild<QWidget*>("dockWidgetContents")->styleSheet(),
+             QStringLiteral("QWidget#dockWidgetContents{background-color: rgb(255, 0, 0);}"));
+    QCOMPARE(window->findChild<QWidget*>("label_displayWindow")->styleSheet(),
+             QStringLiteral("border: 2px solid rgb(255, 0, 0); border-radius: 2px;"));
+    QCOMPARE(window->findChild<QWidget*>("widget")->styleSheet(),
+             QStringLiteral("background-color: rgba(184, 184, 184, 100);"));
+
+    auto* tabs = window->findChild<QTabWidget*>("tabWidget");
+    QVERIFY(tabs);
+    QCOMPARE(tabs->count(), 1);
+    QCOMPARE(tabs->tabText(0), QStringLiteral("导航窗口"));
+    // The corner button hides the navigation panel; the title bar button toggles it.
+    window->findChild<QPushButton*>("pushButton_navigation")->click();
+    QVERIFY(window->findChild<QWidget*>("widget_Navigation")->isVisible());
+    auto* corner = qobject_cast<QPushButton*>(tabs->cornerWidget(Qt::TopRightCorner));
+    QVERIFY(corner);
+    corner->click();
+    QVERIFY(window->findChild<QWidget*>("widget_Navigation")->isHidden());
+}
+
+void CameraWindowTest::contextMenuEntriesInOrder()
+{
+    auto* menu = window->findChild<QMenu*>();
+    QVERIFY(menu);
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        texts << action->text();
+    QCOMPARE(texts, (QStringList{"关闭", "全屏/窗口", "自适应", "原比例", "直方图", ""}));
+    auto* zoomLabel = menu->findChild<QLabel*>();
+    QVERIFY(zoomLabel);
+    QCOMPARE(zoomLabel->text(), QStringLiteral("缩放:"));
+    QCOMPARE(menu->findChildren<QPushButton*>().size(), 2);
+}
+
+void CameraWindowTest::openFailureShowsItsMessage_data()
+{
+    QTest::addColumn<QString>("identifier");
+    QTest::addColumn<bool>("openElsewhereFirst");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("camera open elsewhere") << QString(testcameras::kSecond) << true
+                                           << QStringLiteral("相机已打开，不能重复打开");
+    QTest::newRow("no such camera") << QString(testcameras::kMissing) << false
+                                    << QStringLiteral("打开相机失败, 错误码:%1").arg(VEXO_SDK_NOT_FOUND);
+}
+
+void CameraWindowTest::openFailureShowsItsMessage()
+{
+    QFETCH(QString, identifier);
+    QFETCH(bool, openElsewhereFirst);
+    QFETCH(QString, text);
+    int other = 0;
+    if (openElsewhereFirst)
+        QCOMPARE(SdkOpenCamera(&other, identifier.toLatin1().constData()), int(VEXO_SDK_OK));
+    QSignalSpy opened(window.get(), &CameraThread::cameraOpen);
+    QVERIFY(!window->startCamera(identifier));
+    if (other)
+        SdkCloseCamera(other);
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(watcher->seen().first().title, QStringLiteral("错误"));
+    QCOMPARE(watcher->seen().first().text, text);
+    QCOMPARE(watcher->seen().first().buttons, QStringList{QStringLiteral("确定")});
+    QVERIFY(!window->isCameraOpen());
+    QCOMPARE(window->cameraHandle(), 0);
+    QVERIFY(!window->acquisitionThread());
+    QVERIFY(window->windowTitle().isEmpty());
+    QCOMPARE(opened.count(), 0);
+}
+
+void CameraWindowTest::openingTheShownCameraAgainSucceedsAnotherFails()
+{
+    QVERIFY(openWindow());
+    const int handle = window->cameraHandle();
+    QVERIFY(window->startCamera(testcameras::kOddWidth));
+    QCOMPARE(window->cameraHandle(), handle);
+    QVERIFY(!window->startCamera(testcameras::kSecond));
+    QCOMPARE(watcher->count(), 0);
+    QVERIFY(window->isShowingCamera(testcameras::kOddWidth));
+    QVERIFY(!window->isShowingCamera(testcameras::kSecond));
+}
+
+void CameraWindowTest::openedWindowShowsFramesAndTitle()
+{
+    QVERIFY(openWindow());
+    QVERIFY(window->isCameraOpen());
+    QCOMPARE(window->cameraIdentifier(), QString(testcameras::kOddWidth));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Odd row camera"));
+    QCOMPARE(window->findChild<QLabel*>("label_title")->text(), QStringLiteral("Odd row camera"));
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    QTRY_COMPARE_WITH_TIMEOUT(view->scene()->sceneRect(), QRectF(0, 0, 650, 480), 5000);
+    QTRY_VERIFY(window->acquisitionThread()->frameCount() > 3);
+}
+
+void CameraWindowTest::closeStopsTheThreadBeforeClosingTheCamera()
+{
+    QVERIFY(openWindow());
+    const int handle = window->cameraHandle();
+    CVideoThread* thread = window->acquisitionThread();
+    QTRY_VERIFY(thread->frameCount() > 2);
+
+    // Seen from the thread as it finishes: the camera is still open then.
+    std::atomic<int> cameraStateAtThreadEnd{1};
+    connect(thread, &QThread::finished, thread, [&]() {
+        int width = 0, height = 0;
+        cameraStateAtThreadEnd = SdkGetResolution(handle, &width, &height);
+    }, Qt::DirectConnection);
+    bool threadRanAtCloseSignal = false;
+    QString closedIdentifier;
+    QObject scope;  // ends the connection with this test
+    connect(window.get(), &CameraThread::cameraClose, &scope, [&](const QString& identifier) {
+        closedIdentifier = identifier;
+        threadRanAtCloseSignal = window->acquisitionThread() && window->acquisitionThread()->isRunning();
+    });
+
+    window->closeCamera();
+    QCOMPARE(cameraStateAtThreadEnd.load(), int(VEXO_SDK_OK));
+    QCOMPARE(closedIdentifier, QString(testcameras::kOddWidth));
+    QVERIFY(threadRanAtCloseSignal);
+    int width = 0, height = 0;
+    QCOMPARE(SdkGetResolution(handle, &width, &height), int(VEXO_SDK_INVALID_HANDLE));
+    QVERIFY(!window->isCameraOpen());
+    QVERIFY(!window->acquisitionThread());
+    QVERIFY(window->windowTitle().isEmpty());
+    QVERIFY(window->findChild<QLabel*>("label_camerainfo")->text().isEmpty());
+    QCOMPARE(window->zoomFactor(), 1.0);
+
+    // A closed window can be closed again (cameraClose with no identifier) and reopened.
+    QSignalSpy closed(window.get(), &CameraThread::cameraClose);
+    window->closeCamera();
+    QCOMPARE(closed.count(), 1);
+    QCOMPARE(closed.first().first().toString(), QString());
+    QVERIFY(openWindow());
+}
+
+void CameraWindowTest::closeWhilePausedEndsAtOnce()
+{
+    QVERIFY(openWindow());
+    QTRY_VERIFY(window->acquisitionThread()->frameCount() > 0);
+    window->findChild<QPushButton*>("pushButton_open")->click();
+    QTest::qWait(100);
+    QElapsedTimer timer;
+    timer.start();
+    window->closeCamera();
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(!window->isCameraOpen());
+}
+
+void CameraWindowTest::closeDuringHandOverDoesNotDeadlock()
+{
+    QVERIFY(openWindow());
+    QTRY_VERIFY(window->acquisitionThread()->frameCount() > 2);
+    // The thread is left waiting inside a frame hand-over when the close starts.
+    QThread::msleep(150);
+    window->closeCamera();
+    QVERIFY(!window->isCameraOpen());
+    int other = 0;
+    QCOMPARE(SdkOpenCamera(&other, testcameras::kOddWidth), int(VEXO_SDK_OK));
+    SdkCloseCamera(other);
+}
+
+void CameraWindowTest::destroyingTheWindowClosesTheCamera()
+{
+    QVERIFY(openWindow());
+    QTRY_VERIFY(window->acquisitionThread()->frameCount() > 0);
+    window.reset();
+    int other = 0;
+    QCOMPARE(SdkOpenCamera(&other, testcameras::kOddWidth), int(VEXO_SDK_OK));
+    SdkCloseCamera(other);
+    window = std::make_unique<CameraThread>();
+}
+
+void CameraWindowTest::pauseAndResume()
+{
+    auto* play = window->findChild<QPushButton*>("pushButton_open");
+    auto* status = window->findChild<QLabel*>("label_camerainfo");
+    play->click();  // nothing without a camera
+    QVERIFY(status->text().isEmpty());
+
+    QVERIFY(openWindow());
+    CVideoThread* thread = window->acquisitionThread();
+    QTRY_VERIFY(thread->frameCount() > 0);
+    play->click();
+    QVERIFY(!thread->isPlaying());
+    QCOMPARE(status->text(), QStringLiteral("相机已进入暂停，不再接收来自相机的图像数据"));
+    QTest::qWait(200);
+    const int paused = thread->frameCount();
+    QTest::qWait(1500);
+    QCOMPARE(thread->frameCount(), paused);
+    // No rate report while paused, so the pause message stays.
+    QCOMPARE(status->text(), QStringLiteral("相机已进入暂停，不再接收来自相机的图像数据"));
+    play->click();
+    QVERIFY(thread->isPlaying());
+    QTRY_VERIFY(thread->frameCount() > paused + 2);
+    QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QStringLiteral("分辨率")), 3000);
+}
+
+void CameraWindowTest::statusLineText_data()
+{
+    QTest::addColumn<float>("capture");
+    QTest::addColumn<float>("display");
+    QTest::addColumn<int>("zoomSteps");  // zoom-in clicks from 1:1
+    QTest::addColumn<QString>("text");
+    QTest::newRow("rates cut to one decimal")
+        << 29.97f << 30.0f << 0
+        << QStringLiteral("分辨率: 650x480 | 获取帧率: 29.9 | 显示帧率: 30 | 图像数：123 | 缩放比例：100%");
+    QTest::newRow("zoom 2 shows 400 percent")
+        << 59.99f << 0.04f << 10
+        << QStringLiteral("分辨率: 650x480 | 获取帧率: 59.9 | 显示帧率: 0 | 图像数：123 | 缩放比例：400%");
+    QTest::newRow("zoom 1.5 shows 225 percent")
+        << 0.0f << 12.25f << 5
+        << QStringLiteral("分辨率: 650x480 | 获取帧率: 0 | 显示帧率: 12.2 | 图像数：123 | 缩放比例：225%");
+}
+
+void CameraWindowTest::statusLineText()
+{
+    QFETCH(float, capture);
+    QFETCH(float, display);
+    QFETCH(int, zoomSteps);
+    QFETCH(QString, text);
+    QVERIFY(openWindow());
+    window->findChild<QPushButton*>("pushButton_open")->click();  // keep live reports away
+    QTest::qWait(1200);
+    QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier);  // 1:1
+    for (int i = 0; i < zoomSteps; ++i)
+        QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
+    window->updateFrameRate(capture, display, 123);
+    QCOMPARE(window->findChild<QLabel*>("label_camerainfo")->text(), text);
+    QCOMPARE(window->lastCaptureRate(), capture);
+}
+
+void CameraWindowTest::statusLineUpdatesWhileStreaming()
+{
+    QVERIFY(openWindow());
+    auto* status = window->findChild<QLabel*>("label_camerainfo");
+    QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QStringLiteral("分辨率: 650x480 | 获取帧率: ")), 4000);
+    const QString first = status->text();
+    QTRY_VERIFY_WITH_TIMEOUT(status->text() != first, 3000);  // the frame count moves on
+    QVERIFY(window->lastCaptureRate() > 0);
+}
+
+void CameraWindowTest::zoomLimitsAndSteps()
+{
+    QVERIFY(openWindow());
+    QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier);
+    QCOMPARE(window->zoomFactor(), 1.0);
+    QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(window->zoomFactor(), 1.1);
+    for (int i = 0; i < 100; ++i)
+        QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(window->zoomFactor(), 10.0);
+    for (int i = 0; i < 100; ++i)
+        QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(window->zoomFactor(), 0.1);
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    QCOMPARE(view->transform().m11(), 0.1);
+    QCOMPARE(view->transform().m22(), 0.1);
+}
+
+void CameraWindowTest::zoomNeedsACameraExceptOriginalSize()
+{
+    auto* menu = window->findChild<QMenu*>();
+    const QList<QPushButton*> buttons = menu->findChildren<QPushButton*>();
+    QCOMPARE(buttons.size(), 2);
+    for (QPushButton* button : buttons)
+        button->click();
+    QCOMPARE(window->zoomFactor(), 1.0);
+    QVERIFY(openWindow());
+    for (QPushButton* button : buttons)  // zoom out, then zoom in
+        button->click();
+    QVERIFY(window->zoomFactor() != 1.0);
+    window->closeCamera();  // ends with "原比例"
+    QCOMPARE(window->zoomFactor(), 1.0);
+}
+
+void CameraWindowTest::wheelZoomsInHundredths()
+{
+    QVERIFY(openWindow());
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    QTRY_COMPARE_WITH_TIMEOUT(view->scene()->sceneRect(), QRectF(0, 0, 650, 480), 5000);
+    QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier);
+    const QPointF at(view->viewport()->width() / 2.0, view->viewport()->height() / 2.0);
+    auto wheel = [&](int delta) {
+        QWheelEvent event(at, view->viewport()->mapToGlobal(at.toPoint()), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &event);
+    };
+    wheel(120);
+    QCOMPARE(window->zoomFactor(), 1.01);
+    wheel(-120);
+    wheel(-120);
+    QCOMPARE(window->zoomFactor(), 0.99);
+    for (int i = 0; i < 200; ++i)
+        wheel(-120);
+    QCOMPARE(window->zoomFactor(), 0.01);
+    // The scene is the whole picture again after each step.
+    QCOMPARE(view->scene()->sceneRect(), QRectF(0, 0, 650, 480));
+}
+
+void CameraWindowTest::fitUsesTheSmallerRatio()
+{
+    QVERIFY(openWindow());
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    QTRY_COMPARE_WITH_TIMEOUT(view->scene()->sceneRect(), QRectF(0, 0, 650, 480), 5000);
+    QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
+    const double expected = std::min(view->width() / 650.0, view->height() / 480.0);
+    QCOMPARE(window->zoomFactor(), expected);
+    // A resize fits again.
+    window->resize(900, 400);
+    QTRY_COMPARE(window->zoomFactor(), std::min(view->width() / 650.0, view->height() / 480.0));
+    QVERIFY(window->zoomFactor() != expected);
+}
+
+void CameraWindowTest::navigationRectangleFollowsTheZoom()
+{
+    QVERIFY(openWindow());
+    window->findChild<QPushButton*>("pushButton_navigation")->click();
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    auto* navigation = window->findChild<QGraphicsView*>("graphicsView_Navigation");
+    auto* rectangle = window->findChild<QLabel*>("label_displayWindow");
+    QTRY_COMPARE_WITH_TIMEOUT(view->scene()->sceneRect(), QRectF(0, 0, 650, 480), 5000);
+    QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
+    window->updateNavigationRect();
+    QCOMPARE(rectangle->geometry(), QRect(QPoint(0, 0), navigation->size()));
+
+    // At 2× only part of the image shows: the rectangle shrinks accordingly.
+    QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier);
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(window->zoomFactor(), 2.0);
+    window->updateNavigationRect();
+    const QRect geometry = rectangle->geometry();
+    const double scaleX = navigation->width() / 650.0;
+    const double scaleY = navigation->height() / 480.0;
+    QCOMPARE(geometry.width(), int(scaleX * view->width() / 2.0));
+    QCOMPARE(geometry.height(), int(scaleY * view->height() / 2.0));
+    QVERIFY(geometry.width() < navigation->width());
+    const QPointF topLeft = view->mapToScene(QPoint(0, 0));
+    QCOMPARE(geometry.x(), int(scaleX * std::max(0.0, topLeft.x())));
+    QCOMPARE(geometry.y(), int(scaleY * std::max(0.0, topLeft.y())));
+}
+
+void CameraWindowTest::hotkeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<double>("zoom");     // after 1:1, or -1 to skip
+    QTest::addColumn<bool>("playing");
+    QTest::newRow("enlarge") << int(Qt::Key_E) << int(Qt::ControlModifier) << 1.1 << true;
+    QTest::newRow("narrow") << int(Qt::Key_R) << int(Qt::ControlModifier) << 0.9 << true;
+    QTest::newRow("play and pause") << int(Qt::Key_U) << int(Qt::ControlModifier) << 1.0 << false;
+    QTest::newRow("control alone does nothing") << int(Qt::Key_Control) << int(Qt::ControlModifier) << 1.0 << true;
+    QTest::newRow("meta is not part of the combination")
+        << int(Qt::Key_E) << int(Qt::ControlModifier | Qt::MetaModifier) << 1.1 << true;
+    QTest::newRow("shift makes another combination")
+        << int(Qt::Key_E) << int(Qt::ControlModifier | Qt::ShiftModifier) << 1.0 << true;
+}
+
+void CameraWindowTest::hotkeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(double, zoom);
+    QFETCH(bool, playing);
+    // Without a camera no hotkey acts.
+    QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(window->zoomFactor(), 1.0);
+    QVERIFY(openWindow());
+    QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier);
+    QCOMPARE(window->zoomFactor(), 1.0);
+    QTest::keyClick(window.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(window->zoomFactor(), zoom);
+    QCOMPARE(window->acquisitionThread()->isPlaying(), playing);
+}
+
+void CameraWindowTest::hotkeysMatchInSettingsOrder()
+{
+    QVERIFY(openWindow());
+    HotkeySettings& hotkeys = settingsStore()->hotkeySettings();
+    hotkeys.narrow = QStringLiteral("Ctrl+Y");  // also the picture hotkey
+    QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier);
+    window->acquisitionThread()->setPlaying(false);
+    QTest::qWait(100);
+    QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(window->zoomFactor(), 0.9);
+    QVERIFY(!window->acquisitionThread()->pictureRequested());
+    hotkeys.narrow = savedHotkeys.narrow;
+    QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+    QVERIFY(window->acquisitionThread()->pictureRequested());
+    QCOMPARE(window->zoomFactor(), 0.9);
+}
+
+void CameraWindowTest::cameraDropOpensTheCamera()
+{
+    QSignalSpy opened(window.get(), &CameraThread::cameraOpen);
+    QMimeData data;
+    data.setData("INFO", QByteArray(testcameras::kOddWidth));
+    QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    deliverDrop(window.get(), &drop);
+    QVERIFY(drop.isAccepted());
+    QVERIFY(window->isShowingCamera(testcameras::kOddWidth));
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(opened.first().first().toString(), QString(testcameras::kOddWidth));
+    QCOMPARE(watcher->count(), 0);
+
+    // Opening through startCamera directly reports nothing.
+    window->closeCamera();
+    QVERIFY(openWindow());
+    QCOMPARE(opened.count(), 1);
+}
+
+void CameraWindowTest::cameraDropOnAnOccupiedWindowIsRefused()
+{
+    QVERIFY(openWindow());
+    QSignalSpy opened(window.get(), &CameraThread::cameraOpen);
+    QMimeData data;
+    data.setData("INFO", QByteArray(testcameras::kSecond));
+    QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    deliverDrop(window.get(), &drop);
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(watcher->seen().first().title, QStringLiteral("提示"));
+    QCOMPARE(watcher->seen().first().text, QStringLiteral("打开失败,该窗口存在已被打开的相机"));
+    QVERIFY(window->isShowingCamera(testcameras::kOddWidth));
+    QCOMPARE(opened.count(), 0);
+    // The same refusal for the scene's request, even for the camera already shown.
+    window->on_openCamera(testcameras::kOddWidth);
+    QCOMPARE(watcher->count(), 2);
+}
+
+void CameraWindowTest::sceneDropAsksToOpenTheCamera()
+{
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    auto* scene = qobject_cast<CustomGraphicsScene*>(view->scene());
+    QSignalSpy asked(scene, &CustomGraphicsScene::openCamera);
+    QSignalSpy opened(window.get(), &CameraThread::cameraOpen);
+
+    QMimeData other;
+    other.setData("ROW", "1");
+    QGraphicsSceneDragDropEvent enterOther(QEvent::GraphicsSceneDragEnter);
+    enterOther.setMimeData(&other);
+    enterOther.setAccepted(false);
+    QApplication::sendEvent(scene, &enterOther);
+    QVERIFY(!enterOther.isAccepted());
+
+    QMimeData data;
+    data.setData("INFO", QByteArray(testcameras::kOddWidth) + QByteArray("\0tail", 5));
+    QGraphicsSceneDragDropEvent enter(QEvent::GraphicsSceneDragEnter);
+    enter.setMimeData(&data);
+    enter.setAccepted(false);
+    QApplication::sendEvent(scene, &enter);
+    QVERIFY(enter.isAccepted());
+    QGraphicsSceneDragDropEvent drop(QEvent::GraphicsSceneDrop);
+    drop.setMimeData(&data);
+    drop.setAccepted(false);
+    QApplication::sendEvent(scene, &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(asked.count(), 1);
+    QCOMPARE(asked.first().first().toString(), QString(testcameras::kOddWidth));
+    QVERIFY(window->isShowingCamera(testcameras::kOddWidth));
+    QCOMPARE(opened.count(), 1);
+
+    // A drop without a camera is taken and does nothing.
+    QGraphicsSceneDragDropEvent dropOther(QEvent::GraphicsSceneDrop);
+    dropOther.setMimeData(&other);
+    dropOther.setAccepted(false);
+    QApplication::sendEvent(scene, &dropOther);
+    QVERIFY(dropOther.isAccepted());
+    QCOMPARE(asked.count(), 1);
+}
+
+void CameraWindowTest::windowDropReportsTheMove()
+{
+    window->setGridCell(1, 2, 1, 1);
+    QList<QList<int>> moves;
+    QObject scope;
+    connect(window.get(), &CameraThread::windowMoving, &scope,
+            [&](int& oldRow, int& oldColumn, int& newRow, int& newColumn) {
+                moves << QList<int>{oldRow, oldColumn, newRow, newColumn};
+            });
+    QMimeData data;
+    data.setData("ROW", "0");
+    data.setData("COLUMN", "2");
+    QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    deliverDrop(window.get(), &drop);
+    QCOMPARE(moves.size(), 1);
+    QCOMPARE(moves.first(), (QList<int>{0, 2, 1, 2}));
+    QVERIFY(!window->isCameraOpen());
+}
+
+void CameraWindowTest::pictureNaming_data()
+{
+    QTest::addColumn<int>("rule");
+    QTest::addColumn<int>("pictureType");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<int>("indexAfter");
+    QTest::newRow("index 7 as PNG leaves 8") << 1 << 2 << "^Image__7\\.png$" << 8;
+    QTest::newRow("date and time as BMP") << 0 << 0 << "^Image__\\d{14}\\.bmp$" << 7;
+    QTest::newRow("date and time as JPG") << 0 << 1 << "^Image__\\d{14}\\.jpg$" << 7;
+}
+
+void CameraWindowTest::pictureNaming()
+{
+    QFETCH(int, rule);
+    QFETCH(int, pictureType);
+    QFETCH(QString, pattern);
+    QFETCH(int, indexAfter);
+    const QString pictures = folder.filePath(QStringLiteral("auto/%1").arg(QTest::currentDataTag()));
+    setCapture("SvaePath", pictures);  // not there yet: made when the picture is saved
+    setCapture("AutoSaveState", 2);
+    setCapture("NameRulePrefix", "Image_");
+    setCapture("NameRuleFormat", rule);
+    setCapture("NameRuleIndex", 7);
+    setCapture("PictureType", pictureType);
+
+    QVERIFY(openWindow());
+    QTRY_VERIFY(window->acquisitionThread()->frameCount() > 0);
+    window->findChild<QPushButton*>("pushButton_photogrape")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(filesIn(pictures).size(), 1, 5000);
+    QVERIFY2(QRegularExpression(pattern).match(filesIn(pictures).first()).hasMatch(),
+             qPrintable(filesIn(pictures).first()));
+    QCOMPARE(settingsStore()->captureSettings().nameRuleIndex, indexAfter);
+    QCOMPARE(settingsStore()->value("CAPTURE", "NameRuleIndex").toInt(), indexAfter);
+    QTRY_COMPARE(window->findChild<QLabel*>("label_camerainfo")->text(), kSaved);
+    QImage saved(QDir(pictures).filePath(filesIn(pictures).first()));
+    QCOMPARE(saved.size(), QSize(650, 480));
+}
+
+void CameraWindowTest::pictureIntoChosenFolder()
+{
+    const QString chosen = folder.filePath(QStringLiteral("chosen"));
+    QVERIFY(QDir().mkpath(chosen));
+    setCapture("AutoSaveState", 0);
+    setCapture("NameRuleFormat", 0);
+    setCapture("PictureType", 2);
+    watcher->setFileAnswer(chosen);
+    QVERIFY(openWindow());
+    QTRY_VERIFY(window->acquisitionThread()->frameCount() > 0);
+    QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(filesIn(chosen).size(), 1, 5000);
+    QVERIFY2(QRegularExpression("^Image__\\d{17}\\.png$").match(filesIn(chosen).first()).hasMatch(),
+             qPrintable(filesIn(chosen).first()));
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(watcher->seen().first().title, QStringLiteral("选择"));
+    QTRY_COMPARE(window->findChild<QLabel*>("label_camerainfo")->text(), kSaved);
+}
+
+void CameraWindowTest::cancelledFolderDialogSavesNothingAndClaimsNothing()
+{
+    setCapture("AutoSaveState", 0);
+    QVERIFY(openWindow());
+    window->findChild<QPushButton*>("pushButton_open")->click();  // no rate reports
+    auto* status = window->findChild<QLabel*>("label_camerainfo");
+    status->setText("before");
+    // The thread's confirmation arrives while the dialog is open, as it does live.
+    QMetaObject::invokeMethod(window.get(), "cameraMessage", Qt::QueuedConnection, Q_ARG(QString, kSaved));
+    std::vector<BYTE> pixels(650 * 480 * 3, 0x80);
+    stImageInfo info{};
+    info.width = 650;
+    info.height = 480;
+    info.pixelFormat = VEXO_SDK_PIXEL_RGB8;
+    window->cameraSavePic(pixels.data(), info);  // the watcher cancels the dialog
+    QCOMPARE(watcher->count(), 1);
+    QTest::qWait(50);
+    QCOMPARE(status->text(), QStringLiteral("before"));
+}
+
+void CameraWindowTest::pictureThatCannotBeWrittenIsReported()
+{
+    QFile blocker(folder.filePath(QStringLiteral("blocker")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    setCapture("SvaePath", blocker.fileName() + "/pictures");
+    setCapture("AutoSaveState", 2);
+    setCapture("NameRuleFormat", 1);
+    setCapture("PictureType", 2);
+    QVERIFY(openWindow());
+    window->findChild<QPushButton*>("pushButton_open")->click();
+    auto* status = window->findChild<QLabel*>("label_camerainfo");
+
+    std::vector<BYTE> pixels(650 * 480 * 3, 0x40);
+    stImageInfo info{};
+    info.width = 650;
+    info.height = 480;
+    info.pixelFormat = VEXO_SDK_PIXEL_RGB8;
+    window->cameraSavePic(pixels.data(), info);
+    QCOMPARE(status->text(), QStringLiteral("图片未保存, 错误码:%1").arg(VEXO_SDK_FAILED));
+    // The confirmation that follows the picture does not hide the failure.
+    window->cameraMessage(kSaved);
+    QCOMPARE(status->text(), QStringLiteral("图片未保存, 错误码:%1").arg(VEXO_SDK_FAILED));
+    // Other messages still show.
+    window->cameraMessage(QStringLiteral("next"));
+    QCOMPARE(status->text(), QStringLiteral("next"));
+
+    // An unknown picture type writes nothing and says so.
+    setCapture("SvaePath", folder.filePath(QStringLiteral("typeless")));
+    setCapture("PictureType", 7);
+    window->cameraSavePic(pixels.data(), info);
+    QCOMPARE(status->text(), QStringLiteral("图片未保存, 错误码:%1").arg(VEXO_SDK_INVALID_ARGUMENT));
+    QVERIFY(filesIn(folder.filePath(QStringLiteral("typeless"))).isEmpty());
+}
+
+void CameraWindowTest::fullScreenNeedsACameraToEnter()
+{
+    QSignalSpy entered(window.get(), &CameraThread::enterFullScreen);
+    QSignalSpy left(window.get(), &CameraThread::exitFullScreen);
+    window->findChild<QPushButton*>("pushButton_screenzoom")->click();
+    QCOMPARE(entered.count(), 0);
+    QVERIFY(!window->isFullScreen());
+    QVERIFY(openWindow());
+    window->findChild<QPushButton*>("pushButton_screenzoom")->click();
+    QCOMPARE(entered.count(), 1);
+    QTRY_VERIFY(window->isFullScreen());
+    QTest::keyClick(window.get(), Qt::Key_I, Qt::ControlModifier);
+    QCOMPARE(left.count(), 1);
+    QTRY_VERIFY(!window->isFullScreen());
+    // Leaving works after the camera has gone, too.
+    window->findChild<QPushButton*>("pushButton_screenzoom")->click();
+    QTRY_VERIFY(window->isFullScreen());
+    window->closeCamera();
+    window->findChild<QPushButton*>("pushButton_screenzoom")->click();
+    QCOMPARE(left.count(), 2);
+}
+
+void CameraWindowTest::selectionBorderAndRetranslate()
+{
+    auto* contents = window->findChild<QWidget*>("dockWidgetContents");
+    window->setSelected(true);
+    QCOMPARE(contents->contentsMargins(), QMargins(2, 3, 2, 2));
+    window->setSelected(false);
+    QCOMPARE(contents->contentsMargins(), QMargins(0, 0, 0, 0));
+
+    window->retranslate();
+    QVERIFY(window->windowTitle().isEmpty());
+    QVERIFY(openWindow());
+    window->setWindowTitle("progress");
+    QCOMPARE(window->findChild<QLabel*>("label_title")->text(), QStringLiteral("progress"));
+    window->retranslate();
+    QCOMPARE(window->windowTitle(), QStringLiteral("Odd row camera"));
+    QCOMPARE(window->findChild<QLabel*>("label_title")->text(), QStringLiteral("Odd row camera"));
+}
+
+void CameraWindowTest::detachedCameraKeepsTheWindowUsable()
+{
+    QVERIFY(openWindow(testcameras::kSecond));
+    auto* status = window->findChild<QLabel*>("label_camerainfo");
+    QTRY_VERIFY(window->acquisitionThread()->frameCount() > 2);
+    QVERIFY(testcameras::detach(testcameras::kSecond));
+    QTRY_VERIFY_WITH_TIMEOUT(status->text().contains(QStringLiteral("获取帧率: 0 |")), 4000);
+    QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);  // still answers
+    QSignalSpy closed(window.get(), &CameraThread::cameraClose);
+    window->closeCamera();
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!window->isCameraOpen());
+}
+
+QTEST_MAIN(CameraWindowTest)
+#include "tst_camerathread.moc"

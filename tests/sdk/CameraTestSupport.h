@@ -1,0 +1,109 @@
+#pragma once
+// Helpers shared by the camera library tests. They use only the library's public header
+// and the vexocam-sim program, exactly as the suite's programs and users do.
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QtTest>
+
+#include <vector>
+
+#include "VexoCameraApi.h"
+
+namespace cameratest {
+
+// The built-in cameras.
+inline const char* const kGigEColour = "VXG2301C0001";   // 1920x1080, 1 in, 2 out
+inline const char* const kGigEMono = "VXG5002M0001";     // 2592x1944 mono
+inline const char* const kUsbFocus = "VXU1301C0001";     // 1280x1024, focus, 4 channels
+inline const char* const kUsbFast = "VXU0302C0001";      // 640x480, no output lines
+
+// An open camera, closed when the test leaves the scope.
+class OpenCamera {
+public:
+    explicit OpenCamera(const char* identifier) { result = SdkOpenCamera(&handle, identifier); }
+    ~OpenCamera()
+    {
+        if (handle)
+            SdkCloseCamera(handle);
+    }
+    OpenCamera(const OpenCamera&) = delete;
+    OpenCamera& operator=(const OpenCamera&) = delete;
+    int handle = 0;
+    int result = -1;
+};
+
+// One frame cycle into an RGB (or other output format) buffer.
+struct ProcessedFrame {
+    int result = -1;
+    VexoImageInfo info{};
+    std::vector<BYTE> pixels;
+    std::vector<BYTE> raw;
+};
+
+inline ProcessedFrame takeFrame(int handle, int timeoutMs = 2000, bool grab = false)
+{
+    ProcessedFrame frame;
+    uint32_t token = 0;
+    frame.result = grab ? SdkGrabFrameWithTimeout(handle, &token, timeoutMs) : SdkGetFrame(handle, &token, timeoutMs);
+    if (frame.result != VEXO_SDK_OK)
+        return frame;
+    BYTE* raw = SdkGetRawImage(handle, token, &frame.info);
+    if (!raw) {
+        frame.result = -1000;
+        SdkReleaseFrame(handle, token);
+        return frame;
+    }
+    frame.raw.assign(raw, raw + frame.info.dataSize);
+    frame.pixels.resize(static_cast<size_t>(frame.info.width) * static_cast<size_t>(frame.info.height) * 4);
+    frame.result = SdkProcessImage(handle, &frame.info, raw, frame.pixels.data());
+    SdkReleaseFrame(handle, token);
+    return frame;
+}
+
+inline double meanOf(const std::vector<BYTE>& bytes, size_t count)
+{
+    double sum = 0;
+    for (size_t i = 0; i < count && i < bytes.size(); ++i)
+        sum += bytes[i];
+    return count ? sum / static_cast<double>(count) : 0;
+}
+
+inline QString simulatorProgram()
+{
+    return qEnvironmentVariable("VEXO_PROGRAM_DIR") + "/vexocam-sim";
+}
+
+// Runs vexocam-sim to completion; returns its exit code, output in *output.
+inline int runSimulator(const QStringList& arguments, QByteArray* output = nullptr,
+                        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(simulatorProgram(), arguments);
+    if (!process.waitForFinished(30000))
+        return -100;
+    if (output)
+        *output = process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -101;
+}
+
+// Index of a camera in a fresh enumeration, or -1.
+inline int enumerationIndex(const char* identifier, VexoDeviceInfo* info = nullptr)
+{
+    int count = 0;
+    if (SdkEnumerateDevices(&count) != VEXO_SDK_OK)
+        return -1;
+    for (int i = 0; i < count; ++i) {
+        VexoDeviceInfo record{};
+        if (SdkGetDeviceInfo(i, &record) == VEXO_SDK_OK && qstrcmp(record.cameraIdentifier, identifier) == 0) {
+            if (info)
+                *info = record;
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace cameratest

@@ -1,0 +1,556 @@
+// Live frames: the frame cycle, the ring of buffers, triggers, output formats, automatic
+// exposure and white balance, picture files, hot-plug and threads on one handle.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "CameraTestSupport.h"
+
+using namespace cameratest;
+
+class CameraAcquisitionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void frameCycleDeliversTheCurrentResolution_data();
+    void frameCycleDeliversTheCurrentResolution();
+    void framesNeedAStartedCamera();
+    void slowConsumerLosesOldestFrames();
+    void frameSpeedSetsTheRate();
+    void heldFramesAreCheckedOnUse();
+    void outputFormats_data();
+    void outputFormats();
+    void monochromeMakesGreyPixels();
+    void longerExposureIsBrighter();
+    void automaticExposureReachesTarget_data();
+    void automaticExposureReachesTarget();
+    void oneTouchWhiteBalance();
+    void softwareTriggerDeliversTheFrameCount();
+    void softwareTriggerWaitsForTheDelay();
+    void softwareTriggerOnlyInSoftwareMode();
+    void hardwareTriggerFollowsInputEdges_data();
+    void hardwareTriggerFollowsInputEdges();
+    void grabWorksWithAndWithoutAcquisition();
+    void savePictureFiles_data();
+    void savePictureFiles();
+    void savePictureFailureLeavesNoFile();
+    void detachWhileStreamingFailsFramesAndCloseWorks();
+    void guiThreadAndAcquisitionThreadShareAHandle();
+    void closeWakesAWaitingFrameCall();
+};
+
+void CameraAcquisitionTest::frameCycleDeliversTheCurrentResolution_data()
+{
+    QTest::addColumn<QString>("identifier");
+    QTest::addColumn<int>("preset");
+    QTest::newRow("GigE colour full sensor") << kGigEColour << 0;
+    QTest::newRow("GigE colour last preset") << kGigEColour << -1;
+    QTest::newRow("GigE mono full sensor") << kGigEMono << 0;
+    QTest::newRow("USB focus binned") << kUsbFocus << -1;
+    QTest::newRow("USB fast region") << kUsbFast << 1;
+}
+
+void CameraAcquisitionTest::frameCycleDeliversTheCurrentResolution()
+{
+    QFETCH(QString, identifier);
+    QFETCH(int, preset);
+    OpenCamera camera(identifier.toLatin1().constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    VexoCapabilities caps{};
+    SdkGetCapabilities(camera.handle, &caps);
+    if (preset < 0)
+        preset = caps.resolutionCount - 1;
+    QCOMPARE(SdkSelectPresetResolution(camera.handle, preset), VEXO_SDK_OK);
+    QCOMPARE(SdkSetOutputFormat(camera.handle, VEXO_SDK_PIXEL_RGB8), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);   // starting twice is harmless
+
+    int lastNumber = -1;
+    for (int i = 0; i < 3; ++i) {
+        ProcessedFrame frame = takeFrame(camera.handle);
+        QCOMPARE(frame.result, VEXO_SDK_OK);
+        QCOMPARE(frame.info.width, caps.resolutions[preset].outputWidth);
+        QCOMPARE(frame.info.height, caps.resolutions[preset].outputHeight);
+        QCOMPARE(frame.info.pixelFormat, VEXO_SDK_PIXEL_RGB8);
+        QCOMPARE(frame.info.dataSize, frame.info.width * frame.info.height * 3);
+        QVERIFY(frame.info.frameNumber > lastNumber);
+        lastNumber = frame.info.frameNumber;
+        // A real picture, not an empty buffer.
+        const double mean = meanOf(frame.pixels, size_t(frame.info.dataSize));
+        QVERIFY2(mean > 20 && mean < 235, qPrintable(QString::number(mean)));
+    }
+    VexoFrameStatistics statistics{};
+    QCOMPARE(SdkGetFrameStatistics(camera.handle, &statistics), VEXO_SDK_OK);
+    QVERIFY2(statistics.deliveredFrames >= 3 && statistics.deliveredFrames > uint32_t(lastNumber),
+             qPrintable(QString("%1 delivered, last frame %2").arg(statistics.deliveredFrames).arg(lastNumber)));
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+}
+
+void CameraAcquisitionTest::framesNeedAStartedCamera()
+{
+    OpenCamera camera(kUsbFast);
+    uint32_t token = 0;
+    QCOMPARE(SdkGetFrame(camera.handle, &token, 50), VEXO_SDK_NOT_STARTED);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
+    // Software trigger mode without a trigger: the wait ends with a time-out.
+    QElapsedTimer timer;
+    timer.start();
+    // Frames produced before the mode change may still be in the ring.
+    int result = VEXO_SDK_OK;
+    while (result == VEXO_SDK_OK) {
+        result = SdkGetFrame(camera.handle, &token, 100);
+        if (result == VEXO_SDK_OK)
+            SdkReleaseFrame(camera.handle, token);
+    }
+    QCOMPARE(result, VEXO_SDK_TIMEOUT);
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(SdkGetFrame(camera.handle, &token, 50), VEXO_SDK_NOT_STARTED);
+}
+
+void CameraAcquisitionTest::slowConsumerLosesOldestFrames()
+{
+    OpenCamera camera(kUsbFast);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    // Let the camera deliver many more frames than the ring holds.
+    VexoFrameStatistics statistics{};
+    QTRY_VERIFY_WITH_TIMEOUT((SdkGetFrameStatistics(camera.handle, &statistics), statistics.deliveredFrames >= 20),
+                             10000);
+    ProcessedFrame oldestKept = takeFrame(camera.handle);
+    QCOMPARE(oldestKept.result, VEXO_SDK_OK);
+    SdkGetFrameStatistics(camera.handle, &statistics);
+    QVERIFY(statistics.lostFrames > 0);
+    // The frame handed out is one of the last few, not the first one the camera made.
+    QVERIFY2(oldestKept.info.frameNumber >= int(statistics.deliveredFrames) - 8,
+             qPrintable(QString("%1 of %2").arg(oldestKept.info.frameNumber).arg(statistics.deliveredFrames)));
+}
+
+void CameraAcquisitionTest::frameSpeedSetsTheRate()
+{
+    OpenCamera camera(kUsbFast);
+    auto deliveredIn = [&](int speed) {
+        SdkSetFrameSpeed(camera.handle, speed);
+        SdkSetExposureMode(camera.handle, 0);
+        SdkSetExposureTime(camera.handle, 500.0);
+        SdkStartAcquisition(camera.handle);
+        VexoFrameStatistics before{}, after{};
+        SdkGetFrameStatistics(camera.handle, &before);
+        QTest::qWait(800);
+        SdkGetFrameStatistics(camera.handle, &after);
+        SdkStopAcquisition(camera.handle);
+        return after.deliveredFrames - before.deliveredFrames;
+    };
+    const uint32_t low = deliveredIn(0);
+    const uint32_t high = deliveredIn(2);
+    // Low speed reads the sensor at a quarter of the high rate; allow for a busy machine.
+    QVERIFY2(low > 0 && high > 2 * low, qPrintable(QString("low %1 high %2").arg(low).arg(high)));
+}
+
+void CameraAcquisitionTest::heldFramesAreCheckedOnUse()
+{
+    OpenCamera camera(kUsbFast);
+    OpenCamera other(kGigEColour);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    uint32_t token = 0;
+    QCOMPARE(SdkGetFrame(camera.handle, &token, 2000), VEXO_SDK_OK);
+    VexoImageInfo info{};
+    BYTE* raw = SdkGetRawImage(camera.handle, token, &info);
+    QVERIFY(raw);
+    std::vector<BYTE> out(size_t(info.width) * size_t(info.height) * 4);
+    QVERIFY(!SdkGetRawImage(other.handle, token, &info));              // token of another camera
+    QVERIFY(!SdkGetRawImage(camera.handle, token + 1000, &info));      // token never handed out
+    std::vector<BYTE> foreign(out.size());
+    QCOMPARE(SdkProcessImage(camera.handle, &info, foreign.data(), out.data()), VEXO_SDK_INVALID_FRAME);
+    VexoImageInfo wrongSize = info;
+    wrongSize.width = info.width * 2;
+    QCOMPARE(SdkProcessImage(camera.handle, &wrongSize, raw, out.data()), VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(SdkProcessImage(camera.handle, &info, raw, out.data()), VEXO_SDK_OK);
+    QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_OK);
+    QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_INVALID_FRAME);
+    QVERIFY(!SdkGetRawImage(camera.handle, token, &info));
+    QCOMPARE(SdkProcessImage(camera.handle, &info, raw, out.data()), VEXO_SDK_INVALID_FRAME);
+    VexoImageInfo bogus{};
+    bogus.width = 3;
+    bogus.height = 3;
+    bogus.pixelFormat = 0x0BADF00D;
+    QCOMPARE(SdkPostProcessImage(camera.handle, out.data(), &bogus), VEXO_SDK_INVALID_ARGUMENT);
+}
+
+void CameraAcquisitionTest::outputFormats_data()
+{
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<int>("bytesPerPixel");
+    QTest::newRow("RGB 24-bit") << uint(VEXO_SDK_PIXEL_RGB8) << 3;
+    QTest::newRow("BGR 24-bit") << uint(VEXO_SDK_PIXEL_BGR8) << 3;
+    QTest::newRow("BGRA 32-bit") << uint(VEXO_SDK_PIXEL_BGRA8) << 4;
+    QTest::newRow("grey 8-bit") << uint(VEXO_SDK_PIXEL_MONO8) << 1;
+}
+
+void CameraAcquisitionTest::outputFormats()
+{
+    QFETCH(uint, format);
+    QFETCH(int, bytesPerPixel);
+    OpenCamera camera(kUsbFocus);
+    QCOMPARE(SdkSetOutputFormat(camera.handle, format), VEXO_SDK_OK);
+    ProcessedFrame frame = takeFrame(camera.handle, 3000, true);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+    QCOMPARE(frame.info.pixelFormat, format);
+    QCOMPARE(frame.info.dataSize, frame.info.width * frame.info.height * bytesPerPixel);
+}
+
+void CameraAcquisitionTest::monochromeMakesGreyPixels()
+{
+    OpenCamera camera(kGigEColour);
+    QCOMPARE(SdkSetMonochrome(camera.handle, 1), VEXO_SDK_OK);
+    ProcessedFrame frame = takeFrame(camera.handle, 3000, true);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+    for (size_t i = 0; i + 2 < size_t(frame.info.dataSize); i += 3 * 97) {
+        QCOMPARE(frame.pixels[i], frame.pixels[i + 1]);
+        QCOMPARE(frame.pixels[i], frame.pixels[i + 2]);
+    }
+    QCOMPARE(SdkSetMonochrome(camera.handle, 0), VEXO_SDK_OK);
+    frame = takeFrame(camera.handle, 3000, true);
+    int coloured = 0;
+    for (size_t i = 0; i + 2 < size_t(frame.info.dataSize); i += 3 * 97)
+        coloured += std::abs(frame.pixels[i] - frame.pixels[i + 2]) > 20;
+    QVERIFY(coloured > 10);
+}
+
+void CameraAcquisitionTest::longerExposureIsBrighter()
+{
+    OpenCamera camera(kGigEMono);
+    QCOMPARE(SdkSetExposureMode(camera.handle, 0), VEXO_SDK_OK);
+    QCOMPARE(SdkSetAnalogGain(camera.handle, 1000), VEXO_SDK_OK);
+    QCOMPARE(SdkSetExposureTime(camera.handle, 2000.0), VEXO_SDK_OK);
+    const ProcessedFrame dark = takeFrame(camera.handle, 3000, true);
+    QCOMPARE(SdkSetExposureTime(camera.handle, 8000.0), VEXO_SDK_OK);
+    const ProcessedFrame bright = takeFrame(camera.handle, 3000, true);
+    QCOMPARE(SdkSetAnalogGain(camera.handle, 2000), VEXO_SDK_OK);
+    const ProcessedFrame brighter = takeFrame(camera.handle, 3000, true);
+    const double a = meanOf(dark.raw, dark.raw.size());
+    const double b = meanOf(bright.raw, bright.raw.size());
+    const double c = meanOf(brighter.raw, brighter.raw.size());
+    QVERIFY2(b > 1.5 * a && c > 1.2 * b, qPrintable(QString("%1 %2 %3").arg(a).arg(b).arg(c)));
+    // The frame reports the exposure it was taken with, a whole number of 36.2 us steps.
+    QVERIFY2(std::abs(bright.info.exposureUs - 8000) <= 37, qPrintable(QString::number(bright.info.exposureUs)));
+}
+
+void CameraAcquisitionTest::automaticExposureReachesTarget_data()
+{
+    QTest::addColumn<int>("target");
+    QTest::newRow("dim target") << 60;
+    QTest::newRow("bright target") << 170;
+}
+
+void CameraAcquisitionTest::automaticExposureReachesTarget()
+{
+    QFETCH(int, target);
+    OpenCamera camera(kUsbFast);
+    QCOMPARE(SdkSetExposureMode(camera.handle, 1), VEXO_SDK_OK);
+    QCOMPARE(SdkSetTargetBrightness(camera.handle, target), VEXO_SDK_OK);
+    QCOMPARE(SdkSetAutoExposureTimeRange(camera.handle, 100.0, 30000.0), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    double mean = 0;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 8000) {
+        ProcessedFrame frame = takeFrame(camera.handle);
+        QCOMPARE(frame.result, VEXO_SDK_OK);
+        mean = meanOf(frame.raw, frame.raw.size());
+        if (std::abs(mean - target) < target * 0.15)
+            break;
+    }
+    QVERIFY2(std::abs(mean - target) < target * 0.15, qPrintable(QString::number(mean)));
+    // The controller's result is visible in the parameter record and within its range.
+    VexoCameraParameters p{};
+    SdkGetCameraParameters(camera.handle, &p);
+    QVERIFY(p.exposureTimeUs >= p.autoExposureMinTimeUs - 5 && p.exposureTimeUs <= p.autoExposureMaxTimeUs + 5);
+}
+
+void CameraAcquisitionTest::oneTouchWhiteBalance()
+{
+    OpenCamera camera(kGigEColour);
+    QCOMPARE(SdkSetWhiteBalanceMode(camera.handle, 0), VEXO_SDK_OK);
+    QCOMPARE(SdkSetWhiteBalanceGains(camera.handle, 400, 100, 20), VEXO_SDK_OK);   // badly off
+    QCOMPARE(SdkOneTouchWhiteBalance(camera.handle), VEXO_SDK_OK);
+    VexoCameraParameters p{};
+    SdkGetCameraParameters(camera.handle, &p);
+    QVERIFY2(p.redGain < 400 && p.blueGain > 20, qPrintable(QString("%1 %2 %3").arg(p.redGain).arg(p.greenGain).arg(p.blueGain)));
+    QCOMPARE(p.whiteBalanceMode, 0);
+    // The balanced picture is close to neutral on average.
+    ProcessedFrame frame = takeFrame(camera.handle, 3000, true);
+    double sum[3] = {0, 0, 0};
+    for (size_t i = 0; i + 2 < size_t(frame.info.dataSize); i += 3) {
+        sum[0] += frame.pixels[i];
+        sum[1] += frame.pixels[i + 1];
+        sum[2] += frame.pixels[i + 2];
+    }
+    QVERIFY2(std::abs(sum[0] - sum[2]) < 0.2 * sum[1],
+             qPrintable(QString("%1 %2 %3").arg(sum[0]).arg(sum[1]).arg(sum[2])));
+
+    OpenCamera mono(kGigEMono);
+    QCOMPARE(SdkOneTouchWhiteBalance(mono.handle), VEXO_SDK_NOT_MATCHING);
+    QCOMPARE(SdkSetWhiteBalanceMode(mono.handle, 1), VEXO_SDK_NOT_MATCHING);
+}
+
+void CameraAcquisitionTest::softwareTriggerDeliversTheFrameCount()
+{
+    OpenCamera camera(kUsbFast);
+    QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
+    QCOMPARE(SdkSetTriggerFrameCount(camera.handle, 3), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    uint32_t token = 0;
+    QCOMPARE(SdkGetFrame(camera.handle, &token, 200), VEXO_SDK_TIMEOUT);
+    QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_OK);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(SdkGetFrame(camera.handle, &token, 2000), VEXO_SDK_OK);
+        SdkReleaseFrame(camera.handle, token);
+    }
+    QCOMPARE(SdkGetFrame(camera.handle, &token, 300), VEXO_SDK_TIMEOUT);
+    VexoFrameStatistics statistics{};
+    SdkGetFrameStatistics(camera.handle, &statistics);
+    QCOMPARE(statistics.deliveredFrames, 3u);
+}
+
+void CameraAcquisitionTest::softwareTriggerWaitsForTheDelay()
+{
+    OpenCamera camera(kUsbFast);
+    QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
+    QCOMPARE(SdkSetTriggerDelay(camera.handle, 600000), VEXO_SDK_OK);
+    int delay = 0;
+    QCOMPARE(SdkGetTriggerDelay(camera.handle, &delay), VEXO_SDK_OK);
+    QCOMPARE(delay, 600000);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_OK);
+    uint32_t token = 0;
+    QCOMPARE(SdkGetFrame(camera.handle, &token, 3000), VEXO_SDK_OK);
+    QVERIFY2(timer.elapsed() >= 590, qPrintable(QString::number(timer.elapsed())));
+    SdkReleaseFrame(camera.handle, token);
+}
+
+void CameraAcquisitionTest::softwareTriggerOnlyInSoftwareMode()
+{
+    OpenCamera camera(kUsbFast);
+    QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_WRONG_MODE);
+    QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
+    QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_NOT_STARTED);
+}
+
+void CameraAcquisitionTest::hardwareTriggerFollowsInputEdges_data()
+{
+    QTest::addColumn<int>("edge");
+    QTest::addColumn<QStringList>("lineCommands");
+    QTest::addColumn<int>("frames");
+    QTest::newRow("rising edges of two pulses") << 0 << QStringList{"pulse", "pulse"} << 2;
+    QTest::newRow("falling edge when the line drops") << 1 << QStringList{"high", "low"} << 1;
+    QTest::newRow("rising edge ignored by falling trigger") << 1 << QStringList{"high"} << 0;
+}
+
+void CameraAcquisitionTest::hardwareTriggerFollowsInputEdges()
+{
+    QFETCH(int, edge);
+    QFETCH(QStringList, lineCommands);
+    QFETCH(int, frames);
+    OpenCamera camera(kGigEColour);
+    QCOMPARE(SdkSetTriggerMode(camera.handle, 2), VEXO_SDK_OK);
+    QCOMPARE(SdkSetInputTriggerEdge(camera.handle, 0, edge), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QTest::qWait(50);   // the producer notes the line's state before the edges come
+    for (const QString& command : lineCommands) {
+        const QStringList arguments = command == "pulse" ? QStringList{"pulse", kGigEColour, "0"}
+                                                         : QStringList{"line", kGigEColour, "0", command == "high" ? "1" : "0"};
+        QCOMPARE(runSimulator(arguments), 0);
+    }
+    int received = 0;
+    uint32_t token = 0;
+    while (SdkGetFrame(camera.handle, &token, 700) == VEXO_SDK_OK) {
+        SdkReleaseFrame(camera.handle, token);
+        ++received;
+    }
+    QCOMPARE(received, frames);
+    runSimulator({"line", kGigEColour, "0", "0"});
+}
+
+void CameraAcquisitionTest::grabWorksWithAndWithoutAcquisition()
+{
+    OpenCamera camera(kUsbFocus);
+    ProcessedFrame stopped = takeFrame(camera.handle, 3000, true);
+    QCOMPARE(stopped.result, VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    ProcessedFrame first = takeFrame(camera.handle);
+    ProcessedFrame grabbed = takeFrame(camera.handle, 3000, true);
+    QCOMPARE(grabbed.result, VEXO_SDK_OK);
+    QVERIFY(grabbed.info.frameNumber > first.info.frameNumber);
+    // In software trigger mode the grab triggers its own frame.
+    QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
+    ProcessedFrame triggered = takeFrame(camera.handle, 3000, true);
+    QCOMPARE(triggered.result, VEXO_SDK_OK);
+}
+
+void CameraAcquisitionTest::savePictureFiles_data()
+{
+    QTest::addColumn<int>("typeCode");
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("JPG") << VEXO_SDK_FILE_JPG << "jpg";
+    QTest::newRow("BMP") << VEXO_SDK_FILE_BMP << "bmp";
+    QTest::newRow("PNG") << VEXO_SDK_FILE_PNG << "png";
+}
+
+void CameraAcquisitionTest::savePictureFiles()
+{
+    QFETCH(int, typeCode);
+    QFETCH(QString, extension);
+    QTemporaryDir dir;
+    OpenCamera camera(kUsbFast);
+    ProcessedFrame frame = takeFrame(camera.handle, 3000, true);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+    const QByteArray base = QFile::encodeName(dir.filePath("picture_1"));
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, typeCode, 100),
+             VEXO_SDK_OK);
+    const QImage image(dir.filePath("picture_1." + extension));
+    QCOMPARE(image.size(), QSize(640, 480));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);   // no temporary left over
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, 4, 100),
+             VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, typeCode, 0),
+             VEXO_SDK_OUT_OF_RANGE);
+}
+
+void CameraAcquisitionTest::savePictureFailureLeavesNoFile()
+{
+    QTemporaryDir dir;
+    OpenCamera camera(kUsbFast);
+    ProcessedFrame frame = takeFrame(camera.handle, 3000, true);
+    const QByteArray base = QFile::encodeName(dir.filePath("missing/folder/picture"));
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, VEXO_SDK_FILE_PNG, 90),
+             VEXO_SDK_FAILED);
+    QVERIFY(!QFile::exists(dir.filePath("missing/folder/picture.png")));
+}
+
+void CameraAcquisitionTest::detachWhileStreamingFailsFramesAndCloseWorks()
+{
+    int handle = 0;
+    QCOMPARE(SdkOpenCamera(&handle, kUsbFocus), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(handle), VEXO_SDK_OK);
+    QCOMPARE(takeFrame(handle).result, VEXO_SDK_OK);
+    QCOMPARE(runSimulator({"detach", kUsbFocus}), 0);
+    int result = VEXO_SDK_OK;
+    QElapsedTimer timer;
+    timer.start();
+    while (result == VEXO_SDK_OK && timer.elapsed() < 3000) {
+        uint32_t token = 0;
+        result = SdkGetFrame(handle, &token, 500);
+        if (result == VEXO_SDK_OK)
+            SdkReleaseFrame(handle, token);
+    }
+    QCOMPARE(result, VEXO_SDK_DETACHED);
+    uint32_t token = 0;
+    QCOMPARE(SdkGrabFrameWithTimeout(handle, &token, 100), VEXO_SDK_DETACHED);
+    QCOMPARE(enumerationIndex(kUsbFocus), -1);
+    int again = 0;
+    QCOMPARE(SdkOpenCamera(&again, kUsbFocus), VEXO_SDK_NOT_FOUND);
+    QCOMPARE(SdkCloseCamera(handle), VEXO_SDK_OK);
+
+    QCOMPARE(runSimulator({"attach", kUsbFocus}), 0);
+    QVERIFY(enumerationIndex(kUsbFocus) >= 0);
+    OpenCamera reopened(kUsbFocus);
+    QCOMPARE(reopened.result, VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(reopened.handle), VEXO_SDK_OK);
+    QCOMPARE(takeFrame(reopened.handle).result, VEXO_SDK_OK);
+}
+
+void CameraAcquisitionTest::guiThreadAndAcquisitionThreadShareAHandle()
+{
+    OpenCamera camera(kGigEColour);
+    QCOMPARE(SdkSetOutputFormat(camera.handle, VEXO_SDK_PIXEL_RGB8), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    std::atomic<bool> stop{false};
+    std::atomic<int> frames{0}, failures{0};
+    // The viewer's acquisition thread: the frame cycle with format re-assertion.
+    std::thread acquisition([&] {
+        std::vector<BYTE> buffer;
+        while (!stop.load()) {
+            VexoFrameStatistics statistics{};
+            SdkGetFrameStatistics(camera.handle, &statistics);
+            uint32_t token = 0;
+            if (SdkGetFrame(camera.handle, &token, 1000) != VEXO_SDK_OK)
+                continue;
+            VexoImageInfo info{};
+            BYTE* raw = SdkGetRawImage(camera.handle, token, &info);
+            buffer.resize(std::max(buffer.size(), size_t(info.width) * size_t(info.height) * 4));
+            const int result = raw ? SdkProcessImage(camera.handle, &info, raw, buffer.data()) : -1;
+            SdkReleaseFrame(camera.handle, token);
+            if (result != VEXO_SDK_OK) {
+                ++failures;
+                continue;
+            }
+            if (info.pixelFormat != VEXO_SDK_PIXEL_RGB8) {
+                SdkSetOutputFormat(camera.handle, VEXO_SDK_PIXEL_RGB8);
+                continue;
+            }
+            SdkPostProcessImage(camera.handle, buffer.data(), &info);
+            ++frames;
+        }
+    });
+    // The GUI thread: a user dragging sliders, switching resolutions and reading back.
+    QElapsedTimer timer;
+    timer.start();
+    int round = 0;
+    while (timer.elapsed() < 2500) {
+        SdkSetAnalogGain(camera.handle, 1000 + (round % 10) * 100);
+        SdkSetWhiteBalanceGains(camera.handle, 100 + round % 50, 100, 120);
+        SdkSetGamma(camera.handle, 50 + round % 200);
+        SdkSetSaturation(camera.handle, round % 200);
+        SdkSetCrosshair(camera.handle, round % 9, round % 640, round % 360, 0xFF00FF, 1);
+        SdkSetMirror(camera.handle, round % 2, (round / 2) % 2);
+        SdkSelectPresetResolution(camera.handle, round % 3);
+        if (round % 25 == 0)
+            SdkSetOutputFormat(camera.handle, VEXO_SDK_PIXEL_BGR8);   // the thread must repair this
+        VexoCameraParameters p{};
+        SdkGetCameraParameters(camera.handle, &p);
+        VexoCapabilities caps{};
+        SdkGetCapabilities(camera.handle, &caps);
+        int width = 0, height = 0;
+        SdkGetResolution(camera.handle, &width, &height);
+        ++round;
+        QTest::qWait(2);
+    }
+    stop = true;
+    acquisition.join();
+    QCOMPARE(failures.load(), 0);
+    // Frames keep flowing while settings change under them (how many depends on the machine).
+    QVERIFY2(frames.load() >= 3, qPrintable(QString::number(frames.load())));
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+}
+
+void CameraAcquisitionTest::closeWakesAWaitingFrameCall()
+{
+    int handle = 0;
+    QCOMPARE(SdkOpenCamera(&handle, kUsbFast), VEXO_SDK_OK);
+    QCOMPARE(SdkSetTriggerMode(handle, 1), VEXO_SDK_OK);   // no frames will come
+    QCOMPARE(SdkStartAcquisition(handle), VEXO_SDK_OK);
+    std::atomic<int> result{1};
+    QElapsedTimer timer;
+    timer.start();
+    std::thread waiter([&] {
+        uint32_t token = 0;
+        result = SdkGetFrame(handle, &token, 10000);
+    });
+    QTest::qWait(100);
+    QCOMPARE(SdkCloseCamera(handle), VEXO_SDK_OK);
+    waiter.join();
+    QVERIFY(result.load() == VEXO_SDK_INVALID_HANDLE || result.load() == VEXO_SDK_NOT_STARTED);
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+}
+
+QTEST_GUILESS_MAIN(CameraAcquisitionTest)
+#include "tst_cameraacquisition.moc"

@@ -1,0 +1,22 @@
+#pragma once
+// Arithmetic of the acquisition thread: frame buffer size and frame rates.
+#include <QtGlobal>
+
+namespace acquisitionlogic {
+
+// Bytes reserved for a converted frame: width × height × 4 (the 24-bit image uses three
+// of them). 0 for sizes no buffer can hold (zero, negative, or beyond 32 bits).
+quint32 frameBufferBytes(int width, int height);
+// Bytes of one row of the 24-bit frame, with no padding between rows.
+int frameRowBytes(int width);
+
+struct FrameRates {
+    float capture = 0;  // frames the camera delivered per second
+    float display = 0;  // frames converted and handed to the window per second
+};
+// Rates over one measuring window. The camera counter may wrap; the difference is
+// taken as unsigned 32-bit.
+FrameRates frameRates(quint32 cameraCountNow, quint32 cameraCountAtStart,
+                      quint32 framesInWindow, qint64 elapsedMs);
+
+}  // namespace acquisitionlogic

@@ -1,0 +1,160 @@
+#include "CVideoThread.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QElapsedTimer>
+#include <memory>
+
+#include "AcquisitionLogic.h"
+#include "FrameCopies.h"
+#include "VexoCameraApi.h"
+
+namespace {
+
+constexpr int kFrameTimeoutMs = 1000;
+constexpr int kRetryDelayMs = 5;
+constexpr int kStopWaitSliceMs = 100;
+constexpr int kPauseRecheckMs = 50;
+
+void reportFailure(const char* operation, int result)
+{
+    if (result != VEXO_SDK_OK)
+        qDebug() << operation << "returned" << result;
+}
+
+}  // namespace
+
+void registerFrameMetaTypes()
+{
+    qRegisterMetaType<stImageInfo>("stImageInfo");
+    qRegisterMetaType<BYTE*>("BYTE*");
+}
+
+CVideoThread::CVideoThread(int cameraHandle, QObject* parent)
+    : QThread(parent), handle(cameraHandle), pictureOwner(parent ? static_cast<const void*>(parent) : this)
+{
+    registerFrameMetaTypes();
+}
+
+CVideoThread::~CVideoThread()
+{
+    // The owner stops the thread before deleting it; this only guards against an
+    // owner that forgot, which would otherwise abort the process.
+    if (isRunning())
+        stopAndWait();
+}
+
+void CVideoThread::setPlaying(bool playing)
+{
+    {
+        std::lock_guard<std::mutex> lock(pauseMutex);
+        playFlag.store(playing);
+    }
+    pauseChanged.notify_all();
+}
+
+void CVideoThread::requestPicture()
+{
+    saveRequestFlag.store(true);
+}
+
+void CVideoThread::requestStop()
+{
+    {
+        std::lock_guard<std::mutex> lock(pauseMutex);
+        stopFlag.store(true);
+    }
+    pauseChanged.notify_all();
+}
+
+void CVideoThread::stopAndWait()
+{
+    requestStop();
+    while (!wait(kStopWaitSliceMs))
+        QCoreApplication::processEvents();
+}
+
+void CVideoThread::waitWhilePaused()
+{
+    std::unique_lock<std::mutex> lock(pauseMutex);
+    // The flags are atomics written without the mutex by nobody but the setters above;
+    // the time-out only bounds the wait should a notification ever be missed.
+    while (!playFlag.load() && !stopFlag.load())
+        pauseChanged.wait_for(lock, std::chrono::milliseconds(kPauseRecheckMs));
+}
+
+void CVideoThread::run()
+{
+    std::unique_ptr<BYTE[]> buffer;
+    quint32 capacity = 0;
+    uint32_t token = 0;
+    stImageInfo info{};
+    VexoFrameStatistics statistics{};
+    QElapsedTimer measuring;
+    quint32 cameraCountAtStart = 0;
+    quint32 framesInWindow = 0;
+
+    for (;;) {
+        if (stopFlag.load()) {
+            reportFailure("SdkStopAcquisition", SdkStopAcquisition(handle));
+            return;
+        }
+        if (!playFlag.load()) {
+            waitWhilePaused();
+            continue;
+        }
+
+        // A failed statistics call leaves the last counts, so the capture rate reads 0.
+        SdkGetFrameStatistics(handle, &statistics);
+        if (!measuring.isValid()) {
+            measuring.start();
+            cameraCountAtStart = statistics.deliveredFrames;
+        } else if (measuring.elapsed() > 999) {
+            const auto rates = acquisitionlogic::frameRates(statistics.deliveredFrames, cameraCountAtStart,
+                                                            framesInWindow, measuring.elapsed());
+            emit updateFrameRate(rates.capture, rates.display, frameCounter.load());
+            cameraCountAtStart = statistics.deliveredFrames;
+            measuring.restart();
+            framesInWindow = 0;
+        }
+
+        if (SdkGetFrame(handle, &token, kFrameTimeoutMs) != VEXO_SDK_OK) {
+            msleep(kRetryDelayMs);
+            continue;
+        }
+        BYTE* raw = SdkGetRawImage(handle, token, &info);
+        const quint32 needed = acquisitionlogic::frameBufferBytes(info.width, info.height);
+        if (!raw || needed == 0) {
+            reportFailure("SdkReleaseFrame", SdkReleaseFrame(handle, token));
+            continue;
+        }
+        if (capacity < needed) {
+            buffer.reset(new BYTE[needed]);
+            capacity = needed;
+        }
+        const int processed = SdkProcessImage(handle, &info, raw, buffer.get());
+        reportFailure("SdkReleaseFrame", SdkReleaseFrame(handle, token));
+        if (processed != VEXO_SDK_OK)
+            continue;
+        if (info.pixelFormat != VEXO_SDK_PIXEL_RGB8) {
+            reportFailure("SdkSetOutputFormat", SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_RGB8));
+            continue;
+        }
+        reportFailure("SdkPostProcessImage", SdkPostProcessImage(handle, buffer.get(), &info));
+
+        // Rows are packed at width × 3 bytes; telling QImage so keeps widths whose rows
+        // are not a multiple of 4 bytes straight and inside the buffer.
+        const int rowBytes = acquisitionlogic::frameRowBytes(info.width);
+        const QImage image(buffer.get(), info.width, info.height, rowBytes, QImage::Format_RGB888);
+        emit acquireFrame(image);
+        frameCounter.fetch_add(1);
+        ++framesInWindow;
+
+        if (saveRequestFlag.exchange(false)) {
+            const std::size_t bytes = std::size_t(rowBytes) * std::size_t(info.height);
+            BYTE* copy = framecopies::store(pictureOwner, buffer.get(), bytes);
+            emit cameraSavePic(copy, info);
+            emit cameraMessage(tr("SDK保存图片成功"));
+        }
+    }
+}

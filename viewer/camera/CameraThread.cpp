@@ -1,0 +1,623 @@
+#include "CameraThread.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDebug>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QGraphicsPixmapItem>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidgetAction>
+
+#include "CameraWindowLogic.h"
+#include "CustomGraphicsScene.h"
+#include "FrameCopies.h"
+#include "SettingsStore.h"
+#include "SuiteMessages.h"
+#include "VexoCameraApi.h"
+#include "ZoomLogic.h"
+#include "ui_CameraThread.h"
+
+namespace {
+
+constexpr int kToolBarPollMs = 100;
+constexpr int kTextBufferSize = VEXO_SDK_TEXT_BUFFER_SIZE;
+const char kPlayIcon[] = ":/images/ICO/Play.png";
+const char kPauseIcon[] = ":/images/ICO/pause.png";
+const char kLogo[] = ":/images/ICO/logomin.png";
+
+// The camera's name from the library, or a null string when it cannot be read.
+QString cameraName(int handle)
+{
+    char name[kTextBufferSize] = {};
+    if (SdkGetCameraName(handle, name) != VEXO_SDK_OK)
+        return QString();
+    return QString::fromLocal8Bit(name);
+}
+
+}  // namespace
+
+CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::CameraThread)
+{
+    registerFrameMetaTypes();
+    ui->setupUi(this);
+    setFloating(false);
+    setFeatures(QDockWidget::NoDockWidgetFeatures);
+    setAllowedAreas(Qt::AllDockWidgetAreas);
+    setTitleBarWidget(new QWidget(this));
+    setAttribute(Qt::WA_MouseTracking);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAcceptDrops(true);
+
+    mainScene = new CustomGraphicsScene(this);
+    navigationScene = new QGraphicsScene(this);
+    // One picture per scene, replaced every frame: an index would only cost time.
+    mainScene->setItemIndexMethod(QGraphicsScene::NoIndex);
+    navigationScene->setItemIndexMethod(QGraphicsScene::NoIndex);
+    ui->graphicsView->setScene(mainScene);
+    ui->graphicsView_Navigation->setScene(navigationScene);
+    connect(mainScene, SIGNAL(openCamera(const QString&)), this, SLOT(on_openCamera(const QString&)));
+
+    ui->widget_Navigation->hide();
+    ui->widget->hide();
+    ui->widget->adjustSize();
+    ui->label_media->hide();
+
+    auto* hideNavigation = new QPushButton(ui->tabWidget);
+    hideNavigation->setIcon(QIcon(QStringLiteral(":/images/ICO/exit_close.png")));
+    hideNavigation->setStyleSheet(QStringLiteral("background-color:transparent"));
+    hideNavigation->setFlat(true);
+    ui->tabWidget->setCornerWidget(hideNavigation, Qt::TopRightCorner);
+    connect(hideNavigation, &QPushButton::clicked, ui->widget_Navigation, &QWidget::hide);
+
+    buildContextMenu();
+    connect(ui->graphicsView, &QWidget::customContextMenuRequested, this,
+            [this]() { contextMenu->exec(QCursor::pos()); });
+
+    installEventFilter(this);
+    ui->graphicsView->installEventFilter(this);
+    ui->graphicsView->viewport()->installEventFilter(this);
+    mainScene->installEventFilter(this);
+    ui->label_displayWindow->installEventFilter(this);
+
+    showPlaceholder();
+
+    toolBarTimer = new QTimer(this);
+    connect(toolBarTimer, &QTimer::timeout, this, &CameraThread::updateToolBarVisibility);
+    toolBarTimer->start(kToolBarPollMs);
+}
+
+CameraThread::~CameraThread()
+{
+    closeCamera();
+    toolBarTimer->stop();
+    if (videoThread) {
+        videoThread->stopAndWait();
+        delete videoThread;
+        videoThread = nullptr;
+    }
+    mainScene->clear();
+    navigationScene->clear();
+    displayedItem = nullptr;
+    navigationItem = nullptr;
+    framecopies::discard(this);
+    delete ui;
+}
+
+void CameraThread::buildContextMenu()
+{
+    contextMenu = new QMenu(this);
+    actionClose = new QAction(this);
+    actionFullScreen = new QAction(this);
+    actionFit = new QAction(this);
+    actionOriginalSize = new QAction(this);
+    actionHistogram = new QAction(this);
+    contextMenu->addAction(actionClose);
+    contextMenu->addAction(actionFullScreen);
+    contextMenu->addAction(actionFit);
+    contextMenu->addAction(actionOriginalSize);
+    contextMenu->addAction(actionHistogram);
+
+    auto* zoomWidget = new QWidget(contextMenu);
+    auto* layout = new QHBoxLayout(zoomWidget);
+    layout->setContentsMargins(15, 0, 0, 0);
+    zoomLabel = new QLabel(zoomWidget);
+    zoomLabel->setFont(QFont(QStringLiteral("微软雅黑"), 10));
+    zoomOutButton = new QPushButton(zoomWidget);
+    zoomInButton = new QPushButton(zoomWidget);
+    zoomOutButton->setIcon(QIcon(QStringLiteral(":/images/ICO/narrow.png")));
+    zoomInButton->setIcon(QIcon(QStringLiteral(":/images/ICO/enlarge.png")));
+    for (QPushButton* button : {zoomOutButton, zoomInButton})
+        button->setStyleSheet(QStringLiteral("background-color: rgba(222, 240, 255, 0);"));
+    layout->addWidget(zoomLabel);
+    layout->addWidget(zoomOutButton);
+    layout->addWidget(zoomInButton);
+    auto* zoomAction = new QWidgetAction(contextMenu);
+    zoomAction->setDefaultWidget(zoomWidget);
+    contextMenu->addAction(zoomAction);
+    setActionTexts();
+
+    connect(actionClose, &QAction::triggered, this, &CameraThread::closeCamera);
+    connect(actionFullScreen, &QAction::triggered, this, &CameraThread::toggleFullScreen);
+    connect(actionFit, &QAction::triggered, this, &CameraThread::fitFromUser);
+    connect(actionOriginalSize, &QAction::triggered, this, &CameraThread::zoomToOriginalSize);
+    connect(actionHistogram, &QAction::triggered, this, &CameraThread::openHistogram);
+    connect(zoomOutButton, &QPushButton::clicked, this, &CameraThread::zoomOut);
+    connect(zoomInButton, &QPushButton::clicked, this, &CameraThread::zoomIn);
+}
+
+void CameraThread::setActionTexts()
+{
+    actionFullScreen->setText(tr("全屏/窗口"));
+    actionClose->setText(tr("关闭"));
+    actionFit->setText(tr("自适应"));
+    actionOriginalSize->setText(tr("原比例"));
+    actionHistogram->setText(tr("直方图"));
+    if (zoomLabel)
+        zoomLabel->setText(tr("缩放:"));
+}
+
+void CameraThread::retranslate()
+{
+    setActionTexts();
+    ui->retranslateUi(this);
+    const QString name = cameraName(handle);
+    if (!name.isNull())
+        setWindowTitle(name);
+}
+
+void CameraThread::setGridCell(int row, int column, int rowSpan, int columnSpan)
+{
+    cell = GridCell{row, column, rowSpan, columnSpan};
+}
+
+void CameraThread::setSelected(bool selected)
+{
+    if (selected)
+        ui->dockWidgetContents->setContentsMargins(2, 3, 2, 2);
+    else
+        ui->dockWidgetContents->setContentsMargins(0, 0, 0, 0);
+}
+
+bool CameraThread::isShowingCamera(const QString& cameraIdentifier) const
+{
+    return handle != 0 && identifier == cameraIdentifier;
+}
+
+// ---- Open and close ------------------------------------------------------------------
+
+bool CameraThread::startCamera(const QString& cameraIdentifier)
+{
+    if (handle != 0) {
+        char openIdentifier[kTextBufferSize] = {};
+        SdkGetCameraIdentifier(handle, openIdentifier, 0);
+        return cameraIdentifier == QString::fromLatin1(openIdentifier);
+    }
+
+    int newHandle = 0;
+    int result = SdkOpenCamera(&newHandle, cameraIdentifier.toLocal8Bit().constData());
+    if (result == VEXO_SDK_OK) {
+        handle = newHandle;
+        const QString name = cameraName(handle);
+        if (!name.isNull())
+            setWindowTitle(name);
+        result = SdkStartAcquisition(handle);
+        if (result == VEXO_SDK_OK) {
+            startAcquisitionThread();
+            identifier = cameraIdentifier;
+            return true;
+        }
+        SdkCloseCamera(handle);
+        handle = 0;
+        // The window stays empty, so it does not keep the name of a camera it dropped.
+        setWindowTitle(QString());
+    }
+
+    const QString text = result == VEXO_SDK_OPEN_ELSEWHERE
+                             ? tr("相机已打开，不能重复打开")
+                             : tr("打开相机失败, 错误码:%1").arg(result);
+    suite::showMessage(QMessageBox::Critical, this, tr("错误"), text, tr("确定"));
+    return false;
+}
+
+void CameraThread::startAcquisitionThread()
+{
+    const int result = SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_RGB8);
+    if (result != VEXO_SDK_OK)
+        qDebug() << "SdkSetOutputFormat returned" << result;
+    videoThread = new CVideoThread(handle, this);
+    fitToWindow();
+    connect(videoThread, SIGNAL(updateFrameRate(float,float,int)), this,
+            SLOT(updateFrameRate(float,float,int)), Qt::AutoConnection);
+    connect(videoThread, SIGNAL(acquireFrame(QImage)), this, SLOT(acquireFrame(QImage)),
+            Qt::BlockingQueuedConnection);
+    connect(videoThread, SIGNAL(cameraSavePic(BYTE*,stImageInfo)), this,
+            SLOT(cameraSavePic(BYTE*,stImageInfo)), Qt::AutoConnection);
+    connect(videoThread, SIGNAL(cameraMessage(QString)), this, SLOT(cameraMessage(QString)),
+            Qt::AutoConnection);
+    videoThread->start(QThread::InheritPriority);
+}
+
+void CameraThread::closeCamera()
+{
+    // Waiting for the thread processes events, which may ask for another close.
+    if (closing)
+        return;
+    closing = true;
+
+    stopRecording();
+    stopContinuousCapture(true);
+    emit cameraClose(identifier);
+
+    if (videoThread) {
+        videoThread->stopAndWait();
+        delete videoThread;
+        videoThread = nullptr;
+    }
+    if (handle != 0) {
+        const int result = SdkCloseCamera(handle);
+        if (result != VEXO_SDK_OK)
+            qDebug() << "SdkCloseCamera returned" << result;
+        handle = 0;
+    }
+
+    mainScene->clear();
+    navigationScene->clear();
+    displayedItem = nullptr;
+    navigationItem = nullptr;
+    ui->label_camerainfo->clear();
+    setWindowTitle(QString());
+    identifier.clear();
+    mainScene->setSceneRect(0, 0, 0, 0);
+    showPlaceholder();
+    actionOriginalSize->trigger();
+    closing = false;
+}
+
+void CameraThread::showPlaceholder()
+{
+    const QPixmap logo(QString::fromLatin1(kLogo));
+    QPixmap faded(logo.size());
+    faded.fill(Qt::transparent);
+    QPainter painter(&faded);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawPixmap(0, 0, logo);
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    painter.fillRect(faded.rect(), QColor(0, 0, 0, 25));
+    painter.end();
+    displayedItem = mainScene->addPixmap(faded);
+}
+
+void CameraThread::on_openCamera(const QString& acSn)
+{
+    openDroppedCamera(acSn);
+}
+
+void CameraThread::openDroppedCamera(const QString& cameraIdentifier)
+{
+    if (handle != 0) {
+        suite::showMessage(QMessageBox::Critical, this, tr("提示"),
+                           tr("打开失败,该窗口存在已被打开的相机"), tr("确定"));
+        return;
+    }
+    if (startCamera(cameraIdentifier))
+        emit cameraOpen(cameraIdentifier);
+}
+
+// ---- Frames and the status line -------------------------------------------------------
+
+void CameraThread::acquireFrame(QImage image)
+{
+    if (displayedItem)
+        mainScene->clear();
+    if (navigationItem)
+        navigationScene->clear();
+    displayedItem = mainScene->addPixmap(QPixmap::fromImage(image));
+
+    const QSize navigationSize = ui->graphicsView_Navigation->size();
+    QSize scaledSize;
+    navigationItem = nullptr;
+    if (!navigationSize.isEmpty()) {
+        const QImage scaled = image.scaled(navigationSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        navigationItem = navigationScene->addPixmap(QPixmap::fromImage(scaled));
+        scaledSize = scaled.size();
+    }
+    mainScene->setSceneRect(0, 0, image.width(), image.height());
+    navigationScene->setSceneRect(0, 0, scaledSize.width(), scaledSize.height());
+
+    if (firstFrame) {
+        fitToWindow();
+        updateNavigationRect();
+        firstFrame = false;
+    }
+}
+
+void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int PicCount)
+{
+    // Reports still queued from a thread that has been stopped belong to a closed camera.
+    if (sender() && sender() != videoThread)
+        return;
+    lastCaptureFrameRate = capFrameRate;
+    int width = 0;
+    int height = 0;
+    if (handle != 0 && SdkGetResolution(handle, &width, &height) == VEXO_SDK_OK) {
+        imageWidth = static_cast<quint32>(width);
+        imageHeight = static_cast<quint32>(height);
+    }
+    zoomPercent = windowlogic::zoomPercentage(zoom);
+    ui->label_camerainfo->setText(
+        tr("分辨率: %1x%2 | 获取帧率: %3 | 显示帧率: %4 | 图像数：%5 | 缩放比例：%6%")
+            .arg(imageWidth)
+            .arg(imageHeight)
+            .arg(windowlogic::rateText(capFrameRate))
+            .arg(windowlogic::rateText(disFrameRate))
+            .arg(PicCount)
+            .arg(zoomPercent));
+}
+
+void CameraThread::cameraMessage(QString message)
+{
+    if (sender() && sender() != videoThread)
+        return;
+    // A picture's confirmation: the writer has shown (or will show) the real outcome.
+    if (confirmationsToDrop > 0) {
+        --confirmationsToDrop;
+        return;
+    }
+    if (picturesBeingWritten > 0) {
+        ++confirmationsDuringWrite;
+        return;
+    }
+    ui->label_camerainfo->setText(message);
+}
+
+// ---- Buttons ----------------------------------------------------------------------------
+
+void CameraThread::on_pushButton_open_clicked()
+{
+    togglePlay();
+}
+
+void CameraThread::togglePlay()
+{
+    if (handle == 0 || !videoThread)
+        return;
+    if (videoThread->isPlaying()) {
+        ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPlayIcon)));
+        ui->label_camerainfo->setText(tr("相机已进入暂停，不再接收来自相机的图像数据"));
+        videoThread->setPlaying(false);
+    } else {
+        ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPauseIcon)));
+        videoThread->setPlaying(true);
+    }
+}
+
+void CameraThread::on_pushButton_photogrape_clicked()
+{
+    requestPicture();
+}
+
+void CameraThread::requestPicture()
+{
+    if (handle != 0 && videoThread)
+        videoThread->requestPicture();
+}
+
+void CameraThread::on_pushButton_recording_clicked()
+{
+    toggleRecording();
+}
+
+void CameraThread::on_pushButton_continuityPhotogrape_clicked()
+{
+    toggleContinuousCapture();
+}
+
+void CameraThread::on_pushButton_close_clicked()
+{
+    actionClose->trigger();
+}
+
+void CameraThread::on_pushButton_screenzoom_clicked()
+{
+    actionFullScreen->trigger();
+}
+
+void CameraThread::on_pushButton_navigation_clicked()
+{
+    ui->widget_Navigation->setVisible(ui->widget_Navigation->isHidden());
+}
+
+void CameraThread::toggleFullScreen()
+{
+    if (windowState() & Qt::WindowFullScreen) {
+        emit exitFullScreen();
+        setWindowFlags(Qt::SubWindow);
+        showNormal();
+    } else if (handle != 0) {
+        emit enterFullScreen();
+        setWindowFlags(Qt::Window);
+        showFullScreen();
+    } else {
+        return;
+    }
+    fitToWindow();
+    updateNavigationRect();
+}
+
+// ---- Events ------------------------------------------------------------------------------
+
+bool CameraThread::handleHotkey(QKeyEvent* event)
+{
+    if (handle == 0 || windowlogic::isLoneModifier(event->key()))
+        return false;
+    const QString text = windowlogic::hotkeyText(event->key(), event->modifiers());
+    using windowlogic::HotkeyAction;
+    switch (windowlogic::matchHotkey(text, settingsStore()->hotkeySettings())) {
+    case HotkeyAction::WindowSize:
+        fitToWindow();
+        break;
+    case HotkeyAction::OriginalSize:
+        actionOriginalSize->trigger();
+        break;
+    case HotkeyAction::Enlarge:
+        zoomInButton->click();
+        break;
+    case HotkeyAction::Narrow:
+        zoomOutButton->click();
+        break;
+    case HotkeyAction::Recording:
+        toggleRecording();
+        break;
+    case HotkeyAction::Photogrape:
+        requestPicture();
+        break;
+    case HotkeyAction::Onoff:
+        togglePlay();
+        break;
+    case HotkeyAction::DisplaySwitch:
+        actionFullScreen->trigger();
+        break;
+    case HotkeyAction::None:
+        return false;
+    }
+    return true;
+}
+
+bool CameraThread::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == this) {
+        if (event->type() == QEvent::KeyPress)
+            handleHotkey(static_cast<QKeyEvent*>(event));
+    } else if (watched == ui->graphicsView->viewport()) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            actionFullScreen->trigger();
+        } else if (event->type() == QEvent::Wheel && handle != 0) {
+            // The view would scroll the image as well and move the point under the
+            // cursor that the zoom keeps in place, so the wheel ends here.
+            zoomWithWheel(static_cast<QWheelEvent*>(event));
+            return true;
+        }
+    } else if (watched == ui->label_displayWindow) {
+        filterNavigationRectangle(event);
+    } else if (watched == mainScene) {
+        filterScenePanning(event);
+    }
+    return QDockWidget::eventFilter(watched, event);
+}
+
+void CameraThread::dragEnterEvent(QDragEnterEvent* event)
+{
+    event->accept();
+}
+
+void CameraThread::dragMoveEvent(QDragMoveEvent* event)
+{
+    event->accept();
+}
+
+void CameraThread::dropEvent(QDropEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    if (!data)
+        return;
+    const QByteArray camera = data->data(windowlogic::kCameraFormat);
+    if (!camera.isEmpty()) {
+        event->accept();
+        openDroppedCamera(windowlogic::decodeCameraPayload(camera));
+        return;
+    }
+    if (data->hasFormat(windowlogic::kRowFormat) || data->hasFormat(windowlogic::kColumnFormat)) {
+        int oldRow = windowlogic::decodeGridValue(data->data(windowlogic::kRowFormat));
+        int oldColumn = windowlogic::decodeGridValue(data->data(windowlogic::kColumnFormat));
+        int newRow = cell.row;
+        int newColumn = cell.column;
+        event->accept();
+        emit windowMoving(oldRow, oldColumn, newRow, newColumn);
+    }
+}
+
+void CameraThread::mouseMoveEvent(QMouseEvent* event)
+{
+    // Mouse tracking is on for the whole window, so only a move with the left button
+    // held is a drag.
+    if (handle != 0 && (event->buttons() & Qt::LeftButton)) {
+        auto* data = new QMimeData;
+        data->setData(windowlogic::kRowFormat, windowlogic::encodeGridValue(cell.row));
+        data->setData(windowlogic::kColumnFormat, windowlogic::encodeGridValue(cell.column));
+        auto* drag = new QDrag(this);
+        drag->setMimeData(data);
+        drag->exec(Qt::MoveAction);
+    }
+    QDockWidget::mouseMoveEvent(event);
+}
+
+void CameraThread::paintEvent(QPaintEvent* event)
+{
+    QDockWidget::paintEvent(event);
+    const int width = ui->graphicsView->width();
+    const int height = ui->graphicsView->height();
+    ui->widget->move((width - ui->widget->width()) / 2, (height / 4) * 3);
+    ui->label_media->move(width - ui->label_media->width() - 30, height / 4);
+    ui->widget_Navigation->setGeometry((width / 4) * 3, (height / 4) * 3, width / 4, height / 4);
+    if (!overRectangle)
+        updateNavigationRect();
+}
+
+void CameraThread::resizeEvent(QResizeEvent* event)
+{
+    QDockWidget::resizeEvent(event);
+    if (handle != 0) {
+        fitToWindow();
+        updateNavigationRect();
+    }
+}
+
+void CameraThread::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowTitleChange)
+        ui->label_title->setText(windowTitle());
+    QDockWidget::changeEvent(event);
+}
+
+void CameraThread::updateToolBarVisibility()
+{
+    QWidget* view = ui->graphicsView;
+    const QPoint cursor = view->parentWidget()->mapFromGlobal(QCursor::pos());
+    switch (zoomlogic::toolBarChange(view->geometry(), cursor, handle != 0)) {
+    case zoomlogic::ToolBarChange::Hide:
+        ui->widget->hide();
+        break;
+    case zoomlogic::ToolBarChange::Show:
+        ui->widget->show();
+        break;
+    case zoomlogic::ToolBarChange::Keep:
+        break;
+    }
+}
+
+// ---- Features that join later ----------------------------------------------------------
+// Recording, continuous capture and the histogram window plug in here: the tool bar
+// buttons, the recording hotkey, the "直方图" action and the close sequence already
+// call these.
+
+void CameraThread::toggleRecording() {}
+
+void CameraThread::stopRecording() {}
+
+void CameraThread::toggleContinuousCapture() {}
+
+void CameraThread::stopContinuousCapture(bool fromClose)
+{
+    Q_UNUSED(fromClose);
+}
+
+void CameraThread::openHistogram() {}

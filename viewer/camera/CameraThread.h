@@ -1,0 +1,170 @@
+#pragma once
+#include <QDockWidget>
+#include <QImage>
+#include <QPoint>
+#include <QString>
+
+#include "CVideoThread.h"
+
+namespace Ui {
+class CameraThread;
+}
+class CustomGraphicsScene;
+class QAction;
+class QGraphicsPixmapItem;
+class QGraphicsScene;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+// One cell of the window grid showing the live image of one camera: opens the camera
+// it is given, runs its acquisition thread and shows each frame with a status line,
+// zoom, fit, 1:1, a navigation view, panning, full screen, pause, pictures and hotkeys.
+// (A window, despite the name.)
+class CameraThread : public QDockWidget {
+    Q_OBJECT
+public:
+    // Row, column, row span and column span of the window in the grid.
+    struct GridCell {
+        int row = 0;
+        int column = 0;
+        int rowSpan = 0;
+        int columnSpan = 0;
+    };
+
+    explicit CameraThread(QWidget* parent = nullptr);
+    ~CameraThread() override;
+
+    // Opens the camera and starts showing it; true when this window shows that camera
+    // afterwards. Failures are reported in a message box.
+    bool startCamera(const QString& identifier);
+    // Stops acquisition, closes the camera and shows the empty placeholder again.
+    void closeCamera();
+    void fitToWindow();
+    void updateNavigationRect();
+    void setSelected(bool selected);
+    bool isCameraOpen() const { return handle != 0; }
+    bool isShowingCamera(const QString& identifier) const;
+    int cameraHandle() const { return handle; }
+    QString cameraIdentifier() const { return identifier; }
+    void retranslate();
+
+    GridCell gridCell() const { return cell; }
+    void setGridCell(const GridCell& gridCell) { cell = gridCell; }
+    void setGridCell(int row, int column, int rowSpan, int columnSpan);
+
+    // Capture rate of the last status update (frames per second).
+    float lastCaptureRate() const { return lastCaptureFrameRate; }
+    double zoomFactor() const { return zoom; }
+    CVideoThread* acquisitionThread() const { return videoThread; }
+
+signals:
+    void enterFullScreen();
+    void exitFullScreen();
+    void cameraClose(const QString& identifier);
+    void cameraOpen(const QString& identifier);
+    void windowMoving(int& oldRow, int& oldColumn, int& newRow, int& newColumn);
+
+public slots:
+    void on_openCamera(const QString& acSn);
+    void updateFrameRate(float capFrameRate, float disFrameRate, int PicCount);
+    void acquireFrame(QImage image);
+    void cameraSavePic(BYTE* buffer, stImageInfo info);
+    void cameraMessage(QString message);
+    void on_pushButton_open_clicked();
+    void on_pushButton_photogrape_clicked();
+    void on_pushButton_recording_clicked();
+    void on_pushButton_continuityPhotogrape_clicked();
+    void on_pushButton_close_clicked();
+    void on_pushButton_screenzoom_clicked();
+    void on_pushButton_navigation_clicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    enum class PictureOutcome { Saved, NotSaved, Dropped };
+
+    void buildContextMenu();
+    void setActionTexts();
+    void startAcquisitionThread();
+    void showPlaceholder();
+    void openDroppedCamera(const QString& identifier);
+    void toggleFullScreen();
+    void togglePlay();
+    void requestPicture();
+    void updateToolBarVisibility();
+    bool handleHotkey(QKeyEvent* event);
+
+    // Zoom, fit and navigation (CameraThread_Zoom.cpp).
+    void applyZoom(double newZoom);
+    void zoomToOriginalSize();
+    void zoomIn();
+    void zoomOut();
+    void zoomWithWheel(QWheelEvent* event);
+    void fitFromUser();
+    QSizeF displayedPixmapSize() const;
+    bool filterNavigationRectangle(QEvent* event);
+    void filterScenePanning(QEvent* event);
+
+    // Single pictures (CameraThread_Picture.cpp).
+    PictureOutcome writePicture(BYTE* pixels, const stImageInfo& info, int* result);
+
+    // Recording, continuous capture and the histogram window join here.
+    void toggleRecording();
+    void stopRecording();
+    void toggleContinuousCapture();
+    void stopContinuousCapture(bool fromClose);
+    void openHistogram();
+
+    Ui::CameraThread* ui;
+    GridCell cell;
+    float lastCaptureFrameRate = 0;
+    QMenu* contextMenu = nullptr;
+    QAction* actionFullScreen = nullptr;
+    QAction* actionClose = nullptr;
+    QAction* actionFit = nullptr;
+    QAction* actionOriginalSize = nullptr;
+    QAction* actionHistogram = nullptr;
+    QString identifier;
+    int handle = 0;
+    CVideoThread* videoThread = nullptr;
+    quint32 imageWidth = 0;
+    quint32 imageHeight = 0;
+    CustomGraphicsScene* mainScene = nullptr;
+    QGraphicsPixmapItem* displayedItem = nullptr;
+    QGraphicsScene* navigationScene = nullptr;
+    QGraphicsPixmapItem* navigationItem = nullptr;
+    double horizontalFitRatio = 1.0;
+    double verticalFitRatio = 1.0;
+    int zoomPercent = 0;
+    QPoint panAnchor;
+    int panAnchorHorizontal = 0;
+    int panAnchorVertical = 0;
+    int overRectangle = 0;
+    double navigationScaleX = 0;
+    double navigationScaleY = 0;
+    double rectangleX = 100.0;
+    double rectangleY = 100.0;
+    double zoom = 1.0;
+    QPushButton* zoomOutButton = nullptr;
+    QPushButton* zoomInButton = nullptr;
+    QLabel* zoomLabel = nullptr;
+    bool firstFrame = true;
+    QTimer* toolBarTimer = nullptr;
+    bool closing = false;
+
+    // A picture's confirmation travels behind it as a separate message; these keep the
+    // status line telling what really happened to the file.
+    int picturesBeingWritten = 0;
+    int confirmationsToDrop = 0;
+    int confirmationsDuringWrite = 0;
+};

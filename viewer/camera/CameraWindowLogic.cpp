@@ -1,0 +1,79 @@
+#include "CameraWindowLogic.h"
+
+#include <QKeySequence>
+#include <cmath>
+
+#include "SettingsStore.h"
+
+namespace windowlogic {
+
+double truncatedRate(double rate)
+{
+    if (!std::isfinite(rate))
+        return 0.0;
+    return std::trunc(rate * 10) / 10;
+}
+
+QString rateText(double rate)
+{
+    return QString::number(truncatedRate(rate), 'g');
+}
+
+int zoomPercentage(double zoom)
+{
+    // The small allowance keeps 1.2 × 1.2 × 100 (143.99999…) at 144.
+    return static_cast<int>(zoom * zoom * 100 + 1e-9);
+}
+
+bool isLoneModifier(int key)
+{
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt;
+}
+
+QString hotkeyText(int key, Qt::KeyboardModifiers modifiers)
+{
+    const int combination =
+        key + static_cast<int>(modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+    return QKeySequence(combination).toString(QKeySequence::PortableText);
+}
+
+HotkeyAction matchHotkey(const QString& text, const HotkeySettings& hotkeys)
+{
+    if (text.isEmpty())
+        return HotkeyAction::None;
+    const std::pair<const QString*, HotkeyAction> order[] = {
+        {&hotkeys.windowSize, HotkeyAction::WindowSize},
+        {&hotkeys.originalSize, HotkeyAction::OriginalSize},
+        {&hotkeys.enlarge, HotkeyAction::Enlarge},
+        {&hotkeys.narrow, HotkeyAction::Narrow},
+        {&hotkeys.recording, HotkeyAction::Recording},
+        {&hotkeys.photogrape, HotkeyAction::Photogrape},
+        {&hotkeys.onoff, HotkeyAction::Onoff},
+        {&hotkeys.displaySwitch, HotkeyAction::DisplaySwitch},
+    };
+    for (const auto& [setting, action] : order) {
+        if (*setting == text)
+            return action;
+    }
+    return HotkeyAction::None;
+}
+
+QString decodeCameraPayload(const QByteArray& payload)
+{
+    if (payload.isNull())
+        return QString();
+    const int end = payload.indexOf('\0');
+    return QString::fromLocal8Bit(end < 0 ? payload : payload.left(end));
+}
+
+QByteArray encodeGridValue(int value)
+{
+    return QString::number(value).toLocal8Bit();
+}
+
+int decodeGridValue(const QByteArray& payload)
+{
+    return QString::fromLocal8Bit(payload).toInt();
+}
+
+}  // namespace windowlogic

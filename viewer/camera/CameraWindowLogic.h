@@ -1,0 +1,50 @@
+#pragma once
+// Rules of the camera window that need no widget: status line numbers, hotkey
+// matching and the drag-and-drop payloads.
+#include <QByteArray>
+#include <QString>
+
+struct HotkeySettings;
+
+namespace windowlogic {
+
+// Frame rates in the status line: cut (not rounded) to one decimal.
+double truncatedRate(double rate);
+// The cut rate as the status line prints it ("29.9", "30", "0").
+QString rateText(double rate);
+// Zoom percentage of the status line: the shown area relative to the image's pixel
+// area (zoom squared), truncated.
+int zoomPercentage(double zoom);
+
+enum class HotkeyAction {
+    None,
+    WindowSize,
+    OriginalSize,
+    Enlarge,
+    Narrow,
+    Recording,
+    Photogrape,
+    Onoff,
+    DisplaySwitch
+};
+
+// Shift, Control or Alt pressed alone make no combination.
+bool isLoneModifier(int key);
+// The portable text of a key press, counting Shift, Control and Alt (not Meta).
+QString hotkeyText(int key, Qt::KeyboardModifiers modifiers);
+// The first hotkey setting, in settings order, equal to text.
+HotkeyAction matchHotkey(const QString& text, const HotkeySettings& hotkeys);
+
+// MIME formats of drag and drop: a camera identifier from the device tree, and the
+// grid position of a dragged camera window.
+inline constexpr char kCameraFormat[] = "INFO";
+inline constexpr char kRowFormat[] = "ROW";
+inline constexpr char kColumnFormat[] = "COLUMN";
+
+// Camera identifier of an "INFO" payload: local 8-bit text up to the first zero byte.
+QString decodeCameraPayload(const QByteArray& payload);
+// Grid row or column as a "ROW"/"COLUMN" payload, and back.
+QByteArray encodeGridValue(int value);
+int decodeGridValue(const QByteArray& payload);
+
+}  // namespace windowlogic

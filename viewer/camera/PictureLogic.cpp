@@ -1,0 +1,45 @@
+#include "PictureLogic.h"
+
+#include "SettingsStore.h"
+#include "VexoCameraApi.h"
+
+namespace picturelogic {
+
+int pictureTypeCode(int pictureType)
+{
+    switch (pictureType) {
+    case 0:
+        return VEXO_SDK_FILE_BMP;
+    case 1:
+        return VEXO_SDK_FILE_JPG;
+    case 2:
+        return VEXO_SDK_FILE_PNG;
+    default:
+        return 0;
+    }
+}
+
+PictureName pictureName(const QString& folder, const CaptureSettings& capture,
+                        const QDateTime& now, bool withMilliseconds)
+{
+    PictureName name;
+    switch (capture.nameRuleFormat) {
+    case 0:
+        name.baseName = QStringLiteral("%1/%2_%3").arg(
+            folder, capture.nameRulePrefix,
+            now.toString(withMilliseconds ? QStringLiteral("yyyyMMddhhmmsszzz")
+                                          : QStringLiteral("yyyyMMddhhmmss")));
+        break;
+    case 1:
+        name.baseName = QStringLiteral("%1/%2_%3").arg(folder, capture.nameRulePrefix,
+                                                       QString::number(capture.nameRuleIndex));
+        name.advancesIndex = true;
+        name.nextIndex = capture.nameRuleIndex + 1;
+        break;
+    default:
+        break;
+    }
+    return name;
+}
+
+}  // namespace picturelogic

@@ -1,0 +1,27 @@
+#pragma once
+// File names and type codes of single pictures.
+#include <QDateTime>
+#include <QString>
+
+struct CaptureSettings;
+
+namespace picturelogic {
+
+// Library file type code for the capture settings' picture type (0 BMP, 1 JPG, 2 PNG);
+// 0 for any other value, meaning no file is written.
+int pictureTypeCode(int pictureType);
+
+struct PictureName {
+    QString baseName;       // folder + "/" + prefix + "_" + time or index; no extension
+    bool advancesIndex = false;
+    int nextIndex = 0;      // NameRuleIndex to store when advancesIndex
+};
+
+// Base name of the next picture in folder under the capture settings' naming rule.
+// Rule 0 stamps the local time to the second, or to the millisecond for pictures
+// whose folder was just chosen in a dialog; rule 1 uses the running index. Any other
+// rule gives an empty name.
+PictureName pictureName(const QString& folder, const CaptureSettings& capture,
+                        const QDateTime& now, bool withMilliseconds);
+
+}  // namespace picturelogic
