@@ -5,7 +5,7 @@
     <name>AboutWidget</name>
     <message>
         <source>关于</source>
-        <translation type="unfinished">关于</translation>
+        <translation>关于</translation>
     </message>
     <message>
         <source>Prismora 相机软件团队</source>
@@ -17,7 +17,7 @@
     </message>
     <message>
         <source>确定</source>
-        <translation type="unfinished">确定</translation>
+        <translation>确定</translation>
     </message>
 </context>
 <context>
@@ -94,7 +94,7 @@
     </message>
     <message>
         <source>录像</source>
-        <translation type="unfinished">录像</translation>
+        <translation>录像</translation>
     </message>
     <message>
         <source>连续抓图</source>
@@ -130,15 +130,15 @@
     </message>
     <message>
         <source>错误</source>
-        <translation type="unfinished">错误</translation>
+        <translation>错误</translation>
     </message>
     <message>
         <source>确定</source>
-        <translation type="unfinished">确定</translation>
+        <translation>确定</translation>
     </message>
     <message>
         <source>提示</source>
-        <translation type="unfinished">提示</translation>
+        <translation>提示</translation>
     </message>
     <message>
         <source>打开失败,该窗口存在已被打开的相机</source>
@@ -201,7 +201,7 @@
     </message>
     <message>
         <source>提示</source>
-        <translation type="unfinished">提示</translation>
+        <translation>提示</translation>
     </message>
     <message>
         <source>创建失败，请检查名称是否重复或者为空</source>
@@ -209,7 +209,7 @@
     </message>
     <message>
         <source>确定</source>
-        <translation type="unfinished">确定</translation>
+        <translation>确定</translation>
     </message>
 </context>
 <context>
