@@ -71,6 +71,8 @@ private slots:
     void wheelZoomsInHundredths();
     void fitUsesTheSmallerRatio();
     void navigationRectangleFollowsTheZoom();
+    void rectangleFollowsAtTheNextRepaint();
+    void draggingTheRectangleMovesTheViewAndStopsAtTheEdges();
     void hotkeys_data();
     void hotkeys();
     void hotkeysMatchInSettingsOrder();
@@ -496,6 +498,63 @@ void CameraWindowTest::navigationRectangleFollowsTheZoom()
     const QPointF topLeft = view->mapToScene(QPoint(0, 0));
     QCOMPARE(geometry.x(), int(scaleX * std::max(0.0, topLeft.x())));
     QCOMPARE(geometry.y(), int(scaleY * std::max(0.0, topLeft.y())));
+}
+
+void CameraWindowTest::rectangleFollowsAtTheNextRepaint()
+{
+    QVERIFY(openWindow());
+    window->findChild<QPushButton*>("pushButton_navigation")->click();
+    auto* rectangle = window->findChild<QLabel*>("label_displayWindow");
+    auto* navigation = window->findChild<QGraphicsView*>("graphicsView_Navigation");
+    QTRY_COMPARE(rectangle->geometry(), QRect(QPoint(0, 0), navigation->size()));
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
+    // Frames keep arriving; the window repaints and the rectangle shrinks.
+    QTRY_VERIFY(rectangle->width() < navigation->width());
+}
+
+void CameraWindowTest::draggingTheRectangleMovesTheViewAndStopsAtTheEdges()
+{
+    QVERIFY(openWindow());
+    window->findChild<QPushButton*>("pushButton_navigation")->click();
+    auto* rectangle = window->findChild<QLabel*>("label_displayWindow");
+    auto* navigation = window->findChild<QGraphicsView*>("graphicsView_Navigation");
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier);
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
+    QTRY_VERIFY(rectangle->width() < navigation->width());
+    window->updateNavigationRect();
+    const QRect start = rectangle->geometry();
+
+    // The drag follows the global cursor, as the window reads it.
+    auto send = [&](QEvent::Type type) {
+        QMouseEvent event(type, QPointF(2, 2), QPointF(QCursor::pos()), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(rectangle, &event);
+    };
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(rectangle, &enter);
+    const QPoint origin(500, 500);
+    QCursor::setPos(origin);
+    send(QEvent::MouseButtonPress);
+    const QPoint step(4, 3);
+    QCursor::setPos(origin + step);
+    send(QEvent::MouseMove);
+    QCOMPARE(rectangle->geometry().topLeft(), start.topLeft() + step);
+    // The view now starts at the image point the rectangle marks.
+    const double scaleX = navigation->width() / 650.0;
+    const double scaleY = navigation->height() / 480.0;
+    QCOMPARE(view->scene()->sceneRect().topLeft(),
+             QPointF(rectangle->x() / scaleX, rectangle->y() / scaleY));
+
+    // Far beyond the right and bottom edges: the rectangle stays where it was.
+    const QPoint before = rectangle->geometry().topLeft();
+    QCursor::setPos(origin + step + QPoint(1000, 1000));
+    send(QEvent::MouseMove);
+    QCOMPARE(rectangle->geometry().topLeft(), before);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(rectangle, &leave);
 }
 
 void CameraWindowTest::hotkeys_data()

@@ -5,12 +5,12 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMutex>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "CameraTestSupport.h"
@@ -48,19 +48,19 @@ int gainOf(int handle)
 }
 
 struct ProgressLog {
-    QMutex mutex;
+    std::mutex mutex;
     QList<int> percents;
     std::vector<std::thread::id> threads;
     static void record(int percent, void* context)
     {
         auto* log = static_cast<ProgressLog*>(context);
-        QMutexLocker lock(&log->mutex);
+        std::lock_guard<std::mutex> lock(log->mutex);
         log->percents << percent;
         log->threads.push_back(std::this_thread::get_id());
     }
     int last()
     {
-        QMutexLocker lock(&mutex);
+        std::lock_guard<std::mutex> lock(mutex);
         return percents.isEmpty() ? -1 : percents.last();
     }
 };
