@@ -69,6 +69,15 @@ bool writeCameraList(const QString& path)
     return true;
 }
 
+// The one-minute load average: on a shared machine other work competes for the cores.
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 0);
+}
+
 double threadCpuSeconds()
 {
     timespec t{};
@@ -186,11 +195,12 @@ void run(const SetUp& s, int seconds)
 
     std::printf("%d x %4dx%-4d @%2d | capture %6.1f fps/window | display %6.1f fps/window | shown %5.1f %% "
                 "(worst window %5.1f %%) | GUI %6.2f ms/frame | CPU %5.0f %% of one core | "
-                "fromImage %5.2f ms, navigation copy %5.2f ms | view %dx%d\n",
+                "fromImage %5.2f ms, navigation copy %5.2f ms | view %dx%d | load %s\n",
                 s.windows, s.width, s.height, s.framesPerSecond, captureSum / elapsed / s.windows,
                 displaySum / elapsed / s.windows, captureSum > 0 ? 100.0 * displaySum / captureSum : 0.0,
                 100.0 * worstShare, displaySum > 0 ? 1000.0 * guiCpu / displaySum : 0.0,
-                100.0 * processCpu / elapsed, pixmapMs, navigationMs, view.width(), view.height());
+                100.0 * processCpu / elapsed, pixmapMs, navigationMs, view.width(), view.height(),
+                qPrintable(loadAverage()));
     std::fflush(stdout);
 }
 

@@ -103,15 +103,15 @@ private slots:
     void toolLanguageFollowsTheSharedFile_data()
     {
         QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("no key gives English") << QVariant() << "Firmware upgrade";
-        QTest::newRow("0 gives Chinese") << QVariant(0) << "升级";
-        QTest::newRow("1 gives English") << QVariant(1) << "Firmware upgrade";
+        QTest::addColumn<bool>("chinese");
+        QTest::newRow("no key gives English") << QVariant() << false;
+        QTest::newRow("0 gives Chinese") << QVariant(0) << true;
+        QTest::newRow("1 gives English") << QVariant(1) << false;
     }
     void toolLanguageFollowsTheSharedFile()
     {
         QFETCH(QVariant, stored);
-        QFETCH(QString, title);
+        QFETCH(bool, chinese);
         QCoreApplication::setApplicationName("Flashmere");
         {
             QSettings file(suite::toolSettingsFilePath(), QSettings::IniFormat);
@@ -122,7 +122,10 @@ private slots:
         QWidget owner;
         ModalDialogWatcher watcher;
         QVERIFY(suite::installToolLanguage(&owner, "Flashmere"));
-        QCOMPARE(QCoreApplication::translate("Flashmere", "升级"), title);
+        // The window title of the upgrade tool shows which file was installed.
+        const QString title = QCoreApplication::translate("Flashmere", "升级");
+        QCOMPARE(title == QString("升级"), chinese);
+        QVERIFY(!title.isEmpty());
         QCOMPARE(watcher.count(), 0);
     }
 

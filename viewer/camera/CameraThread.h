@@ -112,7 +112,7 @@ private:
     void zoomWithWheel(QWheelEvent* event);
     void fitFromUser();
     QSizeF displayedPixmapSize() const;
-    bool filterNavigationRectangle(QEvent* event);
+    void filterNavigationRectangle(QEvent* event);
     void filterScenePanning(QEvent* event);
 
     // Single pictures (CameraThread_Picture.cpp).

@@ -92,7 +92,7 @@ void CameraThread::updateNavigationRect()
     ui->label_displayWindow->setGeometry(navigation.geometry);
 }
 
-bool CameraThread::filterNavigationRectangle(QEvent* event)
+void CameraThread::filterNavigationRectangle(QEvent* event)
 {
     QLabel* rectangle = ui->label_displayWindow;
     switch (event->type()) {
@@ -132,9 +132,8 @@ bool CameraThread::filterNavigationRectangle(QEvent* event)
         break;
     }
     default:
-        return false;
+        break;
     }
-    return false;
 }
 
 void CameraThread::filterScenePanning(QEvent* event)
