@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 ModalDialogWatcher::ModalDialogWatcher(QObject* parent) : QObject(parent)
@@ -46,7 +47,12 @@ void ModalDialogWatcher::poll()
             files->setDirectory(fileAnswer);
         } else {
             files->setDirectory(QFileInfo(fileAnswer).absolutePath());
-            files->selectFile(QFileInfo(fileAnswer).fileName());
+            // selectFile does not reach the name field of a dialog that is already shown
+            // and has focus there, so the name is typed into it.
+            if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                name->setText(QFileInfo(fileAnswer).fileName());
+            else
+                files->selectFile(QFileInfo(fileAnswer).fileName());
         }
         QMetaObject::invokeMethod(files, "accept");
         return;
