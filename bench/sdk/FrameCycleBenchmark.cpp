@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -160,7 +161,7 @@ int main(int argc, char** argv)
     const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
     const double seconds = quick ? 1.0 : 3.0;
     const int cycles = quick ? 20 : 60;
-    prepareCameraList();
+    const std::string scratch = prepareCameraList();
     std::printf("Camera library speed (%s run, one consumer thread, 24-bit RGB output)\n\n", quick ? "quick" : "full");
     std::printf("%-10s %12s %10s %12s %9s %12s %9s\n", "size", "producer", "copy", "cycle", "ratio", "cycle",
                 "ratio");
@@ -186,5 +187,7 @@ int main(int argc, char** argv)
     std::printf("(cycle = SdkGetFrame + SdkGetRawImage + SdkProcessImage + SdkReleaseFrame, thread CPU time;\n"
                 " ratio = cycle / plain copy of the same RGB frame; default = factory parameters,\n"
                 " typical = white balance, sharpness 30, saturation, contrast, gamma, mirror, one crosshair)\n");
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch, ignored);
     return 0;
 }

@@ -178,6 +178,33 @@ private slots:
         QCOMPARE(container->parentWidget(), home);
     }
 
+    void editorRebuildsTheLayoutMenu()
+    {
+        settingsStore()->saveCustomLayouts({{"Wide", 2, 2, {"0,0,1,2", "1,0,1,1", "1,1,1,1"}}});
+        setWidgetCount(4, "Wide");
+        VexoCam window(nullptr, programDir);
+        QTRY_COMPARE(window.cameraWindowList().size(), 3);
+
+        // While the editor is open another program state is saved: a new list without
+        // "Wide". Accepting the editor rebuilds the menu from the stored layouts and, as
+        // the layout in use is gone, falls back to one window.
+        ModalDialogWatcher watcher;
+        QTimer::singleShot(0, [] {
+            settingsStore()->saveCustomLayouts({{"Tall", 2, 2, {"0,0,2,1", "0,1,1,1", "1,1,1,1"}}});
+        });
+        trigger(window, "action_customframe");
+        QCOMPARE(watcher.count(), 1);
+        QCOMPARE(watcher.seen()[0].title, QString("自定义画面分割"));
+        QCOMPARE(window.customLayoutActions().size(), 1);
+        QCOMPARE(window.customLayoutActions()[0]->text(), QString("Tall"));
+        QCOMPARE(window.cameraWindowList().size(), 1);
+
+        // Rejecting it changes nothing.
+        watcher.setAccept(false);
+        trigger(window, "action_customframe");
+        QCOMPARE(window.customLayoutActions()[0]->text(), QString("Tall"));
+    }
+
     void garbageLayoutsStaySafe_data()
     {
         QTest::addColumn<int>("rows");

@@ -31,7 +31,7 @@ bool DeviceNotifier::registerFor(QWidget* window)
     watcher = new QFileSystemWatcher(this);
     if (!watcher->addPath(folder))
         return false;
-    const QStringList present = QDir(folder).entryList(QDir::Files);
+    const QStringList present = QDir(folder).entryList({QStringLiteral("*.node")}, QDir::Files);
     nodes = QSet<QString>(present.cbegin(), present.cend());
     connect(watcher, &QFileSystemWatcher::directoryChanged, this, &DeviceNotifier::rescan);
     return true;
@@ -40,7 +40,7 @@ bool DeviceNotifier::registerFor(QWidget* window)
 
 void DeviceNotifier::rescan()
 {
-    const QStringList present = QDir(folder).entryList(QDir::Files);
+    const QStringList present = QDir(folder).entryList({QStringLiteral("*.node")}, QDir::Files);
     const QSet<QString> now(present.cbegin(), present.cend());
     const QSet<QString> arrived = now - nodes;
     const QSet<QString> removed = nodes - now;
