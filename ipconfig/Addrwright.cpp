@@ -1,5 +1,7 @@
 #include "Addrwright.h"
 
+#include "DeviceText.h"
+
 #include <QDebug>
 #include <QFont>
 #include <QHeaderView>
@@ -111,7 +113,7 @@ void Addrwright::on_listWidget_itemDoubleClicked(QListWidgetItem* item)
             QString::fromLatin1(iptool::fieldBytes(device.interfaceText)),
             QString::fromLatin1(iptool::fieldBytes(device.sensorText)),
             QString::fromLatin1(iptool::fieldBytes(device.editionText)),
-            iptool::macText(network.macAddress),
+            macAddressText(network.macAddress),
             iptool::addressModeText(network.addressMode),
             QString::fromLatin1(iptool::fieldBytes(network.ipAddress)),
             QString::fromLatin1(iptool::fieldBytes(network.subnetMask)),

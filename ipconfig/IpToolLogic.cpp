@@ -50,14 +50,6 @@ bool shownForInterface(const QString& key, const QString& cameraInterfaceAddress
     return key.isEmpty() || key == cameraInterfaceAddress;
 }
 
-QString macText(const uint8_t* mac)
-{
-    QStringList parts;
-    for (int i = 0; i < 6; ++i)
-        parts << QString::number(mac[i], 16);
-    return parts.join(QLatin1Char(':'));
-}
-
 QString addressModeText(int addressMode)
 {
     return addressMode != 0 ? QCoreApplication::translate("Addrwright", "静态IP")

@@ -65,8 +65,6 @@ bool isGigE(const QByteArray& interfaceText);
 // A camera is shown for the header item (empty key) or for the interface it is seen through.
 bool shownForInterface(const QString& key, const QString& cameraInterfaceAddress);
 
-// The six bytes as lower-case hexadecimal without leading zeros: 00 0A 1B ... gives "0:a:1b:...".
-QString macText(const uint8_t* mac);
 // "静态IP" for any mode but 0, "动态IP" for DHCP.
 QString addressModeText(int addressMode);
 

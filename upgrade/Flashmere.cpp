@@ -12,22 +12,9 @@
 #include "SuiteMessages.h"
 #include "UpgradeLogic.h"
 #include "VexoCameraApi.h"
+#include "DeviceText.h"
 #include "ui_Flashmere.h"
 
-namespace {
-
-QString recordText(const char* field, int size)
-{
-    return QString::fromLocal8Bit(field, int(qstrnlen(field, uint(size))));
-}
-
-template <int N>
-QString recordText(const char (&field)[N])
-{
-    return recordText(field, N);
-}
-
-}  // namespace
 
 Flashmere::Flashmere(QWidget* parent) : QWidget(parent), ui(new Ui::Flashmere)
 {
@@ -92,7 +79,7 @@ void Flashmere::on_pushButton_clicked()
                                    recordText(info.productSeries),
                                    recordText(info.productName),
                                    recordText(info.sensorText),
-                                   upgradetool::firmwareVersionText(info.firmwareVersion),
+                                   firmwareVersionText(info.firmwareVersion),
                                    status.text};
         for (int column = 0; column < texts.size(); ++column) {
             auto* cell = new QTableWidgetItem(texts.at(column));

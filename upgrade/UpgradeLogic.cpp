@@ -4,15 +4,6 @@
 
 namespace upgradetool {
 
-QString firmwareVersionText(uint16_t version)
-{
-    return QStringLiteral("v%1.%2.%3.%4")
-        .arg((version >> 12) & 0xF)
-        .arg((version >> 8) & 0xF)
-        .arg((version >> 4) & 0xF)
-        .arg(version & 0xF);
-}
-
 StatusCell cameraStatusCell(int openedFlag)
 {
     StatusCell cell;

@@ -8,9 +8,6 @@
 // The rules of the firmware upgrade tool that need no widget.
 namespace upgradetool {
 
-// "v%1.%2.%3.%4" from the four 4-bit parts of the version word, most significant first.
-QString firmwareVersionText(uint16_t version);
-
 // Status cell of a camera: "已打开" on green for an opened flag of exactly 1, else "空闲".
 struct StatusCell {
     QString text;

@@ -457,12 +457,12 @@ private:
             const double nz = std::sqrt(std::max(0.0, 1.0 - std::min(1.0, d * d)));
             const double lambert = std::max(0.0, -0.45 * dx - 0.5 * dy + 0.74 * nz);
             const double shade = 0.2 + 0.8 * lambert;
-            const double spec = 0.7 * std::pow(lambert, 30.0);
+            const double specular = 0.7 * std::pow(lambert, 30.0);
             double value;
             if (bayer) {
-                value = b.colour[bayerColour(x, y)] * shade + spec;
+                value = b.colour[bayerColour(x, y)] * shade + specular;
             } else {
-                value = (0.299 * b.colour[0] + 0.587 * b.colour[1] + 0.114 * b.colour[2]) * shade + spec;
+                value = (0.299 * b.colour[0] + 0.587 * b.colour[1] + 0.114 * b.colour[2]) * shade + specular;
             }
             const double v = std::min(1.0, value) * 255.0;
             row[x] = static_cast<uint8_t>(std::lround(row[x] * (1.0 - cover) + v * cover));

@@ -11,6 +11,7 @@
 
 #include "Addrwright.h"
 #include "IPAddress.h"
+#include "DeviceText.h"
 #include "IpToolLogic.h"
 #include "ModalDialogWatcher.h"
 #include "ToolTestSupport.h"
@@ -137,7 +138,7 @@ private slots:
                 gige.camera.interfaceText,
                 "",   // sensor and edition texts are compared below
                 "",
-                iptool::macText(gige.network.macAddress),
+                macAddressText(gige.network.macAddress),
                 gige.network.addressMode ? "静态IP" : "动态IP",
                 QString::fromLatin1(gige.network.ipAddress),
                 QString::fromLatin1(gige.network.subnetMask),

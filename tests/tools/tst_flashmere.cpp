@@ -17,6 +17,7 @@
 #include <atomic>
 
 #include "CbUpdateCamera.h"
+#include "DeviceText.h"
 #include "Flashmere.h"
 #include "ModalDialogWatcher.h"
 #include "ToolTestSupport.h"
@@ -127,7 +128,7 @@ private slots:
             const tooltest::Camera& camera = cameras.at(row);
             QCOMPARE(table()->item(row, 0)->text(), camera.name);
             QCOMPARE(table()->item(row, 1)->text(), camera.interfaceText);
-            QCOMPARE(table()->item(row, 5)->text(), upgradetool::firmwareVersionText(camera.firmware));
+            QCOMPARE(table()->item(row, 5)->text(), firmwareVersionText(camera.firmware));
             QCOMPARE(table()->item(row, 6)->text(), QStringLiteral("空闲"));
             QCOMPARE(table()->item(row, 6)->data(Qt::UserRole).toString(), camera.identifier);
             for (int c = 0; c < 7; ++c)
@@ -387,7 +388,7 @@ private slots:
         delete window;
         QVERIFY(cameraIsFree(tooltest::kGigEMono));
         const int row = tooltest::rowOf(QString::fromLatin1(tooltest::kGigEMono));
-        QCOMPARE(upgradetool::firmwareVersionText(tooltest::enumerate().at(row).firmware), QStringLiteral("v1.1.0.7"));
+        QCOMPARE(firmwareVersionText(tooltest::enumerate().at(row).firmware), QStringLiteral("v1.1.0.7"));
 
         // Once idle the window closes normally.
         window = new Flashmere;

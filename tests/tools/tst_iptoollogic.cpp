@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "DeviceText.h"
 #include "IpToolLogic.h"
 #include "UpgradeLogic.h"
 
@@ -112,7 +113,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
-        QCOMPARE(iptool::macText(reinterpret_cast<const uint8_t*>(bytes.constData())), text);
+        QCOMPARE(macAddressText(reinterpret_cast<const uint8_t*>(bytes.constData())), text);
     }
 
     void statusCells_data()
@@ -198,7 +199,7 @@ private slots:
     {
         QFETCH(int, word);
         QFETCH(QString, text);
-        QCOMPARE(upgradetool::firmwareVersionText(uint16_t(word)), text);
+        QCOMPARE(firmwareVersionText(uint16_t(word)), text);
     }
 };
 

@@ -4,8 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Texts built from the camera library's device records, shared by the device tree and
-// the open-camera dialog.
+// Texts built from the camera library's device records, shared by the three programs.
 
 // Firmware word as "v%1.%2.%3.%4": the four 4-bit groups, most significant first.
 QString firmwareVersionText(uint16_t firmwareVersion);
