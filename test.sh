@@ -16,4 +16,13 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$(pwd)/tes
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVEXO_SANITIZE=ON -DVEXO_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan --parallel "$jobs"
 (cd build-asan && ctest --output-on-failure --parallel "$jobs")
+
+# The camera library's threaded tests under ThreadSanitizer. Off by default: the
+# instrumented image pipeline runs tens of times slower, which a loaded machine turns
+# into long runs. VEXO_TEST_TSAN=1 ./test.sh includes it.
+if [ "${VEXO_TEST_TSAN:-0}" = "1" ]; then
+  cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DVEXO_TSAN=ON -DVEXO_BUILD_BENCH=OFF >/dev/null
+  cmake --build build-tsan --parallel "$jobs" --target tst_cameraacquisition tst_cameraparametersets
+  (cd build-tsan && ctest --output-on-failure -R 'tst_cameraacquisition|tst_cameraparametersets')
+fi
 echo "All tests passed, also under AddressSanitizer and UndefinedBehaviorSanitizer."
