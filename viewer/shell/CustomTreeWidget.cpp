@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 
+#include "DeviceText.h"
 #include "VexoCameraRecords.h"
 
 CustomTreeWidget::CustomTreeWidget(QWidget* parent) : QTreeWidget(parent)
@@ -26,9 +27,7 @@ void CustomTreeWidget::mouseMoveEvent(QMouseEvent* event)
     const QVariant data = item ? item->data(0, Qt::UserRole) : QVariant();
     if (event->buttons() != Qt::NoButton && data.isValid()) {
         const auto* record = static_cast<const VexoDeviceInfo*>(data.value<void*>());
-        const QString identifier = QString::fromLatin1(
-            record->cameraIdentifier,
-            static_cast<int>(qstrnlen(record->cameraIdentifier, sizeof record->cameraIdentifier)));
+        const QString identifier = recordText(record->cameraIdentifier);
         auto* mime = new QMimeData;
         mime->setData(QStringLiteral("INFO"), identifier.toLocal8Bit());
         auto* drag = new QDrag(this);

@@ -27,12 +27,11 @@ VexoDeviceInfo* recordOf(const QTreeWidgetItem* item)
 
 QString identifierOf(const VexoDeviceInfo* record)
 {
-    return QString::fromLatin1(record->cameraIdentifier,
-                               static_cast<int>(qstrnlen(record->cameraIdentifier,
-                                                         sizeof record->cameraIdentifier)));
+    return recordText(record->cameraIdentifier);
 }
 
-// Text fields of the record end at their NUL inside their own slot.
+// The information pages decode the record's texts as UTF-8; only the tree item's
+// device name uses the local 8-bit encoding (recordText).
 template <size_t N>
 QString textOf(const char (&field)[N])
 {
@@ -89,9 +88,7 @@ void VexoCam::refreshDeviceTree()
         QTreeWidgetItem* root = deviceIsGigE(textOf(record->interfaceText)) ? gigeRoot : usbRoot;
         auto* item = new QTreeWidgetItem(root);
         item->setData(0, Qt::UserRole, QVariant::fromValue<void*>(record));
-        item->setText(0, QString::fromLocal8Bit(record->deviceName,
-                                                static_cast<int>(qstrnlen(record->deviceName,
-                                                                          sizeof record->deviceName))));
+        item->setText(0, recordText(record->deviceName));
         item->setIcon(0, icon(record->opened != 0 ? "cameraOn.png" : "cameraOff.png"));
     }
     tree->expandAll();
