@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "DottedNumbers.h"
 #include "VexoCameraApi.h"
 
 namespace vexo::sdk {
@@ -83,28 +84,11 @@ std::string firmwareVersionText(uint16_t version)
 
 bool parseFirmwareVersion(const std::string& text, uint16_t& version)
 {
-    size_t pos = (!text.empty() && (text[0] == 'v' || text[0] == 'V')) ? 1 : 0;
-    uint16_t result = 0;
-    for (int part = 0; part < 4; ++part) {
-        if (pos >= text.size() || text[pos] < '0' || text[pos] > '9')
-            return false;
-        int value = 0;
-        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-            value = value * 10 + (text[pos] - '0');
-            if (value > 15)
-                return false;
-            ++pos;
-        }
-        result = static_cast<uint16_t>(result << 4 | value);
-        if (part < 3) {
-            if (pos >= text.size() || text[pos] != '.')
-                return false;
-            ++pos;
-        }
-    }
-    if (pos != text.size())
+    const size_t start = (!text.empty() && (text[0] == 'v' || text[0] == 'V')) ? 1 : 0;
+    std::array<unsigned, 4> parts{};
+    if (!parseDottedNumbers(text, start, std::string::npos, 15, parts))
         return false;
-    version = result;
+    version = static_cast<uint16_t>(parts[0] << 12 | parts[1] << 8 | parts[2] << 4 | parts[3]);
     return true;
 }
 

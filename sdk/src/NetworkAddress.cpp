@@ -1,31 +1,15 @@
 #include "NetworkAddress.h"
 
+#include "DottedNumbers.h"
+
 namespace vexo::sdk {
 
 bool parseIpv4(const std::string& text, uint32_t& address)
 {
-    uint32_t result = 0;
-    size_t pos = 0;
-    for (int part = 0; part < 4; ++part) {
-        size_t digits = 0;
-        uint32_t value = 0;
-        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && digits < 4) {
-            value = value * 10 + static_cast<uint32_t>(text[pos] - '0');
-            ++pos;
-            ++digits;
-        }
-        if (digits == 0 || digits > 3 || value > 255)
-            return false;
-        result = result << 8 | value;
-        if (part < 3) {
-            if (pos >= text.size() || text[pos] != '.')
-                return false;
-            ++pos;
-        }
-    }
-    if (pos != text.size())
+    std::array<unsigned, 4> parts{};
+    if (!parseDottedNumbers(text, 0, 3, 255, parts))
         return false;
-    address = result;
+    address = parts[0] << 24 | parts[1] << 16 | parts[2] << 8 | parts[3];
     return true;
 }
 
