@@ -213,6 +213,117 @@
     </message>
 </context>
 <context>
+    <name>RoiWidget</name>
+    <message>
+        <source>ROI设置</source>
+        <translation>ROI Settings</translation>
+    </message>
+    <message>
+        <source>刷新图片</source>
+        <translation>Refresh Image</translation>
+    </message>
+    <message>
+        <source>从预设分辨率加载：</source>
+        <translation>Load from preset resolution:</translation>
+    </message>
+    <message>
+        <source>自定义区域</source>
+        <translation>Custom Region</translation>
+    </message>
+    <message>
+        <source>水平偏移</source>
+        <translation>H Offset</translation>
+    </message>
+    <message>
+        <source>垂直偏移</source>
+        <translation>V Offset</translation>
+    </message>
+    <message>
+        <source>图像宽度</source>
+        <translation>Width</translation>
+    </message>
+    <message>
+        <source>图像高度</source>
+        <translation>Height</translation>
+    </message>
+    <message>
+        <source>居中</source>
+        <translation>Center</translation>
+    </message>
+    <message>
+        <source>右上</source>
+        <translation>Top Right</translation>
+    </message>
+    <message>
+        <source>左上</source>
+        <translation>Top Left</translation>
+    </message>
+    <message>
+        <source>右下</source>
+        <translation>Bottom Right</translation>
+    </message>
+    <message>
+        <source>左下</source>
+        <translation>Bottom Left</translation>
+    </message>
+    <message>
+        <source>最大</source>
+        <translation>Max</translation>
+    </message>
+    <message>
+        <source>最大输入视场</source>
+        <translation>Max Field of View</translation>
+    </message>
+    <message>
+        <source>宽：</source>
+        <translation>Width:</translation>
+    </message>
+    <message>
+        <source>高：</source>
+        <translation>Height:</translation>
+    </message>
+    <message>
+        <source>最小输入视场</source>
+        <translation>Min Field of View</translation>
+    </message>
+    <message>
+        <source>宽</source>
+        <translation>Width</translation>
+    </message>
+    <message>
+        <source>高</source>
+        <translation>Height</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>设置失败，请重新设置</source>
+        <translation>Setting failed, please set again</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>获取分辨率失败，请重新获取</source>
+        <translation>Failed to get the resolutions, please try again</translation>
+    </message>
+    <message>
+        <source>获取失败，请重新获取</source>
+        <translation>Failed to get an image, please try again</translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation>Set successfully</translation>
+    </message>
+</context>
+<context>
     <name>VexoCam</name>
     <message>
         <source>Prismora</source>
