@@ -48,6 +48,7 @@ private slots:
     void alignment();
     void fullSensorTemplate_data();
     void fullSensorTemplate();
+    void customDescriptor_data();
     void customDescriptor();
     void decimalText_data();
     void decimalText();
@@ -265,18 +266,43 @@ void RoiLogicTest::fullSensorTemplate()
     QCOMPARE(r.binning, 1);
 }
 
+void RoiLogicTest::customDescriptor_data()
+{
+    QTest::addColumn<QRect>("drawn");
+    QTest::addColumn<QSize>("sensor");
+    QTest::addColumn<QRect>("sent");
+    const QSize hd(1920, 1080);
+    QTest::newRow("size aligned, offsets as drawn")
+        << QRect(17, 3, 1000, 541) << hd << QRect(17, 3, 1024, 542);
+    QTest::newRow("aligned already")
+        << QRect(960, 540, 960, 540) << hd << QRect(960, 540, 960, 540);
+    QTest::newRow("right half of a 2592 sensor: offset moves back by the excess")
+        << QRect(1296, 972, 1296, 972) << QSize(2592, 1944) << QRect(1280, 972, 1312, 972);
+    QTest::newRow("odd height at the bottom edge")
+        << QRect(0, 901, 960, 179) << hd << QRect(0, 900, 960, 180);
+    QTest::newRow("aligned width still fits: offset kept")
+        << QRect(100, 0, 1001, 540) << hd << QRect(100, 0, 1024, 540);
+    // Regions that do not lie on the sensor go as drawn; the camera refuses them.
+    QTest::newRow("drawn past the right edge")
+        << QRect(1600, 0, 960, 540) << hd << QRect(1600, 0, 960, 540);
+    QTest::newRow("drawn left of the sensor")
+        << QRect(-64, 0, 960, 540) << hd << QRect(-64, 0, 960, 540);
+    QTest::newRow("empty") << QRect(320, 216, 0, 0) << hd << QRect(320, 216, 0, 0);
+    QTest::newRow("aligned size larger than the sensor")
+        << QRect(0, 0, 650, 480) << QSize(650, 480) << QRect(0, 0, 672, 480);
+}
+
 void RoiLogicTest::customDescriptor()
 {
+    QFETCH(QRect, drawn);
+    QFETCH(QSize, sensor);
+    QFETCH(QRect, sent);
     const VexoResolution base = preset(0, "1920X1080", 0, 0, 1920, 1080, 1920, 1080);
-    const VexoResolution r = customRegionDescriptor(base, 17, 3, 1000, 541);
+    const VexoResolution r =
+        customRegionDescriptor(base, drawn.x(), drawn.y(), drawn.width(), drawn.height(), sensor);
+    QCOMPARE(QRect(r.offsetX, r.offsetY, r.regionWidth, r.regionHeight), sent);
+    QCOMPARE(QSize(r.outputWidth, r.outputHeight), sent.size());
     QCOMPARE(r.index, int(VEXO_SDK_CUSTOM_RESOLUTION));
-    // Offsets go as read off the dialog; only the size is aligned, in both size pairs.
-    QCOMPARE(r.offsetX, 17);
-    QCOMPARE(r.offsetY, 3);
-    QCOMPARE(r.regionWidth, 1024);
-    QCOMPARE(r.regionHeight, 542);
-    QCOMPARE(r.outputWidth, 1024);
-    QCOMPARE(r.outputHeight, 542);
     QCOMPARE(r.binning, 1);
     QCOMPARE(QString::fromLatin1(r.name), QStringLiteral("1920X1080"));
     QCOMPARE(r.reserved80[0], 0x5A5A);

@@ -20,6 +20,8 @@ namespace {
 
 const char kColour1080[] = "VXG2301C0001";  // 1920 × 1080, lists its 2×2 binned preset last
 const char kFastVga[] = "VXU0302C0001";     // 640 × 480
+const char kMono5M[] = "VXG5002M0001";      // 2592 × 1944
+const char kFocus13[] = "VXU1301C0001";     // 1280 × 1024
 
 struct Region {
     int index = -1;
@@ -104,6 +106,8 @@ private slots:
     void rightBottomAppliesTheRegionDrawn_data();
     void rightBottomAppliesTheRegionDrawn();
     void sizeIsAlignedWhenApplied();
+    void regionDrawnOnEachCameraIsApplied_data();
+    void regionDrawnOnEachCameraIsApplied();
     void typedValuesGiveWayToTheRectangle();
     void regionOffTheSensorIsRefused_data();
     void regionOffTheSensorIsRefused();
@@ -266,6 +270,44 @@ void RoiWidgetTest::sizeIsAlignedWhenApplied()
     QCOMPARE(deliveredFrameSize(handle), QSize(1024, 542));
 }
 
+void RoiWidgetTest::regionDrawnOnEachCameraIsApplied_data()
+{
+    QTest::addColumn<QString>("identifier");
+    QTest::addColumn<QRect>("drawn");  // preview rectangle
+    QTest::addColumn<QRect>("applied");
+    const QRect rightBottom(300, 250, 300, 250);
+    QTest::newRow("1280 x 1024, right bottom")
+        << kFocus13 << rightBottom << QRect(640, 512, 640, 512);
+    QTest::newRow("640 x 480, whole preview")
+        << kFastVga << QRect(0, 0, 600, 500) << QRect(0, 0, 640, 480);
+    // 1296 is no multiple of 32: the aligned 1312 ends at the sensor's edge.
+    QTest::newRow("2592 x 1944, right bottom")
+        << kMono5M << rightBottom << QRect(1280, 972, 1312, 972);
+    QTest::newRow("2592 x 1944, right top")
+        << kMono5M << QRect(300, 0, 300, 250) << QRect(1280, 0, 1312, 972);
+    // 1001 wide at 902 aligns to 1024, which would end at 1926.
+    QTest::newRow("1920 x 1080, drawn up to the right edge")
+        << kColour1080 << QRect(282, 0, 313, 250) << QRect(896, 0, 1024, 540);
+}
+
+void RoiWidgetTest::regionDrawnOnEachCameraIsApplied()
+{
+    QFETCH(QString, identifier);
+    QFETCH(QRect, drawn);
+    QFETCH(QRect, applied);
+    QCOMPARE(SdkOpenCamera(&handle, identifier.toLatin1().constData()), 0);
+    RoiWidget* d = openDialog(handle);
+    QCOMPARE(watcher->count(), 0);
+    d->findChild<QWidget*>("Picture_Rect")->setGeometry(drawn);
+    click(d, "pushButton_setup");
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(watcher->seen()[0].text, QStringLiteral("设置成功"));
+    const Region r = currentRegion(handle);
+    QCOMPARE(r.index, int(VEXO_SDK_CUSTOM_RESOLUTION));
+    QCOMPARE(QRect(r.x, r.y, r.width, r.height), applied);
+    QCOMPARE(deliveredFrameSize(handle), applied.size());
+}
+
 void RoiWidgetTest::typedValuesGiveWayToTheRectangle()
 {
     QCOMPARE(SdkOpenCamera(&handle, kColour1080), 0);
@@ -289,8 +331,6 @@ void RoiWidgetTest::regionOffTheSensorIsRefused_data()
     QTest::newRow("left of the sensor") << QRect(-20, 0, 300, 250);
     QTest::newRow("above the sensor") << QRect(0, -20, 300, 250);
     QTest::newRow("nothing left of the rectangle") << QRect(100, 100, 0, 0);
-    // Aligning 1001 up to 1024 at offset 900 runs past 1920.
-    QTest::newRow("aligned width runs off the sensor") << QRect(282, 0, 313, 250);
 }
 
 void RoiWidgetTest::regionOffTheSensorIsRefused()

@@ -1,6 +1,7 @@
 #include "RoiLogic.h"
 
 #include <QString>
+#include <algorithm>
 #include <climits>
 
 #include "VexoCameraApi.h"
@@ -181,15 +182,28 @@ VexoResolution fullSensorDescriptor(const VexoResolution* presets, int count, QS
     return full;
 }
 
+namespace {
+
+int keepOnSensor(int offset, int drawn, int aligned, int sensor)
+{
+    const bool drawnFits =
+        offset >= 0 && drawn > 0 && static_cast<long long>(offset) + drawn <= sensor;
+    if (drawnFits && static_cast<long long>(offset) + aligned > sensor)
+        return std::max(0, sensor - aligned);
+    return offset;
+}
+
+}  // namespace
+
 VexoResolution customRegionDescriptor(const VexoResolution& base, int offsetX, int offsetY,
-                                      int width, int height)
+                                      int width, int height, QSize sensorSize)
 {
     VexoResolution r = base;
     r.index = VEXO_SDK_CUSTOM_RESOLUTION;
-    r.offsetX = offsetX;
-    r.offsetY = offsetY;
     r.regionWidth = r.outputWidth = alignUp(width, 32);
     r.regionHeight = r.outputHeight = alignUp(height, 2);
+    r.offsetX = keepOnSensor(offsetX, width, r.regionWidth, sensorSize.width());
+    r.offsetY = keepOnSensor(offsetY, height, r.regionHeight, sensorSize.height());
     r.binning = 1;
     return r;
 }

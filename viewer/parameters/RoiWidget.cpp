@@ -179,10 +179,11 @@ void RoiWidget::on_pushButton_setup_clicked()
     const int width = parseDecimal(ui->lineEdit_width->text());
     const int offsetX = parseDecimal(ui->lineEdit_Hshift->text());
     const int offsetY = parseDecimal(ui->lineEdit_Vshift->text());
+    const QSize sensor(capabilities.sensorWidth, capabilities.sensorHeight);
     const VexoResolution full =
-        fullSensorDescriptor(capabilities.resolutions, capabilities.resolutionCount,
-                             QSize(capabilities.sensorWidth, capabilities.sensorHeight));
-    const VexoResolution region = customRegionDescriptor(full, offsetX, offsetY, width, height);
+        fullSensorDescriptor(capabilities.resolutions, capabilities.resolutionCount, sensor);
+    const VexoResolution region =
+        customRegionDescriptor(full, offsetX, offsetY, width, height, sensor);
     const int result = SdkSetRegionOfInterest(camera, &region);
     if (result != 0) {
         qWarning() << "SdkSetRegionOfInterest" << region.offsetX << region.offsetY
