@@ -111,6 +111,7 @@ private slots:
     void typedValuesGiveWayToTheRectangle();
     void regionOffTheSensorIsRefused_data();
     void regionOffTheSensorIsRefused();
+    void applyAfterTheCameraClosedIsRefused();
     void refreshFailuresKeepThePreview();
     void noCameraShowsBothRefreshFailures();
     void draggingMovesAndResizesTheRectangle();
@@ -351,6 +352,20 @@ void RoiWidgetTest::regionOffTheSensorIsRefused()
     QCOMPARE(QRect(after.x, after.y, after.width, after.height),
              QRect(before.x, before.y, before.width, before.height));
     QCOMPARE(deliveredFrameSize(handle), QSize(1920, 1080));
+}
+
+void RoiWidgetTest::applyAfterTheCameraClosedIsRefused()
+{
+    QCOMPARE(SdkOpenCamera(&handle, kColour1080), 0);
+    RoiWidget* d = openDialog(handle);
+    click(d, "pushButton_RightBottom");
+    // The camera window closed the camera while the dialog stayed open.
+    QCOMPARE(SdkCloseCamera(handle), 0);
+    handle = 0;
+    click(d, "pushButton_setup");
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(watcher->seen()[0].title, QStringLiteral("提示"));
+    QCOMPARE(watcher->seen()[0].text, QStringLiteral("设置失败，请重新设置"));
 }
 
 void RoiWidgetTest::refreshFailuresKeepThePreview()

@@ -179,6 +179,17 @@ void RoiWidget::on_pushButton_setup_clicked()
     const int width = parseDecimal(ui->lineEdit_width->text());
     const int offsetX = parseDecimal(ui->lineEdit_Hshift->text());
     const int offsetY = parseDecimal(ui->lineEdit_Vshift->text());
+    // The preset arrays belong to the camera and end with it; a camera closed since the
+    // last refresh must not be read through the stored record.
+    VexoCapabilities current{};
+    const int capabilityResult = SdkGetCapabilities(camera, &current);
+    if (capabilityResult != 0) {
+        qWarning() << "SdkGetCapabilities failed:" << capabilityResult;
+        suite::showMessage(QMessageBox::Critical, this, tr("提示"), tr("设置失败，请重新设置"),
+                           tr("确定"));
+        return;
+    }
+    capabilities = current;
     const QSize sensor(capabilities.sensorWidth, capabilities.sensorHeight);
     const VexoResolution full =
         fullSensorDescriptor(capabilities.resolutions, capabilities.resolutionCount, sensor);
