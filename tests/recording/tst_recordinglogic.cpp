@@ -23,6 +23,7 @@ private slots:
     void realTimeStampsFollowCaptureTimes();
     void fixedRateCountsFrames();
     void longRecordingDoesNotDrift();
+    void lastFrameLastsUntilTheStop();
 };
 
 void RecordingLogicTest::bitRates_data()
@@ -190,6 +191,26 @@ void RecordingLogicTest::longRecordingDoesNotDrift()
     const double seconds = double(last) / 58;
     QVERIFY2(qAbs(seconds - double(frames - 1) * 100 / 2997) < 0.05,
              qPrintable(QString::number(seconds)));
+}
+
+void RecordingLogicTest::lastFrameLastsUntilTheStop()
+{
+    FrameTimeline real(true, 1000, 0);
+    real.stamp(10000000, 0);
+    real.stamp(10033333, 33333);
+    // Stopped half a second after the last frame arrived: the file lasts until then.
+    QCOMPARE(real.endStamp(533333), 533);
+    // Stopped in the same instant: still one tick after the last frame.
+    QCOMPARE(real.endStamp(33333), 34);
+
+    FrameTimeline capped(true, 60, 600);
+    capped.stamp(0, 0);
+    QCOMPARE(capped.endStamp(100000000), 600);
+
+    FrameTimeline fixed(false, 25, 0);
+    for (int i = 0; i < 3; ++i)
+        fixed.stamp(i * 1000000, i * 1000000);
+    QCOMPARE(fixed.endStamp(99000000), 3);
 }
 
 QTEST_GUILESS_MAIN(RecordingLogicTest)

@@ -288,7 +288,8 @@ void RecordVideoThread::open()
 
     picture = av_frame_alloc();
     packet = av_packet_alloc();
-    if (!picture || !packet) {
+    heldPacket = av_packet_alloc();
+    if (!picture || !packet || !heldPacket) {
         fail(Problem::OpenFailed, AVERROR(ENOMEM));
         return;
     }
@@ -381,20 +382,32 @@ bool RecordVideoThread::encode(AVFrame* frame)
         }
         if (packet->duration <= 0)
             packet->duration = packetDuration;
-        av_packet_rescale_ts(packet, codecContext->time_base, videoStream->time_base);
-        packet->stream_index = videoStream->index;
-        result = av_interleaved_write_frame(formatContext, packet);
-        av_packet_unref(packet);
-        if (result >= 0 && !commitOutput())
-            result = AVERROR(output->lastErrno);
-        if (result < 0) {
-            failed = true;
-            fail(problemForWrite(result), result);
-            emit recordingProblem(int(currentProblem), detail);
+        if (heldPacket->size > 0 && packet->dts > heldPacket->dts)
+            heldPacket->duration = packet->dts - heldPacket->dts;
+        if (!writeHeldPacket())
             return false;
-        }
-        ++writtenPackets;
+        av_packet_move_ref(heldPacket, packet);
     }
+}
+
+bool RecordVideoThread::writeHeldPacket()
+{
+    if (heldPacket->size <= 0)
+        return true;
+    av_packet_rescale_ts(heldPacket, codecContext->time_base, videoStream->time_base);
+    heldPacket->stream_index = videoStream->index;
+    int result = av_interleaved_write_frame(formatContext, heldPacket);
+    av_packet_unref(heldPacket);
+    if (result >= 0 && !commitOutput())
+        result = AVERROR(output->lastErrno);
+    if (result < 0) {
+        failed = true;
+        fail(problemForWrite(result), result);
+        emit recordingProblem(int(currentProblem), detail);
+        return false;
+    }
+    ++writtenPackets;
+    return true;
 }
 
 bool RecordVideoThread::commitOutput()
@@ -432,7 +445,12 @@ void RecordVideoThread::finish()
     finished = true;
     if (opened && !failed) {
         // Frames still inside the encoder belong in the file too.
-        encode(nullptr);
+        const qint64 end = timeline.endStamp(arrivalClock.nsecsElapsed() / 1000);
+        if (encode(nullptr)) {
+            if (heldPacket->size > 0 && end > heldPacket->pts)
+                heldPacket->duration = qMax<qint64>(heldPacket->duration, end - heldPacket->pts);
+            writeHeldPacket();
+        }
     }
     if (failed && output && output->fd >= 0) {
         // The write that failed may have left half a packet (or half an MP4 fragment
@@ -465,6 +483,7 @@ void RecordVideoThread::finish()
     scaler = nullptr;
     av_frame_free(&picture);
     av_packet_free(&packet);
+    av_packet_free(&heldPacket);
     if (output && output->io)
         avio_flush(output->io);
     // A file that never got a header holds nothing; it was created here, so it goes.

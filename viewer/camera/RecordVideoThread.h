@@ -100,6 +100,7 @@ private:
     void open();
     bool fail(Problem problem, int result);
     bool encode(AVFrame* frame);
+    bool writeHeldPacket();
     bool folderStillThere();
     // Pushes what the muxer wrote to the file; false when that failed.
     bool commitOutput();
@@ -119,6 +120,9 @@ private:
     const AVCodec* encoder = nullptr;
     AVFrame* picture = nullptr;
     AVPacket* packet = nullptr;
+    // The newest packet is written when the next one comes (or at the end), so its
+    // duration can reach up to the next frame or to the moment the recording stops.
+    AVPacket* heldPacket = nullptr;
     SwsContext* scaler = nullptr;
     recordinglogic::FrameTimeline timeline;
     QElapsedTimer arrivalClock;

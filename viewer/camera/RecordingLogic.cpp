@@ -71,6 +71,18 @@ FileRate fileRate(const RecordSettings& record, float lastCaptureRate)
     return rate;
 }
 
+qint64 FrameTimeline::endStamp(qint64 arrivalUs) const
+{
+    if (!realTime || count == 0)
+        return lastStamp + 1;
+    qint64 stepUs = arrivalUs - lastArrivalUs;
+    if (maxGapUs > 0 && stepUs > maxGapUs)
+        stepUs = maxGapUs;
+    const qint64 end =
+        qint64(std::llround(double(timelineUs + qMax<qint64>(stepUs, 0)) * ticks / 1e6));
+    return qMax(end, lastStamp + 1);
+}
+
 int ticksPerSecondFor(bool realTime, bool avi, int framesPerSecond)
 {
     if (!realTime)

@@ -57,6 +57,9 @@ public:
 
     // Stamp of the next frame, from its capture and arrival times in microseconds.
     qint64 stamp(qint64 captureUs, qint64 arrivalUs);
+    // Where the recording ends when it is stopped at arrivalUs: the last frame stays on
+    // screen until then (real time), or for one period (fixed rate).
+    qint64 endStamp(qint64 arrivalUs) const;
     int ticksPerSecond() const { return ticks; }
     qint64 frames() const { return count; }
 
