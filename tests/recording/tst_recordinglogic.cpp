@@ -203,6 +203,12 @@ void RecordingLogicTest::lastFrameLastsUntilTheStop()
     // Stopped in the same instant: still one tick after the last frame.
     QCOMPARE(real.endStamp(33333), 34);
 
+    // Frames that waited 100 ms in the camera's queue: the end is where the stop came.
+    FrameTimeline lagging(true, 1000, 0);
+    lagging.stamp(0, 0);
+    lagging.stamp(33333, 133333);
+    QCOMPARE(lagging.endStamp(133333), 133);
+
     FrameTimeline capped(true, 60, 600);
     capped.stamp(0, 0);
     QCOMPARE(capped.endStamp(100000000), 600);

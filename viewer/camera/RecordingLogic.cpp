@@ -75,11 +75,17 @@ qint64 FrameTimeline::endStamp(qint64 arrivalUs) const
 {
     if (!realTime || count == 0)
         return lastStamp + 1;
-    qint64 stepUs = arrivalUs - lastArrivalUs;
+    qint64 stepUs = qMax<qint64>(arrivalUs - lastArrivalUs, 0);
     if (maxGapUs > 0 && stepUs > maxGapUs)
         stepUs = maxGapUs;
-    const qint64 end =
-        qint64(std::llround(double(timelineUs + qMax<qint64>(stepUs, 0)) * ticks / 1e6));
+    qint64 endUs = timelineUs + stepUs;
+    // A consumer that fell behind takes frames that waited in the camera's queue, so
+    // the last one shown was taken earlier than it arrived: the time since the first
+    // frame arrived says how long the recording really ran.
+    const qint64 ranUs = arrivalUs - firstArrivalUs;
+    if (ranUs > endUs)
+        endUs = maxGapUs > 0 ? qMin(ranUs, timelineUs + maxGapUs) : ranUs;
+    const qint64 end = qint64(std::llround(double(endUs) * ticks / 1e6));
     return qMax(end, lastStamp + 1);
 }
 
@@ -112,6 +118,8 @@ qint64 FrameTimeline::stamp(qint64 captureUs, qint64 arrivalUs)
         if (stepUs > 0)
             timelineUs += stepUs;
     }
+    if (count == 0)
+        firstArrivalUs = arrivalUs;
     lastCaptureUs = captureUs;
     lastArrivalUs = arrivalUs;
     ++count;

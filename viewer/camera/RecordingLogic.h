@@ -70,6 +70,7 @@ private:
     qint64 count = 0;
     qint64 lastCaptureUs = 0;
     qint64 lastArrivalUs = 0;
+    qint64 firstArrivalUs = 0;
     qint64 timelineUs = 0;  // exact time of the last frame since the first
     qint64 lastStamp = -1;
 };
