@@ -100,6 +100,11 @@ Probe probe(const QString& path)
         receive();
     }
     result.durationSeconds = result.packets ? end - first : 0;
+    if (stream->duration > 0 && stream->duration != AV_NOPTS_VALUE)
+        result.streamDurationSeconds = stream->duration * av_q2d(stream->time_base);
+    // libavformat hands out the last packet of a fragmented MP4 with the duration of the
+    // one before; the track's own duration knows better.
+    result.durationSeconds = std::max(result.durationSeconds, result.streamDurationSeconds);
     av_frame_free(&frame);
     av_packet_free(&packet);
     avcodec_free_context(&context);

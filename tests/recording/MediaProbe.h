@@ -15,7 +15,9 @@ struct Probe {
     int packets = 0;                    // video packets with data
     int decodedFrames = 0;              // pictures the decoder produced
     QList<double> presentationSeconds;  // of every packet, in file order
-    double durationSeconds = 0;         // last presentation end − first presentation
+    double durationSeconds = 0;         // last presentation end − first presentation (or the
+                                        // track's duration, when longer)
+    double streamDurationSeconds = 0;   // what the container's index says, 0 if nothing
     QImage firstFrame;                  // first decoded picture as RGB888
     QImage lastFrame;
     QString error;

@@ -123,6 +123,7 @@ private slots:
     void producesPlayableFile_data();
     void producesPlayableFile();
     void customRatePlaysOnePeriodPerFrame();
+    void lastFrameLastsUntilTheStop();
     void noEncodedFrameIsLost_data();
     void noEncodedFrameIsLost();
     void framesOfAnotherSizeAreSkipped();
@@ -220,6 +221,29 @@ void RecordVideoThreadTest::customRatePlaysOnePeriodPerFrame()
     QCOMPARE(read.decodedFrames, 30);
     QVERIFY2(qAbs(read.durationSeconds - 0.5) < 0.002,
              qPrintable(QString::number(read.durationSeconds)));
+}
+
+void RecordVideoThreadTest::lastFrameLastsUntilTheStop()
+{
+    // Five frames taken 25 ms apart, the recording stopped at least 400 ms after the
+    // first: the file lasts until the stop, not until one period after the last frame.
+    const QString path = folder.filePath(QStringLiteral("stop.mp4"));
+    QElapsedTimer sinceFirst;
+    {
+        RecordVideoThread recorder(kBitRate, 30, 320, 240, path.toUtf8());
+        const Frame frame = makeFrame(320, 240);
+        sinceFirst.start();
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(recorder.writeFrame(frame.image, i * 25000));
+        QTest::qWait(400);
+    }
+    const double ran = sinceFirst.nsecsElapsed() / 1e9;
+    const mediaprobe::Probe read = mediaprobe::probe(path);
+    QCOMPARE(read.decodedFrames, 5);
+    // The frames came faster than they were taken here, so the end may lie up to the
+    // 100 ms they span beyond the stop.
+    QVERIFY2(read.durationSeconds >= 0.4 && read.durationSeconds <= ran + 0.1,
+             qPrintable(QStringLiteral("%1 s of %2 s").arg(read.durationSeconds).arg(ran)));
 }
 
 void RecordVideoThreadTest::noEncodedFrameIsLost_data()
@@ -461,9 +485,10 @@ int main(int argc, char** argv)
     if (argc >= 3 && qstrcmp(argv[1], "--probe") == 0) {
         // For looking at a file by hand.
         const mediaprobe::Probe read = mediaprobe::probe(QString::fromLocal8Bit(argv[2]));
-        std::printf("%s %s %dx%d packets %d decoded %d duration %.3f %s\n",
+        std::printf("%s %s %dx%d packets %d decoded %d duration %.3f stream %.3f %s\n",
                     qPrintable(read.container), qPrintable(read.codec), read.width, read.height,
-                    read.packets, read.decodedFrames, read.durationSeconds, qPrintable(read.error));
+                    read.packets, read.decodedFrames, read.durationSeconds,
+                    read.streamDurationSeconds, qPrintable(read.error));
         return 0;
     }
     QCoreApplication app(argc, argv);
