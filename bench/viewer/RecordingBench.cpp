@@ -14,6 +14,7 @@
 #include <QThread>
 #include <cstdio>
 
+#include "BenchSupport.h"
 #include "CameraThread.h"
 #include "MediaProbe.h"
 #include "RecordVideoThread.h"
@@ -34,40 +35,8 @@ QString cameraIdentifier(const SetUp& s)
     return QStringLiteral("RECBENCH%1x%2F%3").arg(s.width).arg(s.height).arg(s.framesPerSecond);
 }
 
-bool writeCameraList(const QString& path)
-{
-    QStringList entries;
-    for (const SetUp& s : kSetUps)
-        entries << QStringLiteral(R"({"identifier": "%1", "sensorWidth": %2, "sensorHeight": %3,
-               "maxFramesPerSecond": %4, "interface": "USB3.0"})")
-                       .arg(cameraIdentifier(s))
-                       .arg(s.width)
-                       .arg(s.height)
-                       .arg(s.framesPerSecond);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QStringLiteral("{\"cameras\": [%1]}").arg(entries.join(",\n")).toUtf8());
-    return true;
-}
-
-QString loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("?");
-    return QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 0);
-}
-
-void waitWithEvents(int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::usleep(200);
-    }
-}
+using bench::loadAverage;
+using bench::waitWithEvents;
 
 struct Counts {
     quint32 delivered = 0;
@@ -148,7 +117,7 @@ void run(const SetUp& s, int seconds, const QTemporaryDir& scratch)
         std::printf(
             "%4dx%-4d @%2d %s %-5s | written %5.1f fps | capture %5.1f fps | display %5.1f fps "
             "(without recording %5.1f) | file %6.2f s: %+5.1f %% of %6.2f s since the button, "
-            "%+5.1f %% of %6.2f s since the first frame | nominal %d fps | load %s\n",
+            "%+5.1f %% of %6.2f s since the first frame was encoded | nominal %d fps | load %s\n",
             s.width, s.height, s.framesPerSecond, mode.container, mode.realTime ? "real" : "fixed",
             written, captureRate, display, idleDisplay, read.durationSeconds,
             100.0 * (read.durationSeconds - recorded) / recorded, recorded,
@@ -164,23 +133,16 @@ void run(const SetUp& s, int seconds, const QTemporaryDir& scratch)
 int main(int argc, char** argv)
 {
     QTemporaryDir scratch;
-    qputenv("VEXOCAM_STATE_DIR", QFile::encodeName(scratch.filePath("state")));
-    qputenv("VEXOCAM_DEVICE_DIR", QFile::encodeName(scratch.filePath("devices")));
-    const QString list = scratch.filePath("cameras.json");
-    if (!writeCameraList(list))
+    QStringList cameras;
+    for (const SetUp& s : kSetUps)
+        cameras << bench::cameraEntry(cameraIdentifier(s), s.width, s.height, s.framesPerSecond);
+    if (!bench::useCameras(scratch, cameras))
         return 1;
-    qputenv("VEXOCAM_CAMERAS", QFile::encodeName(list));
 
     QApplication app(argc, argv);
-    int seconds = 10;
-    QString only;
-    const QStringList arguments = app.arguments();
-    for (int i = 1; i + 1 < arguments.size(); ++i) {
-        if (arguments[i] == "--seconds")
-            seconds = arguments[i + 1].toInt();
-        else if (arguments[i] == "--only")
-            only = arguments[i + 1];
-    }
+    const bench::Arguments options = bench::arguments(app.arguments(), 10);
+    const int seconds = options.seconds;
+    const QString only = options.only;
     std::printf("platform %s, %d cores, %d s per recording\n",
                 qPrintable(QGuiApplication::platformName()), QThread::idealThreadCount(), seconds);
     for (const SetUp& s : kSetUps) {
