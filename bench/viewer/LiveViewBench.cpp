@@ -6,7 +6,6 @@
 //   liveview_bench [--seconds N] [--only "<windows>x<width>x<height>"]
 //
 // Runs under whatever QT_QPA_PLATFORM is set (offscreen, or xcb under Xvfb).
-#include <sys/resource.h>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,6 +18,7 @@
 #include <QThread>
 #include <cstdio>
 #include <ctime>
+#include <sys/resource.h>
 #include <vector>
 
 #include "BenchSupport.h"
@@ -41,11 +41,7 @@ const SetUp kSetUps[] = {
 
 QString cameraIdentifier(const SetUp& s, int index)
 {
-    return QStringLiteral("BENCH%1x%2F%3N%4")
-        .arg(s.width)
-        .arg(s.height)
-        .arg(s.framesPerSecond)
-        .arg(index);
+    return QStringLiteral("BENCH%1x%2F%3N%4").arg(s.width).arg(s.height).arg(s.framesPerSecond).arg(index);
 }
 
 // One camera list with every camera any set-up needs (the library reads it once).
@@ -84,8 +80,7 @@ double processCpuSeconds()
 }
 
 // Milliseconds for the display's two conversions of one frame of this size.
-void timeConversions(int width, int height, QSize navigation, double* pixmapMs,
-                     double* navigationMs)
+void timeConversions(int width, int height, QSize navigation, double* pixmapMs, double* navigationMs)
 {
     std::vector<uchar> pixels(size_t(width) * size_t(height) * 3);
     for (size_t i = 0; i < pixels.size(); ++i)
@@ -101,8 +96,8 @@ void timeConversions(int width, int height, QSize navigation, double* pixmapMs,
     *pixmapMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
     timer.restart();
     for (int i = 0; i < rounds; ++i) {
-        const QPixmap small = QPixmap::fromImage(
-            image.scaled(navigation, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        const QPixmap small =
+            QPixmap::fromImage(image.scaled(navigation, Qt::IgnoreAspectRatio, Qt::FastTransformation));
         Q_UNUSED(small);
     }
     *navigationMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
@@ -160,8 +155,7 @@ void run(const SetUp& s, int seconds)
         VexoFrameStatistics statistics{};
         SdkGetFrameStatistics(windows[size_t(i)]->cameraHandle(), &statistics);
         const double captured = double(statistics.deliveredFrames - deliveredAtStart[size_t(i)]);
-        const double shown =
-            double(windows[size_t(i)]->acquisitionThread()->frameCount() - shownAtStart[size_t(i)]);
+        const double shown = double(windows[size_t(i)]->acquisitionThread()->frameCount() - shownAtStart[size_t(i)]);
         captureSum += captured;
         displaySum += shown;
         if (captured > 0)
@@ -175,15 +169,14 @@ void run(const SetUp& s, int seconds)
     double navigationMs = 0;
     timeConversions(s.width, s.height, view / 4, &pixmapMs, &navigationMs);
 
-    std::printf(
-        "%d x %4dx%-4d @%2d | capture %6.1f fps/window | display %6.1f fps/window | shown %5.1f %% "
-        "(worst window %5.1f %%) | GUI %6.2f ms/frame | CPU %5.0f %% of one core | "
-        "fromImage %5.2f ms, navigation copy %5.2f ms | view %dx%d | load %s\n",
-        s.windows, s.width, s.height, s.framesPerSecond, captureSum / elapsed / s.windows,
-        displaySum / elapsed / s.windows, captureSum > 0 ? 100.0 * displaySum / captureSum : 0.0,
-        100.0 * worstShare, displaySum > 0 ? 1000.0 * guiCpu / displaySum : 0.0,
-        100.0 * processCpu / elapsed, pixmapMs, navigationMs, view.width(), view.height(),
-        qPrintable(loadAverage()));
+    std::printf("%d x %4dx%-4d @%2d | capture %6.1f fps/window | display %6.1f fps/window | shown %5.1f %% "
+                "(worst window %5.1f %%) | GUI %6.2f ms/frame | CPU %5.0f %% of one core | "
+                "fromImage %5.2f ms, navigation copy %5.2f ms | view %dx%d | load %s\n",
+                s.windows, s.width, s.height, s.framesPerSecond, captureSum / elapsed / s.windows,
+                displaySum / elapsed / s.windows, captureSum > 0 ? 100.0 * displaySum / captureSum : 0.0,
+                100.0 * worstShare, displaySum > 0 ? 1000.0 * guiCpu / displaySum : 0.0,
+                100.0 * processCpu / elapsed, pixmapMs, navigationMs, view.width(), view.height(),
+                qPrintable(loadAverage()));
     std::fflush(stdout);
 }
 
@@ -200,8 +193,8 @@ int main(int argc, char** argv)
     const bench::Arguments options = bench::arguments(app.arguments(), 5);
     const int seconds = options.seconds;
     const QString only = options.only;
-    std::printf("platform %s, %d cores, %d s per set-up\n",
-                qPrintable(QGuiApplication::platformName()), QThread::idealThreadCount(), seconds);
+    std::printf("platform %s, %d cores, %d s per set-up\n", qPrintable(QGuiApplication::platformName()),
+                QThread::idealThreadCount(), seconds);
     for (const SetUp& s : kSetUps) {
         const QString name = QStringLiteral("%1x%2x%3").arg(s.windows).arg(s.width).arg(s.height);
         if (only.isEmpty() || only == name)
