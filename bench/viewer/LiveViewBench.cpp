@@ -21,6 +21,7 @@
 #include <sys/resource.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "CameraThread.h"
 #include "VexoCameraApi.h"
 
@@ -44,39 +45,24 @@ QString cameraIdentifier(const SetUp& s, int index)
 }
 
 // One camera list with every camera any set-up needs (the library reads it once).
-bool writeCameraList(const QString& path)
+QStringList cameraEntries()
 {
     QStringList entries;
     QStringList seen;
     for (const SetUp& s : kSetUps) {
-        for (int i = 0; i < 9; ++i) {
+        for (int i = 0; i < s.windows; ++i) {
             const QString id = cameraIdentifier(s, i);
-            if (i >= s.windows || seen.contains(id))
+            if (seen.contains(id))
                 continue;
             seen << id;
-            entries << QStringLiteral(R"({"identifier": "%1", "sensorWidth": %2, "sensorHeight": %3,
-               "maxFramesPerSecond": %4, "interface": "USB3.0"})")
-                           .arg(id)
-                           .arg(s.width)
-                           .arg(s.height)
-                           .arg(s.framesPerSecond);
+            entries << bench::cameraEntry(id, s.width, s.height, s.framesPerSecond);
         }
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QStringLiteral("{\"cameras\": [%1]}").arg(entries.join(",\n")).toUtf8());
-    return true;
+    return entries;
 }
 
-// The one-minute load average: on a shared machine other work competes for the cores.
-QString loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("?");
-    return QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 0);
-}
+using bench::loadAverage;
+using bench::waitWithEvents;
 
 double threadCpuSeconds()
 {
@@ -91,16 +77,6 @@ double processCpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-void waitWithEvents(int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::usleep(200);
-    }
 }
 
 // Milliseconds for the display's two conversions of one frame of this size.
@@ -210,23 +186,13 @@ int main(int argc, char** argv)
 {
     QTemporaryDir scratch;
     // Keep the bench's simulated cameras away from the user's own camera state.
-    qputenv("VEXOCAM_STATE_DIR", QFile::encodeName(scratch.filePath("state")));
-    qputenv("VEXOCAM_DEVICE_DIR", QFile::encodeName(scratch.filePath("devices")));
-    const QString list = scratch.filePath("cameras.json");
-    if (!writeCameraList(list))
+    if (!bench::useCameras(scratch, cameraEntries()))
         return 1;
-    qputenv("VEXOCAM_CAMERAS", QFile::encodeName(list));
 
     QApplication app(argc, argv);
-    int seconds = 5;
-    QString only;
-    const QStringList arguments = app.arguments();
-    for (int i = 1; i + 1 < arguments.size(); ++i) {
-        if (arguments[i] == "--seconds")
-            seconds = arguments[i + 1].toInt();
-        else if (arguments[i] == "--only")
-            only = arguments[i + 1];
-    }
+    const bench::Arguments options = bench::arguments(app.arguments(), 5);
+    const int seconds = options.seconds;
+    const QString only = options.only;
     std::printf("platform %s, %d cores, %d s per set-up\n", qPrintable(QGuiApplication::platformName()),
                 QThread::idealThreadCount(), seconds);
     for (const SetUp& s : kSetUps) {

@@ -45,8 +45,9 @@ int main(int argc, char** argv)
         QCursor::setPos(view->mapToGlobal(QPoint(view->width() / 2, view->height() * 7 / 8)));
     });
     if (pauseAtMs >= 0) {
-        QTimer::singleShot(pauseAtMs, &window,
-                           [&window]() { window.findChild<QPushButton*>("pushButton_open")->click(); });
+        QTimer::singleShot(pauseAtMs, &window, [&window]() {
+            window.findChild<QPushButton*>("pushButton_open")->click();
+        });
     }
     if (!grab.isEmpty()) {
         QTimer::singleShot(2500, &window, [&]() { window.grab().save(grab + "-1.png"); });

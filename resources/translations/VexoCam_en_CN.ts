@@ -164,6 +164,58 @@
         <source>选择</source>
         <translation>Select</translation>
     </message>
+    <message>
+        <source>相机帧率低于1帧/秒, 无法开始录像</source>
+        <translation>Camera frame rate below 1 frame/s, recording not started</translation>
+    </message>
+    <message>
+        <source>自定义帧率为0, 无法开始录像</source>
+        <translation>Custom frame rate is 0, recording not started</translation>
+    </message>
+    <message>
+        <source>未设置录像文件夹或命名规则, 无法开始录像</source>
+        <translation>No recording folder or naming rule set, recording not started</translation>
+    </message>
+    <message>
+        <source>无法开始录像: 没有写入权限: %1</source>
+        <translation>Cannot start recording: no permission to write to %1</translation>
+    </message>
+    <message>
+        <source>无法开始录像: 文件夹不存在: %1</source>
+        <translation>Cannot start recording: folder does not exist: %1</translation>
+    </message>
+    <message>
+        <source>无法开始录像: 磁盘空间不足: %1</source>
+        <translation>Cannot start recording: disk full: %1</translation>
+    </message>
+    <message>
+        <source>无法开始录像: %1 (%2)</source>
+        <translation>Cannot start recording: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>正在录制中...</source>
+        <translation>Recording...</translation>
+    </message>
+    <message>
+        <source>图像尺寸已变为 %1, 录像跳过这些帧</source>
+        <translation>Image size changed to %1, the recording skips these frames</translation>
+    </message>
+    <message>
+        <source>录像已停止: 磁盘空间不足, 已录制的内容保存在 %1</source>
+        <translation>Recording stopped: disk full, what was recorded is kept in %1</translation>
+    </message>
+    <message>
+        <source>录像已停止: 录像文件夹已不存在: %1</source>
+        <translation>Recording stopped: the recording folder no longer exists: %1</translation>
+    </message>
+    <message>
+        <source>录像已停止: 没有写入权限: %1</source>
+        <translation>Recording stopped: no permission to write to %1</translation>
+    </message>
+    <message>
+        <source>录像已停止: 写入文件失败 (%1): %2</source>
+        <translation>Recording stopped: writing the file failed (%1): %2</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>

@@ -146,6 +146,7 @@ void CVideoThread::run()
         // are not a multiple of 4 bytes straight and inside the buffer.
         const int rowBytes = acquisitionlogic::frameRowBytes(info.width);
         const QImage image(buffer.get(), info.width, info.height, rowBytes, QImage::Format_RGB888);
+        handOverStamp.store(info.timestampMs);
         emit acquireFrame(image);
         frameCounter.fetch_add(1);
         ++framesInWindow;

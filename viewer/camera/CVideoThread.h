@@ -52,6 +52,10 @@ public:
     // waiting for the GUI thread inside a blocking frame hand-over.
     void stopAndWait();
 
+    // Capture time stamp (milliseconds, camera clock) of the frame being handed over
+    // through acquireFrame; read by consumers of that hand-over while it runs.
+    qint64 handOverTimestampMs() const { return handOverStamp.load(); }
+
     // The address a picture copy is filed under (the parent, or the thread itself).
     const void* copyOwner() const { return pictureOwner; }
 
@@ -74,6 +78,7 @@ private:
     std::atomic<bool> saveRequestFlag{false};
     std::atomic<bool> stopFlag{false};
     std::atomic<int> frameCounter{0};
+    std::atomic<qint32> handOverStamp{0};
     std::mutex pauseMutex;
     std::condition_variable pauseChanged;
 };

@@ -34,16 +34,15 @@ const char kPlayIcon[] = ":/images/ICO/Play.png";
 const char kPauseIcon[] = ":/images/ICO/pause.png";
 const char kLogo[] = ":/images/ICO/logomin.png";
 
-// The camera's name from the library, or a null string when it cannot be read.
-QString cameraName(int handle)
+}  // namespace
+
+QString CameraThread::currentCameraName() const
 {
     char name[kTextBufferSize] = {};
     if (SdkGetCameraName(handle, name) != VEXO_SDK_OK)
         return QString();
     return QString::fromLocal8Bit(name);
 }
-
-}  // namespace
 
 CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::CameraThread)
 {
@@ -169,7 +168,7 @@ void CameraThread::retranslate()
 {
     setActionTexts();
     ui->retranslateUi(this);
-    const QString name = cameraName(handle);
+    const QString name = currentCameraName();
     if (!name.isNull())
         setWindowTitle(name);
 }
@@ -206,7 +205,7 @@ bool CameraThread::startCamera(const QString& cameraIdentifier)
     int result = SdkOpenCamera(&newHandle, cameraIdentifier.toLocal8Bit().constData());
     if (result == VEXO_SDK_OK) {
         handle = newHandle;
-        const QString name = cameraName(handle);
+        const QString name = currentCameraName();
         if (!name.isNull())
             setWindowTitle(name);
         result = SdkStartAcquisition(handle);
@@ -353,6 +352,8 @@ void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int P
         imageHeight = static_cast<quint32>(height);
     }
     zoomPercent = windowlogic::zoomPercentage(zoom);
+    if (!statusNoticeHold.hasExpired())
+        return;
     ui->label_camerainfo->setText(
         tr("分辨率: %1x%2 | 获取帧率: %3 | 显示帧率: %4 | 图像数：%5 | 缩放比例：%6%")
             .arg(imageWidth)
@@ -608,10 +609,6 @@ void CameraThread::updateToolBarVisibility()
 // Recording, continuous capture and the histogram window plug in here: the tool bar
 // buttons, the recording hotkey, the "直方图" action and the close sequence already
 // call these.
-
-void CameraThread::toggleRecording() {}
-
-void CameraThread::stopRecording() {}
 
 void CameraThread::toggleContinuousCapture() {}
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDeadlineTimer>
 #include <QDockWidget>
 #include <QImage>
 #include <QPoint>
@@ -17,6 +18,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
+class RecordVideoThread;
 
 // One cell of the window grid showing the live image of one camera: opens the camera
 // it is given, runs its acquisition thread and shows each frame with a status line,
@@ -93,6 +95,8 @@ protected:
 private:
     enum class PictureOutcome { Saved, NotSaved, Dropped };
 
+    // The open camera's name from the library, or a null string when it cannot be read.
+    QString currentCameraName() const;
     void buildContextMenu();
     void setActionTexts();
     void startAcquisitionThread();
@@ -121,6 +125,11 @@ private:
     // Recording, continuous capture and the histogram window join here.
     void toggleRecording();
     void stopRecording();
+    // Video recording (CameraThread_Recording.cpp).
+    void startRecording();
+    void handleRecordingProblem(RecordVideoThread* source, int problem, const QString& detail);
+    // Shows text in the status line and keeps it there over the next rate reports.
+    void showStatusNotice(const QString& text);
     void toggleContinuousCapture();
     void stopContinuousCapture(bool fromClose);
     void openHistogram();
@@ -161,6 +170,8 @@ private:
     bool firstFrame = true;
     QTimer* toolBarTimer = nullptr;
     bool closing = false;
+    RecordVideoThread* recorder = nullptr;
+    QDeadlineTimer statusNoticeHold;
 
     // A picture's confirmation travels behind it as a separate message; these keep the
     // status line telling what really happened to the file.

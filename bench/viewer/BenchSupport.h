@@ -1,0 +1,78 @@
+#pragma once
+// What the viewer benchmarks share: their own simulated cameras, the command line, the
+// machine's load and waiting while the GUI thread keeps working.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace bench {
+
+// One entry of a camera list for the simulated library.
+inline QString cameraEntry(const QString& identifier, int width, int height, int framesPerSecond)
+{
+    return QStringLiteral(R"({"identifier": "%1", "sensorWidth": %2, "sensorHeight": %3,
+               "maxFramesPerSecond": %4, "interface": "USB3.0"})")
+        .arg(identifier)
+        .arg(width)
+        .arg(height)
+        .arg(framesPerSecond);
+}
+
+// Installs the cameras in scratch and keeps the library's state away from the user's.
+// Must run before the first library call.
+inline bool useCameras(const QTemporaryDir& scratch, const QStringList& entries)
+{
+    qputenv("VEXOCAM_STATE_DIR", QFile::encodeName(scratch.filePath("state")));
+    qputenv("VEXOCAM_DEVICE_DIR", QFile::encodeName(scratch.filePath("devices")));
+    const QString list = scratch.filePath("cameras.json");
+    QFile file(list);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(QStringLiteral("{\"cameras\": [%1]}").arg(entries.join(",\n")).toUtf8());
+    file.close();
+    qputenv("VEXOCAM_CAMERAS", QFile::encodeName(list));
+    return true;
+}
+
+struct Arguments {
+    int seconds = 0;
+    QString only;
+};
+
+// --seconds N and --only <set-up>.
+inline Arguments arguments(const QStringList& list, int defaultSeconds)
+{
+    Arguments parsed;
+    parsed.seconds = defaultSeconds;
+    for (int i = 1; i + 1 < list.size(); ++i) {
+        if (list[i] == "--seconds")
+            parsed.seconds = list[i + 1].toInt();
+        else if (list[i] == "--only")
+            parsed.only = list[i + 1];
+    }
+    return parsed;
+}
+
+// The one-minute load average: on a shared machine other work competes for the cores.
+inline QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 0);
+}
+
+inline void waitWithEvents(int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::usleep(200);
+    }
+}
+
+}  // namespace bench

@@ -1,0 +1,334 @@
+// Recording from a camera window on a simulated camera: the toggle, title and indicator,
+// names and index, the folder dialog, refused starts, a region change, a vanished
+// folder, and files completed by stop, pause and close.
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "../camera/SimulatedCameras.h"
+#include "CameraThread.h"
+#include "MediaProbe.h"
+#include "ModalDialogWatcher.h"
+#include "SettingsStore.h"
+#include "VexoCameraApi.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("Odd row camera");
+const QString kRecordingTitle = QStringLiteral("Odd row camera   正在录制中...");
+
+void setRecord(const QString& key, const QVariant& value)
+{
+    settingsStore()->setValue(QStringLiteral("RECORDINFO"), key, value);
+}
+
+QStringList videosIn(const QString& folder)
+{
+    return QDir(folder).entryList({"*.mp4", "*.avi"}, QDir::Files, QDir::Name);
+}
+
+}  // namespace
+
+class RecordingWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void recordsPlayableFile_data();
+    void recordsPlayableFile();
+    void indexAdvancesAndNoFileIsReplaced();
+    void folderFromTheDialog();
+    void cancelledFolderDialogStartsNothing();
+    void refusedStartsSaySo_data();
+    void refusedStartsSaySo();
+    void regionChangeSkipsFramesAndKeepsRecording();
+    void vanishedFolderStopsTheRecording();
+    void stopWhilePausedAndCloseWhileRecordingCompleteTheFile_data();
+    void stopWhilePausedAndCloseWhileRecordingCompleteTheFile();
+    void withoutCameraNothingHappens();
+
+private:
+    bool openCamera();
+    QString status() const { return window->findChild<QLabel*>("label_camerainfo")->text(); }
+    bool indicatorShown() const { return window->findChild<QLabel*>("label_media")->isVisible(); }
+    void toggle() { window->findChild<QPushButton*>("pushButton_recording")->click(); }
+    // Lets the camera deliver frames to the recorder.
+    void recordFrames(int frames);
+
+    QTemporaryDir scratch;
+    QString videos;
+    std::unique_ptr<CameraThread> window;
+    std::unique_ptr<ModalDialogWatcher> watcher;
+};
+
+void RecordingWindowTest::initTestCase()
+{
+    QVERIFY(scratch.isValid());
+    QVERIFY(testcameras::install(scratch));
+}
+
+void RecordingWindowTest::init()
+{
+    videos = scratch.filePath(
+        QStringLiteral("videos-%1").arg(QTest::currentTestFunction()) +
+        (QTest::currentDataTag() ? QStringLiteral("-") + QTest::currentDataTag() : ""));
+    videos.replace(QLatin1Char(' '), QLatin1Char('_'));
+    settingsStore()->resetRecordSettings();
+    setRecord(QStringLiteral("SvaePath"), videos);
+    setRecord(QStringLiteral("AutoSaveState"), 2);
+    watcher = std::make_unique<ModalDialogWatcher>();
+    window = std::make_unique<CameraThread>();
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->resize(640, 480);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void RecordingWindowTest::cleanup()
+{
+    window.reset();
+    watcher.reset();
+}
+
+bool RecordingWindowTest::openCamera()
+{
+    if (!window->startCamera(QString::fromLatin1(testcameras::kOddWidth)))
+        return false;
+    // Recording at the camera's rate needs a measured rate: the first status report.
+    return QTest::qWaitFor([&]() { return window->lastCaptureRate() >= 1; }, 30000);
+}
+
+void RecordingWindowTest::recordFrames(int frames)
+{
+    // One more: a hand-over under way when recording started was not recorded.
+    const int until = window->acquisitionThread()->frameCount() + frames + 1;
+    QVERIFY(QTest::qWaitFor([&]() { return window->acquisitionThread()->frameCount() >= until; },
+                            30000));
+}
+
+void RecordingWindowTest::recordsPlayableFile_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("codec");
+    QTest::newRow("mp4") << 0 << "h264";
+    QTest::newRow("avi") << 1 << "mpeg4";
+}
+
+void RecordingWindowTest::recordsPlayableFile()
+{
+    QFETCH(int, type);
+    setRecord(QStringLiteral("VideoType"), type);
+    setRecord(QStringLiteral("NameRuleFormat"), 0);
+    QVERIFY(openCamera());
+    toggle();
+    QCOMPARE(window->windowTitle(), kRecordingTitle);
+    QCOMPARE(window->findChild<QLabel*>("label_title")->text(), kRecordingTitle);
+    QVERIFY(indicatorShown());
+    recordFrames(20);
+    toggle();
+    QCOMPARE(window->windowTitle(), kTitle);
+    QVERIFY(!indicatorShown());
+
+    const QStringList files = videosIn(videos);
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(QRegularExpression(type == 0 ? "^Video_\\d{17}\\.mp4$" : "^Video_\\d{17}\\.avi$")
+                 .match(files[0])
+                 .hasMatch(),
+             qPrintable(files[0]));
+    const mediaprobe::Probe read = mediaprobe::probe(QDir(videos).filePath(files[0]));
+    QVERIFY2(read.opened, qPrintable(read.error));
+    QTEST(read.codec, "codec");
+    QCOMPARE(read.width, 650);
+    QCOMPARE(read.height, 480);
+    QVERIFY2(read.decodedFrames >= 20, qPrintable(QString::number(read.decodedFrames)));
+    QCOMPARE(read.decodedFrames, read.packets);
+    // Stamped with capture times: 20 or more frames of a camera at up to 60 per second
+    // span at least a third of a second, whatever rate the file was opened with.
+    QVERIFY2(read.durationSeconds >= (read.decodedFrames - 1) / 60.0,
+             qPrintable(QString::number(read.durationSeconds)));
+}
+
+void RecordingWindowTest::indexAdvancesAndNoFileIsReplaced()
+{
+    setRecord(QStringLiteral("NameRuleFormat"), 1);
+    setRecord(QStringLiteral("NameRuleIndex"), 7);
+    QVERIFY(QDir().mkpath(videos));
+    QFile existing(QDir(videos).filePath(QStringLiteral("Video_8.mp4")));
+    QVERIFY(existing.open(QIODevice::WriteOnly));
+    existing.write("not to be replaced");
+    existing.close();
+    QVERIFY(openCamera());
+
+    toggle();
+    recordFrames(3);
+    toggle();
+    QCOMPARE(settingsStore()->recordSettings().nameRuleIndex, 8);
+    QCOMPARE(settingsStore()
+                 ->value(QStringLiteral("RECORDINFO"), QStringLiteral("NameRuleIndex"))
+                 .toInt(),
+             8);
+    toggle();
+    recordFrames(3);
+    toggle();
+    QCOMPARE(settingsStore()->recordSettings().nameRuleIndex, 9);
+    QCOMPARE(videosIn(videos), (QStringList{"Video_7.mp4", "Video_8.mp4", "Video_8_1.mp4"}));
+    QVERIFY(existing.open(QIODevice::ReadOnly));
+    QCOMPARE(existing.readAll(), QByteArray("not to be replaced"));
+    QVERIFY(
+        mediaprobe::probe(QDir(videos).filePath(QStringLiteral("Video_8_1.mp4"))).decodedFrames >
+        0);
+}
+
+void RecordingWindowTest::folderFromTheDialog()
+{
+    const QString chosen = scratch.filePath(QStringLiteral("chosen"));
+    QVERIFY(QDir().mkpath(chosen));
+    setRecord(QStringLiteral("AutoSaveState"), 0);
+    setRecord(QStringLiteral("NameRuleFormat"), 1);
+    setRecord(QStringLiteral("NameRuleIndex"), 3);
+    watcher->setFileAnswer(chosen);
+    QVERIFY(openCamera());
+    toggle();
+    QVERIFY(indicatorShown());
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(watcher->seen()[0].title, QStringLiteral("选择"));
+    recordFrames(3);
+    toggle();
+    QCOMPARE(videosIn(chosen), QStringList{"Video_3.mp4"});
+    QCOMPARE(settingsStore()->recordSettings().nameRuleIndex, 4);
+}
+
+void RecordingWindowTest::cancelledFolderDialogStartsNothing()
+{
+    setRecord(QStringLiteral("AutoSaveState"), 0);
+    setRecord(QStringLiteral("NameRuleFormat"), 1);
+    setRecord(QStringLiteral("NameRuleIndex"), 3);
+    QVERIFY(openCamera());
+    toggle();  // the watcher cancels the dialog
+    QCOMPARE(watcher->count(), 1);
+    QVERIFY(!indicatorShown());
+    QCOMPARE(window->windowTitle(), kTitle);
+    QCOMPARE(settingsStore()->recordSettings().nameRuleIndex, 3);
+    // The next toggle starts again (asks again), it does not stop anything.
+    toggle();
+    QCOMPARE(watcher->count(), 2);
+    QVERIFY(!indicatorShown());
+}
+
+void RecordingWindowTest::refusedStartsSaySo_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("custom rate not a number")
+        << "AutoFrameRate" << QVariant("abc") << QStringLiteral("自定义帧率为0, 无法开始录像");
+    QTest::newRow("folder is a file") << "SvaePath" << QVariant("FILE/sub")
+                                      << QStringLiteral("无法开始录像: 文件夹不存在: FILE/sub");
+    QTest::newRow("no naming rule") << "NameRuleFormat" << QVariant(5)
+                                    << QStringLiteral("未设置录像文件夹或命名规则, 无法开始录像");
+}
+
+void RecordingWindowTest::refusedStartsSaySo()
+{
+    QFETCH(QString, key);
+    QFETCH(QVariant, value);
+    QFETCH(QString, text);
+    const QString plainFile = scratch.filePath(QStringLiteral("FILE"));
+    QFile file(plainFile);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    setRecord(QStringLiteral("PlaySpeed"), key == QLatin1String("AutoFrameRate") ? 0 : 1);
+    setRecord(QStringLiteral("NameRuleFormat"), 1);
+    setRecord(QStringLiteral("NameRuleIndex"), 2);
+    setRecord(key, value.toString().replace(QLatin1String("FILE"), plainFile));
+    QVERIFY(openCamera());
+    toggle();
+    QCOMPARE(status(),
+             QString(text).replace(QLatin1String("FILE"), QDir::toNativeSeparators(plainFile)));
+    QVERIFY(!indicatorShown());
+    QCOMPARE(window->windowTitle(), kTitle);
+    QCOMPARE(settingsStore()->recordSettings().nameRuleIndex, 2);
+    QVERIFY(videosIn(videos).isEmpty());
+}
+
+void RecordingWindowTest::regionChangeSkipsFramesAndKeepsRecording()
+{
+    QVERIFY(openCamera());
+    toggle();
+    recordFrames(5);
+    QCOMPARE(SdkSelectPresetResolution(window->cameraHandle(), 1), VEXO_SDK_OK);  // 322 × 240
+    QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("图像尺寸已变为 322x240, 录像跳过这些帧"),
+                              30000);
+    recordFrames(5);
+    QVERIFY(indicatorShown());
+    toggle();
+    const QStringList files = videosIn(videos);
+    QCOMPARE(files.size(), 1);
+    const mediaprobe::Probe read = mediaprobe::probe(QDir(videos).filePath(files[0]));
+    QCOMPARE(read.width, 650);
+    QVERIFY(read.decodedFrames >= 5);
+}
+
+void RecordingWindowTest::vanishedFolderStopsTheRecording()
+{
+    QVERIFY(openCamera());
+    toggle();
+    recordFrames(3);
+    QVERIFY(QDir(videos).removeRecursively());
+    QTRY_VERIFY_WITH_TIMEOUT(!indicatorShown(), 30000);
+    QCOMPARE(
+        status(),
+        QStringLiteral("录像已停止: 录像文件夹已不存在: %1").arg(QDir::toNativeSeparators(videos)));
+    QCOMPARE(window->windowTitle(), kTitle);
+    // The next toggle starts a new recording (the folder is made again).
+    toggle();
+    QVERIFY(indicatorShown());
+    recordFrames(3);
+    toggle();
+    QCOMPARE(videosIn(videos).size(), 1);
+}
+
+void RecordingWindowTest::stopWhilePausedAndCloseWhileRecordingCompleteTheFile_data()
+{
+    QTest::addColumn<bool>("pauseThenStop");
+    QTest::newRow("stop while paused") << true;
+    QTest::newRow("close while recording") << false;
+}
+
+void RecordingWindowTest::stopWhilePausedAndCloseWhileRecordingCompleteTheFile()
+{
+    QFETCH(bool, pauseThenStop);
+    QVERIFY(openCamera());
+    toggle();
+    recordFrames(15);
+    if (pauseThenStop) {
+        window->findChild<QPushButton*>("pushButton_open")->click();
+        QTest::qWait(200);
+        toggle();
+    } else {
+        window->closeCamera();
+        QCOMPARE(window->windowTitle(), QString());
+    }
+    QVERIFY(!indicatorShown());
+    const QStringList files = videosIn(videos);
+    QCOMPARE(files.size(), 1);
+    const mediaprobe::Probe read = mediaprobe::probe(QDir(videos).filePath(files[0]));
+    QVERIFY2(read.decodedFrames >= 15, qPrintable(QString::number(read.decodedFrames)));
+}
+
+void RecordingWindowTest::withoutCameraNothingHappens()
+{
+    toggle();
+    QVERIFY(!indicatorShown());
+    QCOMPARE(watcher->count(), 0);
+    QVERIFY(!QDir(videos).exists());
+}
+
+QTEST_MAIN(RecordingWindowTest)
+#include "tst_recordingwindow.moc"

@@ -1,0 +1,498 @@
+#include "RecordVideoThread.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <QDebug>
+#include <QFileInfo>
+#include <cerrno>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/error.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+namespace {
+
+constexpr int kGroupOfPictures = 12;
+constexpr int kOutputBufferBytes = 64 * 1024;
+// AVI stores a chunk for every tick without a frame; libavformat refuses gaps of more
+// than 60000 of them in one go.
+constexpr qint64 kAviMaxGapTicks = 50000;
+constexpr int kFolderCheckMs = 500;
+
+QString errorText(int result)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(result, text, sizeof text);
+    return QString::fromLocal8Bit(text);
+}
+
+bool isAvi(const AVOutputFormat* format)
+{
+    return format && qstrcmp(format->name, "avi") == 0;
+}
+
+bool isMp4Family(const AVOutputFormat* format)
+{
+    return format && (qstrcmp(format->name, "mp4") == 0 || qstrcmp(format->name, "mov") == 0);
+}
+
+}  // namespace
+
+// The file under the muxer: plain descriptor I/O, so a failed write keeps its errno
+// (full disk, permission, vanished folder) for the message the user gets.
+struct RecordVideoThread::Output {
+    int fd = -1;
+    qint64 position = 0;
+    qint64 committed = 0;  // file size after the last complete header or packet
+    int lastErrno = 0;
+    std::function<int(qint64, int)> fault;
+    AVIOContext* io = nullptr;
+
+    ~Output()
+    {
+        if (io) {
+            av_freep(&io->buffer);
+            avio_context_free(&io);
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    static int write(void* opaque, uint8_t* data, int size)
+    {
+        auto* self = static_cast<Output*>(opaque);
+        if (self->fault) {
+            if (const int injected = self->fault(self->position, size)) {
+                self->lastErrno = injected;
+                return AVERROR(injected);
+            }
+        }
+        int done = 0;
+        while (done < size) {
+            const auto n = ::write(self->fd, data + done, size - done);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                self->lastErrno = errno;
+                return AVERROR(errno);
+            }
+            done += int(n);
+            self->position += n;
+        }
+        return done;
+    }
+
+    static int64_t seek(void* opaque, int64_t offset, int whence)
+    {
+        auto* self = static_cast<Output*>(opaque);
+        if (whence & AVSEEK_SIZE) {
+            struct stat info {};
+            return ::fstat(self->fd, &info) == 0 ? int64_t(info.st_size) : AVERROR(errno);
+        }
+#ifdef Q_OS_WIN
+        const int64_t at = _lseeki64(self->fd, offset, whence & ~AVSEEK_FORCE);
+#else
+        const int64_t at = ::lseek(self->fd, offset, whence & ~AVSEEK_FORCE);
+#endif
+        if (at < 0)
+            return AVERROR(errno);
+        self->position = at;
+        return at;
+    }
+};
+
+RecordVideoThread::RecordVideoThread(int bitRate, int frameRate, int width, int height,
+                                     const QByteArray& filePath, QObject* parent)
+    : RecordVideoThread(bitRate, frameRate, width, height, filePath, Options(), parent)
+{
+}
+
+RecordVideoThread::RecordVideoThread(int bitRate, int frameRate, int width, int height,
+                                     const QByteArray& filePath, const Options& recorderOptions,
+                                     QObject* parent)
+    : QThread(parent),
+      bitRate(bitRate),
+      rate(frameRate),
+      width(width),
+      height(height),
+      path(filePath),
+      options(recorderOptions),
+      timeline(true, 1, 0)
+{
+    open();
+}
+
+RecordVideoThread::~RecordVideoThread()
+{
+    finish();
+}
+
+bool RecordVideoThread::fail(Problem problem, int result)
+{
+    currentProblem = problem;
+    lastResultCode = result;
+    detail = result < 0 ? errorText(result) : QString();
+    qWarning() << "Recording" << path << problem << result << detail;
+    return false;
+}
+
+RecordVideoThread::Problem RecordVideoThread::problemForWrite(int result) const
+{
+    const int code = output && output->lastErrno ? output->lastErrno : AVUNERROR(result);
+    switch (code) {
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+        case EFBIG:
+            return Problem::DiskFull;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return Problem::NoPermission;
+        case ENOENT:
+        case ENOTDIR:
+            return Problem::FolderMissing;
+        default:
+            return Problem::WriteFailed;
+    }
+}
+
+void RecordVideoThread::open()
+{
+    // libx264 and YUV 4:2:0 need even sizes; an odd last row or column is left out.
+    encodeWidth = width & ~1;
+    encodeHeight = height & ~1;
+    if (rate <= 0 || encodeWidth <= 0 || encodeHeight <= 0) {
+        fail(Problem::OpenFailed, AVERROR(EINVAL));
+        return;
+    }
+
+    int result = avformat_alloc_output_context2(&formatContext, nullptr, nullptr, path.constData());
+    if (!formatContext)
+        result = avformat_alloc_output_context2(&formatContext, nullptr, "mpeg", path.constData());
+    if (!formatContext) {
+        fail(Problem::OpenFailed, result);
+        return;
+    }
+    outputFormat = formatContext->oformat;
+    encoder = avcodec_find_encoder(outputFormat->video_codec);
+    if (!encoder) {
+        fail(Problem::OpenFailed, AVERROR_ENCODER_NOT_FOUND);
+        return;
+    }
+    videoStream = avformat_new_stream(formatContext, nullptr);
+    if (!videoStream) {
+        fail(Problem::OpenFailed, AVERROR(ENOMEM));
+        return;
+    }
+    videoStream->id = int(formatContext->nb_streams) - 1;
+    codecContext = avcodec_alloc_context3(encoder);
+    if (!codecContext || encoder->type != AVMEDIA_TYPE_VIDEO) {
+        fail(Problem::OpenFailed, AVERROR(EINVAL));
+        return;
+    }
+
+    const int ticks =
+        recordinglogic::ticksPerSecondFor(options.realTime, isAvi(outputFormat), rate);
+    timeline = recordinglogic::FrameTimeline(options.realTime, ticks,
+                                             isAvi(outputFormat) ? kAviMaxGapTicks : 0);
+    packetDuration = qMax<qint64>(1, ticks / rate);
+
+    codecContext->codec_type = AVMEDIA_TYPE_VIDEO;
+    codecContext->codec_id = outputFormat->video_codec;
+    codecContext->bit_rate = bitRate;
+    codecContext->width = encodeWidth;
+    codecContext->height = encodeHeight;
+    codecContext->time_base = AVRational{1, ticks};
+    // The nominal rate steers the encoder's rate control when stamps are finer.
+    codecContext->framerate = AVRational{rate, 1};
+    codecContext->gop_size = kGroupOfPictures;
+    codecContext->pix_fmt = AV_PIX_FMT_YUV420P;
+    videoStream->time_base = codecContext->time_base;
+    videoStream->avg_frame_rate = codecContext->framerate;
+    // Fragmented MP4 writes its header before the first frame, so the decoder set-up
+    // has to be known then.
+    if (outputFormat->flags & AVFMT_GLOBALHEADER)
+        codecContext->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (codecContext->codec_id == AV_CODEC_ID_H264) {
+        av_opt_set(codecContext->priv_data, "preset", "slow", 0);
+        av_opt_set(codecContext->priv_data, "tune", "zerolatency", 0);
+    }
+    for (const auto& option : options.encoderOptions)
+        av_opt_set(codecContext, option.first.constData(), option.second.constData(),
+                   AV_OPT_SEARCH_CHILDREN);
+
+    result = avcodec_open2(codecContext, encoder, nullptr);
+    if (result < 0) {
+        fail(Problem::OpenFailed, result);
+        return;
+    }
+    result = avcodec_parameters_from_context(videoStream->codecpar, codecContext);
+    if (result < 0) {
+        fail(Problem::OpenFailed, result);
+        return;
+    }
+    av_dump_format(formatContext, 0, path.constData(), 1);
+
+    if (!(outputFormat->flags & AVFMT_NOFILE)) {
+        output = std::make_unique<Output>();
+        output->fault = options.writeFault;
+        // Never replaces a file: the window picks a free name first.
+        output->fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (output->fd < 0) {
+            output->lastErrno = errno;
+            fail(problemForWrite(AVERROR(errno)), AVERROR(errno));
+            return;
+        }
+        auto* buffer = static_cast<unsigned char*>(av_malloc(kOutputBufferBytes));
+        output->io = avio_alloc_context(buffer, kOutputBufferBytes, 1, output.get(), nullptr,
+                                        &Output::write, &Output::seek);
+        if (!output->io) {
+            av_free(buffer);
+            fail(Problem::OpenFailed, AVERROR(ENOMEM));
+            return;
+        }
+        formatContext->pb = output->io;
+        formatContext->flags |= AVFMT_FLAG_CUSTOM_IO;
+    }
+
+    AVDictionary* muxerOptions = nullptr;
+    // Every packet reaches the disk at once, and MP4 goes in self-contained fragments:
+    // a recording cut short by a crash keeps what was recorded.
+    av_dict_set(&muxerOptions, "flush_packets", "1", 0);
+    if (isMp4Family(outputFormat))
+        av_dict_set(&muxerOptions, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
+    result = avformat_write_header(formatContext, &muxerOptions);
+    av_dict_free(&muxerOptions);
+    if (result < 0) {
+        fail(problemForWrite(result), result);
+        return;
+    }
+    headerWritten = true;
+    if (!commitOutput()) {
+        fail(problemForWrite(AVERROR(output->lastErrno)), AVERROR(output->lastErrno));
+        return;
+    }
+
+    picture = av_frame_alloc();
+    packet = av_packet_alloc();
+    heldPacket = av_packet_alloc();
+    if (!picture || !packet || !heldPacket) {
+        fail(Problem::OpenFailed, AVERROR(ENOMEM));
+        return;
+    }
+    picture->format = AV_PIX_FMT_YUV420P;
+    picture->width = encodeWidth;
+    picture->height = encodeHeight;
+    result = av_frame_get_buffer(picture, 0);
+    if (result < 0) {
+        fail(Problem::OpenFailed, result);
+        return;
+    }
+    arrivalClock.start();
+    folderCheck.start();
+    opened = true;
+}
+
+void RecordVideoThread::image_to_avframe(QImage image)
+{
+    const qint64 arrivalUs = arrivalClock.isValid() ? arrivalClock.nsecsElapsed() / 1000 : 0;
+    const qint64 captureUs = options.captureClockUs ? options.captureClockUs() : arrivalUs;
+    writeFrame(image, captureUs);
+}
+
+bool RecordVideoThread::writeFrame(const QImage& image, qint64 captureUs)
+{
+    if (!opened || failed || finished)
+        return false;
+    if (image.width() != width || image.height() != height) {
+        // A region change while recording: the file keeps its size, these frames are
+        // left out rather than read beyond their rows.
+        ++skippedFrames;
+        if (!mismatchReported) {
+            mismatchReported = true;
+            emit recordingProblem(int(Problem::SizeMismatch),
+                                  QStringLiteral("%1x%2").arg(image.width()).arg(image.height()));
+        }
+        return true;
+    }
+    if (folderCheck.elapsed() >= kFolderCheckMs) {
+        folderCheck.restart();
+        if (!folderStillThere()) {
+            failed = true;
+            fail(Problem::FolderMissing, AVERROR(ENOENT));
+            emit recordingProblem(int(currentProblem), detail);
+            return false;
+        }
+    }
+
+    const QImage rgb = image.format() == QImage::Format_RGB888
+                           ? image
+                           : image.convertToFormat(QImage::Format_RGB888);
+    scaler = sws_getCachedContext(scaler, encodeWidth, encodeHeight, AV_PIX_FMT_RGB24, encodeWidth,
+                                  encodeHeight, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr,
+                                  nullptr);
+    int result = av_frame_make_writable(picture);
+    if (!scaler || result < 0) {
+        fail(Problem::WriteFailed, result < 0 ? result : AVERROR(ENOMEM));
+        failed = true;
+        emit recordingProblem(int(currentProblem), detail);
+        return false;
+    }
+    // Rows as the image lays them out, whatever their padding.
+    const uint8_t* source[1] = {rgb.constBits()};
+    const int sourceStride[1] = {int(rgb.bytesPerLine())};
+    sws_scale(scaler, source, sourceStride, 0, encodeHeight, picture->data, picture->linesize);
+    const qint64 arrivalUs = arrivalClock.nsecsElapsed() / 1000;
+    picture->pts = timeline.stamp(captureUs, arrivalUs);
+    if (!encode(picture))
+        return false;
+    ++encodedFrames;
+    return true;
+}
+
+bool RecordVideoThread::encode(AVFrame* frame)
+{
+    int result = avcodec_send_frame(codecContext, frame);
+    if (result < 0 && result != AVERROR_EOF) {
+        lastResultCode = result;
+        qDebug() << "avcodec_send_frame" << errorText(result);
+        return true;  // the encoder refused this frame; the recording goes on
+    }
+    // Every packet the encoder has ready, not only the first.
+    for (;;) {
+        result = avcodec_receive_packet(codecContext, packet);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
+            return true;
+        if (result < 0) {
+            lastResultCode = result;
+            return true;
+        }
+        if (packet->duration <= 0)
+            packet->duration = packetDuration;
+        if (heldPacket->size > 0 && packet->dts > heldPacket->dts)
+            heldPacket->duration = packet->dts - heldPacket->dts;
+        if (!writeHeldPacket())
+            return false;
+        av_packet_move_ref(heldPacket, packet);
+    }
+}
+
+bool RecordVideoThread::writeHeldPacket()
+{
+    if (heldPacket->size <= 0)
+        return true;
+    av_packet_rescale_ts(heldPacket, codecContext->time_base, videoStream->time_base);
+    heldPacket->stream_index = videoStream->index;
+    int result = av_interleaved_write_frame(formatContext, heldPacket);
+    av_packet_unref(heldPacket);
+    if (result >= 0 && !commitOutput())
+        result = AVERROR(output->lastErrno);
+    if (result < 0) {
+        failed = true;
+        fail(problemForWrite(result), result);
+        emit recordingProblem(int(currentProblem), detail);
+        return false;
+    }
+    ++writtenPackets;
+    return true;
+}
+
+bool RecordVideoThread::commitOutput()
+{
+    if (!output || !output->io)
+        return true;
+    avio_flush(output->io);
+    if (output->io->error < 0) {
+        if (!output->lastErrno)
+            output->lastErrno = AVUNERROR(output->io->error);
+        return false;
+    }
+    output->committed = output->position;
+    return true;
+}
+
+bool RecordVideoThread::folderStillThere()
+{
+    if (!output || output->fd < 0)
+        return true;
+    struct stat open {};
+    struct stat named {};
+    if (::fstat(output->fd, &open) != 0)
+        return true;
+    // Removing the folder on a system that allows it unlinks the file under us: writing
+    // on would look fine and lose everything.
+    return ::stat(path.constData(), &named) == 0 && named.st_ino == open.st_ino &&
+           named.st_dev == open.st_dev;
+}
+
+void RecordVideoThread::finish()
+{
+    if (finished)
+        return;
+    finished = true;
+    if (opened && !failed) {
+        // Frames still inside the encoder belong in the file too.
+        const qint64 end = timeline.endStamp(arrivalClock.nsecsElapsed() / 1000);
+        if (encode(nullptr)) {
+            if (heldPacket->size > 0 && end > heldPacket->pts)
+                heldPacket->duration = qMax<qint64>(heldPacket->duration, end - heldPacket->pts);
+            writeHeldPacket();
+        }
+    }
+    if (failed && output && output->fd >= 0) {
+        // The write that failed may have left half a packet (or half an MP4 fragment
+        // header, which makes the whole file unreadable): cut back to the last complete
+        // one. No trailer: it would not fit, and the file plays without one.
+        if (output->io)
+            output->io->error = 0;
+#ifdef Q_OS_WIN
+        _chsize_s(output->fd, output->committed);
+#else
+        if (::ftruncate(output->fd, output->committed) != 0)
+            qDebug() << "ftruncate" << path << errno;
+#endif
+        if (output->io) {
+            av_freep(&output->io->buffer);
+            avio_context_free(&output->io);
+            formatContext->pb = nullptr;
+        }
+    }
+    if (formatContext && headerWritten && !failed) {
+        const int result = av_write_trailer(formatContext);
+        if (result < 0) {
+            lastResultCode = result;
+            qDebug() << "av_write_trailer" << path << errorText(result);
+        }
+    }
+    if (codecContext)
+        avcodec_free_context(&codecContext);
+    sws_freeContext(scaler);
+    scaler = nullptr;
+    av_frame_free(&picture);
+    av_packet_free(&packet);
+    av_packet_free(&heldPacket);
+    if (output && output->io)
+        avio_flush(output->io);
+    // A file that never got a header holds nothing; it was created here, so it goes.
+    const bool removeFile = output && output->fd >= 0 && !headerWritten;
+    output.reset();
+    if (removeFile)
+        ::unlink(path.constData());
+    if (formatContext) {
+        avformat_free_context(formatContext);
+        formatContext = nullptr;
+    }
+}

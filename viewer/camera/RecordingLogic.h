@@ -1,0 +1,98 @@
+#pragma once
+// Rules of video recording that need no widget and no encoder: file names, bit rates,
+// the file's frame rate and the time stamps of recorded frames.
+#include <QDateTime>
+#include <QString>
+#include <QtGlobal>
+
+struct RecordSettings;
+
+namespace recordinglogic {
+
+// Target bit rate in bits per second for the recording quality (0 normal, 1 better,
+// 2 best); any other value records at the normal rate.
+int bitRateForQuality(int videoQuality);
+
+// ".mp4" for video type 0, ".avi" for 1, nothing otherwise.
+QString extensionForType(int videoType);
+
+struct VideoName {
+    QString path;  // folder + "/" + prefix + time or index + extension
+    bool advancesIndex = false;
+    int nextIndex = 0;  // RECORDINFO/NameRuleIndex to store once the file exists
+};
+
+// Path of the next recording in folder. Rule 0 stamps the local time to the
+// millisecond, rule 1 uses the running index; an unknown rule or an empty folder give
+// an empty path (nothing sensible to write).
+VideoName videoName(const QString& folder, const RecordSettings& record, const QDateTime& now);
+
+// path itself when no file exists there, else the first of path with "_1", "_2" ...
+// before the extension that is free, so a recording never replaces an existing file.
+// exists tells whether a file is present.
+template <typename Exists>
+QString freePath(const QString& path, Exists exists);
+QString freePath(const QString& path);
+
+struct FileRate {
+    int framesPerSecond = 0;  // the file's nominal rate; 0 means no recording is possible
+    bool realTime = true;     // stamps from capture times; false: one period per frame
+};
+
+// The rate a recording starts with. The camera's own rate (playSpeed 1, and any value
+// other than 0) is the last measured capture rate cut to an integer and the frames are
+// stamped with their capture times; the custom rate (playSpeed 0) plays every frame for
+// one period of autoFrameRate, faster or slower than it was taken.
+FileRate fileRate(const RecordSettings& record, float lastCaptureRate);
+
+// Time stamps of recorded frames in ticks of a fixed time base. In real-time mode a
+// frame is stamped with its capture time relative to the first frame, so the file plays
+// as fast as the scene happened whatever number of frames reached the recorder. When
+// capture times do not advance (a camera clock that restarted or does not run), the
+// arrival times fill in. Stamps always increase by at least one tick, and a gap (a
+// pause) is never longer than maxGapTicks. In fixed mode every frame is one tick.
+class FrameTimeline {
+public:
+    FrameTimeline(bool realTime, int ticksPerSecond, qint64 maxGapTicks);
+
+    // Stamp of the next frame, from its capture and arrival times in microseconds.
+    qint64 stamp(qint64 captureUs, qint64 arrivalUs);
+    // Where the recording ends when it is stopped at arrivalUs: the last frame stays on
+    // screen until then (real time), or for one period (fixed rate).
+    qint64 endStamp(qint64 arrivalUs) const;
+    int ticksPerSecond() const { return ticks; }
+    qint64 frames() const { return count; }
+
+private:
+    bool realTime;
+    int ticks;
+    qint64 maxGapUs;
+    qint64 count = 0;
+    qint64 lastCaptureUs = 0;
+    qint64 lastArrivalUs = 0;
+    qint64 firstArrivalUs = 0;
+    qint64 timelineUs = 0;  // exact time of the last frame since the first
+    qint64 lastStamp = -1;
+};
+
+// Ticks per second of the time base a recording stamps its frames in. AVI stores one
+// chunk per tick (empty ones for ticks without a frame), so it gets a grid of twice the
+// nominal rate; other containers keep a time stamp per frame and get milliseconds.
+int ticksPerSecondFor(bool realTime, bool avi, int framesPerSecond);
+
+template <typename Exists>
+QString freePath(const QString& path, Exists exists)
+{
+    if (path.isEmpty() || !exists(path))
+        return path;
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    const int split = dot > slash ? dot : path.size();
+    for (int n = 1;; ++n) {
+        const QString candidate = path.left(split) + QStringLiteral("_%1").arg(n) + path.mid(split);
+        if (!exists(candidate))
+            return candidate;
+    }
+}
+
+}  // namespace recordinglogic
