@@ -1,10 +1,10 @@
 // Reading the camera list file that replaces the built-in camera set.
-#include <fstream>
+#include <cstdio>
 #include <set>
-#include <sstream>
 
 #include <nlohmann/json.hpp>
 
+#include "AtomicFile.h"
 #include "CameraModel.h"
 
 namespace vexo::sdk {
@@ -203,17 +203,15 @@ CameraModel modelFromJson(const json& j, size_t position)
 
 }  // namespace
 
-bool readCameraListFile(const std::string& path, std::vector<CameraModel>& models, std::string& error)
+bool parseCameraList(const std::string& text, const std::string& origin,
+                     std::vector<CameraModel>& models, std::string& error)
 {
     models.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read camera list " + path;
-        return false;
-    }
     std::vector<CameraModel> result;
     try {
-        const json document = json::parse(in);
+        const json document = json::parse(text);
+        if (!document.is_array() && !document.is_object())
+            throw std::runtime_error("a list of cameras or an object with \"cameras\" expected");
         const json& cameras = document.is_array() ? document : document.at("cameras");
         if (!cameras.is_array())
             throw std::runtime_error("\"cameras\" must be a list");
@@ -228,11 +226,23 @@ bool readCameraListFile(const std::string& path, std::vector<CameraModel>& model
             result.push_back(std::move(m));
         }
     } catch (const std::exception& e) {
-        error = path + ": " + e.what();
+        error = origin + ": " + e.what();
         return false;
     }
     models = std::move(result);
     return true;
+}
+
+bool readCameraListFile(const std::string& path, std::vector<CameraModel>& models,
+                        std::string& error)
+{
+    models.clear();
+    std::string text;
+    if (!readWholeFile(path, text)) {
+        error = "cannot read camera list " + path;
+        return false;
+    }
+    return parseCameraList(text, path, models, error);
 }
 
 }  // namespace vexo::sdk

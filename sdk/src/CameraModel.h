@@ -63,6 +63,9 @@ std::vector<CameraModel> defaultCameraModels();
 // with a message naming the problem; models is then left empty.
 bool readCameraListFile(const std::string& path, std::vector<CameraModel>& models,
                         std::string& error);
+// The same for the text of such a file; origin names it in messages.
+bool parseCameraList(const std::string& text, const std::string& origin,
+                     std::vector<CameraModel>& models, std::string& error);
 
 // "v1.2.0.3" for 0x1203.
 std::string firmwareVersionText(uint16_t version);

@@ -291,6 +291,9 @@ bool settingsFromJson(const CameraModel& m, const json& document, FieldSet field
         newer.unsignedInteger("channelMask", s.channelMask, (1u << m.channelCount) - 1);
         if (m.focusDrive)
             newer.integer("focusPosition", s.focusPosition, m.focusMin, m.focusMax);
+        else
+            newer.find(
+                "focusPosition");  // written for every camera, so a set without it is damaged
         if (s.autoExposureMinUs > s.autoExposureMaxUs || s.autoExposureMinGainMilli > s.autoExposureMaxGainMilli)
             return false;
     } catch (const std::exception&) {
