@@ -115,7 +115,7 @@ int CameraLibrary::open(const std::string& identifier, int& handle)
     int group = 0xFF;
     if (stored.currentGroup != 0xFF) {
         const nlohmann::json saved = state.loadGroup(groupKey(*m, nickname, stored.loadMode), stored.currentGroup);
-        if (!saved.is_null() && settingsFromJson(*m, saved, FieldSet::Version1, initial))
+        if (!saved.is_null() && settingsFromJson(*m, saved, kStoredGroupFields, initial))
             group = stored.currentGroup;
         else
             initial = factorySettings(*m);

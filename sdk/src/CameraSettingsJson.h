@@ -14,6 +14,9 @@ nlohmann::json settingsToJson(const CameraSettings& settings);
 // Which fields a stored parameter set must have. Sets of the first parameter-file version
 // lack the crosshair, line, channel and focus settings, which then keep their values.
 enum class FieldSet { Version1, Complete };
+// Stored parameter groups have no version of their own: they must hold what the first
+// file version held.
+constexpr FieldSet kStoredGroupFields = FieldSet::Version1;
 
 // Reads settings written by settingsToJson for this model. A missing field, a field of the
 // wrong type or out of the model's range makes the whole read fail, leaving settings

@@ -52,7 +52,7 @@ int SdkLoadParameterGroup(int handle, int group)
             const nlohmann::json saved = CameraLibrary::instance().userState().loadGroup(groupKeyOf(camera), group);
             if (saved.is_null())
                 return static_cast<int>(VEXO_SDK_EMPTY_GROUP);
-            if (!settingsFromJson(camera.model(), saved, FieldSet::Complete, loaded))
+            if (!settingsFromJson(camera.model(), saved, kStoredGroupFields, loaded))
                 return static_cast<int>(VEXO_SDK_FILE_CORRUPT);
         }
         // Recorded first: a camera must not run with a group it would not start with.

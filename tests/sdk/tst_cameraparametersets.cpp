@@ -193,6 +193,8 @@ private slots:
     void groupsWorkForEveryNickname_data();
     void groupsWorkForEveryNickname();
     void groupsFiledByEarlierVersionsStillLoad();
+    void damagedStoredGroup_data();
+    void damagedStoredGroup();
     void groupChoiceThatCannotBeRecorded_data();
     void groupChoiceThatCannotBeRecorded();
     void regionNamesSurviveGroupsAndFiles_data();
@@ -763,6 +765,40 @@ void CameraParameterSetsTest::groupsFiledByEarlierVersionsStillLoad()
     QCOMPARE(gainOf(camera.handle), 2345);
     QCOMPARE(SdkLoadParameterGroup(camera.handle, 3), VEXO_SDK_OK);
     QCOMPARE(gainOf(camera.handle), 1500);
+}
+
+void CameraParameterSetsTest::damagedStoredGroup_data()
+{
+    QTest::addColumn<QString>("removed");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("gain missing") << "gainMilli" << int(VEXO_SDK_FILE_CORRUPT);
+    QTest::newRow("region missing") << "customRegion" << int(VEXO_SDK_FILE_CORRUPT);
+    QTest::newRow("crosshairs missing, as in older sets") << "crosshairs" << int(VEXO_SDK_OK);
+}
+
+void CameraParameterSetsTest::damagedStoredGroup()
+{
+    QFETCH(QString, removed);
+    QFETCH(int, expected);
+    OpenCamera camera(kOther);
+    QCOMPARE(SdkSetParameterLoadMode(camera.handle, 0), VEXO_SDK_OK);
+    QCOMPARE(SdkSetAnalogGain(camera.handle, 4400), VEXO_SDK_OK);
+    QCOMPARE(SdkSaveParameterGroup(camera.handle, 1), VEXO_SDK_OK);
+    QFile file(stateFolder() + "/groups/model-VX-OTHER.json");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QJsonObject groups = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    QJsonObject group = groups["1"].toObject();
+    QVERIFY(group.contains(removed));
+    group.remove(removed);
+    groups["1"] = group;
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(groups).toJson());
+    file.close();
+
+    QCOMPARE(SdkSetAnalogGain(camera.handle, 1300), VEXO_SDK_OK);
+    QCOMPARE(SdkLoadParameterGroup(camera.handle, 1), expected);
+    QCOMPARE(gainOf(camera.handle), expected == VEXO_SDK_OK ? 4400 : 1300);
 }
 
 void CameraParameterSetsTest::groupChoiceThatCannotBeRecorded_data()
