@@ -152,7 +152,7 @@ struct HeldProgress : ProgressLog {
     static void report(int percent, void* context)
     {
         auto* self = static_cast<HeldProgress*>(context);
-        record(percent, context);
+        record(percent, static_cast<ProgressLog*>(self));
         std::unique_lock<std::mutex> lock(self->mutex);
         if (percent >= self->holdAt)
             self->released.wait_for(lock, std::chrono::seconds(120), [self] { return self->free; });
