@@ -146,8 +146,9 @@ std::string completeCameraModel(CameraModel& m)
         return m.identifier + ": sensor size must be even";
     if (!(m.maxFramesPerSecond > 0 && m.maxFramesPerSecond <= 2000))
         return m.identifier + ": maxFramesPerSecond must be in (0, 2000]";
-    if (!(m.exposureStepUs > 0) || m.exposureMinSteps < 1 || m.exposureMaxSteps < m.exposureMinSteps)
-        return m.identifier + ": exposure step and range are inconsistent";
+    if (!(m.exposureStepUs > 0 && m.exposureStepUs <= 1e6) || m.exposureMinSteps < 1 ||
+        m.exposureMaxSteps < m.exposureMinSteps)
+        return m.identifier + ": exposure step (at most one second) and range are inconsistent";
     if (m.gainMinMilli < 1 || m.gainMaxMilli < m.gainMinMilli)
         return m.identifier + ": gain range is inconsistent";
     if (m.inputLines < 0 || m.inputLines > 8 || m.outputLines < 0 || m.outputLines > 8)

@@ -238,6 +238,10 @@ void CameraProcessesTest::cameraListFile_data()
     QTest::newRow("sensor width as text")
         << QByteArray(R"({"cameras":[{"identifier":"T","sensorWidth":"640","sensorHeight":480}]})")
         << QByteArray(kGigEColour) << true << QByteArray("sensorWidth must be a whole number");
+    QTest::newRow("exposure step beyond reason")
+        << QByteArray(
+               R"({"cameras":[{"identifier":"E","sensorWidth":640,"sensorHeight":480,"exposureStepUs":1e300}]})")
+        << QByteArray(kGigEColour) << true << QByteArray("exposure step");
     QTest::newRow("long identifier without a product name")
         << QByteArray(
                R"({"cameras":[{"identifier":"LONG-IDENTIFIER-0123456789ABCDEF","sensorWidth":320,)"
