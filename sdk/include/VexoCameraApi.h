@@ -98,7 +98,9 @@ VEXO_SDK_API int SdkGetDeviceInfo(int index, VexoDeviceInfo* info);
 /* Opens the attached camera with the given identifier for exclusive use.
  * handle: receives the new handle (written only on success).
  * Returns OK, INVALID_ARGUMENT, NOT_FOUND (no attached camera with that identifier),
- * OPEN_ELSEWHERE (open in this or another process). */
+ * OPEN_ELSEWHERE (open in this or another process), FAILED (the camera's open lock cannot
+ * be created: the device node folder is missing or not writable; says nothing about the
+ * camera being open elsewhere). */
 VEXO_SDK_API int SdkOpenCamera(int* handle, const char* identifier);
 
 /* Stops acquisition if it runs and closes the camera; the handle becomes invalid. Works
@@ -397,12 +399,17 @@ VEXO_SDK_API int SdkGetExtendedParameter(int handle, int id, int* value);
 /* ==== Parameter groups and files ======================================================= */
 
 /* Saves every current parameter into user group 0 .. 3 (A .. D) of the camera's memory,
- * filed under the key the load mode chooses; the camera starts with that group when it is
- * opened next. Returns OK, INVALID_HANDLE, OUT_OF_RANGE, FAILED (cannot store). */
+ * filed under the key the load mode chooses (any nickname the camera accepts works as a
+ * key); the camera starts with that group when it is opened next. Region names are kept
+ * byte for byte. Returns OK, INVALID_HANDLE, OUT_OF_RANGE, FAILED (the group or the choice
+ * of the start group cannot be stored; the group keeps its earlier content and the
+ * current group does not change). */
 VEXO_SDK_API int SdkSaveParameterGroup(int handle, int group);
-/* Loads user group 0 .. 3, or the factory defaults with VEXO_SDK_FACTORY_GROUP.
+/* Loads user group 0 .. 3, or the factory defaults with VEXO_SDK_FACTORY_GROUP, and makes
+ * it the group the camera starts with.
  * Returns OK, INVALID_HANDLE, OUT_OF_RANGE, EMPTY_GROUP (nothing saved there; nothing
- * changes), FILE_CORRUPT (the stored group is damaged; nothing changes). */
+ * changes), FILE_CORRUPT (the stored group is damaged or incomplete; nothing changes),
+ * FAILED (the choice of the start group cannot be stored; nothing changes). */
 VEXO_SDK_API int SdkLoadParameterGroup(int handle, int group);
 /* The group last loaded or saved (0 .. 3, or 0xFF). Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
 VEXO_SDK_API int SdkGetCurrentParameterGroup(int handle, int* group);
@@ -411,12 +418,15 @@ VEXO_SDK_API int SdkGetCurrentParameterGroup(int handle, int* group);
 VEXO_SDK_API int SdkSetParameterLoadMode(int handle, int mode);
 VEXO_SDK_API int SdkGetParameterLoadMode(int handle, int* mode);
 /* Writes every current parameter to a parameter file (format in sdk/src/ParameterFile.h),
- * replacing an existing file atomically.
+ * replacing an existing file atomically; the replaced file's permissions are kept, a file
+ * the user cannot write is not replaced. A write that is cut short (the process killed)
+ * leaves at most a hidden temporary file, removed by the next write into that folder.
  * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (no path), WRONG_PATH (folder missing), FAILED. */
 VEXO_SDK_API int SdkExportParameterFile(int handle, const char* path);
 /* Loads a parameter file; on any error nothing changes. Returns OK, INVALID_HANDLE,
  * INVALID_ARGUMENT, WRONG_PATH (missing or unreadable), FILE_FOREIGN, FILE_TRUNCATED,
- * FILE_CORRUPT, NOT_MATCHING (file of another camera model). */
+ * FILE_CORRUPT (checksum, a value out of range or a parameter missing), NOT_MATCHING (file
+ * of another camera model). */
 VEXO_SDK_API int SdkImportParameterFile(int handle, const char* path);
 
 /* ==== Nickname, network configuration, firmware ======================================== */
@@ -426,20 +436,26 @@ VEXO_SDK_API int SdkImportParameterFile(int handle, const char* path);
  * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (null), OUT_OF_RANGE (too long), FAILED. */
 VEXO_SDK_API int SdkSetDeviceNickname(int handle, const char* nickname);
 
-/* Network configuration of the GigE camera with the given identifier, open or not.
- * Returns OK, INVALID_ARGUMENT, NOT_FOUND, NOT_MATCHING (USB camera). */
+/* Network configuration of the attached GigE camera with the given identifier, open or
+ * not. A stored configuration that breaks the address rules of SdkSetNetworkConfig is
+ * ignored (the camera's default configuration is reported).
+ * Returns OK, INVALID_ARGUMENT, NOT_FOUND (no such camera, or it is unplugged),
+ * NOT_MATCHING (USB camera). */
 VEXO_SDK_API int SdkGetNetworkConfig(const char* identifier, VexoNetworkConfig* config);
-/* Writes mode, address, mask and gateway of a GigE camera; persists.
+/* Writes mode, address, mask and gateway of an attached GigE camera; persists.
  * Returns OK, INVALID_ARGUMENT (malformed address, invalid mask, gateway outside the
- * subnet), NOT_FOUND, NOT_MATCHING (USB camera), OPEN_ELSEWHERE. */
+ * subnet), NOT_FOUND (no such camera, or it is unplugged), NOT_MATCHING (USB camera),
+ * OPEN_ELSEWHERE, FAILED (cannot store). */
 VEXO_SDK_API int SdkSetNetworkConfig(const char* identifier, const VexoNetworkConfig* config);
 
-/* Writes a firmware upgrade file (format in sdk/src/FirmwareFile.h) into the camera,
- * calling progress(percent 0 .. 100, context) from a library thread over about two
- * seconds; progress may be NULL. On success the new firmware version persists.
+/* Writes a firmware upgrade file (format in sdk/src/FirmwareFile.h, images of 1 byte to
+ * 64 MiB) into the camera, calling progress(percent 0 .. 100, context) from a library
+ * thread over about two seconds; progress may be NULL. On success the new firmware
+ * version persists. The file is checked block by block, never held in memory whole.
  * Returns OK, INVALID_HANDLE, WRONG_PATH (-22, no such readable file), NOT_MATCHING (-4,
- * file for another product, damaged or not an upgrade file), FAILED (-1, the camera was
- * unplugged during the upgrade; the old firmware stays). */
+ * file for another product, damaged, empty or oversized image, not an upgrade file; also
+ * any too-large file), FAILED (-1, the camera was unplugged during the upgrade; the old
+ * firmware stays). */
 VEXO_SDK_API int SdkUpgradeFirmware(int handle, const char* path, VexoUpgradeProgressCallback progress,
                                     void* context);
 

@@ -1,35 +1,143 @@
 #include "AtomicFile.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
+#include <algorithm>
 #include <atomic>
 
 namespace vexo::sdk {
 
-bool writeFileAtomically(const std::string& path, const std::string& data)
+namespace {
+
+const char kTemporaryMarker[] = ".vxtmp-";
+// Room left in a 255-byte file name for the marker, a process id and a serial number.
+constexpr size_t kTemporaryBaseLimit = 200;
+
+bool allDigits(const std::string& text)
 {
-    static std::atomic<unsigned> counter{0};
-    const std::string temporary = path + ".tmp." + std::to_string(getpid()) + "." +
-                                  std::to_string(counter.fetch_add(1));
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
+    if (text.empty() || text.size() > 10)
         return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+bool processGone(const std::string& pidText)
+{
+    const long pid = std::strtol(pidText.c_str(), nullptr, 10);
+    if (pid <= 0 || pid > INT_MAX || pid == static_cast<long>(::getpid()))
+        return false;
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+// The process id in a temporary file name of this library: ".<base>.vxtmp-<pid>-<serial>",
+// or "<base>.tmp.<pid>.<serial>" as earlier versions named them. Empty when name is not one.
+std::string writerOf(const std::string& name, const std::string& base)
+{
+    const size_t marker = name.rfind(kTemporaryMarker);
+    if (!name.empty() && name[0] == '.' && marker != std::string::npos) {
+        const std::string rest = name.substr(marker + sizeof kTemporaryMarker - 1);
+        const size_t dash = rest.find('-');
+        if (dash != std::string::npos && allDigits(rest.substr(0, dash)) &&
+            allDigits(rest.substr(dash + 1)))
+            return rest.substr(0, dash);
+    }
+    const std::string legacy = base + ".tmp.";
+    if (name.compare(0, legacy.size(), legacy) == 0) {
+        const std::string rest = name.substr(legacy.size());
+        const size_t dot = rest.find('.');
+        if (dot != std::string::npos && allDigits(rest.substr(0, dot)) &&
+            allDigits(rest.substr(dot + 1)))
+            return rest.substr(0, dot);
+    }
+    return {};
+}
+
+// Removes the temporary files of writers that died before renaming them into place.
+void removeStaleTemporaries(const std::string& folder, const std::string& base)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const std::string writer = writerOf(name, base);
+        if (!writer.empty() && processGone(writer))
+            ::unlink((folder + "/" + name).c_str());
+    }
+    ::closedir(dir);
+}
+
+bool writeAll(int fd, const std::string& data)
+{
     size_t written = 0;
-    bool ok = true;
     while (written < data.size()) {
         const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
+        if (n <= 0)
+            return false;
         written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string temporaryFileName(const std::string& path, long pid, unsigned serial)
+{
+    const size_t slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    return folder + "." + base.substr(0, kTemporaryBaseLimit) + kTemporaryMarker +
+           std::to_string(pid) + "-" + std::to_string(serial);
+}
+
+bool writeFileAtomically(const std::string& requestedPath, const std::string& data,
+                         mode_t newFileMode)
+{
+    static std::atomic<unsigned> counter{0};
+    // Replacing a symbolic link would cut it; write to the file it points to.
+    std::string path = requestedPath;
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            path = resolved;
+            std::free(resolved);
+        }
+    }
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
+    removeStaleTemporaries(folder, slash == std::string::npos ? path : path.substr(slash + 1));
+
+    const std::string temporary =
+        temporaryFileName(path, static_cast<long>(::getpid()), counter.fetch_add(1));
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, newFileMode);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, data);
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+        ::access(path.c_str(), W_OK) != 0)
+        ok = false;  // a file the user protected against writing is not replaced
+    if (ok && ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        // The replacement keeps the owner and permissions the user gave the old file.
+        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())
+            (void)!::fchown(fd, existing.st_uid, existing.st_gid);
+        ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
     }
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
@@ -39,15 +147,15 @@ bool writeFileAtomically(const std::string& path, const std::string& data)
     return false;
 }
 
-bool readWholeFile(const std::string& path, std::string& data)
+bool readFilePrefix(const std::string& path, std::string& data, size_t maxBytes)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     std::string result;
     char buffer[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    while (result.size() < maxBytes) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, maxBytes - result.size()));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -57,12 +165,17 @@ bool readWholeFile(const std::string& path, std::string& data)
         if (n == 0)
             break;
         result.append(buffer, static_cast<size_t>(n));
-        if (result.size() > (16u << 20)) {   // no state file is that big: refuse it
-            ::close(fd);
-            return false;
-        }
     }
     ::close(fd);
+    data = std::move(result);
+    return true;
+}
+
+bool readWholeFile(const std::string& path, std::string& data, size_t maxBytes)
+{
+    std::string result;
+    if (!readFilePrefix(path, result, maxBytes + 1) || result.size() > maxBytes)
+        return false;
     data = std::move(result);
     return true;
 }

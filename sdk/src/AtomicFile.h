@@ -1,16 +1,27 @@
 #pragma once
 // Small file helpers shared by the state store, device nodes and input-line files.
+#include <sys/types.h>
 #include <string>
 
 namespace vexo::sdk {
 
-// Writes data to a temporary file beside path and renames it into place, so readers see
-// either the old or the new content, never a partial file. False on any failure (the
-// temporary file is removed).
-bool writeFileAtomically(const std::string& path, const std::string& data);
+// Writes data to a hidden temporary file beside path and renames it into place, so
+// readers see either the old or the new content, never a partial file. A file that is
+// replaced keeps its permission bits; a new file is created with newFileMode (less the
+// umask); a file the user cannot write is not replaced. Temporary files that a killed writer left
+// in the folder are removed first. False on any failure (the temporary file is removed, an existing
+// file is untouched).
+bool writeFileAtomically(const std::string& path, const std::string& data,
+                         mode_t newFileMode = 0600);
 
-// Reads a whole file; false when it cannot be read.
-bool readWholeFile(const std::string& path, std::string& data);
+// Name of the temporary file a writer with process id pid uses for path (hidden, in the
+// same folder), serial telling apart several writes of one process.
+std::string temporaryFileName(const std::string& path, long pid, unsigned serial);
+
+// Reads a whole file; false when it cannot be read or is longer than maxBytes.
+bool readWholeFile(const std::string& path, std::string& data, size_t maxBytes = 16u << 20);
+// Reads at most the first maxBytes of a file; false when it cannot be read.
+bool readFilePrefix(const std::string& path, std::string& data, size_t maxBytes);
 
 // Creates a folder and its missing parents (mode 0700 for new ones).
 bool makeFolders(const std::string& path);

@@ -20,13 +20,18 @@ std::array<uint32_t, 256> makeCrcTable()
 
 }  // namespace
 
-uint32_t crc32(const uint8_t* data, size_t size)
+uint32_t crc32Update(uint32_t crc, const uint8_t* data, size_t size)
 {
     static const std::array<uint32_t, 256> table = makeCrcTable();
-    uint32_t c = 0xFFFFFFFFu;
+    uint32_t c = crc ^ 0xFFFFFFFFu;
     for (size_t i = 0; i < size; ++i)
         c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
     return c ^ 0xFFFFFFFFu;
+}
+
+uint32_t crc32(const uint8_t* data, size_t size)
+{
+    return crc32Update(0, data, size);
 }
 
 void appendUint16(std::string& out, uint16_t value)

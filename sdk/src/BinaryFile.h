@@ -7,6 +7,8 @@
 namespace vexo::sdk {
 
 uint32_t crc32(const uint8_t* data, size_t size);
+// Continues crc (the CRC-32 of the bytes before data, 0 for none) over data.
+uint32_t crc32Update(uint32_t crc, const uint8_t* data, size_t size);
 
 void appendUint16(std::string& out, uint16_t value);
 void appendUint32(std::string& out, uint32_t value);

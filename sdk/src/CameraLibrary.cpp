@@ -104,9 +104,10 @@ int CameraLibrary::open(const std::string& identifier, int& handle)
     const CameraModel* m = model(identifier);
     if (!m || !cameraBackend->attached(*m))
         return VEXO_SDK_NOT_FOUND;
-    std::unique_ptr<CameraLock> lock = CameraLock::tryAcquire(locks.lockPath(identifier));
-    if (!lock)
-        return VEXO_SDK_OPEN_ELSEWHERE;
+    std::unique_ptr<CameraLock> lock;
+    if (const int locked = CameraLock::tryAcquire(locks.lockPath(identifier), lock);
+        locked != VEXO_SDK_OK)
+        return locked;
     const StoredCameraState stored = state.load(identifier);
     const std::string nickname = stored.nickname.value_or(m->nickname);
     // Like a real camera powering up with its chosen user set.
@@ -114,7 +115,7 @@ int CameraLibrary::open(const std::string& identifier, int& handle)
     int group = 0xFF;
     if (stored.currentGroup != 0xFF) {
         const nlohmann::json saved = state.loadGroup(groupKey(*m, nickname, stored.loadMode), stored.currentGroup);
-        if (!saved.is_null() && settingsFromJson(*m, saved, initial))
+        if (!saved.is_null() && settingsFromJson(*m, saved, kStoredGroupFields, initial))
             group = stored.currentGroup;
         else
             initial = factorySettings(*m);

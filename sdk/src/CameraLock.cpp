@@ -5,6 +5,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "VexoCameraApi.h"
+
 namespace vexo::sdk {
 
 namespace {
@@ -22,22 +24,25 @@ struct flock wholeFile(short type)
 
 }  // namespace
 
-std::unique_ptr<CameraLock> CameraLock::tryAcquire(const std::string& lockPath)
+int CameraLock::tryAcquire(const std::string& lockPath, std::unique_ptr<CameraLock>& lock)
 {
     const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
-        return nullptr;
+        return VEXO_SDK_FAILED;
 #ifdef F_OFD_SETLK
-    struct flock lock = wholeFile(F_WRLCK);
-    const bool ok = ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+    struct flock request = wholeFile(F_WRLCK);
+    const bool ok = ::fcntl(fd, F_OFD_SETLK, &request) == 0;
+    const bool held = !ok && (errno == EAGAIN || errno == EACCES);
 #else
     const bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const bool held = !ok && errno == EWOULDBLOCK;
 #endif
     if (!ok) {
         ::close(fd);
-        return nullptr;
+        return held ? VEXO_SDK_OPEN_ELSEWHERE : VEXO_SDK_FAILED;
     }
-    return std::unique_ptr<CameraLock>(new CameraLock(fd));
+    lock.reset(new CameraLock(fd));
+    return VEXO_SDK_OK;
 }
 
 bool CameraLock::isHeld(const std::string& lockPath)

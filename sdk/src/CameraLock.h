@@ -9,9 +9,10 @@ namespace vexo::sdk {
 
 class CameraLock {
 public:
-    // The lock, or null when the camera is already open (in this or another process) or
-    // the lock file cannot be created.
-    static std::unique_ptr<CameraLock> tryAcquire(const std::string& lockPath);
+    // Takes the lock into lock. Returns VEXO_SDK_OK, OPEN_ELSEWHERE (someone holds it, in
+    // this or another process) or FAILED (the lock file cannot be created or locked: its
+    // folder is missing or not writable), which says nothing about the camera being open.
+    static int tryAcquire(const std::string& lockPath, std::unique_ptr<CameraLock>& lock);
     // True when someone holds the lock; never takes it, so it cannot disturb an open.
     static bool isHeld(const std::string& lockPath);
 

@@ -48,16 +48,60 @@ std::vector<ResolutionPreset> standardPresets(const CameraModel& m)
     return presets;
 }
 
-bool presetFitsSensor(const CameraModel& m, const ResolutionPreset& p)
+}  // namespace
+
+int checkRegion(const CameraModel& m, const ResolutionPreset& r)
 {
-    return p.regionWidth > 0 && p.regionHeight > 0 && p.offsetX >= 0 && p.offsetY >= 0 &&
-           p.offsetX + p.regionWidth <= m.sensorWidth &&
-           p.offsetY + p.regionHeight <= m.sensorHeight &&
-           ((p.outputWidth == p.regionWidth && p.outputHeight == p.regionHeight) ||
-            (p.outputWidth * 2 == p.regionWidth && p.outputHeight * 2 == p.regionHeight));
+    if (r.regionWidth <= 0 || r.regionHeight <= 0 || r.outputWidth <= 0 || r.outputHeight <= 0)
+        return VEXO_SDK_INVALID_ARGUMENT;
+    const bool sameSize = r.outputWidth == r.regionWidth && r.outputHeight == r.regionHeight;
+    const bool binned = static_cast<long long>(r.outputWidth) * 2 == r.regionWidth &&
+                        static_cast<long long>(r.outputHeight) * 2 == r.regionHeight;
+    if (!sameSize && !binned)
+        return VEXO_SDK_INVALID_ARGUMENT;
+    if (r.offsetX < 0 || r.offsetY < 0 ||
+        static_cast<long long>(r.offsetX) + r.regionWidth > m.sensorWidth ||
+        static_cast<long long>(r.offsetY) + r.regionHeight > m.sensorHeight)
+        return VEXO_SDK_OUT_OF_RANGE;
+    if (r.regionWidth < 16 || r.regionHeight < 16)
+        return VEXO_SDK_OUT_OF_RANGE;
+    return VEXO_SDK_OK;
 }
 
-}  // namespace
+bool isUtf8(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        size_t extra = 0;
+        uint32_t point = c;
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+            point = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            point = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            point = c & 0x07;
+        } else if (c >= 0x80) {
+            return false;  // continuation byte, overlong lead byte or past U+10FFFF
+        }
+        if (text.size() - i <= extra)
+            return false;
+        for (size_t k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            point = point << 6 | (next & 0x3F);
+        }
+        const bool overlong = (extra == 2 && point < 0x800) || (extra == 3 && point < 0x10000);
+        if (overlong || (point >= 0xD800 && point <= 0xDFFF) || point > 0x10FFFF)
+            return false;
+        i += extra + 1;
+    }
+    return true;
+}
 
 bool isValidIdentifier(const std::string& identifier)
 {
@@ -102,8 +146,9 @@ std::string completeCameraModel(CameraModel& m)
         return m.identifier + ": sensor size must be even";
     if (!(m.maxFramesPerSecond > 0 && m.maxFramesPerSecond <= 2000))
         return m.identifier + ": maxFramesPerSecond must be in (0, 2000]";
-    if (!(m.exposureStepUs > 0) || m.exposureMinSteps < 1 || m.exposureMaxSteps < m.exposureMinSteps)
-        return m.identifier + ": exposure step and range are inconsistent";
+    if (!(m.exposureStepUs > 0 && m.exposureStepUs <= 1e6) || m.exposureMinSteps < 1 ||
+        m.exposureMaxSteps < m.exposureMinSteps)
+        return m.identifier + ": exposure step (at most one second) and range are inconsistent";
     if (m.gainMinMilli < 1 || m.gainMaxMilli < m.gainMinMilli)
         return m.identifier + ": gain range is inconsistent";
     if (m.inputLines < 0 || m.inputLines > 8 || m.outputLines < 0 || m.outputLines > 8)
@@ -122,8 +167,9 @@ std::string completeCameraModel(CameraModel& m)
     if (m.resolutions.empty())
         m.resolutions = standardPresets(m);
     for (const auto& preset : m.resolutions) {
-        if (!presetFitsSensor(m, preset))
-            return m.identifier + ": resolution \"" + preset.name + "\" does not fit the sensor";
+        if (checkRegion(m, preset) != VEXO_SDK_OK)
+            return m.identifier + ": resolution \"" + preset.name +
+                   "\" must lie on the sensor, be at least 16 pixels each way and bin 1 or 2";
         if (preset.name.size() > 47)
             return m.identifier + ": resolution names are limited to 47 bytes";
     }

@@ -63,11 +63,23 @@ std::vector<CameraModel> defaultCameraModels();
 // with a message naming the problem; models is then left empty.
 bool readCameraListFile(const std::string& path, std::vector<CameraModel>& models,
                         std::string& error);
+// The same for the text of such a file; origin names it in messages.
+bool parseCameraList(const std::string& text, const std::string& origin,
+                     std::vector<CameraModel>& models, std::string& error);
 
 // "v1.2.0.3" for 0x1203.
 std::string firmwareVersionText(uint16_t version);
 // Parses "1.2.0.3" (optional leading 'v'); false when malformed.
 bool parseFirmwareVersion(const std::string& text, uint16_t& version);
+
+// The one rule for a region of the sensor, preset or custom: sizes above zero, the output
+// the region or half of it in both directions (binning), at least 16 pixels each way (the
+// sensor reads no fewer rows or columns) and inside the sensor. Returns VEXO_SDK_OK,
+// INVALID_ARGUMENT (sizes) or OUT_OF_RANGE (too small or off the sensor).
+int checkRegion(const CameraModel& model, const ResolutionPreset& region);
+
+// Strict UTF-8: no overlong forms, surrogates or code points past U+10FFFF.
+bool isUtf8(const std::string& text);
 
 // Identifiers become file names, so only [A-Za-z0-9._-] and at most 35 characters.
 bool isValidIdentifier(const std::string& identifier);

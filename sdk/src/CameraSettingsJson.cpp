@@ -27,6 +27,20 @@ json settingsToJson(const CameraSettings& s)
                            {"pwmPeriodUs", l.pwmPeriodUs},
                            {"pwmHighUs", l.pwmHighUs}});
     const ResolutionPreset& r = s.customRegion;
+    json region = {{"offsetX", r.offsetX},         {"offsetY", r.offsetY},
+                   {"width", r.regionWidth},       {"height", r.regionHeight},
+                   {"outputWidth", r.outputWidth}, {"outputHeight", r.outputHeight}};
+    if (isUtf8(r.name)) {
+        region["name"] = r.name;
+    } else {
+        static const char hex[] = "0123456789abcdef";
+        std::string bytes;
+        for (unsigned char c : r.name) {
+            bytes += hex[c >> 4];
+            bytes += hex[c & 15];
+        }
+        region["nameHex"] = bytes;
+    }
     return {{"exposureMode", s.exposureMode},
             {"exposureUs", s.exposureUs},
             {"gainMilli", s.gainMilli},
@@ -56,14 +70,7 @@ json settingsToJson(const CameraSettings& s)
             {"presetLut", s.presetLut},
             {"imageFormat", s.imageFormat},
             {"resolutionIndex", s.resolutionIndex},
-            {"customRegion",
-             {{"name", r.name},
-              {"offsetX", r.offsetX},
-              {"offsetY", r.offsetY},
-              {"width", r.regionWidth},
-              {"height", r.regionHeight},
-              {"outputWidth", r.outputWidth},
-              {"outputHeight", r.outputHeight}}},
+            {"customRegion", region},
             {"triggerMode", s.triggerMode},
             {"triggerFrames", s.triggerFrames},
             {"triggerDelayUs", s.triggerDelayUs},
@@ -77,13 +84,23 @@ json settingsToJson(const CameraSettings& s)
 
 namespace {
 
-// Reads optional integer field `key` into target when present; throws on a bad value.
+// Reads fields of one object into targets; throws on a bad value, and on a missing one
+// unless the field is optional for this reader.
 struct Reader {
     const json& object;
+    bool required = true;
+
+    json::const_iterator find(const char* key) const
+    {
+        auto it = object.find(key);
+        if (it == object.end() && required)
+            throw std::invalid_argument(key);
+        return it;
+    }
 
     void integer(const char* key, int& target, long long low, long long high) const
     {
-        auto it = object.find(key);
+        auto it = find(key);
         if (it == object.end())
             return;
         if (!it->is_number_integer())
@@ -103,7 +120,7 @@ struct Reader {
 
     void number(const char* key, double& target, double low, double high) const
     {
-        auto it = object.find(key);
+        auto it = find(key);
         if (it == object.end())
             return;
         if (!it->is_number())
@@ -116,7 +133,7 @@ struct Reader {
 
     const json* list(const char* key, size_t expectedSize) const
     {
-        auto it = object.find(key);
+        auto it = find(key);
         if (it == object.end())
             return nullptr;
         if (!it->is_array() || it->size() != expectedSize)
@@ -131,15 +148,50 @@ void readObject(const json& value, const char* what)
         throw std::invalid_argument(what);
 }
 
+int hexDigit(char c)
+{
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// The region name as stored: "name" (UTF-8) or "nameHex" (any bytes), at most the 48
+// bytes of the descriptor's name field.
+std::string regionName(const json& region)
+{
+    constexpr size_t kLongestName = 48;
+    if (auto hex = region.find("nameHex"); hex != region.end()) {
+        if (!hex->is_string() || hex->get_ref<const std::string&>().size() > 2 * kLongestName)
+            throw std::invalid_argument("nameHex");
+        const std::string& text = hex->get_ref<const std::string&>();
+        std::string name;
+        for (size_t i = 0; i + 1 < text.size(); i += 2) {
+            const int high = hexDigit(text[i]), low = hexDigit(text[i + 1]);
+            if (high < 0 || low < 0)
+                throw std::invalid_argument("nameHex");
+            name += static_cast<char>(high << 4 | low);
+        }
+        if (text.size() % 2)
+            throw std::invalid_argument("nameHex");
+        return name;
+    }
+    auto name = region.find("name");
+    if (name == region.end() || !name->is_string() ||
+        name->get_ref<const std::string&>().size() > kLongestName)
+        throw std::invalid_argument("name");
+    return name->get<std::string>();
+}
+
 }  // namespace
 
-bool settingsFromJson(const CameraModel& m, const json& document, CameraSettings& settings)
+bool settingsFromJson(const CameraModel& m, const json& document, FieldSet fields,
+                      CameraSettings& settings)
 {
     if (!document.is_object())
         return false;
     CameraSettings s = settings;
     try {
         const Reader r{document};
+        // Fields the first file version did not have.
+        const Reader newer{document, fields == FieldSet::Complete};
         const double minUs = m.exposureMinSteps * m.exposureStepUs;
         const double maxUs = m.exposureMaxSteps * m.exposureStepUs;
         r.integer("exposureMode", s.exposureMode, 0, 1);
@@ -164,7 +216,7 @@ bool settingsFromJson(const CameraModel& m, const json& document, CameraSettings
         r.integer("mirrorVertical", s.mirrorVertical, 0, 1);
         r.integer("monochrome", s.monochrome, 0, 1);
         r.integer("defectCorrection", s.defectCorrection, 0, 1);
-        if (const json* list = r.list("crosshairs", s.crosshairs.size())) {
+        if (const json* list = newer.list("crosshairs", s.crosshairs.size())) {
             for (size_t i = 0; i < s.crosshairs.size(); ++i) {
                 readObject((*list)[i], "crosshair");
                 const Reader c{(*list)[i]};
@@ -186,27 +238,19 @@ bool settingsFromJson(const CameraModel& m, const json& document, CameraSettings
         if (!offered)
             return false;
         s.imageFormat = format;
-        if (auto it = document.find("customRegion"); it != document.end()) {
+        {
+            auto it = r.find("customRegion");
             readObject(*it, "customRegion");
             const Reader c{*it};
             ResolutionPreset region = s.customRegion;
-            if (auto name = it->find("name"); name != it->end()) {
-                if (!name->is_string() || name->get<std::string>().size() > 47)
-                    return false;
-                region.name = name->get<std::string>();
-            }
+            region.name = regionName(*it);
             c.integer("offsetX", region.offsetX, 0, m.sensorWidth);
             c.integer("offsetY", region.offsetY, 0, m.sensorHeight);
-            c.integer("width", region.regionWidth, 16, m.sensorWidth);
-            c.integer("height", region.regionHeight, 16, m.sensorHeight);
-            c.integer("outputWidth", region.outputWidth, 8, m.sensorWidth);
-            c.integer("outputHeight", region.outputHeight, 8, m.sensorHeight);
-            const bool fits = region.offsetX + region.regionWidth <= m.sensorWidth &&
-                              region.offsetY + region.regionHeight <= m.sensorHeight;
-            const bool sizes = (region.outputWidth == region.regionWidth && region.outputHeight == region.regionHeight) ||
-                               (region.outputWidth * 2 == region.regionWidth &&
-                                region.outputHeight * 2 == region.regionHeight);
-            if (!fits || !sizes)
+            c.integer("width", region.regionWidth, 1, m.sensorWidth);
+            c.integer("height", region.regionHeight, 1, m.sensorHeight);
+            c.integer("outputWidth", region.outputWidth, 1, m.sensorWidth);
+            c.integer("outputHeight", region.outputHeight, 1, m.sensorHeight);
+            if (checkRegion(m, region) != VEXO_SDK_OK)
                 return false;
             s.customRegion = region;
         }
@@ -218,7 +262,7 @@ bool settingsFromJson(const CameraModel& m, const json& document, CameraSettings
         r.integer("triggerMode", s.triggerMode, 0, m.inputLines > 0 ? 2 : 1);
         r.integer("triggerFrames", s.triggerFrames, 1, 1000);
         r.integer("triggerDelayUs", s.triggerDelayUs, 0, 10000000);
-        if (const json* list = r.list("inputs", s.inputs.size())) {
+        if (const json* list = newer.list("inputs", s.inputs.size())) {
             for (size_t i = 0; i < s.inputs.size(); ++i) {
                 readObject((*list)[i], "input");
                 const Reader l{(*list)[i]};
@@ -227,7 +271,7 @@ bool settingsFromJson(const CameraModel& m, const json& document, CameraSettings
                 l.integer("debounceUs", s.inputs[i].debounceUs, 0, 1000000);
             }
         }
-        if (const json* list = r.list("outputs", s.outputs.size())) {
+        if (const json* list = newer.list("outputs", s.outputs.size())) {
             for (size_t i = 0; i < s.outputs.size(); ++i) {
                 readObject((*list)[i], "output");
                 const Reader l{(*list)[i]};
@@ -244,9 +288,12 @@ bool settingsFromJson(const CameraModel& m, const json& document, CameraSettings
         }
         r.integer("packetSize", s.packetSize, 576, 9000);
         r.integer("packetIntervalUs", s.packetIntervalUs, 0, 100000);
-        r.unsignedInteger("channelMask", s.channelMask, (1u << m.channelCount) - 1);
+        newer.unsignedInteger("channelMask", s.channelMask, (1u << m.channelCount) - 1);
         if (m.focusDrive)
-            r.integer("focusPosition", s.focusPosition, m.focusMin, m.focusMax);
+            newer.integer("focusPosition", s.focusPosition, m.focusMin, m.focusMax);
+        else
+            newer.find(
+                "focusPosition");  // written for every camera, so a set without it is damaged
         if (s.autoExposureMinUs > s.autoExposureMaxUs || s.autoExposureMinGainMilli > s.autoExposureMaxGainMilli)
             return false;
     } catch (const std::exception&) {

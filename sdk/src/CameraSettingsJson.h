@@ -7,11 +7,21 @@
 
 namespace vexo::sdk {
 
+// Region names are the caller's bytes (Latin-1 in the records): names that are not UTF-8
+// are kept as "nameHex" so they survive exactly.
 nlohmann::json settingsToJson(const CameraSettings& settings);
 
-// Reads settings written by settingsToJson for this model. Fields that are missing keep
-// the factory value (older writers knew fewer fields); a field of the wrong type or out of
-// the model's range makes the whole read fail, leaving settings untouched.
-bool settingsFromJson(const CameraModel& model, const nlohmann::json& document, CameraSettings& settings);
+// Which fields a stored parameter set must have. Sets of the first parameter-file version
+// lack the crosshair, line, channel and focus settings, which then keep their values.
+enum class FieldSet { Version1, Complete };
+// Stored parameter groups have no version of their own: they must hold what the first
+// file version held.
+constexpr FieldSet kStoredGroupFields = FieldSet::Version1;
+
+// Reads settings written by settingsToJson for this model. A missing field, a field of the
+// wrong type or out of the model's range makes the whole read fail, leaving settings
+// untouched.
+bool settingsFromJson(const CameraModel& model, const nlohmann::json& document, FieldSet fields,
+                      CameraSettings& settings);
 
 }  // namespace vexo::sdk

@@ -33,6 +33,24 @@ bool isUsableHostAddress(uint32_t address, uint32_t mask)
     return host != 0 && host != (~mask) && first != 0 && first != 127 && first < 224;
 }
 
+bool isValidStaticAddress(uint32_t address, uint32_t mask, uint32_t gateway)
+{
+    return isValidSubnetMask(mask) && isUsableHostAddress(address, mask) &&
+           (gateway == 0 ||
+            ((gateway & mask) == (address & mask) && isUsableHostAddress(gateway, mask)));
+}
+
+bool isValidStoredAddress(int addressMode, const std::string& address, const std::string& mask,
+                          const std::string& gateway)
+{
+    uint32_t a = 0, m = 0, g = 0;
+    if (!parseIpv4(address, a) || !parseIpv4(mask, m) || !parseIpv4(gateway, g))
+        return false;
+    if (addressMode == 1)
+        return isValidStaticAddress(a, m, g);
+    return addressMode == 0 && isValidSubnetMask(m);
+}
+
 uint32_t hostInterfaceNeighbour(uint32_t hostAddress, uint32_t mask, uint32_t seed)
 {
     const uint32_t network = hostAddress & mask;

@@ -12,6 +12,13 @@ std::string formatIpv4(uint32_t address);
 bool isValidSubnetMask(uint32_t mask);
 // A unicast host address that is neither the network nor the broadcast address.
 bool isUsableHostAddress(uint32_t address, uint32_t mask);
+// A static camera address: a usable host of a valid subnet, its gateway 0 (none) or a
+// usable host of the same subnet.
+bool isValidStaticAddress(uint32_t address, uint32_t mask, uint32_t gateway);
+// The same rule for stored text: addressMode 1 (static) as above; 0 (DHCP) needs
+// well-formed addresses and a valid mask only.
+bool isValidStoredAddress(int addressMode, const std::string& address, const std::string& mask,
+                          const std::string& gateway);
 // An address in hostAddress's subnet other than the host itself, chosen by seed.
 uint32_t hostInterfaceNeighbour(uint32_t hostAddress, uint32_t mask, uint32_t seed);
 

@@ -10,7 +10,6 @@ namespace {
 
 const char kMagic[] = "VXPF";
 constexpr size_t kHeaderSize = 44;
-constexpr size_t kMaxPayload = 1 << 20;
 
 }  // namespace
 
@@ -40,7 +39,7 @@ int decodeParameterFile(const std::string& bytes, const CameraModel& model, Came
     if (version < 1 || version > kParameterFileVersion)
         return VEXO_SDK_FILE_FOREIGN;
     const uint32_t length = readUint32(bytes, 40);
-    if (length > kMaxPayload)
+    if (length > kLargestParameterPayload)
         return VEXO_SDK_FILE_CORRUPT;
     if (bytes.size() < kHeaderSize + length + 4)
         return VEXO_SDK_FILE_TRUNCATED;
@@ -50,7 +49,9 @@ int decodeParameterFile(const std::string& bytes, const CameraModel& model, Came
         return VEXO_SDK_NOT_MATCHING;
     const nlohmann::json payload = nlohmann::json::parse(bytes.substr(kHeaderSize, length), nullptr, false);
     CameraSettings decoded = settings;
-    if (payload.is_discarded() || !settingsFromJson(model, payload, decoded))
+    if (payload.is_discarded() ||
+        !settingsFromJson(model, payload, version == 1 ? FieldSet::Version1 : FieldSet::Complete,
+                          decoded))
         return VEXO_SDK_FILE_CORRUPT;
     settings = std::move(decoded);
     return VEXO_SDK_OK;

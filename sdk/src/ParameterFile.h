@@ -11,7 +11,8 @@
 //   44 + n     4  CRC-32 (IEEE) of bytes 0 .. 44 + n - 1, little-endian
 //
 // Version 1 payloads lack the crosshair, line, channel and focus settings; those keep
-// their factory values when such a file is loaded.
+// their factory values when such a file is loaded. Every other field must be present: a
+// file missing one is damaged, not a request for factory values.
 #include <string>
 
 #include "CameraModel.h"
@@ -20,6 +21,8 @@
 namespace vexo::sdk {
 
 constexpr uint16_t kParameterFileVersion = 2;
+constexpr size_t kLargestParameterPayload = 1 << 20;
+constexpr size_t kLargestParameterFile = 44 + kLargestParameterPayload + 4;
 
 std::string encodeParameterFile(const CameraModel& model, const CameraSettings& settings);
 

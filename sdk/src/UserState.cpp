@@ -1,8 +1,11 @@
 #include "UserState.h"
 
+#include <unistd.h>
+#include <cstdio>
 #include <cstdlib>
 
 #include "AtomicFile.h"
+#include "NetworkAddress.h"
 
 namespace vexo::sdk {
 
@@ -61,6 +64,30 @@ std::string fileKey(const std::string& key)
     return out.empty() ? "%" : out;
 }
 
+// Escaped keys up to this length keep the file names they always had; longer ones (long
+// non-ASCII nicknames grow threefold) would pass the 255-byte limit of a file name and are
+// filed under a hash of the key instead.
+constexpr size_t kLongestPlainKey = 200;
+// Hash collisions are told apart by the key stored in the file; this many slots per hash.
+constexpr int kHashSlots = 16;
+
+std::string keyHash(const std::string& key)
+{
+    uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (unsigned char c : key) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+    return text;
+}
+
+std::string dumpDocument(const json& document)
+{
+    return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
 }  // namespace
 
 UserState::UserState(std::string folder) : stateFolder(std::move(folder)) {}
@@ -75,9 +102,27 @@ std::string UserState::cameraPath(const std::string& identifier) const
     return stateFolder + "/cameras/" + identifier + ".json";
 }
 
-std::string UserState::groupPath(const std::string& key) const
+UserState::GroupFile UserState::findGroupFile(const std::string& key) const
 {
-    return stateFolder + "/groups/" + fileKey(key) + ".json";
+    const std::string escaped = fileKey(key);
+    const std::string legacy = stateFolder + "/groups/" + escaped + ".json";
+    if (escaped.size() <= kLongestPlainKey)
+        return {legacy, readJson(legacy), fileExists(legacy)};
+    const std::string hash = keyHash(key);
+    for (int slot = 0; slot < kHashSlots; ++slot) {
+        const std::string path = stateFolder + "/groups/h-" + hash +
+                                 (slot ? "-" + std::to_string(slot) : std::string()) + ".json";
+        if (!fileExists(path)) {
+            // Groups an earlier version managed to file under the escaped key move along.
+            json document = escaped.size() + 5 <= 255 ? readJson(legacy) : json::object();
+            document["key"] = key;
+            return {path, document, false};
+        }
+        json document = readJson(path);
+        if (auto stored = document.find("key"); stored != document.end() && *stored == key)
+            return {path, document, true};
+    }
+    return {};
 }
 
 StoredCameraState UserState::load(const std::string& identifier) const
@@ -89,11 +134,13 @@ StoredCameraState UserState::load(const std::string& identifier) const
         state.firmwareVersion = static_cast<uint16_t>(*version);
     if (auto network = typed<json>(document, "network"); network && network->is_object()) {
         NetworkState n;
-        n.addressMode = typed<int>(*network, "mode").value_or(1) ? 1 : 0;
         n.ipAddress = typed<std::string>(*network, "ip").value_or("");
         n.subnetMask = typed<std::string>(*network, "mask").value_or("");
         n.gateway = typed<std::string>(*network, "gateway").value_or("");
-        if (!n.ipAddress.empty())
+        // A damaged or hand-edited address must not be shown as the camera's.
+        const auto mode = typed<int>(*network, "mode");
+        n.addressMode = mode.value_or(-1);
+        if (isValidStoredAddress(n.addressMode, n.ipAddress, n.subnetMask, n.gateway))
             state.network = n;
     }
     if (auto mode = typed<int>(document, "loadMode"); mode && *mode >= 0 && *mode <= 2)
@@ -108,6 +155,12 @@ bool UserState::update(const std::string& identifier, const std::function<void(S
     if (!ensureFolder())
         return false;
     FileLock lock(stateFolder + "/.lock");
+    return updateLocked(identifier, change);
+}
+
+bool UserState::updateLocked(const std::string& identifier,
+                             const std::function<void(StoredCameraState&)>& change)
+{
     StoredCameraState state = load(identifier);
     change(state);
     json document = json::object();
@@ -123,27 +176,39 @@ bool UserState::update(const std::string& identifier, const std::function<void(S
     document["loadMode"] = state.loadMode;
     document["currentGroup"] = state.currentGroup;
     // Nicknames are the user's own bytes; do not let a stray byte sequence stop the write.
-    return writeFileAtomically(cameraPath(identifier),
-                               document.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
+    return writeFileAtomically(cameraPath(identifier), dumpDocument(document));
 }
 
 json UserState::loadGroup(const std::string& key, int group) const
 {
-    const json document = readJson(groupPath(key));
-    auto it = document.find(std::to_string(group));
-    if (it == document.end() || !it->is_object())
+    const GroupFile file = findGroupFile(key);
+    auto it = file.document.find(std::to_string(group));
+    if (it == file.document.end() || !it->is_object())
         return nullptr;
     return *it;
 }
 
-bool UserState::storeGroup(const std::string& key, int group, const json& parameters)
+bool UserState::saveGroup(const std::string& identifier, const std::string& key, int group,
+                          const json& parameters)
 {
     if (!ensureFolder())
         return false;
     FileLock lock(stateFolder + "/.lock");
-    json document = readJson(groupPath(key));
-    document[std::to_string(group)] = parameters;
-    return writeFileAtomically(groupPath(key), document.dump(2) + "\n");
+    GroupFile file = findGroupFile(key);
+    std::string previous;
+    if (file.path.empty() || (file.exists && !readWholeFile(file.path, previous)))
+        return false;
+    file.document[std::to_string(group)] = parameters;
+    if (!writeFileAtomically(file.path, dumpDocument(file.document)))
+        return false;
+    if (updateLocked(identifier, [&](StoredCameraState& state) { state.currentGroup = group; }))
+        return true;
+    // The camera would not start with this group: leave the group as it was.
+    if (file.exists)
+        writeFileAtomically(file.path, previous);
+    else
+        ::unlink(file.path.c_str());
+    return false;
 }
 
 }  // namespace vexo::sdk

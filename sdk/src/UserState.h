@@ -34,6 +34,7 @@ public:
     const std::string& folder() const { return stateFolder; }
     bool ensureFolder() const;
 
+    // A stored network setting that breaks the address rules reads as "nothing stored".
     StoredCameraState load(const std::string& identifier) const;
     // Loads, lets change modify and stores the camera's state as one step across processes.
     bool update(const std::string& identifier, const std::function<void(StoredCameraState&)>& change);
@@ -41,11 +42,21 @@ public:
     // Parameter groups, filed under a key (model, nickname or serial): a JSON object per
     // group number, or null when the group is empty.
     nlohmann::json loadGroup(const std::string& key, int group) const;
-    bool storeGroup(const std::string& key, int group, const nlohmann::json& parameters);
+    // Stores parameters into group and records it as the camera's current group in one
+    // step: when either write fails, false, and the group keeps its earlier content.
+    bool saveGroup(const std::string& identifier, const std::string& key, int group,
+                   const nlohmann::json& parameters);
 
 private:
+    struct GroupFile {
+        std::string path;         // where the groups of the key are written
+        nlohmann::json document;  // what is stored for the key now (an object)
+        bool exists = false;      // path holds the key's groups already
+    };
+    GroupFile findGroupFile(const std::string& key) const;
+    bool updateLocked(const std::string& identifier,
+                      const std::function<void(StoredCameraState&)>& change);
     std::string cameraPath(const std::string& identifier) const;
-    std::string groupPath(const std::string& key) const;
     std::string stateFolder;
 };
 

@@ -22,27 +22,6 @@ int writeText(char* buffer, const std::string& text)
     return VEXO_SDK_OK;
 }
 
-// Nicknames are stored as text; on this platform the local 8-bit encoding is UTF-8.
-bool isUtf8(const std::string& text)
-{
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const size_t extra = c < 0x80            ? 0
-                             : (c & 0xE0) == 0xC0 ? 1
-                             : (c & 0xF0) == 0xE0 ? 2
-                             : (c & 0xF8) == 0xF0 ? 3
-                                                  : 4;
-        if (extra > 3 || text.size() - i <= extra)
-            return false;
-        for (size_t k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
 }  // namespace
 
 extern "C" {
@@ -168,6 +147,7 @@ int SdkSetDeviceNickname(int handle, const char* nickname)
         const std::string name(nickname);
         if (name.size() > VEXO_SDK_NICKNAME_MAX_LENGTH)
             return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
+        // Stored as text; on this platform the local 8-bit encoding is UTF-8.
         if (!isUtf8(name))
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
         const bool stored = CameraLibrary::instance().userState().update(

@@ -1,7 +1,5 @@
 // Firmware upgrade: checks the file, "writes" it with progress reports from a library
 // thread, and records the new firmware version.
-#include <sys/stat.h>
-
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -25,13 +23,12 @@ extern "C" {
 int SdkUpgradeFirmware(int handle, const char* path, VexoUpgradeProgressCallback progress, void* context)
 {
     return withCamera(handle, [&](Camera& camera) {
-        std::string bytes;
-        struct stat st {};
-        if (!path || !*path || ::stat(path, &st) != 0 || !S_ISREG(st.st_mode) || !readWholeFile(path, bytes))
+        if (!path || !*path)
             return static_cast<int>(VEXO_SDK_WRONG_PATH);
         uint16_t version = 0;
-        if (!decodeFirmwareFile(bytes, camera.model().productName, version))
-            return static_cast<int>(VEXO_SDK_NOT_MATCHING);
+        if (const int checked = readFirmwareFile(path, camera.model().productName, version);
+            checked != VEXO_SDK_OK)
+            return checked;
         if (camera.unplugged())
             return static_cast<int>(VEXO_SDK_FAILED);
 

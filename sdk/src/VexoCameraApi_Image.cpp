@@ -19,19 +19,6 @@ bool exposureInRange(const CameraModel& m, double us)
 // Region of a descriptor, validated against the sensor.
 int regionFromDescriptor(const CameraModel& m, const VexoResolution& r, ResolutionPreset& region)
 {
-    if (r.regionWidth <= 0 || r.regionHeight <= 0 || r.outputWidth <= 0 || r.outputHeight <= 0)
-        return VEXO_SDK_INVALID_ARGUMENT;
-    const bool sameSize = r.outputWidth == r.regionWidth && r.outputHeight == r.regionHeight;
-    const bool binned = static_cast<long long>(r.outputWidth) * 2 == r.regionWidth &&
-                        static_cast<long long>(r.outputHeight) * 2 == r.regionHeight;
-    if (!sameSize && !binned)
-        return VEXO_SDK_INVALID_ARGUMENT;
-    if (r.offsetX < 0 || r.offsetY < 0 ||
-        static_cast<long long>(r.offsetX) + r.regionWidth > m.sensorWidth ||
-        static_cast<long long>(r.offsetY) + r.regionHeight > m.sensorHeight)
-        return VEXO_SDK_OUT_OF_RANGE;
-    if (r.regionWidth < 16 || r.regionHeight < 16)
-        return VEXO_SDK_OUT_OF_RANGE;   // the sensor cannot read out fewer rows or columns
     region.name = std::string(r.name, strnlen(r.name, sizeof r.name));
     if (region.name.empty())
         region.name = "Custom";
@@ -41,7 +28,7 @@ int regionFromDescriptor(const CameraModel& m, const VexoResolution& r, Resoluti
     region.regionHeight = r.regionHeight;
     region.outputWidth = r.outputWidth;
     region.outputHeight = r.outputHeight;
-    return VEXO_SDK_OK;
+    return checkRegion(m, region);
 }
 
 int setCustomRegion(int handle, const VexoResolution* resolution)

@@ -67,6 +67,14 @@ NetworkState currentNetwork(const CameraModel& m, const HostInterface& host)
     return n;
 }
 
+// A camera that is unplugged cannot be reached over the network, stored settings or not.
+const CameraModel* attachedModel(const char* identifier)
+{
+    CameraLibrary& library = CameraLibrary::instance();
+    const CameraModel* m = library.model(identifier);
+    return m && library.backend().attached(*m) ? m : nullptr;
+}
+
 bool openInAnotherProcess(const CameraModel& m)
 {
     CameraLibrary& library = CameraLibrary::instance();
@@ -89,7 +97,7 @@ int SdkGetNetworkConfig(const char* identifier, VexoNetworkConfig* config)
     return guarded([&] {
         if (!identifier || !config)
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
-        const CameraModel* m = CameraLibrary::instance().model(identifier);
+        const CameraModel* m = attachedModel(identifier);
         if (!m)
             return static_cast<int>(VEXO_SDK_NOT_FOUND);
         if (!m->isGigE())
@@ -117,7 +125,7 @@ int SdkSetNetworkConfig(const char* identifier, const VexoNetworkConfig* config)
     return guarded([&] {
         if (!identifier || !config)
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
-        const CameraModel* m = CameraLibrary::instance().model(identifier);
+        const CameraModel* m = attachedModel(identifier);
         if (!m)
             return static_cast<int>(VEXO_SDK_NOT_FOUND);
         if (!m->isGigE())
@@ -131,8 +139,7 @@ int SdkSetNetworkConfig(const char* identifier, const VexoNetworkConfig* config)
             if (!parseIpv4(field(config->ipAddress), address) || !parseIpv4(field(config->subnetMask), mask) ||
                 !parseIpv4(field(config->gateway), gateway))
                 return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
-            if (!isValidSubnetMask(mask) || !isUsableHostAddress(address, mask) ||
-                (gateway != 0 && ((gateway & mask) != (address & mask) || !isUsableHostAddress(gateway, mask))))
+            if (!isValidStaticAddress(address, mask, gateway))
                 return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
             wanted.ipAddress = formatIpv4(address);
             wanted.subnetMask = formatIpv4(mask);

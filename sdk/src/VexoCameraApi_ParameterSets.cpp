@@ -16,15 +16,6 @@ std::string groupKeyOf(Camera& camera)
     return CameraLibrary::groupKey(camera.model(), camera.nickname(), camera.loadMode.load());
 }
 
-bool rememberGroup(Camera& camera, int group)
-{
-    const bool stored = CameraLibrary::instance().userState().update(
-        camera.model().identifier, [&](StoredCameraState& state) { state.currentGroup = group; });
-    if (stored)
-        camera.currentGroup = group;
-    return stored;
-}
-
 bool folderOfExists(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
@@ -43,9 +34,11 @@ int SdkSaveParameterGroup(int handle, int group)
         if (!inRange(group, 0, 3))
             return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
         UserState& state = CameraLibrary::instance().userState();
-        if (!state.storeGroup(groupKeyOf(camera), group, settingsToJson(camera.settings())))
+        if (!state.saveGroup(camera.model().identifier, groupKeyOf(camera), group,
+                             settingsToJson(camera.settings())))
             return static_cast<int>(VEXO_SDK_FAILED);
-        return rememberGroup(camera, group) ? static_cast<int>(VEXO_SDK_OK) : static_cast<int>(VEXO_SDK_FAILED);
+        camera.currentGroup = group;
+        return static_cast<int>(VEXO_SDK_OK);
     });
 }
 
@@ -59,14 +52,20 @@ int SdkLoadParameterGroup(int handle, int group)
             const nlohmann::json saved = CameraLibrary::instance().userState().loadGroup(groupKeyOf(camera), group);
             if (saved.is_null())
                 return static_cast<int>(VEXO_SDK_EMPTY_GROUP);
-            if (!settingsFromJson(camera.model(), saved, loaded))
+            if (!settingsFromJson(camera.model(), saved, kStoredGroupFields, loaded))
                 return static_cast<int>(VEXO_SDK_FILE_CORRUPT);
         }
+        // Recorded first: a camera must not run with a group it would not start with.
+        const bool recorded = CameraLibrary::instance().userState().update(
+            camera.model().identifier,
+            [&](StoredCameraState& state) { state.currentGroup = group; });
+        if (!recorded)
+            return static_cast<int>(VEXO_SDK_FAILED);
         camera.change([&](CameraSettings& s) {
             s = loaded;
             return static_cast<int>(VEXO_SDK_OK);
         });
-        rememberGroup(camera, group);
+        camera.currentGroup = group;
         return static_cast<int>(VEXO_SDK_OK);
     });
 }
@@ -113,7 +112,9 @@ int SdkExportParameterFile(int handle, const char* path)
         if (!folderOfExists(path))
             return static_cast<int>(VEXO_SDK_WRONG_PATH);
         const std::string bytes = encodeParameterFile(camera.model(), camera.settings());
-        return writeFileAtomically(path, bytes) ? static_cast<int>(VEXO_SDK_OK) : static_cast<int>(VEXO_SDK_FAILED);
+        // A new file gets the permissions any program's new file gets (umask applies).
+        return writeFileAtomically(path, bytes, 0666) ? static_cast<int>(VEXO_SDK_OK)
+                                                      : static_cast<int>(VEXO_SDK_FAILED);
     });
 }
 
@@ -124,7 +125,9 @@ int SdkImportParameterFile(int handle, const char* path)
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
         std::string bytes;
         struct stat st {};
-        if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode) || !readWholeFile(path, bytes))
+        // Only the start of an oversized file is read: enough to refuse it.
+        if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode) ||
+            !readFilePrefix(path, bytes, kLargestParameterFile + 1))
             return static_cast<int>(VEXO_SDK_WRONG_PATH);
         CameraSettings loaded = factorySettings(camera.model());
         const int result = decodeParameterFile(bytes, camera.model(), loaded);

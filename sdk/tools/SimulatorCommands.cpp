@@ -141,7 +141,8 @@ int holdCamera(const std::string& identifier, double seconds, bool stream, std::
         last = SdkGetFrame(handle, &token, 200);
         if (last == VEXO_SDK_OK) {
             SdkReleaseFrame(handle, token);
-            ++frames;
+            if (++frames == 1)
+                out << "first frame" << std::endl;  // lets a test act once frames flow
         } else if (last != VEXO_SDK_TIMEOUT) {
             break;
         }

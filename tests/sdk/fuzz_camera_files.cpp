@@ -1,14 +1,14 @@
-// libFuzzer target for the two file readers users can hand the camera library: parameter
-// files (SdkImportParameterFile) and firmware upgrade files (SdkUpgradeFirmware). The
-// first byte of the input picks the reader; the readers must reject anything malformed
-// with a result code and never crash, read out of bounds or hang.
+// libFuzzer target for the files users can hand the camera library: parameter files
+// (SdkImportParameterFile), firmware upgrade files (SdkUpgradeFirmware) and camera list
+// files (VEXOCAM_CAMERAS). The first byte of the input picks the reader; the readers must
+// reject anything malformed with a result code and never crash, read out of bounds or hang.
 // Build: configure with Clang and -DVEXO_FUZZ=ON, then run bin/fuzz_camera_files.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "CameraModel.h"
 #include "BinaryFile.h"
+#include "CameraModel.h"
 #include "CameraSettings.h"
 #include "FirmwareFile.h"
 #include "ParameterFile.h"
@@ -27,12 +27,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const vexo::sdk::CameraModel& model = models[data[0] % models.size()];
     if (data[0] & 0x80) {
         uint16_t version = 0;
-        vexo::sdk::decodeFirmwareFile(bytes, model.productName, version);
+        const int result = vexo::sdk::decodeFirmwareFile(bytes, model.productName, version);
+        // An accepted file carries an image within the format's limits.
+        if (result == VEXO_SDK_OK &&
+            (bytes.size() <= 48 || bytes.size() > 48 + vexo::sdk::kLargestFirmwareImage))
+            __builtin_trap();
+    } else if (data[0] & 0x20) {
+        std::vector<vexo::sdk::CameraModel> list;
+        std::string error;
+        if (vexo::sdk::parseCameraList(bytes, "fuzz", list, error)) {
+            // Whatever a list says, its presets obey the region rule the interface enforces.
+            for (const vexo::sdk::CameraModel& m : list)
+                for (const vexo::sdk::ResolutionPreset& p : m.resolutions)
+                    if (vexo::sdk::checkRegion(m, p) != VEXO_SDK_OK)
+                        __builtin_trap();
+        }
     } else {
         vexo::sdk::CameraSettings settings = vexo::sdk::factorySettings(model);
         const int result = vexo::sdk::decodeParameterFile(bytes, model, settings);
         // What a file says is accepted only within the camera's limits.
-        if (result == VEXO_SDK_OK && (settings.gainMilli < model.gainMinMilli || settings.gainMilli > model.gainMaxMilli))
+        if (result == VEXO_SDK_OK &&
+            (settings.gainMilli < model.gainMinMilli || settings.gainMilli > model.gainMaxMilli ||
+             vexo::sdk::checkRegion(model, settings.customRegion) != VEXO_SDK_OK))
             __builtin_trap();
     }
     return 0;

@@ -1,7 +1,10 @@
 // The camera library's devices, parameters and records, and how it refuses bad input.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtTest>
+
+#include <unistd.h>
 
 #include <cstring>
 #include <functional>
@@ -41,6 +44,11 @@ private slots:
     void networkConfigurationValidation_data();
     void networkConfigurationValidation();
     void parameterFolderIsCreated();
+    void lockThatCannotBeCreated_data();
+    void lockThatCannotBeCreated();
+    void networkConfigurationOfAnUnpluggedCamera();
+    void storedNetworkSettingsAreChecked_data();
+    void storedNetworkSettingsAreChecked();
 };
 
 void CameraApiTest::defaultCameraSet()
@@ -673,6 +681,120 @@ void CameraApiTest::parameterFolderIsCreated()
     char tiny[4] = {};
     QCOMPARE(SdkGetParameterFolder(tiny, sizeof tiny), VEXO_SDK_BUFFER_TOO_SMALL);
     QCOMPARE(SdkGetParameterFolder(nullptr, 100), VEXO_SDK_INVALID_ARGUMENT);
+}
+
+void CameraApiTest::lockThatCannotBeCreated_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::newRow("lock folder is a file") << "folder is a file";
+    QTest::newRow("lock file is a folder") << "file is a folder";
+    QTest::newRow("lock folder not writable") << "read-only folder";
+}
+
+void CameraApiTest::lockThatCannotBeCreated()
+{
+    QFETCH(QString, obstacle);
+    if (obstacle == "read-only folder" && ::geteuid() == 0)
+        QSKIP("the superuser may write into any folder");
+    const QString locks = qEnvironmentVariable("VEXOCAM_DEVICE_DIR") + "/.locks";
+    const QString moved = locks + "-aside";
+    QVERIFY(QDir().exists(locks));
+    QVERIFY(QDir().rename(locks, moved));
+    if (obstacle == "folder is a file") {
+        QFile file(locks);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else if (obstacle == "file is a folder") {
+        QVERIFY(QDir().mkpath(locks + "/" + kUsbFast + ".lock"));
+    } else {
+        QVERIFY(QDir().mkpath(locks));
+        QVERIFY(QFile::setPermissions(locks, QFile::ReadOwner | QFile::ExeOwner));
+    }
+
+    int handle = 0;
+    const int result = SdkOpenCamera(&handle, kUsbFast);
+    QFile::setPermissions(locks, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::remove(locks);
+    QDir(locks).removeRecursively();
+    QVERIFY(QDir().rename(moved, locks));
+    // A failure of the library, not a camera held by someone else.
+    QCOMPARE(result, VEXO_SDK_FAILED);
+    QCOMPARE(handle, 0);
+    OpenCamera camera(kUsbFast);
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+}
+
+void CameraApiTest::networkConfigurationOfAnUnpluggedCamera()
+{
+    // Unplugged as vexocam-sim does it: its device node disappears.
+    const QString node = qEnvironmentVariable("VEXOCAM_DEVICE_DIR") + "/" + kGigEMono + ".node";
+    const QString aside = node + "-aside";
+    VexoNetworkConfig config{};
+    QCOMPARE(SdkGetNetworkConfig(kGigEMono, &config), VEXO_SDK_OK);
+    QVERIFY(QFile::rename(node, aside));
+    VexoNetworkConfig unplugged{};
+    const int get = SdkGetNetworkConfig(kGigEMono, &unplugged);
+    const int set = SdkSetNetworkConfig(kGigEMono, &config);
+    QVERIFY(QFile::rename(aside, node));
+    QCOMPARE(get, VEXO_SDK_NOT_FOUND);
+    QCOMPARE(set, VEXO_SDK_NOT_FOUND);
+    QCOMPARE(SdkGetNetworkConfig(kGigEMono, &unplugged), VEXO_SDK_OK);
+}
+
+void CameraApiTest::storedNetworkSettingsAreChecked_data()
+{
+    QTest::addColumn<QByteArray>("network");
+    QTest::addColumn<bool>("used");
+    auto row = [](const char* name, const char* network, bool used) {
+        QTest::newRow(name) << QByteArray(network) << used;
+    };
+    row("valid static address",
+        R"({"mode":1,"ip":"10.1.2.3","mask":"255.255.0.0","gateway":"10.1.0.1"})", true);
+    row("valid address without gateway",
+        R"({"mode":1,"ip":"10.1.2.3","mask":"255.255.0.0","gateway":"0.0.0.0"})", true);
+    row("part above 255",
+        R"({"mode":1,"ip":"10.1.2.300","mask":"255.255.0.0","gateway":"10.1.0.1"})", false);
+    row("longer than the record's field",
+        R"({"mode":1,"ip":"10.1.2.3 and more","mask":"255.255.0.0","gateway":"10.1.0.1"})", false);
+    row("mask with a hole",
+        R"({"mode":1,"ip":"10.1.2.3","mask":"255.0.255.0","gateway":"10.1.0.1"})", false);
+    row("gateway in another subnet",
+        R"({"mode":1,"ip":"10.1.2.3","mask":"255.255.0.0","gateway":"10.2.0.1"})", false);
+    row("broadcast address",
+        R"({"mode":1,"ip":"10.1.255.255","mask":"255.255.0.0","gateway":"10.1.0.1"})", false);
+    row("unknown mode", R"({"mode":7,"ip":"10.1.2.3","mask":"255.255.0.0","gateway":"10.1.0.1"})",
+        false);
+    row("mode missing", R"({"ip":"10.1.2.3","mask":"255.255.0.0","gateway":"10.1.0.1"})", false);
+    row("address a number",
+        R"({"mode":1,"ip":167838211,"mask":"255.255.0.0","gateway":"10.1.0.1"})", false);
+}
+
+void CameraApiTest::storedNetworkSettingsAreChecked()
+{
+    QFETCH(QByteArray, network);
+    QFETCH(bool, used);
+    const QString record =
+        qEnvironmentVariable("VEXOCAM_STATE_DIR") + "/cameras/" + kGigEColour + ".json";
+    QFile::remove(record);
+    VexoNetworkConfig factory{};
+    QCOMPARE(SdkGetNetworkConfig(kGigEColour, &factory), VEXO_SDK_OK);
+    QVERIFY(QDir().mkpath(QFileInfo(record).path()));
+    QFile file(record);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"nickname":"kept","network":)" + network + "}");
+    file.close();
+
+    VexoNetworkConfig config{};
+    QCOMPARE(SdkGetNetworkConfig(kGigEColour, &config), VEXO_SDK_OK);
+    QFile::remove(record);
+    if (used) {
+        QCOMPARE(QByteArray(config.ipAddress), QByteArray("10.1.2.3"));
+    } else {
+        // A damaged entry is not shown as the camera's address: the default stands.
+        QCOMPARE(QByteArray(config.ipAddress), QByteArray(factory.ipAddress));
+        QCOMPARE(QByteArray(config.subnetMask), QByteArray(factory.subnetMask));
+        QCOMPARE(QByteArray(config.gateway), QByteArray(factory.gateway));
+        QCOMPARE(config.addressMode, factory.addressMode);
+    }
 }
 
 QTEST_GUILESS_MAIN(CameraApiTest)

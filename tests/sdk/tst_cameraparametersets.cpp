@@ -3,12 +3,19 @@
 // one model, so sharing groups by model can be told apart from sharing by serial number.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -23,21 +30,92 @@ const char* const kTwinA = "TWIN-A";
 const char* const kTwinB = "TWIN-B";
 const char* const kOther = "OTHER-1";
 
-uint32_t crc32(const QByteArray& data)
-{
-    uint32_t c = 0xFFFFFFFFu;
-    for (char byte : data) {
-        c ^= static_cast<uint8_t>(byte);
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return c ^ 0xFFFFFFFFu;
-}
-
+// CRC-32 (IEEE) continued over data; crc is that of the bytes before, 0 for none.
 void putUint32(QByteArray& data, int offset, uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
         data[offset + i] = char((value >> (8 * i)) & 0xFF);
+}
+
+uint32_t crc32Update(uint32_t crc, const char* data, qint64 size)
+{
+    static const std::array<uint32_t, 256> table = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    uint32_t c = crc ^ 0xFFFFFFFFu;
+    for (qint64 i = 0; i < size; ++i)
+        c = table[(c ^ static_cast<uint8_t>(data[i])) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+uint32_t crc32(const QByteArray& data)
+{
+    return crc32Update(0, data.constData(), data.size());
+}
+
+QString stateFolder()
+{
+    return qEnvironmentVariable("VEXOCAM_STATE_DIR");
+}
+
+// Peak resident memory of this process so far, KiB.
+long peakMemoryKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// The payload of a parameter file as a JSON object, and the file rebuilt around a new one.
+QJsonObject payloadOf(const QByteArray& file)
+{
+    return QJsonDocument::fromJson(file.mid(44, file.size() - 48)).object();
+}
+
+QByteArray withPayload(const QByteArray& file, const QJsonObject& payload)
+{
+    const QByteArray json = QJsonDocument(payload).toJson(QJsonDocument::Compact);
+    QByteArray out = file.left(44) + json + QByteArray(4, '\0');
+    putUint32(out, 40, uint32_t(json.size()));
+    putUint32(out, out.size() - 4, crc32(out.left(out.size() - 4)));
+    return out;
+}
+
+// Name bytes of the camera's custom region as the descriptor shows them.
+QByteArray regionName(int handle)
+{
+    VexoResolution region{};
+    if (SdkGetResolutionDescriptor(handle, VEXO_SDK_CUSTOM_RESOLUTION, &region) != VEXO_SDK_OK)
+        return "(no region)";
+    return QByteArray(region.name, int(strnlen(region.name, sizeof region.name)));
+}
+
+int setRegion(int handle, const QByteArray& name, int offsetX)
+{
+    VexoResolution region{};
+    SdkGetResolutionDescriptor(handle, 0, &region);
+    region.index = VEXO_SDK_CUSTOM_RESOLUTION;
+    std::memset(region.name, 0, sizeof region.name);
+    std::memcpy(region.name, name.constData(), std::min(size_t(name.size()), sizeof region.name));
+    region.offsetX = offsetX;
+    region.offsetY = 0;
+    region.regionWidth = region.outputWidth = 304;
+    region.regionHeight = region.outputHeight = 208;
+    return SdkSetRegionOfInterest(handle, &region);
+}
+
+int currentGroupOf(int handle)
+{
+    int group = -1;
+    SdkGetCurrentParameterGroup(handle, &group);
+    return group;
 }
 
 int gainOf(int handle)
@@ -65,6 +143,28 @@ struct ProgressLog {
     }
 };
 
+// Holds the library's upgrade thread in its progress report at holdAt percent until the
+// test releases it, so a test can act mid-upgrade however slow the machine is.
+struct HeldProgress : ProgressLog {
+    int holdAt = 10;
+    std::condition_variable released;
+    bool free = false;
+    static void report(int percent, void* context)
+    {
+        auto* self = static_cast<HeldProgress*>(context);
+        record(percent, static_cast<ProgressLog*>(self));
+        std::unique_lock<std::mutex> lock(self->mutex);
+        if (percent >= self->holdAt)
+            self->released.wait_for(lock, std::chrono::seconds(120), [self] { return self->free; });
+    }
+    void release()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        free = true;
+        released.notify_all();
+    }
+};
+
 }  // namespace
 
 class CameraParameterSetsTest : public QObject {
@@ -88,6 +188,20 @@ private slots:
     void upgradeRefusesBadFiles_data();
     void upgradeRefusesBadFiles();
     void upgradeInterruptedByDetach();
+    void upgradeFileSizes_data();
+    void upgradeFileSizes();
+    void groupsWorkForEveryNickname_data();
+    void groupsWorkForEveryNickname();
+    void groupsFiledByEarlierVersionsStillLoad();
+    void damagedStoredGroup_data();
+    void damagedStoredGroup();
+    void groupChoiceThatCannotBeRecorded_data();
+    void groupChoiceThatCannotBeRecorded();
+    void regionNamesSurviveGroupsAndFiles_data();
+    void regionNamesSurviveGroupsAndFiles();
+    void exportKeepsPermissions_data();
+    void exportKeepsPermissions();
+    void writesRemoveTemporaryFilesOfKilledWriters();
 
 private:
     QString exportFile(const char* identifier, const QString& name);
@@ -296,6 +410,16 @@ void CameraParameterSetsTest::importRejectsBadFiles_data()
     QTest::newRow("a newer format version") << "newer" << int(VEXO_SDK_FILE_FOREIGN);
     QTest::newRow("another camera model") << "other model" << int(VEXO_SDK_NOT_MATCHING);
     QTest::newRow("valid checksum, gain out of range") << "bad value" << int(VEXO_SDK_FILE_CORRUPT);
+    QTest::newRow("valid checksum, gain missing") << "missing gain" << int(VEXO_SDK_FILE_CORRUPT);
+    QTest::newRow("valid checksum, focus missing") << "missing focus" << int(VEXO_SDK_FILE_CORRUPT);
+    QTest::newRow("valid checksum, region without its width")
+        << "missing width" << int(VEXO_SDK_FILE_CORRUPT);
+    QTest::newRow("valid checksum, empty parameter set")
+        << "empty set" << int(VEXO_SDK_FILE_CORRUPT);
+    QTest::newRow("version 1 file without its exposure")
+        << "old missing exposure" << int(VEXO_SDK_FILE_CORRUPT);
+    QTest::newRow("17 MiB of something else") << "huge foreign" << int(VEXO_SDK_FILE_FOREIGN);
+    QTest::newRow("parameter file padded to 17 MiB") << "huge padded" << int(VEXO_SDK_FILE_CORRUPT);
 }
 
 void CameraParameterSetsTest::importRejectsBadFiles()
@@ -332,15 +456,35 @@ void CameraParameterSetsTest::importRejectsBadFiles()
         QVERIFY(other.open(QIODevice::ReadOnly));
         bytes = other.readAll();
     } else if (damage == "bad value") {
-        const int start = 44;
-        QByteArray json = bytes.mid(start, bytes.size() - start - 4);
-        QJsonObject object = QJsonDocument::fromJson(json).object();
+        QJsonObject object = payloadOf(bytes);
         QVERIFY(!object.isEmpty());
         object["gainMilli"] = 999999;
-        json = QJsonDocument(object).toJson(QJsonDocument::Compact);
-        bytes = bytes.left(start) + json + QByteArray(4, '\0');
-        putUint32(bytes, 40, uint32_t(json.size()));
-        resign(bytes);
+        bytes = withPayload(bytes, object);
+    } else if (damage == "missing gain" || damage == "missing focus") {
+        QJsonObject object = payloadOf(bytes);
+        QVERIFY(object.contains("gainMilli") && object.contains("focusPosition"));
+        object.remove(damage == "missing gain" ? "gainMilli" : "focusPosition");
+        bytes = withPayload(bytes, object);
+    } else if (damage == "missing width") {
+        QJsonObject object = payloadOf(bytes);
+        QJsonObject region = object["customRegion"].toObject();
+        QVERIFY(region.contains("width"));
+        region.remove("width");
+        object["customRegion"] = region;
+        bytes = withPayload(bytes, object);
+    } else if (damage == "empty set") {
+        bytes = withPayload(bytes, QJsonObject());
+    } else if (damage == "old missing exposure") {
+        QJsonObject object = payloadOf(bytes);
+        for (const char* newer :
+             {"crosshairs", "inputs", "outputs", "channelMask", "focusPosition", "exposureUs"})
+            object.remove(newer);
+        bytes[4] = 1;
+        bytes = withPayload(bytes, object);
+    } else if (damage == "huge foreign") {
+        bytes = QByteArray(17 << 20, 'z');
+    } else if (damage == "huge padded") {
+        bytes.append(QByteArray(17 << 20, '\0'));
     }
     if (damage == "folder") {
         QVERIFY(QDir().mkpath(path));
@@ -462,14 +606,17 @@ void CameraParameterSetsTest::upgradeInterruptedByDetach()
     OpenCamera camera(kTwinB);
     char before[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
     SdkGetFirmwareVersion(camera.handle, before);
-    ProgressLog log;
+    HeldProgress log;
     int result = 1;
     std::thread worker([&] {
-        result = SdkUpgradeFirmware(camera.handle, QFile::encodeName(file).constData(), &ProgressLog::record, &log);
+        result = SdkUpgradeFirmware(camera.handle, QFile::encodeName(file).constData(),
+                                    &HeldProgress::report, &log);
     });
-    QTRY_VERIFY(log.last() >= 10);
-    QCOMPARE(runSimulator({"detach", kTwinB}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(log.last() >= 10, 60000);
+    const int detached = runSimulator({"detach", kTwinB});
+    log.release();
     worker.join();
+    QCOMPARE(detached, 0);
     QCOMPARE(result, VEXO_SDK_FAILED);
     QVERIFY(log.last() < 100);
     QCOMPARE(runSimulator({"attach", kTwinB}), 0);
@@ -479,6 +626,352 @@ void CameraParameterSetsTest::upgradeInterruptedByDetach()
     char after[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
     SdkGetFirmwareVersion(reopened.handle, after);
     QCOMPARE(QByteArray(after), QByteArray(before));
+}
+
+void CameraParameterSetsTest::upgradeFileSizes_data()
+{
+    QTest::addColumn<qint64>("imageBytes");
+    QTest::addColumn<QByteArray>("magic");
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<int>("expected");
+    const qint64 mebibyte = 1 << 20;
+    QTest::newRow("20 MiB image") << 20 * mebibyte << QByteArray("VXUP") << QByteArray("5.1.2.3")
+                                  << int(VEXO_SDK_OK);
+    QTest::newRow("largest image, 64 MiB")
+        << 64 * mebibyte << QByteArray("VXUP") << QByteArray("6.4.0.0") << int(VEXO_SDK_OK);
+    QTest::newRow("one byte past 64 MiB") << 64 * mebibyte + 1 << QByteArray("VXUP")
+                                          << QByteArray("7.0.0.1") << int(VEXO_SDK_NOT_MATCHING);
+    QTest::newRow("empty image") << qint64(0) << QByteArray("VXUP") << QByteArray("7.0.0.2")
+                                 << int(VEXO_SDK_NOT_MATCHING);
+    QTest::newRow("100 MiB of something else")
+        << 100 * mebibyte << QByteArray("ZZZZ") << QByteArray("7.0.0.3")
+        << int(VEXO_SDK_NOT_MATCHING);
+}
+
+void CameraParameterSetsTest::upgradeFileSizes()
+{
+    QFETCH(qint64, imageBytes);
+    QFETCH(QByteArray, magic);
+    QFETCH(QByteArray, version);
+    QFETCH(int, expected);
+    // Header, an image of zeros (a sparse file, so the test costs no disk) and the CRC.
+    const QList<QByteArray> parts = version.split('.');
+    const uint16_t word = uint16_t(parts[0].toInt() << 12 | parts[1].toInt() << 8 |
+                                   parts[2].toInt() << 4 | parts[3].toInt());
+    QByteArray header = magic + QByteArray("\x01\x00", 2) + QByteArray(2, '\0') +
+                        QByteArray(32, '\0') + QByteArray(4, '\0');
+    header[6] = char(word & 0xFF);
+    header[7] = char(word >> 8);
+    header.replace(8, 8, "VX-OTHER");
+    putUint32(header, 40, uint32_t(imageBytes));
+    uint32_t crc = crc32(header);
+    const QByteArray zeros(1 << 20, '\0');
+    for (qint64 done = 0; magic == "VXUP" && done < imageBytes; done += zeros.size())
+        crc =
+            crc32Update(crc, zeros.constData(), std::min<qint64>(zeros.size(), imageBytes - done));
+    const QString path = scratch.filePath("sized.upg");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(header), qint64(header.size()));
+    QVERIFY(file.resize(header.size() + imageBytes));
+    QVERIFY(file.seek(header.size() + imageBytes));
+    QByteArray trailer(4, '\0');
+    putUint32(trailer, 0, crc);
+    QCOMPARE(file.write(trailer), qint64(4));
+    file.close();
+
+    OpenCamera camera(kOther);
+    char before[VEXO_SDK_TEXT_BUFFER_SIZE] = {}, after[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
+    SdkGetFirmwareVersion(camera.handle, before);
+    const long peakBefore = peakMemoryKiB();
+    QCOMPARE(
+        SdkUpgradeFirmware(camera.handle, QFile::encodeName(path).constData(), nullptr, nullptr),
+        expected);
+    // The file is checked as it is read: it never sits in memory whole.
+    QVERIFY2(peakMemoryKiB() - peakBefore < 16 * 1024,
+             qPrintable(QString("peak memory grew by %1 KiB").arg(peakMemoryKiB() - peakBefore)));
+    SdkGetFirmwareVersion(camera.handle, after);
+    QCOMPARE(QByteArray(after), expected == VEXO_SDK_OK ? "v" + version : QByteArray(before));
+    QFile::remove(path);
+}
+
+void CameraParameterSetsTest::groupsWorkForEveryNickname_data()
+{
+    QTest::addColumn<QByteArray>("nickname");
+    QTest::addColumn<QString>("plainFile");  // the file short keys have always had
+    QTest::newRow("short name") << QByteArray("line 3") << "nickname-line%203.json";
+    QTest::newRow("longest ASCII name")
+        << QByteArray(VEXO_SDK_NICKNAME_MAX_LENGTH, 'n')
+        << "nickname-" + QString(VEXO_SDK_NICKNAME_MAX_LENGTH, 'n') + ".json";
+    QTest::newRow("long Chinese name") << QString(42, QChar(0x68C0)).toUtf8() << QString();
+    QTest::newRow("long accented name") << QString(63, QChar(0xE9)).toUtf8() << QString();
+    QTest::newRow("path characters")
+        << QByteArray("../x/y:*?") << "nickname-%2e%2e%2fx%2fy%3a%2a%3f.json";
+    QTest::newRow("empty name") << QByteArray() << "nickname-.json";
+}
+
+void CameraParameterSetsTest::groupsWorkForEveryNickname()
+{
+    QFETCH(QByteArray, nickname);
+    QFETCH(QString, plainFile);
+    QVERIFY(nickname.size() <= VEXO_SDK_NICKNAME_MAX_LENGTH);
+    const int gain = 3000 + nickname.size();
+    {
+        OpenCamera camera(kTwinA);
+        QCOMPARE(SdkSetDeviceNickname(camera.handle, nickname.constData()), VEXO_SDK_OK);
+        QCOMPARE(SdkSetParameterLoadMode(camera.handle, 1), VEXO_SDK_OK);
+        QCOMPARE(SdkSetAnalogGain(camera.handle, gain), VEXO_SDK_OK);
+        QCOMPARE(SdkSaveParameterGroup(camera.handle, 2), VEXO_SDK_OK);
+        QCOMPARE(SdkSetAnalogGain(camera.handle, 1000), VEXO_SDK_OK);
+        QCOMPARE(SdkLoadParameterGroup(camera.handle, 2), VEXO_SDK_OK);
+        QCOMPARE(gainOf(camera.handle), gain);
+        if (!plainFile.isEmpty())
+            QVERIFY2(QFile::exists(stateFolder() + "/groups/" + plainFile), qPrintable(plainFile));
+    }
+    OpenCamera reopened(kTwinA);
+    QCOMPARE(gainOf(reopened.handle), gain);
+    QCOMPARE(currentGroupOf(reopened.handle), 2);
+    // The twin under the same nickname shares the group; the key, not a file name, decides.
+    OpenCamera twin(kTwinB);
+    QCOMPARE(SdkSetDeviceNickname(twin.handle, nickname.constData()), VEXO_SDK_OK);
+    QCOMPARE(SdkSetParameterLoadMode(twin.handle, 1), VEXO_SDK_OK);
+    QCOMPARE(SdkLoadParameterGroup(twin.handle, 2), VEXO_SDK_OK);
+    QCOMPARE(gainOf(twin.handle), gain);
+}
+
+void CameraParameterSetsTest::groupsFiledByEarlierVersionsStillLoad()
+{
+    // A key whose escaped file name (214 bytes) earlier versions could still write.
+    const QByteArray nickname = QByteArray(20, 'a') + QString(30, QChar(0xE9)).toUtf8();
+    const QString legacy = stateFolder() + "/groups/nickname-" + QString(20, 'a') +
+                           QString("%c3%a9").repeated(30) + ".json";
+    OpenCamera camera(kTwinA);
+    QCOMPARE(SdkSetParameterLoadMode(camera.handle, 1), VEXO_SDK_OK);
+    QCOMPARE(SdkSetDeviceNickname(camera.handle, "donor"), VEXO_SDK_OK);
+    QCOMPARE(SdkSetAnalogGain(camera.handle, 2345), VEXO_SDK_OK);
+    QCOMPARE(SdkSaveParameterGroup(camera.handle, 0), VEXO_SDK_OK);
+    const QString donor = stateFolder() + "/groups/nickname-donor.json";
+    QVERIFY(QFile::exists(donor));
+    QVERIFY(QFile::rename(donor, legacy));
+
+    QCOMPARE(SdkSetDeviceNickname(camera.handle, nickname.constData()), VEXO_SDK_OK);
+    QCOMPARE(SdkSetAnalogGain(camera.handle, 1000), VEXO_SDK_OK);
+    QCOMPARE(SdkLoadParameterGroup(camera.handle, 0), VEXO_SDK_OK);
+    QCOMPARE(gainOf(camera.handle), 2345);
+    // Saving another group keeps the one filed before.
+    QCOMPARE(SdkSetAnalogGain(camera.handle, 1500), VEXO_SDK_OK);
+    QCOMPARE(SdkSaveParameterGroup(camera.handle, 3), VEXO_SDK_OK);
+    QCOMPARE(SdkLoadParameterGroup(camera.handle, 0), VEXO_SDK_OK);
+    QCOMPARE(gainOf(camera.handle), 2345);
+    QCOMPARE(SdkLoadParameterGroup(camera.handle, 3), VEXO_SDK_OK);
+    QCOMPARE(gainOf(camera.handle), 1500);
+}
+
+void CameraParameterSetsTest::damagedStoredGroup_data()
+{
+    QTest::addColumn<QString>("removed");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("gain missing") << "gainMilli" << int(VEXO_SDK_FILE_CORRUPT);
+    QTest::newRow("region missing") << "customRegion" << int(VEXO_SDK_FILE_CORRUPT);
+    QTest::newRow("crosshairs missing, as in older sets") << "crosshairs" << int(VEXO_SDK_OK);
+}
+
+void CameraParameterSetsTest::damagedStoredGroup()
+{
+    QFETCH(QString, removed);
+    QFETCH(int, expected);
+    OpenCamera camera(kOther);
+    QCOMPARE(SdkSetParameterLoadMode(camera.handle, 0), VEXO_SDK_OK);
+    QCOMPARE(SdkSetAnalogGain(camera.handle, 4400), VEXO_SDK_OK);
+    QCOMPARE(SdkSaveParameterGroup(camera.handle, 1), VEXO_SDK_OK);
+    QFile file(stateFolder() + "/groups/model-VX-OTHER.json");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QJsonObject groups = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    QJsonObject group = groups["1"].toObject();
+    QVERIFY(group.contains(removed));
+    group.remove(removed);
+    groups["1"] = group;
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(groups).toJson());
+    file.close();
+
+    QCOMPARE(SdkSetAnalogGain(camera.handle, 1300), VEXO_SDK_OK);
+    QCOMPARE(SdkLoadParameterGroup(camera.handle, 1), expected);
+    QCOMPARE(gainOf(camera.handle), expected == VEXO_SDK_OK ? 4400 : 1300);
+}
+
+void CameraParameterSetsTest::groupChoiceThatCannotBeRecorded_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::newRow("save into another group") << true;
+    QTest::newRow("load a saved group") << false;
+}
+
+void CameraParameterSetsTest::groupChoiceThatCannotBeRecorded()
+{
+    QFETCH(bool, save);
+    const QString record = stateFolder() + "/cameras/" + kTwinA + ".json";
+    {
+        OpenCamera camera(kTwinA);
+        QCOMPARE(SdkSetParameterLoadMode(camera.handle, 2), VEXO_SDK_OK);
+        QCOMPARE(SdkSetAnalogGain(camera.handle, 2100), VEXO_SDK_OK);
+        QCOMPARE(SdkSaveParameterGroup(camera.handle, 1), VEXO_SDK_OK);
+        QCOMPARE(SdkSetAnalogGain(camera.handle, 2900), VEXO_SDK_OK);
+
+        // A folder where the camera's record belongs: the record cannot be replaced.
+        QVERIFY(QFile::remove(record));
+        QVERIFY(QDir().mkpath(record + "/blocked"));
+        if (save) {
+            QCOMPARE(SdkSaveParameterGroup(camera.handle, 3), VEXO_SDK_FAILED);
+        } else {
+            QCOMPARE(SdkLoadParameterGroup(camera.handle, 1), VEXO_SDK_FAILED);
+            QCOMPARE(gainOf(camera.handle), 2900);
+        }
+        QCOMPARE(currentGroupOf(camera.handle), 1);
+        QVERIFY(QDir(record).removeRecursively());
+
+        // Nothing was stored by the failed save; the earlier group is intact.
+        QCOMPARE(SdkSetParameterLoadMode(camera.handle, 2), VEXO_SDK_OK);
+        QCOMPARE(SdkLoadParameterGroup(camera.handle, 3), VEXO_SDK_EMPTY_GROUP);
+        QCOMPARE(SdkLoadParameterGroup(camera.handle, 1), VEXO_SDK_OK);
+        QCOMPARE(gainOf(camera.handle), 2100);
+    }
+    OpenCamera reopened(kTwinA);
+    QCOMPARE(currentGroupOf(reopened.handle), 1);
+    QCOMPARE(gainOf(reopened.handle), 2100);
+}
+
+void CameraParameterSetsTest::regionNamesSurviveGroupsAndFiles_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>(
+        "shown");  // what the descriptor shows (47 bytes and a NUL at most)
+    QTest::newRow("48 bytes without a terminator") << QByteArray(48, 'R') << QByteArray(47, 'R');
+    QTest::newRow("Latin-1 bytes") << QByteArray(
+                                          "Zone \xe9t\xe9 \xb0"
+                                          "C")
+                                   << QByteArray(
+                                          "Zone \xe9t\xe9 \xb0"
+                                          "C");
+    QTest::newRow("UTF-8 text") << QString::fromUtf8("区域 1").toUtf8()
+                                << QString::fromUtf8("区域 1").toUtf8();
+    QTest::newRow("no name") << QByteArray() << QByteArray("Custom");
+}
+
+void CameraParameterSetsTest::regionNamesSurviveGroupsAndFiles()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, shown);
+    const QByteArray file = QFile::encodeName(scratch.filePath("region.bin"));
+    {
+        OpenCamera camera(kTwinA);
+        QCOMPARE(SdkSetParameterLoadMode(camera.handle, 0), VEXO_SDK_OK);
+        QCOMPARE(setRegion(camera.handle, name, 16), VEXO_SDK_OK);
+        QCOMPARE(regionName(camera.handle), shown);
+        QCOMPARE(SdkSaveParameterGroup(camera.handle, 0), VEXO_SDK_OK);
+        QCOMPARE(SdkExportParameterFile(camera.handle, file.constData()), VEXO_SDK_OK);
+
+        QCOMPARE(setRegion(camera.handle, "other", 32), VEXO_SDK_OK);
+        QCOMPARE(SdkLoadParameterGroup(camera.handle, 0), VEXO_SDK_OK);
+        QCOMPARE(regionName(camera.handle), shown);
+        QCOMPARE(setRegion(camera.handle, "other", 32), VEXO_SDK_OK);
+        QCOMPARE(SdkImportParameterFile(camera.handle, file.constData()), VEXO_SDK_OK);
+        QCOMPARE(regionName(camera.handle), shown);
+    }
+    // The camera starts with the saved group, region and all.
+    OpenCamera reopened(kTwinA);
+    QCOMPARE(currentGroupOf(reopened.handle), 0);
+    int index = -1;
+    QCOMPARE(SdkGetResolutionIndex(reopened.handle, &index), VEXO_SDK_OK);
+    QCOMPARE(index, VEXO_SDK_CUSTOM_RESOLUTION);
+    QCOMPARE(regionName(reopened.handle), shown);
+}
+
+void CameraParameterSetsTest::exportKeepsPermissions_data()
+{
+    QTest::addColumn<int>("existingMode");  // -1: no file yet
+    QTest::addColumn<int>("expectedMode");  // -1: what a new file gets under the umask
+    QTest::addColumn<int>("expected");
+    QTest::newRow("new file") << -1 << -1 << int(VEXO_SDK_OK);
+    QTest::newRow("readable by all") << 0644 << 0644 << int(VEXO_SDK_OK);
+    QTest::newRow("writable by the group") << 0664 << 0664 << int(VEXO_SDK_OK);
+    QTest::newRow("private") << 0600 << 0600 << int(VEXO_SDK_OK);
+    QTest::newRow("read-only") << 0444 << 0444 << int(VEXO_SDK_FAILED);
+}
+
+void CameraParameterSetsTest::exportKeepsPermissions()
+{
+    QFETCH(int, existingMode);
+    QFETCH(int, expectedMode);
+    QFETCH(int, expected);
+    if (existingMode == 0444 && ::geteuid() == 0)
+        QSKIP("the superuser may write any file");
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (expectedMode < 0)
+        expectedMode = int(0666 & ~mask);
+    const QString path = scratch.filePath("permissions.bin");
+    QFile::remove(path);
+    if (existingMode >= 0) {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old content");
+        old.close();
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(existingMode)), 0);
+    }
+    OpenCamera camera(kTwinA);
+    QCOMPARE(SdkExportParameterFile(camera.handle, QFile::encodeName(path).constData()), expected);
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), expectedMode);
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.read(4), expected == VEXO_SDK_OK ? QByteArray("VXPF") : QByteArray("old "));
+    written.close();
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::remove(path);
+}
+
+void CameraParameterSetsTest::writesRemoveTemporaryFilesOfKilledWriters()
+{
+    // The process id of a writer that is gone: a program that has ended.
+    QProcess ended;
+    ended.start(simulatorProgram(), {"folders"});
+    QVERIFY(ended.waitForStarted(30000));
+    const QString dead = QString::number(ended.processId());
+    QVERIFY(ended.waitForFinished(30000));
+    const QString self = QString::number(::getpid());
+    const QString parent = QString::number(::getppid());
+
+    const QString folder = scratch.filePath("temporaries");
+    QVERIFY(QDir().mkpath(folder));
+    const QStringList stale{".M_Cfg_A.bin.vxtmp-" + dead + "-0", ".other.bin.vxtmp-" + dead + "-7",
+                            "M_Cfg_A.bin.tmp." + dead + ".2"};
+    // Writes under way in live processes, and the user's own files that merely look alike.
+    const QStringList kept{".M_Cfg_A.bin.vxtmp-" + self + "-0",
+                           ".M_Cfg_A.bin.vxtmp-" + parent + "-1", "notes.vxtmp-" + dead + "-0",
+                           "other.bin.tmp." + dead + ".1", "M_Cfg_A.bin.tmp." + dead};
+    for (const QString& name : stale + kept) {
+        QFile file(folder + "/" + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QString stateStale = stateFolder() + "/cameras/." + kOther + ".json.vxtmp-" + dead + "-3";
+    {
+        QFile file(stateStale);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    OpenCamera camera(kOther);
+    QCOMPARE(SdkExportParameterFile(camera.handle,
+                                    QFile::encodeName(folder + "/M_Cfg_A.bin").constData()),
+             VEXO_SDK_OK);
+    QStringList expected = kept;
+    expected << "M_Cfg_A.bin";
+    expected.sort();
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+    QCOMPARE(SdkSetDeviceNickname(camera.handle, "tidy"), VEXO_SDK_OK);
+    QVERIFY(!QFile::exists(stateStale));
 }
 
 QTEST_GUILESS_MAIN(CameraParameterSetsTest)
