@@ -243,6 +243,12 @@ int exposureSliderPosition(double exposureUs, double stepUs)
     return sliderPosition(exposureUs, 1.0 / stepUs);
 }
 
+int exposureSliderPositionForMilliseconds(double milliseconds, double stepUs, int decimals)
+{
+    const double halfUnitUs = 0.5 * std::pow(10.0, 3 - decimals);
+    return exposureSliderPosition(milliseconds * 1000 + halfUnitUs, stepUs);
+}
+
 int integerOf(const QString& text)
 {
     return text.toInt(nullptr, 10);
@@ -388,9 +394,9 @@ QString fileNamePart(const QString& text)
         if (u < 0x20 || u == 0x7F || QStringLiteral("/\\:*?\"<>|").contains(c))
             c = QLatin1Char('_');
     }
-    // "." and ".." name folders, not files.
-    if (part == QLatin1String(".") || part == QLatin1String(".."))
-        part.fill(QLatin1Char('_'));
+    // Leading dots would make "." or ".." of the name, or hide the file.
+    for (int i = 0; i < part.size() && part.at(i) == QLatin1Char('.'); ++i)
+        part[i] = QLatin1Char('_');
     return part;
 }
 

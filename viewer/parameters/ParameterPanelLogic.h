@@ -114,6 +114,12 @@ int sliderPosition(double value, double factor);
 // Exposure slider position for an exposure time: whole steps, truncated toward zero.
 int exposureSliderPosition(double exposureUs, double stepUs);
 
+// Exposure slider position for a time shown in milliseconds with `decimals` digits. The
+// spin box shows a slider position's time rounded to its digits, possibly down by half a
+// unit; that time still belongs to the same position, so slider and spin box settle at
+// once instead of walking the slider back one step at a time.
+int exposureSliderPositionForMilliseconds(double milliseconds, double stepUs, int decimals);
+
 // Line-edit texts as the panel sends them: text that does not parse counts as 0.
 int integerOf(const QString& text);
 double doubleOf(const QString& text);
@@ -165,8 +171,9 @@ FileRefusal fileRefusal(int result);
 
 // ---- Names and record texts ------------------------------------------------------------
 
-// A text that is to become part of a file name: path separators and characters not
-// allowed in file names become "_", so the name stays in the folder it is built for.
+// A text that is to become part of a file name: path separators, characters not allowed
+// in file names and leading dots become "_", so the name stays in the folder it is built
+// for and the file is not hidden there.
 QString fileNamePart(const QString& text);
 
 // Export file name: folder + "/" + (key + "_Cfg_" when a load mode is chosen) + group

@@ -326,7 +326,8 @@ void VexoCam::onDoubleSpinBoxFruits(double value)
             double step = 0;
             SdkGetExposureStepTime(currentCamera, &step);
             ui->horizontalSlider_exposureTime->setValue(
-                panel::exposureSliderPosition(value * 1000, step));
+                panel::exposureSliderPositionForMilliseconds(
+                    value, step, ui->doubleSpinBox_exposureTime->decimals()));
             break;
         }
     }
