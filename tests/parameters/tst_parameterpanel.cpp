@@ -5,7 +5,9 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolBox>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "ModalDialogWatcher.h"
 #include "PanelFixture.h"
@@ -19,6 +21,75 @@ const char kGigeColour[] = "VXG2301C0001";  // 1920×1080, 1 input, 2 outputs
 const char kGigeMono[] = "VXG5002M0001";    // 2592×1944 mono, 1 input, 1 output
 const char kUsbSpecial[] = "VXU1301C0001";  // focus, 4 channels, 2 inputs, 2 outputs
 const char kUsbFast[] = "VXU0302C0001";     // 1 input, no outputs
+
+// One fresh frame of the camera, processed into RGB as the camera windows show it.
+QImage grabFrame(int handle)
+{
+    uint32_t token = 0;
+    if (SdkGrabFrameWithTimeout(handle, &token, 20000) != 0)
+        return {};
+    VexoImageInfo info{};
+    BYTE* raw = SdkGetRawImage(handle, token, &info);
+    QImage image(info.width, info.height, QImage::Format_RGB888);
+    std::vector<BYTE> out(size_t(info.width) * size_t(info.height) * 4);
+    const int result = raw ? SdkProcessImage(handle, &info, raw, out.data()) : -1;
+    SdkReleaseFrame(handle, token);
+    if (result != 0 || info.pixelFormat != VEXO_SDK_PIXEL_RGB8)
+        return {};
+    for (int y = 0; y < info.height; ++y)
+        std::memcpy(image.scanLine(y), out.data() + size_t(y) * size_t(info.width) * 3,
+                    size_t(info.width) * 3);
+    return image;
+}
+
+// A frame taken once the frames exposed before the last change have passed.
+QImage settledFrame(int handle)
+{
+    QImage image;
+    for (int i = 0; i < 3; ++i)
+        image = grabFrame(handle);
+    return image;
+}
+
+QVector<double> meanChannels(const QImage& image)
+{
+    QVector<double> sum(3, 0.0);
+    for (int y = 0; y < image.height(); y += 2) {
+        const uchar* line = image.constScanLine(y);
+        for (int x = 0; x < image.width(); x += 2)
+            for (int c = 0; c < 3; ++c)
+                sum[c] += line[x * 3 + c];
+    }
+    for (double& v : sum)
+        v /= (image.width() / 2.0) * (image.height() / 2.0);
+    return sum;
+}
+
+bool isGrey(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* line = image.constScanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            if (line[x * 3] != line[x * 3 + 1] || line[x * 3 + 1] != line[x * 3 + 2])
+                return false;
+        }
+    }
+    return true;
+}
+
+// Mean brightness of each column.
+QVector<double> columnProfile(const QImage& image)
+{
+    QVector<double> profile(image.width(), 0.0);
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* line = image.constScanLine(y);
+        for (int x = 0; x < image.width(); ++x)
+            profile[x] += line[x * 3] + line[x * 3 + 1] + line[x * 3 + 2];
+    }
+    for (double& v : profile)
+        v /= 3.0 * image.height();
+    return profile;
+}
 }  // namespace
 
 // The parameter panel of the main window against the simulated cameras: every dispatch
@@ -869,6 +940,83 @@ private slots:
             QCOMPARE(watcher.seen().first().title, QString("提示"));
             QCOMPARE(watcher.seen().first().text, message);
             QCOMPARE(QString(after.ipAddress), QString(before.ipAddress));
+        }
+    }
+
+    // What the panel changes shows in the picture: frames taken through the library after
+    // the change, compared with a frame taken before it.
+    void pictureFollowsThePanel_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("change");
+        QTest::addColumn<QString>("check");
+        const QStringList manual = {"radioButton_manualExposure=1",
+                                    "radioButton_manualwb=1",
+                                    "horizontalSlider_gainred=100",
+                                    "horizontalSlider_gaingreen=100",
+                                    "horizontalSlider_gainblue=100",
+                                    "checkBox_bwmode=0",
+                                    "checkBox_mirror=0",
+                                    "radioButton_track=1",
+                                    "horizontalSlider_gamma=100",
+                                    "horizontalSlider_exposureTime=300",
+                                    "checkBox_display1=0"};
+        QTest::newRow("longer exposure is brighter")
+            << manual << QStringList{"doubleSpinBox_exposureTime=12"} << "brighter";
+        QTest::newRow("more red gain is redder")
+            << manual << QStringList{"doubleSpinBox_gainred=2.5"} << "redder";
+        QTest::newRow("gamma 3 is brighter")
+            << manual << QStringList{"doubleSpinBox_gamma=3"} << "brighter";
+        QTest::newRow("monochrome is grey") << manual << QStringList{"checkBox_bwmode=1"} << "grey";
+        QTest::newRow("mirror flips left and right")
+            << manual << QStringList{"checkBox_mirror=1"} << "mirrored";
+        QTest::newRow("crosshair in green")
+            << manual
+            << QStringList{"lineEdit_x1=500", "lineEdit_y1=301",
+                           "pushButton_color1=background-color:rgb(0,255,0)", "checkBox_display1=1"}
+            << "green line at 301";
+    }
+    void pictureFollowsThePanel()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, change);
+        QFETCH(QString, check);
+        int handle = openCamera(*window, kGigeColour);
+        // Earlier rows left crosshairs, regions and formats behind; start from the factory.
+        QCOMPARE(SdkLoadParameterGroup(handle, VEXO_SDK_FACTORY_GROUP), 0);
+        handle = openCamera(*window, kGigeColour);
+        for (const QString& s : before)
+            QVERIFY2(apply(window.get(), s), qPrintable(s));
+        const QImage first = settledFrame(handle);
+        QVERIFY(!first.isNull());
+        for (const QString& s : change)
+            QVERIFY2(apply(window.get(), s), qPrintable(s));
+        const QImage second = settledFrame(handle);
+        QVERIFY(!second.isNull());
+        const QVector<double> a = meanChannels(first), b = meanChannels(second);
+        if (check == "brighter") {
+            QVERIFY2(b[0] + b[1] + b[2] > (a[0] + a[1] + a[2]) * 1.1,
+                     qPrintable(QString("%1 -> %2").arg(a[1]).arg(b[1])));
+        } else if (check == "redder") {
+            QVERIFY(b[0] / b[1] > a[0] / a[1] * 1.3);
+        } else if (check == "grey") {
+            QVERIFY(!isGrey(first));
+            QVERIFY(isGrey(second));
+        } else if (check == "mirrored") {
+            // Column brightness profiles: averaged over all rows, the moving parts of the
+            // scene hardly count.
+            const QVector<double> p = columnProfile(first), q = columnProfile(second);
+            double mirroredDifference = 0, plainDifference = 0;
+            for (int x = 0; x < p.size(); ++x) {
+                mirroredDifference += qAbs(q[x] - p[p.size() - 1 - x]);
+                plainDifference += qAbs(q[x] - p[x]);
+            }
+            QVERIFY2(mirroredDifference < plainDifference / 2,
+                     qPrintable(QString("%1 %2").arg(mirroredDifference).arg(plainDifference)));
+        } else {
+            QCOMPARE(QColor(second.pixel(20, 301)), QColor(0, 255, 0));
+            QCOMPARE(QColor(second.pixel(second.width() - 20, 301)), QColor(0, 255, 0));
+            QVERIFY(QColor(first.pixel(20, 301)) != QColor(0, 255, 0));
         }
     }
 };
