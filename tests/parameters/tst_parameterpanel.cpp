@@ -836,6 +836,39 @@ private slots:
         combo->setCurrentIndex(0);
     }
 
+    // From the custom entry to the camera: the dialog the panel opens applies the region
+    // drawn, in sensor pixels, and the panel shows it at the next read-back.
+    void customEntryAppliesTheDrawnRegion()
+    {
+        int handle = openCamera(*window, kGigeColour);
+        QCOMPARE(SdkLoadParameterGroup(handle, VEXO_SDK_FACTORY_GROUP), 0);
+        handle = openCamera(*window, kGigeColour);
+        auto* combo = w<QComboBox>("comboBox_resolution");
+        ModalDialogWatcher watcher;
+        combo->setCurrentIndex(combo->count() - 1);
+        QWidget* dialog = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->inherits("RoiWidget") && top->isVisible())
+                dialog = top;
+        }
+        QVERIFY(dialog);
+        dialog->findChild<QPushButton*>("pushButton_RightBottom")->click();
+        dialog->findChild<QPushButton*>("pushButton_setup")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(watcher.count() >= 1, 20000);
+        QCOMPARE(watcher.seen().first().text, QString("设置成功"));
+        VexoResolution region{};
+        QCOMPARE(SdkGetResolutionDescriptor(handle, VEXO_SDK_CUSTOM_RESOLUTION, &region), 0);
+        QCOMPARE(QRect(region.offsetX, region.offsetY, region.regionWidth, region.regionHeight),
+                 QRect(960, 540, 960, 540));
+        dialog->close();
+        openCamera(*window, kGigeColour);
+        QCOMPARE(combo->currentData().toInt(), 0xFF);
+        QCOMPARE(w<QLabel>("label_hoffset")->text(), QString("960"));
+        QCOMPARE(w<QLabel>("label_hwidth")->text(), QString("960"));
+        QVERIFY(w<QPushButton>("pushButton_roi")->isEnabled());
+        combo->setCurrentIndex(0);
+    }
+
     void transportButton_data()
     {
         QTest::addColumn<QString>("packetSize");
