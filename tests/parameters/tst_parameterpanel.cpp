@@ -869,6 +869,34 @@ private slots:
         combo->setCurrentIndex(0);
     }
 
+    // The colour dialog starts from the button's colour; the camera hears of the colour only
+    // when the crosshair is switched.
+    void crosshairColourButton_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("accepted as offered") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void crosshairColourButton()
+    {
+        QFETCH(bool, accept);
+        const int handle = openCamera(*window, kGigeColour);
+        apply(window.get(), "checkBox_display2=0");
+        apply(window.get(), "pushButton_color2=background-color:rgb(10,20,30)");
+        const QString before = probe(handle, "crosshair1");
+        ModalDialogWatcher watcher;
+        watcher.setAccept(accept);
+        w<QPushButton>("pushButton_color2")->click();
+        QCOMPARE(watcher.count(), 1);
+        QCOMPARE(watcher.seen().first().className, QString("QColorDialog"));
+        QCOMPARE(w<QPushButton>("pushButton_color2")->styleSheet(),
+                 QString("background-color:rgb(10,20,30)"));
+        QCOMPARE(probe(handle, "crosshair1"), before);
+        apply(window.get(), "checkBox_display2=1");
+        QVERIFY(
+            probe(handle, "crosshair1").endsWith(QString(",%1,1").arg(10 + 20 * 256 + 30 * 65536)));
+    }
+
     void transportButton_data()
     {
         QTest::addColumn<QString>("packetSize");
