@@ -13,6 +13,7 @@
 #include "ModalDialogWatcher.h"
 #include "PanelFixture.h"
 #include "ParameterPanelLogic.h"
+#include "RoiWidget.h"
 #include "SettingsStore.h"
 
 using namespace panelfixture;
@@ -22,6 +23,17 @@ const char kGigeColour[] = "VXG2301C0001";  // 1920×1080, 1 input, 2 outputs
 const char kGigeMono[] = "VXG5002M0001";    // 2592×1944 mono, 1 input, 1 output
 const char kUsbSpecial[] = "VXU1301C0001";  // focus, 4 channels, 2 inputs, 2 outputs
 const char kUsbFast[] = "VXU0302C0001";     // 1 input, no outputs
+
+// The region dialog the panel opened last, if one is shown.
+QWidget* shownRegionDialog()
+{
+    QWidget* dialog = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->inherits("RoiWidget") && top->isVisible())
+            dialog = top;
+    }
+    return dialog;
+}
 
 // One fresh frame of the camera, processed into RGB as the camera windows show it.
 QImage grabFrame(int handle)
@@ -805,11 +817,7 @@ private slots:
         combo->setCurrentIndex(0);
         ModalDialogWatcher watcher;
         combo->setCurrentIndex(combo->count() - 1);
-        QWidget* dialog = nullptr;
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->inherits("RoiWidget") && top->isVisible())
-                dialog = top;
-        }
+        QWidget* dialog = shownRegionDialog();
         QVERIFY(dialog);
         QVERIFY(!dialog->parent());
         QCOMPARE(probe(handle, "resolutionIndex"),
@@ -832,15 +840,11 @@ private slots:
         QCOMPARE(w<QLabel>("label_hoffset")->text(), QString("64"));
         QCOMPARE(w<QLabel>("label_vheight")->text(), QString("480"));
         apply(window.get(), "pushButton_roi=click");
-        dialog = nullptr;
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->inherits("RoiWidget") && top->isVisible())
-                dialog = top;
-        }
-        QVERIFY(dialog);
-        QCOMPARE(dialog->property("camera").isValid() ? dialog->property("camera").toInt() : handle,
-                 handle);
-        dialog->close();
+        auto* regionDialog = qobject_cast<RoiWidget*>(shownRegionDialog());
+        QVERIFY(regionDialog);
+        QCOMPARE(regionDialog->camera, handle);
+        QVERIFY(regionDialog->testAttribute(Qt::WA_DeleteOnClose));
+        regionDialog->close();
         combo->setCurrentIndex(0);
     }
 
@@ -854,11 +858,7 @@ private slots:
         auto* combo = w<QComboBox>("comboBox_resolution");
         ModalDialogWatcher watcher;
         combo->setCurrentIndex(combo->count() - 1);
-        QWidget* dialog = nullptr;
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->inherits("RoiWidget") && top->isVisible())
-                dialog = top;
-        }
+        QWidget* dialog = shownRegionDialog();
         QVERIFY(dialog);
         dialog->findChild<QPushButton*>("pushButton_RightBottom")->click();
         dialog->findChild<QPushButton*>("pushButton_setup")->click();
