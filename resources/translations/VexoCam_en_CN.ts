@@ -681,6 +681,586 @@
         <source>热拔插组件注册失败</source>
         <translation>Could not register for device plug and unplug notifications</translation>
     </message>
+    <message>
+        <source>驱动版本：</source>
+        <translation>Driver version:</translation>
+    </message>
+    <message>
+        <source>序列号：</source>
+        <translation>Serial number:</translation>
+    </message>
+    <message>
+        <source>通讯类型：</source>
+        <translation>Communication type:</translation>
+    </message>
+    <message>
+        <source>设备类型：</source>
+        <translation>Device type:</translation>
+    </message>
+    <message>
+        <source>接口：</source>
+        <translation>Interface:</translation>
+    </message>
+    <message>
+        <source>SDK版本：</source>
+        <translation>SDK version:</translation>
+    </message>
+    <message>
+        <source>帧率</source>
+        <translation>Frame Speed</translation>
+    </message>
+    <message>
+        <source>低速</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>中速</source>
+        <translation>Medium</translation>
+    </message>
+    <message>
+        <source>高速</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>图像</source>
+        <translation>Image</translation>
+    </message>
+    <message>
+        <source>水平镜像</source>
+        <translation>Horizontal mirror</translation>
+    </message>
+    <message>
+        <source>垂直翻转</source>
+        <translation>Vertical flip</translation>
+    </message>
+    <message>
+        <source>黑白模式</source>
+        <translation>Monochrome</translation>
+    </message>
+    <message>
+        <source>坏点修正</source>
+        <translation>Defect pixel correction</translation>
+    </message>
+    <message>
+        <source>底片模式</source>
+        <translation>Negative</translation>
+    </message>
+    <message>
+        <source>输出图像</source>
+        <translation>Output Image</translation>
+    </message>
+    <message>
+        <source>图像格式：</source>
+        <translation>Image format:</translation>
+    </message>
+    <message>
+        <source>图像处理</source>
+        <translation>Image Processing</translation>
+    </message>
+    <message>
+        <source>对比度：</source>
+        <translation>Contrast:</translation>
+    </message>
+    <message>
+        <source>锐度：</source>
+        <translation>Sharpness:</translation>
+    </message>
+    <message>
+        <source>饱和度：</source>
+        <translation>Saturation:</translation>
+    </message>
+    <message>
+        <source>自动曝光</source>
+        <translation>Auto Exposure</translation>
+    </message>
+    <message>
+        <source>手动曝光</source>
+        <translation>Manual Exposure</translation>
+    </message>
+    <message>
+        <source>亮度目标：</source>
+        <translation>Target brightness:</translation>
+    </message>
+    <message>
+        <source>曝光范围(毫秒)</source>
+        <translation>Exposure range (ms)</translation>
+    </message>
+    <message>
+        <source>增益范围(倍数)</source>
+        <translation>Gain range (times)</translation>
+    </message>
+    <message>
+        <source>抗闪频</source>
+        <translation>Anti-flicker</translation>
+    </message>
+    <message>
+        <source>50Hz</source>
+        <translation>50Hz</translation>
+    </message>
+    <message>
+        <source>60Hz</source>
+        <translation>60Hz</translation>
+    </message>
+    <message>
+        <source>模拟增益(倍数)</source>
+        <translation>Analog gain (times)</translation>
+    </message>
+    <message>
+        <source>曝光时间(毫秒)</source>
+        <translation>Exposure time (ms)</translation>
+    </message>
+    <message>
+        <source>自动白平衡</source>
+        <translation>Auto white balance</translation>
+    </message>
+    <message>
+        <source>手动白平衡</source>
+        <translation>Manual White Balance</translation>
+    </message>
+    <message>
+        <source>色温选择：</source>
+        <translation>Color temperature:</translation>
+    </message>
+    <message>
+        <source>红色增益：</source>
+        <translation>Red gain:</translation>
+    </message>
+    <message>
+        <source>绿色增益：</source>
+        <translation>Green gain:</translation>
+    </message>
+    <message>
+        <source>蓝色增益：</source>
+        <translation>Blue gain:</translation>
+    </message>
+    <message>
+        <source>一键白平衡</source>
+        <translation>One-touch White Balance</translation>
+    </message>
+    <message>
+        <source>十字线1</source>
+        <translation>Crosshair 1</translation>
+    </message>
+    <message>
+        <source>X:</source>
+        <translation>X:</translation>
+    </message>
+    <message>
+        <source>Y:</source>
+        <translation>Y:</translation>
+    </message>
+    <message>
+        <source>十字线2</source>
+        <translation>Crosshair 2</translation>
+    </message>
+    <message>
+        <source>十字线3</source>
+        <translation>Crosshair 3</translation>
+    </message>
+    <message>
+        <source>十字线4</source>
+        <translation>Crosshair 4</translation>
+    </message>
+    <message>
+        <source>十字线5</source>
+        <translation>Crosshair 5</translation>
+    </message>
+    <message>
+        <source>十字线6</source>
+        <translation>Crosshair 6</translation>
+    </message>
+    <message>
+        <source>十字线7</source>
+        <translation>Crosshair 7</translation>
+    </message>
+    <message>
+        <source>十字线8</source>
+        <translation>Crosshair 8</translation>
+    </message>
+    <message>
+        <source>十字线9</source>
+        <translation>Crosshair 9</translation>
+    </message>
+    <message>
+        <source>触发模式</source>
+        <translation>Trigger Mode</translation>
+    </message>
+    <message>
+        <source>连续采集</source>
+        <translation>Continuous</translation>
+    </message>
+    <message>
+        <source>软触发</source>
+        <translation>Software trigger</translation>
+    </message>
+    <message>
+        <source>硬件触发</source>
+        <translation>Hardware trigger</translation>
+    </message>
+    <message>
+        <source>触发参数</source>
+        <translation>Trigger Parameters</translation>
+    </message>
+    <message>
+        <source>触发一次的帧数：</source>
+        <translation>Frames per trigger:</translation>
+    </message>
+    <message>
+        <source>触发延迟(微秒):</source>
+        <translation>Trigger delay (us):</translation>
+    </message>
+    <message>
+        <source>触发一次</source>
+        <translation>Trigger Once</translation>
+    </message>
+    <message>
+        <source>硬件触发参数</source>
+        <translation>Hardware Trigger Parameters</translation>
+    </message>
+    <message>
+        <source>输入：</source>
+        <translation>Input:</translation>
+    </message>
+    <message>
+        <source>工作模式：</source>
+        <translation>Work mode:</translation>
+    </message>
+    <message>
+        <source>触发</source>
+        <translation>Trigger</translation>
+    </message>
+    <message>
+        <source>输入IO</source>
+        <translation>Input IO</translation>
+    </message>
+    <message>
+        <source>触发方式：</source>
+        <translation>Trigger edge:</translation>
+    </message>
+    <message>
+        <source>上升沿触发</source>
+        <translation>Rising edge</translation>
+    </message>
+    <message>
+        <source>下降沿触发</source>
+        <translation>Falling edge</translation>
+    </message>
+    <message>
+        <source>高电平触发</source>
+        <translation>High level</translation>
+    </message>
+    <message>
+        <source>低电平触发</source>
+        <translation>Low level</translation>
+    </message>
+    <message>
+        <source>去抖时间(微秒):</source>
+        <translation>Debounce time (us):</translation>
+    </message>
+    <message>
+        <source>输出信号</source>
+        <translation>Output Signal</translation>
+    </message>
+    <message>
+        <source>输出：</source>
+        <translation>Output:</translation>
+    </message>
+    <message>
+        <source>输出模式：</source>
+        <translation>Output mode:</translation>
+    </message>
+    <message>
+        <source>闪光灯</source>
+        <translation>Strobe</translation>
+    </message>
+    <message>
+        <source>输出IO</source>
+        <translation>Output IO</translation>
+    </message>
+    <message>
+        <source>PWM</source>
+        <translation>PWM</translation>
+    </message>
+    <message>
+        <source>延时(微秒):</source>
+        <translation>Delay (us):</translation>
+    </message>
+    <message>
+        <source>脉冲宽度(微秒):</source>
+        <translation>Pulse width (us):</translation>
+    </message>
+    <message>
+        <source>有效电平极性：</source>
+        <translation>Active polarity:</translation>
+    </message>
+    <message>
+        <source>低电平</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>高电平</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>闪光灯模式：</source>
+        <translation>Strobe mode:</translation>
+    </message>
+    <message>
+        <source>自动</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>半自动</source>
+        <translation>Semi-automatic</translation>
+    </message>
+    <message>
+        <source>输出电平：</source>
+        <translation>Output level:</translation>
+    </message>
+    <message>
+        <source>PWM周期(微秒):</source>
+        <translation>PWM period (us):</translation>
+    </message>
+    <message>
+        <source>PWM高电平时间(微秒):</source>
+        <translation>PWM high time (us):</translation>
+    </message>
+    <message>
+        <source>分辨率：</source>
+        <translation>Resolution:</translation>
+    </message>
+    <message>
+        <source>ROI区域</source>
+        <translation>ROI Region</translation>
+    </message>
+    <message>
+        <source>水平偏移：</source>
+        <translation>Horizontal offset:</translation>
+    </message>
+    <message>
+        <source>垂直偏移：</source>
+        <translation>Vertical offset:</translation>
+    </message>
+    <message>
+        <source>宽度：</source>
+        <translation>Width:</translation>
+    </message>
+    <message>
+        <source>高度：</source>
+        <translation>Height:</translation>
+    </message>
+    <message>
+        <source>动态</source>
+        <translation>Dynamic</translation>
+    </message>
+    <message>
+        <source>预置</source>
+        <translation>Preset</translation>
+    </message>
+    <message>
+        <source>伽玛：</source>
+        <translation>Gamma:</translation>
+    </message>
+    <message>
+        <source>预置LUT表:</source>
+        <translation>Preset LUT:</translation>
+    </message>
+    <message>
+        <source>GigE网络相机</source>
+        <translation>GigE Network Camera</translation>
+    </message>
+    <message>
+        <source>DHCP</source>
+        <translation>DHCP</translation>
+    </message>
+    <message>
+        <source>固定IP</source>
+        <translation>Static IP</translation>
+    </message>
+    <message>
+        <source>默认网关：</source>
+        <translation>Default gateway:</translation>
+    </message>
+    <message>
+        <source>MAC地址：</source>
+        <translation>MAC address:</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>传输</source>
+        <translation>Transport</translation>
+    </message>
+    <message>
+        <source>最大传输大小(MTU):</source>
+        <translation>Maximum transmission unit (MTU):</translation>
+    </message>
+    <message>
+        <source>为了达到最高传输效率，请设置为网卡最大传输包大小(1500-9000)。</source>
+        <translation>For the highest transfer efficiency, set the largest packet size of the network card (1500-9000).</translation>
+    </message>
+    <message>
+        <source>网络包间隔时间(微秒)</source>
+        <translation>Packet interval (us)</translation>
+    </message>
+    <message>
+        <source>多通道</source>
+        <translation>Multiple Channels</translation>
+    </message>
+    <message>
+        <source>手动调焦</source>
+        <translation>Manual Focus</translation>
+    </message>
+    <message>
+        <source>恢复默认值</source>
+        <translation>Restore Default</translation>
+    </message>
+    <message>
+        <source>加载模式：</source>
+        <translation>Load mode:</translation>
+    </message>
+    <message>
+        <source>型号</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>昵称</source>
+        <translation>Nickname</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>参数组别：</source>
+        <translation>Parameter group:</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>B</source>
+        <translation>B</translation>
+    </message>
+    <message>
+        <source>C</source>
+        <translation>C</translation>
+    </message>
+    <message>
+        <source>D</source>
+        <translation>D</translation>
+    </message>
+    <message>
+        <source>保存参数失败（错误码%1）</source>
+        <translation>Saving the parameters failed (error code %1)</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>Camera config files(*.Bin)</source>
+        <translation>Camera config files(*.Bin)</translation>
+    </message>
+    <message>
+        <source>文件不存在或无法读取</source>
+        <translation>the file is missing or unreadable</translation>
+    </message>
+    <message>
+        <source>不是参数文件</source>
+        <translation>not a parameter file</translation>
+    </message>
+    <message>
+        <source>文件不完整</source>
+        <translation>the file is incomplete</translation>
+    </message>
+    <message>
+        <source>文件已损坏</source>
+        <translation>the file is damaged</translation>
+    </message>
+    <message>
+        <source>文件属于其它型号的相机</source>
+        <translation>the file belongs to another camera model</translation>
+    </message>
+    <message>
+        <source>错误码%1</source>
+        <translation>error code %1</translation>
+    </message>
+    <message>
+        <source>加载参数文件失败：%1</source>
+        <translation>Loading the parameter file failed: %1</translation>
+    </message>
+    <message>
+        <source>选择</source>
+        <translation>Select</translation>
+    </message>
+    <message>
+        <source>导出参数文件失败：无法写入%1</source>
+        <translation>Exporting the parameter file failed: cannot write %1</translation>
+    </message>
+    <message>
+        <source>修改成功</source>
+        <translation>Changed successfully</translation>
+    </message>
+    <message>
+        <source>相机不接受最大传输大小%1</source>
+        <translation>the camera does not accept the packet size %1</translation>
+    </message>
+    <message>
+        <source>相机不接受网络包间隔时间%1微秒</source>
+        <translation>the camera does not accept the packet interval of %1 us</translation>
+    </message>
+    <message>
+        <source>修改失败：%1</source>
+        <translation>Change failed: %1</translation>
+    </message>
+    <message>
+        <source>IP地址%1无效</source>
+        <translation>the IP address %1 is invalid</translation>
+    </message>
+    <message>
+        <source>子网掩码%1无效</source>
+        <translation>the subnet mask %1 is invalid</translation>
+    </message>
+    <message>
+        <source>网关%1不在IP地址所在的子网内</source>
+        <translation>the gateway %1 is outside the subnet of the IP address</translation>
+    </message>
+    <message>
+        <source>相机已在其它程序中打开，无法修改IP地址</source>
+        <translation>the camera is open in another program, its IP address cannot be changed</translation>
+    </message>
+    <message>
+        <source>相机未接受IP地址%1（错误码%2）</source>
+        <translation>the camera did not accept the IP address %1 (error code %2)</translation>
+    </message>
+    <message>
+        <source>设置失败：%1</source>
+        <translation>Setting failed: %1</translation>
+    </message>
+    <message>
+        <source>相机不支持LUT模式</source>
+        <translation>The camera does not support this LUT mode</translation>
+    </message>
+    <message>
+        <source>直线</source>
+        <translation>Linear</translation>
+    </message>
+    <message>
+        <source>曲线1</source>
+        <translation>Curve 1</translation>
+    </message>
+    <message>
+        <source>曲线2</source>
+        <translation>Curve 2</translation>
+    </message>
+    <message>
+        <source>通道%1</source>
+        <translation>Channel %1</translation>
+    </message>
 </context>
 <context>
     <name>suite</name>

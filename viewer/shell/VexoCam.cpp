@@ -80,6 +80,8 @@ VexoCam::VexoCam(QWidget* parent, const QString& programDir)
     ui->toolBox_2->removeItem(kSetAsidePage);
     parameterPageSetAside->hide();
     windowsContainerWidget = ui->widget_devicewindows;
+    connect(ui->horizontalSlider_supportFocusing, SIGNAL(valueChanged(int)), this,
+            SLOT(onSliderResult(int)));
 }
 
 VexoCam::~VexoCam()
@@ -254,19 +256,8 @@ void VexoCam::resizeEvent(QResizeEvent* event)
 }
 
 // ---------------------------------------------------------------------------------------
-// Not built yet: the parameter panel and the settings dialog. Each of these functions is
-// the single place where that piece joins the main window.
-
-void VexoCam::connectParameterPanel() {}
-
-// Until the parameter panel reads a camera's values back, selecting a camera only makes
-// it the one the panel acts on.
-void VexoCam::readBack(int cameraHandle)
-{
-    currentCamera = cameraHandle;
-    ui->tabWidget->setEnabled(true);
-    ui->widget_settingToolbar->setEnabled(true);
-}
+// Not built yet: the settings dialog. This function is the single place where it joins
+// the main window.
 
 void VexoCam::openSettingsDialog(int page)
 {

@@ -10,6 +10,7 @@ class VexoCam;
 class CameraThread;
 class DeviceNotifier;
 class QAction;
+class QCheckBox;
 class QGridLayout;
 class QMenu;
 class QToolButton;
@@ -74,6 +75,28 @@ private slots:
     void on_pushButton_deviceName_clicked();
     void onDeviceChanged(unsigned event, bool hasHeader, unsigned headerDeviceType);
 
+    // Parameter panel: generic slots dispatching by the sender's object name.
+    void onRadioClickResult(bool status);
+    void onSliderResult(int value);
+    void onCheckStatsResult(bool checked);
+    void onLineEditResult(QString text);
+    void onDoubleSpinBoxFruits(double value);
+    void onConboxResult(int index);
+    void on_pushButton_tirggeronce_clicked();
+    void on_pushButton_onetouth_clicked();
+    void on_pushButton_roi_clicked();
+    void on_pushButton_restore_clicked();
+    void on_pushButton_ipsett_clicked();
+    // Parameter groups and files.
+    void on_pushButton_save_clicked();
+    void on_pushButton_saveInfo_clicked();
+    void on_pushButton_recove_clicked();
+    void on_pushButton_restoreDefaultParameters_clicked();
+    void on_pushButton_load_clicked();
+    void on_pushButton_loadParametersToFile_clicked();
+    void on_pushButton_savefile_clicked();
+    void on_pushButton_saveParametersToFile_clicked();
+
 private:
     void switchLanguage(bool english);
     void buildScreenSwitchMenu();
@@ -97,6 +120,27 @@ private:
     void readBack(int cameraHandle);
     void openSettingsDialog(int page);
 
+    // Parameter panel (VexoCam_Parameters.cpp, VexoCam_ReadBack.cpp,
+    // VexoCam_ParameterGroups.cpp).
+    void blockPanelSignals();
+    void unblockPanelSignals();
+    void setPanelSignalsBlocked(bool blocked);
+    void connectReadBackSliders(bool connected);
+    void showTriggerMode(int mode, int inputLines, int outputLines);
+    void showInputLine(int line, bool onlyWhenRead);
+    void showOutputLine(int line, bool onlyWhenRead);
+    void changeResolution(int index);
+    void showResolutionLabels();
+    void chooseCrosshairColour(int crosshair);
+    void applyTransportSettings();
+    void selectParameterGroup(int group, bool checked);
+    void readBackSpecialPage();
+    void rebuildChannelBoxes(int channels);
+    void saveParameterGroup();
+    void restoreDefaultParameters();
+    void importParameterFile();
+    void exportParameterFile();
+
     Ui::VexoCam* ui;
     QString programDirectory;
     QTreeWidgetItem* gigeRoot = nullptr;
@@ -110,4 +154,5 @@ private:
     QList<QAction*> customFrameActions;
     QWidget* parameterPageSetAside = nullptr;
     QWidget* windowsContainerWidget = nullptr;
+    QList<QCheckBox*> channelBoxes;
 };
