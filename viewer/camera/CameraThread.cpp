@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QDateTime>
 #include <QDebug>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -353,6 +354,8 @@ void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int P
         imageHeight = static_cast<quint32>(height);
     }
     zoomPercent = windowlogic::zoomPercentage(zoom);
+    if (QDateTime::currentMSecsSinceEpoch() < statusHeldUntilMs)
+        return;
     ui->label_camerainfo->setText(
         tr("分辨率: %1x%2 | 获取帧率: %3 | 显示帧率: %4 | 图像数：%5 | 缩放比例：%6%")
             .arg(imageWidth)
@@ -605,19 +608,10 @@ void CameraThread::updateToolBarVisibility()
 }
 
 // ---- Features that join later ----------------------------------------------------------
-// Recording, continuous capture and the histogram window plug in here: the tool bar
-// buttons, the recording hotkey, the "直方图" action and the close sequence already
-// call these.
+// Recording plugs in here: the tool bar button, the recording hotkey and the close
+// sequence already call these. Continuous capture lives in CameraThread_Capture.cpp,
+// the histogram window in CameraThread_Histogram.cpp.
 
 void CameraThread::toggleRecording() {}
 
 void CameraThread::stopRecording() {}
-
-void CameraThread::toggleContinuousCapture() {}
-
-void CameraThread::stopContinuousCapture(bool fromClose)
-{
-    Q_UNUSED(fromClose);
-}
-
-void CameraThread::openHistogram() {}

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "CVideoThread.h"
+#include "ContinuousCaptureLogic.h"
 
 namespace Ui {
 class CameraThread;
@@ -58,6 +59,8 @@ public:
     float lastCaptureRate() const { return lastCaptureFrameRate; }
     double zoomFactor() const { return zoom; }
     CVideoThread* acquisitionThread() const { return videoThread; }
+    bool isContinuousCaptureRunning() const { return captureTimer != nullptr; }
+    const capturelogic::RunState& continuousCapture() const { return captureRun; }
 
 signals:
     void enterFullScreen();
@@ -116,7 +119,7 @@ private:
     void filterScenePanning(QEvent* event);
 
     // Single pictures (CameraThread_Picture.cpp).
-    PictureOutcome writePicture(BYTE* pixels, const stImageInfo& info, int* result);
+    PictureOutcome writePicture(BYTE* pixels, const stImageInfo& info, bool forRun, int* result);
 
     // Recording, continuous capture and the histogram window join here.
     void toggleRecording();
@@ -124,6 +127,14 @@ private:
     void toggleContinuousCapture();
     void stopContinuousCapture(bool fromClose);
     void openHistogram();
+
+    // Continuous capture (CameraThread_Capture.cpp).
+    void continuousCaptureTick();
+    bool captureRequestPending() const;
+    void failContinuousCapture(const QString& text);
+    // Shows text in the status line and keeps the next rate reports from replacing it
+    // for a few seconds, so a stopped run's reason can be read.
+    void holdStatusText(const QString& text);
 
     Ui::CameraThread* ui;
     GridCell cell;
@@ -167,4 +178,8 @@ private:
     int picturesBeingWritten = 0;
     int confirmationsToDrop = 0;
     int confirmationsDuringWrite = 0;
+
+    QTimer* captureTimer = nullptr;
+    capturelogic::RunState captureRun;
+    qint64 statusHeldUntilMs = 0;
 };

@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <memory>
 
 #include "CameraThread.h"
@@ -28,9 +29,23 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
     if (sender() && sender() != videoThread)
         return;  // requested from a camera that has been closed since
 
+    // While a continuous capture runs, and for the pictures it asked for before it
+    // ended, pictures go into the run's folder.
+    const bool forRun = captureTimer != nullptr || captureRun.outstanding > 0;
+    if (captureRun.outstanding > 0)
+        --captureRun.outstanding;
+    if (forRun && captureRun.failed) {
+        // The run's failure stays in the status line; so does its confirmation.
+        if (confirmationsDuringWrite > 0)
+            --confirmationsDuringWrite;
+        else
+            ++confirmationsToDrop;
+        return;
+    }
+
     ++picturesBeingWritten;
     int result = VEXO_SDK_OK;
-    const PictureOutcome outcome = writePicture(copy ? copy.get() : buffer, info, &result);
+    const PictureOutcome outcome = writePicture(copy ? copy.get() : buffer, info, forRun, &result);
     --picturesBeingWritten;
 
     // The thread's confirmation may have arrived while a folder dialog was open; if
@@ -40,6 +55,12 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
     else
         ++confirmationsToDrop;
 
+    if (forRun && outcome == PictureOutcome::NotSaved) {
+        failContinuousCapture(tr("连续抓图已停止: 图片无法保存到 %1, 错误码:%2")
+                                  .arg(QDir::toNativeSeparators(captureRun.folder))
+                                  .arg(result));
+        return;
+    }
     switch (outcome) {
     case PictureOutcome::Saved:
         ui->label_camerainfo->setText(tr("SDK保存图片成功"));
@@ -52,13 +73,20 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
     }
 }
 
-CameraThread::PictureOutcome CameraThread::writePicture(BYTE* pixels, const stImageInfo& info, int* result)
+CameraThread::PictureOutcome CameraThread::writePicture(BYTE* pixels, const stImageInfo& info,
+                                                        bool forRun, int* result)
 {
     CaptureSettings capture = settingsStore()->captureSettings();
     QString folder;
     bool haveFolder = false;
     bool fromDialog = false;
-    if (capture.autoSaveState == kAutoSave) {
+    if (forRun) {
+        // The run's folder was made when it started; one that has gone since is a
+        // failure to report, not something to quietly make again.
+        folder = captureRun.folder;
+        haveFolder = true;
+        capture.nameRuleIndex = captureRun.nextIndex;
+    } else if (capture.autoSaveState == kAutoSave) {
         folder = capture.savePath;
         haveFolder = true;
         // Saving into a folder that does not exist yet is what the user expects; one
@@ -79,8 +107,13 @@ CameraThread::PictureOutcome CameraThread::writePicture(BYTE* pixels, const stIm
     picturelogic::PictureName name;
     if (haveFolder)
         name = picturelogic::pictureName(folder, capture, QDateTime::currentDateTime(), fromDialog);
-    if (name.advancesIndex)
-        settingsStore()->setValue(QStringLiteral("CAPTURE"), QStringLiteral("NameRuleIndex"), name.nextIndex);
+    if (name.advancesIndex) {
+        if (forRun)
+            captureRun.nextIndex = name.nextIndex;
+        else
+            settingsStore()->setValue(QStringLiteral("CAPTURE"), QStringLiteral("NameRuleIndex"),
+                                      name.nextIndex);
+    }
 
     const int typeCode = picturelogic::pictureTypeCode(capture.pictureType);
     if (name.baseName.isEmpty() || typeCode == 0 || !pixels) {
@@ -88,10 +121,15 @@ CameraThread::PictureOutcome CameraThread::writePicture(BYTE* pixels, const stIm
         *result = VEXO_SDK_INVALID_ARGUMENT;
         return PictureOutcome::NotSaved;
     }
-    *result = SdkSaveImageFile(handle, name.baseName.toLocal8Bit().constData(), pixels, &info,
-                               typeCode, kPictureQuality);
+    // Two pictures in one second, or an index used before, must not replace a picture
+    // already there: the new one gets a suffix.
+    const QString baseName = capturelogic::uniqueBaseName(
+        name.baseName, capturelogic::pictureExtension(capture.pictureType),
+        [](const QString& file) { return QFileInfo::exists(file); });
+    *result = SdkSaveImageFile(handle, baseName.toLocal8Bit().constData(), pixels, &info, typeCode,
+                               kPictureQuality);
     if (*result != VEXO_SDK_OK) {
-        qDebug() << "SdkSaveImageFile" << name.baseName << "returned" << *result;
+        qDebug() << "SdkSaveImageFile" << baseName << "returned" << *result;
         return PictureOutcome::NotSaved;
     }
     return PictureOutcome::Saved;

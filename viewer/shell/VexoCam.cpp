@@ -16,6 +16,7 @@
 
 #include "AboutWidget.h"
 #include "CameraListWidget.h"
+#include "ConfigWidget.h"
 #include "CustomWindowSettingWidget.h"
 #include "SettingsStore.h"
 #include "SuiteEnvironment.h"
@@ -254,8 +255,8 @@ void VexoCam::resizeEvent(QResizeEvent* event)
 }
 
 // ---------------------------------------------------------------------------------------
-// Not built yet: the parameter panel and the settings dialog. Each of these functions is
-// the single place where that piece joins the main window.
+// Not built yet: the parameter panel. Each of these functions is the single place where
+// that piece joins the main window.
 
 void VexoCam::connectParameterPanel() {}
 
@@ -270,6 +271,8 @@ void VexoCam::readBack(int cameraHandle)
 
 void VexoCam::openSettingsDialog(int page)
 {
-    Q_UNUSED(page);
+    // Non-modal and without parent: several may be open, each deletes itself on close.
+    auto* dialog = new ConfigWidget(page, nullptr);
+    dialog->show();
 }
 
