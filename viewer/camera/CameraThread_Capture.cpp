@@ -139,11 +139,12 @@ void CameraThread::stopContinuousCapture(bool fromClose)
     delete captureTimer;
     captureTimer = nullptr;
     ui->pushButton_continuityPhotogrape->setIcon(QIcon(QString::fromLatin1(kCaptureIdleIcon)));
+    ui->label_media->hide();
+    // The close sequence empties the title itself.
     if (!fromClose) {
         const QString name = nameOfCamera(handle);
         if (!name.isNull())
             setWindowTitle(name);
-        ui->label_media->hide();
     }
 }
 
