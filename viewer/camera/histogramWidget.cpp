@@ -123,6 +123,7 @@ void histogramWidget::buildTable()
     table->setHorizontalHeaderLabels(
         {QStringLiteral("  "), tr("通道"), tr("最小值"), tr("最大值"), tr("平均值"), tr("标准差")});
     table->verticalHeader()->hide();
+    table->horizontalHeader()->setMinimumSectionSize(kCheckColumnWidth);
     table->setColumnWidth(0, kCheckColumnWidth);
     for (int column = 1; column < 6; ++column)
         table->setColumnWidth(column, kValueColumnWidth);
