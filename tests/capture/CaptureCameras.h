@@ -6,9 +6,9 @@
 
 namespace capturecameras {
 
-inline const char kFirst[] = "CAPTUREA";      // "Capture camera A", 320 × 240
-inline const char kSecond[] = "CAPTUREB";     // "Capture camera B", 322 × 240 (odd rows)
-inline const char kEscaping[] = "CAPTUREESC"; // nickname "../../Esc:ape"
+inline const char kFirst[] = "CAPTUREA";       // "Capture camera A", 320 × 240
+inline const char kSecond[] = "CAPTUREB";      // "Capture camera B", 322 × 240 (odd rows)
+inline const char kEscaping[] = "CAPTUREESC";  // nickname "../../Esc:ape"
 inline const char kFirstName[] = "Capture camera A";
 inline const char kSecondName[] = "Capture camera B";
 

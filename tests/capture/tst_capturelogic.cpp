@@ -50,17 +50,27 @@ void CaptureLogicTest::safeFolderName_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("folder");
-    QTest::newRow("plain name") << "Odd row camera" << "Odd row camera";
-    QTest::newRow("Chinese name") << "工业相机 1" << "工业相机 1";
-    QTest::newRow("parent folder") << ".." << "_";
-    QTest::newRow("escape with slashes") << "../../etc" << ".._.._etc";
-    QTest::newRow("backslash and drive") << "C:\\Windows" << "C__Windows";
-    QTest::newRow("characters Windows refuses") << "a*b?c\"d<e>f|g" << "a_b_c_d_e_f_g";
+    QTest::newRow("plain name") << "Odd row camera"
+                                << "Odd row camera";
+    QTest::newRow("Chinese name") << "工业相机 1"
+                                  << "工业相机 1";
+    QTest::newRow("parent folder") << ".."
+                                   << "_";
+    QTest::newRow("escape with slashes") << "../../etc"
+                                         << ".._.._etc";
+    QTest::newRow("backslash and drive") << "C:\\Windows"
+                                         << "C__Windows";
+    QTest::newRow("characters Windows refuses") << "a*b?c\"d<e>f|g"
+                                                << "a_b_c_d_e_f_g";
     QTest::newRow("control character") << QStringLiteral("cam\nera\t1") << "cam_era_1";
-    QTest::newRow("trailing dots and blanks") << "camera. . " << "camera";
-    QTest::newRow("empty title") << "" << "_";
-    QTest::newRow("blanks only") << "   " << "_";
-    QTest::newRow("recording title stays readable") << "cam  正在录制中..." << "cam  正在录制中";
+    QTest::newRow("trailing dots and blanks") << "camera. . "
+                                              << "camera";
+    QTest::newRow("empty title") << ""
+                                 << "_";
+    QTest::newRow("blanks only") << "   "
+                                 << "_";
+    QTest::newRow("recording title stays readable") << "cam  正在录制中..."
+                                                    << "cam  正在录制中";
 }
 
 void CaptureLogicTest::safeFolderName()
@@ -86,7 +96,8 @@ void CaptureLogicTest::uniqueBaseNameSuffixesTheNewPicture()
     QCOMPARE(capturelogic::uniqueBaseName("/p/Image__20260101120000", ".png", exists),
              QStringLiteral("/p/Image__20260101120000_2"));
     // Only the same extension counts: a BMP of that name is no clash for a PNG.
-    QCOMPARE(capturelogic::uniqueBaseName("/p/x", ".png", [](const QString& f) { return f == "/p/x.bmp"; }),
+    QCOMPARE(capturelogic::uniqueBaseName("/p/x", ".png",
+                                          [](const QString& f) { return f == "/p/x.bmp"; }),
              QStringLiteral("/p/x"));
     QCOMPARE(capturelogic::pictureExtension(0), QStringLiteral(".bmp"));
     QCOMPARE(capturelogic::pictureExtension(1), QStringLiteral(".jpg"));
@@ -105,14 +116,20 @@ void CaptureLogicTest::countTick_data()
     QTest::addColumn<TickAction>("action");
     QTest::newRow("too few frames") << 4 << 5 << false << 0 << 0 << false << TickAction::Wait;
     QTest::newRow("enough frames") << 5 << 5 << false << 0 << 0 << false << TickAction::Request;
-    QTest::newRow("radix 0 asks every tick") << 0 << 0 << false << 0 << 3 << false << TickAction::Request;
-    QTest::newRow("no limit keeps going") << 9 << 1 << false << 2 << 50 << false << TickAction::Request;
+    QTest::newRow("radix 0 asks every tick")
+        << 0 << 0 << false << 0 << 3 << false << TickAction::Request;
+    QTest::newRow("no limit keeps going")
+        << 9 << 1 << false << 2 << 50 << false << TickAction::Request;
     QTest::newRow("below the limit") << 9 << 1 << true << 3 << 2 << false << TickAction::Request;
     QTest::newRow("limit reached ends") << 9 << 1 << true << 3 << 3 << false << TickAction::End;
-    QTest::newRow("limit 0 ends without a picture") << 1 << 1 << true << 0 << 0 << false << TickAction::End;
-    QTest::newRow("limit waits for the frame test") << 0 << 1 << true << 0 << 0 << false << TickAction::Wait;
-    QTest::newRow("earlier request still waiting") << 9 << 1 << false << 0 << 1 << true << TickAction::Wait;
-    QTest::newRow("limit beats a waiting request") << 9 << 1 << true << 1 << 1 << true << TickAction::End;
+    QTest::newRow("limit 0 ends without a picture")
+        << 1 << 1 << true << 0 << 0 << false << TickAction::End;
+    QTest::newRow("limit waits for the frame test")
+        << 0 << 1 << true << 0 << 0 << false << TickAction::Wait;
+    QTest::newRow("earlier request still waiting")
+        << 9 << 1 << false << 0 << 1 << true << TickAction::Wait;
+    QTest::newRow("limit beats a waiting request")
+        << 9 << 1 << true << 1 << 1 << true << TickAction::End;
 }
 
 void CaptureLogicTest::countTick()
@@ -134,11 +151,16 @@ void CaptureLogicTest::timeTick_data()
     QTest::addColumn<bool>("limited");
     QTest::addColumn<bool>("pending");
     QTest::addColumn<TickAction>("action");
-    QTest::newRow("before the deadline") << qint64(999) << qint64(1000) << true << false << TickAction::Request;
-    QTest::newRow("at the deadline") << qint64(1000) << qint64(1000) << true << false << TickAction::End;
-    QTest::newRow("after the deadline") << qint64(5000) << qint64(1000) << true << true << TickAction::End;
-    QTest::newRow("no limit runs on") << qint64(5000) << qint64(1000) << false << false << TickAction::Request;
-    QTest::newRow("waiting request") << qint64(10) << qint64(1000) << true << true << TickAction::Wait;
+    QTest::newRow("before the deadline")
+        << qint64(999) << qint64(1000) << true << false << TickAction::Request;
+    QTest::newRow("at the deadline")
+        << qint64(1000) << qint64(1000) << true << false << TickAction::End;
+    QTest::newRow("after the deadline")
+        << qint64(5000) << qint64(1000) << true << true << TickAction::End;
+    QTest::newRow("no limit runs on")
+        << qint64(5000) << qint64(1000) << false << false << TickAction::Request;
+    QTest::newRow("waiting request")
+        << qint64(10) << qint64(1000) << true << true << TickAction::Wait;
 }
 
 void CaptureLogicTest::timeTick()
@@ -181,7 +203,8 @@ void CaptureLogicTest::statistics_data()
     const QImage black = frame(8, 4, [](int, int) { return qRgb(0, 0, 0); });
     QTest::newRow("all black") << black << 0 << 0 << 0 << qint64(0) << 0.0;
     const QImage white = frame(5, 3, [](int, int) { return qRgb(255, 255, 255); });
-    QTest::newRow("only 255 shows 255 as the minimum") << white << 1 << 255 << 255 << qint64(255) << 0.0;
+    QTest::newRow("only 255 shows 255 as the minimum")
+        << white << 1 << 255 << 255 << qint64(255) << 0.0;
     // Half 0, half 200: mean 100, population deviation 100.
     const QImage halves = frame(10, 2, [](int x, int) { return qRgb(x < 5 ? 0 : 200, 7, 0); });
     QTest::newRow("two levels in halves") << halves << 0 << 0 << 200 << qint64(100) << 100.0;
@@ -191,8 +214,9 @@ void CaptureLogicTest::statistics_data()
     QTest::newRow("ramp 1 to 4") << ramp << 2 << 1 << 4 << qint64(2) << std::sqrt(1.25);
     // 255 in one pixel of four: the mean and deviation count it too.
     const QImage spot = frame(2, 2, [](int x, int y) { return qRgb(x + y == 0 ? 255 : 10, 0, 0); });
-    QTest::newRow("one bright pixel") << spot << 0 << 10 << 255 << qint64(71)
-                                      << std::sqrt((3 * 10.0 * 10 + 255.0 * 255) / 4 - 71.25 * 71.25);
+    QTest::newRow("one bright pixel")
+        << spot << 0 << 10 << 255 << qint64(71)
+        << std::sqrt((3 * 10.0 * 10 + 255.0 * 255) / 4 - 71.25 * 71.25);
 }
 
 void CaptureLogicTest::statistics()
@@ -210,8 +234,9 @@ void CaptureLogicTest::statistics()
     QCOMPARE(s.minimum, minimum);
     QCOMPARE(s.maximum, maximum);
     QCOMPARE(s.mean, mean);
-    QVERIFY2(std::abs(s.deviation - deviation) < 1e-9,
-             qPrintable(QString("%1 vs %2").arg(s.deviation, 0, 'g', 12).arg(deviation, 0, 'g', 12)));
+    QVERIFY2(
+        std::abs(s.deviation - deviation) < 1e-9,
+        qPrintable(QString("%1 vs %2").arg(s.deviation, 0, 'g', 12).arg(deviation, 0, 'g', 12)));
 }
 
 void CaptureLogicTest::countsFollowTheRealRowLength()
@@ -242,7 +267,8 @@ void CaptureLogicTest::countsFollowTheRealRowLength()
 void CaptureLogicTest::emptyFrameLeavesTheLevels()
 {
     histogramlogic::Levels levels;
-    QVERIFY(histogramlogic::countLevels(frame(1, 1, [](int, int) { return qRgb(9, 9, 9); }), levels));
+    QVERIFY(
+        histogramlogic::countLevels(frame(1, 1, [](int, int) { return qRgb(9, 9, 9); }), levels));
     QVERIFY(!histogramlogic::countLevels(QImage(), levels));
     QCOMPARE(levels.counts[0][9], 1);
     QCOMPARE(levels.pixels, qint64(1));

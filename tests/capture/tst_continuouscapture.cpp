@@ -1,6 +1,7 @@
 // Continuous capture of a camera window on simulated cameras: runs by count and by time
 // with and without limits, the user's settings left exactly as they were, picture names
 // that never replace a picture, fast intervals, and runs that cannot write.
+#include <sys/resource.h>
 #include <QDir>
 #include <QDirIterator>
 #include <QLabel>
@@ -12,7 +13,6 @@
 #include <csignal>
 #include <ctime>
 #include <memory>
-#include <sys/resource.h>
 
 #include "CameraThread.h"
 #include "CaptureCameras.h"
@@ -111,7 +111,8 @@ CameraThread* ContinuousCaptureTest::openWindow(const char* identifier)
     window->show();
     if (!window->startCamera(QString::fromLatin1(identifier)))
         return nullptr;
-    if (!QTest::qWaitFor([&]() { return window->acquisitionThread()->frameCount() > 0; }, kDeadlineMs))
+    if (!QTest::qWaitFor([&]() { return window->acquisitionThread()->frameCount() > 0; },
+                         kDeadlineMs))
         return nullptr;
     windows.push_back(std::move(window));
     return windows.back().get();
@@ -156,7 +157,8 @@ void ContinuousCaptureTest::runs()
     QFETCH(bool, limited);
     QFETCH(int, limit);
     QFETCH(int, expected);
-    const QString pictures = folder.filePath(QStringLiteral("runs/%1").arg(QTest::currentDataTag()));
+    const QString pictures =
+        folder.filePath(QStringLiteral("runs/%1").arg(QTest::currentDataTag()));
     prepare(pictures);
     setCapture("CaptureMode", mode);
     if (mode == 0) {
@@ -238,9 +240,9 @@ void ContinuousCaptureTest::twoWindowsAtOnceLeaveTheSettingsAlone()
     QVERIFY(a && b);
     a->findChild<QPushButton*>("pushButton_continuityPhotogrape")->click();
     b->findChild<QPushButton*>("pushButton_continuityPhotogrape")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(a->continuousCapture().picturesTaken >= 2 &&
-                                 b->continuousCapture().picturesTaken >= 2,
-                             kDeadlineMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        a->continuousCapture().picturesTaken >= 2 && b->continuousCapture().picturesTaken >= 2,
+        kDeadlineMs);
     // While both run, a crash would leave this file: the user's settings.
     QCOMPARE(settingsFile(), before);
     // Stopped in the other order than started.
@@ -248,8 +250,10 @@ void ContinuousCaptureTest::twoWindowsAtOnceLeaveTheSettingsAlone()
     QCOMPARE(settingsFile(), before);
     stopAndDrain(a);
     QCOMPARE(settingsFile(), before);
-    QCOMPARE(filesIn(pictures + "/" + capturecameras::kFirstName).size(), a->continuousCapture().picturesTaken);
-    QCOMPARE(filesIn(pictures + "/" + capturecameras::kSecondName).size(), b->continuousCapture().picturesTaken);
+    QCOMPARE(filesIn(pictures + "/" + capturecameras::kFirstName).size(),
+             a->continuousCapture().picturesTaken);
+    QCOMPARE(filesIn(pictures + "/" + capturecameras::kSecondName).size(),
+             b->continuousCapture().picturesTaken);
 
     // A single picture after the runs follows the user's settings again: folder dialog.
     a->findChild<QPushButton*>("pushButton_photogrape")->click();
@@ -378,7 +382,8 @@ void ContinuousCaptureTest::zeroIntervalNeitherSpinsNorFloods()
     const double cpu = threadCpuSeconds() - cpuBefore;
     const double elapsed = double(wall.elapsed()) / 1000.0;
     // A timer that fires as fast as it can would keep the GUI thread busy all the time.
-    QVERIFY2(cpu < 0.3 * elapsed, qPrintable(QString("GUI thread used %1 s of %2 s").arg(cpu).arg(elapsed)));
+    QVERIFY2(cpu < 0.3 * elapsed,
+             qPrintable(QString("GUI thread used %1 s of %2 s").arg(cpu).arg(elapsed)));
     // Without frames one request waits; the counter does not run ahead of the pictures.
     QCOMPARE(camera->continuousCapture().picturesTaken, 1);
     QCOMPARE(camera->acquisitionThread()->frameCount(), framesAtStart);
@@ -388,7 +393,8 @@ void ContinuousCaptureTest::zeroIntervalNeitherSpinsNorFloods()
     stopAndDrain(camera);
     const int frames = camera->acquisitionThread()->frameCount() - framesAtStart;
     const int taken = camera->continuousCapture().picturesTaken;
-    QVERIFY2(taken <= frames, qPrintable(QString("%1 pictures from %2 frames").arg(taken).arg(frames)));
+    QVERIFY2(taken <= frames,
+             qPrintable(QString("%1 pictures from %2 frames").arg(taken).arg(frames)));
     QCOMPARE(filesIn(pictures + "/" + capturecameras::kFirstName).size(), taken);
 }
 
@@ -485,17 +491,20 @@ void ContinuousCaptureTest::fullDiskStopsTheRunAndKeepsThePictures()
     rlimit small = old;
     small.rlim_cur = 64 * 1024;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool stopped = QTest::qWaitFor([&]() { return !camera->isContinuousCaptureRunning(); }, kDeadlineMs);
+    const bool stopped =
+        QTest::qWaitFor([&]() { return !camera->isContinuousCaptureRunning(); }, kDeadlineMs);
     setrlimit(RLIMIT_FSIZE, &old);
     QVERIFY(stopped);
-    QVERIFY(camera->findChild<QLabel*>("label_camerainfo")->text().startsWith(
-        QStringLiteral("连续抓图已停止: 图片无法保存到")));
+    QVERIFY(camera->findChild<QLabel*>("label_camerainfo")
+                ->text()
+                .startsWith(QStringLiteral("连续抓图已停止: 图片无法保存到")));
     stopAndDrain(camera);
     // Complete pictures only: no cut-off file and no temporary left behind.
     const QStringList kept = filesIn(runFolder);
     QVERIFY(kept.size() >= 2);
     for (const QString& name : kept) {
-        QVERIFY2(QRegularExpression("^Image__\\d+\\.bmp$").match(name).hasMatch(), qPrintable(name));
+        QVERIFY2(QRegularExpression("^Image__\\d+\\.bmp$").match(name).hasMatch(),
+                 qPrintable(name));
         QCOMPARE(QImage(runFolder + "/" + name).size(), QSize(320, 240));
     }
 }

@@ -107,19 +107,22 @@ void HistogramWidgetTest::formAsSpecified()
 void HistogramWidgetTest::tableShowsStatistics_data()
 {
     QTest::addColumn<QImage>("image");
-    QTest::addColumn<QStringList>("red");    // minimum, maximum, mean, deviation
+    QTest::addColumn<QStringList>("red");  // minimum, maximum, mean, deviation
     QTest::addColumn<QStringList>("green");
     QTest::addColumn<QStringList>("blue");
     QTest::newRow("all black") << filled(16, 8, qRgb(0, 0, 0)) << QStringList{"0", "0", "0", "0"}
-                               << QStringList{"0", "0", "0", "0"} << QStringList{"0", "0", "0", "0"};
-    QTest::newRow("only 255 in red") << filled(7, 3, qRgb(255, 0, 12)) << QStringList{"255", "255", "255", "0"}
-                                     << QStringList{"0", "0", "0", "0"} << QStringList{"12", "12", "12", "0"};
+                               << QStringList{"0", "0", "0", "0"}
+                               << QStringList{"0", "0", "0", "0"};
+    QTest::newRow("only 255 in red")
+        << filled(7, 3, qRgb(255, 0, 12)) << QStringList{"255", "255", "255", "0"}
+        << QStringList{"0", "0", "0", "0"} << QStringList{"12", "12", "12", "0"};
     QImage halves = filled(10, 10, qRgb(0, 0, 0));
     for (int y = 0; y < 10; ++y)
         for (int x = 5; x < 10; ++x)
             halves.setPixel(x, y, qRgb(200, 3, 1));
     QTest::newRow("two halves") << halves << QStringList{"0", "200", "100", "100"}
-                                << QStringList{"0", "3", "1", "1.5"} << QStringList{"0", "1", "0", "0.5"};
+                                << QStringList{"0", "3", "1", "1.5"}
+                                << QStringList{"0", "1", "0", "0.5"};
 }
 
 void HistogramWidgetTest::tableShowsStatistics()
@@ -157,8 +160,8 @@ void HistogramWidgetTest::uncheckedChannelsAreNotDrawn()
     auto visibleBars = [&]() {
         int n = 0;
         for (QGraphicsItem* item : chart->items())
-            if (!dynamic_cast<QGraphicsLineItem*>(item) && !dynamic_cast<QGraphicsSimpleTextItem*>(item) &&
-                item->isVisible())
+            if (!dynamic_cast<QGraphicsLineItem*>(item) &&
+                !dynamic_cast<QGraphicsSimpleTextItem*>(item) && item->isVisible())
                 ++n;
         return n;
     };

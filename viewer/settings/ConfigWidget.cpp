@@ -247,7 +247,7 @@ void ConfigWidget::on_pushButton_hotkeySave_clicked()
     const auto fields = hotkeyFields();
     QString texts[kHotkeyCount];
     for (int i = 0; i < kHotkeyCount; ++i)
-        texts[i] = fields[size_t(i)]->keySequence().toString(QKeySequence::NativeText);
+        texts[i] = fields[size_t(i)]->combination().toString(QKeySequence::NativeText);
     HotkeySettings h;
     h.windowSize = texts[0];
     h.originalSize = texts[1];

@@ -11,6 +11,9 @@ public:
     // The text to keep up to date; not owned, must outlive the field's key presses.
     void setBoundText(QString* text) { boundText = text; }
 
+    // The one combination the field holds, also while editing is still going on.
+    QKeySequence combination() const;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
