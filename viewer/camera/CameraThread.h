@@ -2,7 +2,9 @@
 #include <QDockWidget>
 #include <QImage>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
+#include <memory>
 
 #include "CVideoThread.h"
 #include "ContinuousCaptureLogic.h"
@@ -94,7 +96,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    enum class PictureOutcome { Saved, NotSaved, Dropped };
+    enum class PictureOutcome { Saved, NotSaved, Dropped, Pending };
 
     void buildContextMenu();
     void setActionTexts();
@@ -119,7 +121,9 @@ private:
     void filterScenePanning(QEvent* event);
 
     // Single pictures (CameraThread_Picture.cpp).
-    PictureOutcome writePicture(BYTE* pixels, const stImageInfo& info, bool forRun, int* result);
+    // A run's picture (forRun) is handed with owned to a writer thread: Pending.
+    PictureOutcome writePicture(BYTE* pixels, std::unique_ptr<BYTE[]>& owned,
+                                const stImageInfo& info, bool forRun, int* result);
 
     // Recording, continuous capture and the histogram window join here.
     void toggleRecording();
@@ -132,6 +136,10 @@ private:
     void continuousCaptureTick();
     bool captureRequestPending() const;
     void failContinuousCapture(const QString& text);
+    void writeRunPicture(const QString& baseName, int typeCode, std::unique_ptr<BYTE[]> pixels,
+                         const stImageInfo& info);
+    void runPictureWritten(int generation, int result);
+    void waitForRunPicture();
     // Shows text in the status line and keeps the next rate reports from replacing it
     // for a few seconds, so a stopped run's reason can be read.
     void holdStatusText(const QString& text);
@@ -180,6 +188,7 @@ private:
     int confirmationsDuringWrite = 0;
 
     QTimer* captureTimer = nullptr;
+    QPointer<QThread> runPictureWriter;
     capturelogic::RunState captureRun;
     qint64 statusHeldUntilMs = 0;
 };

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "CameraThread.h"
 #include "SettingsStore.h"
@@ -60,10 +61,11 @@ void CameraThread::toggleContinuousCapture()
     }
 
     // Pictures still owed to an earlier run go into this one.
-    const int outstanding = captureRun.failed ? 0 : captureRun.outstanding;
-    captureRun = capturelogic::RunState();
-    captureRun.folder = folder;
-    captureRun.outstanding = outstanding;
+    capturelogic::RunState run;
+    run.folder = folder;
+    run.outstanding = captureRun.failed ? 0 : captureRun.outstanding;
+    run.generation = captureRun.generation;
+    captureRun = run;
     ui->label_media->show();
 
     captureTimer = new QTimer(this);
@@ -130,8 +132,12 @@ void CameraThread::continuousCaptureTick()
 void CameraThread::stopContinuousCapture(bool fromClose)
 {
     if (fromClose) {
-        // Pictures of a closed camera are dropped on arrival; nothing is owed any more.
+        // The picture being written is finished before the camera goes; pictures of a
+        // closed camera are dropped on arrival, so nothing is owed any more.
+        waitForRunPicture();
+        const int generation = captureRun.generation + 1;
         captureRun = capturelogic::RunState();
+        captureRun.generation = generation;
     }
     if (!captureTimer)
         return;
@@ -146,6 +152,17 @@ void CameraThread::stopContinuousCapture(bool fromClose)
         if (!name.isNull())
             setWindowTitle(name);
     }
+}
+
+void CameraThread::runPictureWritten(int generation, int result)
+{
+    if (generation != captureRun.generation)
+        return;  // the camera was closed meanwhile
+    captureRun.outstanding = std::max(0, captureRun.outstanding - 1);
+    if (result != VEXO_SDK_OK && !captureRun.failed)
+        failContinuousCapture(tr("连续抓图已停止: 图片无法保存到 %1, 错误码:%2")
+                                  .arg(QDir::toNativeSeparators(captureRun.folder))
+                                  .arg(result));
 }
 
 void CameraThread::failContinuousCapture(const QString& text)

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QThread>
+#include <algorithm>
 #include <memory>
 
 #include "CameraThread.h"
@@ -25,27 +27,30 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
 {
     // The copy is ours from here on and is freed when this slot returns. An address
     // that is not one of our copies comes from a caller that keeps it alive itself.
-    const std::unique_ptr<BYTE[]> copy = framecopies::take(this, buffer);
+    std::unique_ptr<BYTE[]> copy = framecopies::take(this, buffer);
     if (sender() && sender() != videoThread)
         return;  // requested from a camera that has been closed since
 
     // While a continuous capture runs, and for the pictures it asked for before it
-    // ended, pictures go into the run's folder.
-    const bool forRun = captureTimer != nullptr || captureRun.outstanding > 0;
-    if (captureRun.outstanding > 0)
-        --captureRun.outstanding;
-    if (forRun && captureRun.failed) {
-        // The run's failure stays in the status line; so does its confirmation.
-        if (confirmationsDuringWrite > 0)
-            --confirmationsDuringWrite;
-        else
-            ++confirmationsToDrop;
+    // ended, pictures go into the run's folder. They are written off the GUI thread so
+    // the live image keeps moving; their confirmation shows as it comes.
+    if (captureTimer != nullptr || captureRun.outstanding > 0) {
+        if (captureRun.failed) {
+            captureRun.outstanding = std::max(0, captureRun.outstanding - 1);
+            return;  // the run's failure stays in the status line
+        }
+        if (!copy)
+            copy = capturelogic::copyOfPackedFrame(buffer, info.width, info.height);
+        int result = VEXO_SDK_OK;
+        if (writePicture(copy.get(), copy, info, true, &result) != PictureOutcome::Pending)
+            runPictureWritten(captureRun.generation, result);  // nothing could be written
         return;
     }
 
     ++picturesBeingWritten;
     int result = VEXO_SDK_OK;
-    const PictureOutcome outcome = writePicture(copy ? copy.get() : buffer, info, forRun, &result);
+    const PictureOutcome outcome =
+        writePicture(copy ? copy.get() : buffer, copy, info, false, &result);
     --picturesBeingWritten;
 
     // The thread's confirmation may have arrived while a folder dialog was open; if
@@ -55,12 +60,6 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
     else
         ++confirmationsToDrop;
 
-    if (forRun && outcome == PictureOutcome::NotSaved) {
-        failContinuousCapture(tr("连续抓图已停止: 图片无法保存到 %1, 错误码:%2")
-                                  .arg(QDir::toNativeSeparators(captureRun.folder))
-                                  .arg(result));
-        return;
-    }
     switch (outcome) {
     case PictureOutcome::Saved:
         ui->label_camerainfo->setText(tr("SDK保存图片成功"));
@@ -69,12 +68,15 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
         ui->label_camerainfo->setText(tr("图片未保存, 错误码:%1").arg(result));
         break;
     case PictureOutcome::Dropped:
+    case PictureOutcome::Pending:
         break;
     }
 }
 
-CameraThread::PictureOutcome CameraThread::writePicture(BYTE* pixels, const stImageInfo& info,
-                                                        bool forRun, int* result)
+CameraThread::PictureOutcome CameraThread::writePicture(BYTE* pixels,
+                                                        std::unique_ptr<BYTE[]>& owned,
+                                                        const stImageInfo& info, bool forRun,
+                                                        int* result)
 {
     CaptureSettings capture = settingsStore()->captureSettings();
     QString folder;
@@ -126,6 +128,10 @@ CameraThread::PictureOutcome CameraThread::writePicture(BYTE* pixels, const stIm
     const QString baseName = capturelogic::uniqueBaseName(
         name.baseName, capturelogic::pictureExtension(capture.pictureType),
         [](const QString& file) { return QFileInfo::exists(file); });
+    if (forRun && owned) {
+        writeRunPicture(baseName, typeCode, std::move(owned), info);
+        return PictureOutcome::Pending;
+    }
     *result = SdkSaveImageFile(handle, baseName.toLocal8Bit().constData(), pixels, &info, typeCode,
                                kPictureQuality);
     if (*result != VEXO_SDK_OK) {
@@ -133,4 +139,34 @@ CameraThread::PictureOutcome CameraThread::writePicture(BYTE* pixels, const stIm
         return PictureOutcome::NotSaved;
     }
     return PictureOutcome::Saved;
+}
+
+void CameraThread::writeRunPicture(const QString& baseName, int typeCode,
+                                   std::unique_ptr<BYTE[]> pixels, const stImageInfo& info)
+{
+    waitForRunPicture();  // one at a time; the run asks for the next only after this one
+    const std::shared_ptr<BYTE> shared(pixels.release(), std::default_delete<BYTE[]>());
+    const QByteArray name = baseName.toLocal8Bit();
+    const int cameraHandle = handle;
+    const int generation = captureRun.generation;
+    // The window waits for this thread before it closes its camera or goes away, so the
+    // result can always be posted back to it.
+    runPictureWriter =
+        QThread::create([this, shared, name, cameraHandle, typeCode, info, generation]() {
+            const int result = SdkSaveImageFile(cameraHandle, name.constData(), shared.get(), &info,
+                                                typeCode, kPictureQuality);
+            if (result != VEXO_SDK_OK)
+                qDebug() << "SdkSaveImageFile" << name << "returned" << result;
+            QMetaObject::invokeMethod(
+                this, [this, generation, result]() { runPictureWritten(generation, result); },
+                Qt::QueuedConnection);
+        });
+    connect(runPictureWriter, &QThread::finished, runPictureWriter, &QObject::deleteLater);
+    runPictureWriter->start();
+}
+
+void CameraThread::waitForRunPicture()
+{
+    if (runPictureWriter)
+        runPictureWriter->wait();
 }

@@ -1,6 +1,7 @@
 #include "ContinuousCaptureLogic.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace capturelogic {
 
@@ -46,6 +47,17 @@ QString pictureExtension(int pictureType)
         default:
             return QString();
     }
+}
+
+std::unique_ptr<unsigned char[]> copyOfPackedFrame(const unsigned char* pixels, int width,
+                                                   int height)
+{
+    if (!pixels || width <= 0 || height <= 0)
+        return nullptr;
+    const std::size_t bytes = std::size_t(width) * 3 * std::size_t(height);
+    std::unique_ptr<unsigned char[]> copy(new unsigned char[bytes]);
+    std::memcpy(copy.get(), pixels, bytes);
+    return copy;
 }
 
 int timeTickMs(int grapTimeRadixMs)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <functional>
+#include <memory>
 
 namespace capturelogic {
 
@@ -28,6 +29,10 @@ QString uniqueBaseName(const QString& baseName, const QString& extension,
 // File name extension the camera library adds for a picture type (0 BMP, 1 JPG, 2 PNG);
 // empty for any other type.
 QString pictureExtension(int pictureType);
+
+// A copy of a packed 24-bit frame (rows of width × 3 bytes); null for no pixels.
+std::unique_ptr<unsigned char[]> copyOfPackedFrame(const unsigned char* pixels, int width,
+                                                   int height);
 
 // Timer period of a capture by time with the stored interval.
 int timeTickMs(int grapTimeRadixMs);
@@ -61,6 +66,7 @@ struct RunState {
     qint64 deadlineMs = 0;    // end of a time-limited run, ms since the epoch
     int outstanding = 0;      // requested by the run, not yet written
     bool failed = false;      // ended by a failed write: late pictures are dropped
+    int generation = 0;       // tells a finished write which run it belongs to
 };
 
 }  // namespace capturelogic

@@ -226,8 +226,10 @@ void histogramWidget::updateReadout()
                               QStringLiteral("Green:%1").arg(frameLevels.counts[1][size_t(at)]),
                               QStringLiteral("Blue:%1").arg(frameLevels.counts[2][size_t(at)])};
     const int offsets[4] = {1, 15, 30, 45};
+    QFont readoutFont = font();
+    readoutFont.setPixelSize(12);  // four lines in the 60-unit box
     for (int i = 0; i < 4; ++i) {
-        QGraphicsSimpleTextItem* text = overlayScene->addSimpleText(lines[i]);
+        QGraphicsSimpleTextItem* text = overlayScene->addSimpleText(lines[i], readoutFont);
         text->setPos(box.x(), box.y() + offsets[i]);
     }
 }
