@@ -278,6 +278,15 @@ void ContinuousCaptureTest::closingDuringARunEndsIt()
     QVERIFY(camera->windowTitle().isEmpty());
     QTest::qWait(200);
     QCOMPARE(settingsFile(), before);
+    // The picture being written when the camera closed is complete, not cut off.
+    const QString runFolder = folder.filePath("closed/") + capturecameras::kFirstName;
+    const QStringList written = filesIn(runFolder);
+    QVERIFY(!written.isEmpty());
+    for (const QString& name : written) {
+        QVERIFY2(QRegularExpression("^Image__\\d+\\.bmp$").match(name).hasMatch(),
+                 qPrintable(name));
+        QCOMPARE(QImage(runFolder + "/" + name).size(), QSize(320, 240));
+    }
     // The button does nothing on the empty window.
     camera->findChild<QPushButton*>("pushButton_continuityPhotogrape")->click();
     QVERIFY(!camera->isContinuousCaptureRunning());

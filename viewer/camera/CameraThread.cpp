@@ -35,16 +35,15 @@ const char kPlayIcon[] = ":/images/ICO/Play.png";
 const char kPauseIcon[] = ":/images/ICO/pause.png";
 const char kLogo[] = ":/images/ICO/logomin.png";
 
-// The camera's name from the library, or a null string when it cannot be read.
-QString cameraName(int handle)
+}  // namespace
+
+QString CameraThread::cameraName(int handle)
 {
     char name[kTextBufferSize] = {};
     if (SdkGetCameraName(handle, name) != VEXO_SDK_OK)
         return QString();
     return QString::fromLocal8Bit(name);
 }
-
-}  // namespace
 
 CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::CameraThread)
 {

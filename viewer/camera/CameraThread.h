@@ -98,6 +98,9 @@ protected:
 private:
     enum class PictureOutcome { Saved, NotSaved, Dropped, Pending };
 
+    // The camera's name from the library, or a null string when it cannot be read.
+    static QString cameraName(int handle);
+
     void buildContextMenu();
     void setActionTexts();
     void startAcquisitionThread();

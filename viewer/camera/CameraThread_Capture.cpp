@@ -24,14 +24,6 @@ constexpr qint64 kStatusHoldMs = 5000;
 const char kCaptureIdleIcon[] = ":/images/ICO/ContinuousCapture.png";
 const char kCaptureRunningIcon[] = ":/images/ICO/ContinuousCaptureOn.png";
 
-QString nameOfCamera(int handle)
-{
-    char name[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
-    if (SdkGetCameraName(handle, name) != VEXO_SDK_OK)
-        return QString();
-    return QString::fromLocal8Bit(name);
-}
-
 }  // namespace
 
 void CameraThread::toggleContinuousCapture()
@@ -121,7 +113,7 @@ void CameraThread::continuousCaptureTick()
             videoThread->requestPicture();
             ++captureRun.picturesTaken;
             ++captureRun.outstanding;
-            const QString name = nameOfCamera(handle);
+            const QString name = cameraName(handle);
             if (!name.isNull())
                 setWindowTitle(tr("%1  已采集图片:%2").arg(name).arg(captureRun.picturesTaken));
             break;
@@ -148,7 +140,7 @@ void CameraThread::stopContinuousCapture(bool fromClose)
     ui->label_media->hide();
     // The close sequence empties the title itself.
     if (!fromClose) {
-        const QString name = nameOfCamera(handle);
+        const QString name = cameraName(handle);
         if (!name.isNull())
             setWindowTitle(name);
     }

@@ -1,15 +1,14 @@
 // The histogram window of a camera window: a new one per use of "直方图", fed with the
 // same frames as the display.
 #include "CameraThread.h"
-#include "VexoCameraApi.h"
 #include "histogramWidget.h"
 
 void CameraThread::openHistogram()
 {
     auto* histogram = new histogramWidget(handle, nullptr);
-    char name[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
-    if (SdkGetCameraName(handle, name) == VEXO_SDK_OK)
-        histogram->setWindowTitle(QString::fromLocal8Bit(name));
+    const QString name = cameraName(handle);
+    if (!name.isNull())
+        histogram->setWindowTitle(name);
     // Without a running acquisition the window opens and stays empty.
     if (videoThread)
         connect(videoThread, SIGNAL(acquireFrame(QImage)), histogram, SLOT(dealtData(QImage)),
