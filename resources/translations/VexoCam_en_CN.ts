@@ -216,6 +216,225 @@
         <source>录像已停止: 写入文件失败 (%1): %2</source>
         <translation>Recording stopped: writing the file failed (%1): %2</translation>
     </message>
+    <message>
+        <source>连续抓图未开始: 无法创建文件夹 %1</source>
+        <translation>Continuous capture not started: cannot create folder %1</translation>
+    </message>
+    <message>
+        <source>连续抓图未开始: 文件夹 %1 不可写</source>
+        <translation>Continuous capture not started: folder %1 is not writable</translation>
+    </message>
+    <message>
+        <source>相机已进入连续抓图状态</source>
+        <translation>The camera is in continuous capture</translation>
+    </message>
+    <message>
+        <source>%1  已采集图片:%2</source>
+        <translation>%1  Pictures taken: %2</translation>
+    </message>
+    <message>
+        <source>连续抓图已停止: 图片无法保存到 %1, 错误码:%2</source>
+        <translation>Continuous capture stopped: cannot save pictures in %1, error code: %2</translation>
+    </message>
+</context>
+<context>
+    <name>ConfigWidget</name>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>抓图</source>
+        <translation>Picture capture</translation>
+    </message>
+    <message>
+        <source>录像</source>
+        <translation>Record video</translation>
+    </message>
+    <message>
+        <source>快捷键</source>
+        <translation>Hotkeys</translation>
+    </message>
+    <message>
+        <source>路径设置</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>自动存储：</source>
+        <translation>Save automatically:</translation>
+    </message>
+    <message>
+        <source>保存路径：</source>
+        <translation>Save to:</translation>
+    </message>
+    <message>
+        <source>高级设置</source>
+        <translation>Advanced</translation>
+    </message>
+    <message>
+        <source>图像格式：</source>
+        <translation>Image format:</translation>
+    </message>
+    <message>
+        <source>文件命名规则：</source>
+        <translation>File names:</translation>
+    </message>
+    <message>
+        <source>时间日期</source>
+        <translation>Date and time</translation>
+    </message>
+    <message>
+        <source>递增索引</source>
+        <translation>Running index</translation>
+    </message>
+    <message>
+        <source>连续抓图模式：</source>
+        <translation>Continuous capture:</translation>
+    </message>
+    <message>
+        <source>按数目抓取</source>
+        <translation>By frame count</translation>
+    </message>
+    <message>
+        <source>按时间抓取</source>
+        <translation>By time</translation>
+    </message>
+    <message>
+        <source>每</source>
+        <translation>Every</translation>
+    </message>
+    <message>
+        <source>张抓取一张</source>
+        <translation>frames, one picture</translation>
+    </message>
+    <message>
+        <source>抓取</source>
+        <translation>Stop after</translation>
+    </message>
+    <message>
+        <source>张停止抓图</source>
+        <translation>pictures</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>分</source>
+        <translation>min</translation>
+    </message>
+    <message>
+        <source>时</source>
+        <translation>h</translation>
+    </message>
+    <message>
+        <source>秒抓取一张</source>
+        <translation>one picture</translation>
+    </message>
+    <message>
+        <source>秒停止抓图</source>
+        <translation>of capture</translation>
+    </message>
+    <message>
+        <source>重置</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>视频格式：</source>
+        <translation>Video format:</translation>
+    </message>
+    <message>
+        <source>视频品质：</source>
+        <translation>Video quality:</translation>
+    </message>
+    <message>
+        <source>普通</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>较好</source>
+        <translation>Better</translation>
+    </message>
+    <message>
+        <source>最佳</source>
+        <translation>Best</translation>
+    </message>
+    <message>
+        <source>回放速度：</source>
+        <translation>Playback speed:</translation>
+    </message>
+    <message>
+        <source>原始帧率</source>
+        <translation>Camera frame rate</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <translation>Custom layouts</translation>
+    </message>
+    <message>
+        <source>桢/秒</source>
+        <translation>frames/s</translation>
+    </message>
+    <message>
+        <source>录像命名规则：</source>
+        <translation>Video file names:</translation>
+    </message>
+    <message>
+        <source>日期时间</source>
+        <translation>Date and time</translation>
+    </message>
+    <message>
+        <source>自适应：</source>
+        <translation>Fit to window:</translation>
+    </message>
+    <message>
+        <source>原比例:</source>
+        <translation>Original size:</translation>
+    </message>
+    <message>
+        <source>放大：</source>
+        <translation>Zoom in:</translation>
+    </message>
+    <message>
+        <source>缩小：</source>
+        <translation>Zoom out:</translation>
+    </message>
+    <message>
+        <source>录像：</source>
+        <translation>Record:</translation>
+    </message>
+    <message>
+        <source>拍照：</source>
+        <translation>Take picture:</translation>
+    </message>
+    <message>
+        <source>播放/暂停：</source>
+        <translation>Play/pause:</translation>
+    </message>
+    <message>
+        <source>全屏/窗口化:</source>
+        <translation>Full screen/window:</translation>
+    </message>
+    <message>
+        <source>*与已有快捷键冲突</source>
+        <translation>*Conflicts with another hotkey</translation>
+    </message>
+    <message>
+        <source>选择</source>
+        <translation>Select</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>重置参数成功</source>
+        <translation>Settings reset</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>
@@ -1260,6 +1479,45 @@
     <message>
         <source>通道%1</source>
         <translation>Channel %1</translation>
+    </message>
+</context>
+<context>
+    <name>histogramWidget</name>
+    <message>
+        <source>直方图</source>
+        <translation>Histogram</translation>
+    </message>
+    <message>
+        <source>实时数据</source>
+        <translation>Live data</translation>
+    </message>
+    <message>
+        <source>X轴:</source>
+        <translation>X axis:</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>最小值</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>最大值</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>平均值</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>标准差</source>
+        <translation>Std. deviation</translation>
+    </message>
+    <message>
+        <source>X轴:%1</source>
+        <translation>X axis:%1</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QDateTime>
 #include <QDebug>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -36,12 +37,17 @@ const char kLogo[] = ":/images/ICO/logomin.png";
 
 }  // namespace
 
-QString CameraThread::currentCameraName() const
+QString CameraThread::cameraName(int handle)
 {
     char name[kTextBufferSize] = {};
     if (SdkGetCameraName(handle, name) != VEXO_SDK_OK)
         return QString();
     return QString::fromLocal8Bit(name);
+}
+
+QString CameraThread::currentCameraName() const
+{
+    return cameraName(handle);
 }
 
 CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::CameraThread)
@@ -605,16 +611,3 @@ void CameraThread::updateToolBarVisibility()
     }
 }
 
-// ---- Features that join later ----------------------------------------------------------
-// Recording, continuous capture and the histogram window plug in here: the tool bar
-// buttons, the recording hotkey, the "直方图" action and the close sequence already
-// call these.
-
-void CameraThread::toggleContinuousCapture() {}
-
-void CameraThread::stopContinuousCapture(bool fromClose)
-{
-    Q_UNUSED(fromClose);
-}
-
-void CameraThread::openHistogram() {}

@@ -3,9 +3,12 @@
 #include <QDockWidget>
 #include <QImage>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
+#include <memory>
 
 #include "CVideoThread.h"
+#include "ContinuousCaptureLogic.h"
 
 namespace Ui {
 class CameraThread;
@@ -60,6 +63,8 @@ public:
     float lastCaptureRate() const { return lastCaptureFrameRate; }
     double zoomFactor() const { return zoom; }
     CVideoThread* acquisitionThread() const { return videoThread; }
+    bool isContinuousCaptureRunning() const { return captureTimer != nullptr; }
+    const capturelogic::RunState& continuousCapture() const { return captureRun; }
 
 signals:
     void enterFullScreen();
@@ -93,7 +98,10 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    enum class PictureOutcome { Saved, NotSaved, Dropped };
+    enum class PictureOutcome { Saved, NotSaved, Dropped, Pending };
+
+    // The camera's name from the library, or a null string when it cannot be read.
+    static QString cameraName(int handle);
 
     // The open camera's name from the library, or a null string when it cannot be read.
     QString currentCameraName() const;
@@ -120,7 +128,9 @@ private:
     void filterScenePanning(QEvent* event);
 
     // Single pictures (CameraThread_Picture.cpp).
-    PictureOutcome writePicture(BYTE* pixels, const stImageInfo& info, int* result);
+    // A run's picture (forRun) is handed with owned to a writer thread: Pending.
+    PictureOutcome writePicture(BYTE* pixels, std::unique_ptr<BYTE[]>& owned,
+                                const stImageInfo& info, bool forRun, int* result);
 
     // Recording, continuous capture and the histogram window join here.
     void toggleRecording();
@@ -133,6 +143,18 @@ private:
     void toggleContinuousCapture();
     void stopContinuousCapture(bool fromClose);
     void openHistogram();
+
+    // Continuous capture (CameraThread_Capture.cpp).
+    void continuousCaptureTick();
+    bool captureRequestPending() const;
+    void failContinuousCapture(const QString& text);
+    void writeRunPicture(const QString& baseName, int typeCode, std::unique_ptr<BYTE[]> pixels,
+                         const stImageInfo& info);
+    void runPictureWritten(int generation, int result);
+    void waitForRunPicture();
+    // Shows text in the status line and keeps the next rate reports from replacing it
+    // for a few seconds, so a stopped run's reason can be read.
+    void holdStatusText(const QString& text);
 
     Ui::CameraThread* ui;
     GridCell cell;
@@ -178,4 +200,8 @@ private:
     int picturesBeingWritten = 0;
     int confirmationsToDrop = 0;
     int confirmationsDuringWrite = 0;
+
+    QTimer* captureTimer = nullptr;
+    QPointer<QThread> runPictureWriter;
+    capturelogic::RunState captureRun;
 };

@@ -16,6 +16,7 @@
 
 #include "AboutWidget.h"
 #include "CameraListWidget.h"
+#include "ConfigWidget.h"
 #include "CustomWindowSettingWidget.h"
 #include "SettingsStore.h"
 #include "SuiteEnvironment.h"
@@ -256,11 +257,10 @@ void VexoCam::resizeEvent(QResizeEvent* event)
 }
 
 // ---------------------------------------------------------------------------------------
-// Not built yet: the settings dialog. This function is the single place where it joins
-// the main window.
-
 void VexoCam::openSettingsDialog(int page)
 {
-    Q_UNUSED(page);
+    // Non-modal and without parent: several may be open, each deletes itself on close.
+    auto* dialog = new ConfigWidget(page, nullptr);
+    dialog->show();
 }
 

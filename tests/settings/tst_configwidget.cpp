@@ -1,0 +1,516 @@
+// The settings dialog: its pages and names, the millisecond/unit conversion, what OK
+// writes and reset does not, single-combination hotkey fields, the conflict rule, the
+// main window's three entries, and saved hotkeys acting in an open camera window.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "CameraThread.h"
+#include "CaptureCameras.h"
+#include "ConfigLogic.h"
+#include "ConfigWidget.h"
+#include "CustomKeySequenceEdit.h"
+#include "ModalDialogWatcher.h"
+#include "SettingsStore.h"
+#include "VexoCam.h"
+
+namespace {
+
+const char* const kHotkeyFields[] = {"keySequenceEdit_WindowSize", "keySequenceEdit_OriginalSize",
+                                     "keySequenceEdit_Enlarge",    "keySequenceEdit_Narrow",
+                                     "keySequenceEdit_Recording",  "keySequenceEdit_Photogrape",
+                                     "keySequenceEdit_Onoff",      "keySequenceEdit_DisplaySwitch"};
+
+template <typename T>
+T* child(QWidget& w, const char* name)
+{
+    T* found = w.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no %s", name);
+    return found;
+}
+
+QByteArray settingsFile()
+{
+    settingsStore()->sync();
+    QFile file(settingsStore()->filePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Types a combination into a field as a user does: press, then release.
+void type(QWidget* field, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)
+{
+    QTest::keyPress(field, key, modifiers);
+    QTest::keyRelease(field, key, modifiers);
+}
+
+QList<ConfigWidget*> openDialogs()
+{
+    QList<ConfigWidget*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* c = qobject_cast<ConfigWidget*>(w))
+            found << c;
+    return found;
+}
+
+}  // namespace
+
+class ConfigWidgetTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void millisecondsAsValueAndUnit_data();
+    void millisecondsAsValueAndUnit();
+    void conflictRule_data();
+    void conflictRule();
+
+    void formAsSpecified();
+    void opensOnTheGivenPage_data();
+    void opensOnTheGivenPage();
+    void firstStartShowsZeroSecondsAndSavesZero();
+    void capturePageRoundTrip();
+    void resetsTouchNoSetting_data();
+    void resetsTouchNoSetting();
+    void recordPageSavesAndUnparsableRateIsZero();
+    void radioButtonsSwitchPagesAndRateField();
+    void folderChooser();
+    void fieldKeepsTheFirstCombination();
+    void conflictDisablesSaveUntilResolved();
+    void resetKeepsTheConflictMessageUntilTheNextRelease();
+    void savedHotkeysActInAnOpenCameraWindow();
+    void mainWindowEntriesOpenTheirPages();
+
+private:
+    QTemporaryDir folder;
+    std::unique_ptr<ModalDialogWatcher> watcher;
+};
+
+void ConfigWidgetTest::initTestCase()
+{
+    QVERIFY(folder.isValid());
+    QVERIFY(capturecameras::install(folder));
+}
+
+void ConfigWidgetTest::init()
+{
+    watcher = std::make_unique<ModalDialogWatcher>();
+    settingsStore()->resetCaptureSettings();
+    settingsStore()->resetRecordSettings();
+    settingsStore()->resetHotkeySettings();
+}
+
+void ConfigWidgetTest::cleanup()
+{
+    for (ConfigWidget* dialog : openDialogs())
+        delete dialog;
+    watcher.reset();
+}
+
+void ConfigWidgetTest::millisecondsAsValueAndUnit_data()
+{
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<int>("saved");
+    QTest::newRow("1 ms after a reset") << 1 << 0 << 0 << 0;
+    QTest::newRow("just below a minute") << 59999 << 59 << 0 << 59000;
+    QTest::newRow("one minute") << 60000 << 1 << 1 << 60000;
+    QTest::newRow("90 s shows 1 min") << 90000 << 1 << 1 << 60000;
+    QTest::newRow("just below an hour") << 3599999 << 59 << 1 << 3540000;
+    QTest::newRow("one hour") << 3600000 << 1 << 2 << 3600000;
+    QTest::newRow("200 hours clamp to 99") << 720000000 << 99 << 2 << 356400000;
+    QTest::newRow("negative read as unsigned") << -1 << 99 << 2 << 356400000;
+}
+
+void ConfigWidgetTest::millisecondsAsValueAndUnit()
+{
+    QFETCH(int, ms);
+    QFETCH(int, value);
+    QFETCH(int, unit);
+    QFETCH(int, saved);
+    const configlogic::TimeValue shown = configlogic::timeValueFromMs(ms);
+    QCOMPARE(shown.value, value);
+    QCOMPARE(shown.unit, unit);
+    QCOMPARE(configlogic::msFromTimeValue(shown.value, shown.unit), saved);
+}
+
+void ConfigWidgetTest::conflictRule_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<bool>("conflict");
+    QTest::newRow("defaults") << configlogic::hotkeyResetTexts() << false;
+    QTest::newRow("first and last equal") << QStringList{"Ctrl+A", "Ctrl+B", "Ctrl+A"} << true;
+    QTest::newRow("case differs") << QStringList{"Ctrl+A", "ctrl+a"} << false;
+    QTest::newRow("two empty fields") << QStringList{"", "Ctrl+B", ""} << true;
+    QTest::newRow("one empty field") << QStringList{"", "Ctrl+B"} << false;
+}
+
+void ConfigWidgetTest::conflictRule()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(bool, conflict);
+    QCOMPARE(configlogic::hasConflict(texts), conflict);
+}
+
+void ConfigWidgetTest::formAsSpecified()
+{
+    ConfigWidget w(0);
+    QCOMPARE(w.windowTitle(), QStringLiteral("设置"));
+    QVERIFY(w.testAttribute(Qt::WA_DeleteOnClose));
+    QVERIFY(!w.testAttribute(Qt::WA_QuitOnClose));
+    auto* list = child<QListWidget>(w, "listWidget_menu");
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("抓图"));
+    QCOMPARE(list->item(1)->text(), QStringLiteral("录像"));
+    QCOMPARE(list->item(2)->text(), QStringLiteral("快捷键"));
+    QCOMPARE(list->frameShape(), QFrame::NoFrame);
+    QCOMPARE(child<QStackedWidget>(w, "stackedWidget")->count(), 3);
+    QVERIFY(child<QLabel>(w, "label_error")->isHidden());
+    QCOMPARE(child<QLabel>(w, "label_error")->text(), QStringLiteral("*与已有快捷键冲突"));
+    QCOMPARE(child<QRadioButton>(w, "radioButton_captureCountMode")->text(),
+             QStringLiteral("按数目抓取"));
+    QCOMPARE(child<QSpinBox>(w, "spinBox_captureAsRadix")->maximum(), 10000);
+    QCOMPARE(child<QSpinBox>(w, "spinBox_grapTimeCount")->maximum(), 99);
+    auto* units = child<QComboBox>(w, "comboBox_grapTimeRadix");
+    QCOMPARE(QStringList({units->itemText(0), units->itemText(1), units->itemText(2)}),
+             (QStringList{"秒", "分", "时"}));
+    auto* quality = child<QComboBox>(w, "comboBox_videoQuality");
+    QCOMPARE(QStringList({quality->itemText(0), quality->itemText(1), quality->itemText(2)}),
+             (QStringList{"普通", "较好", "最佳"}));
+    QCOMPARE(child<QComboBox>(w, "comboBox_nameRuleFormat")->itemText(0),
+             QStringLiteral("时间日期"));
+    QCOMPARE(child<QComboBox>(w, "comboBox_recordNameRuleFormat")->itemText(0),
+             QStringLiteral("日期时间"));
+    for (const char* name : kHotkeyFields)
+        QVERIFY(qobject_cast<CustomKeySequenceEdit*>(child<QWidget>(w, name)));
+    for (const char* name :
+         {"pushButton_init", "pushButton_save", "pushButton_openFile",
+          "pushButton_recordFileSelect", "pushButton_recordInit", "pushButton_recordSave",
+          "pushButton_hoykeyInit", "pushButton_hotkeySave"})
+        child<QPushButton>(w, name);
+    child<QWidget>(w, "widget_autoFrameRate");
+    child<QLineEdit>(w, "lineEdit_autoFrameRate");
+    child<QStackedWidget>(w, "stackedWidget_2");
+}
+
+void ConfigWidgetTest::opensOnTheGivenPage_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::newRow("capture") << 0;
+    QTest::newRow("recording") << 1;
+    QTest::newRow("hotkeys") << 2;
+}
+
+void ConfigWidgetTest::opensOnTheGivenPage()
+{
+    QFETCH(int, page);
+    ConfigWidget w(page);
+    QCOMPARE(child<QListWidget>(w, "listWidget_menu")->currentRow(), page);
+    QCOMPARE(child<QStackedWidget>(w, "stackedWidget")->currentIndex(), page);
+    child<QListWidget>(w, "listWidget_menu")->setCurrentRow((page + 1) % 3);
+    QCOMPARE(child<QStackedWidget>(w, "stackedWidget")->currentIndex(), (page + 1) % 3);
+}
+
+void ConfigWidgetTest::firstStartShowsZeroSecondsAndSavesZero()
+{
+    settingsStore()->setValue("CAPTURE", "NameRuleIndex", 17);
+    auto* w = new ConfigWidget(0);
+    w->show();
+    QCOMPARE(child<QSpinBox>(*w, "spinBox_grapTimeRadix")->value(), 0);
+    QCOMPARE(child<QComboBox>(*w, "comboBox_grapTimeRadix")->currentIndex(), 0);
+    QCOMPARE(child<QSpinBox>(*w, "spinBox_grapTimeCount")->value(), 0);
+    QPointer<ConfigWidget> alive(w);
+    child<QPushButton>(*w, "pushButton_save")->click();
+    QTRY_VERIFY(alive.isNull());  // closed and deleted
+    QCOMPARE(settingsStore()->value("CAPTURE", "GrapTimeRadix").toInt(), 0);
+    QCOMPARE(settingsStore()->value("CAPTURE", "GrapTimeCount").toInt(), 0);
+    QCOMPARE(settingsStore()->captureSettings().grapTimeRadix, 0);
+    QCOMPARE(settingsStore()->value("CAPTURE", "NameRuleIndex").toInt(), 17);
+    QCOMPARE(settingsStore()->captureSettings().nameRuleIndex, 17);
+}
+
+void ConfigWidgetTest::capturePageRoundTrip()
+{
+    CaptureSettings c = settingsStore()->captureSettings();
+    c.savePath = "/pictures/here";
+    c.autoSaveState = 2;
+    c.pictureType = 2;
+    c.nameRulePrefix = "Part_";
+    c.nameRuleFormat = 1;
+    c.captureMode = 1;
+    c.grapNumberRadix = 12;
+    c.grapNumberStop = 2;
+    c.grapNumberCount = 30;
+    c.grapTimeRadix = 90000;
+    c.grapTimeStop = 2;
+    c.grapTimeCount = 7200000;
+    settingsStore()->saveCaptureSettings(c);
+
+    ConfigWidget w(0);
+    QCOMPARE(child<QLineEdit>(w, "lineEdit_savePath")->text(), QStringLiteral("/pictures/here"));
+    QVERIFY(child<QCheckBox>(w, "checkBox_autoSaveState")->isChecked());
+    QCOMPARE(child<QComboBox>(w, "comboBox_pictureType")->currentIndex(), 2);
+    QCOMPARE(child<QLineEdit>(w, "lineEdit_nameRulePrefix")->text(), QStringLiteral("Part_"));
+    QVERIFY(child<QRadioButton>(w, "radioButton_captureTimeMode")->isChecked());
+    QCOMPARE(child<QStackedWidget>(w, "stackedWidget_2")->currentIndex(), 1);
+    QCOMPARE(child<QSpinBox>(w, "spinBox_captureAsRadix")->value(), 12);
+    QVERIFY(child<QCheckBox>(w, "checkBox_numberStop")->isChecked());
+    QCOMPARE(child<QSpinBox>(w, "spinBox_grapTimeRadix")->value(), 1);
+    QCOMPARE(child<QComboBox>(w, "comboBox_grapTimeRadix")->currentIndex(), 1);
+    QCOMPARE(child<QSpinBox>(w, "spinBox_grapTimeCount")->value(), 2);
+    QCOMPARE(child<QComboBox>(w, "comboBox_grapTimeCount")->currentIndex(), 2);
+
+    child<QSpinBox>(w, "spinBox_grapTimeCount")->setValue(45);
+    child<QComboBox>(w, "comboBox_grapTimeCount")->setCurrentIndex(0);
+    child<QPushButton>(w, "pushButton_save")->click();
+    const QVariantList stored{settingsStore()->value("CAPTURE", "SvaePath"),
+                              settingsStore()->value("CAPTURE", "AutoSaveState").toInt(),
+                              settingsStore()->value("CAPTURE", "PictureType").toInt(),
+                              settingsStore()->value("CAPTURE", "NameRulePrefix"),
+                              settingsStore()->value("CAPTURE", "NameRuleFormat").toInt(),
+                              settingsStore()->value("CAPTURE", "CaptureMode").toInt(),
+                              settingsStore()->value("CAPTURE", "GrapNumberRadix").toInt(),
+                              settingsStore()->value("CAPTURE", "GrapNumberStop").toInt(),
+                              settingsStore()->value("CAPTURE", "GrapNumberCount").toInt(),
+                              settingsStore()->value("CAPTURE", "GrapTimeRadix").toInt(),
+                              settingsStore()->value("CAPTURE", "GrapTimeStop").toInt(),
+                              settingsStore()->value("CAPTURE", "GrapTimeCount").toInt()};
+    QCOMPARE(stored,
+             (QVariantList{"/pictures/here", 2, 2, "Part_", 1, 1, 12, 2, 30, 60000, 2, 45000}));
+}
+
+void ConfigWidgetTest::resetsTouchNoSetting_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("resetButton");
+    QTest::newRow("capture") << 0 << "pushButton_init";
+    QTest::newRow("recording") << 1 << "pushButton_recordInit";
+    QTest::newRow("hotkeys") << 2 << "pushButton_hoykeyInit";
+}
+
+void ConfigWidgetTest::resetsTouchNoSetting()
+{
+    QFETCH(int, page);
+    QFETCH(QString, resetButton);
+    settingsStore()->setValue("CAPTURE", "SvaePath", "/kept");
+    settingsStore()->setValue("RECORDINFO", "VideoType", 1);
+    HotkeySettings h = settingsStore()->hotkeySettings();
+    h.onoff = "F5";
+    settingsStore()->saveHotkeySettings(h);
+    const QByteArray before = settingsFile();
+
+    auto* w = new ConfigWidget(page);
+    w->show();
+    child<QLineEdit>(*w, "lineEdit_savePath")->setText("/typed");
+    child<QPushButton>(*w, qPrintable(resetButton))->click();
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(watcher->seen().first().title, QStringLiteral("提示"));
+    QCOMPARE(watcher->seen().first().text, QStringLiteral("重置参数成功"));
+    QCOMPARE(watcher->seen().first().buttons, QStringList{"确定"});
+    switch (page) {
+        case 0:
+            QCOMPARE(child<QLineEdit>(*w, "lineEdit_savePath")->text(),
+                     SettingsStore::defaultPictureFolder());
+            QCOMPARE(child<QLineEdit>(*w, "lineEdit_nameRulePrefix")->text(),
+                     QStringLiteral("Image_"));
+            QCOMPARE(child<QSpinBox>(*w, "spinBox_grapTimeRadix")->value(), 1);
+            QVERIFY(child<QRadioButton>(*w, "radioButton_captureCountMode")->isChecked());
+            break;
+        case 1:
+            QCOMPARE(child<QComboBox>(*w, "comboBox_videoType")->currentIndex(), 0);
+            QCOMPARE(child<QLineEdit>(*w, "lineEdit_autoFrameRate")->text(), QStringLiteral("0"));
+            QCOMPARE(child<QLineEdit>(*w, "lineEdit_recordNameRulePrefix")->text(),
+                     QStringLiteral("Video_"));
+            QVERIFY(!child<QWidget>(*w, "widget_autoFrameRate")->isEnabled());
+            break;
+        default:
+            QCOMPARE(child<QKeySequenceEdit>(*w, "keySequenceEdit_Onoff")->keySequence(),
+                     QKeySequence("Ctrl+U"));
+            QCOMPARE(w->currentHotkeyTexts()[6], QStringLiteral("Ctrl+U"));
+            QCOMPARE(w->currentHotkeyTexts()[0], QStringLiteral("Ctrl+P"));
+            break;
+    }
+    w->close();
+    QCOMPARE(settingsFile(), before);
+    QCOMPARE(settingsStore()->hotkeySettings().onoff, QStringLiteral("F5"));
+}
+
+void ConfigWidgetTest::recordPageSavesAndUnparsableRateIsZero()
+{
+    settingsStore()->setValue("RECORDINFO", "NameRuleIndex", 5);
+    ConfigWidget w(1);
+    QVERIFY(child<QRadioButton>(w, "radioButton_originalSpeed")->isChecked());
+    QVERIFY(!child<QWidget>(w, "widget_autoFrameRate")->isEnabled());
+    child<QRadioButton>(w, "radioButton_autoSpeed")->setChecked(true);
+    child<QLineEdit>(w, "lineEdit_autoFrameRate")->setText("25fps");
+    child<QComboBox>(w, "comboBox_videoType")->setCurrentIndex(1);
+    child<QComboBox>(w, "comboBox_videoQuality")->setCurrentIndex(2);
+    child<QCheckBox>(w, "checkBox_recordAutoSaveState")->setChecked(true);
+    child<QLineEdit>(w, "lineEdit_recordPath")->setText("/videos");
+    child<QPushButton>(w, "pushButton_recordSave")->click();
+    const RecordSettings& r = settingsStore()->recordSettings();
+    QCOMPARE(r.autoFrameRate, 0);
+    QCOMPARE(r.playSpeed, 0);
+    QCOMPARE(r.videoType, 1);
+    QCOMPARE(r.videoQuality, 2);
+    QCOMPARE(r.autoSaveState, 2);
+    QCOMPARE(r.savePath, QStringLiteral("/videos"));
+    QCOMPARE(settingsStore()->value("RECORDINFO", "AutoSaveState").toInt(), 2);
+    QCOMPARE(settingsStore()->value("RECORDINFO", "NameRuleIndex").toInt(), 5);
+
+    ConfigWidget again(1);
+    QVERIFY(child<QRadioButton>(again, "radioButton_autoSpeed")->isChecked());
+    QVERIFY(child<QWidget>(again, "widget_autoFrameRate")->isEnabled());
+    QCOMPARE(child<QLineEdit>(again, "lineEdit_autoFrameRate")->text(), QStringLiteral("0"));
+}
+
+void ConfigWidgetTest::radioButtonsSwitchPagesAndRateField()
+{
+    ConfigWidget w(0);
+    auto* modes = child<QStackedWidget>(w, "stackedWidget_2");
+    QCOMPARE(modes->currentIndex(), 0);
+    child<QRadioButton>(w, "radioButton_captureTimeMode")->click();
+    QCOMPARE(modes->currentIndex(), 1);
+    child<QRadioButton>(w, "radioButton_captureCountMode")->click();
+    QCOMPARE(modes->currentIndex(), 0);
+    auto* rate = child<QWidget>(w, "widget_autoFrameRate");
+    child<QRadioButton>(w, "radioButton_autoSpeed")->click();
+    QVERIFY(rate->isEnabled());
+    child<QRadioButton>(w, "radioButton_originalSpeed")->click();
+    QVERIFY(!rate->isEnabled());
+}
+
+void ConfigWidgetTest::folderChooser()
+{
+    ConfigWidget w(0);
+    w.show();
+    auto* path = child<QLineEdit>(w, "lineEdit_savePath");
+    path->setText("/before");
+    child<QPushButton>(w, "pushButton_openFile")->click();  // the watcher cancels
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(watcher->seen().first().title, QStringLiteral("选择"));
+    QCOMPARE(path->text(), QStringLiteral("/before"));
+    watcher->setFileAnswer(folder.path());
+    child<QPushButton>(w, "pushButton_recordFileSelect")->click();
+    QCOMPARE(QDir(child<QLineEdit>(w, "lineEdit_recordPath")->text()), QDir(folder.path()));
+    QCOMPARE(path->text(), QStringLiteral("/before"));
+}
+
+void ConfigWidgetTest::fieldKeepsTheFirstCombination()
+{
+    ConfigWidget w(2);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* field = child<CustomKeySequenceEdit>(w, "keySequenceEdit_Enlarge");
+    field->setFocus();
+    type(field, Qt::Key_A);
+    type(field, Qt::Key_B);
+    type(field, Qt::Key_C);
+    const QString ctrlA = QKeySequence(Qt::CTRL + Qt::Key_A).toString(QKeySequence::NativeText);
+    QCOMPARE(field->combination(), QKeySequence(Qt::CTRL + Qt::Key_A));
+    QCOMPARE(field->findChild<QLineEdit*>()->text(), ctrlA);
+    QCOMPARE(w.currentHotkeyTexts()[2], ctrlA);
+    QTRY_COMPARE_WITH_TIMEOUT(field->keySequence(), QKeySequence(Qt::CTRL + Qt::Key_A), 10000);
+    // Editing ends after a pause; the next combination then replaces the field.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&]() {
+            type(field, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+            return field->combination() == QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_K);
+        }(),
+        10000);
+    QCOMPARE(w.currentHotkeyTexts()[2], QStringLiteral("Ctrl+Shift+K"));
+}
+
+void ConfigWidgetTest::conflictDisablesSaveUntilResolved()
+{
+    ConfigWidget w(2);
+    w.show();
+    auto* narrow = child<CustomKeySequenceEdit>(w, "keySequenceEdit_Narrow");
+    auto* save = child<QPushButton>(w, "pushButton_hotkeySave");
+    auto* error = child<QLabel>(w, "label_error");
+    type(narrow, Qt::Key_P);  // the fit hotkey's combination
+    QVERIFY(error->isVisible());
+    QVERIFY(!save->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&]() {
+            type(narrow, Qt::Key_F7, Qt::NoModifier);
+            return narrow->combination() == QKeySequence(Qt::Key_F7);
+        }(),
+        10000);
+    QVERIFY(!error->isVisible());
+    QVERIFY(save->isEnabled());
+}
+
+void ConfigWidgetTest::resetKeepsTheConflictMessageUntilTheNextRelease()
+{
+    ConfigWidget w(2);
+    w.show();
+    auto* onoff = child<CustomKeySequenceEdit>(w, "keySequenceEdit_Onoff");
+    type(onoff, Qt::Key_Y);  // the picture hotkey's combination
+    QVERIFY(!child<QPushButton>(w, "pushButton_hotkeySave")->isEnabled());
+    child<QPushButton>(w, "pushButton_hoykeyInit")->click();
+    QVERIFY(child<QLabel>(w, "label_error")->isVisible());
+    QVERIFY(!child<QPushButton>(w, "pushButton_hotkeySave")->isEnabled());
+    QTest::keyRelease(onoff, Qt::Key_Control);
+    QVERIFY(!child<QLabel>(w, "label_error")->isVisible());
+    QVERIFY(child<QPushButton>(w, "pushButton_hotkeySave")->isEnabled());
+}
+
+void ConfigWidgetTest::savedHotkeysActInAnOpenCameraWindow()
+{
+    CameraThread camera;
+    camera.setAttribute(Qt::WA_DeleteOnClose, false);
+    camera.show();
+    QVERIFY(camera.startCamera(QString::fromLatin1(capturecameras::kFirst)));
+    QTRY_VERIFY_WITH_TIMEOUT(camera.acquisitionThread()->frameCount() > 0, 30000);
+
+    auto* w = new ConfigWidget(2);
+    w->show();
+    auto* onoff = child<CustomKeySequenceEdit>(*w, "keySequenceEdit_Onoff");
+    type(onoff, Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
+    child<QPushButton>(*w, "pushButton_hotkeySave")->click();
+    QCOMPARE(settingsStore()->value("HOTKEYINFO", "Onoff").toString(),
+             QStringLiteral("Ctrl+Alt+J"));
+
+    // The old key no longer pauses; the new one does, in the window already open.
+    QTest::keyClick(&camera, Qt::Key_U, Qt::ControlModifier);
+    QVERIFY(camera.acquisitionThread()->isPlaying());
+    QTest::keyClick(&camera, Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
+    QVERIFY(!camera.acquisitionThread()->isPlaying());
+    camera.closeCamera();
+}
+
+void ConfigWidgetTest::mainWindowEntriesOpenTheirPages()
+{
+    VexoCam window(nullptr, QString::fromLocal8Bit(qgetenv("VEXO_PROGRAM_DIR")));
+    const char* const actions[] = {"action_capturesetting", "action_videosetting", "action_hotkey"};
+    for (int page = 0; page < 3; ++page) {
+        window.findChild<QAction*>(actions[page])->trigger();
+        QList<ConfigWidget*> dialogs = openDialogs();
+        QCOMPARE(dialogs.size(), page + 1);  // each use opens another one
+        ConfigWidget* latest = nullptr;
+        for (ConfigWidget* d : dialogs)
+            if (child<QStackedWidget>(*d, "stackedWidget")->currentIndex() == page)
+                latest = d;
+        QVERIFY(latest);
+        QVERIFY(latest->isVisible());
+        QVERIFY(!latest->parentWidget());
+        QVERIFY(!latest->isModal());
+    }
+}
+
+QTEST_MAIN(ConfigWidgetTest)
+#include "tst_configwidget.moc"

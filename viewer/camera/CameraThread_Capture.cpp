@@ -1,0 +1,169 @@
+// Continuous capture of a camera window: one picture every N frames or every interval,
+// optionally limited, into a sub-folder named after the window's title. The run keeps
+// its folder and running index itself; the user's capture settings are only read.
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+
+#include "CameraThread.h"
+#include "SettingsStore.h"
+#include "VexoCameraApi.h"
+#include "ui_CameraThread.h"
+
+namespace {
+
+constexpr int kByCount = 0;
+constexpr int kByTime = 1;
+constexpr int kLimitOn = 2;
+const char kCaptureIdleIcon[] = ":/images/ICO/ContinuousCapture.png";
+const char kCaptureRunningIcon[] = ":/images/ICO/ContinuousCaptureOn.png";
+
+}  // namespace
+
+void CameraThread::toggleContinuousCapture()
+{
+    if (captureTimer) {
+        stopContinuousCapture(false);
+        return;
+    }
+    if (handle == 0 || !videoThread)
+        return;
+
+    const CaptureSettings& capture = settingsStore()->captureSettings();
+    if (capture.captureMode != kByCount && capture.captureMode != kByTime)
+        return;
+
+    const QString folder =
+        QStringLiteral("%1/%2").arg(capture.savePath, capturelogic::safeFolderName(windowTitle()));
+    if (!QDir().mkpath(folder)) {
+        holdStatusText(
+            tr("连续抓图未开始: 无法创建文件夹 %1").arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+    if (!QFileInfo(folder).isWritable()) {
+        holdStatusText(
+            tr("连续抓图未开始: 文件夹 %1 不可写").arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+
+    // Pictures still owed to an earlier run go into this one.
+    capturelogic::RunState run;
+    run.folder = folder;
+    run.outstanding = captureRun.failed ? 0 : captureRun.outstanding;
+    run.generation = captureRun.generation;
+    captureRun = run;
+    ui->label_media->show();
+
+    captureTimer = new QTimer(this);
+    connect(captureTimer, &QTimer::timeout, this, &CameraThread::continuousCaptureTick);
+    if (capture.captureMode == kByCount) {
+        captureRun.startFrameCount = videoThread->frameCount();
+        captureTimer->start(capturelogic::kCountTickMs);
+    } else {
+        captureRun.deadlineMs = QDateTime::currentMSecsSinceEpoch() + capture.grapTimeCount;
+        captureTimer->start(capturelogic::timeTickMs(capture.grapTimeRadix));
+    }
+    ui->pushButton_continuityPhotogrape->setIcon(QIcon(QString::fromLatin1(kCaptureRunningIcon)));
+}
+
+bool CameraThread::captureRequestPending() const
+{
+    // One picture in flight at a time: requested and not yet served by a frame, or
+    // served and not yet written. Faster requests would give no more pictures, only
+    // more frame copies waiting for the disk.
+    return captureRun.outstanding > 0 || (videoThread && videoThread->pictureRequested());
+}
+
+void CameraThread::continuousCaptureTick()
+{
+    if (!captureTimer || !videoThread)
+        return;
+    const CaptureSettings& capture = settingsStore()->captureSettings();
+    using capturelogic::TickAction;
+    TickAction action;
+    if (capture.captureMode == kByCount) {
+        const int frames = videoThread->frameCount() - captureRun.startFrameCount;
+        action = capturelogic::countTick(
+            frames, capture.grapNumberRadix, capture.grapNumberStop == kLimitOn,
+            capture.grapNumberCount, captureRun.picturesTaken, captureRequestPending());
+        if (frames >= capture.grapNumberRadix) {
+            if (action != TickAction::Wait)
+                captureRun.startFrameCount = videoThread->frameCount();
+            if (statusNoticeHold.hasExpired())
+                ui->label_camerainfo->setText(tr("相机已进入连续抓图状态"));
+        }
+    } else {
+        action = capturelogic::timeTick(QDateTime::currentMSecsSinceEpoch(), captureRun.deadlineMs,
+                                        capture.grapTimeStop == kLimitOn, captureRequestPending());
+    }
+
+    switch (action) {
+        case TickAction::Wait:
+            break;
+        case TickAction::End:
+            stopContinuousCapture(false);
+            break;
+        case TickAction::Request: {
+            videoThread->requestPicture();
+            ++captureRun.picturesTaken;
+            ++captureRun.outstanding;
+            const QString name = cameraName(handle);
+            if (!name.isNull())
+                setWindowTitle(tr("%1  已采集图片:%2").arg(name).arg(captureRun.picturesTaken));
+            break;
+        }
+    }
+}
+
+void CameraThread::stopContinuousCapture(bool fromClose)
+{
+    if (fromClose) {
+        // The picture being written is finished before the camera goes; pictures of a
+        // closed camera are dropped on arrival, so nothing is owed any more.
+        waitForRunPicture();
+        const int generation = captureRun.generation + 1;
+        captureRun = capturelogic::RunState();
+        captureRun.generation = generation;
+    }
+    if (!captureTimer)
+        return;
+    captureTimer->stop();
+    delete captureTimer;
+    captureTimer = nullptr;
+    ui->pushButton_continuityPhotogrape->setIcon(QIcon(QString::fromLatin1(kCaptureIdleIcon)));
+    ui->label_media->hide();
+    // The close sequence empties the title itself.
+    if (!fromClose) {
+        const QString name = cameraName(handle);
+        if (!name.isNull())
+            setWindowTitle(name);
+    }
+}
+
+void CameraThread::runPictureWritten(int generation, int result)
+{
+    if (generation != captureRun.generation)
+        return;  // the camera was closed meanwhile
+    captureRun.outstanding = std::max(0, captureRun.outstanding - 1);
+    if (result != VEXO_SDK_OK && !captureRun.failed)
+        failContinuousCapture(tr("连续抓图已停止: 图片无法保存到 %1, 错误码:%2")
+                                  .arg(QDir::toNativeSeparators(captureRun.folder))
+                                  .arg(result));
+}
+
+void CameraThread::failContinuousCapture(const QString& text)
+{
+    stopContinuousCapture(false);
+    captureRun.failed = true;
+    holdStatusText(text);
+}
+
+void CameraThread::holdStatusText(const QString& text)
+{
+    showStatusNotice(text);
+}

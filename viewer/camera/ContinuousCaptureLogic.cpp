@@ -1,0 +1,85 @@
+#include "ContinuousCaptureLogic.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace capturelogic {
+
+QString safeFolderName(const QString& title)
+{
+    static const QString kRefused = QStringLiteral("/\\:*?\"<>|");
+    QString name;
+    name.reserve(title.size());
+    for (const QChar c : title)
+        name.append(kRefused.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f
+                        ? QLatin1Char('_')
+                        : c);
+    // Windows drops trailing dots and blanks, which would make "cam." and "cam" one
+    // folder; ".", ".." and blanks alone would name the parent or nothing at all.
+    while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        name.chop(1);
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("_");
+    return name;
+}
+
+QString uniqueBaseName(const QString& baseName, const QString& extension,
+                       const std::function<bool(const QString&)>& exists)
+{
+    if (!exists(baseName + extension))
+        return baseName;
+    for (int suffix = 1;; ++suffix) {
+        const QString candidate = QStringLiteral("%1_%2").arg(baseName).arg(suffix);
+        if (!exists(candidate + extension))
+            return candidate;
+    }
+}
+
+QString pictureExtension(int pictureType)
+{
+    switch (pictureType) {
+        case 0:
+            return QStringLiteral(".bmp");
+        case 1:
+            return QStringLiteral(".jpg");
+        case 2:
+            return QStringLiteral(".png");
+        default:
+            return QString();
+    }
+}
+
+std::unique_ptr<unsigned char[]> copyOfPackedFrame(const unsigned char* pixels, int width,
+                                                   int height)
+{
+    if (!pixels || width <= 0 || height <= 0)
+        return nullptr;
+    const std::size_t bytes = std::size_t(width) * 3 * std::size_t(height);
+    std::unique_ptr<unsigned char[]> copy(new unsigned char[bytes]);
+    std::memcpy(copy.get(), pixels, bytes);
+    return copy;
+}
+
+int timeTickMs(int grapTimeRadixMs)
+{
+    return std::max(grapTimeRadixMs, kFastestTimeTickMs);
+}
+
+TickAction countTick(int framesSinceStart, int radix, bool limited, int limit, int taken,
+                     bool pending)
+{
+    if (framesSinceStart < radix)
+        return TickAction::Wait;
+    if (limited && taken >= limit)
+        return TickAction::End;
+    return pending ? TickAction::Wait : TickAction::Request;
+}
+
+TickAction timeTick(qint64 nowMs, qint64 deadlineMs, bool limited, bool pending)
+{
+    if (limited && nowMs >= deadlineMs)
+        return TickAction::End;
+    return pending ? TickAction::Wait : TickAction::Request;
+}
+
+}  // namespace capturelogic

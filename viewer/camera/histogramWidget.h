@@ -1,0 +1,55 @@
+#pragma once
+#include <QImage>
+#include <QWidget>
+#include <array>
+
+#include "HistogramLogic.h"
+
+namespace Ui {
+class histogramWidget;
+}
+class QCheckBox;
+class QGraphicsScene;
+class QGraphicsSimpleTextItem;
+class QTableWidgetItem;
+class QTimer;
+class ChannelBars;
+
+// Live red, green and blue histogram of one camera's frames with a statistics table,
+// the counts at a chosen level and a read-out under the cursor. A top-level window
+// that deletes itself when closed; the camera window connects its acquisition thread's
+// frames to dealtData with a blocking queued connection.
+class histogramWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit histogramWidget(int cameraHandle, QWidget* parent = nullptr);
+    ~histogramWidget() override;
+
+    int cameraHandle() const { return handle; }
+    const histogramlogic::Levels& levels() const { return frameLevels; }
+
+public slots:
+    // One frame of 24-bit RGB; used only during the call.
+    void dealtData(QImage image);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildTable();
+    void drawStaticFrame();
+    void updateChart();
+    void updateReadout();
+    void clearOverlay();
+
+    Ui::histogramWidget* ui;
+    int handle;
+    histogramlogic::Levels frameLevels;
+    std::array<QCheckBox*, histogramlogic::kChannels> channelBoxes{};
+    std::array<std::array<QTableWidgetItem*, 4>, histogramlogic::kChannels> statisticCells{};
+    QGraphicsScene* chartScene = nullptr;
+    QGraphicsScene* overlayScene = nullptr;
+    std::array<ChannelBars*, histogramlogic::kChannels> bars{};
+    std::array<QGraphicsSimpleTextItem*, 4> yLabels{};
+    QTimer* readoutTimer = nullptr;
+};

@@ -1,0 +1,293 @@
+#include "ConfigWidget.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+
+#include "ConfigLogic.h"
+#include "CustomKeySequenceEdit.h"
+#include "SettingsStore.h"
+#include "SuiteMessages.h"
+#include "ui_ConfigWidget.h"
+
+namespace {
+
+constexpr int kUnchecked = 0;
+constexpr int kChecked = 2;
+
+int checkState(const QCheckBox* box)
+{
+    return box->isChecked() ? kChecked : kUnchecked;
+}
+
+void showTime(int milliseconds, QSpinBox* value, QComboBox* unit)
+{
+    const configlogic::TimeValue shown = configlogic::timeValueFromMs(milliseconds);
+    value->setValue(shown.value);
+    unit->setCurrentIndex(shown.unit);
+}
+
+int timeOf(const QSpinBox* value, const QComboBox* unit)
+{
+    return configlogic::msFromTimeValue(value->value(), unit->currentIndex());
+}
+
+}  // namespace
+
+ConfigWidget::ConfigWidget(int page, QWidget* parent)
+    : QWidget(parent), ui(new Ui::ConfigWidget), page(page), store(settingsStore())
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    installEventFilter(this);
+    for (CustomKeySequenceEdit* field : hotkeyFields())
+        field->installEventFilter(this);
+    ui->listWidget_menu->setFrameShape(QFrame::NoFrame);
+    ui->label_error->hide();
+
+    for (QRadioButton* radio : {ui->radioButton_captureCountMode, ui->radioButton_captureTimeMode,
+                                ui->radioButton_originalSpeed, ui->radioButton_autoSpeed})
+        connect(radio, SIGNAL(toggled(bool)), this, SLOT(onRadioClickResult(bool)));
+    connect(ui->listWidget_menu, SIGNAL(currentRowChanged(int)), this,
+            SLOT(listWidgetCurrentRow(int)));
+
+    ui->listWidget_menu->setCurrentRow(page);
+    ui->stackedWidget->setCurrentIndex(page);
+
+    fillRecordPage();
+    fillCapturePage();
+    fillHotkeyPage();
+}
+
+ConfigWidget::~ConfigWidget()
+{
+    delete ui;
+}
+
+std::array<CustomKeySequenceEdit*, ConfigWidget::kHotkeyCount> ConfigWidget::hotkeyFields() const
+{
+    return {ui->keySequenceEdit_WindowSize, ui->keySequenceEdit_OriginalSize,
+            ui->keySequenceEdit_Enlarge,    ui->keySequenceEdit_Narrow,
+            ui->keySequenceEdit_Recording,  ui->keySequenceEdit_Photogrape,
+            ui->keySequenceEdit_Onoff,      ui->keySequenceEdit_DisplaySwitch};
+}
+
+// ---- Filling the pages ------------------------------------------------------------------
+
+void ConfigWidget::fillCapturePage()
+{
+    const CaptureSettings& c = store->captureSettings();
+    ui->lineEdit_savePath->setText(c.savePath);
+    ui->checkBox_autoSaveState->setChecked(c.autoSaveState != 0);
+    ui->comboBox_pictureType->setCurrentIndex(c.pictureType);
+    ui->lineEdit_nameRulePrefix->setText(c.nameRulePrefix);
+    ui->comboBox_nameRuleFormat->setCurrentIndex(c.nameRuleFormat);
+    if (c.captureMode != 0)
+        ui->radioButton_captureTimeMode->setChecked(true);
+    else
+        ui->radioButton_captureCountMode->setChecked(true);
+    ui->spinBox_captureAsRadix->setValue(c.grapNumberRadix);
+    ui->checkBox_numberStop->setChecked(c.grapNumberStop != 0);
+    ui->spinBox_captureAsCount->setValue(c.grapNumberCount);
+    showTime(c.grapTimeRadix, ui->spinBox_grapTimeRadix, ui->comboBox_grapTimeRadix);
+    ui->checkBox_timeStop->setChecked(c.grapTimeStop != 0);
+    showTime(c.grapTimeCount, ui->spinBox_grapTimeCount, ui->comboBox_grapTimeCount);
+}
+
+void ConfigWidget::fillRecordPage()
+{
+    const RecordSettings& r = store->recordSettings();
+    ui->lineEdit_recordPath->setText(r.savePath);
+    ui->checkBox_recordAutoSaveState->setChecked(r.autoSaveState != 0);
+    ui->comboBox_videoType->setCurrentIndex(r.videoType);
+    ui->comboBox_videoQuality->setCurrentIndex(r.videoQuality);
+    if (r.playSpeed != 0) {
+        ui->radioButton_originalSpeed->setChecked(true);
+        ui->widget_autoFrameRate->setEnabled(false);
+    } else {
+        ui->radioButton_autoSpeed->setChecked(true);
+        ui->widget_autoFrameRate->setEnabled(true);
+    }
+    ui->lineEdit_autoFrameRate->setText(QString::number(r.autoFrameRate));
+    ui->lineEdit_recordNameRulePrefix->setText(r.nameRulePrefix);
+    ui->comboBox_recordNameRuleFormat->setCurrentIndex(r.nameRuleFormat);
+}
+
+void ConfigWidget::fillHotkeyPage()
+{
+    const HotkeySettings& h = store->hotkeySettings();
+    const QString texts[kHotkeyCount] = {h.windowSize, h.originalSize, h.enlarge, h.narrow,
+                                         h.recording,  h.photogrape,   h.onoff,   h.displaySwitch};
+    const auto fields = hotkeyFields();
+    for (int i = 0; i < kHotkeyCount; ++i) {
+        fields[size_t(i)]->setKeySequence(
+            QKeySequence::fromString(texts[i], QKeySequence::PortableText));
+        hotkeyTexts[size_t(i)] = texts[i];
+        fields[size_t(i)]->setBoundText(&hotkeyTexts[size_t(i)]);
+    }
+}
+
+// ---- Capture page -----------------------------------------------------------------------
+
+void ConfigWidget::on_pushButton_init_clicked()
+{
+    ui->lineEdit_savePath->setText(SettingsStore::defaultPictureFolder());
+    ui->checkBox_autoSaveState->setChecked(false);
+    ui->comboBox_pictureType->setCurrentIndex(0);
+    ui->lineEdit_nameRulePrefix->setText(QStringLiteral("Image_"));
+    ui->comboBox_nameRuleFormat->setCurrentIndex(0);
+    ui->radioButton_captureCountMode->setChecked(true);
+    ui->spinBox_captureAsRadix->setValue(1);
+    ui->checkBox_numberStop->setChecked(false);
+    ui->spinBox_captureAsCount->setValue(1);
+    ui->spinBox_grapTimeRadix->setValue(1);
+    ui->comboBox_grapTimeRadix->setCurrentIndex(configlogic::Seconds);
+    ui->checkBox_timeStop->setChecked(false);
+    ui->spinBox_grapTimeCount->setValue(1);
+    ui->comboBox_grapTimeCount->setCurrentIndex(configlogic::Seconds);
+    showResetDone();
+}
+
+void ConfigWidget::on_pushButton_save_clicked()
+{
+    CaptureSettings c;
+    c.savePath = ui->lineEdit_savePath->text();
+    c.autoSaveState = checkState(ui->checkBox_autoSaveState);
+    c.pictureType = ui->comboBox_pictureType->currentIndex();
+    c.nameRuleFormat = ui->comboBox_nameRuleFormat->currentIndex();
+    c.nameRulePrefix = ui->lineEdit_nameRulePrefix->text();
+    c.grapNumberRadix = ui->spinBox_captureAsRadix->text().toInt(nullptr, 10);
+    c.grapNumberCount = ui->spinBox_captureAsCount->text().toInt(nullptr, 10);
+    c.grapNumberStop = checkState(ui->checkBox_numberStop);
+    c.captureMode = ui->radioButton_captureCountMode->isChecked() ? 0 : 1;
+    c.grapTimeRadix = timeOf(ui->spinBox_grapTimeRadix, ui->comboBox_grapTimeRadix);
+    c.grapTimeStop = checkState(ui->checkBox_timeStop);
+    c.grapTimeCount = timeOf(ui->spinBox_grapTimeCount, ui->comboBox_grapTimeCount);
+    store->saveCaptureSettings(c);
+    close();
+}
+
+void ConfigWidget::on_pushButton_openFile_clicked()
+{
+    const QString folder = chooseFolder();
+    if (!folder.isEmpty())
+        ui->lineEdit_savePath->setText(folder);
+}
+
+QString ConfigWidget::chooseFolder()
+{
+    return QFileDialog::getExistingDirectory(
+        this, tr("选择"), QCoreApplication::applicationDirPath(), QFileDialog::ShowDirsOnly);
+}
+
+void ConfigWidget::onRadioClickResult(bool checked)
+{
+    Q_UNUSED(checked);
+    const QString name = sender() ? sender()->objectName() : QString();
+    if (name == QLatin1String("radioButton_captureCountMode"))
+        ui->stackedWidget_2->setCurrentIndex(0);
+    else if (name == QLatin1String("radioButton_captureTimeMode"))
+        ui->stackedWidget_2->setCurrentIndex(1);
+    else if (name == QLatin1String("radioButton_autoSpeed"))
+        ui->widget_autoFrameRate->setEnabled(true);
+    else if (name == QLatin1String("radioButton_originalSpeed"))
+        ui->widget_autoFrameRate->setEnabled(false);
+}
+
+// ---- Recording page ---------------------------------------------------------------------
+
+void ConfigWidget::on_pushButton_recordFileSelect_clicked()
+{
+    const QString folder = chooseFolder();
+    if (!folder.isEmpty())
+        ui->lineEdit_recordPath->setText(folder);
+}
+
+void ConfigWidget::on_pushButton_recordInit_clicked()
+{
+    ui->lineEdit_recordPath->setText(SettingsStore::defaultVideoFolder());
+    ui->checkBox_recordAutoSaveState->setChecked(false);
+    ui->comboBox_videoType->setCurrentIndex(0);
+    ui->comboBox_videoQuality->setCurrentIndex(0);
+    ui->radioButton_originalSpeed->setChecked(true);
+    ui->widget_autoFrameRate->setEnabled(false);
+    ui->lineEdit_autoFrameRate->setText(QStringLiteral("0"));
+    ui->lineEdit_recordNameRulePrefix->setText(QStringLiteral("Video_"));
+    ui->comboBox_recordNameRuleFormat->setCurrentIndex(0);
+    showResetDone();
+}
+
+void ConfigWidget::on_pushButton_recordSave_clicked()
+{
+    RecordSettings r;
+    r.savePath = ui->lineEdit_recordPath->text();
+    r.autoSaveState = checkState(ui->checkBox_recordAutoSaveState);
+    r.videoType = ui->comboBox_videoType->currentIndex();
+    r.videoQuality = ui->comboBox_videoQuality->currentIndex();
+    r.nameRuleFormat = ui->comboBox_recordNameRuleFormat->currentIndex();
+    r.autoFrameRate = ui->lineEdit_autoFrameRate->text().toInt(nullptr, 10);  // 0 if no number
+    r.nameRulePrefix = ui->lineEdit_recordNameRulePrefix->text();
+    r.playSpeed = ui->radioButton_autoSpeed->isChecked() ? 0 : 1;
+    store->saveRecordSettings(r);
+    close();
+}
+
+void ConfigWidget::listWidgetCurrentRow(int row)
+{
+    ui->stackedWidget->setCurrentIndex(row);
+}
+
+// ---- Hotkey page ------------------------------------------------------------------------
+
+void ConfigWidget::on_pushButton_hotkeySave_clicked()
+{
+    const auto fields = hotkeyFields();
+    QString texts[kHotkeyCount];
+    for (int i = 0; i < kHotkeyCount; ++i)
+        texts[i] = fields[size_t(i)]->combination().toString(QKeySequence::NativeText);
+    HotkeySettings h;
+    h.windowSize = texts[0];
+    h.originalSize = texts[1];
+    h.enlarge = texts[2];
+    h.narrow = texts[3];
+    h.recording = texts[4];
+    h.photogrape = texts[5];
+    h.onoff = texts[6];
+    h.displaySwitch = texts[7];
+    // Open camera windows read the store's hotkeys at every key press, so the new keys
+    // act at once.
+    store->saveHotkeySettings(h);
+    close();
+}
+
+void ConfigWidget::on_pushButton_hoykeyInit_clicked()
+{
+    const QStringList inputs = configlogic::hotkeyResetInputs();
+    const QStringList texts = configlogic::hotkeyResetTexts();
+    const auto fields = hotkeyFields();
+    for (int i = 0; i < kHotkeyCount; ++i) {
+        fields[size_t(i)]->setKeySequence(
+            QKeySequence::fromString(inputs[i], QKeySequence::PortableText));
+        hotkeyTexts[size_t(i)] = texts[i];
+    }
+    showResetDone();
+}
+
+void ConfigWidget::showResetDone()
+{
+    suite::showMessage(QMessageBox::Information, this, tr("提示"), tr("重置参数成功"), tr("确定"));
+}
+
+bool ConfigWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyRelease && qobject_cast<CustomKeySequenceEdit*>(watched)) {
+        const QStringList texts(hotkeyTexts.begin(), hotkeyTexts.end());
+        const bool conflict = configlogic::hasConflict(texts);
+        ui->label_error->setVisible(conflict);
+        ui->pushButton_hotkeySave->setEnabled(!conflict);
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,53 @@
+#pragma once
+#include <QString>
+#include <QWidget>
+#include <array>
+
+namespace Ui {
+class ConfigWidget;
+}
+class CustomKeySequenceEdit;
+class SettingsStore;
+
+// The viewer's preferences window: picture capture, video recording and hotkeys, one
+// page each with its own reset (controls only) and OK (writes the page's settings and
+// closes). A top-level window that deletes itself when closed.
+class ConfigWidget : public QWidget {
+    Q_OBJECT
+public:
+    // page: shown first, 0 capture, 1 recording, 2 hotkeys.
+    explicit ConfigWidget(int page, QWidget* parent = nullptr);
+    ~ConfigWidget() override;
+
+    static constexpr int kHotkeyCount = 8;
+    // Current text of each hotkey field, in settings order.
+    const std::array<QString, kHotkeyCount>& currentHotkeyTexts() const { return hotkeyTexts; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void on_pushButton_init_clicked();
+    void on_pushButton_save_clicked();
+    void on_pushButton_openFile_clicked();
+    void onRadioClickResult(bool checked);
+    void on_pushButton_recordFileSelect_clicked();
+    void on_pushButton_recordInit_clicked();
+    void on_pushButton_recordSave_clicked();
+    void listWidgetCurrentRow(int row);
+    void on_pushButton_hotkeySave_clicked();
+    void on_pushButton_hoykeyInit_clicked();
+
+private:
+    void fillCapturePage();
+    void fillRecordPage();
+    void fillHotkeyPage();
+    std::array<CustomKeySequenceEdit*, kHotkeyCount> hotkeyFields() const;
+    QString chooseFolder();
+    void showResetDone();
+
+    Ui::ConfigWidget* ui;
+    int page;
+    SettingsStore* store;
+    std::array<QString, kHotkeyCount> hotkeyTexts;
+};
