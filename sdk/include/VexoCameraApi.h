@@ -50,6 +50,8 @@ enum {
     VEXO_SDK_FILE_TRUNCATED = -16,    /* a file ends before its contents do */
     VEXO_SDK_FILE_FOREIGN = -17,      /* not a file of this kind, or of a newer format version */
     VEXO_SDK_OPEN_ELSEWHERE = -18,    /* the camera is already open (in this or another process) */
+    VEXO_SDK_BUFFERS_HELD = -20,      /* every frame buffer is held by the caller: release one */
+    VEXO_SDK_BUSY = -21,              /* the camera cannot take another software trigger yet */
     VEXO_SDK_WRONG_PATH = -22         /* a file path is wrong or the file is unreadable */
 };
 
