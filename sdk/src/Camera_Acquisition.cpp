@@ -208,6 +208,8 @@ int Camera::softwareTrigger()
 CapturedFrame* Camera::acquireBuffer()
 {
     CapturedFrame* frame = ring.acquireWriteSlot();
+    if (frame)
+        frame->status = FrameStatus::Complete;
     // Counted before it is published, so a consumer holding the frame never sees a count
     // that does not include it; a frame with nowhere to go is lost at once.
     delivered.fetch_add(1);
