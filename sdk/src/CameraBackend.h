@@ -40,27 +40,28 @@
 //   exposure and gain each frame was taken with; the library shows those.
 //
 // Threads
-//   - apply, startStream, stopStream, triggerSoftware, captureOne and attached are
-//     called from the library's callers' threads and from the library's hot-plug
-//     handling, never two of them at once for one device (the library serialises them),
-//     except that apply may also come from inside FrameSink::deliver, on the device's
-//     stream thread (automatic exposure and white balance), and triggerSoftware may come
-//     while apply runs on another thread.
+//   - The library serialises apply, triggerSoftware, captureOne and attached with each
+//     other, and startStream, stopStream and captureOne with each other. So apply (from
+//     a caller's thread, or from inside FrameSink::deliver on the device's stream thread
+//     for automatic exposure and white balance) may run while startStream or stopStream
+//     runs on another thread: the device guards its own state.
 //   - FrameSink calls come from the device's stream thread(s). deliver may call back
 //     into apply; the device must not hold a lock that apply needs while it calls the
 //     sink.
 //   - stopStream returns only when no sink call is running and none will come; it is
 //     never called from inside a sink call.
 //   - A device that finds its camera gone calls FrameSink::deviceLost (once is enough) and
-//     stops delivering; the library then stops and destroys it from another thread and
-//     opens a new device when the backend reports the camera attached again.
+//     stops delivering; frame calls then answer DETACHED at once. The backend reports the
+//     camera unplugged as well: then the library stops and destroys the device (from the
+//     backend's thread), and opens a new one when the backend reports it attached again.
 //   - Idle devices must not spin: wait on events (frames, triggers, a stop), not on
 //     short time-outs.
 //
 // Hot-plug
 //   watch(listener) starts reporting cameras plugged in (true) and out (false) by
 //   identifier, on a backend thread. The backend holds none of its own locks while it
-//   calls the listener, which may open devices.
+//   calls the listener, which may open devices. Reports may repeat or come late: the
+//   library asks attached() before it acts on one.
 #include <cstdint>
 #include <functional>
 #include <memory>
