@@ -106,6 +106,25 @@ std::shared_ptr<const CameraModel> monoModel()
     return std::make_shared<const CameraModel>(m);
 }
 
+// A camera handle over a scripted device, settings written, stream started if asked.
+struct Rig {
+    explicit Rig(bool start)
+    {
+        auto owned = std::make_unique<ScriptedDevice>(monoModel());
+        device = owned.get();
+        camera = std::make_unique<Camera>(backend, std::move(owned), nullptr,
+                                          factorySettings(*device->cameraModel));
+        initialised = camera->initialise();
+        if (start)
+            started = camera->start();
+    }
+    ScriptedBackend backend;
+    ScriptedDevice* device = nullptr;  // owned by the camera
+    std::unique_ptr<Camera> camera;
+    int initialised = -1;
+    int started = -1;
+};
+
 }  // namespace
 
 class CameraDeviceTest : public QObject {
@@ -168,11 +187,10 @@ void CameraDeviceTest::settingsGoThroughTheDevice()
 
 void CameraDeviceTest::deviceMirrorIsNotDoneTwice()
 {
-    ScriptedBackend backend;
-    auto device = std::make_unique<ScriptedDevice>(monoModel());
-    ScriptedDevice* scripted = device.get();
-    Camera camera(backend, std::move(device), nullptr, factorySettings(*scripted->cameraModel));
-    QCOMPARE(camera.initialise(), VEXO_SDK_OK);
+    Rig rig(false);
+    QCOMPARE(rig.initialised, VEXO_SDK_OK);
+    Camera& camera = *rig.camera;
+    ScriptedDevice* scripted = rig.device;
     camera.setOutputFormat(VEXO_SDK_PIXEL_MONO8);
     QCOMPARE(camera.change([](CameraSettings& s) {
         s.mirrorHorizontal = 1;
@@ -200,12 +218,11 @@ void CameraDeviceTest::deviceMirrorIsNotDoneTwice()
 
 void CameraDeviceTest::incompleteFramesAreNeverHandedOut()
 {
-    ScriptedBackend backend;
-    auto device = std::make_unique<ScriptedDevice>(monoModel());
-    ScriptedDevice* scripted = device.get();
-    Camera camera(backend, std::move(device), nullptr, factorySettings(*scripted->cameraModel));
-    QCOMPARE(camera.initialise(), VEXO_SDK_OK);
-    QCOMPARE(camera.start(), VEXO_SDK_OK);
+    Rig rig(true);
+    QCOMPARE(rig.initialised, VEXO_SDK_OK);
+    QCOMPARE(rig.started, VEXO_SDK_OK);
+    Camera& camera = *rig.camera;
+    ScriptedDevice* scripted = rig.device;
     QVERIFY(scripted->deliverFrame(7, FrameStatus::Incomplete));
     QVERIFY(scripted->deliverFrame(8, FrameStatus::Complete));
     scripted->sink->framesLost(3);
@@ -220,12 +237,11 @@ void CameraDeviceTest::incompleteFramesAreNeverHandedOut()
 
 void CameraDeviceTest::lostDeviceAnswersDetachedAtOnce()
 {
-    ScriptedBackend backend;
-    auto device = std::make_unique<ScriptedDevice>(monoModel());
-    ScriptedDevice* scripted = device.get();
-    Camera camera(backend, std::move(device), nullptr, factorySettings(*scripted->cameraModel));
-    QCOMPARE(camera.initialise(), VEXO_SDK_OK);
-    QCOMPARE(camera.start(), VEXO_SDK_OK);
+    Rig rig(true);
+    QCOMPARE(rig.initialised, VEXO_SDK_OK);
+    QCOMPARE(rig.started, VEXO_SDK_OK);
+    Camera& camera = *rig.camera;
+    ScriptedDevice* scripted = rig.device;
     QVERIFY(scripted->deliverFrame(1, FrameStatus::Complete));
     scripted->sink->deviceLost();
     uint32_t token = 0;
@@ -235,7 +251,7 @@ void CameraDeviceTest::lostDeviceAnswersDetachedAtOnce()
     QCOMPARE(camera.softwareTrigger(), VEXO_SDK_WRONG_MODE);
     // The backend confirms it; the device is let go, and close still works.
     scripted->present = false;
-    backend.present = false;
+    rig.backend.present = false;
     camera.deviceGone();
     QCOMPARE(camera.getFrame(token, 100), VEXO_SDK_DETACHED);
     QCOMPARE(camera.stop(), VEXO_SDK_OK);
