@@ -22,7 +22,7 @@ cmake --build build-asan --parallel "$jobs"
 # into long runs. VEXO_TEST_TSAN=1 ./test.sh includes it.
 if [ "${VEXO_TEST_TSAN:-0}" = "1" ]; then
   cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DVEXO_TSAN=ON -DVEXO_BUILD_BENCH=OFF >/dev/null
-  cmake --build build-tsan --parallel "$jobs" --target tst_cameraacquisition tst_cameraparametersets
-  (cd build-tsan && ctest --output-on-failure -R 'tst_cameraacquisition|tst_cameraparametersets')
+  cmake --build build-tsan --parallel "$jobs" --target tst_cameraacquisition tst_cameraparametersets tst_cameralifecycle
+  (cd build-tsan && ctest --output-on-failure -R 'tst_cameraacquisition|tst_cameraparametersets|tst_cameralifecycle')
 fi
 echo "All tests passed, also under AddressSanitizer and UndefinedBehaviorSanitizer."

@@ -1,0 +1,262 @@
+// The backend seam seen from a device: a scripted device that rejects and rounds values,
+// handles mirror and white balance itself and delivers frames by hand, driving the
+// camera core directly. What a real camera backend relies on: rejected values come back
+// as the library's codes and change nothing, read-back values are what the handle shows,
+// incomplete frames are never handed out, and a lost device answers DETACHED at once.
+// Before Qt: the core uses the word "slots", which Qt defines away.
+#include "Camera.h"
+#include "VexoCameraApi.h"
+
+#include <QtTest>
+
+using namespace vexo::sdk;
+
+namespace {
+
+class ScriptedDevice : public CameraDevice {
+public:
+    explicit ScriptedDevice(std::shared_ptr<const CameraModel> model)
+        : cameraModel(std::move(model))
+    {
+    }
+
+    std::shared_ptr<const CameraModel> model() override { return cameraModel; }
+    DeviceFeatures features() const override
+    {
+        return DeviceFeature::Exposure | DeviceFeature::Gain | DeviceFeature::Mirror |
+               DeviceFeature::WhiteBalance;
+    }
+    int apply(const CameraSettings& wanted, const CameraSettings*, CameraSettings& taken) override
+    {
+        ++applied;
+        if (wanted.exposureUs > 50000)
+            return VEXO_SDK_OUT_OF_RANGE;  // this camera's own limit, below the model's
+        taken = wanted;
+        taken.gainMilli = wanted.gainMilli / 100 * 100;  // the camera's gain steps
+        return VEXO_SDK_OK;
+    }
+    int startStream(FrameSink& frameSink) override
+    {
+        sink = &frameSink;
+        return VEXO_SDK_OK;
+    }
+    void stopStream() override { sink = nullptr; }
+    int triggerSoftware() override { return VEXO_SDK_OK; }
+    int captureOne(const CameraSettings&, CapturedFrame& frame) override
+    {
+        fill(frame, 0);
+        return VEXO_SDK_OK;
+    }
+    bool attached() override { return present; }
+
+    // One frame of the stream: a left-to-right ramp, so a mirror shows.
+    bool deliverFrame(uint64_t number, FrameStatus status)
+    {
+        CapturedFrame* frame = sink ? sink->acquireBuffer() : nullptr;
+        if (!frame)
+            return false;
+        fill(*frame, number);
+        frame->status = status;
+        sink->deliver(frame);
+        return true;
+    }
+
+    static void fill(CapturedFrame& frame, uint64_t number)
+    {
+        frame.raw.width = 64;
+        frame.raw.height = 16;
+        frame.raw.layout = vexo::imaging::RawLayout::Mono8;
+        frame.raw.pixels.resize(64 * 16);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 64; ++x)
+                frame.raw.pixels[size_t(y * 64 + x)] = uint8_t(x * 4);
+        frame.raw.frameNumber = number;
+        frame.exposureUs = 1000;
+        frame.gainMilli = 1000;
+    }
+
+    std::shared_ptr<const CameraModel> cameraModel;
+    FrameSink* sink = nullptr;
+    bool present = true;
+    int applied = 0;
+};
+
+class ScriptedBackend : public CameraBackend {
+public:
+    std::vector<std::shared_ptr<const CameraModel>> models() override { return {}; }
+    bool attached(const std::string&) override { return present; }
+    std::unique_ptr<CameraDevice> openDevice(const CameraModel&, int& error) override
+    {
+        error = VEXO_SDK_NOT_FOUND;
+        return nullptr;
+    }
+    void watch(HotplugListener) override {}
+    bool present = true;
+};
+
+std::shared_ptr<const CameraModel> monoModel()
+{
+    CameraModel m;
+    m.identifier = "SCRIPTED-1";
+    m.productName = "VX-SCRIPT";
+    m.sensorWidth = 64;
+    m.sensorHeight = 64;
+    m.colorSensor = false;
+    completeCameraModel(m);
+    return std::make_shared<const CameraModel>(m);
+}
+
+// A camera handle over a scripted device, settings written, stream started if asked.
+struct Rig {
+    explicit Rig(bool start)
+    {
+        auto owned = std::make_unique<ScriptedDevice>(monoModel());
+        device = owned.get();
+        camera = std::make_unique<Camera>(backend, std::move(owned), nullptr,
+                                          factorySettings(*device->cameraModel));
+        initialised = camera->initialise();
+        if (start)
+            started = camera->start();
+    }
+    ScriptedBackend backend;
+    ScriptedDevice* device = nullptr;  // owned by the camera
+    std::unique_ptr<Camera> camera;
+    int initialised = -1;
+    int started = -1;
+};
+
+}  // namespace
+
+class CameraDeviceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void settingsGoThroughTheDevice_data();
+    void settingsGoThroughTheDevice();
+    void deviceMirrorIsNotDoneTwice();
+    void incompleteFramesAreNeverHandedOut();
+    void lostDeviceAnswersDetachedAtOnce();
+};
+
+void CameraDeviceTest::settingsGoThroughTheDevice_data()
+{
+    QTest::addColumn<double>("exposureUs");
+    QTest::addColumn<int>("gainMilli");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<double>("shownExposureUs");
+    QTest::addColumn<int>("shownGainMilli");
+    QTest::newRow("taken as asked") << 2000.0 << 2000 << int(VEXO_SDK_OK) << 2000.0 << 2000;
+    QTest::newRow("gain rounded by the camera")
+        << 2000.0 << 2345 << int(VEXO_SDK_OK) << 2000.0 << 2300;
+    QTest::newRow("exposure the camera refuses")
+        << 60000.0 << 2000 << int(VEXO_SDK_OUT_OF_RANGE) << 10000.0 << 1000;
+}
+
+void CameraDeviceTest::settingsGoThroughTheDevice()
+{
+    QFETCH(double, exposureUs);
+    QFETCH(int, gainMilli);
+    QFETCH(int, result);
+    QFETCH(double, shownExposureUs);
+    QFETCH(int, shownGainMilli);
+    ScriptedBackend backend;
+    auto device = std::make_unique<ScriptedDevice>(monoModel());
+    ScriptedDevice* scripted = device.get();
+    CameraSettings initial = factorySettings(*scripted->cameraModel);
+    initial.exposureUs = 10000;
+    initial.gainMilli = 1000;
+    Camera camera(backend, std::move(device), nullptr, initial);
+    QCOMPARE(camera.initialise(), VEXO_SDK_OK);
+    QCOMPARE(scripted->applied, 1);
+    const int code = camera.change([&](CameraSettings& s) {
+        s.exposureUs = exposureUs;
+        s.gainMilli = gainMilli;
+        return VEXO_SDK_OK;
+    });
+    QCOMPARE(code, result);
+    QCOMPARE(camera.settings().exposureUs, shownExposureUs);
+    QCOMPARE(camera.settings().gainMilli, shownGainMilli);
+    // A device without its own trigger cannot hold frames back.
+    QCOMPARE(camera.change([](CameraSettings& s) {
+        s.triggerMode = 1;
+        return VEXO_SDK_OK;
+    }),
+             VEXO_SDK_NOT_MATCHING);
+    QCOMPARE(camera.settings().triggerMode, 0);
+}
+
+void CameraDeviceTest::deviceMirrorIsNotDoneTwice()
+{
+    Rig rig(false);
+    QCOMPARE(rig.initialised, VEXO_SDK_OK);
+    Camera& camera = *rig.camera;
+    ScriptedDevice* scripted = rig.device;
+    camera.setOutputFormat(VEXO_SDK_PIXEL_MONO8);
+    QCOMPARE(camera.change([](CameraSettings& s) {
+        s.mirrorHorizontal = 1;
+        s.redGain = 300;  // would tint a colour image if the library applied it again
+        return VEXO_SDK_OK;
+    }),
+             VEXO_SDK_OK);
+    QCOMPARE(camera.start(), VEXO_SDK_OK);
+    QVERIFY(scripted->deliverFrame(1, FrameStatus::Complete));
+    uint32_t token = 0;
+    QCOMPARE(camera.getFrame(token, 30000), VEXO_SDK_OK);
+    const CapturedFrame* frame = camera.heldFrame(token);
+    QVERIFY(frame);
+    VexoImageInfo info{};
+    info.width = frame->raw.width;
+    info.height = frame->raw.height;
+    std::vector<uint8_t> out(size_t(info.width) * size_t(info.height) * 4);
+    QCOMPARE(camera.process(info, frame->raw.pixels.data(), out.data()), VEXO_SDK_OK);
+    // The camera mirrored already (it says so): the ramp still rises left to right.
+    QVERIFY2(out[0] < out[size_t(info.width) - 1],
+             qPrintable(QString("%1 %2").arg(out[0]).arg(out[63])));
+    QCOMPARE(camera.release(token), 0);
+    camera.close();
+}
+
+void CameraDeviceTest::incompleteFramesAreNeverHandedOut()
+{
+    Rig rig(true);
+    QCOMPARE(rig.initialised, VEXO_SDK_OK);
+    QCOMPARE(rig.started, VEXO_SDK_OK);
+    Camera& camera = *rig.camera;
+    ScriptedDevice* scripted = rig.device;
+    QVERIFY(scripted->deliverFrame(7, FrameStatus::Incomplete));
+    QVERIFY(scripted->deliverFrame(8, FrameStatus::Complete));
+    scripted->sink->framesLost(3);
+    uint32_t token = 0;
+    QCOMPARE(camera.getFrame(token, 30000), VEXO_SDK_OK);
+    QCOMPARE(camera.heldFrame(token)->raw.frameNumber, uint64_t(8));
+    QCOMPARE(camera.getFrame(token, 50), VEXO_SDK_TIMEOUT);
+    const VexoFrameStatistics statistics = camera.statistics();
+    QCOMPARE(statistics.lostFrames, 4u);
+    QCOMPARE(statistics.deliveredFrames, 2u);
+}
+
+void CameraDeviceTest::lostDeviceAnswersDetachedAtOnce()
+{
+    Rig rig(true);
+    QCOMPARE(rig.initialised, VEXO_SDK_OK);
+    QCOMPARE(rig.started, VEXO_SDK_OK);
+    Camera& camera = *rig.camera;
+    ScriptedDevice* scripted = rig.device;
+    QVERIFY(scripted->deliverFrame(1, FrameStatus::Complete));
+    scripted->sink->deviceLost();
+    uint32_t token = 0;
+    // Even with a frame ready and a long time-out: the camera is gone.
+    QCOMPARE(camera.getFrame(token, 120000), VEXO_SDK_DETACHED);
+    QCOMPARE(camera.grabFrame(token, 120000), VEXO_SDK_DETACHED);
+    QCOMPARE(camera.softwareTrigger(), VEXO_SDK_WRONG_MODE);
+    // The backend confirms it; the device is let go, and close still works.
+    scripted->present = false;
+    rig.backend.present = false;
+    camera.deviceGone();
+    QCOMPARE(camera.getFrame(token, 100), VEXO_SDK_DETACHED);
+    QCOMPARE(camera.stop(), VEXO_SDK_OK);
+    camera.close();
+}
+
+QTEST_GUILESS_MAIN(CameraDeviceTest)
+#include "tst_cameradevice.moc"
