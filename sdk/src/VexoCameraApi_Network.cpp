@@ -72,7 +72,7 @@ const CameraModel* attachedModel(const char* identifier)
 {
     CameraLibrary& library = CameraLibrary::instance();
     const CameraModel* m = library.model(identifier);
-    return m && library.backend().attached(*m) ? m : nullptr;
+    return m && library.backend().attached(m->identifier) ? m : nullptr;
 }
 
 bool openInAnotherProcess(const CameraModel& m)
