@@ -431,6 +431,15 @@ void SimulatedBackend::watchFolder()
             "VexoCameraDLL: inotify unavailable, looking at the device folder twice a second\n");
     int nodeWatch = -1, ioWatch = -1;
     std::pair<dev_t, ino_t> watchedFolder{0, 0};
+    // The folder above tells at once when the device folder is removed or made again
+    // (its other entries' events cost a name comparison each).
+    const std::string& path = folder.path();
+    const size_t slash = path.find_last_of('/');
+    const std::string parent = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
+    const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+    int parentWatch = -1;
     // The input-line folder is watched once it exists (vexocam-sim makes it on first use);
     // making it here would fight anyone removing the device folder.
     auto addInputWatch = [&] {
@@ -442,6 +451,9 @@ void SimulatedBackend::watchFolder()
         // Watching a folder again gives the same watch; a folder made anew gives a new one.
         if (events < 0)
             return false;
+        parentWatch =
+            ::inotify_add_watch(events, parent.c_str(),
+                                IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR);
         nodeWatch =
             ::inotify_add_watch(events, folder.path().c_str(),
                                 IN_CREATE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM |
@@ -493,6 +505,11 @@ void SimulatedBackend::watchFolder()
                 continue;
             }
             const std::string name = event->len ? std::string(event->name) : std::string();
+            if (event->wd == parentWatch) {
+                if (name == leaf)
+                    watching = watching && folderIdentity(path) == watchedFolder;
+                continue;
+            }
             if (event->wd == nodeWatch && name == ".io" && ioWatch < 0) {
                 addInputWatch();
                 inputsChanged(std::string());
