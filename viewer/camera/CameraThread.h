@@ -72,6 +72,7 @@ public slots:
     void acquireFrame(QImage image);
     void cameraSavePic(BYTE* buffer, stImageInfo info);
     void cameraMessage(QString message);
+    void onConnectionChanged(bool connected);
     void on_pushButton_open_clicked();
     void on_pushButton_photogrape_clicked();
     void on_pushButton_recording_clicked();
@@ -92,10 +93,17 @@ protected:
 
 private:
     enum class PictureOutcome { Saved, NotSaved, Dropped };
+    // What the status line says, so that a language switch can say it again.
+    enum class StatusKind { Other, Rates, Paused, Disconnected, Reconnected };
 
     void buildContextMenu();
     void setActionTexts();
     void startAcquisitionThread();
+    // Stops and deletes the thread; what it queued before it ended is dropped.
+    void stopAcquisitionThread();
+    // Whether a report of the acquisition thread may still reach the window.
+    bool acceptsThreadReport() const;
+    void showStatus(StatusKind kind);
     void showPlaceholder();
     void openDroppedCamera(const QString& identifier);
     void toggleFullScreen();
@@ -161,6 +169,9 @@ private:
     bool firstFrame = true;
     QTimer* toolBarTimer = nullptr;
     bool closing = false;
+    StatusKind statusKind = StatusKind::Other;
+    float lastDisplayFrameRate = 0;
+    int lastPicCount = 0;
 
     // A picture's confirmation travels behind it as a separate message; these keep the
     // status line telling what really happened to the file.

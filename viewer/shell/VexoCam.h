@@ -84,6 +84,8 @@ private:
     void applyUsedCustomLayout();
     void leaveContainerFullScreen();
     bool startCompanion(const QString& programName);
+    // Forgets a camera window that was deleted outside the layout procedure.
+    void forgetCameraWindow(QObject* window);
 
     void refreshDeviceTree();
     void freeDeviceRecords();
@@ -110,4 +112,5 @@ private:
     QList<QAction*> customFrameActions;
     QWidget* parameterPageSetAside = nullptr;
     QWidget* windowsContainerWidget = nullptr;
+    bool applyingLayout = false;
 };

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
+#include <QTimer>
+#include <algorithm>
 
 #include "CameraThread.h"
 #include "CustomLayoutLogic.h"
@@ -28,6 +30,14 @@ QGridLayout* VexoCam::grid() const
 
 void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
 {
+    // Closing a camera waits for its acquisition thread while timers and queued calls
+    // still run; a layout asked for meanwhile follows once this one is complete.
+    if (applyingLayout) {
+        SceneFrameLayout later = requested;
+        QTimer::singleShot(0, this, [this, later]() mutable { cameraWindowSetting(later); });
+        return;
+    }
+    applyingLayout = true;
     // A hand-edited settings file must not build an impossible grid; one with nothing
     // usable left shows a single window rather than none.
     SceneFrameLayout layout = customlayout::sanitizedLayout(requested);
@@ -39,20 +49,30 @@ void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
     for (CameraThread* window : qAsConst(cameraWindows))
         window->setSelected(false);
 
+    // Windows leave the list before they are closed and are deleted only when control is
+    // back in the event loop, so nothing handled during a close meets a half-gone window.
+    QList<CameraThread*> surplus;
     for (auto it = cameraWindows.begin(); it != cameraWindows.end();) {
         if (!(*it)->isCameraOpen()) {
-            delete *it;
+            surplus.append(*it);
             it = cameraWindows.erase(it);
         } else {
             ++it;
         }
     }
-    while (cameraWindows.size() > layout.rectangles.size()) {
-        CameraThread* window = cameraWindows.takeLast();
-        if (window->cameraHandle() == currentCamera)
-            currentCamera = 0;
-        window->closeCamera();
-        delete window;
+    const int emptyWindows = surplus.size();
+    while (cameraWindows.size() > layout.rectangles.size())
+        surplus.append(cameraWindows.takeLast());
+    for (int i = 0; i < surplus.size(); ++i) {
+        CameraThread* window = surplus[i];
+        disconnect(window, &QObject::destroyed, this, nullptr);
+        window->hide();
+        if (i >= emptyWindows) {
+            if (window->cameraHandle() == currentCamera)
+                currentCamera = 0;
+            window->closeCamera();
+        }
+        window->deleteLater();
     }
     while (cameraWindows.size() < layout.rectangles.size()) {
         auto* window = new CameraThread(nullptr);
@@ -62,6 +82,9 @@ void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
         connect(window, SIGNAL(cameraOpen(const QString&)), this, SLOT(onOpenCamera(const QString&)));
         connect(window, SIGNAL(windowMoving(int&, int&, int&, int&)), this,
                 SLOT(onWindowMoving(int&, int&, int&, int&)));
+        // A window in full screen is a top-level window the window manager may close,
+        // which deletes it.
+        connect(window, &QObject::destroyed, this, &VexoCam::forgetCameraWindow);
         window->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         cameraWindows.append(window);
     }
@@ -84,6 +107,7 @@ void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
         gridLayout->addWidget(window, cell.row, cell.column, cell.rowSpan, cell.columnSpan);
     }
 
+    applyingLayout = false;
     if (currentCamera == 0) {
         for (CameraThread* window : qAsConst(cameraWindows)) {
             if (window->isCameraOpen()) {
@@ -93,6 +117,17 @@ void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
         }
         ui->tabWidget->setEnabled(false);
     }
+}
+
+void VexoCam::forgetCameraWindow(QObject* window)
+{
+    const int before = cameraWindows.size();
+    cameraWindows.erase(std::remove_if(cameraWindows.begin(), cameraWindows.end(),
+                                       [window](CameraThread* w) { return static_cast<QObject*>(w) == window; }),
+                        cameraWindows.end());
+    // Its cell is empty now: build the layout in use again, which fills it.
+    if (cameraWindows.size() != before)
+        QTimer::singleShot(0, this, &VexoCam::restoreWindowGrid);
 }
 
 void VexoCam::applyBuiltInLayout(int n)
