@@ -267,7 +267,7 @@ private slots:
 
         ModalDialogWatcher watcher;
         QTest::mouseClick(button("pushButton"), Qt::LeftButton);
-        QTRY_COMPARE(watcher.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.count(), 1, 30000);
         QCOMPARE(watcher.seen().first().title, QStringLiteral("提示"));
         QCOMPARE(watcher.seen().first().text, message);
         if (message != QStringLiteral("请选择设备"))
@@ -314,14 +314,14 @@ private slots:
             QTest::mouseDClick(table()->viewport(), Qt::LeftButton, {}, rect.center());
         }
         if (!withRow) {
-            QTRY_COMPARE(watcher.count(), 1);
+            QTRY_COMPARE_WITH_TIMEOUT(watcher.count(), 1, 30000);
             QCOMPARE(watcher.seen().first().title, QStringLiteral("提示"));
             QCOMPARE(watcher.seen().first().text, QStringLiteral("请选择相机"));
             QCOMPARE(watcher.seen().first().buttons, QStringList{QStringLiteral("确定")});
             QVERIFY(openDialogs().isEmpty());
             return;
         }
-        QTRY_COMPARE(openDialogs().size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(openDialogs().size(), 1, 30000);
         ipModify* dialog = openDialogs().first();
         QVERIFY(!dialog->parentWidget());
         VexoNetworkConfig config{};
@@ -338,7 +338,7 @@ private slots:
                                list()->visualItemRect(list()->item(1)).center());
         table()->setCurrentCell(rowOf(identifier), 0);
         QTest::mouseClick(button("pushButton_modifyIP"), Qt::LeftButton);
-        QTRY_COMPARE(openDialogs().size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(openDialogs().size(), 1, 30000);
         ipModify* dialog = openDialogs().first();
 
         VexoNetworkConfig config{};
@@ -349,9 +349,9 @@ private slots:
 
         ModalDialogWatcher watcher;
         QTest::mouseClick(dialog->findChild<QPushButton*>("pushButton_determine"), Qt::LeftButton);
-        QTRY_COMPARE(watcher.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.count(), 1, 30000);
         QCOMPARE(watcher.seen().first().text, QStringLiteral("修改IP成功。"));
-        QTRY_VERIFY(openDialogs().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(openDialogs().isEmpty(), 30000);
         QCOMPARE(list()->currentRow(), 0);
         QCOMPARE(table()->rowCount(), gigeCameras().size());
         QCOMPARE(table()->item(rowOf(identifier), 6)->text(), changed);

@@ -83,7 +83,9 @@ void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
         connect(window, SIGNAL(windowMoving(int&, int&, int&, int&)), this,
                 SLOT(onWindowMoving(int&, int&, int&, int&)));
         // A window in full screen is a top-level window the window manager may close,
-        // which deletes it.
+        // which deletes it. It leaves the list as soon as its deletion is due, since
+        // closing its camera on the way out still runs timers that may build a layout.
+        window->installEventFilter(this);
         connect(window, &QObject::destroyed, this, &VexoCam::forgetCameraWindow);
         window->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         cameraWindows.append(window);
@@ -132,6 +134,12 @@ void VexoCam::forgetCameraWindow(QObject* window)
 
 void VexoCam::applyBuiltInLayout(int n)
 {
+    // Asked for while another layout is being built (see cameraWindowSetting): the grid
+    // and the stored choice follow once that one is complete.
+    if (applyingLayout) {
+        QTimer::singleShot(0, this, [this, n]() { applyBuiltInLayout(n); });
+        return;
+    }
     SceneFrameLayout layout = builtInLayout(n);
     cameraWindowSetting(layout);
     settingsStore()->setValue(QStringLiteral("WIDGETINFO"), QStringLiteral("WidgetCount"), n);
@@ -158,6 +166,10 @@ void VexoCam::onCustomLayoutTriggered()
     auto* layout = action ? static_cast<SceneFrameLayout*>(action->data().value<void*>()) : nullptr;
     if (!layout)
         return;
+    if (applyingLayout) {
+        QTimer::singleShot(0, action, &QAction::trigger);
+        return;
+    }
     cameraWindowSetting(*layout);
     settingsStore()->setValue(QStringLiteral("WIDGETINFO"), QStringLiteral("WidgetCount"), 4);
     settingsStore()->setValue(QStringLiteral("CUSTOMWIDGET"), QStringLiteral("UsedCustomWidget"),
@@ -259,6 +271,8 @@ void VexoCam::on_action_fullScreen_triggered()
 
 bool VexoCam::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::DeferredDelete && watched != windowsContainerWidget)
+        forgetCameraWindow(watched);
     if (watched == windowsContainerWidget && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         leaveContainerFullScreen();
