@@ -164,6 +164,14 @@
         <source>选择</source>
         <translation>Select</translation>
     </message>
+    <message>
+        <source>相机已断开连接，正在等待相机重新接入</source>
+        <translation>Camera disconnected, waiting for it to be plugged in again</translation>
+    </message>
+    <message>
+        <source>相机已重新连接</source>
+        <translation>Camera reconnected</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>
@@ -517,6 +525,18 @@
     <message>
         <source>热拔插组件注册失败</source>
         <translation>Could not register for device plug and unplug notifications</translation>
+    </message>
+    <message>
+        <source>没有可以打开PDF文件的程序，请安装PDF阅读器后再打开软件使用说明书</source>
+        <translation>No program can open PDF files. Install a PDF viewer to open the user manual</translation>
+    </message>
+    <message>
+        <source>无法打开相机参数默认保存目录:%1</source>
+        <translation>Cannot open the default camera parameter folder: %1</translation>
+    </message>
+    <message>
+        <source>修改设备名称失败</source>
+        <translation>Failed to change the device name</translation>
     </message>
 </context>
 <context>
