@@ -470,8 +470,8 @@ void CameraLogicTest::detachedDelays_data()
     QTest::newRow("doubles") << 20 << 40;
     QTest::newRow("doubles again") << 160 << 320;
     QTest::newRow("capped just below the limit") << 320 << acquisitionlogic::kMaxDetachedDelayMs;
-    QTest::newRow("stays at the limit") << acquisitionlogic::kMaxDetachedDelayMs
-                                        << acquisitionlogic::kMaxDetachedDelayMs;
+    QTest::newRow("stays at the limit")
+        << acquisitionlogic::kMaxDetachedDelayMs << acquisitionlogic::kMaxDetachedDelayMs;
     QTest::newRow("negative starts again") << -5 << acquisitionlogic::kFirstDetachedDelayMs;
 }
 

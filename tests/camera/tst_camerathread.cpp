@@ -159,7 +159,8 @@ CameraThread* CameraWindowTest::openWindow(const char* identifier)
     if (!window->startCamera(QString::fromLatin1(identifier)))
         return nullptr;
     // The first frame fits the image to the window; tests start after it.
-    if (!QTest::qWaitFor([&]() { return window->acquisitionThread()->frameCount() > 0; }, kDeadlineMs))
+    if (!QTest::qWaitFor([&]() { return window->acquisitionThread()->frameCount() > 0; },
+                         kDeadlineMs))
         return nullptr;
     return window.get();
 }
@@ -517,7 +518,8 @@ void CameraWindowTest::statusLineUpdatesWhileStreaming()
 {
     QVERIFY(openWindow());
     auto* status = window->findChild<QLabel*>("label_camerainfo");
-    QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QStringLiteral("分辨率: 650x480 | 获取帧率: ")), kDeadlineMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        status->text().startsWith(QStringLiteral("分辨率: 650x480 | 获取帧率: ")), kDeadlineMs);
     const QString first = status->text();
     QTRY_VERIFY_WITH_TIMEOUT(status->text() != first, kDeadlineMs);  // the frame count moves on
     QVERIFY(window->lastCaptureRate() > 0);
@@ -591,7 +593,8 @@ void CameraWindowTest::fitUsesTheSmallerRatio()
     QCOMPARE(window->zoomFactor(), expected);
     // A resize fits again.
     window->resize(900, 400);
-    QTRY_COMPARE_WITH_TIMEOUT(window->zoomFactor(), std::min(view->width() / 650.0, view->height() / 480.0), kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->zoomFactor(),
+                              std::min(view->width() / 650.0, view->height() / 480.0), kDeadlineMs);
     QVERIFY(window->zoomFactor() != expected);
 }
 
@@ -630,7 +633,8 @@ void CameraWindowTest::rectangleFollowsAtTheNextRepaint()
     window->findChild<QPushButton*>("pushButton_navigation")->click();
     auto* rectangle = window->findChild<QLabel*>("label_displayWindow");
     auto* navigation = window->findChild<QGraphicsView*>("graphicsView_Navigation");
-    QTRY_COMPARE_WITH_TIMEOUT(rectangle->geometry(), QRect(QPoint(0, 0), navigation->size()), kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(rectangle->geometry(), QRect(QPoint(0, 0), navigation->size()),
+                              kDeadlineMs);
     for (int i = 0; i < 10; ++i)
         QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
     // Frames keep arriving; the window repaints and the rectangle shrinks.
@@ -676,14 +680,19 @@ void CameraWindowTest::draggingTheRectangleMovesTheViewAndStopsAtTheEdges()
         return std::abs(a.x() - b.x()) <= 1.0 && std::abs(a.y() - b.y()) <= 1.0;
     };
     QVERIFY2(near(shownTopLeft(), marked), qPrintable(QString("%1,%2 instead of %3,%4")
-                                                          .arg(shownTopLeft().x()).arg(shownTopLeft().y())
-                                                          .arg(marked.x()).arg(marked.y())));
+                                                          .arg(shownTopLeft().x())
+                                                          .arg(shownTopLeft().y())
+                                                          .arg(marked.x())
+                                                          .arg(marked.y())));
     QVERIFY(marked.x() > 1.0 || marked.y() > 1.0);
     const int frames = window->acquisitionThread()->frameCount();
     QTRY_VERIFY_WITH_TIMEOUT(window->acquisitionThread()->frameCount() > frames + 3, kDeadlineMs);
-    QVERIFY2(near(shownTopLeft(), marked), qPrintable(QString("%1,%2 instead of %3,%4 after new frames")
-                                                          .arg(shownTopLeft().x()).arg(shownTopLeft().y())
-                                                          .arg(marked.x()).arg(marked.y())));
+    QVERIFY2(near(shownTopLeft(), marked),
+             qPrintable(QString("%1,%2 instead of %3,%4 after new frames")
+                            .arg(shownTopLeft().x())
+                            .arg(shownTopLeft().y())
+                            .arg(marked.x())
+                            .arg(marked.y())));
     QCOMPARE(view->scene()->sceneRect(), QRectF(0, 0, 650, 480));
 
     // Far beyond the right and bottom edges: the rectangle stays where it was.
@@ -875,7 +884,8 @@ void CameraWindowTest::pictureNaming()
              qPrintable(filesIn(pictures).first()));
     QCOMPARE(settingsStore()->captureSettings().nameRuleIndex, indexAfter);
     QCOMPARE(settingsStore()->value("CAPTURE", "NameRuleIndex").toInt(), indexAfter);
-    QTRY_COMPARE_WITH_TIMEOUT(window->findChild<QLabel*>("label_camerainfo")->text(), kSaved, kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->findChild<QLabel*>("label_camerainfo")->text(), kSaved,
+                              kDeadlineMs);
     QImage saved(QDir(pictures).filePath(filesIn(pictures).first()));
     QCOMPARE(saved.size(), QSize(650, 480));
 }
@@ -896,7 +906,8 @@ void CameraWindowTest::pictureIntoChosenFolder()
              qPrintable(filesIn(chosen).first()));
     QCOMPARE(watcher->count(), 1);
     QCOMPARE(watcher->seen().first().title, QStringLiteral("选择"));
-    QTRY_COMPARE_WITH_TIMEOUT(window->findChild<QLabel*>("label_camerainfo")->text(), kSaved, kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->findChild<QLabel*>("label_camerainfo")->text(), kSaved,
+                              kDeadlineMs);
 }
 
 void CameraWindowTest::cancelledFolderDialogSavesNothingAndClaimsNothing()
@@ -1025,12 +1036,14 @@ void CameraWindowTest::replugResumesTheWindow()
     QTRY_COMPARE_WITH_TIMEOUT(status->text(), kDisconnected, kDeadlineMs);
     QVERIFY(replug());
     // The library resumes the open handle; the window goes on by itself.
-    if (!QTest::qWaitFor([&]() { return status->text().startsWith(QStringLiteral("分辨率")); }, kDeadlineMs)) {
+    if (!QTest::qWaitFor([&]() { return status->text().startsWith(QStringLiteral("分辨率")); },
+                         kDeadlineMs)) {
         uint32_t token = 0;
         if (SdkGetFrame(handle, &token, 1000) == VEXO_SDK_DETACHED)
             QSKIP("this camera library does not resume a replugged camera's handle");
         SdkReleaseFrame(handle, token);
-        QFAIL(qPrintable("the library delivers frames again but the window says: " + status->text()));
+        QFAIL(
+            qPrintable("the library delivers frames again but the window says: " + status->text()));
     }
     QCOMPARE(window->cameraHandle(), handle);
     const int frames = window->acquisitionThread()->frameCount();

@@ -1,11 +1,11 @@
 // The acquisition thread with real threads and simulated cameras.
+#include <pthread.h>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <ctime>
 #include <memory>
-#include <pthread.h>
 
 #include "AcquisitionLogic.h"
 #include "CVideoThread.h"
@@ -25,12 +25,15 @@ class ThreadCpuClock {
 public:
     void watch(QThread* thread)
     {
-        QObject::connect(thread, &QThread::started, thread, [this]() {
-            clockid_t id;
-            if (pthread_getcpuclockid(pthread_self(), &id) == 0)
-                clock.store(id);
-            known.store(true);
-        }, Qt::DirectConnection);
+        QObject::connect(
+            thread, &QThread::started, thread,
+            [this]() {
+                clockid_t id;
+                if (pthread_getcpuclockid(pthread_self(), &id) == 0)
+                    clock.store(id);
+                known.store(true);
+            },
+            Qt::DirectConnection);
     }
     bool isKnown() const { return known.load(); }
     // Milliseconds of CPU time; -1 when unknown.
@@ -178,13 +181,15 @@ void VideoThreadTest::openCamera(const char* identifier)
 void VideoThreadTest::settleAfterPause()
 {
     int last = -1;
-    QVERIFY(QTest::qWaitFor([&]() {
-        if (receiver->frames == last)
-            return true;
-        last = receiver->frames;
-        QTest::qWait(1000);
-        return false;
-    }, kDeadlineMs));
+    QVERIFY(QTest::qWaitFor(
+        [&]() {
+            if (receiver->frames == last)
+                return true;
+            last = receiver->frames;
+            QTest::qWait(1000);
+            return false;
+        },
+        kDeadlineMs));
 }
 
 void VideoThreadTest::startThread()
@@ -237,7 +242,8 @@ void VideoThreadTest::pauseStopsPullingAndResumeContinues()
     // A paused thread sleeps: a loop that only tested the flag would burn its core.
     const qint64 cpuUsed = cpu.usedMs() - cpuBefore;
     QVERIFY(cpu.isKnown());
-    QVERIFY2(cpuUsed < kIdleCpuBudgetMs, qPrintable(QString("%1 ms CPU while paused").arg(cpuUsed)));
+    QVERIFY2(cpuUsed < kIdleCpuBudgetMs,
+             qPrintable(QString("%1 ms CPU while paused").arg(cpuUsed)));
     const int settled = receiver->frames;
     QTest::qWait(500);
     QCOMPARE(receiver->frames, settled);
@@ -292,7 +298,8 @@ void VideoThreadTest::pictureIsAPrivateCopyOfTheFrameThatServedIt()
     QTRY_VERIFY_WITH_TIMEOUT(receiver->frames >= 2, kDeadlineMs);
     thread->requestPicture();
     QTRY_COMPARE_WITH_TIMEOUT(int(receiver->pictures.size()), 1, kDeadlineMs);
-    QTRY_COMPARE_WITH_TIMEOUT(receiver->messages, QStringList{QStringLiteral("SDK保存图片成功")}, kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(receiver->messages, QStringList{QStringLiteral("SDK保存图片成功")},
+                              kDeadlineMs);
     const Receiver::Picture& picture = receiver->pictures.front();
     QVERIFY(picture.pixels);
     QCOMPARE(picture.info.width, 650);
@@ -386,7 +393,8 @@ void VideoThreadTest::detachedCameraIsReportedAndAskedCalmly()
     const qint64 cpuBefore = cpu.usedMs();
     QTest::qWait(kIdleWatchMs);
     const qint64 cpuUsed = cpu.usedMs() - cpuBefore;
-    QVERIFY2(cpuUsed < kIdleCpuBudgetMs, qPrintable(QString("%1 ms CPU while unplugged").arg(cpuUsed)));
+    QVERIFY2(cpuUsed < kIdleCpuBudgetMs,
+             qPrintable(QString("%1 ms CPU while unplugged").arg(cpuUsed)));
     QCOMPARE(receiver->frames, frames);
     QCOMPARE(receiver->captureRates.size(), reports);  // no rate for a camera that is gone
     QCOMPARE(receiver->connectionChanges, QList<bool>{false});
@@ -418,7 +426,8 @@ void VideoThreadTest::replugResumesOnTheSameHandle()
     QVERIFY(!thread->isDetached());
     const int frames = receiver->frames;
     QTRY_VERIFY_WITH_TIMEOUT(receiver->frames > frames + 2, kDeadlineMs);
-    QTRY_VERIFY_WITH_TIMEOUT(!receiver->captureRates.isEmpty() && receiver->captureRates.last() > 0, kDeadlineMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!receiver->captureRates.isEmpty() && receiver->captureRates.last() > 0,
+                             kDeadlineMs);
 }
 
 QTEST_MAIN(VideoThreadTest)

@@ -189,7 +189,7 @@ private slots:
         }
         QCOMPARE(chosen.count(), 1);
         QCOMPARE(chosen.first().first().toString(), enumerate().at(row).identifier);
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog, 30000);   // closed and deleted itself
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog, 30000);  // closed and deleted itself
     }
 
     void twoDialogsEachCloseAfterTheirOwnChoice()

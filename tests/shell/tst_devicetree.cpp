@@ -38,7 +38,8 @@ class DeviceTreeTest : public QObject {
     {
         for (QTreeWidgetItemIterator it(tree(window)); *it; ++it) {
             const QVariant data = (*it)->data(0, Qt::UserRole);
-            const auto* record = data.isValid() ? static_cast<const VexoDeviceInfo*>(data.value<void*>()) : nullptr;
+            const auto* record =
+                data.isValid() ? static_cast<const VexoDeviceInfo*>(data.value<void*>()) : nullptr;
             if (record && qstrcmp(record->cameraIdentifier, identifier) == 0)
                 return *it;
         }
@@ -232,11 +233,15 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("renamed");
-        QTest::newRow("empty name") << "" << "提示" << "请输入设备昵称" << false;
-        QTest::newRow("new name") << "Station 7" << "成功" << "修改设备名称成功" << true;
+        QTest::newRow("empty name") << ""
+                                    << "提示"
+                                    << "请输入设备昵称" << false;
+        QTest::newRow("new name") << "Station 7"
+                                  << "成功"
+                                  << "修改设备名称成功" << true;
         // The library takes at most 127 bytes; three bytes per character here.
-        QTest::newRow("name the library refuses") << QString(43, QChar(0x7EBF)) << "提示" << "修改设备名称失败"
-                                                  << false;
+        QTest::newRow("name the library refuses") << QString(43, QChar(0x7EBF)) << "提示"
+                                                  << "修改设备名称失败" << false;
     }
     void renaming()
     {
@@ -282,7 +287,8 @@ private slots:
         // acquisition thread, which is kept inside a frame hand-over meanwhile.
         QObject scope;
         connect(shown, &CameraThread::cameraClose, &scope, [&]() {
-            QTimer::singleShot(0, window.findChild<QPushButton*>("pushButton_refresh"), &QPushButton::click);
+            QTimer::singleShot(0, window.findChild<QPushButton*>("pushButton_refresh"),
+                               &QPushButton::click);
             QThread::msleep(200);
         });
         window.findChild<QPushButton*>("pushButton_onoff")->click();
@@ -325,7 +331,8 @@ private slots:
         auto* status = shown->findChild<QLabel*>("label_camerainfo");
         QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QString("分辨率")), 30000);
         QVERIFY(runSimulator({"detach", "USB-3"}));
-        QTRY_COMPARE_WITH_TIMEOUT(status->text(), QString("相机已断开连接，正在等待相机重新接入"), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), QString("相机已断开连接，正在等待相机重新接入"),
+                                  30000);
         QTRY_COMPARE_WITH_TIMEOUT(tree(window)->topLevelItem(1)->childCount(), 1, 30000);
         QVERIFY(shown->isShowingCamera("USB-3"));
         // Plugged back, the camera is listed again, as open.

@@ -307,11 +307,13 @@ private slots:
         QCOMPARE(watcher.count(), 2);
         // The manual is there: the message says what is really missing.
         QCOMPARE(watcher.seen()[0].title, QString("提示"));
-        QCOMPARE(watcher.seen()[0].text, QString("没有可以打开PDF文件的程序，请安装PDF阅读器后再打开软件使用说明书"));
+        QCOMPARE(watcher.seen()[0].text,
+                 QString("没有可以打开PDF文件的程序，请安装PDF阅读器后再打开软件使用说明书"));
         QCOMPARE(watcher.seen()[0].buttons, QStringList{"确定"});
         QCOMPARE(watcher.seen()[1].title, QString("提示"));
-        QCOMPARE(watcher.seen()[1].text, QString("无法打开相机参数默认保存目录:%1")
-                                             .arg(QDir::toNativeSeparators(qEnvironmentVariable("VEXOCAM_STATE_DIR"))));
+        QCOMPARE(watcher.seen()[1].text,
+                 QString("无法打开相机参数默认保存目录:%1")
+                     .arg(QDir::toNativeSeparators(qEnvironmentVariable("VEXOCAM_STATE_DIR"))));
         QCOMPARE(watcher.seen()[1].buttons, QStringList{"确定"});
     }
 

@@ -1,12 +1,12 @@
 #include <QAction>
+#include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QTimer>
-#include <QGridLayout>
-#include <QKeyEvent>
 #include <QSettings>
+#include <QTimer>
 #include <QtTest>
 
 #include "CameraThread.h"
@@ -220,8 +220,10 @@ private slots:
         QTest::newRow("text instead of numbers") << 2 << QStringList{"a,b,c,d", "0,0,1,1"} << 1;
         QTest::newRow("zero span") << 2 << QStringList{"0,0,0,1", "1,1,1,1"} << 1;
         QTest::newRow("outside the grid") << 2 << QStringList{"0,0,1,1", "5,5,1,1"} << 1;
-        QTest::newRow("beyond the last column") << 2 << QStringList{"0,0,1,1", "0,2,1,1", "1,1,1,2"} << 1;
-        QTest::newRow("wider than the grid") << 3 << QStringList{"0,0,1,4", "1,0,1,1", "2,2,1,1"} << 2;
+        QTest::newRow("beyond the last column")
+            << 2 << QStringList{"0,0,1,1", "0,2,1,1", "1,1,1,2"} << 1;
+        QTest::newRow("wider than the grid")
+            << 3 << QStringList{"0,0,1,4", "1,0,1,1", "2,2,1,1"} << 2;
         QTest::newRow("nothing usable") << 3 << QStringList{"x"} << 1;
     }
     void garbageLayoutsStaySafe()
@@ -236,8 +238,8 @@ private slots:
         // Every window lies inside the layout's own grid, by rows and by columns.
         for (CameraThread* w : window.cameraWindowList()) {
             const QList<int> p = position(window, w);
-            QVERIFY2(p[0] + p[2] <= rows && p[1] + p[3] <= rows, qPrintable(QString("%1,%2,%3,%4")
-                                                                                .arg(p[0]).arg(p[1]).arg(p[2]).arg(p[3])));
+            QVERIFY2(p[0] + p[2] <= rows && p[1] + p[3] <= rows,
+                     qPrintable(QString("%1,%2,%3,%4").arg(p[0]).arg(p[1]).arg(p[2]).arg(p[3])));
         }
     }
 
@@ -256,8 +258,9 @@ private slots:
         QCOMPARE(position(window, right), QList<int>({0, 0, 1, 2}));
         QCOMPARE(position(window, wide), QList<int>({1, 1, 1, 1}));
         const CameraThread::GridCell rightCell = right->gridCell();
-        QCOMPARE(QList<int>({rightCell.row, rightCell.column, rightCell.rowSpan, rightCell.columnSpan}),
-                 QList<int>({0, 0, 1, 2}));
+        QCOMPARE(
+            QList<int>({rightCell.row, rightCell.column, rightCell.rowSpan, rightCell.columnSpan}),
+            QList<int>({0, 0, 1, 2}));
         const CameraThread::GridCell wideCell = wide->gridCell();
         QCOMPARE(QList<int>({wideCell.row, wideCell.column, wideCell.rowSpan, wideCell.columnSpan}),
                  QList<int>({1, 1, 1, 1}));
@@ -297,7 +300,8 @@ private slots:
         QVERIFY(!status->text().isEmpty());
         QVERIFY(status->text() != QString("相机已进入暂停，不再接收来自相机的图像数据"));
         // The empty windows follow as well.
-        QCOMPARE(window.cameraWindowList()[3]->findChild<QMenu*>()->actions().first()->text(), QString("Close"));
+        QCOMPARE(window.cameraWindowList()[3]->findChild<QMenu*>()->actions().first()->text(),
+                 QString("Close"));
 
         trigger(window, "action_language_CH");
         QCOMPARE(menu->actions().first()->text(), QString("关闭"));

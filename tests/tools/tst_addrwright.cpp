@@ -117,9 +117,12 @@ private slots:
         for (int c = 0; c < 10; ++c) {
             int needed = header->sectionSizeHint(c);
             for (int row = 0; row < table()->rowCount(); ++row)
-                needed = std::max(needed, table()->fontMetrics().horizontalAdvance(table()->item(row, c)->text()));
-            QTRY_VERIFY2(header->sectionSize(c) >= needed,
-                         qPrintable(QString("column %1: %2 < %3").arg(c).arg(header->sectionSize(c)).arg(needed)));
+                needed = std::max(needed, table()->fontMetrics().horizontalAdvance(
+                                              table()->item(row, c)->text()));
+            QTRY_VERIFY2(
+                header->sectionSize(c) >= needed,
+                qPrintable(
+                    QString("column %1: %2 < %3").arg(c).arg(header->sectionSize(c)).arg(needed)));
         }
         QCOMPARE(table()->selectionBehavior(), QAbstractItemView::SelectRows);
         QCOMPARE(table()->selectionMode(), QAbstractItemView::SingleSelection);

@@ -71,7 +71,8 @@ void CVideoThread::stopAndWait()
 {
     requestStop();
     while (!wait(kStopWaitSliceMs))
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::ExcludeSocketNotifiers);
 }
 
 void CVideoThread::waitWhilePaused()
@@ -86,7 +87,8 @@ void CVideoThread::waitWhilePaused()
 void CVideoThread::sleepUnlessStopped(int delayMs)
 {
     std::unique_lock<std::mutex> lock(pauseMutex);
-    pauseChanged.wait_for(lock, std::chrono::milliseconds(delayMs), [this] { return stopFlag.load(); });
+    pauseChanged.wait_for(lock, std::chrono::milliseconds(delayMs),
+                          [this] { return stopFlag.load(); });
 }
 
 void CVideoThread::run()
@@ -119,8 +121,9 @@ void CVideoThread::run()
                 measuring.start();
                 cameraCountAtStart = statistics.deliveredFrames;
             } else if (measuring.elapsed() > 999) {
-                const auto rates = acquisitionlogic::frameRates(statistics.deliveredFrames, cameraCountAtStart,
-                                                                framesInWindow, measuring.elapsed());
+                const auto rates =
+                    acquisitionlogic::frameRates(statistics.deliveredFrames, cameraCountAtStart,
+                                                 framesInWindow, measuring.elapsed());
                 emit updateFrameRate(rates.capture, rates.display, frameCounter.load());
                 cameraCountAtStart = statistics.deliveredFrames;
                 measuring.restart();

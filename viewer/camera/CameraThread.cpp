@@ -388,27 +388,27 @@ void CameraThread::showStatus(StatusKind kind)
 {
     statusKind = kind;
     switch (kind) {
-    case StatusKind::Rates:
-        ui->label_camerainfo->setText(
-            tr("分辨率: %1x%2 | 获取帧率: %3 | 显示帧率: %4 | 图像数：%5 | 缩放比例：%6%")
-                .arg(imageWidth)
-                .arg(imageHeight)
-                .arg(windowlogic::rateText(lastCaptureFrameRate))
-                .arg(windowlogic::rateText(lastDisplayFrameRate))
-                .arg(lastPicCount)
-                .arg(zoomPercent));
-        break;
-    case StatusKind::Paused:
-        ui->label_camerainfo->setText(tr("相机已进入暂停，不再接收来自相机的图像数据"));
-        break;
-    case StatusKind::Disconnected:
-        ui->label_camerainfo->setText(tr("相机已断开连接，正在等待相机重新接入"));
-        break;
-    case StatusKind::Reconnected:
-        ui->label_camerainfo->setText(tr("相机已重新连接"));
-        break;
-    case StatusKind::Other:
-        break;
+        case StatusKind::Rates:
+            ui->label_camerainfo->setText(
+                tr("分辨率: %1x%2 | 获取帧率: %3 | 显示帧率: %4 | 图像数：%5 | 缩放比例：%6%")
+                    .arg(imageWidth)
+                    .arg(imageHeight)
+                    .arg(windowlogic::rateText(lastCaptureFrameRate))
+                    .arg(windowlogic::rateText(lastDisplayFrameRate))
+                    .arg(lastPicCount)
+                    .arg(zoomPercent));
+            break;
+        case StatusKind::Paused:
+            ui->label_camerainfo->setText(tr("相机已进入暂停，不再接收来自相机的图像数据"));
+            break;
+        case StatusKind::Disconnected:
+            ui->label_camerainfo->setText(tr("相机已断开连接，正在等待相机重新接入"));
+            break;
+        case StatusKind::Reconnected:
+            ui->label_camerainfo->setText(tr("相机已重新连接"));
+            break;
+        case StatusKind::Other:
+            break;
     }
 }
 

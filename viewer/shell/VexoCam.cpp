@@ -15,8 +15,8 @@
 #include <QUrl>
 
 #include "AboutWidget.h"
-#include "CameraThread.h"
 #include "CameraListWidget.h"
+#include "CameraThread.h"
 #include "CustomWindowSettingWidget.h"
 #include "SettingsStore.h"
 #include "SuiteEnvironment.h"
@@ -249,9 +249,10 @@ void VexoCam::on_action_defaultParPath_triggered()
         qWarning() << "SdkGetParameterFolder failed:" << result;
     if (folder.isEmpty() || !QDir().mkpath(folder) ||
         !QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-        suite::showMessage(QMessageBox::Critical, this, tr("提示"),
-                           tr("无法打开相机参数默认保存目录:%1").arg(QDir::toNativeSeparators(folder)),
-                           tr("确定"));
+        suite::showMessage(
+            QMessageBox::Critical, this, tr("提示"),
+            tr("无法打开相机参数默认保存目录:%1").arg(QDir::toNativeSeparators(folder)),
+            tr("确定"));
 #endif
 }
 

@@ -295,7 +295,8 @@ void VexoCam::on_pushButton_deviceName_clicked()
     const int result = SdkSetDeviceNickname(currentCamera, name.toLocal8Bit().constData());
     if (result != 0) {
         qWarning() << "SdkSetDeviceNickname failed:" << result;
-        suite::showMessage(QMessageBox::Critical, this, tr("提示"), tr("修改设备名称失败"), tr("确定"));
+        suite::showMessage(QMessageBox::Critical, this, tr("提示"), tr("修改设备名称失败"),
+                           tr("确定"));
         return;
     }
     ui->label_deviceName->setText(name);

@@ -124,9 +124,10 @@ void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
 void VexoCam::forgetCameraWindow(QObject* window)
 {
     const int before = cameraWindows.size();
-    cameraWindows.erase(std::remove_if(cameraWindows.begin(), cameraWindows.end(),
-                                       [window](CameraThread* w) { return static_cast<QObject*>(w) == window; }),
-                        cameraWindows.end());
+    cameraWindows.erase(
+        std::remove_if(cameraWindows.begin(), cameraWindows.end(),
+                       [window](CameraThread* w) { return static_cast<QObject*>(w) == window; }),
+        cameraWindows.end());
     // Its cell is empty now: build the layout in use again, which fills it.
     if (cameraWindows.size() != before)
         QTimer::singleShot(0, this, &VexoCam::restoreWindowGrid);
