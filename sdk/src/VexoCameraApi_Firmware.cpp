@@ -35,6 +35,14 @@ int SdkUpgradeFirmware(int handle, const char* path, VexoUpgradeProgressCallback
         if (camera.unplugged())
             return static_cast<int>(VEXO_SDK_FAILED);
 
+        // While the image is written the camera stays locked, even if the handle is
+        // closed meanwhile (see Camera::beginUpgrade).
+        if (!camera.beginUpgrade())
+            return static_cast<int>(VEXO_SDK_INVALID_HANDLE);
+        struct UpgradeEnd {
+            Camera& camera;
+            ~UpgradeEnd() { camera.endUpgrade(); }
+        } upgradeEnd{camera};
         // The camera takes the image block by block; progress comes from the library's
         // own thread, as the programs expect.
         std::atomic<bool> completed{false};
