@@ -90,8 +90,11 @@ void Addrwright::setupTable()
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // Stretched columns share the table's width whatever their texts need and cut
+    // addresses at the initial window size; every column takes its content's width and
+    // the last one takes what is left.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setStretchLastSection(true);
     table->setHorizontalHeaderLabels({tr("设备名称"), tr("接口类型"), tr("sensor版本"), tr("设备驱动"),
                                       tr("物理地址"), tr("IP配置"), tr("IP地址"), tr("子网掩码"),
                                       tr("默认网关"), tr("状态")});

@@ -236,6 +236,14 @@
         <source>连续抓图已停止: 图片无法保存到 %1, 错误码:%2</source>
         <translation>Continuous capture stopped: cannot save pictures in %1, error code: %2</translation>
     </message>
+    <message>
+        <source>相机已断开连接，正在等待相机重新接入</source>
+        <translation>Camera disconnected, waiting for it to be plugged in again</translation>
+    </message>
+    <message>
+        <source>相机已重新连接</source>
+        <translation>Camera reconnected</translation>
+    </message>
 </context>
 <context>
     <name>ConfigWidget</name>
@@ -1479,6 +1487,18 @@
     <message>
         <source>通道%1</source>
         <translation>Channel %1</translation>
+    </message>
+    <message>
+        <source>没有可以打开PDF文件的程序，请安装PDF阅读器后再打开软件使用说明书</source>
+        <translation>No program can open PDF files. Install a PDF viewer to open the user manual</translation>
+    </message>
+    <message>
+        <source>无法打开相机参数默认保存目录:%1</source>
+        <translation>Cannot open the default camera parameter folder: %1</translation>
+    </message>
+    <message>
+        <source>修改设备名称失败</source>
+        <translation>Failed to change the device name</translation>
     </message>
 </context>
 <context>

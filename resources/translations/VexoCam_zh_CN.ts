@@ -236,6 +236,14 @@
         <source>连续抓图已停止: 图片无法保存到 %1, 错误码:%2</source>
         <translation>连续抓图已停止: 图片无法保存到 %1, 错误码:%2</translation>
     </message>
+    <message>
+        <source>相机已断开连接，正在等待相机重新接入</source>
+        <translation>相机已断开连接，正在等待相机重新接入</translation>
+    </message>
+    <message>
+        <source>相机已重新连接</source>
+        <translation>相机已重新连接</translation>
+    </message>
 </context>
 <context>
     <name>ConfigWidget</name>
@@ -1479,6 +1487,18 @@
     <message>
         <source>通道%1</source>
         <translation>通道%1</translation>
+    </message>
+    <message>
+        <source>没有可以打开PDF文件的程序，请安装PDF阅读器后再打开软件使用说明书</source>
+        <translation>没有可以打开PDF文件的程序，请安装PDF阅读器后再打开软件使用说明书</translation>
+    </message>
+    <message>
+        <source>无法打开相机参数默认保存目录:%1</source>
+        <translation>无法打开相机参数默认保存目录:%1</translation>
+    </message>
+    <message>
+        <source>修改设备名称失败</source>
+        <translation>修改设备名称失败</translation>
     </message>
 </context>
 <context>

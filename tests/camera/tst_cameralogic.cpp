@@ -40,6 +40,8 @@ private slots:
     void frameBuffer();
     void frameRates_data();
     void frameRates();
+    void detachedDelays_data();
+    void detachedDelays();
 };
 
 enum class Trigger { ButtonIn, ButtonOut, WheelUp, WheelDown, WheelStill };
@@ -458,6 +460,26 @@ void CameraLogicTest::frameRates()
     const auto rates = acquisitionlogic::frameRates(now, atStart, shown, elapsedMs);
     QCOMPARE(rates.capture, capture);
     QCOMPARE(rates.display, display);
+}
+
+void CameraLogicTest::detachedDelays_data()
+{
+    QTest::addColumn<int>("previous");
+    QTest::addColumn<int>("next");
+    QTest::newRow("first refusal") << 0 << acquisitionlogic::kFirstDetachedDelayMs;
+    QTest::newRow("doubles") << 20 << 40;
+    QTest::newRow("doubles again") << 160 << 320;
+    QTest::newRow("capped just below the limit") << 320 << acquisitionlogic::kMaxDetachedDelayMs;
+    QTest::newRow("stays at the limit")
+        << acquisitionlogic::kMaxDetachedDelayMs << acquisitionlogic::kMaxDetachedDelayMs;
+    QTest::newRow("negative starts again") << -5 << acquisitionlogic::kFirstDetachedDelayMs;
+}
+
+void CameraLogicTest::detachedDelays()
+{
+    QFETCH(int, previous);
+    QFETCH(int, next);
+    QCOMPARE(acquisitionlogic::nextDetachedDelayMs(previous), next);
 }
 
 QTEST_GUILESS_MAIN(CameraLogicTest)

@@ -40,7 +40,7 @@ private slots:
         QVERIFY(ok);
         QCOMPARE(ok->text(), QStringLiteral("确定"));
         QTest::mouseClick(ok, Qt::LeftButton);
-        QTRY_VERIFY(!about);
+        QTRY_VERIFY_WITH_TIMEOUT(!about, 30000);
     }
 };
 

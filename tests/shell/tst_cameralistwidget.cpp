@@ -52,7 +52,7 @@ bool runSimulator(const QStringList& arguments)
 {
     QProcess process;
     process.start(simulatorTool(), arguments);
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
            process.exitCode() == 0;
 }
 
@@ -189,7 +189,7 @@ private slots:
         }
         QCOMPARE(chosen.count(), 1);
         QCOMPARE(chosen.first().first().toString(), enumerate().at(row).identifier);
-        QTRY_VERIFY(!dialog);   // closed and deleted itself
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog, 30000);  // closed and deleted itself
     }
 
     void twoDialogsEachCloseAfterTheirOwnChoice()
@@ -200,7 +200,7 @@ private slots:
         QSignalSpy secondChoice(second.data(), SIGNAL(cameraWidget_open(QString)));
         second->findChild<QTableWidget*>("tableWidget")->selectRow(1);
         QTest::mouseClick(second->findChild<QPushButton*>("pushButton_open"), Qt::LeftButton);
-        QTRY_VERIFY(!second);
+        QTRY_VERIFY_WITH_TIMEOUT(!second, 30000);
         QCOMPARE(secondChoice.count(), 1);
         QCOMPARE(firstChoice.count(), 0);
         QVERIFY(dialog && dialog->isVisible());

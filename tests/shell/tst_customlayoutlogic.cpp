@@ -234,6 +234,20 @@ private slots:
                                             << QStringList{"0,0,2,2", "2,2,1,1"};
         QTest::newRow("blanks normalised") << 2 << 2 << QStringList{" 0, 1,1,1"} << 2
                                            << QStringList{"0,1,1,1"};
+        QTest::newRow("column outside the grid")
+            << 3 << 3 << QStringList{"0,0,1,1", "0,3,1,1"} << 3 << QStringList{"0,0,1,1"};
+        QTest::newRow("column span reaching outside")
+            << 3 << 3 << QStringList{"1,2,1,2", "1,1,1,1"} << 3 << QStringList{"1,1,1,1"};
+        QTest::newRow("wide window one column too wide")
+            << 2 << 2 << QStringList{"0,0,1,3", "1,0,1,2"} << 2 << QStringList{"1,0,1,2"};
+        // Rows and columns differ: each is checked against its own count.
+        QTest::newRow("three rows two columns")
+            << 3 << 2 << QStringList{"2,1,1,1", "0,2,1,1", "0,0,3,1"} << 3
+            << QStringList{"2,1,1,1", "0,0,3,1"};
+        QTest::newRow("two rows three columns")
+            << 2 << 3 << QStringList{"0,0,2,3", "2,0,1,1"} << 2 << QStringList{"0,0,2,3"};
+        QTest::newRow("two rows three columns, tall window")
+            << 2 << 3 << QStringList{"0,2,3,1", "1,2,1,1"} << 2 << QStringList{"1,2,1,1"};
         QTest::newRow("giant grid") << 1000 << 1000 << QStringList{"0,0,1,1"} << 0 << QStringList{};
         QTest::newRow("no size") << 0 << 0 << QStringList{"0,0,1,1"} << 0 << QStringList{};
         QTest::newRow("negative size") << -2 << 3 << QStringList{"0,0,1,1"} << 0 << QStringList{};

@@ -400,7 +400,7 @@ private slots:
         watcher.setTextAnswer(name);
         open({makeLayout("A", 2, grid(2))});
         QTest::mouseClick(button("pushButton_addFram"), Qt::LeftButton);
-        QTRY_COMPARE(watcher.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.count(), 2, 30000);
         const ModalDialogWatcher::Seen message = watcher.seen().at(1);
         QCOMPARE(message.title, QStringLiteral("提示"));
         QCOMPARE(message.text, kRefused);

@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QtTest>
 
 #include "CameraThread.h"
@@ -31,6 +33,18 @@ class DeviceTreeTest : public QObject {
         const auto found = tree(window)->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
         return found.isEmpty() ? nullptr : found.first();
     }
+    // The item of a camera by its identifier: names change with renames.
+    static QTreeWidgetItem* itemOf(VexoCam& window, const char* identifier)
+    {
+        for (QTreeWidgetItemIterator it(tree(window)); *it; ++it) {
+            const QVariant data = (*it)->data(0, Qt::UserRole);
+            const auto* record =
+                data.isValid() ? static_cast<const VexoDeviceInfo*>(data.value<void*>()) : nullptr;
+            if (record && qstrcmp(record->cameraIdentifier, identifier) == 0)
+                return *it;
+        }
+        return nullptr;
+    }
     static QString label(VexoCam& window, const char* name)
     {
         return window.findChild<QLabel*>(name)->text();
@@ -42,7 +56,7 @@ class DeviceTreeTest : public QObject {
     // The grid appears 100 ms after the window is built.
     static void waitForGrid(VexoCam& window)
     {
-        QTRY_VERIFY(!window.cameraWindowList().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.cameraWindowList().isEmpty(), 30000);
     }
     bool runSimulator(const QStringList& arguments)
     {
@@ -218,25 +232,40 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
-        QTest::newRow("empty name") << "" << "提示" << "请输入设备昵称";
-        QTest::newRow("new name") << "Station 7" << "成功" << "修改设备名称成功";
+        QTest::addColumn<bool>("renamed");
+        QTest::newRow("empty name") << ""
+                                    << "提示"
+                                    << "请输入设备昵称" << false;
+        QTest::newRow("new name") << "Station 7"
+                                  << "成功"
+                                  << "修改设备名称成功" << true;
+        // The library takes at most 127 bytes; three bytes per character here.
+        QTest::newRow("name the library refuses") << QString(43, QChar(0x7EBF)) << "提示"
+                                                  << "修改设备名称失败" << false;
     }
     void renaming()
     {
         QFETCH(QString, name);
         QFETCH(QString, title);
         QFETCH(QString, text);
+        QFETCH(bool, renamed);
         VexoCam window(nullptr, programDir);
         waitForGrid(window);
         window.cameraWidget_open("USB-3");
         ModalDialogWatcher watcher;
+        const QString shownBefore = label(window, "label_deviceName");
         window.findChild<QLineEdit*>("lineEdit_deviceName")->setText(name);
         window.findChild<QPushButton*>("pushButton_deviceName")->click();
         QCOMPARE(watcher.count(), 1);
         QCOMPARE(watcher.seen()[0].title, title);
         QCOMPARE(watcher.seen()[0].text, text);
         QCOMPARE(watcher.seen()[0].buttons, QStringList{"确定"});
-        if (!name.isEmpty()) {
+        if (!renamed) {
+            // The old name stays, here and for every program.
+            QCOMPARE(label(window, "label_deviceName"), shownBefore);
+            window.findChild<QPushButton*>("pushButton_refresh")->click();
+            QVERIFY(name.isEmpty() || !item(window, name));
+        } else {
             QCOMPARE(label(window, "label_deviceName"), name);
             // Every program sees the new name at its next enumeration.
             window.findChild<QPushButton*>("pushButton_refresh")->click();
@@ -245,15 +274,85 @@ private slots:
         window.cameraWindowList().first()->closeCamera();
     }
 
+    void closingWhileTheTreeIsRebuilt()
+    {
+        VexoCam window(nullptr, programDir);
+        waitForGrid(window);
+        window.cameraWidget_open("USB-3");
+        CameraThread* shown = window.cameraWindowList().first();
+        QVERIFY(shown->isShowingCamera("USB-3"));
+        QTRY_VERIFY_WITH_TIMEOUT(shown->acquisitionThread()->frameCount() > 1, 30000);
+        tree(window)->setCurrentItem(itemOf(window, "USB-3"));
+        // A rebuild of the tree (a hot-plug, say) comes due while the close waits for the
+        // acquisition thread, which is kept inside a frame hand-over meanwhile.
+        QObject scope;
+        connect(shown, &CameraThread::cameraClose, &scope, [&]() {
+            QTimer::singleShot(0, window.findChild<QPushButton*>("pushButton_refresh"),
+                               &QPushButton::click);
+            QThread::msleep(200);
+        });
+        window.findChild<QPushButton*>("pushButton_onoff")->click();
+        QVERIFY(!shown->isCameraOpen());
+        // The rebuilt tree knows the camera is closed.
+        QTreeWidgetItem* camera = itemOf(window, "USB-3");
+        QVERIFY(camera);
+        emit tree(window)->itemClicked(camera, 0);
+        QCOMPARE(label(window, "label_status"), QString("未打开"));
+        int handle = 0;
+        QCOMPARE(SdkOpenCamera(&handle, "USB-3"), 0);
+        QCOMPARE(SdkCloseCamera(handle), 0);
+    }
+
+    void nodeFolderRemovedAndCreatedAgain()
+    {
+        VexoCam window(nullptr, programDir);
+        QCOMPARE(tree(window)->topLevelItem(1)->childCount(), 2);
+        const QString folder = qEnvironmentVariable("VEXOCAM_DEVICE_DIR");
+        QVERIFY(!folder.isEmpty());
+        // The library's own watch may put a sub-folder back while the folder goes away.
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(folder).removeRecursively() && !QFileInfo::exists(folder), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(tree(window)->topLevelItem(1)->childCount(), 0, 30000);
+        // The folder comes back and the cameras are published in it again.
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(runSimulator({"attach", "all"}));
+        QTRY_COMPARE_WITH_TIMEOUT(tree(window)->topLevelItem(1)->childCount(), 2, 30000);
+        // Hot-plug still reaches the tree.
+        QVERIFY(runSimulator({"detach", "USB-3"}));
+        QTRY_COMPARE_WITH_TIMEOUT(tree(window)->topLevelItem(1)->childCount(), 1, 30000);
+        QVERIFY(runSimulator({"attach", "USB-3"}));
+        QTRY_COMPARE_WITH_TIMEOUT(tree(window)->topLevelItem(1)->childCount(), 2, 30000);
+    }
+
+    void unpluggedCameraIsReportedInItsWindow()
+    {
+        VexoCam window(nullptr, programDir);
+        waitForGrid(window);
+        window.cameraWidget_open("USB-3");
+        CameraThread* shown = window.cameraWindowList().first();
+        auto* status = shown->findChild<QLabel*>("label_camerainfo");
+        QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QString("分辨率")), 30000);
+        QVERIFY(runSimulator({"detach", "USB-3"}));
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), QString("相机已断开连接，正在等待相机重新接入"),
+                                  30000);
+        QTRY_COMPARE_WITH_TIMEOUT(tree(window)->topLevelItem(1)->childCount(), 1, 30000);
+        QVERIFY(shown->isShowingCamera("USB-3"));
+        // Plugged back, the camera is listed again, as open.
+        QVERIFY(runSimulator({"attach", "USB-3"}));
+        QTRY_COMPARE_WITH_TIMEOUT(tree(window)->topLevelItem(1)->childCount(), 2, 30000);
+        emit tree(window)->itemClicked(itemOf(window, "USB-3"), 0);
+        QCOMPARE(label(window, "label_status"), QString("已打开"));
+        shown->closeCamera();
+    }
+
     void treeFollowsPlugAndUnplug()
     {
         VexoCam window(nullptr, programDir);
         QTreeWidgetItem* usb = tree(window)->topLevelItem(1);
         QCOMPARE(usb->childCount(), 2);
         QVERIFY(runSimulator({"detach", "USB-3"}));
-        QTRY_COMPARE(tree(window)->topLevelItem(1)->childCount(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(tree(window)->topLevelItem(1)->childCount(), 1, 30000);
         QVERIFY(runSimulator({"attach", "USB-3"}));
-        QTRY_COMPARE(tree(window)->topLevelItem(1)->childCount(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(tree(window)->topLevelItem(1)->childCount(), 2, 30000);
     }
 };
 

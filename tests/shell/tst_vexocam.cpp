@@ -285,6 +285,38 @@ private slots:
         QVERIFY(QFileInfo(folder).isDir());
     }
 
+    void nothingCanOpenTheManualOrTheFolder()
+    {
+        // No handler and no program that could open a file: the desktop services fail.
+        QTemporaryDir emptyPath;
+        const QByteArray path = qgetenv("PATH");
+        const QByteArray browser = qgetenv("BROWSER");
+        qputenv("PATH", QFile::encodeName(emptyPath.path()));
+        qunsetenv("BROWSER");
+        qunsetenv("DEFAULT_BROWSER");
+        ModalDialogWatcher watcher;
+        {
+            VexoCam window(nullptr, programDir);
+            QVERIFY(QFile::exists(programDir + "/软件使用说明书.pdf"));
+            window.findChild<QAction*>("action_help")->trigger();
+            window.findChild<QAction*>("action_defaultParPath")->trigger();
+        }
+        qputenv("PATH", path);
+        if (!browser.isEmpty())
+            qputenv("BROWSER", browser);
+        QCOMPARE(watcher.count(), 2);
+        // The manual is there: the message says what is really missing.
+        QCOMPARE(watcher.seen()[0].title, QString("提示"));
+        QCOMPARE(watcher.seen()[0].text,
+                 QString("没有可以打开PDF文件的程序，请安装PDF阅读器后再打开软件使用说明书"));
+        QCOMPARE(watcher.seen()[0].buttons, QStringList{"确定"});
+        QCOMPARE(watcher.seen()[1].title, QString("提示"));
+        QCOMPARE(watcher.seen()[1].text,
+                 QString("无法打开相机参数默认保存目录:%1")
+                     .arg(QDir::toNativeSeparators(qEnvironmentVariable("VEXOCAM_STATE_DIR"))));
+        QCOMPARE(watcher.seen()[1].buttons, QStringList{"确定"});
+    }
+
     void companionProgramsStart_data()
     {
         QTest::addColumn<QString>("action");
@@ -326,7 +358,7 @@ private slots:
                                                      : QString();
         };
         // The script's own path and no arguments.
-        QTRY_COMPARE(startedAs(), dir.filePath(program) + " 0");
+        QTRY_COMPARE_WITH_TIMEOUT(startedAs(), dir.filePath(program) + " 0", 30000);
     }
 };
 

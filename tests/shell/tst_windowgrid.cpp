@@ -1,13 +1,19 @@
 #include <QAction>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
 #include <QSettings>
+#include <QTimer>
 #include <QtTest>
 
 #include "CameraThread.h"
 #include "ModalDialogWatcher.h"
 #include "SettingsStore.h"
 #include "VexoCam.h"
+#include "VexoCameraApi.h"
 
 // The camera window grid on the default simulated cameras.
 class WindowGridTest : public QObject {
@@ -63,7 +69,7 @@ private slots:
         setWidgetCount(count, used);
         VexoCam window(nullptr, programDir);
         QVERIFY(window.cameraWindowList().isEmpty());
-        QTRY_COMPARE(window.cameraWindowList().size(), windows);
+        QTRY_COMPARE_WITH_TIMEOUT(window.cameraWindowList().size(), windows, 30000);
     }
 
     void missingCountLeavesTheGridEmpty()
@@ -116,7 +122,7 @@ private slots:
         CameraThread* empty = window.cameraWindowList()[3];
         QPointer<CameraThread> watchEmpty(empty);
         trigger(window, "action_fourframe");
-        QVERIFY(watchEmpty.isNull());
+        QTRY_VERIFY_WITH_TIMEOUT(watchEmpty.isNull(), 30000);
         QCOMPARE(window.cameraWindowList()[0], second);
         second->closeCamera();
     }
@@ -183,7 +189,7 @@ private slots:
         settingsStore()->saveCustomLayouts({{"Wide", 2, 2, {"0,0,1,2", "1,0,1,1", "1,1,1,1"}}});
         setWidgetCount(4, "Wide");
         VexoCam window(nullptr, programDir);
-        QTRY_COMPARE(window.cameraWindowList().size(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(window.cameraWindowList().size(), 3, 30000);
 
         // While the editor is open another program state is saved: a new list without
         // "Wide". Accepting the editor rebuilds the menu from the stored layouts and, as
@@ -214,6 +220,10 @@ private slots:
         QTest::newRow("text instead of numbers") << 2 << QStringList{"a,b,c,d", "0,0,1,1"} << 1;
         QTest::newRow("zero span") << 2 << QStringList{"0,0,0,1", "1,1,1,1"} << 1;
         QTest::newRow("outside the grid") << 2 << QStringList{"0,0,1,1", "5,5,1,1"} << 1;
+        QTest::newRow("beyond the last column")
+            << 2 << QStringList{"0,0,1,1", "0,2,1,1", "1,1,1,2"} << 1;
+        QTest::newRow("wider than the grid")
+            << 3 << QStringList{"0,0,1,4", "1,0,1,1", "2,2,1,1"} << 2;
         QTest::newRow("nothing usable") << 3 << QStringList{"x"} << 1;
     }
     void garbageLayoutsStaySafe()
@@ -225,8 +235,137 @@ private slots:
         SceneFrameLayout layout{"Bad", rows, rows, rectangles};
         window.cameraWindowSetting(layout);
         QCOMPARE(window.cameraWindowList().size(), windows);
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(grid(window)->rowCount() <= 3);
+        // Every window lies inside the layout's own grid, by rows and by columns.
+        for (CameraThread* w : window.cameraWindowList()) {
+            const QList<int> p = position(window, w);
+            QVERIFY2(p[0] + p[2] <= rows && p[1] + p[3] <= rows,
+                     qPrintable(QString("%1,%2,%3,%4").arg(p[0]).arg(p[1]).arg(p[2]).arg(p[3])));
+        }
+    }
+
+    void swappingWindowsOfDifferentSpans()
+    {
+        // A wide window on top, two single ones below it.
+        settingsStore()->saveCustomLayouts({{"Wide", 2, 2, {"0,0,1,2", "1,0,1,1", "1,1,1,1"}}});
+        VexoCam window(nullptr, programDir);
+        window.customLayoutActions().first()->trigger();
+        CameraThread* wide = window.cameraWindowList()[0];
+        CameraThread* right = window.cameraWindowList()[2];
+        QCOMPARE(position(window, wide), QList<int>({0, 0, 1, 2}));
+        // Dropped onto the cell at the wide window's right half: that is the wide window.
+        int oldRow = 1, oldColumn = 1, newRow = 0, newColumn = 1;
+        emit wide->windowMoving(oldRow, oldColumn, newRow, newColumn);
+        QCOMPARE(position(window, right), QList<int>({0, 0, 1, 2}));
+        QCOMPARE(position(window, wide), QList<int>({1, 1, 1, 1}));
+        const CameraThread::GridCell rightCell = right->gridCell();
+        QCOMPARE(
+            QList<int>({rightCell.row, rightCell.column, rightCell.rowSpan, rightCell.columnSpan}),
+            QList<int>({0, 0, 1, 2}));
+        const CameraThread::GridCell wideCell = wide->gridCell();
+        QCOMPARE(QList<int>({wideCell.row, wideCell.column, wideCell.rowSpan, wideCell.columnSpan}),
+                 QList<int>({1, 1, 1, 1}));
+        // Every cell holds exactly the window that covers it.
+        QCOMPARE(grid(window)->itemAtPosition(0, 0)->widget(), right);
+        QCOMPARE(grid(window)->itemAtPosition(0, 1)->widget(), right);
+        QCOMPARE(grid(window)->itemAtPosition(1, 1)->widget(), wide);
+        QCOMPARE(grid(window)->itemAtPosition(1, 0)->widget(), window.cameraWindowList()[1]);
+        QCOMPARE(grid(window)->count(), 3);
+        // Swapping back restores the first arrangement; the list order never changed.
+        oldRow = 0, oldColumn = 1, newRow = 1, newColumn = 1;
+        emit wide->windowMoving(oldRow, oldColumn, newRow, newColumn);
+        QCOMPARE(position(window, wide), QList<int>({0, 0, 1, 2}));
+        QCOMPARE(position(window, right), QList<int>({1, 1, 1, 1}));
+        QCOMPARE(window.cameraWindowList()[0], wide);
+        QCOMPARE(window.cameraWindowList()[2], right);
+    }
+
+    void languageSwitchRetranslatesCameraWindows()
+    {
+        VexoCam window(nullptr, programDir);
+        trigger(window, "action_fourframe");
+        CameraThread* shown = window.cameraWindowList()[0];
+        QVERIFY(shown->startCamera(cameras[2]));
+        auto* status = shown->findChild<QLabel*>("label_camerainfo");
+        QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QString("分辨率")), 30000);
+        shown->findChild<QPushButton*>("pushButton_open")->click();  // paused: a steady text
+        const QString title = shown->windowTitle();
+        QVERIFY(!title.isEmpty());
+        auto* menu = shown->findChild<QMenu*>();
+        QCOMPARE(menu->actions().first()->text(), QString("关闭"));
+
+        trigger(window, "action_language_EN");
+        QCOMPARE(menu->actions().first()->text(), QString("Close"));
+        QCOMPARE(shown->windowTitle(), title);
+        QCOMPARE(shown->findChild<QLabel*>("label_title")->text(), title);
+        QVERIFY(!status->text().isEmpty());
+        QVERIFY(status->text() != QString("相机已进入暂停，不再接收来自相机的图像数据"));
+        // The empty windows follow as well.
+        QCOMPARE(window.cameraWindowList()[3]->findChild<QMenu*>()->actions().first()->text(),
+                 QString("Close"));
+
+        trigger(window, "action_language_CH");
+        QCOMPARE(menu->actions().first()->text(), QString("关闭"));
+        QCOMPARE(status->text(), QString("相机已进入暂停，不再接收来自相机的图像数据"));
+        QCOMPARE(shown->windowTitle(), title);
+        shown->closeCamera();
+    }
+
+    void fullScreenWindowClosedByTheWindowManager()
+    {
+        VexoCam window(nullptr, programDir);
+        window.show();
+        trigger(window, "action_oneframe");
+        QPointer<CameraThread> shown = window.cameraWindowList()[0];
+        QVERIFY(shown->startCamera(cameras[3]));
+        shown->findChild<QPushButton*>("pushButton_screenzoom")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(shown->isFullScreen(), 30000);
+        shown->close();  // as the window manager does; the window deletes itself
+        QTRY_VERIFY_WITH_TIMEOUT(shown.isNull(), 30000);
+        // Its camera is closed, and the grid gets a window again. (A deleted window's
+        // address may be reused, so the list is checked against the grid, never against
+        // the old pointer.)
+        int handle = 0;
+        QCOMPARE(SdkOpenCamera(&handle, cameras[3].toLatin1().constData()), 0);
+        QCOMPARE(SdkCloseCamera(handle), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(window.cameraWindowList().size(), 1, 30000);
+        QVERIFY(grid(window)->indexOf(window.cameraWindowList()[0]) >= 0);
+        QVERIFY(!window.cameraWindowList()[0]->isCameraOpen());
+        QCOMPARE(window.currentCameraHandle(), 0);
+        trigger(window, "action_fourframe");
+        QCOMPARE(window.cameraWindowList().size(), 4);
+        for (CameraThread* w : window.cameraWindowList())
+            QVERIFY(grid(window)->indexOf(w) >= 0);
+    }
+
+    void layoutAskedForDuringACloseFollowsIt()
+    {
+        VexoCam window(nullptr, programDir);
+        trigger(window, "action_nineframe");
+        CameraThread* kept = window.cameraWindowList()[1];
+        CameraThread* closing = window.cameraWindowList()[6];
+        QVERIFY(kept->startCamera(cameras[0]));
+        QVERIFY(closing->startCamera(cameras[1]));
+        QTRY_VERIFY_WITH_TIMEOUT(closing->acquisitionThread()->frameCount() > 1, 30000);
+        // While the seventh window's close waits for its thread, the start-up restore (or
+        // any timer) asks for another layout.
+        QObject scope;
+        bool asked = false;
+        connect(closing, &CameraThread::cameraClose, &scope, [&]() {
+            if (asked)
+                return;
+            asked = true;
+            QTimer::singleShot(0, &window, [&]() { trigger(window, "action_fourframe"); });
+            QThread::msleep(200);
+        });
+        trigger(window, "action_oneframe");
+        QTRY_COMPARE_WITH_TIMEOUT(window.cameraWindowList().size(), 4, 30000);
+        QCOMPARE(window.cameraWindowList()[0], kept);
+        QVERIFY(kept->isShowingCamera(cameras[0]));
+        QCOMPARE(grid(window)->count(), 4);
+        for (CameraThread* w : window.cameraWindowList())
+            QVERIFY(grid(window)->indexOf(w) >= 0);
+        QCOMPARE(settingsStore()->value("WIDGETINFO", "WidgetCount").toInt(), 2);
+        kept->closeCamera();
     }
 };
 

@@ -78,7 +78,7 @@ inline bool runSimulator(const QStringList& arguments)
 {
     QProcess process;
     process.start(simulatorTool(), arguments);
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
            process.exitCode() == 0;
 }
 
@@ -88,7 +88,7 @@ public:
     explicit Holder(const QString& identifier)
     {
         process.start(simulatorTool(), {QStringLiteral("hold"), identifier});
-        if (process.waitForStarted(5000) && process.waitForReadyRead(10000))
+        if (process.waitForStarted(30000) && process.waitForReadyRead(30000))
             firstLine = process.readLine().trimmed();
     }
     ~Holder() { release(); }
@@ -98,7 +98,7 @@ public:
         if (process.state() == QProcess::NotRunning)
             return;
         process.closeWriteChannel();   // ends the hold
-        if (!process.waitForFinished(5000))
+        if (!process.waitForFinished(30000))
             process.kill();
         process.waitForFinished(2000);
     }

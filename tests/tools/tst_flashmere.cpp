@@ -182,7 +182,7 @@ private slots:
         };
         // The folder is read in the background; the .upg file (or nothing) shows up.
         if (listed) {
-            QTRY_VERIFY(listedNames().contains(fileName));
+            QTRY_VERIFY_WITH_TIMEOUT(listedNames().contains(fileName), 30000);
             QCOMPARE(listedNames(), QStringList{fileName});
         } else {
             QTest::qWait(300);

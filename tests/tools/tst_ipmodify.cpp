@@ -119,7 +119,7 @@ private slots:
         QFETCH(QString, address);
         field(startField)->setText(prefill);
         field(startField)->setFocus();
-        QTRY_VERIFY(field(startField)->hasFocus());
+        QTRY_VERIFY_WITH_TIMEOUT(field(startField)->hasFocus(), 30000);
         for (const QChar key : keys) {
             QWidget* target = QApplication::focusWidget();
             QVERIFY(target);
@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(field(4)->text(), QStringLiteral("7"));
         editor->clear();
         QCOMPARE(editor->getIP(), QStringLiteral("..."));
-        QTRY_VERIFY(field(1)->hasFocus());
+        QTRY_VERIFY_WITH_TIMEOUT(field(1)->hasFocus(), 30000);
     }
 
     // ---- the dialog -------------------------------------------------------------------
@@ -230,7 +230,7 @@ private slots:
         QVERIFY(rows->isEnabled());
 
         QTest::mouseClick(dialog->findChild<QPushButton*>("pushButton_close"), Qt::LeftButton);
-        QTRY_VERIFY(!dialog);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog, 30000);
         // Cancelling wrote nothing.
         QCOMPARE(networkOf(tooltest::kGigEMono).addressMode, mode);
     }
@@ -301,7 +301,7 @@ private slots:
         }
         ModalDialogWatcher watcher;
         QTest::mouseClick(dialog->findChild<QPushButton*>("pushButton_determine"), Qt::LeftButton);
-        QTRY_COMPARE(watcher.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.count(), 1, 30000);
         QCOMPARE(watcher.seen().first().title, QStringLiteral("提示"));
         QCOMPARE(watcher.seen().first().text, message);
         QCOMPARE(watcher.seen().first().buttons, QStringList{button});
@@ -309,7 +309,7 @@ private slots:
         const VexoNetworkConfig after = networkOf(tooltest::kGigEColour);
         if (message == QStringLiteral("修改IP成功。")) {
             QCOMPARE(succeeded.count(), 1);
-            QTRY_VERIFY(!dialog);
+            QTRY_VERIFY_WITH_TIMEOUT(!dialog, 30000);
             if (choice == QLatin1String("dhcp")) {
                 QCOMPARE(after.addressMode, 0);
             } else {

@@ -31,4 +31,11 @@ FrameRates frameRates(quint32 cameraCountNow, quint32 cameraCountAtStart,
     return rates;
 }
 
+int nextDetachedDelayMs(int previousDelayMs)
+{
+    if (previousDelayMs < kFirstDetachedDelayMs)
+        return kFirstDetachedDelayMs;
+    return previousDelayMs >= kMaxDetachedDelayMs / 2 ? kMaxDetachedDelayMs : previousDelayMs * 2;
+}
+
 }  // namespace acquisitionlogic

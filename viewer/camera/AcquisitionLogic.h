@@ -19,4 +19,10 @@ struct FrameRates {
 FrameRates frameRates(quint32 cameraCountNow, quint32 cameraCountAtStart,
                       quint32 framesInWindow, qint64 elapsedMs);
 
+// Pause before asking an unplugged camera for a frame again: starts short so a replug
+// is noticed quickly, doubles with every further refusal and stays at kMaxDetachedDelayMs.
+constexpr int kFirstDetachedDelayMs = 20;
+constexpr int kMaxDetachedDelayMs = 500;
+int nextDetachedDelayMs(int previousDelayMs);
+
 }  // namespace acquisitionlogic

@@ -71,7 +71,8 @@ void CVideoThread::stopAndWait()
 {
     requestStop();
     while (!wait(kStopWaitSliceMs))
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::ExcludeSocketNotifiers);
 }
 
 void CVideoThread::waitWhilePaused()
@@ -81,6 +82,13 @@ void CVideoThread::waitWhilePaused()
     // the time-out only bounds the wait should a notification ever be missed.
     while (!playFlag.load() && !stopFlag.load())
         pauseChanged.wait_for(lock, std::chrono::milliseconds(kPauseRecheckMs));
+}
+
+void CVideoThread::sleepUnlessStopped(int delayMs)
+{
+    std::unique_lock<std::mutex> lock(pauseMutex);
+    pauseChanged.wait_for(lock, std::chrono::milliseconds(delayMs),
+                          [this] { return stopFlag.load(); });
 }
 
 void CVideoThread::run()
@@ -93,6 +101,7 @@ void CVideoThread::run()
     QElapsedTimer measuring;
     quint32 cameraCountAtStart = 0;
     quint32 framesInWindow = 0;
+    int detachedDelayMs = 0;
 
     for (;;) {
         if (stopFlag.load()) {
@@ -105,22 +114,42 @@ void CVideoThread::run()
         }
 
         // A failed statistics call leaves the last counts, so the capture rate reads 0.
+        // An unplugged camera has no rate to report; the window says it is gone instead.
         SdkGetFrameStatistics(handle, &statistics);
-        if (!measuring.isValid()) {
-            measuring.start();
-            cameraCountAtStart = statistics.deliveredFrames;
-        } else if (measuring.elapsed() > 999) {
-            const auto rates = acquisitionlogic::frameRates(statistics.deliveredFrames, cameraCountAtStart,
-                                                            framesInWindow, measuring.elapsed());
-            emit updateFrameRate(rates.capture, rates.display, frameCounter.load());
-            cameraCountAtStart = statistics.deliveredFrames;
-            measuring.restart();
-            framesInWindow = 0;
+        if (!detachedFlag.load()) {
+            if (!measuring.isValid()) {
+                measuring.start();
+                cameraCountAtStart = statistics.deliveredFrames;
+            } else if (measuring.elapsed() > 999) {
+                const auto rates =
+                    acquisitionlogic::frameRates(statistics.deliveredFrames, cameraCountAtStart,
+                                                 framesInWindow, measuring.elapsed());
+                emit updateFrameRate(rates.capture, rates.display, frameCounter.load());
+                cameraCountAtStart = statistics.deliveredFrames;
+                measuring.restart();
+                framesInWindow = 0;
+            }
         }
 
-        if (SdkGetFrame(handle, &token, kFrameTimeoutMs) != VEXO_SDK_OK) {
+        const int got = SdkGetFrame(handle, &token, kFrameTimeoutMs);
+        if (got == VEXO_SDK_DETACHED) {
+            // The library answers at once while the camera is away and resumes the handle
+            // by itself when it comes back, so ask again calmly until then.
+            if (!detachedFlag.exchange(true))
+                emit connectionChanged(false);
+            detachedDelayMs = acquisitionlogic::nextDetachedDelayMs(detachedDelayMs);
+            sleepUnlessStopped(detachedDelayMs);
+            continue;
+        }
+        if (got != VEXO_SDK_OK) {
             msleep(kRetryDelayMs);
             continue;
+        }
+        if (detachedFlag.exchange(false)) {
+            detachedDelayMs = 0;
+            measuring.invalidate();
+            framesInWindow = 0;
+            emit connectionChanged(true);
         }
         BYTE* raw = SdkGetRawImage(handle, token, &info);
         const quint32 needed = acquisitionlogic::frameBufferBytes(info.width, info.height);

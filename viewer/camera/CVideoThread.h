@@ -49,12 +49,16 @@ public:
 
     // Stops the thread as its owner must: sets the stop flag, then waits in 100 ms
     // slices and lets the GUI thread process events between them, since run() may be
-    // waiting for the GUI thread inside a blocking frame hand-over.
+    // waiting for the GUI thread inside a blocking frame hand-over. User input and
+    // socket notifications wait until the thread has ended, so nothing the user or a
+    // hot-plug does can re-enter the caller meanwhile.
     void stopAndWait();
 
     // Capture time stamp (milliseconds, camera clock) of the frame being handed over
     // through acquireFrame; read by consumers of that hand-over while it runs.
     qint64 handOverTimestampMs() const { return handOverStamp.load(); }
+    // True while the library reports the camera unplugged.
+    bool isDetached() const { return detachedFlag.load(); }
 
     // The address a picture copy is filed under (the parent, or the thread itself).
     const void* copyOwner() const { return pictureOwner; }
@@ -64,6 +68,8 @@ signals:
     void acquireFrame(QImage image);
     void cameraSavePic(BYTE* buffer, stImageInfo info);
     void cameraMessage(QString message);
+    // The camera was unplugged (false) or delivers frames again after a replug (true).
+    void connectionChanged(bool connected);
 
 protected:
     void run() override;
@@ -71,6 +77,8 @@ protected:
 private:
     // Waits while paused; returns when playing again or when a stop is requested.
     void waitWhilePaused();
+    // Sleeps up to delayMs; a stop request ends the sleep at once.
+    void sleepUnlessStopped(int delayMs);
 
     const int handle;
     const void* pictureOwner;
@@ -79,6 +87,7 @@ private:
     std::atomic<bool> stopFlag{false};
     std::atomic<int> frameCounter{0};
     std::atomic<qint32> handOverStamp{0};
+    std::atomic<bool> detachedFlag{false};
     std::mutex pauseMutex;
     std::condition_variable pauseChanged;
 };

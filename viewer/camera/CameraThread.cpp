@@ -104,11 +104,7 @@ CameraThread::~CameraThread()
 {
     closeCamera();
     toolBarTimer->stop();
-    if (videoThread) {
-        videoThread->stopAndWait();
-        delete videoThread;
-        videoThread = nullptr;
-    }
+    stopAcquisitionThread();
     mainScene->clear();
     navigationScene->clear();
     displayedItem = nullptr;
@@ -172,11 +168,20 @@ void CameraThread::setActionTexts()
 
 void CameraThread::retranslate()
 {
+    // The form's text set-up also resets the title and the status line; the window
+    // keeps saying which camera it shows and what state it is in.
+    const QString title = windowTitle();
+    const QString status = ui->label_camerainfo->text();
     setActionTexts();
     ui->retranslateUi(this);
-    const QString name = currentCameraName();
-    if (!name.isNull())
-        setWindowTitle(name);
+    // A running recording or capture run keeps its marked title.
+    const QString name = cameraName(handle);
+    setWindowTitle(!title.isEmpty() || name.isNull() ? title : name);
+    ui->label_title->setText(windowTitle());  // unchanged titles send no change event
+    if (statusKind == StatusKind::Other)
+        ui->label_camerainfo->setText(status);
+    else
+        showStatus(statusKind);
 }
 
 void CameraThread::setGridCell(int row, int column, int rowSpan, int columnSpan)
@@ -239,6 +244,7 @@ void CameraThread::startAcquisitionThread()
     if (result != VEXO_SDK_OK)
         qDebug() << "SdkSetOutputFormat returned" << result;
     videoThread = new CVideoThread(handle, this);
+    ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPauseIcon)));
     fitToWindow();
     connect(videoThread, SIGNAL(updateFrameRate(float,float,int)), this,
             SLOT(updateFrameRate(float,float,int)), Qt::AutoConnection);
@@ -248,7 +254,30 @@ void CameraThread::startAcquisitionThread()
             SLOT(cameraSavePic(BYTE*,stImageInfo)), Qt::AutoConnection);
     connect(videoThread, SIGNAL(cameraMessage(QString)), this, SLOT(cameraMessage(QString)),
             Qt::AutoConnection);
+    connect(videoThread, SIGNAL(connectionChanged(bool)), this, SLOT(onConnectionChanged(bool)),
+            Qt::AutoConnection);
     videoThread->start(QThread::InheritPriority);
+}
+
+void CameraThread::stopAcquisitionThread()
+{
+    if (!videoThread)
+        return;
+    videoThread->stopAndWait();
+    // Reports the thread queued before it ended belong to a camera that is going away;
+    // they are delivered now, while they are recognisably the thread's, and dropped.
+    const bool wasClosing = closing;
+    closing = true;
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    closing = wasClosing;
+    delete videoThread;
+    videoThread = nullptr;
+}
+
+bool CameraThread::acceptsThreadReport() const
+{
+    // Direct calls have no sender; queued reports must come from the running thread.
+    return !closing && handle != 0 && (!sender() || (videoThread && sender() == videoThread));
 }
 
 void CameraThread::closeCamera()
@@ -262,11 +291,7 @@ void CameraThread::closeCamera()
     stopContinuousCapture(true);
     emit cameraClose(identifier);
 
-    if (videoThread) {
-        videoThread->stopAndWait();
-        delete videoThread;
-        videoThread = nullptr;
-    }
+    stopAcquisitionThread();
     if (handle != 0) {
         const int result = SdkCloseCamera(handle);
         if (result != VEXO_SDK_OK)
@@ -279,6 +304,9 @@ void CameraThread::closeCamera()
     displayedItem = nullptr;
     navigationItem = nullptr;
     ui->label_camerainfo->clear();
+    statusKind = StatusKind::Other;
+    // A camera opened here later starts playing, whatever this one was doing.
+    ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPauseIcon)));
     setWindowTitle(QString());
     identifier.clear();
     mainScene->setSceneRect(0, 0, 0, 0);
@@ -347,32 +375,63 @@ void CameraThread::acquireFrame(QImage image)
 
 void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int PicCount)
 {
-    // Reports still queued from a thread that has been stopped belong to a closed camera.
-    if (sender() && sender() != videoThread)
+    if (!acceptsThreadReport())
         return;
     lastCaptureFrameRate = capFrameRate;
+    lastDisplayFrameRate = disFrameRate;
+    lastPicCount = PicCount;
     int width = 0;
     int height = 0;
-    if (handle != 0 && SdkGetResolution(handle, &width, &height) == VEXO_SDK_OK) {
+    if (SdkGetResolution(handle, &width, &height) == VEXO_SDK_OK) {
         imageWidth = static_cast<quint32>(width);
         imageHeight = static_cast<quint32>(height);
     }
     zoomPercent = windowlogic::zoomPercentage(zoom);
     if (!statusNoticeHold.hasExpired())
+        return;  // a recording or capture notice stays readable for a while
+    showStatus(StatusKind::Rates);
+}
+
+void CameraThread::showStatus(StatusKind kind)
+{
+    statusKind = kind;
+    switch (kind) {
+        case StatusKind::Rates:
+            ui->label_camerainfo->setText(
+                tr("分辨率: %1x%2 | 获取帧率: %3 | 显示帧率: %4 | 图像数：%5 | 缩放比例：%6%")
+                    .arg(imageWidth)
+                    .arg(imageHeight)
+                    .arg(windowlogic::rateText(lastCaptureFrameRate))
+                    .arg(windowlogic::rateText(lastDisplayFrameRate))
+                    .arg(lastPicCount)
+                    .arg(zoomPercent));
+            break;
+        case StatusKind::Paused:
+            ui->label_camerainfo->setText(tr("相机已进入暂停，不再接收来自相机的图像数据"));
+            break;
+        case StatusKind::Disconnected:
+            ui->label_camerainfo->setText(tr("相机已断开连接，正在等待相机重新接入"));
+            break;
+        case StatusKind::Reconnected:
+            ui->label_camerainfo->setText(tr("相机已重新连接"));
+            break;
+        case StatusKind::Other:
+            break;
+    }
+}
+
+void CameraThread::onConnectionChanged(bool connected)
+{
+    if (!acceptsThreadReport())
         return;
-    ui->label_camerainfo->setText(
-        tr("分辨率: %1x%2 | 获取帧率: %3 | 显示帧率: %4 | 图像数：%5 | 缩放比例：%6%")
-            .arg(imageWidth)
-            .arg(imageHeight)
-            .arg(windowlogic::rateText(capFrameRate))
-            .arg(windowlogic::rateText(disFrameRate))
-            .arg(PicCount)
-            .arg(zoomPercent));
+    // Rate reports pause while the camera is away; the next one after the replug
+    // replaces the reconnection notice.
+    showStatus(connected ? StatusKind::Reconnected : StatusKind::Disconnected);
 }
 
 void CameraThread::cameraMessage(QString message)
 {
-    if (sender() && sender() != videoThread)
+    if (!acceptsThreadReport())
         return;
     // A picture's confirmation: the writer has shown (or will show) the real outcome.
     if (confirmationsToDrop > 0) {
@@ -383,6 +442,7 @@ void CameraThread::cameraMessage(QString message)
         ++confirmationsDuringWrite;
         return;
     }
+    statusKind = StatusKind::Other;
     ui->label_camerainfo->setText(message);
 }
 
@@ -399,7 +459,7 @@ void CameraThread::togglePlay()
         return;
     if (videoThread->isPlaying()) {
         ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPlayIcon)));
-        ui->label_camerainfo->setText(tr("相机已进入暂停，不再接收来自相机的图像数据"));
+        showStatus(StatusKind::Paused);
         videoThread->setPlaying(false);
     } else {
         ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPauseIcon)));

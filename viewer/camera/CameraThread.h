@@ -79,6 +79,7 @@ public slots:
     void acquireFrame(QImage image);
     void cameraSavePic(BYTE* buffer, stImageInfo info);
     void cameraMessage(QString message);
+    void onConnectionChanged(bool connected);
     void on_pushButton_open_clicked();
     void on_pushButton_photogrape_clicked();
     void on_pushButton_recording_clicked();
@@ -99,6 +100,8 @@ protected:
 
 private:
     enum class PictureOutcome { Saved, NotSaved, Dropped, Pending };
+    // What the status line says, so that a language switch can say it again.
+    enum class StatusKind { Other, Rates, Paused, Disconnected, Reconnected };
 
     // The camera's name from the library, or a null string when it cannot be read.
     static QString cameraName(int handle);
@@ -108,6 +111,11 @@ private:
     void buildContextMenu();
     void setActionTexts();
     void startAcquisitionThread();
+    // Stops and deletes the thread; what it queued before it ended is dropped.
+    void stopAcquisitionThread();
+    // Whether a report of the acquisition thread may still reach the window.
+    bool acceptsThreadReport() const;
+    void showStatus(StatusKind kind);
     void showPlaceholder();
     void openDroppedCamera(const QString& identifier);
     void toggleFullScreen();
@@ -194,6 +202,9 @@ private:
     bool closing = false;
     RecordVideoThread* recorder = nullptr;
     QDeadlineTimer statusNoticeHold;
+    StatusKind statusKind = StatusKind::Other;
+    float lastDisplayFrameRate = 0;
+    int lastPicCount = 0;
 
     // A picture's confirmation travels behind it as a separate message; these keep the
     // status line telling what really happened to the file.

@@ -28,8 +28,8 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
     // The copy is ours from here on and is freed when this slot returns. An address
     // that is not one of our copies comes from a caller that keeps it alive itself.
     std::unique_ptr<BYTE[]> copy = framecopies::take(this, buffer);
-    if (sender() && sender() != videoThread)
-        return;  // requested from a camera that has been closed since
+    if (!acceptsThreadReport())
+        return;  // requested from a camera that is closing or has been closed since
 
     // While a continuous capture runs, and for the pictures it asked for before it
     // ended, pictures go into the run's folder. They are written off the GUI thread so

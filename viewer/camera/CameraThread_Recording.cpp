@@ -27,6 +27,7 @@ const char kRecordingIcon[] = ":/images/ICO/RecordOn.png";
 void CameraThread::showStatusNotice(const QString& text)
 {
     ui->label_camerainfo->setText(text);
+    statusKind = StatusKind::Other;
     statusNoticeHold.setRemainingTime(kNoticeHoldMs);
 }
 

@@ -122,11 +122,11 @@ void CameraThread::filterNavigationRectangle(QEvent* event)
         if (handle != 0 && navigationScaleX > 0 && navigationScaleY > 0) {
             const double sceneX = geometry.x() / navigationScaleX;
             const double sceneY = geometry.y() / navigationScaleY;
+            // The view scrolls to the marked region. Moving the scene rectangle instead
+            // would last only until the next frame sets it back to the whole image.
             QGraphicsView* view = ui->graphicsView;
-            const QRectF visible = view->mapToScene(view->viewport()->rect()).boundingRect();
-            mainScene->setSceneRect(visible);
-            const QSizeF size = mainScene->sceneRect().size();
-            mainScene->setSceneRect(sceneX, sceneY, size.width(), size.height());
+            const QSizeF visible = view->mapToScene(view->viewport()->rect()).boundingRect().size();
+            view->centerOn(sceneX + visible.width() / 2.0, sceneY + visible.height() / 2.0);
             panAnchor = cursor;
         }
         break;

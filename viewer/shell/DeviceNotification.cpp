@@ -1,6 +1,7 @@
 #include "DeviceNotification.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemWatcher>
 
 #include "VexoCameraApi.h"
@@ -31,6 +32,9 @@ bool DeviceNotifier::registerFor(QWidget* window)
     watcher = new QFileSystemWatcher(this);
     if (!watcher->addPath(folder))
         return false;
+    const QString parent = QFileInfo(folder).absolutePath();
+    if (parent != folder)
+        watcher->addPath(parent);
     const QStringList present = QDir(folder).entryList({QStringLiteral("*.node")}, QDir::Files);
     nodes = QSet<QString>(present.cbegin(), present.cend());
     connect(watcher, &QFileSystemWatcher::directoryChanged, this, &DeviceNotifier::rescan);
@@ -38,8 +42,19 @@ bool DeviceNotifier::registerFor(QWidget* window)
 }
 #endif
 
+void DeviceNotifier::rewatch()
+{
+    if (!watcher)
+        return;
+    // A removed folder drops out of the watch list for good; it has to be added again
+    // once it exists anew.
+    if (!watcher->directories().contains(folder) && QFileInfo(folder).isDir())
+        watcher->addPath(folder);
+}
+
 void DeviceNotifier::rescan()
 {
+    rewatch();
     const QStringList present = QDir(folder).entryList({QStringLiteral("*.node")}, QDir::Files);
     const QSet<QString> now(present.cbegin(), present.cend());
     const QSet<QString> arrived = now - nodes;

@@ -40,6 +40,9 @@ signals:
 
 private:
     void rescan();
+    // Watches the folder again when it has been removed and created anew; its parent is
+    // watched so that the folder's return is noticed.
+    void rewatch();
 
     QFileSystemWatcher* watcher = nullptr;
     QString folder;

@@ -17,6 +17,7 @@
 #include "AboutWidget.h"
 #include "CameraListWidget.h"
 #include "ConfigWidget.h"
+#include "CameraThread.h"
 #include "CustomWindowSettingWidget.h"
 #include "SettingsStore.h"
 #include "SuiteEnvironment.h"
@@ -87,6 +88,19 @@ VexoCam::VexoCam(QWidget* parent, const QString& programDir)
 
 VexoCam::~VexoCam()
 {
+    // The windows close their cameras while the tree and the list still exist; the
+    // container has no parent while it is in full screen, so it is not ours to rely on.
+    // Closing waits for acquisition threads while timers still run: a layout asked for
+    // meanwhile (the start-up restore, say) is put off, which here means never.
+    applyingLayout = true;
+    const QList<CameraThread*> windows = cameraWindows;
+    cameraWindows.clear();
+    for (CameraThread* window : windows) {
+        disconnect(window, nullptr, this, nullptr);
+        delete window;
+    }
+    if (windowsContainerWidget && !windowsContainerWidget->parent())
+        delete windowsContainerWidget;
     freeDeviceRecords();
     removeCustomLayoutActions();
     // The set-aside page has no parent while it is out of the tool box.
@@ -168,6 +182,8 @@ void VexoCam::switchLanguage(bool english)
         gigeRoot->setText(0, tr("网络相机"));
     if (usbRoot)
         usbRoot->setText(0, tr("USB相机"));
+    for (CameraThread* window : qAsConst(cameraWindows))
+        window->retranslate();
     if (currentCamera != 0)
         readBack(currentCamera);
     if (QTreeWidgetItem* item = ui->treeWidget_devicelist->currentItem())
@@ -192,9 +208,13 @@ void VexoCam::on_action_help_triggered()
     const QString manual = programDirectory + QLatin1Char('/') + QString::fromUtf8(kManualName);
     // Desktop services report success as soon as a viewer is launched, even for a file
     // that is not there, so the file is checked first.
-    if (!QFileInfo(manual).isFile() || !QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
+    if (!QFileInfo(manual).isFile())
         suite::showMessage(QMessageBox::Critical, this, tr("提示"),
                            tr("请检查执行目录下是否存在软件使用说明书.pdf"), tr("确定"));
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
+        suite::showMessage(QMessageBox::Critical, this, tr("提示"),
+                           tr("没有可以打开PDF文件的程序，请安装PDF阅读器后再打开软件使用说明书"),
+                           tr("确定"));
 }
 
 bool VexoCam::startCompanion(const QString& programName)
@@ -225,14 +245,17 @@ void VexoCam::on_action_defaultParPath_triggered()
     path.replace(QLatin1Char('/'), QLatin1Char('\\'));
     QProcess::startDetached(QStringLiteral("explorer ") + path);
 #else
-    char folder[1024] = {};
-    const int result = SdkGetParameterFolder(folder, static_cast<int>(sizeof folder));
-    if (result != 0) {
+    char buffer[1024] = {};
+    const int result = SdkGetParameterFolder(buffer, static_cast<int>(sizeof buffer));
+    const QString folder = result == 0 ? QString::fromLocal8Bit(buffer) : QString();
+    if (result != 0)
         qWarning() << "SdkGetParameterFolder failed:" << result;
-        return;
-    }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(folder))))
-        qWarning() << "could not show the parameter folder" << folder;
+    if (folder.isEmpty() || !QDir().mkpath(folder) ||
+        !QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        suite::showMessage(
+            QMessageBox::Critical, this, tr("提示"),
+            tr("无法打开相机参数默认保存目录:%1").arg(QDir::toNativeSeparators(folder)),
+            tr("确定"));
 #endif
 }
 

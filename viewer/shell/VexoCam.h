@@ -107,6 +107,8 @@ private:
     void applyUsedCustomLayout();
     void leaveContainerFullScreen();
     bool startCompanion(const QString& programName);
+    // Forgets a camera window that was deleted outside the layout procedure.
+    void forgetCameraWindow(QObject* window);
 
     void refreshDeviceTree();
     void freeDeviceRecords();
@@ -155,4 +157,5 @@ private:
     QWidget* parameterPageSetAside = nullptr;
     QWidget* windowsContainerWidget = nullptr;
     QList<QCheckBox*> channelBoxes;
+    bool applyingLayout = false;
 };

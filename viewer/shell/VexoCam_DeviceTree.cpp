@@ -198,10 +198,17 @@ void VexoCam::on_treeWidget_devicelist_itemDoubleClicked(QTreeWidgetItem* item, 
 {
     Q_UNUSED(column);
     const VexoDeviceInfo* record = recordOf(item);
-    if (!record || !openCameraInWindow(identifierOf(record)))
+    if (!record)
         return;
-    markDeviceOpen(item, true);
-    emit ui->treeWidget_devicelist->itemClicked(item, 0);
+    // An open that fails shows a message box, during which a hot-plug may rebuild the
+    // tree: the item is looked up again by identifier afterwards.
+    const QString identifier = identifierOf(record);
+    if (!openCameraInWindow(identifier))
+        return;
+    if (QTreeWidgetItem* again = findDeviceItem(identifier)) {
+        markDeviceOpen(again, true);
+        emit ui->treeWidget_devicelist->itemClicked(again, 0);
+    }
 }
 
 void VexoCam::cameraWidget_open(const QString cameraSn)
@@ -228,9 +235,13 @@ void VexoCam::on_pushButton_onoff_clicked()
     }
     for (CameraThread* window : qAsConst(cameraWindows)) {
         if (window->isShowingCamera(identifier)) {
+            // Closing waits for the acquisition thread; the tree may be rebuilt meanwhile,
+            // so the item is found again by identifier.
             window->closeCamera();
-            markDeviceOpen(item, false);
-            emit ui->treeWidget_devicelist->itemClicked(item, 0);
+            if (QTreeWidgetItem* again = findDeviceItem(identifier)) {
+                markDeviceOpen(again, false);
+                emit ui->treeWidget_devicelist->itemClicked(again, 0);
+            }
             return;
         }
     }
@@ -282,8 +293,12 @@ void VexoCam::on_pushButton_deviceName_clicked()
         return;
     }
     const int result = SdkSetDeviceNickname(currentCamera, name.toLocal8Bit().constData());
-    if (result != 0)
+    if (result != 0) {
         qWarning() << "SdkSetDeviceNickname failed:" << result;
+        suite::showMessage(QMessageBox::Critical, this, tr("提示"), tr("修改设备名称失败"),
+                           tr("确定"));
+        return;
+    }
     ui->label_deviceName->setText(name);
     suite::showMessage(QMessageBox::Information, this, tr("成功"), tr("修改设备名称成功"),
                        tr("确定"));

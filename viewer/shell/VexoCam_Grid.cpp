@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
+#include <QTimer>
+#include <algorithm>
 
 #include "CameraThread.h"
 #include "CustomLayoutLogic.h"
@@ -28,6 +30,14 @@ QGridLayout* VexoCam::grid() const
 
 void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
 {
+    // Closing a camera waits for its acquisition thread while timers and queued calls
+    // still run; a layout asked for meanwhile follows once this one is complete.
+    if (applyingLayout) {
+        SceneFrameLayout later = requested;
+        QTimer::singleShot(0, this, [this, later]() mutable { cameraWindowSetting(later); });
+        return;
+    }
+    applyingLayout = true;
     // A hand-edited settings file must not build an impossible grid; one with nothing
     // usable left shows a single window rather than none.
     SceneFrameLayout layout = customlayout::sanitizedLayout(requested);
@@ -39,20 +49,30 @@ void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
     for (CameraThread* window : qAsConst(cameraWindows))
         window->setSelected(false);
 
+    // Windows leave the list before they are closed and are deleted only when control is
+    // back in the event loop, so nothing handled during a close meets a half-gone window.
+    QList<CameraThread*> surplus;
     for (auto it = cameraWindows.begin(); it != cameraWindows.end();) {
         if (!(*it)->isCameraOpen()) {
-            delete *it;
+            surplus.append(*it);
             it = cameraWindows.erase(it);
         } else {
             ++it;
         }
     }
-    while (cameraWindows.size() > layout.rectangles.size()) {
-        CameraThread* window = cameraWindows.takeLast();
-        if (window->cameraHandle() == currentCamera)
-            currentCamera = 0;
-        window->closeCamera();
-        delete window;
+    const int emptyWindows = surplus.size();
+    while (cameraWindows.size() > layout.rectangles.size())
+        surplus.append(cameraWindows.takeLast());
+    for (int i = 0; i < surplus.size(); ++i) {
+        CameraThread* window = surplus[i];
+        disconnect(window, &QObject::destroyed, this, nullptr);
+        window->hide();
+        if (i >= emptyWindows) {
+            if (window->cameraHandle() == currentCamera)
+                currentCamera = 0;
+            window->closeCamera();
+        }
+        window->deleteLater();
     }
     while (cameraWindows.size() < layout.rectangles.size()) {
         auto* window = new CameraThread(nullptr);
@@ -62,6 +82,11 @@ void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
         connect(window, SIGNAL(cameraOpen(const QString&)), this, SLOT(onOpenCamera(const QString&)));
         connect(window, SIGNAL(windowMoving(int&, int&, int&, int&)), this,
                 SLOT(onWindowMoving(int&, int&, int&, int&)));
+        // A window in full screen is a top-level window the window manager may close,
+        // which deletes it. It leaves the list as soon as its deletion is due, since
+        // closing its camera on the way out still runs timers that may build a layout.
+        window->installEventFilter(this);
+        connect(window, &QObject::destroyed, this, &VexoCam::forgetCameraWindow);
         window->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         cameraWindows.append(window);
     }
@@ -84,6 +109,7 @@ void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
         gridLayout->addWidget(window, cell.row, cell.column, cell.rowSpan, cell.columnSpan);
     }
 
+    applyingLayout = false;
     if (currentCamera == 0) {
         for (CameraThread* window : qAsConst(cameraWindows)) {
             if (window->isCameraOpen()) {
@@ -95,8 +121,26 @@ void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
     }
 }
 
+void VexoCam::forgetCameraWindow(QObject* window)
+{
+    const int before = cameraWindows.size();
+    cameraWindows.erase(
+        std::remove_if(cameraWindows.begin(), cameraWindows.end(),
+                       [window](CameraThread* w) { return static_cast<QObject*>(w) == window; }),
+        cameraWindows.end());
+    // Its cell is empty now: build the layout in use again, which fills it.
+    if (cameraWindows.size() != before)
+        QTimer::singleShot(0, this, &VexoCam::restoreWindowGrid);
+}
+
 void VexoCam::applyBuiltInLayout(int n)
 {
+    // Asked for while another layout is being built (see cameraWindowSetting): the grid
+    // and the stored choice follow once that one is complete.
+    if (applyingLayout) {
+        QTimer::singleShot(0, this, [this, n]() { applyBuiltInLayout(n); });
+        return;
+    }
     SceneFrameLayout layout = builtInLayout(n);
     cameraWindowSetting(layout);
     settingsStore()->setValue(QStringLiteral("WIDGETINFO"), QStringLiteral("WidgetCount"), n);
@@ -123,6 +167,10 @@ void VexoCam::onCustomLayoutTriggered()
     auto* layout = action ? static_cast<SceneFrameLayout*>(action->data().value<void*>()) : nullptr;
     if (!layout)
         return;
+    if (applyingLayout) {
+        QTimer::singleShot(0, action, &QAction::trigger);
+        return;
+    }
     cameraWindowSetting(*layout);
     settingsStore()->setValue(QStringLiteral("WIDGETINFO"), QStringLiteral("WidgetCount"), 4);
     settingsStore()->setValue(QStringLiteral("CUSTOMWIDGET"), QStringLiteral("UsedCustomWidget"),
@@ -224,6 +272,8 @@ void VexoCam::on_action_fullScreen_triggered()
 
 bool VexoCam::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::DeferredDelete && watched != windowsContainerWidget)
+        forgetCameraWindow(watched);
     if (watched == windowsContainerWidget && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         leaveContainerFullScreen();
