@@ -174,9 +174,10 @@ void CameraThread::retranslate()
     const QString status = ui->label_camerainfo->text();
     setActionTexts();
     ui->retranslateUi(this);
-    // A running recording or capture run keeps its marked title.
     const QString name = cameraName(handle);
-    setWindowTitle(!title.isEmpty() || name.isNull() ? title : name);
+    setWindowTitle(name.isNull() ? title : name);
+    if (recorder)  // a running recording keeps its mark, now in the new language
+        setWindowTitle(QStringLiteral("%1   %2").arg(windowTitle(), tr("正在录制中...")));
     ui->label_title->setText(windowTitle());  // unchanged titles send no change event
     if (statusKind == StatusKind::Other)
         ui->label_camerainfo->setText(status);
