@@ -40,6 +40,8 @@ public:
     virtual const std::vector<CameraModel>& models() const = 0;
     virtual bool attached(const CameraModel& model) = 0;
     virtual std::unique_ptr<CameraDevice> openDevice(const CameraModel& model) = 0;
+    // Takes cameras found since the last call into models(); called while enumerating.
+    virtual void refresh() {}
 };
 
 }  // namespace vexo::sdk

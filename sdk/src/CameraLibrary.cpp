@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "BackendSelection.h"
 #include "CameraSettingsJson.h"
 
 #include "VexoCameraApi.h"
@@ -17,7 +18,7 @@ CameraLibrary& CameraLibrary::instance()
 }
 
 CameraLibrary::CameraLibrary()
-    : cameraBackend(std::make_unique<SimulatedBackend>()),
+    : cameraBackend(makeSelectedBackend()),
       state(defaultStateFolder()),
       locks(defaultDeviceFolder())
 {
@@ -70,6 +71,7 @@ void CameraLibrary::fillIdentity(const CameraModel& m, const std::string& nickna
 
 int CameraLibrary::enumerate(int& count)
 {
+    cameraBackend->refresh();
     std::vector<std::string> attached;
     for (const CameraModel& m : cameraBackend->models())
         if (cameraBackend->attached(m))
@@ -119,7 +121,10 @@ int CameraLibrary::open(const std::string& identifier, int& handle)
         else
             initial = factorySettings(*m);
     }
-    auto camera = std::make_shared<Camera>(*m, cameraBackend->openDevice(*m), std::move(lock), initial);
+    std::unique_ptr<CameraDevice> device = cameraBackend->openDevice(*m);
+    if (!device)  // a real camera may refuse (held by a program outside this library)
+        return VEXO_SDK_OPEN_ELSEWHERE;
+    auto camera = std::make_shared<Camera>(*m, std::move(device), std::move(lock), initial);
     camera->setNickname(nickname);
     camera->setFirmwareVersion(stored.firmwareVersion.value_or(m->firmwareVersion));
     camera->currentGroup = group;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "Camera.h"
+#include "CameraBackend.h"
 #include "DeviceFolder.h"
-#include "SimulatedBackend.h"
 #include "UserState.h"
 #include "VexoCameraRecords.h"
 
@@ -52,7 +52,7 @@ public:
 private:
     CameraLibrary();
 
-    std::unique_ptr<SimulatedBackend> cameraBackend;
+    std::unique_ptr<CameraBackend> cameraBackend;
     UserState state;
     DeviceFolder locks;
 
