@@ -112,14 +112,22 @@ AravisBackend::AravisBackend(Transport transport, DeviceFolder folder)
 {
     cameraModels.reserve(kMaxCameras);
     {
+        // Aravis enables GigE Vision and USB3 Vision by default; a process that asked for
+        // the fake camera alone must not broadcast discovery packets on any network.
+        static bool networkWanted = false, fakeWanted = false;
         std::lock_guard<std::mutex> guard(aravisSystemMutex());
-        if (transport == Transport::Fake) {
-            // Nothing but the in-process camera: no packet may leave this process.
-            arv_enable_interface("Fake");
-        } else {
-            arv_enable_interface("GigEVision");
-            arv_enable_interface("USB3Vision");
+        networkWanted = networkWanted || transport == Transport::Network;
+        fakeWanted = fakeWanted || transport == Transport::Fake;
+        for (const char* name : {"GigEVision", "USB3Vision"}) {
+            if (networkWanted)
+                arv_enable_interface(name);
+            else
+                arv_disable_interface(name);
         }
+        if (fakeWanted)
+            arv_enable_interface("Fake");
+        else
+            arv_disable_interface("Fake");
     }
     discoverNow();
     refresh();
@@ -162,18 +170,11 @@ std::vector<AravisBackend::Found> AravisBackend::discover()
             cameras.push_back(std::move(c));
         }
     }
-    std::vector<CameraModel> identities = modelsFromDiscovery(cameras);
+    const std::vector<CameraModel> identities = modelsFromDiscovery(cameras);
     std::vector<Found> found;
-    // modelsFromDiscovery skips cameras without any usable name; match the rest by order.
-    size_t k = 0;
-    for (const DiscoveredCamera& c : cameras) {
-        if (k >= identities.size())
-            break;
-        const std::string expected = identifierFromSerial(c.serial.empty() ? c.deviceId : c.serial);
-        if (expected.empty() && identifierFromSerial(c.deviceId).empty())
-            continue;
-        found.push_back({c, identities[k++]});
-    }
+    for (size_t i = 0; i < cameras.size(); ++i)
+        if (!identities[i].identifier.empty())
+            found.push_back({cameras[i], identities[i]});
     return found;
 }
 
@@ -188,7 +189,20 @@ bool AravisBackend::describe(const DiscoveredCamera& discovered, CameraModel& m)
     if (!camera)
         return false;
     camera->describe(m);
-    return completeCameraModel(m).empty();
+    if (!completeCameraModel(m).empty())
+        return false;
+    // A camera starts with the region it was left with (set up with the maker's tools,
+    // for example); the full sensor and the standard regions follow.
+    ResolutionPreset current;
+    if (camera->currentRegion(current) && current.regionWidth <= m.sensorWidth &&
+        current.regionHeight <= m.sensorHeight &&
+        (current.regionWidth != m.sensorWidth || current.regionHeight != m.sensorHeight)) {
+        CameraModel withCurrent = m;
+        withCurrent.resolutions.insert(withCurrent.resolutions.begin(), current);
+        if (completeCameraModel(withCurrent).empty())
+            m = std::move(withCurrent);
+    }
+    return true;
 }
 
 void AravisBackend::discoverNow()

@@ -591,6 +591,26 @@ void AravisCamera::describe(CameraModel& m)
     m.resolutions.clear();
 }
 
+bool AravisCamera::currentRegion(ResolutionPreset& r)
+{
+    int64_t width = 0, height = 0, x = 0, y = 0, binning = 1;
+    if (getInteger("Width", width) != VEXO_SDK_OK || getInteger("Height", height) != VEXO_SDK_OK)
+        return false;
+    getInteger("OffsetX", x);
+    getInteger("OffsetY", y);
+    getInteger("BinningHorizontal", binning);
+    if (binning != 1 && binning != 2)
+        return false;
+    r.offsetX = static_cast<int>(x * binning);
+    r.offsetY = static_cast<int>(y * binning);
+    r.outputWidth = static_cast<int>(width);
+    r.outputHeight = static_cast<int>(height);
+    r.regionWidth = static_cast<int>(width * binning);
+    r.regionHeight = static_cast<int>(height * binning);
+    r.name = std::to_string(width) + "X" + std::to_string(height) + (binning == 2 ? " BIN2" : "");
+    return true;
+}
+
 // ---- Stream ----------------------------------------------------------------------------
 
 int AravisCamera::startStream()

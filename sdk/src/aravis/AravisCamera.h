@@ -44,6 +44,9 @@ public:
     // Fills sizes, formats, ranges, lines, presets and firmware of model from the camera
     // (identity fields stay as discovery found them).
     void describe(CameraModel& model);
+    // The region the camera delivers now, in sensor pixels (binning 1 or 2); false when
+    // the camera does not say or uses another binning.
+    bool currentRegion(ResolutionPreset& region);
 
     // False once the camera is gone (control lost, unplugged); it does not come back.
     bool attached() const { return !controlLost.load(); }

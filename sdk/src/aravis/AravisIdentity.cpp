@@ -25,15 +25,15 @@ std::string cut(const std::string& text, size_t n)
 
 std::string identifierFromSerial(const std::string& serial)
 {
+    // Blanks after a serial number are padding of its register, not part of it.
+    const size_t end = serial.find_last_not_of(' ');
     std::string id;
-    for (char c : serial) {
+    for (size_t i = 0; end != std::string::npos && i <= end; ++i) {
+        const char c = serial[i];
         if (static_cast<unsigned char>(c) < 0x20)
             continue;
         id += identifierCharacter(c) ? c : '_';
     }
-    // Blanks around a serial number are padding, not part of it.
-    while (!id.empty() && id.back() == '_' && !serial.empty() && serial.back() == ' ')
-        id.pop_back();
     return cut(id, kIdentifierLength);
 }
 
@@ -92,8 +92,11 @@ std::vector<CameraModel> modelsFromDiscovery(const std::vector<DiscoveredCamera>
         std::string id = identifierFromSerial(c.serial.empty() ? c.deviceId : c.serial);
         if (id.empty())
             id = identifierFromSerial(c.deviceId);
-        if (id.empty())
+        CameraModel m;
+        if (id.empty()) {
+            models.push_back(std::move(m));
             continue;
+        }
         const std::string base = id;
         for (int n = 2; taken.count(id); ++n) {
             const std::string suffix = "-" + std::to_string(n);
@@ -101,7 +104,6 @@ std::vector<CameraModel> modelsFromDiscovery(const std::vector<DiscoveredCamera>
         }
         taken.insert(id);
 
-        CameraModel m;
         m.identifier = id;
         m.productSeries = cut(c.vendor, 31);
         m.productName = cut(c.model.empty() ? c.deviceId : c.model, 31);

@@ -36,8 +36,9 @@ uint16_t firmwareWordFromText(const std::string& version);
 // Parses "aa:bb:cc:dd:ee:ff" (or with '-'); false when malformed.
 bool parseMacAddress(const std::string& text, uint8_t (&mac)[6]);
 
-// The identity part of a camera model (sizes and capabilities come from the camera when
-// it is opened). Identifiers of the list must be unique: a later camera that maps onto an
+// The identity part of a camera model per discovered camera, in the same order (sizes and
+// capabilities come from the camera itself). A camera with nothing to name it by gets an
+// empty identifier. Identifiers must be unique: a later camera that maps onto an
 // identifier already taken gets "-2", "-3", ... appended.
 std::vector<CameraModel> modelsFromDiscovery(const std::vector<DiscoveredCamera>& cameras);
 
