@@ -3,8 +3,12 @@
 //    whether a camera rated for 60 frames per second delivers them;
 //  - the CPU cost of one full frame cycle (SdkGetFrame, SdkGetRawImage, SdkProcessImage,
 //    SdkReleaseFrame) on the calling thread, compared with a plain copy of the same
-//    24-bit RGB frame.
+//    24-bit RGB frame;
+//  - the frame rate each frame speed gives on a 640x480 camera rated for 240 frames per
+//    second at high speed;
+//  - the process CPU time nine started cameras cost while they wait for triggers.
 // Prints figures; it passes or fails nothing.
+#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -28,7 +32,17 @@ struct Size {
     int width, height;
 };
 
+constexpr int kIdleCameras = 9;
+
 const Size kSizes[] = {{"BENCH-720P", 1280, 720}, {"BENCH-1080P", 1920, 1080}, {"BENCH-5MP", 2592, 1944}};
+
+double processCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
 
 double threadCpuSeconds()
 {
@@ -53,6 +67,11 @@ std::string prepareCameraList()
     for (const Size& s : kSizes)
         list << "{\"identifier\":\"" << s.identifier << "\",\"sensorWidth\":" << s.width
              << ",\"sensorHeight\":" << s.height << ",\"maxFramesPerSecond\":2000,\"exposureStepUs\":1},";
+    for (int i = 0; i < kIdleCameras; ++i)
+        list << "{\"identifier\":\"BENCH-IDLE-" << i
+             << "\",\"sensorWidth\":640,\"sensorHeight\":480},";
+    list << "{\"identifier\":\"BENCH-VGA-240\",\"sensorWidth\":640,\"sensorHeight\":480,"
+            "\"maxFramesPerSecond\":240,\"exposureStepUs\":1},";
     list << "{\"identifier\":\"BENCH-1080P-60\",\"sensorWidth\":1920,\"sensorHeight\":1080,"
             "\"maxFramesPerSecond\":60,\"exposureStepUs\":1}]}";
     list.close();
@@ -184,6 +203,40 @@ int main(int argc, char** argv)
     const double ratedRate = deliveredRate(rated, seconds);
     SdkCloseCamera(rated);
     std::printf("\n1920x1080 camera rated for 60 frames/s delivers %.1f frames/s\n", ratedRate);
+
+    const int vga = openForSpeed("BENCH-VGA-240");
+    std::printf("640x480 camera rated for 240 frames/s, exposure 1 ms:");
+    const char* const speeds[] = {"low", "medium", "high"};
+    for (int speed = 0; speed < 3; ++speed) {
+        SdkSetFrameSpeed(vga, speed);
+        std::printf(" %s %.1f", speeds[speed], deliveredRate(vga, seconds));
+    }
+    std::printf(" frames/s\n");
+    SdkCloseCamera(vga);
+
+    for (int mode = 1; mode <= 2; ++mode) {
+        std::vector<int> idle;
+        for (int i = 0; i < kIdleCameras; ++i) {
+            int handle = 0;
+            const std::string id = "BENCH-IDLE-" + std::to_string(i);
+            if (SdkOpenCamera(&handle, id.c_str()) != VEXO_SDK_OK)
+                continue;
+            SdkSetTriggerMode(handle, mode);
+            SdkStartAcquisition(handle);
+            idle.push_back(handle);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        const double cpu0 = processCpuSeconds();
+        const auto wall0 = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        const double cpu = processCpuSeconds() - cpu0;
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+        std::printf("%zu started cameras waiting for %s triggers: %.2f ms process CPU per second\n",
+                    idle.size(), mode == 1 ? "software" : "hardware", cpu / wall * 1e3);
+        for (int handle : idle)
+            SdkCloseCamera(handle);
+    }
     std::printf("(cycle = SdkGetFrame + SdkGetRawImage + SdkProcessImage + SdkReleaseFrame, thread CPU time;\n"
                 " ratio = cycle / plain copy of the same RGB frame; default = factory parameters,\n"
                 " typical = white balance, sharpness 30, saturation, contrast, gamma, mirror, one crosshair)\n");

@@ -164,6 +164,10 @@
         <source>选择</source>
         <translation>Select</translation>
     </message>
+    <message>
+        <source>丢失帧数：%1</source>
+        <translation>Lost frames: %1</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>

@@ -164,6 +164,10 @@
         <source>选择</source>
         <translation>选择</translation>
     </message>
+    <message>
+        <source>丢失帧数：%1</source>
+        <translation>丢失帧数：%1</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>

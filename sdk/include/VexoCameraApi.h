@@ -39,7 +39,8 @@ enum {
                                          upgrade or parameter file for another camera) */
     VEXO_SDK_OUT_OF_RANGE = -5,       /* index, line, crosshair number or value outside its range */
     VEXO_SDK_NOT_FOUND = -7,          /* no attached camera with that identifier or index */
-    VEXO_SDK_DETACHED = -8,           /* the camera was unplugged; close its handle */
+    VEXO_SDK_DETACHED = -8,           /* the camera is unplugged; the handle stays valid and
+                                         resumes when the camera returns (see below) */
     VEXO_SDK_TIMEOUT = -9,            /* no frame within the time-out */
     VEXO_SDK_NOT_STARTED = -10,       /* acquisition is not running */
     VEXO_SDK_BUFFER_TOO_SMALL = -11,  /* the caller's buffer cannot hold the result */
@@ -50,8 +51,21 @@ enum {
     VEXO_SDK_FILE_TRUNCATED = -16,    /* a file ends before its contents do */
     VEXO_SDK_FILE_FOREIGN = -17,      /* not a file of this kind, or of a newer format version */
     VEXO_SDK_OPEN_ELSEWHERE = -18,    /* the camera is already open (in this or another process) */
+    VEXO_SDK_BUFFERS_HELD = -20,      /* every frame buffer is held by the caller: release one */
+    VEXO_SDK_BUSY = -21,              /* the camera cannot take another software trigger yet */
     VEXO_SDK_WRONG_PATH = -22         /* a file path is wrong or the file is unreadable */
 };
+
+/* Unplug and replug. A camera unplugged while open keeps its handle. While it is away,
+ * SdkGetFrame and SdkGrabFrameWithTimeout return VEXO_SDK_DETACHED at once (a waiting call
+ * is woken), SdkStartAcquisition, SdkSoftwareTriggerOnce and SdkOneTouchWhiteBalance return
+ * DETACHED, SdkStopAcquisition and SdkCloseCamera work, and parameter calls change the
+ * handle's settings as usual. The handle keeps the camera locked, so no other program
+ * takes it on its return. When a camera with the same identifier is attached again, the
+ * library resumes the handle by itself: it opens the camera again, writes the handle's
+ * settings (with the changes made while it was away) and restarts acquisition if it was
+ * running; frame calls then deliver frames again. Frames not yet taken when the camera
+ * went away are dropped; frames the caller holds stay valid until released. */
 
 /* ---- Constants ------------------------------------------------------------------------ */
 #define VEXO_SDK_PIXEL_MONO8 0x01080001u   /* 8-bit grey */
@@ -102,7 +116,9 @@ VEXO_SDK_API int SdkGetDeviceInfo(int index, VexoDeviceInfo* info);
 VEXO_SDK_API int SdkOpenCamera(int* handle, const char* identifier);
 
 /* Stops acquisition if it runs and closes the camera; the handle becomes invalid. Works
- * also for a camera that was unplugged. Returns OK, INVALID_HANDLE. */
+ * in every state: streaming, unplugged, and during SdkUpgradeFirmware (also from its
+ * progress callback), where the camera stays locked until the upgrade has ended.
+ * Returns OK, INVALID_HANDLE. */
 VEXO_SDK_API int SdkCloseCamera(int handle);
 
 /* Writes the camera identifier into buffer (VEXO_SDK_TEXT_BUFFER_SIZE bytes).
@@ -145,21 +161,29 @@ VEXO_SDK_API int SdkGetDeviceNodeFolder(char* buffer, int size);
 
 /* Starts the camera's frame production. Frames go into a small ring of buffers; when the
  * caller is too slow the oldest frames are overwritten (counted as lost).
- * Returns OK (also when already running), INVALID_HANDLE, DETACHED. */
+ * Returns OK (also when already running), INVALID_HANDLE, DETACHED (unplugged; start
+ * again when it is back). */
 VEXO_SDK_API int SdkStartAcquisition(int handle);
 
-/* Stops frame production; frames not yet taken are dropped. Returns OK, INVALID_HANDLE. */
+/* Stops frame production; frames not yet taken are dropped, frames the caller holds stay
+ * valid until released. Also while unplugged (the camera then returns stopped).
+ * Returns OK, INVALID_HANDLE. */
 VEXO_SDK_API int SdkStopAcquisition(int handle);
 
 /* Waits up to timeoutMs milliseconds for the oldest frame not yet taken and holds it.
  * token: receives the frame token for SdkGetRawImage and SdkReleaseFrame.
- * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, NOT_STARTED, TIMEOUT, DETACHED. */
+ * Returns OK, INVALID_HANDLE (also when the handle is closed during the wait),
+ * INVALID_ARGUMENT, NOT_STARTED, TIMEOUT, DETACHED (unplugged, at once),
+ * BUFFERS_HELD (the caller holds every buffer of the ring, so no frame can come: release
+ * one). */
 VEXO_SDK_API int SdkGetFrame(int handle, uint32_t* token, int timeoutMs);
 
 /* Takes one fresh frame whether or not acquisition runs: waits up to timeoutMs for the
  * next frame produced after the call (in software trigger mode the call triggers it).
  * Release it with SdkReleaseFrame like a frame of SdkGetFrame.
- * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, TIMEOUT, DETACHED. */
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, TIMEOUT, DETACHED (unplugged, at once),
+ * BUFFERS_HELD (every buffer of the ring is held by the caller: release one),
+ * BUSY (software trigger mode and too many triggers waiting). */
 VEXO_SDK_API int SdkGrabFrameWithTimeout(int handle, uint32_t* token, int timeoutMs);
 
 /* Returns the raw sensor data of a held frame (valid until SdkReleaseFrame) and fills
@@ -246,8 +270,10 @@ VEXO_SDK_API int SdkSetWhiteBalanceMode(int handle, int mode);
 VEXO_SDK_API int SdkSetWhiteBalanceGains(int handle, int red, int green, int blue);
 
 /* Computes white balance gains once from the current picture and stores them as the
- * manual gains (read them back with SdkGetCameraParameters).
- * Returns OK, INVALID_HANDLE, DETACHED, FAILED. */
+ * manual gains (read them back with SdkGetCameraParameters). Without a colour frame to
+ * measure (stopped, or a mono image format) the camera takes one colour exposure for it,
+ * pausing the stream for that moment.
+ * Returns OK, INVALID_HANDLE, NOT_MATCHING (mono camera), DETACHED, FAILED. */
 VEXO_SDK_API int SdkOneTouchWhiteBalance(int handle);
 
 /* ==== Image processing ================================================================= */
@@ -336,11 +362,14 @@ VEXO_SDK_API int SdkGetCapabilities(int handle, VexoCapabilities* capabilities);
  * OUT_OF_RANGE. Setters return OK, INVALID_HANDLE, OUT_OF_RANGE. Lines count from 0 up to
  * the capability record's line counts. */
 
-/* mode: 0 continuous, 1 software trigger, 2 hardware trigger (needs an input line). */
+/* mode: 0 continuous, 1 software trigger, 2 hardware trigger (needs an input line).
+ * Returns OK, INVALID_HANDLE, OUT_OF_RANGE, NOT_MATCHING (a camera without triggers). */
 VEXO_SDK_API int SdkSetTriggerMode(int handle, int mode);
 VEXO_SDK_API int SdkGetTriggerMode(int handle, int* mode);
 /* Software trigger: the camera delivers the trigger frame count after the trigger delay.
- * Returns OK, INVALID_HANDLE, WRONG_MODE (not in software trigger mode), NOT_STARTED, DETACHED. */
+ * Triggers not yet served wait in a bounded queue (64); stopping acquisition empties it.
+ * Returns OK, INVALID_HANDLE, WRONG_MODE (not in software trigger mode), NOT_STARTED,
+ * DETACHED, BUSY (the queue is full). */
 VEXO_SDK_API int SdkSoftwareTriggerOnce(int handle);
 /* frames per trigger, 1 .. 1000. */
 VEXO_SDK_API int SdkSetTriggerFrameCount(int handle, int frames);
@@ -439,7 +468,9 @@ VEXO_SDK_API int SdkSetNetworkConfig(const char* identifier, const VexoNetworkCo
  * seconds; progress may be NULL. On success the new firmware version persists.
  * Returns OK, INVALID_HANDLE, WRONG_PATH (-22, no such readable file), NOT_MATCHING (-4,
  * file for another product, damaged or not an upgrade file), FAILED (-1, the camera was
- * unplugged during the upgrade; the old firmware stays). */
+ * unplugged during the upgrade; the old firmware stays). Closing the handle meanwhile
+ * (from another thread or from progress) does not interrupt the write: the camera stays
+ * locked, for this and every other process, until the upgrade has ended. */
 VEXO_SDK_API int SdkUpgradeFirmware(int handle, const char* path, VexoUpgradeProgressCallback progress,
                                     void* context);
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <sstream>
 
 #include "SimulatedBackend.h"
+#include "VexoCameraApi.h"
 #ifdef VEXO_WITH_ARAVIS
 #include "aravis/AravisBackend.h"
 #endif
@@ -13,8 +15,6 @@
 namespace vexo::sdk {
 
 namespace {
-
-constexpr size_t kMaxModels = 512;
 
 std::string trimmed(const std::string& text)
 {
@@ -62,44 +62,55 @@ std::vector<BackendKind> parseBackendList(const std::string& text, std::string& 
 CompositeBackend::CompositeBackend(std::vector<std::unique_ptr<CameraBackend>> list)
     : backends(std::move(list))
 {
-    cameraModels.reserve(kMaxModels);
-    refresh();
 }
 
-void CompositeBackend::refresh()
+std::vector<std::shared_ptr<const CameraModel>> CompositeBackend::models()
 {
-    for (size_t b = 0; b < backends.size(); ++b) {
-        backends[b]->refresh();
-        for (const CameraModel& m : backends[b]->models()) {
-            const bool known =
-                std::any_of(cameraModels.begin(), cameraModels.end(),
-                            [&](const CameraModel& c) { return c.identifier == m.identifier; });
-            if (!known && cameraModels.size() < cameraModels.capacity()) {
-                cameraModels.push_back(m);
-                owners.push_back(b);
-            }
-        }
-    }
+    std::vector<std::shared_ptr<const CameraModel>> all;
+    std::set<std::string> identifiers;
+    for (const auto& backend : backends)
+        for (auto& m : backend->models())
+            if (identifiers.insert(m->identifier).second)
+                all.push_back(std::move(m));
+    return all;
 }
 
-CameraBackend* CompositeBackend::owner(const CameraModel& model)
+CameraBackend* CompositeBackend::owner(const std::string& identifier)
 {
-    for (size_t i = 0; i < cameraModels.size(); ++i)
-        if (cameraModels[i].identifier == model.identifier)
-            return backends[owners[i]].get();
+    for (const auto& backend : backends)
+        for (const auto& m : backend->models())
+            if (m->identifier == identifier)
+                return backend.get();
     return nullptr;
 }
 
-bool CompositeBackend::attached(const CameraModel& model)
+bool CompositeBackend::attached(const std::string& identifier)
 {
-    CameraBackend* b = owner(model);
-    return b && b->attached(model);
+    CameraBackend* b = owner(identifier);
+    return b && b->attached(identifier);
 }
 
-std::unique_ptr<CameraDevice> CompositeBackend::openDevice(const CameraModel& model)
+std::unique_ptr<CameraDevice> CompositeBackend::openDevice(const CameraModel& model, int& error)
 {
-    CameraBackend* b = owner(model);
-    return b ? b->openDevice(model) : nullptr;
+    CameraBackend* b = owner(model.identifier);
+    if (!b) {
+        error = VEXO_SDK_NOT_FOUND;
+        return nullptr;
+    }
+    return b->openDevice(model, error);
+}
+
+void CompositeBackend::watch(HotplugListener listener)
+{
+    // A camera known to two backends belongs to the first; the other's reports of it
+    // are not passed on.
+    for (const auto& backend : backends) {
+        CameraBackend* self = backend.get();
+        backend->watch([this, self, listener](const std::string& identifier, bool attached) {
+            if (owner(identifier) == self)
+                listener(identifier, attached);
+        });
+    }
 }
 
 std::unique_ptr<CameraBackend> makeSelectedBackend()

@@ -18,22 +18,20 @@ enum class BackendKind { Simulated, Aravis, AravisFake };
 std::vector<BackendKind> parseBackendList(const std::string& text, std::string& error);
 
 // Several backends behind one: the models of all of them (the first backend wins an
-// identifier two of them know), each model served by the backend it came from.
+// identifier two of them know), each camera served by the backend it came from.
 class CompositeBackend : public CameraBackend {
 public:
     explicit CompositeBackend(std::vector<std::unique_ptr<CameraBackend>> backends);
 
-    const std::vector<CameraModel>& models() const override { return cameraModels; }
-    bool attached(const CameraModel& model) override;
-    std::unique_ptr<CameraDevice> openDevice(const CameraModel& model) override;
-    void refresh() override;
+    std::vector<std::shared_ptr<const CameraModel>> models() override;
+    bool attached(const std::string& identifier) override;
+    std::unique_ptr<CameraDevice> openDevice(const CameraModel& model, int& error) override;
+    void watch(HotplugListener listener) override;
 
 private:
-    CameraBackend* owner(const CameraModel& model);
+    CameraBackend* owner(const std::string& identifier);
 
     std::vector<std::unique_ptr<CameraBackend>> backends;
-    std::vector<CameraModel> cameraModels;  // capacity reserved: entries never move
-    std::vector<size_t> owners;             // backend index per model
 };
 
 // The backends VEXOCAM_BACKENDS asks for (problems with the list go to stderr).

@@ -7,15 +7,31 @@
 
 namespace vexo::sdk {
 
-Camera::Camera(const CameraModel& model, std::unique_ptr<CameraDevice> device, std::unique_ptr<CameraLock> lock,
-               CameraSettings initial)
-    : cameraModel(model),
+Camera::Camera(CameraBackend& backend, std::unique_ptr<CameraDevice> device,
+               std::unique_ptr<CameraLock> lock, CameraSettings initial)
+    : backend(backend),
+      cameraModel(device->model()),
       current(std::move(initial)),
-      currentNickname(model.nickname),
-      currentFirmware(model.firmwareVersion),
+      currentNickname(cameraModel->nickname),
+      currentFirmware(cameraModel->firmwareVersion),
       device(std::move(device)),
       lock(std::move(lock))
 {
+    features = this->device->features();
+}
+
+int Camera::initialise()
+{
+    std::lock_guard<std::mutex> guard(deviceMutex);
+    const CameraSettings wanted = settings();
+    CameraSettings taken = wanted;
+    const int result = device->apply(wanted, nullptr, taken);
+    if (result == VEXO_SDK_OK) {
+        std::lock_guard<std::mutex> settingsGuard(settingsMutex);
+        current = taken;
+        settingsVersion.fetch_add(1);
+    }
+    return result;
 }
 
 Camera::~Camera()
@@ -31,22 +47,31 @@ CameraSettings Camera::settings() const
 
 int Camera::change(const std::function<int(CameraSettings&)>& edit)
 {
-    int result;
-    {
-        std::lock_guard<std::mutex> guard(settingsMutex);
-        CameraSettings edited = current;
-        result = edit(edited);
-        if (result == VEXO_SDK_OK) {
-            current = std::move(edited);
-            settingsVersion.fetch_add(1);
-        }
+    std::lock_guard<std::mutex> guard(deviceMutex);
+    return changeLocked(edit);
+}
+
+int Camera::changeLocked(const std::function<int(CameraSettings&)>& edit)
+{
+    CameraSettings previous = settings();
+    CameraSettings edited = previous;
+    int result = edit(edited);
+    if (result != VEXO_SDK_OK)
+        return result;
+    // Without the camera's own trigger there is nothing that could hold frames back.
+    if (edited.triggerMode != 0 && !hasFeature(features.load(), DeviceFeature::Trigger))
+        return VEXO_SDK_NOT_MATCHING;
+    if (device) {
+        CameraSettings taken = edited;
+        result = device->apply(edited, &previous, taken);
+        if (result != VEXO_SDK_OK)
+            return result;
+        edited = std::move(taken);
     }
-    if (result == VEXO_SDK_OK) {
-        // Trigger mode, frame speed or exposure may shorten the producer's wait.
-        std::lock_guard<std::mutex> wake(controlMutex);
-        control.notify_all();
-    }
-    return result;
+    std::lock_guard<std::mutex> settingsGuard(settingsMutex);
+    current = std::move(edited);
+    settingsVersion.fetch_add(1);
+    return VEXO_SDK_OK;
 }
 
 uint32_t Camera::outputFormat() const
@@ -92,8 +117,10 @@ bool Camera::unplugged()
 {
     if (!isUnplugged.load()) {
         std::lock_guard<std::mutex> guard(deviceMutex);
-        if (!device->attached())
+        if (!device || !device->attached()) {
             isUnplugged.store(true);
+            ring.wake();
+        }
     }
     return isUnplugged.load();
 }
@@ -116,7 +143,15 @@ int Camera::process(VexoImageInfo& info, const uint8_t* raw, uint8_t* out)
             s = current;
             pixelFormat = format;
         }
-        pipeline.configure(pipelineSettings(s, pixelFormat));
+        imaging::PipelineSettings p = pipelineSettings(s, pixelFormat);
+        // What the camera did itself is not done twice.
+        const DeviceFeatures done = features.load();
+        if (hasFeature(done, DeviceFeature::WhiteBalance) ||
+            hasFeature(done, DeviceFeature::AutoWhiteBalance))
+            p.wbRed = p.wbGreen = p.wbBlue = 1.0;
+        if (hasFeature(done, DeviceFeature::Mirror))
+            p.mirrorHorizontal = p.mirrorVertical = false;
+        pipeline.configure(p);
         pipelineVersion = version;
     }
     const uint32_t pixelFormat = pipeline.settings().outputFormat;
@@ -137,27 +172,44 @@ VexoFrameStatistics Camera::statistics() const
     return s;
 }
 
-void Camera::applyAutomatics(const imaging::FrameStatistics& stats, const CameraSettings& used)
+void Camera::applyAutomatics(const imaging::FrameStatistics& stats, double usedExposureUs,
+                             int usedGainMilli)
 {
     {
         std::lock_guard<std::mutex> guard(statisticsMutex);
         latestStatistics = stats;
     }
-    if (used.exposureMode != 1 && used.whiteBalanceMode != 1)
+    const DeviceFeatures done = features.load();
+    const bool cameraExposes = hasFeature(done, DeviceFeature::AutoExposure);
+    const bool cameraBalances = hasFeature(done, DeviceFeature::AutoWhiteBalance);
+    const CameraSettings used = settings();
+    if (cameraExposes && used.exposureMode == 1 &&
+        (used.exposureUs != usedExposureUs || used.gainMilli != usedGainMilli)) {
+        // The camera's own controller: show what it chose.
+        std::lock_guard<std::mutex> guard(settingsMutex);
+        current.exposureUs = usedExposureUs;
+        current.gainMilli = usedGainMilli;
+        settingsVersion.fetch_add(1);
+    }
+    const bool exposing = used.exposureMode == 1 && !cameraExposes;
+    const bool balancing = used.whiteBalanceMode == 1 && !cameraBalances;
+    if (!exposing && !balancing)
         return;
     change([&](CameraSettings& s) {
-        if (s.exposureMode == 1) {
+        if (s.exposureMode == 1 && !cameraExposes) {
             imaging::AutoExposureLimits limits{s.autoExposureMinUs, s.autoExposureMaxUs,
                                                s.autoExposureMinGainMilli, s.autoExposureMaxGainMilli};
             // Start from what this frame was taken with, so a frame already under way
             // does not make the controller overshoot.
-            double exposureUs = used.exposureUs;
-            int gainMilli = used.gainMilli;
+            double exposureUs = usedExposureUs;
+            int gainMilli = usedGainMilli;
             imaging::autoExposureStep(stats, s.targetBrightness, limits, exposureUs, gainMilli);
-            s.exposureUs = snapExposureUs(cameraModel, exposureUs);
-            s.gainMilli = std::clamp(gainMilli, cameraModel.gainMinMilli, cameraModel.gainMaxMilli);
+            s.exposureUs = snapExposureUs(*cameraModel, exposureUs);
+            s.gainMilli =
+                std::clamp(gainMilli, cameraModel->gainMinMilli, cameraModel->gainMaxMilli);
         }
-        if (s.whiteBalanceMode == 1 && cameraModel.colorSensor && s.imageFormat == VEXO_SDK_PIXEL_BAYER_RG8) {
+        if (s.whiteBalanceMode == 1 && !cameraBalances && cameraModel->colorSensor &&
+            s.imageFormat == VEXO_SDK_PIXEL_BAYER_RG8) {
             double red = 1, green = 1, blue = 1;
             imaging::whiteBalanceGains(stats, red, green, blue);
             // Move part of the way each frame so the picture settles without pumping.
@@ -175,7 +227,7 @@ void Camera::applyAutomatics(const imaging::FrameStatistics& stats, const Camera
 
 int Camera::oneTouchWhiteBalance()
 {
-    if (!cameraModel.colorSensor)
+    if (!cameraModel->colorSensor)
         return VEXO_SDK_NOT_MATCHING;
     if (unplugged())
         return VEXO_SDK_DETACHED;
@@ -186,11 +238,27 @@ int Camera::oneTouchWhiteBalance()
     }
     const CameraSettings s = settings();
     if (!stats || s.imageFormat != VEXO_SDK_PIXEL_BAYER_RG8) {
-        // Not streaming (or no frame yet): take one exposure just for the measurement.
+        // No colour frame to measure (not streaming, none yet, or a mono image format):
+        // take one colour exposure just for the measurement, pausing the stream for it.
         CameraSettings colour = s;
         colour.imageFormat = VEXO_SDK_PIXEL_BAYER_RG8;
         CapturedFrame frame;
-        captureFrame(colour, frame);
+        std::lock_guard<std::mutex> lifecycle(lifecycleMutex);
+        if (isClosed.load())
+            return VEXO_SDK_INVALID_HANDLE;
+        if (!device)
+            return VEXO_SDK_DETACHED;
+        if (streaming)
+            device->stopStream();
+        int result;
+        {
+            std::lock_guard<std::mutex> guard(deviceMutex);
+            result = device->captureOne(colour, frame);
+        }
+        if (streaming && device->startStream(*this) != VEXO_SDK_OK)
+            streaming = false;
+        if (result != VEXO_SDK_OK)
+            return result;
         stats = imaging::ImagePipeline::statistics(frame.raw);
     }
     double red = 1, green = 1, blue = 1;

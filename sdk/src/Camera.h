@@ -1,16 +1,15 @@
 #pragma once
-// One open camera: its settings, its frame ring and producer thread, and the processing
-// of held frames. Every member is safe to call from several threads at once.
+// One open camera handle: its settings, its device (which streams into the frame ring),
+// the processing of held frames, and the handle's life across unplug and replug. Every
+// member is safe to call from several threads at once.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "CameraBackend.h"
 #include "CameraLock.h"
@@ -22,18 +21,25 @@
 
 namespace vexo::sdk {
 
-class Camera {
+class Camera : private FrameSink {
 public:
-    Camera(const CameraModel& model, std::unique_ptr<CameraDevice> device, std::unique_ptr<CameraLock> lock,
-           CameraSettings initial);
+    // The camera starts with the lock held and the device open; initialise() writes the
+    // initial settings to the device.
+    Camera(CameraBackend& backend, std::unique_ptr<CameraDevice> device,
+           std::unique_ptr<CameraLock> lock, CameraSettings initial);
     ~Camera();
     Camera(const Camera&) = delete;
     Camera& operator=(const Camera&) = delete;
+    // Writes the initial settings to the device; 0 or the device's code.
+    int initialise();
 
-    const CameraModel& model() const { return cameraModel; }
+    // Capabilities of the camera as its device reported them when the handle was opened.
+    const CameraModel& model() const { return *cameraModel; }
+    const std::shared_ptr<const CameraModel>& sharedModel() const { return cameraModel; }
 
-    // Settings. change() runs edit on a copy and keeps the copy only when edit returns 0,
-    // so a rejected value changes nothing.
+    // Settings. change() runs edit on a copy, writes the copy to the device and keeps it
+    // only when both return 0, so a rejected value changes nothing. While the camera is
+    // away the copy is kept and written to the device when it returns.
     CameraSettings settings() const;
     int change(const std::function<int(CameraSettings&)>& edit);
     uint32_t outputFormat() const;
@@ -50,10 +56,11 @@ public:
     std::atomic<int> currentGroup{0xFF};
     std::atomic<int> loadMode{0};
 
-    // Acquisition.
+    // Acquisition. running() is what the caller asked for; it survives an unplug.
     int start();
     int stop();
     bool running() const { return isRunning.load(); }
+    // True while the camera is away (unplugged and not yet back).
     bool unplugged();
     int getFrame(uint32_t& token, int timeoutMs);
     int grabFrame(uint32_t& token, int timeoutMs);
@@ -64,18 +71,39 @@ public:
     int softwareTrigger();
     int oneTouchWhiteBalance();
 
-    // Ends every wait on this camera and stops acquisition; the handle is going away.
+    // Hot-plug, from the backend's reports: the camera went away, or came back (then the
+    // handle resumes: new device, settings written, acquisition restarted if it ran).
+    void deviceGone();
+    void deviceReturned();
+
+    // A firmware upgrade writing into the camera. A close() meanwhile (even from the
+    // upgrade's progress callback) stops acquisition at once but keeps the camera locked
+    // and open until endUpgrade(): no other program may take a camera half written.
+    // beginUpgrade is false when the handle is already closed.
+    bool beginUpgrade();
+    void endUpgrade();
+
+    // Ends every wait on this camera, stops acquisition and releases the camera (after a
+    // running upgrade has ended); the handle is going away.
     void close();
 
 private:
-    void produceFrames();
-    void captureFrame(const CameraSettings& s, CapturedFrame& frame);
-    void applyAutomatics(const imaging::FrameStatistics& stats, const CameraSettings& used);
-    int frameWaitInterruption() const;
-    bool pollHardwareTrigger(const CameraSettings& s, std::chrono::steady_clock::time_point now);
+    // FrameSink: the device's stream delivers here.
+    CapturedFrame* acquireBuffer() override;
+    void deliver(CapturedFrame* frame) override;
+    void framesLost(uint32_t count) override;
+    void deviceLost() override;
 
-    const CameraModel& cameraModel;
-    const std::chrono::steady_clock::time_point openTime = std::chrono::steady_clock::now();
+    void applyAutomatics(const imaging::FrameStatistics& stats, double exposureUs, int gainMilli);
+    int frameWaitInterruption() const;
+    int changeLocked(const std::function<int(CameraSettings&)>& edit);
+    // Stops the stream and drops the device (lifecycleMutex held).
+    void releaseDevice();
+    void stopLocked();
+    void finishClose();
+
+    CameraBackend& backend;
+    const std::shared_ptr<const CameraModel> cameraModel;
 
     mutable std::mutex settingsMutex;
     CameraSettings current;
@@ -84,8 +112,12 @@ private:
     uint16_t currentFirmware;
     std::atomic<uint64_t> settingsVersion{1};
 
-    std::mutex deviceMutex;   // one exposure at a time
+    // Order: lifecycleMutex, then deviceMutex, then settingsMutex.
+    std::mutex lifecycleMutex;  // start, stop, close, grabs while stopped, unplug, resume
+    bool streaming = false;     // the device's stream runs (lifecycleMutex)
+    std::mutex deviceMutex;     // the device pointer and calls into the device
     std::unique_ptr<CameraDevice> device;
+    std::atomic<DeviceFeatures> features{0};
     std::unique_ptr<CameraLock> lock;
 
     FrameRing ring;
@@ -93,17 +125,10 @@ private:
     std::atomic<bool> isUnplugged{false};
     std::atomic<bool> isClosed{false};
     std::atomic<uint32_t> delivered{0};
-    uint64_t frameNumber = 0;   // producer only (or a grab while stopped)
 
-    std::mutex lifecycleMutex;   // start, stop, close and grabs while stopped
-    std::thread producer;
-
-    std::mutex controlMutex;     // guards the fields below; wakes the producer
-    std::condition_variable control;
-    bool stopRequested = false;
-    std::deque<std::chrono::steady_clock::time_point> pendingTriggers;
-    std::vector<InputLineState> lastInputs;   // producer only
-    bool inputsKnown = false;                 // producer only
+    std::mutex upgradeMutex;
+    std::condition_variable upgradeEnded;
+    bool upgrading = false;
 
     std::mutex statisticsMutex;
     std::optional<imaging::FrameStatistics> latestStatistics;

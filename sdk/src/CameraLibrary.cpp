@@ -26,10 +26,28 @@ CameraLibrary::CameraLibrary()
 
 const CameraModel* CameraLibrary::model(const std::string& identifier) const
 {
-    for (const CameraModel& m : cameraBackend->models())
-        if (m.identifier == identifier)
-            return &m;
+    // The backend keeps every model it handed out alive, so the pointer stays valid.
+    for (const auto& m : cameraBackend->models())
+        if (m->identifier == identifier)
+            return m.get();
     return nullptr;
+}
+
+void CameraLibrary::hotplug(const std::string& identifier, bool attached)
+{
+    std::vector<std::shared_ptr<Camera>> open;
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        for (const auto& entry : cameras)
+            if (entry.second->model().identifier == identifier)
+                open.push_back(entry.second);
+    }
+    for (const auto& camera : open) {
+        if (attached)
+            camera->deviceReturned();
+        else
+            camera->deviceGone();
+    }
 }
 
 std::string CameraLibrary::groupKey(const CameraModel& m, const std::string& nickname, int loadMode)
@@ -71,11 +89,10 @@ void CameraLibrary::fillIdentity(const CameraModel& m, const std::string& nickna
 
 int CameraLibrary::enumerate(int& count)
 {
-    cameraBackend->refresh();
     std::vector<std::string> attached;
-    for (const CameraModel& m : cameraBackend->models())
-        if (cameraBackend->attached(m))
-            attached.push_back(m.identifier);
+    for (const auto& m : cameraBackend->models())
+        if (cameraBackend->attached(m->identifier))
+            attached.push_back(m->identifier);
     std::lock_guard<std::mutex> guard(mutex);
     snapshot = std::move(attached);
     count = static_cast<int>(snapshot.size());
@@ -92,7 +109,7 @@ int CameraLibrary::deviceInfo(int index, VexoDeviceInfo& info)
         identifier = snapshot[static_cast<size_t>(index)];
     }
     const CameraModel* m = model(identifier);
-    if (!m || !cameraBackend->attached(*m))
+    if (!m || !cameraBackend->attached(m->identifier))
         return VEXO_SDK_NOT_FOUND;
     const StoredCameraState stored = state.load(m->identifier);
     fillIdentity(*m, stored.nickname.value_or(m->nickname), stored.firmwareVersion.value_or(m->firmwareVersion),
@@ -103,12 +120,23 @@ int CameraLibrary::deviceInfo(int index, VexoDeviceInfo& info)
 
 int CameraLibrary::open(const std::string& identifier, int& handle)
 {
+    std::call_once(watching, [this] {
+        cameraBackend->watch(
+            [this](const std::string& id, bool attached) { hotplug(id, attached); });
+    });
     const CameraModel* m = model(identifier);
-    if (!m || !cameraBackend->attached(*m))
+    if (!m || !cameraBackend->attached(m->identifier))
         return VEXO_SDK_NOT_FOUND;
     std::unique_ptr<CameraLock> lock = CameraLock::tryAcquire(locks.lockPath(identifier));
     if (!lock)
         return VEXO_SDK_OPEN_ELSEWHERE;
+    int error = VEXO_SDK_OK;
+    std::unique_ptr<CameraDevice> device = cameraBackend->openDevice(*m, error);
+    if (!device)
+        return error != VEXO_SDK_OK ? error : VEXO_SDK_FAILED;
+    // From here on the camera's own view of itself: its capabilities.
+    const std::shared_ptr<const CameraModel> capabilities = device->model();
+    m = capabilities.get();
     const StoredCameraState stored = state.load(identifier);
     const std::string nickname = stored.nickname.value_or(m->nickname);
     // Like a real camera powering up with its chosen user set.
@@ -121,10 +149,10 @@ int CameraLibrary::open(const std::string& identifier, int& handle)
         else
             initial = factorySettings(*m);
     }
-    std::unique_ptr<CameraDevice> device = cameraBackend->openDevice(*m);
-    if (!device)  // a real camera may refuse (held by a program outside this library)
-        return VEXO_SDK_OPEN_ELSEWHERE;
-    auto camera = std::make_shared<Camera>(*m, std::move(device), std::move(lock), initial);
+    auto camera =
+        std::make_shared<Camera>(*cameraBackend, std::move(device), std::move(lock), initial);
+    if (const int result = camera->initialise(); result != VEXO_SDK_OK)
+        return result;
     camera->setNickname(nickname);
     camera->setFirmwareVersion(stored.firmwareVersion.value_or(m->firmwareVersion));
     camera->currentGroup = group;
@@ -166,13 +194,16 @@ bool CameraLibrary::openHere(const std::string& identifier)
     return false;
 }
 
-const CapabilityArrays& CameraLibrary::capabilityArrays(const CameraModel& m)
+const CapabilityArrays& CameraLibrary::capabilityArrays(const Camera& camera)
 {
+    const CameraModel& m = camera.model();
     std::lock_guard<std::mutex> guard(mutex);
-    std::unique_ptr<CapabilityArrays>& entry = arrays[m.identifier];
-    if (entry)
-        return *entry;
-    entry = std::make_unique<CapabilityArrays>();
+    auto& slot = arrays[&m];
+    if (slot.second)
+        return *slot.second;
+    slot.first = camera.sharedModel();
+    slot.second = std::make_unique<CapabilityArrays>();
+    std::unique_ptr<CapabilityArrays>& entry = slot.second;
     for (size_t i = 0; i < m.resolutions.size(); ++i) {
         const ResolutionPreset& p = m.resolutions[i];
         VexoResolution r{};

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "Camera.h"
-#include "CameraBackend.h"
 #include "DeviceFolder.h"
+#include "SimulatedBackend.h"
 #include "UserState.h"
 #include "VexoCameraRecords.h"
 
@@ -40,7 +40,8 @@ public:
     bool openHere(const std::string& identifier);
 
     const CameraModel* model(const std::string& identifier) const;
-    const CapabilityArrays& capabilityArrays(const CameraModel& model);
+    // Capability arrays of an open camera's model.
+    const CapabilityArrays& capabilityArrays(const Camera& camera);
     // Identity fields of the device information record as they stand now.
     void fillIdentity(const CameraModel& model, const std::string& nickname, uint16_t firmware,
                       VexoDeviceInfo& info);
@@ -51,8 +52,11 @@ public:
 
 private:
     CameraLibrary();
+    // Hot-plug reports of the backend, for the open handles of that camera.
+    void hotplug(const std::string& identifier, bool attached);
 
     std::unique_ptr<CameraBackend> cameraBackend;
+    std::once_flag watching;
     UserState state;
     DeviceFolder locks;
 
@@ -60,7 +64,10 @@ private:
     std::vector<std::string> snapshot;   // identifiers of the last enumeration
     std::map<int, std::shared_ptr<Camera>> cameras;
     int nextHandle = 1;
-    std::map<std::string, std::unique_ptr<CapabilityArrays>> arrays;
+    // By model; the entry keeps its model alive, so an address is never reused.
+    std::map<const CameraModel*,
+             std::pair<std::shared_ptr<const CameraModel>, std::unique_ptr<CapabilityArrays>>>
+        arrays;
 };
 
 // Copies text into a fixed field, cut to fit and NUL-terminated.

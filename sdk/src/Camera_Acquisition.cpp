@@ -1,6 +1,7 @@
-// Frame production of an open camera: the producer thread, triggers and the frame calls.
+// Frames of an open camera: start and stop of the device's stream, the frame calls, the
+// sink the stream delivers into, and the handle's life across unplug and replug.
 #include <algorithm>
-#include <cmath>
+#include <cstdio>
 
 #include "Camera.h"
 #include "VexoCameraApi.h"
@@ -11,35 +12,14 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-Clock::duration microseconds(double us)
-{
-    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::micro>(us));
-}
-
 Clock::time_point deadlineAfter(int timeoutMs)
 {
     return Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
 }
 
-// How often an idle producer looks at the input lines and the device node.
-constexpr auto kPollInterval = std::chrono::milliseconds(2);
-
 }  // namespace
 
-void Camera::captureFrame(const CameraSettings& s, CapturedFrame& frame)
-{
-    const imaging::SensorSettings sensor = sensorSettings(cameraModel, s);
-    const double timeSec = std::chrono::duration<double>(Clock::now() - openTime).count();
-    {
-        std::lock_guard<std::mutex> guard(deviceMutex);
-        device->capture(sensor, timeSec, frameNumber, frame.raw);
-        frame.raw.frameNumber = frameNumber;
-        frame.raw.timestampUs = static_cast<int64_t>(timeSec * 1e6);
-        ++frameNumber;
-    }
-    frame.exposureUs = s.exposureUs;
-    frame.gainMilli = s.gainMilli;
-}
+// ---- Stream ---------------------------------------------------------------------------
 
 int Camera::start()
 {
@@ -50,44 +30,98 @@ int Camera::start()
         return VEXO_SDK_DETACHED;
     if (isRunning.load())
         return VEXO_SDK_OK;
-    {
-        std::lock_guard<std::mutex> control(controlMutex);
-        stopRequested = false;
-        pendingTriggers.clear();
-    }
-    inputsKnown = false;
+    const int result = device->startStream(*this);
+    if (result != VEXO_SDK_OK)
+        return result;
+    streaming = true;
     isRunning.store(true);
-    producer = std::thread([this] { produceFrames(); });
     return VEXO_SDK_OK;
+}
+
+void Camera::stopLocked()
+{
+    if (streaming && device)
+        device->stopStream();
+    streaming = false;
+    isRunning.store(false);
+    ring.dropReady();
+    ring.wake();
 }
 
 int Camera::stop()
 {
     std::lock_guard<std::mutex> guard(lifecycleMutex);
-    if (!producer.joinable()) {
-        isRunning.store(false);
-        return VEXO_SDK_OK;
-    }
-    {
-        std::lock_guard<std::mutex> control(controlMutex);
-        stopRequested = true;
-    }
-    control.notify_all();
-    producer.join();
-    isRunning.store(false);
-    ring.dropReady();
-    ring.wake();
+    stopLocked();
     return VEXO_SDK_OK;
+}
+
+void Camera::releaseDevice()
+{
+    if (!device)
+        return;
+    if (streaming)
+        device->stopStream();
+    streaming = false;
+    std::unique_ptr<CameraDevice> gone;
+    {
+        std::lock_guard<std::mutex> guard(deviceMutex);
+        gone = std::move(device);
+    }
+    gone.reset();  // closes the camera, outside the device lock
+}
+
+// ---- Closing and upgrades ---------------------------------------------------------------
+
+bool Camera::beginUpgrade()
+{
+    std::lock_guard<std::mutex> guard(upgradeMutex);
+    if (isClosed.load())
+        return false;
+    upgrading = true;
+    return true;
+}
+
+void Camera::endUpgrade()
+{
+    bool closed;
+    {
+        std::lock_guard<std::mutex> guard(upgradeMutex);
+        upgrading = false;
+        closed = isClosed.load();
+    }
+    if (closed)
+        finishClose();
+}
+
+void Camera::finishClose()
+{
+    std::lock_guard<std::mutex> guard(lifecycleMutex);
+    releaseDevice();
+    lock.reset();
 }
 
 void Camera::close()
 {
-    isClosed.store(true);
+    {
+        std::lock_guard<std::mutex> guard(upgradeMutex);
+        isClosed.store(true);
+    }
     ring.wake();
-    stop();
-    std::lock_guard<std::mutex> guard(lifecycleMutex);
-    lock.reset();
+    {
+        std::lock_guard<std::mutex> guard(lifecycleMutex);
+        stopLocked();
+    }
+    {
+        // The upgrade's end finishes the close (it may be this very thread, in the
+        // upgrade's progress callback, so waiting here is no option).
+        std::lock_guard<std::mutex> guard(upgradeMutex);
+        if (upgrading)
+            return;
+    }
+    finishClose();
 }
+
+// ---- Frame calls --------------------------------------------------------------------------
 
 int Camera::frameWaitInterruption() const
 {
@@ -102,44 +136,58 @@ int Camera::frameWaitInterruption() const
 
 int Camera::getFrame(uint32_t& token, int timeoutMs)
 {
-    if (isRunning.load())
-        unplugged();   // the producer notices too, but a waiting caller should not wait for it
-    else if (unplugged())
+    if (unplugged())
         return VEXO_SDK_DETACHED;
-    return ring.take(token, 0, deadlineAfter(timeoutMs), [this] { return frameWaitInterruption(); },
-                     VEXO_SDK_TIMEOUT);
+    return ring.take(
+        token, 0, deadlineAfter(timeoutMs), [this] { return frameWaitInterruption(); },
+        VEXO_SDK_TIMEOUT, VEXO_SDK_BUFFERS_HELD);
 }
 
 int Camera::grabFrame(uint32_t& token, int timeoutMs)
 {
     if (unplugged())
         return VEXO_SDK_DETACHED;
+    if (ring.allHeld())
+        return VEXO_SDK_BUFFERS_HELD;
     std::unique_lock<std::mutex> guard(lifecycleMutex);
     if (isClosed.load())
         return VEXO_SDK_INVALID_HANDLE;
+    if (!device)
+        return VEXO_SDK_DETACHED;
     if (!isRunning.load()) {
-        // No producer: take the exposure here, then hand it out through the ring like any
+        // No stream: take the exposure here, then hand it out through the ring like any
         // other frame.
         CapturedFrame* slot = ring.acquireWriteSlot();
         if (!slot)
-            return VEXO_SDK_FAILED;
+            return VEXO_SDK_BUFFERS_HELD;
         const uint64_t before = ring.lastSequence();
-        captureFrame(settings(), *slot);
+        int result;
+        {
+            std::lock_guard<std::mutex> deviceGuard(deviceMutex);
+            result = device->captureOne(settings(), *slot);
+        }
+        if (result != VEXO_SDK_OK) {
+            ring.abandon(slot);
+            return result;
+        }
         delivered.fetch_add(1);
         ring.commit(slot);
-        return ring.take(token, before, deadlineAfter(timeoutMs),
-                         [this] { return isClosed.load() ? VEXO_SDK_INVALID_HANDLE : VEXO_SDK_OK; },
-                         VEXO_SDK_TIMEOUT);
+        return ring.take(
+            token, before, deadlineAfter(timeoutMs),
+            [this] { return isClosed.load() ? VEXO_SDK_INVALID_HANDLE : VEXO_SDK_OK; },
+            VEXO_SDK_TIMEOUT, VEXO_SDK_BUFFERS_HELD);
     }
     guard.unlock();
     const uint64_t before = ring.lastSequence();
     if (settings().triggerMode == 1) {
-        std::lock_guard<std::mutex> control(controlMutex);
-        pendingTriggers.push_back(Clock::now() + microseconds(settings().triggerDelayUs));
-        this->control.notify_all();
+        std::lock_guard<std::mutex> deviceGuard(deviceMutex);
+        const int result = device ? device->triggerSoftware() : VEXO_SDK_DETACHED;
+        if (result != VEXO_SDK_OK)
+            return result;
     }
-    return ring.take(token, before, deadlineAfter(timeoutMs), [this] { return frameWaitInterruption(); },
-                     VEXO_SDK_TIMEOUT);
+    return ring.take(
+        token, before, deadlineAfter(timeoutMs), [this] { return frameWaitInterruption(); },
+        VEXO_SDK_TIMEOUT, VEXO_SDK_BUFFERS_HELD);
 }
 
 int Camera::softwareTrigger()
@@ -151,120 +199,104 @@ int Camera::softwareTrigger()
         return VEXO_SDK_DETACHED;
     if (!isRunning.load())
         return VEXO_SDK_NOT_STARTED;
+    std::lock_guard<std::mutex> guard(deviceMutex);
+    return device ? device->triggerSoftware() : VEXO_SDK_DETACHED;
+}
+
+// ---- The sink the device's stream delivers into ------------------------------------------
+
+CapturedFrame* Camera::acquireBuffer()
+{
+    CapturedFrame* frame = ring.acquireWriteSlot();
+    if (frame)
+        frame->status = FrameStatus::Complete;
+    // Counted before it is published, so a consumer holding the frame never sees a count
+    // that does not include it; a frame with nowhere to go is lost at once.
+    delivered.fetch_add(1);
+    return frame;
+}
+
+void Camera::deliver(CapturedFrame* frame)
+{
+    if (isUnplugged.load() || frame->status != FrameStatus::Complete) {
+        frame->status = FrameStatus::Incomplete;  // counted lost, never handed out
+        ring.commit(frame);
+        return;
+    }
+    const imaging::FrameStatistics stats = imaging::ImagePipeline::statistics(frame->raw);
+    const double exposureUs = frame->exposureUs;
+    const int gainMilli = frame->gainMilli;
+    ring.commit(frame);
+    applyAutomatics(stats, exposureUs, gainMilli);
+}
+
+void Camera::framesLost(uint32_t count)
+{
+    ring.addLost(count);
+}
+
+void Camera::deviceLost()
+{
+    isUnplugged.store(true);
+    ring.wake();
+}
+
+// ---- Unplug and replug ----------------------------------------------------------------------
+
+void Camera::deviceGone()
+{
+    if (isClosed.load() || backend.attached(cameraModel->identifier))
+        return;
+    isUnplugged.store(true);
+    ring.wake();
+    std::lock_guard<std::mutex> guard(lifecycleMutex);
+    if (isClosed.load())
+        return;
+    releaseDevice();
+    ring.dropReady();
+}
+
+void Camera::deviceReturned()
+{
+    if (isClosed.load() || !isUnplugged.load())
+        return;
+    std::lock_guard<std::mutex> guard(lifecycleMutex);
+    if (isClosed.load() || !backend.attached(cameraModel->identifier))
+        return;
+    releaseDevice();  // what is left of the old one
+    int error = VEXO_SDK_OK;
+    std::unique_ptr<CameraDevice> fresh = backend.openDevice(*cameraModel, error);
+    if (!fresh) {
+        std::fprintf(stderr, "VexoCameraDLL: %s came back but cannot be opened (%d)\n",
+                     cameraModel->identifier.c_str(), error);
+        return;
+    }
     {
-        std::lock_guard<std::mutex> guard(controlMutex);
-        pendingTriggers.push_back(Clock::now() + microseconds(s.triggerDelayUs));
-    }
-    control.notify_all();
-    return VEXO_SDK_OK;
-}
-
-// Looks for new edges on the trigger inputs; queues one trigger per matching edge and
-// reports whether a level-triggered input is active now.
-bool Camera::pollHardwareTrigger(const CameraSettings& s, Clock::time_point now)
-{
-    const size_t lines = s.inputs.size();
-    std::vector<InputLineState> states(lines);
-    for (size_t i = 0; i < lines; ++i)
-        states[i] = device->inputLine(static_cast<int>(i));
-    if (!inputsKnown || lastInputs.size() != lines) {
-        // Edges from before hardware trigger mode was chosen do not count.
-        lastInputs = states;
-        inputsKnown = true;
-    }
-    bool levelActive = false;
-    uint32_t edges = 0;
-    for (size_t i = 0; i < lines; ++i) {
-        const InputLineSetting& line = s.inputs[i];
-        if (line.mode != 0)
-            continue;
-        const uint32_t rising = states[i].risingEdges - lastInputs[i].risingEdges;
-        const uint32_t falling = states[i].fallingEdges - lastInputs[i].fallingEdges;
-        if (line.edge == 0 || line.edge == 2)
-            edges += rising;
-        if (line.edge == 1 || line.edge == 3)
-            edges += falling;
-        if ((line.edge == 2 && states[i].level == 1) || (line.edge == 3 && states[i].level == 0))
-            levelActive = true;
-    }
-    lastInputs = states;
-    if (edges > 0) {
-        std::lock_guard<std::mutex> guard(controlMutex);
-        for (uint32_t e = 0; e < std::min<uint32_t>(edges, 1000); ++e)
-            pendingTriggers.push_back(now + microseconds(s.triggerDelayUs));
-    }
-    return levelActive;
-}
-
-void Camera::produceFrames()
-{
-    Clock::time_point nextFrame = Clock::now();
-    int burstFramesLeft = 0;
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> guard(controlMutex);
-            if (stopRequested)
-                break;
+        // The handle's settings, as they stand (they may have changed while it was away).
+        std::lock_guard<std::mutex> deviceGuard(deviceMutex);
+        const CameraSettings wanted = settings();
+        CameraSettings taken = wanted;
+        const int result = fresh->apply(wanted, nullptr, taken);
+        if (result != VEXO_SDK_OK) {
+            std::fprintf(stderr, "VexoCameraDLL: %s came back but refused its settings (%d)\n",
+                         cameraModel->identifier.c_str(), result);
+            return;
         }
-        if (unplugged()) {
-            ring.wake();
-            break;
-        }
-        const CameraSettings s = settings();
-        const Clock::duration period = microseconds(framePeriodUs(cameraModel, s));
-        const Clock::time_point now = Clock::now();
-        Clock::time_point wakeAt = now + kPollInterval;
-
-        bool streaming = s.triggerMode == 0;
-        if (s.triggerMode == 2)
-            streaming = pollHardwareTrigger(s, now);
+        device = std::move(fresh);
+        features = device->features();
+        std::lock_guard<std::mutex> settingsGuard(settingsMutex);
+        current = taken;
+        settingsVersion.fetch_add(1);
+    }
+    ring.dropReady();
+    isUnplugged.store(false);
+    if (isRunning.load()) {
+        if (device->startStream(*this) == VEXO_SDK_OK)
+            streaming = true;
         else
-            inputsKnown = false;
-        if (s.triggerMode == 0) {
-            burstFramesLeft = 0;
-            std::lock_guard<std::mutex> guard(controlMutex);
-            pendingTriggers.clear();
-        }
-        if (!streaming && burstFramesLeft == 0) {
-            std::lock_guard<std::mutex> guard(controlMutex);
-            if (!pendingTriggers.empty()) {
-                const Clock::time_point due = pendingTriggers.front();
-                if (due <= now) {
-                    pendingTriggers.pop_front();
-                    burstFramesLeft = std::max(s.triggerFrames, 1);
-                    nextFrame = std::max(nextFrame, due);
-                } else {
-                    wakeAt = std::min(wakeAt, due);
-                }
-            }
-        }
-
-        if ((streaming || burstFramesLeft > 0) && now >= nextFrame) {
-            if (!streaming)
-                --burstFramesLeft;
-            // Counted before it is published, so a consumer holding the frame never sees a
-            // count that does not include it.
-            if (CapturedFrame* slot = ring.acquireWriteSlot()) {
-                captureFrame(s, *slot);
-                const imaging::FrameStatistics stats = imaging::ImagePipeline::statistics(slot->raw);
-                delivered.fetch_add(1);
-                ring.commit(slot);
-                applyAutomatics(stats, s);
-            } else {
-                delivered.fetch_add(1);   // every buffer held: the frame is lost at once
-            }
-            nextFrame += period;
-            // A producer that fell behind (slow rendering, long pause) restarts its
-            // schedule instead of rushing out the frames it missed.
-            if (nextFrame < Clock::now() - period)
-                nextFrame = Clock::now();
-            continue;
-        }
-        if (streaming || burstFramesLeft > 0)
-            wakeAt = std::min(wakeAt, nextFrame);
-        std::unique_lock<std::mutex> guard(controlMutex);
-        control.wait_until(guard, wakeAt, [this] { return stopRequested; });
+            isUnplugged.store(true);
     }
+    ring.wake();
 }
 
 }  // namespace vexo::sdk

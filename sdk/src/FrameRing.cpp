@@ -40,6 +40,11 @@ void FrameRing::commit(CapturedFrame* frame)
         Slot* s = slotOf(frame);
         if (!s)
             return;
+        if (frame->status != FrameStatus::Complete) {
+            s->state = SlotState::Free;
+            ++lost;
+            return;
+        }
         s->state = SlotState::Ready;
         s->sequence = ++published;
     }
@@ -53,8 +58,28 @@ void FrameRing::abandon(CapturedFrame* frame)
         s->state = SlotState::Free;
 }
 
+void FrameRing::addLost(uint32_t count)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    lost += count;
+}
+
+bool FrameRing::allHeldLocked() const
+{
+    for (const Slot& s : slots)
+        if (s.state != SlotState::Held)
+            return false;
+    return true;
+}
+
+bool FrameRing::allHeld() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return allHeldLocked();
+}
+
 int FrameRing::take(uint32_t& token, uint64_t after, std::chrono::steady_clock::time_point deadline,
-                    const std::function<int()>& interruption, int timeoutCode)
+                    const std::function<int()>& interruption, int timeoutCode, int allHeldCode)
 {
     std::unique_lock<std::mutex> lock(mutex);
     bool timedOut = false;
@@ -66,6 +91,8 @@ int FrameRing::take(uint32_t& token, uint64_t after, std::chrono::steady_clock::
             if (s.state == SlotState::Ready && s.sequence > after &&
                 (!oldest || s.sequence < oldest->sequence))
                 oldest = &s;
+        if (!oldest && allHeldLocked())
+            return allHeldCode;
         if (oldest) {
             oldest->state = SlotState::Held;
             oldest->token = nextToken++;

@@ -15,10 +15,14 @@
 
 namespace vexo::sdk {
 
+// Complete frames are handed out; any other status counts as lost.
+enum class FrameStatus : uint8_t { Complete, Incomplete };
+
 struct CapturedFrame {
     imaging::RawFrame raw;
-    double exposureUs = 0;
+    double exposureUs = 0;  // what the frame was taken with
     int gainMilli = 0;
+    FrameStatus status = FrameStatus::Complete;
 };
 
 class FrameRing {
@@ -28,15 +32,19 @@ public:
     // Producer side. acquireWriteSlot returns null (and counts the frame lost) when every
     // buffer is held.
     CapturedFrame* acquireWriteSlot();
+    // Publishes a filled buffer; an incomplete frame is dropped and counted lost.
     void commit(CapturedFrame* frame);
     void abandon(CapturedFrame* frame);
+    void addLost(uint32_t count);
 
     // Waits until a frame with a sequence number above `after` is ready or the deadline
     // passes, and holds it. `interruption` is asked under the ring's lock whenever the
-    // waiter wakes; a non-zero value ends the wait with that value. Returns 0 or the
-    // result code for time-out / interruption.
+    // waiter wakes; a non-zero value ends the wait with that value. When every buffer is
+    // held no frame can come, and the wait ends with allHeldCode. Returns 0 or the result
+    // code for time-out / interruption.
     int take(uint32_t& token, uint64_t after, std::chrono::steady_clock::time_point deadline,
-             const std::function<int()>& interruption, int timeoutCode);
+             const std::function<int()>& interruption, int timeoutCode, int allHeldCode);
+    bool allHeld() const;
 
     const CapturedFrame* held(uint32_t token) const;
     const CapturedFrame* heldData(const uint8_t* data) const;
@@ -59,6 +67,7 @@ private:
         uint32_t token = 0;
     };
     Slot* slotOf(const CapturedFrame* frame);
+    bool allHeldLocked() const;
 
     mutable std::mutex mutex;
     std::condition_variable ready;

@@ -29,12 +29,23 @@ int SdkUpgradeFirmware(int handle, const char* path, VexoUpgradeProgressCallback
         struct stat st {};
         if (!path || !*path || ::stat(path, &st) != 0 || !S_ISREG(st.st_mode) || !readWholeFile(path, bytes))
             return static_cast<int>(VEXO_SDK_WRONG_PATH);
+        // GenICam has no standard firmware upgrade: a real camera takes none from us.
+        if (!camera.model().firmwareUpgrade)
+            return static_cast<int>(VEXO_SDK_NOT_MATCHING);
         uint16_t version = 0;
         if (!decodeFirmwareFile(bytes, camera.model().productName, version))
             return static_cast<int>(VEXO_SDK_NOT_MATCHING);
         if (camera.unplugged())
             return static_cast<int>(VEXO_SDK_FAILED);
 
+        // While the image is written the camera stays locked, even if the handle is
+        // closed meanwhile (see Camera::beginUpgrade).
+        if (!camera.beginUpgrade())
+            return static_cast<int>(VEXO_SDK_INVALID_HANDLE);
+        struct UpgradeEnd {
+            Camera& camera;
+            ~UpgradeEnd() { camera.endUpgrade(); }
+        } upgradeEnd{camera};
         // The camera takes the image block by block; progress comes from the library's
         // own thread, as the programs expect.
         std::atomic<bool> completed{false};

@@ -353,7 +353,7 @@ int SdkGetResolutionDescriptor(int handle, int index, VexoResolution* resolution
     return withCamera(handle, [&](Camera& camera) {
         if (!resolution)
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
-        const CapabilityArrays& arrays = CameraLibrary::instance().capabilityArrays(camera.model());
+        const CapabilityArrays& arrays = CameraLibrary::instance().capabilityArrays(camera);
         if (inRange(index, 0, static_cast<long long>(arrays.resolutions.size()) - 1)) {
             *resolution = arrays.resolutions[static_cast<size_t>(index)];
             return static_cast<int>(VEXO_SDK_OK);
@@ -426,7 +426,7 @@ int SdkGetCapabilities(int handle, VexoCapabilities* capabilities)
         if (!capabilities)
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
         const CameraModel& m = camera.model();
-        const CapabilityArrays& arrays = CameraLibrary::instance().capabilityArrays(m);
+        const CapabilityArrays& arrays = CameraLibrary::instance().capabilityArrays(camera);
         VexoCapabilities c;
         std::memset(&c, 0, sizeof c);
         c.sensorWidth = m.sensorWidth;

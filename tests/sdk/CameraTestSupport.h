@@ -42,7 +42,8 @@ struct ProcessedFrame {
     std::vector<BYTE> raw;
 };
 
-inline ProcessedFrame takeFrame(int handle, int timeoutMs = 2000, bool grab = false)
+// The default time-out is a deadline for a frame that must come, generous for loaded machines.
+inline ProcessedFrame takeFrame(int handle, int timeoutMs = 30000, bool grab = false)
 {
     ProcessedFrame frame;
     uint32_t token = 0;

@@ -88,7 +88,7 @@ static void checkFrameCycle(void)
 
     CHECK_EQ(SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_RGB8), VEXO_SDK_OK);
     CHECK_EQ(SdkStartAcquisition(handle), VEXO_SDK_OK);
-    CHECK_EQ(SdkGetFrame(handle, &token, 2000), VEXO_SDK_OK);
+    CHECK_EQ(SdkGetFrame(handle, &token, 30000), VEXO_SDK_OK);
     raw = SdkGetRawImage(handle, token, &image);
     CHECK_EQ(raw != NULL, 1);
     CHECK_EQ(SdkGetResolution(handle, &width, &height), VEXO_SDK_OK);

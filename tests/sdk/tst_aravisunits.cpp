@@ -1,13 +1,14 @@
 // Rules of the Aravis backend that need no camera: pixel conversion, identity mapping,
 // firmware texts and the backend list.
-#include <QtTest>
+// The library's headers come before Qt's, whose "slots" keyword would clash with them.
+#include "BackendSelection.h"
+#include "aravis/AravisIdentity.h"
+#include "aravis/AravisPixels.h"
 
 #include <string>
 #include <vector>
 
-#include "BackendSelection.h"
-#include "aravis/AravisIdentity.h"
-#include "aravis/AravisPixels.h"
+#include <QtTest>
 
 using namespace vexo::sdk;
 using namespace vexo::sdk::aravis;

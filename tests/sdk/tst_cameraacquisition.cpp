@@ -1,5 +1,7 @@
 // Live frames: the frame cycle, the ring of buffers, triggers, output formats, automatic
 // exposure and white balance, picture files, hot-plug and threads on one handle.
+// Nothing here depends on the machine's speed: frames that must come are waited for with
+// deadlines of tens of seconds, and rates are figures of bench/sdk, not checks.
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,8 +25,12 @@ private slots:
     void frameCycleDeliversTheCurrentResolution();
     void framesNeedAStartedCamera();
     void slowConsumerLosesOldestFrames();
+    void frameSpeedSetsTheRate_data();
     void frameSpeedSetsTheRate();
     void heldFramesAreCheckedOnUse();
+    void everyBufferHeldIsReported_data();
+    void everyBufferHeldIsReported();
+    void frameHeldAcrossStopStaysIntact();
     void outputFormats_data();
     void outputFormats();
     void monochromeMakesGreyPixels();
@@ -35,6 +41,7 @@ private slots:
     void softwareTriggerDeliversTheFrameCount();
     void softwareTriggerWaitsForTheDelay();
     void softwareTriggerOnlyInSoftwareMode();
+    void softwareTriggerQueueIsBounded();
     void hardwareTriggerFollowsInputEdges_data();
     void hardwareTriggerFollowsInputEdges();
     void grabWorksWithAndWithoutAcquisition();
@@ -43,6 +50,7 @@ private slots:
     void savePictureFailureLeavesNoFile();
     void detachWhileStreamingFailsFramesAndCloseWorks();
     void guiThreadAndAcquisitionThreadShareAHandle();
+    void twoFrameThreadsWhileSettingsChange();
     void closeWakesAWaitingFrameCall();
 };
 
@@ -121,44 +129,50 @@ void CameraAcquisitionTest::slowConsumerLosesOldestFrames()
     QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
     // Let the camera deliver many more frames than the ring holds.
     VexoFrameStatistics statistics{};
-    QTRY_VERIFY_WITH_TIMEOUT((SdkGetFrameStatistics(camera.handle, &statistics), statistics.deliveredFrames >= 20),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (SdkGetFrameStatistics(camera.handle, &statistics), statistics.deliveredFrames >= 20),
+        30000);
+    // The frame handed out is one of the last few delivered before the call, not the
+    // first one the camera made (frames delivered meanwhile only raise its number).
+    const int deliveredBefore = int(statistics.deliveredFrames);
     ProcessedFrame oldestKept = takeFrame(camera.handle);
     QCOMPARE(oldestKept.result, VEXO_SDK_OK);
     SdkGetFrameStatistics(camera.handle, &statistics);
     QVERIFY(statistics.lostFrames > 0);
-    // The frame handed out is one of the last few, not the first one the camera made.
-    QVERIFY2(oldestKept.info.frameNumber >= int(statistics.deliveredFrames) - 8,
-             qPrintable(QString("%1 of %2").arg(oldestKept.info.frameNumber).arg(statistics.deliveredFrames)));
+    QVERIFY2(oldestKept.info.frameNumber >= deliveredBefore - 8,
+             qPrintable(QString("%1 of %2").arg(oldestKept.info.frameNumber).arg(deliveredBefore)));
+}
+
+void CameraAcquisitionTest::frameSpeedSetsTheRate_data()
+{
+    QTest::addColumn<int>("speed");
+    QTest::newRow("low") << 0;
+    QTest::newRow("medium") << 1;
+    QTest::newRow("high") << 2;
 }
 
 void CameraAcquisitionTest::frameSpeedSetsTheRate()
 {
-    // The 640x480 camera reads out 240 frames per second at high speed and a quarter of
-    // that at low speed. A slow machine only lowers the counts, so the checks are upper
-    // bounds (the camera never runs faster than its readout) plus "high is not slower".
+    // The rate each speed gives is a benchmark figure (bench_sdk_frame_cycle); here: the
+    // speed is taken, reported, and frames flow at it, also after a change while running.
+    QFETCH(int, speed);
     OpenCamera camera(kUsbFast);
-    auto deliveredIn = [&](int speed, int milliseconds) {
-        SdkSetFrameSpeed(camera.handle, speed);
-        SdkSetExposureMode(camera.handle, 0);
-        SdkSetExposureTime(camera.handle, 500.0);
-        SdkStartAcquisition(camera.handle);
-        VexoFrameStatistics before{}, after{};
-        SdkGetFrameStatistics(camera.handle, &before);
-        QElapsedTimer timer;
-        timer.start();
-        QTest::qWait(milliseconds);
-        SdkGetFrameStatistics(camera.handle, &after);
-        const double seconds = timer.elapsed() / 1000.0;
-        SdkStopAcquisition(camera.handle);
-        return std::make_pair(after.deliveredFrames - before.deliveredFrames, seconds);
-    };
-    const auto [low, lowSeconds] = deliveredIn(0, 1000);
-    const auto [high, highSeconds] = deliveredIn(2, 1000);
-    const QString figures = QString("low %1 in %2 s, high %3 in %4 s").arg(low).arg(lowSeconds).arg(high).arg(highSeconds);
-    QVERIFY2(low > 0 && low <= 60 * lowSeconds + 2, qPrintable(figures));
-    QVERIFY2(high <= 240 * highSeconds + 2, qPrintable(figures));
-    QVERIFY2(high >= low, qPrintable(figures));
+    QCOMPARE(SdkSetExposureMode(camera.handle, 0), VEXO_SDK_OK);
+    QCOMPARE(SdkSetExposureTime(camera.handle, 500.0), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(SdkSetFrameSpeed(camera.handle, speed), VEXO_SDK_OK);
+    QCOMPARE(SdkSetFrameSpeed(camera.handle, 3), VEXO_SDK_OUT_OF_RANGE);
+    QCOMPARE(SdkSetFrameSpeed(camera.handle, -1), VEXO_SDK_OUT_OF_RANGE);
+    VexoCameraParameters p{};
+    QCOMPARE(SdkGetCameraParameters(camera.handle, &p), VEXO_SDK_OK);
+    QCOMPARE(p.frameSpeed, speed);
+    int lastNumber = -1;
+    for (int i = 0; i < 3; ++i) {
+        const ProcessedFrame frame = takeFrame(camera.handle);
+        QCOMPARE(frame.result, VEXO_SDK_OK);
+        QVERIFY(frame.info.frameNumber > lastNumber);
+        lastNumber = frame.info.frameNumber;
+    }
 }
 
 void CameraAcquisitionTest::heldFramesAreCheckedOnUse()
@@ -167,7 +181,7 @@ void CameraAcquisitionTest::heldFramesAreCheckedOnUse()
     OpenCamera other(kGigEColour);
     QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
     uint32_t token = 0;
-    QCOMPARE(SdkGetFrame(camera.handle, &token, 2000), VEXO_SDK_OK);
+    QCOMPARE(SdkGetFrame(camera.handle, &token, 30000), VEXO_SDK_OK);
     VexoImageInfo info{};
     BYTE* raw = SdkGetRawImage(camera.handle, token, &info);
     QVERIFY(raw);
@@ -191,6 +205,79 @@ void CameraAcquisitionTest::heldFramesAreCheckedOnUse()
     QCOMPARE(SdkPostProcessImage(camera.handle, out.data(), &bogus), VEXO_SDK_INVALID_ARGUMENT);
 }
 
+void CameraAcquisitionTest::everyBufferHeldIsReported_data()
+{
+    QTest::addColumn<bool>("streaming");
+    QTest::newRow("streaming") << true;
+    QTest::newRow("stopped") << false;
+}
+
+void CameraAcquisitionTest::everyBufferHeldIsReported()
+{
+    // A caller that holds every buffer of the ring gets a code saying so at once, instead
+    // of waiting for a frame that cannot come (or a generic failure).
+    QFETCH(bool, streaming);
+    OpenCamera camera(kUsbFast);
+    if (streaming)
+        QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    std::vector<uint32_t> held;
+    int result = VEXO_SDK_OK;
+    while (result == VEXO_SDK_OK && held.size() < 64) {
+        uint32_t token = 0;
+        result = streaming ? SdkGetFrame(camera.handle, &token, 30000)
+                           : SdkGrabFrameWithTimeout(camera.handle, &token, 30000);
+        if (result == VEXO_SDK_OK)
+            held.push_back(token);
+    }
+    QCOMPARE(result, VEXO_SDK_BUFFERS_HELD);
+    QVERIFY(held.size() >= 2);
+    uint32_t token = 0;
+    QCOMPARE(SdkGrabFrameWithTimeout(camera.handle, &token, 30000), VEXO_SDK_BUFFERS_HELD);
+    if (streaming)
+        QCOMPARE(SdkGetFrame(camera.handle, &token, 30000), VEXO_SDK_BUFFERS_HELD);
+    // Every held frame is still readable; giving one back makes room again.
+    for (uint32_t t : held) {
+        VexoImageInfo info{};
+        QVERIFY(SdkGetRawImage(camera.handle, t, &info));
+    }
+    QCOMPARE(SdkReleaseFrame(camera.handle, held.back()), VEXO_SDK_OK);
+    held.pop_back();
+    QCOMPARE(SdkGrabFrameWithTimeout(camera.handle, &token, 30000), VEXO_SDK_OK);
+    QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_OK);
+    for (uint32_t t : held)
+        QCOMPARE(SdkReleaseFrame(camera.handle, t), VEXO_SDK_OK);
+}
+
+void CameraAcquisitionTest::frameHeldAcrossStopStaysIntact()
+{
+    OpenCamera camera(kGigEColour);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    uint32_t token = 0;
+    QCOMPARE(SdkGetFrame(camera.handle, &token, 30000), VEXO_SDK_OK);
+    VexoImageInfo info{};
+    BYTE* raw = SdkGetRawImage(camera.handle, token, &info);
+    QVERIFY(raw);
+    const std::vector<BYTE> copy(raw, raw + info.dataSize);
+    const VexoImageInfo infoCopy = info;
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+    // The ring goes on without that buffer: more frames than it has buffers, also grabs.
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(takeFrame(camera.handle).result, VEXO_SDK_OK);
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(takeFrame(camera.handle, 30000, true).result, VEXO_SDK_OK);
+
+    VexoImageInfo again{};
+    QCOMPARE(SdkGetRawImage(camera.handle, token, &again), raw);
+    QCOMPARE(again.frameNumber, infoCopy.frameNumber);
+    QVERIFY(std::memcmp(raw, copy.data(), copy.size()) == 0);
+    std::vector<BYTE> out(size_t(info.width) * size_t(info.height) * 4);
+    QCOMPARE(SdkProcessImage(camera.handle, &info, raw, out.data()), VEXO_SDK_OK);
+    QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_OK);
+    QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_INVALID_FRAME);
+}
+
 void CameraAcquisitionTest::outputFormats_data()
 {
     QTest::addColumn<uint>("format");
@@ -207,7 +294,7 @@ void CameraAcquisitionTest::outputFormats()
     QFETCH(int, bytesPerPixel);
     OpenCamera camera(kUsbFocus);
     QCOMPARE(SdkSetOutputFormat(camera.handle, format), VEXO_SDK_OK);
-    ProcessedFrame frame = takeFrame(camera.handle, 3000, true);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
     QCOMPARE(frame.result, VEXO_SDK_OK);
     QCOMPARE(frame.info.pixelFormat, format);
     QCOMPARE(frame.info.dataSize, frame.info.width * frame.info.height * bytesPerPixel);
@@ -217,14 +304,14 @@ void CameraAcquisitionTest::monochromeMakesGreyPixels()
 {
     OpenCamera camera(kGigEColour);
     QCOMPARE(SdkSetMonochrome(camera.handle, 1), VEXO_SDK_OK);
-    ProcessedFrame frame = takeFrame(camera.handle, 3000, true);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
     QCOMPARE(frame.result, VEXO_SDK_OK);
     for (size_t i = 0; i + 2 < size_t(frame.info.dataSize); i += 3 * 97) {
         QCOMPARE(frame.pixels[i], frame.pixels[i + 1]);
         QCOMPARE(frame.pixels[i], frame.pixels[i + 2]);
     }
     QCOMPARE(SdkSetMonochrome(camera.handle, 0), VEXO_SDK_OK);
-    frame = takeFrame(camera.handle, 3000, true);
+    frame = takeFrame(camera.handle, 30000, true);
     int coloured = 0;
     for (size_t i = 0; i + 2 < size_t(frame.info.dataSize); i += 3 * 97)
         coloured += std::abs(frame.pixels[i] - frame.pixels[i + 2]) > 20;
@@ -237,11 +324,11 @@ void CameraAcquisitionTest::longerExposureIsBrighter()
     QCOMPARE(SdkSetExposureMode(camera.handle, 0), VEXO_SDK_OK);
     QCOMPARE(SdkSetAnalogGain(camera.handle, 1000), VEXO_SDK_OK);
     QCOMPARE(SdkSetExposureTime(camera.handle, 2000.0), VEXO_SDK_OK);
-    const ProcessedFrame dark = takeFrame(camera.handle, 3000, true);
+    const ProcessedFrame dark = takeFrame(camera.handle, 30000, true);
     QCOMPARE(SdkSetExposureTime(camera.handle, 8000.0), VEXO_SDK_OK);
-    const ProcessedFrame bright = takeFrame(camera.handle, 3000, true);
+    const ProcessedFrame bright = takeFrame(camera.handle, 30000, true);
     QCOMPARE(SdkSetAnalogGain(camera.handle, 2000), VEXO_SDK_OK);
-    const ProcessedFrame brighter = takeFrame(camera.handle, 3000, true);
+    const ProcessedFrame brighter = takeFrame(camera.handle, 30000, true);
     const double a = meanOf(dark.raw, dark.raw.size());
     const double b = meanOf(bright.raw, bright.raw.size());
     const double c = meanOf(brighter.raw, brighter.raw.size());
@@ -268,7 +355,7 @@ void CameraAcquisitionTest::automaticExposureReachesTarget()
     double mean = 0;
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 8000) {
+    while (timer.elapsed() < 60000) {
         ProcessedFrame frame = takeFrame(camera.handle);
         QCOMPARE(frame.result, VEXO_SDK_OK);
         mean = meanOf(frame.raw, frame.raw.size());
@@ -293,7 +380,7 @@ void CameraAcquisitionTest::oneTouchWhiteBalance()
     QVERIFY2(p.redGain < 400 && p.blueGain > 20, qPrintable(QString("%1 %2 %3").arg(p.redGain).arg(p.greenGain).arg(p.blueGain)));
     QCOMPARE(p.whiteBalanceMode, 0);
     // The balanced picture is close to neutral on average.
-    ProcessedFrame frame = takeFrame(camera.handle, 3000, true);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
     double sum[3] = {0, 0, 0};
     for (size_t i = 0; i + 2 < size_t(frame.info.dataSize); i += 3) {
         sum[0] += frame.pixels[i];
@@ -318,7 +405,7 @@ void CameraAcquisitionTest::softwareTriggerDeliversTheFrameCount()
     QCOMPARE(SdkGetFrame(camera.handle, &token, 200), VEXO_SDK_TIMEOUT);
     QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_OK);
     for (int i = 0; i < 3; ++i) {
-        QCOMPARE(SdkGetFrame(camera.handle, &token, 2000), VEXO_SDK_OK);
+        QCOMPARE(SdkGetFrame(camera.handle, &token, 30000), VEXO_SDK_OK);
         SdkReleaseFrame(camera.handle, token);
     }
     QCOMPARE(SdkGetFrame(camera.handle, &token, 300), VEXO_SDK_TIMEOUT);
@@ -340,7 +427,8 @@ void CameraAcquisitionTest::softwareTriggerWaitsForTheDelay()
     timer.start();
     QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_OK);
     uint32_t token = 0;
-    QCOMPARE(SdkGetFrame(camera.handle, &token, 3000), VEXO_SDK_OK);
+    QCOMPARE(SdkGetFrame(camera.handle, &token, 30000), VEXO_SDK_OK);
+    // A lower bound only: a busy machine can make the frame later, never earlier.
     QVERIFY2(timer.elapsed() >= 590, qPrintable(QString::number(timer.elapsed())));
     SdkReleaseFrame(camera.handle, token);
 }
@@ -351,6 +439,31 @@ void CameraAcquisitionTest::softwareTriggerOnlyInSoftwareMode()
     QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_WRONG_MODE);
     QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
     QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_NOT_STARTED);
+}
+
+void CameraAcquisitionTest::softwareTriggerQueueIsBounded()
+{
+    // Triggers a camera cannot serve yet wait in a bounded queue; beyond it they are
+    // refused with a code instead of piling up without end.
+    OpenCamera camera(kUsbFast);
+    QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
+    QCOMPARE(SdkSetTriggerDelay(camera.handle, 10000000), VEXO_SDK_OK);  // 10 s: none is served yet
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    int accepted = 0;
+    int result = VEXO_SDK_OK;
+    while (result == VEXO_SDK_OK && accepted < 100000) {
+        result = SdkSoftwareTriggerOnce(camera.handle);
+        if (result == VEXO_SDK_OK)
+            ++accepted;
+    }
+    QCOMPARE(result, VEXO_SDK_BUSY);
+    QVERIFY2(accepted >= 1 && accepted < 100000, qPrintable(QString::number(accepted)));
+    uint32_t token = 0;
+    QCOMPARE(SdkGrabFrameWithTimeout(camera.handle, &token, 100), VEXO_SDK_BUSY);
+    // Stopping empties the queue.
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_OK);
 }
 
 void CameraAcquisitionTest::hardwareTriggerFollowsInputEdges_data()
@@ -371,36 +484,35 @@ void CameraAcquisitionTest::hardwareTriggerFollowsInputEdges()
     OpenCamera camera(kGigEColour);
     QCOMPARE(SdkSetTriggerMode(camera.handle, 2), VEXO_SDK_OK);
     QCOMPARE(SdkSetInputTriggerEdge(camera.handle, 0, edge), VEXO_SDK_OK);
-    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
-    QTest::qWait(50);   // the producer notes the line's state before the edges come
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);  // notes the line's state
     for (const QString& command : lineCommands) {
         const QStringList arguments = command == "pulse" ? QStringList{"pulse", kGigEColour, "0"}
                                                          : QStringList{"line", kGigEColour, "0", command == "high" ? "1" : "0"};
         QCOMPARE(runSimulator(arguments), 0);
     }
-    int received = 0;
+    // The frames that must come, however slow the machine; then no more.
     uint32_t token = 0;
-    while (SdkGetFrame(camera.handle, &token, 700) == VEXO_SDK_OK) {
+    for (int i = 0; i < frames; ++i) {
+        QCOMPARE(SdkGetFrame(camera.handle, &token, 30000), VEXO_SDK_OK);
         SdkReleaseFrame(camera.handle, token);
-        ++received;
     }
-    QCOMPARE(received, frames);
+    QCOMPARE(SdkGetFrame(camera.handle, &token, 700), VEXO_SDK_TIMEOUT);
     runSimulator({"line", kGigEColour, "0", "0"});
 }
 
 void CameraAcquisitionTest::grabWorksWithAndWithoutAcquisition()
 {
     OpenCamera camera(kUsbFocus);
-    ProcessedFrame stopped = takeFrame(camera.handle, 3000, true);
+    ProcessedFrame stopped = takeFrame(camera.handle, 30000, true);
     QCOMPARE(stopped.result, VEXO_SDK_OK);
     QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
     ProcessedFrame first = takeFrame(camera.handle);
-    ProcessedFrame grabbed = takeFrame(camera.handle, 3000, true);
+    ProcessedFrame grabbed = takeFrame(camera.handle, 30000, true);
     QCOMPARE(grabbed.result, VEXO_SDK_OK);
     QVERIFY(grabbed.info.frameNumber > first.info.frameNumber);
     // In software trigger mode the grab triggers its own frame.
     QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
-    ProcessedFrame triggered = takeFrame(camera.handle, 3000, true);
+    ProcessedFrame triggered = takeFrame(camera.handle, 30000, true);
     QCOMPARE(triggered.result, VEXO_SDK_OK);
 }
 
@@ -419,7 +531,7 @@ void CameraAcquisitionTest::savePictureFiles()
     QFETCH(QString, extension);
     QTemporaryDir dir;
     OpenCamera camera(kUsbFast);
-    ProcessedFrame frame = takeFrame(camera.handle, 3000, true);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
     QCOMPARE(frame.result, VEXO_SDK_OK);
     const QByteArray base = QFile::encodeName(dir.filePath("picture_1"));
     QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, typeCode, 100),
@@ -437,7 +549,7 @@ void CameraAcquisitionTest::savePictureFailureLeavesNoFile()
 {
     QTemporaryDir dir;
     OpenCamera camera(kUsbFast);
-    ProcessedFrame frame = takeFrame(camera.handle, 3000, true);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
     const QByteArray base = QFile::encodeName(dir.filePath("missing/folder/picture"));
     QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, VEXO_SDK_FILE_PNG, 90),
              VEXO_SDK_FAILED);
@@ -454,7 +566,7 @@ void CameraAcquisitionTest::detachWhileStreamingFailsFramesAndCloseWorks()
     int result = VEXO_SDK_OK;
     QElapsedTimer timer;
     timer.start();
-    while (result == VEXO_SDK_OK && timer.elapsed() < 3000) {
+    while (result == VEXO_SDK_OK && timer.elapsed() < 30000) {
         uint32_t token = 0;
         result = SdkGetFrame(handle, &token, 500);
         if (result == VEXO_SDK_OK)
@@ -513,8 +625,8 @@ void CameraAcquisitionTest::guiThreadAndAcquisitionThreadShareAHandle()
     QElapsedTimer timer;
     timer.start();
     int round = 0;
-    // At least 2.5 s of changes, longer on a slow (sanitizer) build until frames got through.
-    while (timer.elapsed() < 2500 || (frames.load() < 3 && timer.elapsed() < 30000)) {
+    // Hundreds of changes, and on until frames got through (a deadline, not a duration).
+    while ((round < 300 || frames.load() < 3) && timer.elapsed() < 60000) {
         SdkSetAnalogGain(camera.handle, 1000 + (round % 10) * 100);
         SdkSetWhiteBalanceGains(camera.handle, 100 + round % 50, 100, 120);
         SdkSetGamma(camera.handle, 50 + round % 200);
@@ -541,6 +653,74 @@ void CameraAcquisitionTest::guiThreadAndAcquisitionThreadShareAHandle()
     QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
 }
 
+void CameraAcquisitionTest::twoFrameThreadsWhileSettingsChange()
+{
+    // Two threads run the frame cycle on one handle while a third changes parameters,
+    // output format and resolution. Every frame must stay consistent in itself (run this
+    // under ThreadSanitizer too: the build with VEXO_TSAN=ON).
+    OpenCamera camera(kGigEColour);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    std::atomic<bool> stop{false};
+    std::atomic<int> failures{0}, rounds{0};
+    std::atomic<int> frames[2] = {{0}, {0}};
+    auto bytesPerPixel = [](uint32_t format) {
+        return format == VEXO_SDK_PIXEL_MONO8 ? 1 : format == VEXO_SDK_PIXEL_BGRA8 ? 4 : 3;
+    };
+    auto frameCycle = [&](std::atomic<int>& count) {
+        std::vector<BYTE> buffer;
+        while (!stop.load()) {
+            uint32_t token = 0;
+            if (SdkGetFrame(camera.handle, &token, 1000) != VEXO_SDK_OK)
+                continue;
+            VexoImageInfo info{};
+            BYTE* raw = SdkGetRawImage(camera.handle, token, &info);
+            if (!raw || info.dataSize != info.width * info.height) {
+                ++failures;
+                SdkReleaseFrame(camera.handle, token);
+                continue;
+            }
+            buffer.resize(size_t(info.width) * size_t(info.height) * 4);
+            const int result = SdkProcessImage(camera.handle, &info, raw, buffer.data());
+            if (result != VEXO_SDK_OK ||
+                info.dataSize != info.width * info.height * bytesPerPixel(info.pixelFormat))
+                ++failures;
+            if (SdkReleaseFrame(camera.handle, token) != VEXO_SDK_OK)
+                ++failures;
+            ++count;
+        }
+    };
+    std::thread first(frameCycle, std::ref(frames[0]));
+    std::thread second(frameCycle, std::ref(frames[1]));
+    std::thread changer([&] {
+        const uint32_t formats[] = {VEXO_SDK_PIXEL_RGB8, VEXO_SDK_PIXEL_BGR8, VEXO_SDK_PIXEL_BGRA8,
+                                    VEXO_SDK_PIXEL_MONO8};
+        for (int round = 0; !stop.load(); ++round) {
+            SdkSetAnalogGain(camera.handle, 1000 + (round % 10) * 100);
+            SdkSetExposureMode(camera.handle, round % 2);
+            SdkSetWhiteBalanceGains(camera.handle, 100 + round % 50, 100, 120);
+            SdkSetGamma(camera.handle, 50 + round % 200);
+            SdkSetContrast(camera.handle, round % 100);
+            SdkSetSharpness(camera.handle, round % 100);
+            SdkSetMonochrome(camera.handle, (round / 7) % 2);
+            SdkSetCrosshair(camera.handle, round % 9, round % 640, round % 360, 0x00FF00,
+                            round % 2);
+            SdkSetMirror(camera.handle, round % 2, (round / 3) % 2);
+            SdkSetOutputFormat(camera.handle, formats[round % 4]);
+            SdkSelectPresetResolution(camera.handle, (round / 5) % 3);
+            ++rounds;
+            std::this_thread::yield();
+        }
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(frames[0].load() >= 5 && frames[1].load() >= 5 && rounds.load() >= 200,
+                             60000);
+    stop = true;
+    first.join();
+    second.join();
+    changer.join();
+    QCOMPARE(failures.load(), 0);
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+}
+
 void CameraAcquisitionTest::closeWakesAWaitingFrameCall()
 {
     int handle = 0;
@@ -548,17 +728,15 @@ void CameraAcquisitionTest::closeWakesAWaitingFrameCall()
     QCOMPARE(SdkSetTriggerMode(handle, 1), VEXO_SDK_OK);   // no frames will come
     QCOMPARE(SdkStartAcquisition(handle), VEXO_SDK_OK);
     std::atomic<int> result{1};
-    QElapsedTimer timer;
-    timer.start();
     std::thread waiter([&] {
         uint32_t token = 0;
-        result = SdkGetFrame(handle, &token, 10000);
+        result = SdkGetFrame(handle, &token, 120000);
     });
     QTest::qWait(100);
     QCOMPARE(SdkCloseCamera(handle), VEXO_SDK_OK);
     waiter.join();
+    // Woken by the close: a wait that ran out would say TIMEOUT (after two minutes).
     QVERIFY(result.load() == VEXO_SDK_INVALID_HANDLE || result.load() == VEXO_SDK_NOT_STARTED);
-    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(CameraAcquisitionTest)

@@ -29,13 +29,13 @@ public:
     {
         if (process.state() != QProcess::NotRunning) {
             process.kill();
-            process.waitForFinished(5000);
+            process.waitForFinished(30000);
         }
     }
     // Waits for the first line of output ("opened ..." / "streaming ..." / "result ...").
     QByteArray firstLine()
     {
-        while (!process.canReadLine() && process.waitForReadyRead(10000)) {
+        while (!process.canReadLine() && process.waitForReadyRead(30000)) {
         }
         return process.readLine().trimmed();
     }
@@ -43,7 +43,7 @@ public:
     QByteArray finish()
     {
         process.closeWriteChannel();
-        process.waitForFinished(10000);
+        process.waitForFinished(30000);
         return process.readAllStandardOutput().trimmed();
     }
     QProcess process;
@@ -122,7 +122,7 @@ void CameraProcessesTest::crashedHolderReleasesTheCamera()
     int handle = 0;
     QCOMPARE(SdkOpenCamera(&handle, kUsbFocus), VEXO_SDK_OPEN_ELSEWHERE);
     ::kill(pid_t(holder.process.processId()), SIGKILL);   // no chance to close anything
-    QVERIFY(holder.process.waitForFinished(5000));
+    QVERIFY(holder.process.waitForFinished(30000));
     OpenCamera camera(kUsbFocus);
     QCOMPARE(camera.result, VEXO_SDK_OK);
 }
@@ -133,7 +133,7 @@ void CameraProcessesTest::detachWhileAnotherProcessStreams()
     QCOMPARE(streamer.firstLine(), "streaming " + QByteArray(kUsbFast));
     QTest::qWait(300);
     QCOMPARE(runSimulator({"detach", kUsbFast}), 0);
-    QVERIFY(streamer.process.waitForFinished(10000));
+    QVERIFY(streamer.process.waitForFinished(30000));
     const QByteArray report = streamer.process.readAllStandardOutput().trimmed();
     // Frames flowed, then the frame call failed as with an unplug, and closing worked.
     QVERIFY2(report.startsWith("frames "), report.constData());
@@ -229,7 +229,7 @@ void CameraProcessesTest::cameraListFile()
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(simulatorProgram(), {"list"});
-    QVERIFY(process.waitForFinished(10000));
+    QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitCode(), 0);
     const QByteArray output = process.readAllStandardOutput();
     QVERIFY2(output.contains(expected), output.constData());

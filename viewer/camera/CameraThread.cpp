@@ -361,6 +361,10 @@ void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int P
             .arg(windowlogic::rateText(disFrameRate))
             .arg(PicCount)
             .arg(zoomPercent));
+    // Frames the camera sent that never reached the window; the status text stays as it is.
+    VexoFrameStatistics statistics{};
+    if (handle != 0 && SdkGetFrameStatistics(handle, &statistics) == VEXO_SDK_OK)
+        ui->label_camerainfo->setToolTip(tr("丢失帧数：%1").arg(statistics.lostFrames));
 }
 
 void CameraThread::cameraMessage(QString message)

@@ -3,101 +3,24 @@
 #include <poll.h>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 
 #ifdef VEXO_WITH_UDEV
 #include <libudev.h>
 #endif
 
-#include "AravisPixels.h"
+#include "AravisDevice.h"
 #include "VexoCameraApi.h"
 
 namespace vexo::sdk::aravis {
 
 namespace {
 
-// The library's models stay where they are for the life of the process (open cameras
-// refer to them), so the list has a fixed capacity.
-constexpr size_t kMaxCameras = 256;
 constexpr auto kDiscoveryInterval = std::chrono::seconds(3);
-constexpr int kFrameWaitMs = 1000;
-
-// One open camera under the current backend boundary: frames come from the camera's
-// stream; the sensor settings the library passes with each capture are written to the
-// camera when they differ from what it has.
-class AravisDevice : public CameraDevice {
-public:
-    explicit AravisDevice(std::unique_ptr<AravisCamera> camera) : camera(std::move(camera)) {}
-    ~AravisDevice() override { camera->stopStream(); }
-
-    bool attached() override { return camera->attached(); }
-
-    void capture(const imaging::SensorSettings& sensor, double, uint64_t,
-                 imaging::RawFrame& out) override
-    {
-        apply(sensor);
-        if (!camera->streaming() && camera->startStream() != VEXO_SDK_OK)
-            return;
-        FrameMeta meta;
-        if (camera->nextFrame(out, meta, kFrameWaitMs) != VEXO_SDK_OK)
-            return;
-    }
-
-    InputLineState inputLine(int) override { return {}; }
-
-private:
-    void apply(const imaging::SensorSettings& s)
-    {
-        const bool geometry = !written || s.offsetX != last.offsetX || s.offsetY != last.offsetY ||
-                              s.regionWidth != last.regionWidth ||
-                              s.regionHeight != last.regionHeight ||
-                              s.outputWidth != last.outputWidth || s.layout != last.layout;
-        if (geometry) {
-            // Size and pixel format are locked while the camera streams.
-            const bool wasStreaming = camera->streaming();
-            camera->stopStream();
-            const int binning = s.outputWidth > 0 && s.regionWidth / s.outputWidth >= 2 ? 2 : 1;
-            const int r =
-                camera->setRegion(s.offsetX, s.offsetY, s.regionWidth, s.regionHeight, binning);
-            if (r != VEXO_SDK_OK)
-                std::fprintf(stderr, "VexoCameraDLL: region %dx%d+%d+%d refused (%d)\n",
-                             s.regionWidth, s.regionHeight, s.offsetX, s.offsetY, r);
-            choosePixelFormat(s.layout);
-            if (wasStreaming)
-                camera->startStream();
-        }
-        if (!written || s.exposureUs != last.exposureUs)
-            camera->setExposureUs(s.exposureUs);
-        if (!written || s.analogGainMilli != last.analogGainMilli)
-            camera->setGainMilli(s.analogGainMilli);
-        last = s;
-        written = true;
-    }
-
-    void choosePixelFormat(imaging::RawLayout layout)
-    {
-        const bool colour = layout == imaging::RawLayout::BayerRG8;
-        uint32_t best = 0;
-        int bestScore = 0;
-        for (uint32_t code : camera->pixelFormats()) {
-            PixelLayout l;
-            if (!describePixelFormat(code, l) ||
-                (l.mosaic != Mosaic::None || l.threeColours) != colour)
-                continue;
-            const int score = pixelFormatPreference(code);
-            if (score > bestScore) {
-                best = code;
-                bestScore = score;
-            }
-        }
-        if (best)
-            camera->setPixelFormat(best);
-    }
-
-    std::unique_ptr<AravisCamera> camera;
-    imaging::SensorSettings last;
-    bool written = false;
-};
+// A GigE camera busy streaming may miss a discovery reply; only two misses in a row
+// count as gone.
+constexpr int kMissesUntilGone = 2;
 
 }  // namespace
 
@@ -110,7 +33,6 @@ std::mutex& aravisSystemMutex()
 AravisBackend::AravisBackend(Transport transport, DeviceFolder folder)
     : transport(transport), folder(std::move(folder))
 {
-    cameraModels.reserve(kMaxCameras);
     {
         // Aravis enables GigE Vision and USB3 Vision by default; a process that asked for
         // the fake camera alone must not broadcast discovery packets on any network.
@@ -130,9 +52,10 @@ AravisBackend::AravisBackend(Transport transport, DeviceFolder folder)
             arv_disable_interface("Fake");
     }
     discoverNow();
-    refresh();
+    // The fake camera never comes or goes; real ones are watched from the start, so the
+    // device folder follows them even before the first camera is opened.
     if (transport == Transport::Network)
-        watcher = std::thread([this] { watch(); });
+        watcher = std::thread([this] { watchLoop(); });
 }
 
 AravisBackend::~AravisBackend()
@@ -146,152 +69,145 @@ AravisBackend::~AravisBackend()
         watcher.join();
 }
 
-std::vector<AravisBackend::Found> AravisBackend::discover()
+std::vector<DiscoveredCamera> AravisBackend::discover()
 {
     std::vector<DiscoveredCamera> cameras;
-    {
-        std::lock_guard<std::mutex> guard(aravisSystemMutex());
-        arv_update_device_list();
-        const unsigned n = arv_get_n_devices();
-        for (unsigned i = 0; i < n; ++i) {
-            auto text = [](const char* t) { return t ? std::string(t) : std::string(); };
-            DiscoveredCamera c;
-            c.protocol = text(arv_get_device_protocol(i));
-            const bool wanted =
-                transport == Transport::Fake ? c.protocol == "Fake" : c.protocol != "Fake";
-            if (!wanted)
-                continue;
-            c.deviceId = text(arv_get_device_id(i));
-            c.vendor = text(arv_get_device_vendor(i));
-            c.model = text(arv_get_device_model(i));
-            c.serial = text(arv_get_device_serial_nbr(i));
-            c.address = text(arv_get_device_address(i));
-            c.physicalId = text(arv_get_device_physical_id(i));
-            cameras.push_back(std::move(c));
-        }
+    std::lock_guard<std::mutex> guard(aravisSystemMutex());
+    arv_update_device_list();
+    const unsigned n = arv_get_n_devices();
+    for (unsigned i = 0; i < n; ++i) {
+        auto text = [](const char* t) { return t ? std::string(t) : std::string(); };
+        DiscoveredCamera c;
+        c.protocol = text(arv_get_device_protocol(i));
+        const bool wanted =
+            transport == Transport::Fake ? c.protocol == "Fake" : c.protocol != "Fake";
+        if (!wanted)
+            continue;
+        c.deviceId = text(arv_get_device_id(i));
+        c.vendor = text(arv_get_device_vendor(i));
+        c.model = text(arv_get_device_model(i));
+        c.serial = text(arv_get_device_serial_nbr(i));
+        c.address = text(arv_get_device_address(i));
+        c.physicalId = text(arv_get_device_physical_id(i));
+        cameras.push_back(std::move(c));
     }
-    const std::vector<CameraModel> identities = modelsFromDiscovery(cameras);
-    std::vector<Found> found;
-    for (size_t i = 0; i < cameras.size(); ++i)
-        if (!identities[i].identifier.empty())
-            found.push_back({cameras[i], identities[i]});
-    return found;
-}
-
-bool AravisBackend::describe(const DiscoveredCamera& discovered, CameraModel& m)
-{
-    std::string error;
-    std::unique_ptr<AravisCamera> camera;
-    {
-        std::lock_guard<std::mutex> guard(aravisSystemMutex());
-        camera = AravisCamera::open(discovered.deviceId, error);
-    }
-    if (!camera)
-        return false;
-    camera->describe(m);
-    if (!completeCameraModel(m).empty())
-        return false;
-    // A camera starts with the region it was left with (set up with the maker's tools,
-    // for example); the full sensor and the standard regions follow.
-    ResolutionPreset current;
-    if (camera->currentRegion(current) && current.regionWidth <= m.sensorWidth &&
-        current.regionHeight <= m.sensorHeight &&
-        (current.regionWidth != m.sensorWidth || current.regionHeight != m.sensorHeight)) {
-        CameraModel withCurrent = m;
-        withCurrent.resolutions.insert(withCurrent.resolutions.begin(), current);
-        if (completeCameraModel(withCurrent).empty())
-            m = std::move(withCurrent);
-    }
-    return true;
+    return cameras;
 }
 
 void AravisBackend::discoverNow()
 {
-    std::vector<Found> found = discover();
-    std::map<std::string, Found> now;
-    for (Found& f : found) {
-        {
-            // A camera seen before keeps the description taken then; describing means
-            // opening it, which a camera open elsewhere may refuse.
-            std::lock_guard<std::mutex> guard(mutex);
-            auto known = present.find(f.model.identifier);
-            if (known != present.end() && known->second.model.sensorWidth > 0) {
-                now[f.model.identifier] = known->second;
-                continue;
-            }
-            for (const CameraModel& m : cameraModels)
-                if (m.identifier == f.model.identifier) {
-                    f.model = m;
-                    break;
-                }
-        }
-        if (f.model.sensorWidth == 0 && !describe(f.discovered, f.model))
-            continue;  // tried again at the next discovery
-        now[f.model.identifier] = std::move(f);
-    }
-    std::vector<CameraModel> arrived;
-    std::vector<std::string> left;
+    const std::vector<DiscoveredCamera> cameras = discover();
+    const std::vector<CameraModel> identities = modelsFromDiscovery(cameras);
+    std::vector<std::pair<std::string, bool>> changes;
+    std::vector<std::shared_ptr<const CameraModel>> arrived;
+    HotplugListener report;
     {
         std::lock_guard<std::mutex> guard(mutex);
-        for (const auto& entry : now)
-            if (!present.count(entry.first))
-                arrived.push_back(entry.second.model);
-        for (const auto& entry : present)
-            if (!now.count(entry.first))
-                left.push_back(entry.first);
-        for (const auto& entry : now)
-            deviceIds[entry.first] = entry.second.discovered.deviceId;
-        present = std::move(now);
+        std::map<std::string, bool> seen;
+        for (size_t i = 0; i < cameras.size(); ++i) {
+            const CameraModel& identity = identities[i];
+            if (identity.identifier.empty())
+                continue;
+            seen[identity.identifier] = true;
+            Known& k = known[identity.identifier];
+            if (!k.model) {
+                auto model = std::make_shared<CameraModel>(identity);
+                model->firmwareUpgrade = false;
+                model->networkSettings = false;
+                k.model = std::move(model);
+                order.push_back(identity.identifier);
+            }
+            k.deviceId = cameras[i].deviceId;
+            k.misses = 0;
+            if (!k.present) {
+                k.present = true;
+                changes.emplace_back(identity.identifier, true);
+                arrived.push_back(k.model);
+            }
+        }
+        for (auto& [identifier, k] : known) {
+            if (seen.count(identifier) || !k.present)
+                continue;
+            if (++k.misses >= kMissesUntilGone) {
+                k.present = false;
+                changes.emplace_back(identifier, false);
+            }
+        }
+        report = listener;
     }
-    for (const CameraModel& m : arrived)
-        folder.attach(m);
-    for (const std::string& id : left)
-        folder.detach(id);
+    for (const auto& m : arrived)
+        folder.attach(*m);
+    for (const auto& [identifier, attached] : changes) {
+        if (!attached)
+            folder.detach(identifier);
+        if (report)
+            report(identifier, attached);
+    }
 }
 
-void AravisBackend::refresh()
+std::vector<std::shared_ptr<const CameraModel>> AravisBackend::models()
 {
     std::lock_guard<std::mutex> guard(mutex);
-    for (const auto& entry : present) {
-        const bool known =
-            std::any_of(cameraModels.begin(), cameraModels.end(),
-                        [&](const CameraModel& m) { return m.identifier == entry.first; });
-        if (!known && cameraModels.size() < cameraModels.capacity())
-            cameraModels.push_back(entry.second.model);
-    }
+    std::vector<std::shared_ptr<const CameraModel>> list;
+    for (const std::string& identifier : order)
+        list.push_back(known[identifier].model);
+    return list;
 }
 
-bool AravisBackend::attached(const CameraModel& model)
+bool AravisBackend::attached(const std::string& identifier)
 {
     std::lock_guard<std::mutex> guard(mutex);
-    return present.count(model.identifier) > 0;
+    auto it = known.find(identifier);
+    return it != known.end() && it->second.present;
 }
 
-std::unique_ptr<CameraDevice> AravisBackend::openDevice(const CameraModel& model)
+std::unique_ptr<CameraDevice> AravisBackend::openDevice(const CameraModel& model, int& error)
 {
     std::string deviceId;
+    std::shared_ptr<const CameraModel> identity;
     {
         std::lock_guard<std::mutex> guard(mutex);
-        auto it = deviceIds.find(model.identifier);
-        if (it == deviceIds.end())
+        auto it = known.find(model.identifier);
+        if (it == known.end() || !it->second.present) {
+            error = VEXO_SDK_NOT_FOUND;
             return nullptr;
-        deviceId = it->second;
+        }
+        deviceId = it->second.deviceId;
+        identity = it->second.model;
     }
-    std::string error;
+    std::string message;
     std::unique_ptr<AravisCamera> camera;
     {
         std::lock_guard<std::mutex> guard(aravisSystemMutex());
-        camera = AravisCamera::open(deviceId, error);
+        camera = AravisCamera::open(deviceId, message);
     }
     if (!camera) {
+        // Seen by discovery but not to be opened: another program (outside this library)
+        // has it, as far as we can tell.
         std::fprintf(stderr, "VexoCameraDLL: cannot open %s: %s\n", model.identifier.c_str(),
-                     error.c_str());
+                     message.c_str());
+        error = VEXO_SDK_OPEN_ELSEWHERE;
         return nullptr;
     }
-    return std::make_unique<AravisDevice>(std::move(camera));
+    std::shared_ptr<const CameraModel> capabilities = describeCamera(*camera, *identity, message);
+    if (!capabilities) {
+        std::fprintf(stderr, "VexoCameraDLL: %s cannot be used: %s\n", model.identifier.c_str(),
+                     message.c_str());
+        error = VEXO_SDK_FAILED;
+        return nullptr;
+    }
+    const std::string identifier = model.identifier;
+    return std::make_unique<AravisDevice>(std::move(camera), std::move(capabilities),
+                                          [this, identifier] { return attached(identifier); });
 }
 
-void AravisBackend::watch()
+void AravisBackend::watch(HotplugListener hotplug)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    listener = std::move(hotplug);
+}
+
+void AravisBackend::watchLoop()
 {
 #ifdef VEXO_WITH_UDEV
     struct udev* udev = udev_new();
@@ -304,32 +220,39 @@ void AravisBackend::watch()
 #else
     const int fd = -1;
 #endif
-    auto next = std::chrono::steady_clock::now() + kDiscoveryInterval;
+    const auto interval = std::chrono::duration_cast<std::chrono::milliseconds>(kDiscoveryInterval);
     for (;;) {
-        {
-            std::unique_lock<std::mutex> guard(mutex);
-            if (stopping)
-                break;
-        }
         bool usbChanged = false;
         if (fd >= 0) {
-            pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, 200) > 0) {
-#ifdef VEXO_WITH_UDEV
-                while (struct udev_device* d = udev_monitor_receive_device(monitor)) {
-                    udev_device_unref(d);
-                    usbChanged = true;
+            // udev wakes this at once for USB; GigE has no such event, so discovery also
+            // runs on the interval. stopping is checked at least every 250 ms.
+            auto until = std::chrono::steady_clock::now() + interval;
+            while (!usbChanged && std::chrono::steady_clock::now() < until) {
+                {
+                    std::lock_guard<std::mutex> guard(mutex);
+                    if (stopping)
+                        break;
                 }
+                pollfd p{fd, POLLIN, 0};
+                if (poll(&p, 1, 250) > 0) {
+#ifdef VEXO_WITH_UDEV
+                    while (struct udev_device* d = udev_monitor_receive_device(monitor)) {
+                        udev_device_unref(d);
+                        usbChanged = true;
+                    }
 #endif
+                }
             }
         } else {
             std::unique_lock<std::mutex> guard(mutex);
-            wake.wait_for(guard, std::chrono::milliseconds(200), [this] { return stopping; });
+            wake.wait_for(guard, interval, [this] { return stopping; });
         }
-        if (usbChanged || std::chrono::steady_clock::now() >= next) {
-            discoverNow();
-            next = std::chrono::steady_clock::now() + kDiscoveryInterval;
+        {
+            std::lock_guard<std::mutex> guard(mutex);
+            if (stopping)
+                break;
         }
+        discoverNow();
     }
 #ifdef VEXO_WITH_UDEV
     if (monitor)

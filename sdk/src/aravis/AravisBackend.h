@@ -1,11 +1,10 @@
 #pragma once
 // Real cameras through Aravis: GigE Vision and USB3 Vision discovery, or Aravis'
 // in-process fake camera alone. A watcher thread rediscovers every few seconds and at
-// once when udev reports a USB change, and publishes cameras that come and go in the
-// device node folder, so every program of the user sees them.
-#include <atomic>
+// once when udev reports a USB change; cameras that come and go are reported to the
+// library and published in the device node folder, so every program of the user sees
+// them.
 #include <condition_variable>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -13,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "AravisCamera.h"
 #include "AravisIdentity.h"
 #include "CameraBackend.h"
 #include "DeviceFolder.h"
@@ -31,32 +29,31 @@ public:
     AravisBackend(Transport transport, DeviceFolder folder);
     ~AravisBackend() override;
 
-    const std::vector<CameraModel>& models() const override { return cameraModels; }
-    bool attached(const CameraModel& model) override;
-    std::unique_ptr<CameraDevice> openDevice(const CameraModel& model) override;
+    std::vector<std::shared_ptr<const CameraModel>> models() override;
+    bool attached(const std::string& identifier) override;
+    std::unique_ptr<CameraDevice> openDevice(const CameraModel& model, int& error) override;
+    void watch(HotplugListener listener) override;
 
-    // Takes the watcher's latest findings into models(); call where no other thread reads
-    // models() (the library does it while enumerating).
-    void refresh();
     // Runs one discovery now (the watcher does this periodically).
     void discoverNow();
 
 private:
-    struct Found {
-        DiscoveredCamera discovered;
-        CameraModel model;
+    struct Known {
+        std::shared_ptr<const CameraModel> model;  // identity; kept for the process's life
+        std::string deviceId;
+        bool present = false;
+        int misses = 0;  // discoveries in a row that did not see it
     };
-    void watch();
-    std::vector<Found> discover();
-    bool describe(const DiscoveredCamera& discovered, CameraModel& model);
+    void watchLoop();
+    std::vector<DiscoveredCamera> discover();
 
     Transport transport;
     DeviceFolder folder;
-    std::vector<CameraModel> cameraModels;  // capacity reserved: entries never move
 
-    std::mutex mutex;                      // guards the fields below
-    std::map<std::string, Found> present;  // by identifier, from the last discovery
-    std::map<std::string, std::string> deviceIds;
+    std::mutex mutex;                    // guards the fields below
+    std::map<std::string, Known> known;  // by identifier
+    std::vector<std::string> order;      // identifiers in the order first seen
+    HotplugListener listener;
     std::condition_variable wake;
     bool stopping = false;
     std::thread watcher;

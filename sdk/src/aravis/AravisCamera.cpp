@@ -414,7 +414,7 @@ int AravisCamera::setPixelFormat(uint32_t pfnc)
     return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
 }
 
-int AravisCamera::setTrigger(int mode, int line, int activation, int delayUs)
+int AravisCamera::setTrigger(int mode, const std::string& line, int activation, int delayUs)
 {
     if (mode == 0)
         return has("TriggerMode")
@@ -425,7 +425,7 @@ int AravisCamera::setTrigger(int mode, int line, int activation, int delayUs)
     if (has("TriggerSelector"))
         if (int r = setEnum("TriggerSelector", "FrameStart"))
             return r;
-    const std::string source = mode == 1 ? "Software" : "Line" + std::to_string(line);
+    const std::string source = mode == 1 ? "Software" : line;
     if (int r = setEnum("TriggerSource", source.c_str()))
         return r;
     if (mode == 2 && has("TriggerActivation"))
@@ -443,12 +443,11 @@ int AravisCamera::softwareTrigger()
     return execute("TriggerSoftware");
 }
 
-int AravisCamera::setOutputLine(int line, int mode, bool inverted, int level)
+int AravisCamera::setOutputLine(const std::string& line, int mode, bool inverted, int level)
 {
     if (!has("LineSelector"))
         return VEXO_SDK_NOT_MATCHING;
-    const std::string name = "Line" + std::to_string(line);
-    if (int r = setEnum("LineSelector", name.c_str()))
+    if (int r = setEnum("LineSelector", line.c_str()))
         return r;
     if (has("LineMode"))
         if (int r = setEnum("LineMode", "Output"))
@@ -457,7 +456,11 @@ int AravisCamera::setOutputLine(int line, int mode, bool inverted, int level)
         setBoolean("LineInverter", inverted);
     if (mode == 0)  // strobe: follows the exposure
         return setEnum("LineSource", "ExposureActive");
-    const std::string user = "UserOutput" + std::to_string(line);
+    // A plain level: the line follows a user output of the same number.
+    const std::string user =
+        "UserOutput" + line.substr(line.find_first_of("0123456789") == std::string::npos
+                                       ? line.size()
+                                       : line.find_first_of("0123456789"));
     if (has("LineSource"))
         setEnum("LineSource", user.c_str());
     if (has("UserOutputSelector"))
@@ -556,7 +559,8 @@ void AravisCamera::describe(CameraModel& m)
         floatBounds("AcquisitionFrameRateAbs", fpsLow, fpsHigh) == VEXO_SDK_OK)
         m.maxFramesPerSecond = std::clamp(fpsHigh, 1.0, 2000.0);
 
-    int inputs = 0, outputs = 0;
+    inputs.clear();
+    outputs.clear();
     if (!lineNames.empty()) {
         for (const std::string& line : lineNames) {
             if (line.rfind("Line", 0) != 0)
@@ -566,17 +570,19 @@ void AravisCamera::describe(CameraModel& m)
             if (setEnum("LineSelector", line.c_str()) == VEXO_SDK_OK)
                 modes = enumEntries("LineMode");
             if (std::find(modes.begin(), modes.end(), "Output") != modes.end())
-                ++outputs;
+                outputs.push_back(line);
             else
-                ++inputs;
+                inputs.push_back(line);
         }
     } else {
         for (const std::string& source : enumEntries("TriggerSource"))
             if (source.rfind("Line", 0) == 0)
-                ++inputs;
+                inputs.push_back(source);
     }
-    m.inputLines = std::min(inputs, 8);
-    m.outputLines = std::min(outputs, 8);
+    inputs.resize(std::min<size_t>(inputs.size(), 8));
+    outputs.resize(std::min<size_t>(outputs.size(), 8));
+    m.inputLines = static_cast<int>(inputs.size());
+    m.outputLines = static_cast<int>(outputs.size());
     m.channelCount = 1;
     m.focusDrive = false;
 
@@ -684,6 +690,12 @@ StreamCounters AravisCamera::counters()
 
 int AravisCamera::nextFrame(imaging::RawFrame& out, FrameMeta& meta, int timeoutMs)
 {
+    return popFrame([&out] { return &out; }, meta, timeoutMs);
+}
+
+int AravisCamera::popFrame(const std::function<imaging::RawFrame*()>& target, FrameMeta& meta,
+                           int timeoutMs)
+{
     ArvStream* s = nullptr;
     {
         std::lock_guard<std::mutex> guard(mutex);
@@ -700,34 +712,41 @@ int AravisCamera::nextFrame(imaging::RawFrame& out, FrameMeta& meta, int timeout
             return VEXO_SDK_DETACHED;
         const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
             deadline - std::chrono::steady_clock::now());
-        // Short slices, so a lost camera or a stopped stream ends the wait soon.
-        const guint64 slice = static_cast<guint64>(std::clamp<int64_t>(left.count(), 0, 100000));
+        // Slices, so a lost camera or a stopped stream ends the wait soon.
+        const guint64 slice = static_cast<guint64>(std::clamp<int64_t>(left.count(), 0, 250000));
         ArvBuffer* buffer = arv_stream_timeout_pop_buffer(s, slice);
         if (!buffer) {
-            if (std::chrono::steady_clock::now() >= deadline)
-                return VEXO_SDK_TIMEOUT;
             if (!isStreaming.load())
                 return VEXO_SDK_NOT_STARTED;
+            if (std::chrono::steady_clock::now() >= deadline)
+                return VEXO_SDK_TIMEOUT;
             continue;
         }
-        bool converted = false;
+        int result = VEXO_SDK_FAILED;  // incomplete: Aravis counts it among its failures
         if (arv_buffer_get_status(buffer) == ARV_BUFFER_STATUS_SUCCESS) {
-            size_t size = 0;
-            const auto* data =
-                static_cast<const uint8_t*>(arv_buffer_get_image_data(buffer, &size));
-            const uint32_t format =
-                static_cast<uint32_t>(arv_buffer_get_image_pixel_format(buffer));
-            converted = convertPixels(format, arv_buffer_get_image_width(buffer),
-                                      arv_buffer_get_image_height(buffer), data, size, out);
-            if (converted) {
-                meta.frameId = arv_buffer_get_frame_id(buffer);
-                meta.timestampUs = static_cast<int64_t>(arv_buffer_get_timestamp(buffer) / 1000);
-                meta.pixelFormat = format;
+            imaging::RawFrame* out = target();
+            if (!out) {
+                result = VEXO_SDK_BUFFERS_HELD;
+            } else {
+                size_t size = 0;
+                const auto* data =
+                    static_cast<const uint8_t*>(arv_buffer_get_image_data(buffer, &size));
+                const uint32_t format =
+                    static_cast<uint32_t>(arv_buffer_get_image_pixel_format(buffer));
+                if (convertPixels(format, arv_buffer_get_image_width(buffer),
+                                  arv_buffer_get_image_height(buffer), data, size, *out)) {
+                    meta.frameId = arv_buffer_get_frame_id(buffer);
+                    meta.timestampUs =
+                        static_cast<int64_t>(arv_buffer_get_timestamp(buffer) / 1000);
+                    meta.pixelFormat = format;
+                    out->frameNumber = meta.frameId;
+                    out->timestampUs = meta.timestampUs;
+                    result = VEXO_SDK_OK;
+                }
             }
         }
         arv_stream_push_buffer(s, buffer);
-        if (converted)
-            return VEXO_SDK_OK;
+        return result;
     }
 }
 

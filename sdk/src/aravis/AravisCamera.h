@@ -7,6 +7,7 @@
 // (the stream's queue is).
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -44,6 +45,10 @@ public:
     // Fills sizes, formats, ranges, lines, presets and firmware of model from the camera
     // (identity fields stay as discovery found them).
     void describe(CameraModel& model);
+    // Names of the camera's input and output lines in the order of the model's lines
+    // (after describe).
+    const std::vector<std::string>& inputLineNames() const { return inputs; }
+    const std::vector<std::string>& outputLineNames() const { return outputs; }
     // The region the camera delivers now, in sensor pixels (binning 1 or 2); false when
     // the camera does not say or uses another binning.
     bool currentRegion(ResolutionPreset& region);
@@ -89,9 +94,10 @@ public:
     int setPixelFormat(uint32_t pfnc);
     // 0 free running, 1 software, 2 hardware on line (activation 0 rising, 1 falling,
     // 2 level high, 3 level low).
-    int setTrigger(int mode, int line, int activation, int delayUs);
+    int setTrigger(int mode, const std::string& line, int activation, int delayUs);
     int softwareTrigger();
-    int setOutputLine(int line, int mode, bool inverted, int level);
+    // Output line by its name (Line1 ...); mode 0 strobe (exposure active), 1 level.
+    int setOutputLine(const std::string& line, int mode, bool inverted, int level);
     // User sets 1..4; 0xFF the factory "Default" set.
     bool hasUserSets();
     int loadUserSet(int group);
@@ -108,6 +114,9 @@ public:
     int stopStream();
     bool streaming() const { return isStreaming.load(); }
     int nextFrame(imaging::RawFrame& out, FrameMeta& meta, int timeoutMs);
+    // Like nextFrame, converting into the frame target() returns once a complete camera
+    // buffer is there; target() returning null drops the frame (BUFFERS_HELD).
+    int popFrame(const std::function<imaging::RawFrame*()>& target, FrameMeta& meta, int timeoutMs);
     StreamCounters counters();
 
 private:
@@ -115,7 +124,6 @@ private:
     ArvDevice* device() const;
     static void onControlLost(ArvDevice* device, gpointer self);
     int checkFeature(const char* feature);
-    int lineIndexOf(const std::string& prefix, int line, std::string& name);
 
     std::mutex mutex;  // GenICam node access
     GObjectPtr<ArvCamera> camera;
@@ -123,6 +131,7 @@ private:
     std::atomic<bool> controlLost{false};
     std::atomic<bool> isStreaming{false};
     std::vector<std::string> lineNames;
+    std::vector<std::string> inputs, outputs;
     unsigned long controlLostHandler = 0;
     size_t payload = 0;
     // Counters of streams already stopped, so statistics cover the whole time open.
