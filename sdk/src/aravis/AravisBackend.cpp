@@ -1,6 +1,8 @@
 #include "AravisBackend.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -54,19 +56,22 @@ AravisBackend::AravisBackend(Transport transport, DeviceFolder folder)
     discoverNow();
     // The fake camera never comes or goes; real ones are watched from the start, so the
     // device folder follows them even before the first camera is opened.
-    if (transport == Transport::Network)
+    if (transport == Transport::Network && ::pipe2(stopPipe, O_CLOEXEC) == 0)
         watcher = std::thread([this] { watchLoop(); });
 }
 
 AravisBackend::~AravisBackend()
 {
-    {
-        std::lock_guard<std::mutex> guard(mutex);
-        stopping = true;
+    if (watcher.joinable()) {
+        const char stop = 1;
+        if (::write(stopPipe[1], &stop, 1) == 1)
+            watcher.join();
+        else
+            watcher.detach();  // cannot happen with a fresh pipe; never block the exit
     }
-    wake.notify_all();
-    if (watcher.joinable())
-        watcher.join();
+    for (int fd : stopPipe)
+        if (fd >= 0)
+            ::close(fd);
 }
 
 std::vector<DiscoveredCamera> AravisBackend::discover()
@@ -216,42 +221,24 @@ void AravisBackend::watchLoop()
         udev_monitor_filter_add_match_subsystem_devtype(monitor, "usb", "usb_device");
         udev_monitor_enable_receiving(monitor);
     }
-    const int fd = monitor ? udev_monitor_get_fd(monitor) : -1;
+    const int usbFd = monitor ? udev_monitor_get_fd(monitor) : -1;
 #else
-    const int fd = -1;
+    const int usbFd = -1;
 #endif
-    const auto interval = std::chrono::duration_cast<std::chrono::milliseconds>(kDiscoveryInterval);
+    const int intervalMs = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(kDiscoveryInterval).count());
     for (;;) {
-        bool usbChanged = false;
-        if (fd >= 0) {
-            // udev wakes this at once for USB; GigE has no such event, so discovery also
-            // runs on the interval. stopping is checked at least every 250 ms.
-            auto until = std::chrono::steady_clock::now() + interval;
-            while (!usbChanged && std::chrono::steady_clock::now() < until) {
-                {
-                    std::lock_guard<std::mutex> guard(mutex);
-                    if (stopping)
-                        break;
-                }
-                pollfd p{fd, POLLIN, 0};
-                if (poll(&p, 1, 250) > 0) {
+        // Sleeps until udev reports a USB change, the stop pipe is written or the interval
+        // for GigE (which has no such event) is over.
+        pollfd fds[2] = {{stopPipe[0], POLLIN, 0}, {usbFd, POLLIN, 0}};
+        const int ready = ::poll(fds, usbFd >= 0 ? 2 : 1, intervalMs);
+        if (ready > 0 && (fds[0].revents & POLLIN))
+            break;
 #ifdef VEXO_WITH_UDEV
-                    while (struct udev_device* d = udev_monitor_receive_device(monitor)) {
-                        udev_device_unref(d);
-                        usbChanged = true;
-                    }
+        if (ready > 0 && usbFd >= 0 && (fds[1].revents & POLLIN))
+            while (struct udev_device* d = udev_monitor_receive_device(monitor))
+                udev_device_unref(d);
 #endif
-                }
-            }
-        } else {
-            std::unique_lock<std::mutex> guard(mutex);
-            wake.wait_for(guard, interval, [this] { return stopping; });
-        }
-        {
-            std::lock_guard<std::mutex> guard(mutex);
-            if (stopping)
-                break;
-        }
         discoverNow();
     }
 #ifdef VEXO_WITH_UDEV

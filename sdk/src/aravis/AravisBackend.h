@@ -4,7 +4,6 @@
 // once when udev reports a USB change; cameras that come and go are reported to the
 // library and published in the device node folder, so every program of the user sees
 // them.
-#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -54,8 +53,7 @@ private:
     std::map<std::string, Known> known;  // by identifier
     std::vector<std::string> order;      // identifiers in the order first seen
     HotplugListener listener;
-    std::condition_variable wake;
-    bool stopping = false;
+    int stopPipe[2] = {-1, -1};  // written to end the watcher
     std::thread watcher;
 };
 

@@ -177,7 +177,12 @@ int AravisDevice::apply(const CameraSettings& wanted, const CameraSettings* prev
     if (geometry) {
         // Size and pixel format are locked while the camera streams: stop the camera,
         // write, start it again. The stream thread is not joined (it may be waiting for
-        // the library inside a delivery); it simply continues with the new stream.
+        // the library inside a delivery); it simply continues with the new stream. The
+        // thread lock keeps a start or stop of the stream out meanwhile; the stream
+        // thread itself never changes geometry (it would wait for a stop joining it).
+        if (std::this_thread::get_id() == streamThread.load())
+            return VEXO_SDK_WRONG_MODE;
+        std::lock_guard<std::mutex> threadGuard(threadMutex);
         const bool wasStreaming = camera->streaming();
         if (wasStreaming)
             camera->stopStream();
@@ -306,6 +311,7 @@ void AravisDevice::stopStream()
 
 void AravisDevice::run(FrameSink* frameSink)
 {
+    streamThread.store(std::this_thread::get_id());
     uint64_t lostBefore = camera->counters().lostFrames();
     while (!stopRequested.load()) {
         FrameMeta meta;

@@ -65,6 +65,7 @@ private:
 
     std::mutex threadMutex;  // start and stop of the stream thread
     std::thread thread;
+    std::atomic<std::thread::id> streamThread{};
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> lostReported{false};
 };
