@@ -2,6 +2,7 @@
 // firmware texts and the backend list.
 // The library's headers come before Qt's, whose "slots" keyword would clash with them.
 #include "BackendSelection.h"
+#include "aravis/AravisDevice.h"
 #include "aravis/AravisIdentity.h"
 #include "aravis/AravisPixels.h"
 
@@ -55,6 +56,8 @@ private slots:
     void buildsModelsFromDiscovery();
     void parsesBackendList_data();
     void parsesBackendList();
+    void mapsFrameSpeed_data();
+    void mapsFrameSpeed();
 };
 
 void AravisUnitsTest::convertsPixels_data()
@@ -294,6 +297,30 @@ void AravisUnitsTest::parsesBackendList()
         got << static_cast<int>(k);
     QCOMPARE(got, kinds);
     QCOMPARE(!error.empty(), complaint);
+}
+
+void AravisUnitsTest::mapsFrameSpeed_data()
+{
+    QTest::addColumn<int>("speed");
+    QTest::addColumn<double>("setUpRate");
+    QTest::addColumn<double>("maxRate");
+    QTest::addColumn<double>("rate");
+
+    // Medium, the library's default, must leave a camera at the rate it was set up with.
+    QTest::newRow("medium keeps the set-up rate") << 1 << 30.0 << 1000.0 << 30.0;
+    QTest::newRow("low halves it") << 0 << 30.0 << 1000.0 << 15.0;
+    QTest::newRow("high is the maximum") << 2 << 30.0 << 1000.0 << 1000.0;
+    QTest::newRow("unknown set-up rate uses the maximum") << 1 << 0.0 << 120.0 << 120.0;
+    QTest::newRow("speed out of range counts as medium") << 7 << 25.0 << 100.0 << 25.0;
+}
+
+void AravisUnitsTest::mapsFrameSpeed()
+{
+    QFETCH(int, speed);
+    QFETCH(double, setUpRate);
+    QFETCH(double, maxRate);
+    QFETCH(double, rate);
+    QCOMPARE(frameRateForSpeed(speed, setUpRate, maxRate), rate);
 }
 
 QTEST_GUILESS_MAIN(AravisUnitsTest)
