@@ -4,8 +4,14 @@
 // Also times the two per-frame conversions the display does, to show where time goes.
 //
 //   liveview_bench [--seconds N] [--only "<windows>x<width>x<height>"]
+//   liveview_bench [--seconds N] --camera <identifier>
+//
+// With --camera it measures one window on that camera of whichever backends
+// VEXOCAM_BACKENDS names (a real or fake GenICam camera, for example), at the frame speed
+// the camera comes with, and adds the frames lost on the way.
 //
 // Runs under whatever QT_QPA_PLATFORM is set (offscreen, or xcb under Xvfb).
+#include <sys/resource.h>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,7 +24,6 @@
 #include <QThread>
 #include <cstdio>
 #include <ctime>
-#include <sys/resource.h>
 #include <vector>
 
 #include "CameraThread.h"
@@ -40,7 +45,11 @@ const SetUp kSetUps[] = {
 
 QString cameraIdentifier(const SetUp& s, int index)
 {
-    return QStringLiteral("BENCH%1x%2F%3N%4").arg(s.width).arg(s.height).arg(s.framesPerSecond).arg(index);
+    return QStringLiteral("BENCH%1x%2F%3N%4")
+        .arg(s.width)
+        .arg(s.height)
+        .arg(s.framesPerSecond)
+        .arg(index);
 }
 
 // One camera list with every camera any set-up needs (the library reads it once).
@@ -104,7 +113,8 @@ void waitWithEvents(int milliseconds)
 }
 
 // Milliseconds for the display's two conversions of one frame of this size.
-void timeConversions(int width, int height, QSize navigation, double* pixmapMs, double* navigationMs)
+void timeConversions(int width, int height, QSize navigation, double* pixmapMs,
+                     double* navigationMs)
 {
     std::vector<uchar> pixels(size_t(width) * size_t(height) * 3);
     for (size_t i = 0; i < pixels.size(); ++i)
@@ -120,14 +130,14 @@ void timeConversions(int width, int height, QSize navigation, double* pixmapMs, 
     *pixmapMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
     timer.restart();
     for (int i = 0; i < rounds; ++i) {
-        const QPixmap small =
-            QPixmap::fromImage(image.scaled(navigation, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        const QPixmap small = QPixmap::fromImage(
+            image.scaled(navigation, Qt::IgnoreAspectRatio, Qt::FastTransformation));
         Q_UNUSED(small);
     }
     *navigationMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
 }
 
-void run(const SetUp& s, int seconds)
+void run(SetUp s, int seconds, const QStringList& identifiers = {})
 {
     QWidget grid;
     auto* layout = new QGridLayout(&grid);
@@ -145,13 +155,18 @@ void run(const SetUp& s, int seconds)
     grid.show();
     waitWithEvents(300);
     for (int i = 0; i < s.windows; ++i) {
-        if (!windows[size_t(i)]->startCamera(cameraIdentifier(s, i))) {
-            std::printf("cannot open %s\n", qPrintable(cameraIdentifier(s, i)));
+        const QString id = identifiers.isEmpty() ? cameraIdentifier(s, i) : identifiers[i];
+        if (!windows[size_t(i)]->startCamera(id)) {
+            std::printf("cannot open %s\n", qPrintable(id));
             return;
         }
-        // High frame speed: the sensor then reads out at the camera's full rate (the
-        // default exposure of 10 ms stays shorter than a frame at 60 per second).
-        SdkSetFrameSpeed(windows[size_t(i)]->cameraHandle(), 2);
+        if (identifiers.isEmpty()) {
+            // High frame speed: the sensor then reads out at the camera's full rate (the
+            // default exposure of 10 ms stays shorter than a frame at 60 per second).
+            SdkSetFrameSpeed(windows[size_t(i)]->cameraHandle(), 2);
+        } else {
+            SdkGetResolution(windows[size_t(i)]->cameraHandle(), &s.width, &s.height);
+        }
     }
     waitWithEvents(1500);  // warm-up: first frames, fits, buffers
 
@@ -174,14 +189,17 @@ void run(const SetUp& s, int seconds)
 
     double captureSum = 0;
     double displaySum = 0;
+    quint32 lostSum = 0;
     double worstShare = 1.0;
     for (int i = 0; i < s.windows; ++i) {
         VexoFrameStatistics statistics{};
         SdkGetFrameStatistics(windows[size_t(i)]->cameraHandle(), &statistics);
         const double captured = double(statistics.deliveredFrames - deliveredAtStart[size_t(i)]);
-        const double shown = double(windows[size_t(i)]->acquisitionThread()->frameCount() - shownAtStart[size_t(i)]);
+        const double shown =
+            double(windows[size_t(i)]->acquisitionThread()->frameCount() - shownAtStart[size_t(i)]);
         captureSum += captured;
         displaySum += shown;
+        lostSum += statistics.lostFrames;
         if (captured > 0)
             worstShare = std::min(worstShare, shown / captured);
     }
@@ -193,14 +211,19 @@ void run(const SetUp& s, int seconds)
     double navigationMs = 0;
     timeConversions(s.width, s.height, view / 4, &pixmapMs, &navigationMs);
 
-    std::printf("%d x %4dx%-4d @%2d | capture %6.1f fps/window | display %6.1f fps/window | shown %5.1f %% "
-                "(worst window %5.1f %%) | GUI %6.2f ms/frame | CPU %5.0f %% of one core | "
-                "fromImage %5.2f ms, navigation copy %5.2f ms | view %dx%d | load %s\n",
-                s.windows, s.width, s.height, s.framesPerSecond, captureSum / elapsed / s.windows,
-                displaySum / elapsed / s.windows, captureSum > 0 ? 100.0 * displaySum / captureSum : 0.0,
-                100.0 * worstShare, displaySum > 0 ? 1000.0 * guiCpu / displaySum : 0.0,
-                100.0 * processCpu / elapsed, pixmapMs, navigationMs, view.width(), view.height(),
-                qPrintable(loadAverage()));
+    if (!identifiers.isEmpty())
+        std::printf("%s | lost since open %u | process CPU %6.2f ms per displayed frame\n",
+                    qPrintable(identifiers.join(',')), lostSum,
+                    displaySum > 0 ? 1000.0 * processCpu / displaySum : 0.0);
+    std::printf(
+        "%d x %4dx%-4d @%2d | capture %6.1f fps/window | display %6.1f fps/window | shown %5.1f %% "
+        "(worst window %5.1f %%) | GUI %6.2f ms/frame | CPU %5.0f %% of one core | "
+        "fromImage %5.2f ms, navigation copy %5.2f ms | view %dx%d | load %s\n",
+        s.windows, s.width, s.height, s.framesPerSecond, captureSum / elapsed / s.windows,
+        displaySum / elapsed / s.windows, captureSum > 0 ? 100.0 * displaySum / captureSum : 0.0,
+        100.0 * worstShare, displaySum > 0 ? 1000.0 * guiCpu / displaySum : 0.0,
+        100.0 * processCpu / elapsed, pixmapMs, navigationMs, view.width(), view.height(),
+        qPrintable(loadAverage()));
     std::fflush(stdout);
 }
 
@@ -220,15 +243,22 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     int seconds = 5;
     QString only;
+    QString camera;
     const QStringList arguments = app.arguments();
     for (int i = 1; i + 1 < arguments.size(); ++i) {
         if (arguments[i] == "--seconds")
             seconds = arguments[i + 1].toInt();
         else if (arguments[i] == "--only")
             only = arguments[i + 1];
+        else if (arguments[i] == "--camera")
+            camera = arguments[i + 1];
     }
-    std::printf("platform %s, %d cores, %d s per set-up\n", qPrintable(QGuiApplication::platformName()),
-                QThread::idealThreadCount(), seconds);
+    std::printf("platform %s, %d cores, %d s per set-up\n",
+                qPrintable(QGuiApplication::platformName()), QThread::idealThreadCount(), seconds);
+    if (!camera.isEmpty()) {
+        run(SetUp{1, 0, 0, 0}, seconds, {camera});
+        return 0;
+    }
     for (const SetUp& s : kSetUps) {
         const QString name = QStringLiteral("%1x%2x%3").arg(s.windows).arg(s.width).arg(s.height);
         if (only.isEmpty() || only == name)
