@@ -11,7 +11,6 @@
 // the camera comes with, and adds the frames lost on the way.
 //
 // Runs under whatever QT_QPA_PLATFORM is set (offscreen, or xcb under Xvfb).
-#include <sys/resource.h>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,6 +23,7 @@
 #include <QThread>
 #include <cstdio>
 #include <ctime>
+#include <sys/resource.h>
 #include <vector>
 
 #include "CameraThread.h"
@@ -45,11 +45,7 @@ const SetUp kSetUps[] = {
 
 QString cameraIdentifier(const SetUp& s, int index)
 {
-    return QStringLiteral("BENCH%1x%2F%3N%4")
-        .arg(s.width)
-        .arg(s.height)
-        .arg(s.framesPerSecond)
-        .arg(index);
+    return QStringLiteral("BENCH%1x%2F%3N%4").arg(s.width).arg(s.height).arg(s.framesPerSecond).arg(index);
 }
 
 // One camera list with every camera any set-up needs (the library reads it once).
@@ -113,8 +109,7 @@ void waitWithEvents(int milliseconds)
 }
 
 // Milliseconds for the display's two conversions of one frame of this size.
-void timeConversions(int width, int height, QSize navigation, double* pixmapMs,
-                     double* navigationMs)
+void timeConversions(int width, int height, QSize navigation, double* pixmapMs, double* navigationMs)
 {
     std::vector<uchar> pixels(size_t(width) * size_t(height) * 3);
     for (size_t i = 0; i < pixels.size(); ++i)
@@ -130,8 +125,8 @@ void timeConversions(int width, int height, QSize navigation, double* pixmapMs,
     *pixmapMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
     timer.restart();
     for (int i = 0; i < rounds; ++i) {
-        const QPixmap small = QPixmap::fromImage(
-            image.scaled(navigation, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        const QPixmap small =
+            QPixmap::fromImage(image.scaled(navigation, Qt::IgnoreAspectRatio, Qt::FastTransformation));
         Q_UNUSED(small);
     }
     *navigationMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
@@ -195,8 +190,7 @@ void run(SetUp s, int seconds, const QStringList& identifiers = {})
         VexoFrameStatistics statistics{};
         SdkGetFrameStatistics(windows[size_t(i)]->cameraHandle(), &statistics);
         const double captured = double(statistics.deliveredFrames - deliveredAtStart[size_t(i)]);
-        const double shown =
-            double(windows[size_t(i)]->acquisitionThread()->frameCount() - shownAtStart[size_t(i)]);
+        const double shown = double(windows[size_t(i)]->acquisitionThread()->frameCount() - shownAtStart[size_t(i)]);
         captureSum += captured;
         displaySum += shown;
         lostSum += statistics.lostFrames;
@@ -215,15 +209,14 @@ void run(SetUp s, int seconds, const QStringList& identifiers = {})
         std::printf("%s | lost since open %u | process CPU %6.2f ms per displayed frame\n",
                     qPrintable(identifiers.join(',')), lostSum,
                     displaySum > 0 ? 1000.0 * processCpu / displaySum : 0.0);
-    std::printf(
-        "%d x %4dx%-4d @%2d | capture %6.1f fps/window | display %6.1f fps/window | shown %5.1f %% "
-        "(worst window %5.1f %%) | GUI %6.2f ms/frame | CPU %5.0f %% of one core | "
-        "fromImage %5.2f ms, navigation copy %5.2f ms | view %dx%d | load %s\n",
-        s.windows, s.width, s.height, s.framesPerSecond, captureSum / elapsed / s.windows,
-        displaySum / elapsed / s.windows, captureSum > 0 ? 100.0 * displaySum / captureSum : 0.0,
-        100.0 * worstShare, displaySum > 0 ? 1000.0 * guiCpu / displaySum : 0.0,
-        100.0 * processCpu / elapsed, pixmapMs, navigationMs, view.width(), view.height(),
-        qPrintable(loadAverage()));
+    std::printf("%d x %4dx%-4d @%2d | capture %6.1f fps/window | display %6.1f fps/window | shown %5.1f %% "
+                "(worst window %5.1f %%) | GUI %6.2f ms/frame | CPU %5.0f %% of one core | "
+                "fromImage %5.2f ms, navigation copy %5.2f ms | view %dx%d | load %s\n",
+                s.windows, s.width, s.height, s.framesPerSecond, captureSum / elapsed / s.windows,
+                displaySum / elapsed / s.windows, captureSum > 0 ? 100.0 * displaySum / captureSum : 0.0,
+                100.0 * worstShare, displaySum > 0 ? 1000.0 * guiCpu / displaySum : 0.0,
+                100.0 * processCpu / elapsed, pixmapMs, navigationMs, view.width(), view.height(),
+                qPrintable(loadAverage()));
     std::fflush(stdout);
 }
 
@@ -253,8 +246,8 @@ int main(int argc, char** argv)
         else if (arguments[i] == "--camera")
             camera = arguments[i + 1];
     }
-    std::printf("platform %s, %d cores, %d s per set-up\n",
-                qPrintable(QGuiApplication::platformName()), QThread::idealThreadCount(), seconds);
+    std::printf("platform %s, %d cores, %d s per set-up\n", qPrintable(QGuiApplication::platformName()),
+                QThread::idealThreadCount(), seconds);
     if (!camera.isEmpty()) {
         run(SetUp{1, 0, 0, 0}, seconds, {camera});
         return 0;
