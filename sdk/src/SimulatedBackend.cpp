@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <utility>
 
 #include "AtomicFile.h"
 #include "VexoCameraApi.h"
@@ -36,6 +38,15 @@ bool endsWith(const std::string& text, const std::string& suffix)
 {
     return text.size() >= suffix.size() &&
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// Which folder a path names now (device and inode), or zeros when there is none.
+std::pair<dev_t, ino_t> folderIdentity(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return {0, 0};
+    return {st.st_dev, st.st_ino};
 }
 
 class SimulatedDevice : public CameraDevice {
@@ -419,6 +430,14 @@ void SimulatedBackend::watchFolder()
             stderr,
             "VexoCameraDLL: inotify unavailable, looking at the device folder twice a second\n");
     int nodeWatch = -1, ioWatch = -1;
+    std::pair<dev_t, ino_t> watchedFolder{0, 0};
+    // The input-line folder is watched once it exists (vexocam-sim makes it on first use);
+    // making it here would fight anyone removing the device folder.
+    auto addInputWatch = [&] {
+        ioWatch = ::inotify_add_watch(
+            events, (folder.path() + "/.io").c_str(),
+            IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
+    };
     auto addWatches = [&] {
         // Watching a folder again gives the same watch; a folder made anew gives a new one.
         if (events < 0)
@@ -427,13 +446,10 @@ void SimulatedBackend::watchFolder()
             ::inotify_add_watch(events, folder.path().c_str(),
                                 IN_CREATE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM |
                                     IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
-        const std::string io = folder.path() + "/.io";
         if (nodeWatch >= 0)
-            makeFolders(io);
-        ioWatch = ::inotify_add_watch(
-            events, io.c_str(),
-            IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
-        return nodeWatch >= 0 && ioWatch >= 0;
+            addInputWatch();
+        watchedFolder = folderIdentity(folder.path());
+        return nodeWatch >= 0;
     };
     bool watching = addWatches();
     if (watching)
@@ -470,12 +486,17 @@ void SimulatedBackend::watchFolder()
                 continue;
             }
             if (event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) {
-                if (event->wd == nodeWatch || event->wd == ioWatch)
+                if (event->wd == nodeWatch)
                     watching = false;
+                else if (event->wd == ioWatch)
+                    ioWatch = -1;
                 continue;
             }
             const std::string name = event->len ? std::string(event->name) : std::string();
-            if (event->wd == nodeWatch && endsWith(name, ".node")) {
+            if (event->wd == nodeWatch && name == ".io" && ioWatch < 0) {
+                addInputWatch();
+                inputsChanged(std::string());
+            } else if (event->wd == nodeWatch && endsWith(name, ".node")) {
                 const std::string identifier = name.substr(0, name.size() - 5);
                 hotplug(identifier, attached(identifier));
             } else if (event->wd == ioWatch) {
@@ -484,6 +505,11 @@ void SimulatedBackend::watchFolder()
                     inputsChanged(name.substr(0, in));
             }
         }
+        // A removed folder reports its own deletion only once nothing inside it is open
+        // any more (an open lock file keeps it), so look whether it is still the one
+        // watched.
+        if (watching && folderIdentity(folder.path()) != watchedFolder)
+            watching = false;
         if (!watching) {
             watching = addWatches();
             rescan = rescan || watching;

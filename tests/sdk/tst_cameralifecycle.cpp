@@ -1,6 +1,7 @@
 // The life of a camera handle beyond open and close: unplugged and plugged in again while
 // open (the handle resumes by itself), and closed while its firmware is being written (the
 // camera stays locked until the write has ended). The second process is vexocam-sim.
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -85,6 +86,7 @@ private slots:
     void replugResumesTheOpenHandle_data();
     void replugResumesTheOpenHandle();
     void closeWhileAwayAndNewHandleAfterReturn();
+    void resumeAfterTheDeviceFolderWasMadeAnew();
     void closeDuringUpgradeKeepsTheCameraLocked_data();
     void closeDuringUpgradeKeepsTheCameraLocked();
 
@@ -187,6 +189,23 @@ void CameraLifecycleTest::closeWhileAwayAndNewHandleAfterReturn()
     QCOMPARE(SdkStartAcquisition(again.handle), VEXO_SDK_OK);
     QCOMPARE(takeFrame(again.handle, kDeadlineMs).result, VEXO_SDK_OK);
     QCOMPARE(SdkGetFrame(handle, &token, 100), VEXO_SDK_INVALID_HANDLE);
+}
+
+void CameraLifecycleTest::resumeAfterTheDeviceFolderWasMadeAnew()
+{
+    // The whole device node folder removed (every camera unplugged at once) and made
+    // again: hot-plug must keep working, so the handle resumes.
+    OpenCamera camera(kGigEMono);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(takeFrame(camera.handle, kDeadlineMs).result, VEXO_SDK_OK);
+    char folder[1024] = {};
+    QCOMPARE(SdkGetDeviceNodeFolder(folder, int(sizeof folder)), VEXO_SDK_OK);
+    // Retried: the library may make its lock folder again while the removal runs.
+    QTRY_VERIFY_WITH_TIMEOUT(QDir(QFile::decodeName(folder)).removeRecursively(), kDeadlineMs);
+    QCOMPARE(frameResultBecomes(camera.handle, VEXO_SDK_DETACHED), VEXO_SDK_DETACHED);
+    QCOMPARE(runSimulator({"attach", kGigEMono}), 0);
+    QCOMPARE(frameResultBecomes(camera.handle, VEXO_SDK_OK), VEXO_SDK_OK);
+    QCOMPARE(runSimulator({"attach", "all"}), 0);
 }
 
 void CameraLifecycleTest::closeDuringUpgradeKeepsTheCameraLocked_data()
