@@ -15,4 +15,11 @@ export VEXOCAM_STATE_DIR="$scratch/camera-state"
 export VEXOCAM_DEVICE_DIR="$scratch/runtime/vexocam"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 unset VEXOCAM_CAMERAS
+# Simulated cameras only, unless the test names its backends: a user's VEXOCAM_BACKENDS
+# must never make a test look for real cameras on the network.
+if [ -n "${VEXO_TEST_BACKENDS:-}" ]; then
+  export VEXOCAM_BACKENDS="$VEXO_TEST_BACKENDS"
+else
+  unset VEXOCAM_BACKENDS
+fi
 "$@"

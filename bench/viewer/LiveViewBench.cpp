@@ -4,6 +4,11 @@
 // Also times the two per-frame conversions the display does, to show where time goes.
 //
 //   liveview_bench [--seconds N] [--only "<windows>x<width>x<height>"]
+//   liveview_bench [--seconds N] --camera <identifier>
+//
+// With --camera it measures one window on that camera of whichever backends
+// VEXOCAM_BACKENDS names (a real or fake GenICam camera, for example), at the frame speed
+// the camera comes with, and adds the frames lost on the way.
 //
 // Runs under whatever QT_QPA_PLATFORM is set (offscreen, or xcb under Xvfb).
 #include <QApplication>
@@ -103,7 +108,7 @@ void timeConversions(int width, int height, QSize navigation, double* pixmapMs, 
     *navigationMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
 }
 
-void run(const SetUp& s, int seconds)
+void run(SetUp s, int seconds, const QStringList& identifiers = {})
 {
     QWidget grid;
     auto* layout = new QGridLayout(&grid);
@@ -121,13 +126,18 @@ void run(const SetUp& s, int seconds)
     grid.show();
     waitWithEvents(300);
     for (int i = 0; i < s.windows; ++i) {
-        if (!windows[size_t(i)]->startCamera(cameraIdentifier(s, i))) {
-            std::printf("cannot open %s\n", qPrintable(cameraIdentifier(s, i)));
+        const QString id = identifiers.isEmpty() ? cameraIdentifier(s, i) : identifiers[i];
+        if (!windows[size_t(i)]->startCamera(id)) {
+            std::printf("cannot open %s\n", qPrintable(id));
             return;
         }
-        // High frame speed: the sensor then reads out at the camera's full rate (the
-        // default exposure of 10 ms stays shorter than a frame at 60 per second).
-        SdkSetFrameSpeed(windows[size_t(i)]->cameraHandle(), 2);
+        if (identifiers.isEmpty()) {
+            // High frame speed: the sensor then reads out at the camera's full rate (the
+            // default exposure of 10 ms stays shorter than a frame at 60 per second).
+            SdkSetFrameSpeed(windows[size_t(i)]->cameraHandle(), 2);
+        } else {
+            SdkGetResolution(windows[size_t(i)]->cameraHandle(), &s.width, &s.height);
+        }
     }
     waitWithEvents(1500);  // warm-up: first frames, fits, buffers
 
@@ -150,6 +160,7 @@ void run(const SetUp& s, int seconds)
 
     double captureSum = 0;
     double displaySum = 0;
+    quint32 lostSum = 0;
     double worstShare = 1.0;
     for (int i = 0; i < s.windows; ++i) {
         VexoFrameStatistics statistics{};
@@ -158,6 +169,7 @@ void run(const SetUp& s, int seconds)
         const double shown = double(windows[size_t(i)]->acquisitionThread()->frameCount() - shownAtStart[size_t(i)]);
         captureSum += captured;
         displaySum += shown;
+        lostSum += statistics.lostFrames;
         if (captured > 0)
             worstShare = std::min(worstShare, shown / captured);
     }
@@ -169,6 +181,10 @@ void run(const SetUp& s, int seconds)
     double navigationMs = 0;
     timeConversions(s.width, s.height, view / 4, &pixmapMs, &navigationMs);
 
+    if (!identifiers.isEmpty())
+        std::printf("%s | lost since open %u | process CPU %6.2f ms per displayed frame\n",
+                    qPrintable(identifiers.join(',')), lostSum,
+                    displaySum > 0 ? 1000.0 * processCpu / displaySum : 0.0);
     std::printf("%d x %4dx%-4d @%2d | capture %6.1f fps/window | display %6.1f fps/window | shown %5.1f %% "
                 "(worst window %5.1f %%) | GUI %6.2f ms/frame | CPU %5.0f %% of one core | "
                 "fromImage %5.2f ms, navigation copy %5.2f ms | view %dx%d | load %s\n",
@@ -193,8 +209,18 @@ int main(int argc, char** argv)
     const bench::Arguments options = bench::arguments(app.arguments(), 5);
     const int seconds = options.seconds;
     const QString only = options.only;
+    QString camera;
+    const QStringList arguments = app.arguments();
+    for (int i = 1; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == "--camera")
+            camera = arguments[i + 1];
+    }
     std::printf("platform %s, %d cores, %d s per set-up\n", qPrintable(QGuiApplication::platformName()),
                 QThread::idealThreadCount(), seconds);
+    if (!camera.isEmpty()) {
+        run(SetUp{1, 0, 0, 0}, seconds, {camera});
+        return 0;
+    }
     for (const SetUp& s : kSetUps) {
         const QString name = QStringLiteral("%1x%2x%3").arg(s.windows).arg(s.width).arg(s.height);
         if (only.isEmpty() || only == name)

@@ -244,6 +244,10 @@
         <source>相机已重新连接</source>
         <translation>Camera reconnected</translation>
     </message>
+    <message>
+        <source>丢失帧数：%1</source>
+        <translation>Lost frames: %1</translation>
+    </message>
 </context>
 <context>
     <name>ConfigWidget</name>

@@ -244,6 +244,10 @@
         <source>相机已重新连接</source>
         <translation>相机已重新连接</translation>
     </message>
+    <message>
+        <source>丢失帧数：%1</source>
+        <translation>丢失帧数：%1</translation>
+    </message>
 </context>
 <context>
     <name>ConfigWidget</name>

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "BackendSelection.h"
 #include "CameraSettingsJson.h"
 
 #include "VexoCameraApi.h"
@@ -17,7 +18,7 @@ CameraLibrary& CameraLibrary::instance()
 }
 
 CameraLibrary::CameraLibrary()
-    : cameraBackend(std::make_unique<SimulatedBackend>()),
+    : cameraBackend(makeSelectedBackend()),
       state(defaultStateFolder()),
       locks(defaultDeviceFolder())
 {

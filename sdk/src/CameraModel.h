@@ -49,6 +49,12 @@ struct CameraModel {
     std::vector<ResolutionPreset> resolutions;   // at least one; the first is the default
     std::vector<ImageFormatEntry> imageFormats;  // derived from colorSensor
 
+    // What the library itself may do for the camera: simulated cameras take upgrade files
+    // and keep their network settings in the library; GenICam cameras have no standard for
+    // either.
+    bool firmwareUpgrade = true;
+    bool networkSettings = true;
+
     bool isGigE() const { return interfaceText.find("GigE") != std::string::npos; }
 };
 

@@ -25,6 +25,9 @@ int SdkUpgradeFirmware(int handle, const char* path, VexoUpgradeProgressCallback
     return withCamera(handle, [&](Camera& camera) {
         if (!path || !*path)
             return static_cast<int>(VEXO_SDK_WRONG_PATH);
+        // GenICam has no standard firmware upgrade: a real camera takes none from us.
+        if (!camera.model().firmwareUpgrade)
+            return static_cast<int>(VEXO_SDK_NOT_MATCHING);
         uint16_t version = 0;
         if (const int checked = readFirmwareFile(path, camera.model().productName, version);
             checked != VEXO_SDK_OK)

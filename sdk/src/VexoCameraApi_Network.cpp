@@ -128,7 +128,7 @@ int SdkSetNetworkConfig(const char* identifier, const VexoNetworkConfig* config)
         const CameraModel* m = attachedModel(identifier);
         if (!m)
             return static_cast<int>(VEXO_SDK_NOT_FOUND);
-        if (!m->isGigE())
+        if (!m->isGigE() || !m->networkSettings)
             return static_cast<int>(VEXO_SDK_NOT_MATCHING);
         if (config->addressMode != 0 && config->addressMode != 1)
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);

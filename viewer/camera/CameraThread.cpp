@@ -388,6 +388,10 @@ void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int P
         imageHeight = static_cast<quint32>(height);
     }
     zoomPercent = windowlogic::zoomPercentage(zoom);
+    // Frames the camera sent that never reached the window; the status text stays as it is.
+    VexoFrameStatistics statistics{};
+    if (handle != 0 && SdkGetFrameStatistics(handle, &statistics) == VEXO_SDK_OK)
+        ui->label_camerainfo->setToolTip(tr("丢失帧数：%1").arg(statistics.lostFrames));
     if (!statusNoticeHold.hasExpired())
         return;  // a recording or capture notice stays readable for a while
     showStatus(StatusKind::Rates);

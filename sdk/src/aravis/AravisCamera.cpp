@@ -1,0 +1,753 @@
+#include "AravisCamera.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+
+#include "AravisIdentity.h"
+#include "AravisPixels.h"
+#include "VexoCameraApi.h"
+
+namespace vexo::sdk::aravis {
+
+namespace {
+
+constexpr int kStreamBuffers = 8;
+// A camera's GainRaw has no unit; short ranges count whole multiples per step, long ones
+// are spread over 1x .. 16x.
+constexpr int64_t kGainRawMultiples = 15;
+
+int64_t gainRawPerMultiple(int64_t min, int64_t max)
+{
+    return std::max<int64_t>(1, (max - min) / kGainRawMultiples);
+}
+
+const char* activationEntry(int activation)
+{
+    static const char* const entries[] = {"RisingEdge", "FallingEdge", "LevelHigh", "LevelLow"};
+    return entries[std::clamp(activation, 0, 3)];
+}
+
+}  // namespace
+
+std::unique_ptr<AravisCamera> AravisCamera::open(const std::string& deviceId, std::string& error)
+{
+    GErrorHolder e;
+    GObjectPtr<ArvCamera> camera(arv_camera_new(deviceId.c_str(), e.out()));
+    if (!camera) {
+        error = e.failed() ? e.message() : "camera not found";
+        return nullptr;
+    }
+    std::unique_ptr<AravisCamera> opened(new AravisCamera);
+    opened->camera = std::move(camera);
+    // Writes outside a feature's bounds are refused here rather than sent to the camera.
+    arv_device_set_range_check_policy(opened->device(), ARV_RANGE_CHECK_POLICY_ENABLE);
+    opened->controlLostHandler = g_signal_connect(
+        opened->device(), "control-lost", G_CALLBACK(&AravisCamera::onControlLost), opened.get());
+    opened->lineNames = opened->enumEntries("LineSelector");
+    return opened;
+}
+
+AravisCamera::~AravisCamera()
+{
+    stopStream();
+    if (camera && controlLostHandler)
+        g_signal_handler_disconnect(device(), controlLostHandler);
+}
+
+void AravisCamera::onControlLost(ArvDevice*, gpointer self)
+{
+    static_cast<AravisCamera*>(self)->controlLost.store(true);
+}
+
+ArvDevice* AravisCamera::device() const
+{
+    return arv_camera_get_device(camera.get());
+}
+
+bool AravisCamera::has(const char* feature)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    GErrorHolder e;
+    return arv_device_is_feature_available(device(), feature, e.out()) && !e.failed();
+}
+
+int AravisCamera::checkFeature(const char* feature)
+{
+    if (controlLost.load())
+        return VEXO_SDK_DETACHED;
+    GErrorHolder e;
+    if (!arv_device_is_feature_available(device(), feature, e.out()) || e.failed())
+        return VEXO_SDK_NOT_MATCHING;
+    return VEXO_SDK_OK;
+}
+
+int AravisCamera::setInteger(const char* feature, int64_t value)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    int64_t min = 0, max = 0;
+    arv_device_get_integer_feature_bounds(device(), feature, &min, &max, e.out());
+    if (!e.failed() && (value < min || value > max))
+        return VEXO_SDK_OUT_OF_RANGE;
+    arv_device_set_integer_feature_value(device(), feature, value, e.out());
+    return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+int AravisCamera::getInteger(const char* feature, int64_t& value)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    const int64_t v = arv_device_get_integer_feature_value(device(), feature, e.out());
+    if (e.failed())
+        return VEXO_SDK_FAILED;
+    value = v;
+    return VEXO_SDK_OK;
+}
+
+int AravisCamera::integerBounds(const char* feature, int64_t& min, int64_t& max)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    arv_device_get_integer_feature_bounds(device(), feature, &min, &max, e.out());
+    return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+int AravisCamera::setFloat(const char* feature, double value)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    double min = 0, max = 0;
+    arv_device_get_float_feature_bounds(device(), feature, &min, &max, e.out());
+    if (!e.failed() && (value < min || value > max))
+        return VEXO_SDK_OUT_OF_RANGE;
+    arv_device_set_float_feature_value(device(), feature, value, e.out());
+    return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+int AravisCamera::getFloat(const char* feature, double& value)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    const double v = arv_device_get_float_feature_value(device(), feature, e.out());
+    if (e.failed())
+        return VEXO_SDK_FAILED;
+    value = v;
+    return VEXO_SDK_OK;
+}
+
+int AravisCamera::floatBounds(const char* feature, double& min, double& max)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    arv_device_get_float_feature_bounds(device(), feature, &min, &max, e.out());
+    return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+int AravisCamera::setEnum(const char* feature, const char* entry)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    if (!arv_device_is_enumeration_entry_available(device(), feature, entry, e.out()))
+        return VEXO_SDK_NOT_MATCHING;
+    arv_device_set_string_feature_value(device(), feature, entry, e.out());
+    return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+int AravisCamera::getString(const char* feature, std::string& value)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    const char* v = arv_device_get_string_feature_value(device(), feature, e.out());
+    if (e.failed() || !v)
+        return VEXO_SDK_FAILED;
+    value = v;
+    return VEXO_SDK_OK;
+}
+
+int AravisCamera::setString(const char* feature, const std::string& value)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    arv_device_set_string_feature_value(device(), feature, value.c_str(), e.out());
+    return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+int AravisCamera::setBoolean(const char* feature, bool value)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    arv_device_set_boolean_feature_value(device(), feature, value, e.out());
+    return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+int AravisCamera::execute(const char* feature)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    arv_device_execute_command(device(), feature, e.out());
+    return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+std::vector<std::string> AravisCamera::enumEntries(const char* feature)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    std::vector<std::string> entries;
+    if (checkFeature(feature) != VEXO_SDK_OK)
+        return entries;
+    GErrorHolder e;
+    guint n = 0;
+    const char** values = arv_device_dup_available_enumeration_feature_values_as_strings(
+        device(), feature, &n, e.out());
+    for (guint i = 0; values && i < n; ++i)
+        entries.emplace_back(values[i]);
+    g_free(values);
+    return entries;
+}
+
+std::vector<uint32_t> AravisCamera::pixelFormats()
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    std::vector<uint32_t> codes;
+    GErrorHolder e;
+    guint n = 0;
+    gint64* formats = arv_camera_dup_available_pixel_formats(camera.get(), &n, e.out());
+    for (guint i = 0; formats && i < n; ++i)
+        codes.push_back(static_cast<uint32_t>(formats[i]));
+    g_free(formats);
+    return codes;
+}
+
+int AravisCamera::setSelected(const char* selector, const char* selectorEntry, const char* feature,
+                              const char* entry)
+{
+    if (has(selector))
+        if (int r = setEnum(selector, selectorEntry))
+            return r;
+    return setEnum(feature, entry);
+}
+
+// ---- Mapped features -------------------------------------------------------------------
+
+int AravisCamera::setExposureUs(double us)
+{
+    const char* feature = has("ExposureTime") ? "ExposureTime" : "ExposureTimeAbs";
+    return setFloat(feature, us);
+}
+
+int AravisCamera::exposureUs(double& us)
+{
+    return getFloat(has("ExposureTime") ? "ExposureTime" : "ExposureTimeAbs", us);
+}
+
+int AravisCamera::exposureBoundsUs(double& min, double& max)
+{
+    return floatBounds(has("ExposureTime") ? "ExposureTime" : "ExposureTimeAbs", min, max);
+}
+
+int AravisCamera::setExposureAuto(bool on)
+{
+    return setEnum("ExposureAuto", on ? "Continuous" : "Off");
+}
+
+int AravisCamera::setGainMilli(int milli)
+{
+    if (milli <= 0)
+        return VEXO_SDK_OUT_OF_RANGE;
+    if (has("Gain")) {
+        // SFNC gain is in dB.
+        return setFloat("Gain", 20.0 * std::log10(milli / 1000.0));
+    }
+    int64_t min = 0, max = 0;
+    if (int r = integerBounds("GainRaw", min, max))
+        return r;
+    const int64_t raw = min + std::llround((milli - 1000) / 1000.0 *
+                                           static_cast<double>(gainRawPerMultiple(min, max)));
+    return setInteger("GainRaw", raw);
+}
+
+int AravisCamera::gainMilli(int& milli)
+{
+    if (has("Gain")) {
+        double db = 0;
+        if (int r = getFloat("Gain", db))
+            return r;
+        milli = static_cast<int>(std::lround(1000.0 * std::pow(10.0, db / 20.0)));
+        return VEXO_SDK_OK;
+    }
+    int64_t min = 0, max = 0, raw = 0;
+    if (int r = integerBounds("GainRaw", min, max))
+        return r;
+    if (int r = getInteger("GainRaw", raw))
+        return r;
+    milli = static_cast<int>(1000 + (raw - min) * 1000 / gainRawPerMultiple(min, max));
+    return VEXO_SDK_OK;
+}
+
+int AravisCamera::gainBoundsMilli(int& minMilli, int& maxMilli)
+{
+    if (has("Gain")) {
+        double min = 0, max = 0;
+        if (int r = floatBounds("Gain", min, max))
+            return r;
+        minMilli = static_cast<int>(std::lround(1000.0 * std::pow(10.0, min / 20.0)));
+        maxMilli =
+            static_cast<int>(std::lround(1000.0 * std::pow(10.0, std::min(max, 60.0) / 20.0)));
+        return VEXO_SDK_OK;
+    }
+    int64_t min = 0, max = 0;
+    if (int r = integerBounds("GainRaw", min, max))
+        return r;
+    minMilli = 1000;
+    maxMilli = static_cast<int>(1000 + std::min<int64_t>(max - min, 1000000) * 1000 /
+                                           gainRawPerMultiple(min, max));
+    return VEXO_SDK_OK;
+}
+
+int AravisCamera::setGainAuto(bool on)
+{
+    return setEnum("GainAuto", on ? "Continuous" : "Off");
+}
+
+int AravisCamera::setBalanceRatio(int channel, int hundredths)
+{
+    static const char* const channels[] = {"Red", "Green", "Blue"};
+    if (channel < 0 || channel > 2)
+        return VEXO_SDK_OUT_OF_RANGE;
+    if (has("BalanceRatioSelector"))
+        if (int r = setEnum("BalanceRatioSelector", channels[channel]))
+            return r;
+    return has("BalanceRatio") ? setFloat("BalanceRatio", hundredths / 100.0)
+                               : setFloat("BalanceRatioAbs", hundredths / 100.0);
+}
+
+int AravisCamera::setBalanceWhiteAuto(bool continuous)
+{
+    return setEnum("BalanceWhiteAuto", continuous ? "Continuous" : "Off");
+}
+
+int AravisCamera::setRegion(int offsetX, int offsetY, int width, int height, int binning)
+{
+    if (binning < 1 || width <= 0 || height <= 0 || offsetX < 0 || offsetY < 0)
+        return VEXO_SDK_OUT_OF_RANGE;
+    if (has("BinningHorizontal")) {
+        if (int r = setInteger("BinningHorizontal", binning))
+            return r;
+        if (has("BinningVertical"))
+            if (int r = setInteger("BinningVertical", binning))
+                return r;
+    } else if (binning != 1) {
+        return VEXO_SDK_NOT_MATCHING;
+    }
+    // Offsets to zero first so the new size fits whatever the old offsets were.
+    if (has("OffsetX"))
+        setInteger("OffsetX", 0);
+    if (has("OffsetY"))
+        setInteger("OffsetY", 0);
+    if (int r = setInteger("Width", width / binning))
+        return r;
+    if (int r = setInteger("Height", height / binning))
+        return r;
+    if (offsetX > 0)
+        if (int r = setInteger("OffsetX", offsetX / binning))
+            return r;
+    if (offsetY > 0)
+        if (int r = setInteger("OffsetY", offsetY / binning))
+            return r;
+    return VEXO_SDK_OK;
+}
+
+int AravisCamera::setMirror(bool horizontal, bool vertical)
+{
+    if (!has("ReverseX") && !has("ReverseY"))
+        return VEXO_SDK_NOT_MATCHING;
+    int r = VEXO_SDK_OK;
+    if (has("ReverseX"))
+        r = setBoolean("ReverseX", horizontal);
+    if (r == VEXO_SDK_OK && has("ReverseY"))
+        r = setBoolean("ReverseY", vertical);
+    return r;
+}
+
+int AravisCamera::setFrameRate(double framesPerSecond)
+{
+    if (has("AcquisitionFrameRateEnable"))
+        setBoolean("AcquisitionFrameRateEnable", true);
+    const char* feature =
+        has("AcquisitionFrameRate") ? "AcquisitionFrameRate" : "AcquisitionFrameRateAbs";
+    double min = 0, max = 0;
+    if (int r = floatBounds(feature, min, max))
+        return r;
+    return setFloat(feature, std::clamp(framesPerSecond, min, max));
+}
+
+int AravisCamera::setPixelFormat(uint32_t pfnc)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature("PixelFormat"))
+        return r;
+    GErrorHolder e;
+    arv_device_set_integer_feature_value(device(), "PixelFormat", pfnc, e.out());
+    return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+int AravisCamera::setTrigger(int mode, const std::string& line, int activation, int delayUs)
+{
+    if (mode == 0)
+        return has("TriggerMode")
+                   ? setSelected("TriggerSelector", "FrameStart", "TriggerMode", "Off")
+                   : VEXO_SDK_OK;
+    if (!has("TriggerMode"))
+        return VEXO_SDK_NOT_MATCHING;
+    if (has("TriggerSelector"))
+        if (int r = setEnum("TriggerSelector", "FrameStart"))
+            return r;
+    const std::string source = mode == 1 ? "Software" : line;
+    if (int r = setEnum("TriggerSource", source.c_str()))
+        return r;
+    if (mode == 2 && has("TriggerActivation"))
+        if (int r = setEnum("TriggerActivation", activationEntry(activation)))
+            return r;
+    if (has("TriggerDelay"))
+        setFloat("TriggerDelay", delayUs);
+    else if (has("TriggerDelayAbs"))
+        setFloat("TriggerDelayAbs", delayUs);
+    return setEnum("TriggerMode", "On");
+}
+
+int AravisCamera::softwareTrigger()
+{
+    return execute("TriggerSoftware");
+}
+
+int AravisCamera::setOutputLine(const std::string& line, int mode, bool inverted, int level)
+{
+    if (!has("LineSelector"))
+        return VEXO_SDK_NOT_MATCHING;
+    if (int r = setEnum("LineSelector", line.c_str()))
+        return r;
+    if (has("LineMode"))
+        if (int r = setEnum("LineMode", "Output"))
+            return r;
+    if (has("LineInverter"))
+        setBoolean("LineInverter", inverted);
+    if (mode == 0)  // strobe: follows the exposure
+        return setEnum("LineSource", "ExposureActive");
+    // A plain level: the line follows a user output of the same number.
+    const std::string user =
+        "UserOutput" + line.substr(line.find_first_of("0123456789") == std::string::npos
+                                       ? line.size()
+                                       : line.find_first_of("0123456789"));
+    if (has("LineSource"))
+        setEnum("LineSource", user.c_str());
+    if (has("UserOutputSelector"))
+        if (int r = setEnum("UserOutputSelector", user.c_str()))
+            return r;
+    return setBoolean("UserOutputValue", level != 0);
+}
+
+bool AravisCamera::hasUserSets()
+{
+    if (!has("UserSetSelector") || !has("UserSetLoad"))
+        return false;
+    const std::vector<std::string> sets = enumEntries("UserSetSelector");
+    return std::find(sets.begin(), sets.end(), "UserSet1") != sets.end();
+}
+
+int AravisCamera::loadUserSet(int group)
+{
+    const std::string set = group == 0xFF ? "Default" : "UserSet" + std::to_string(group + 1);
+    if (int r = setEnum("UserSetSelector", set.c_str()))
+        return r;
+    return execute("UserSetLoad");
+}
+
+int AravisCamera::saveUserSet(int group)
+{
+    if (group < 0 || group > 3)
+        return VEXO_SDK_OUT_OF_RANGE;
+    const std::string set = "UserSet" + std::to_string(group + 1);
+    if (int r = setEnum("UserSetSelector", set.c_str()))
+        return r;
+    return execute("UserSetSave");
+}
+
+int AravisCamera::userId(std::string& name)
+{
+    return getString("DeviceUserID", name);
+}
+
+int AravisCamera::setUserId(const std::string& name)
+{
+    return setString("DeviceUserID", name);
+}
+
+int AravisCamera::setPacketSize(int bytes)
+{
+    return setInteger("GevSCPSPacketSize", bytes);
+}
+
+int AravisCamera::setPacketDelay(int ticks)
+{
+    return setInteger("GevSCPD", ticks);
+}
+
+// ---- Capabilities ----------------------------------------------------------------------
+
+void AravisCamera::describe(CameraModel& m)
+{
+    int64_t value = 0, min = 0;
+    if (getInteger("SensorWidth", value) == VEXO_SDK_OK ||
+        getInteger("WidthMax", value) == VEXO_SDK_OK ||
+        integerBounds("Width", min, value) == VEXO_SDK_OK)
+        m.sensorWidth = static_cast<int>(value);
+    if (getInteger("SensorHeight", value) == VEXO_SDK_OK ||
+        getInteger("HeightMax", value) == VEXO_SDK_OK ||
+        integerBounds("Height", min, value) == VEXO_SDK_OK)
+        m.sensorHeight = static_cast<int>(value);
+    // The library's presets want even sizes within 64 .. 8192.
+    m.sensorWidth = std::clamp(m.sensorWidth & ~1, 64, 8192);
+    m.sensorHeight = std::clamp(m.sensorHeight & ~1, 64, 8192);
+
+    bool colour = false;
+    for (uint32_t code : pixelFormats()) {
+        PixelLayout l;
+        if (describePixelFormat(code, l) && (l.mosaic != Mosaic::None || l.threeColours))
+            colour = true;
+    }
+    m.colorSensor = colour;
+
+    double lowUs = 1, highUs = 1e6;
+    if (exposureBoundsUs(lowUs, highUs) == VEXO_SDK_OK) {
+        m.exposureStepUs = 1;
+        m.exposureMinSteps = std::max(1, static_cast<int>(std::ceil(lowUs)));
+        m.exposureMaxSteps = static_cast<int>(
+            std::clamp(std::floor(highUs), static_cast<double>(m.exposureMinSteps), 2e9));
+    }
+    int gainLow = 1000, gainHigh = 1000;
+    if (gainBoundsMilli(gainLow, gainHigh) == VEXO_SDK_OK) {
+        m.gainMinMilli = std::max(1, gainLow);
+        m.gainMaxMilli = std::max(m.gainMinMilli, gainHigh);
+    } else {
+        m.gainMinMilli = m.gainMaxMilli = 1000;
+    }
+    double fpsLow = 0, fpsHigh = 0;
+    if (floatBounds("AcquisitionFrameRate", fpsLow, fpsHigh) == VEXO_SDK_OK ||
+        floatBounds("AcquisitionFrameRateAbs", fpsLow, fpsHigh) == VEXO_SDK_OK)
+        m.maxFramesPerSecond = std::clamp(fpsHigh, 1.0, 2000.0);
+
+    inputs.clear();
+    outputs.clear();
+    if (!lineNames.empty()) {
+        for (const std::string& line : lineNames) {
+            if (line.rfind("Line", 0) != 0)
+                continue;
+            // Lines that can be outputs are counted as outputs; the rest are inputs.
+            std::vector<std::string> modes;
+            if (setEnum("LineSelector", line.c_str()) == VEXO_SDK_OK)
+                modes = enumEntries("LineMode");
+            if (std::find(modes.begin(), modes.end(), "Output") != modes.end())
+                outputs.push_back(line);
+            else
+                inputs.push_back(line);
+        }
+    } else {
+        for (const std::string& source : enumEntries("TriggerSource"))
+            if (source.rfind("Line", 0) == 0)
+                inputs.push_back(source);
+    }
+    inputs.resize(std::min<size_t>(inputs.size(), 8));
+    outputs.resize(std::min<size_t>(outputs.size(), 8));
+    m.inputLines = static_cast<int>(inputs.size());
+    m.outputLines = static_cast<int>(outputs.size());
+    m.channelCount = 1;
+    m.focusDrive = false;
+
+    std::string text;
+    if (getString("DeviceFirmwareVersion", text) == VEXO_SDK_OK ||
+        getString("DeviceVersion", text) == VEXO_SDK_OK)
+        if (const uint16_t word = firmwareWordFromText(text))
+            m.firmwareVersion = word;
+    if (getString("DeviceModelName", text) == VEXO_SDK_OK && !text.empty())
+        m.sensorText = text.substr(0, 31);
+    m.imageFormats.clear();
+    m.resolutions.clear();
+}
+
+bool AravisCamera::currentRegion(ResolutionPreset& r)
+{
+    int64_t width = 0, height = 0, x = 0, y = 0, binning = 1;
+    if (getInteger("Width", width) != VEXO_SDK_OK || getInteger("Height", height) != VEXO_SDK_OK)
+        return false;
+    getInteger("OffsetX", x);
+    getInteger("OffsetY", y);
+    getInteger("BinningHorizontal", binning);
+    if (binning != 1 && binning != 2)
+        return false;
+    r.offsetX = static_cast<int>(x * binning);
+    r.offsetY = static_cast<int>(y * binning);
+    r.outputWidth = static_cast<int>(width);
+    r.outputHeight = static_cast<int>(height);
+    r.regionWidth = static_cast<int>(width * binning);
+    r.regionHeight = static_cast<int>(height * binning);
+    r.name = std::to_string(width) + "X" + std::to_string(height) + (binning == 2 ? " BIN2" : "");
+    return true;
+}
+
+// ---- Stream ----------------------------------------------------------------------------
+
+int AravisCamera::startStream()
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (controlLost.load())
+        return VEXO_SDK_DETACHED;
+    if (isStreaming.load())
+        return VEXO_SDK_OK;
+    GErrorHolder e;
+    arv_camera_set_acquisition_mode(camera.get(), ARV_ACQUISITION_MODE_CONTINUOUS, e.out());
+    e.clear();
+    payload = arv_camera_get_payload(camera.get(), e.out());
+    if (e.failed() || payload == 0)
+        return VEXO_SDK_FAILED;
+    stream.reset(arv_camera_create_stream(camera.get(), nullptr, nullptr, e.out()));
+    if (!stream)
+        return VEXO_SDK_FAILED;
+    for (int i = 0; i < kStreamBuffers; ++i)
+        arv_stream_push_buffer(stream.get(), arv_buffer_new(payload, nullptr));
+    arv_camera_start_acquisition(camera.get(), e.out());
+    if (e.failed()) {
+        stream.reset();
+        return controlLost.load() ? VEXO_SDK_DETACHED : VEXO_SDK_FAILED;
+    }
+    isStreaming.store(true);
+    return VEXO_SDK_OK;
+}
+
+int AravisCamera::stopStream()
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (!isStreaming.load())
+        return VEXO_SDK_OK;
+    GErrorHolder e;
+    if (!controlLost.load())
+        arv_camera_stop_acquisition(camera.get(), e.out());
+    guint64 completed = 0, failures = 0, underruns = 0;
+    arv_stream_get_statistics(stream.get(), &completed, &failures, &underruns);
+    before.completed += completed;
+    before.failures += failures;
+    before.underruns += underruns;
+    if (ARV_IS_GV_STREAM(stream.get())) {
+        guint64 resent = 0, missing = 0;
+        arv_gv_stream_get_statistics(ARV_GV_STREAM(stream.get()), &resent, &missing);
+        before.missingPackets += missing;
+    }
+    stream.reset();
+    isStreaming.store(false);
+    return e.failed() && !controlLost.load() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+StreamCounters AravisCamera::counters()
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    StreamCounters c = before;
+    if (stream) {
+        guint64 completed = 0, failures = 0, underruns = 0;
+        arv_stream_get_statistics(stream.get(), &completed, &failures, &underruns);
+        c.completed += completed;
+        c.failures += failures;
+        c.underruns += underruns;
+        if (ARV_IS_GV_STREAM(stream.get())) {
+            guint64 resent = 0, missing = 0;
+            arv_gv_stream_get_statistics(ARV_GV_STREAM(stream.get()), &resent, &missing);
+            c.missingPackets += missing;
+        }
+    }
+    return c;
+}
+
+int AravisCamera::nextFrame(imaging::RawFrame& out, FrameMeta& meta, int timeoutMs)
+{
+    return popFrame([&out] { return &out; }, meta, timeoutMs);
+}
+
+int AravisCamera::popFrame(const std::function<imaging::RawFrame*()>& target, FrameMeta& meta,
+                           int timeoutMs)
+{
+    ArvStream* s = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        if (!stream)
+            return VEXO_SDK_NOT_STARTED;
+        s = stream.get();
+        g_object_ref(s);  // stopStream may drop the stream while this waits
+    }
+    GObjectPtr<ArvStream> held(s);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        if (controlLost.load())
+            return VEXO_SDK_DETACHED;
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+            deadline - std::chrono::steady_clock::now());
+        // Slices, so a lost camera or a stopped stream ends the wait soon.
+        const guint64 slice = static_cast<guint64>(std::clamp<int64_t>(left.count(), 0, 250000));
+        ArvBuffer* buffer = arv_stream_timeout_pop_buffer(s, slice);
+        if (!buffer) {
+            if (!isStreaming.load())
+                return VEXO_SDK_NOT_STARTED;
+            if (std::chrono::steady_clock::now() >= deadline)
+                return VEXO_SDK_TIMEOUT;
+            continue;
+        }
+        int result = VEXO_SDK_FAILED;  // incomplete: Aravis counts it among its failures
+        if (arv_buffer_get_status(buffer) == ARV_BUFFER_STATUS_SUCCESS) {
+            imaging::RawFrame* out = target();
+            if (!out) {
+                result = VEXO_SDK_BUFFERS_HELD;
+            } else {
+                size_t size = 0;
+                const auto* data =
+                    static_cast<const uint8_t*>(arv_buffer_get_image_data(buffer, &size));
+                const uint32_t format =
+                    static_cast<uint32_t>(arv_buffer_get_image_pixel_format(buffer));
+                if (convertPixels(format, arv_buffer_get_image_width(buffer),
+                                  arv_buffer_get_image_height(buffer), data, size, *out)) {
+                    meta.frameId = arv_buffer_get_frame_id(buffer);
+                    meta.timestampUs =
+                        static_cast<int64_t>(arv_buffer_get_timestamp(buffer) / 1000);
+                    meta.pixelFormat = format;
+                    out->frameNumber = meta.frameId;
+                    out->timestampUs = meta.timestampUs;
+                    result = VEXO_SDK_OK;
+                }
+            }
+        }
+        arv_stream_push_buffer(s, buffer);
+        return result;
+    }
+}
+
+}  // namespace vexo::sdk::aravis

@@ -1,0 +1,73 @@
+#pragma once
+// One open GenICam camera behind the library's device boundary: its capabilities, the
+// settings it takes over (written under their SFNC names), its stream thread and its
+// software trigger.
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "AravisCamera.h"
+#include "CameraBackend.h"
+
+namespace vexo::sdk::aravis {
+
+// The camera's capabilities on top of its identity: sizes, formats, ranges, lines and
+// presets, the region it was left with first. Null with a reason when the camera cannot
+// be used (no size the library can work with).
+std::shared_ptr<const CameraModel> describeCamera(AravisCamera& camera, const CameraModel& identity,
+                                                  std::string& error);
+
+// Frame rate for the library's frame speed (0 low, 1 medium, 2 high): medium keeps the
+// rate the camera was set up with, low is half of it and high the camera's maximum.
+double frameRateForSpeed(int speed, double setUpRate, double maxRate);
+
+class AravisDevice : public CameraDevice {
+public:
+    // present tells whether discovery still sees the camera.
+    AravisDevice(std::unique_ptr<AravisCamera> camera, std::shared_ptr<const CameraModel> model,
+                 std::function<bool()> present);
+    ~AravisDevice() override;
+
+    std::shared_ptr<const CameraModel> model() override { return cameraModel; }
+    DeviceFeatures features() const override { return deviceFeatures; }
+    int apply(const CameraSettings& wanted, const CameraSettings* previous,
+              CameraSettings& taken) override;
+    int startStream(FrameSink& sink) override;
+    void stopStream() override;
+    int triggerSoftware() override;
+    int captureOne(const CameraSettings& settings, CapturedFrame& frame) override;
+    bool attached() override;
+
+private:
+    void run(FrameSink* sink);
+    int writeGeometry(const CameraSettings& wanted);
+    int writeTrigger(const CameraSettings& wanted);
+    int writeOutputs(const CameraSettings& wanted, const CameraSettings* previous);
+    int choosePixelFormat(uint32_t libraryFormat);
+    int startThread(FrameSink& sink);
+    void stopThread();
+
+    std::unique_ptr<AravisCamera> camera;
+    std::shared_ptr<const CameraModel> cameraModel;
+    std::function<bool()> present;
+    DeviceFeatures deviceFeatures = 0;
+    double setUpFrameRate = 0, maxFrameRate = 0;
+
+    std::mutex mutex;  // the fields below; never held while calling the sink
+    CameraSettings applied;
+    bool hasApplied = false;
+    FrameSink* sink = nullptr;
+    std::atomic<double> exposureUs{0};
+    std::atomic<int> gainMilli{0};
+
+    std::mutex threadMutex;  // start and stop of the stream thread
+    std::thread thread;
+    std::atomic<std::thread::id> streamThread{};
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> lostReported{false};
+};
+
+}  // namespace vexo::sdk::aravis

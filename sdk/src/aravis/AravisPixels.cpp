@@ -1,0 +1,179 @@
+#include "AravisPixels.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vexo::sdk::aravis {
+
+namespace {
+
+// PFNC codes; spelled out so the conversion does not depend on the Aravis headers.
+constexpr uint32_t kMono8 = 0x01080001, kMono10 = 0x01100003, kMono12 = 0x01100005,
+                   kMono16 = 0x01100007;
+constexpr uint32_t kBayerGR8 = 0x01080008, kBayerRG8 = 0x01080009, kBayerGB8 = 0x0108000A,
+                   kBayerBG8 = 0x0108000B;
+constexpr uint32_t kBayerGR10 = 0x0110000C, kBayerRG10 = 0x0110000D, kBayerGB10 = 0x0110000E,
+                   kBayerBG10 = 0x0110000F;
+constexpr uint32_t kBayerGR12 = 0x01100010, kBayerRG12 = 0x01100011, kBayerGB12 = 0x01100012,
+                   kBayerBG12 = 0x01100013;
+constexpr uint32_t kBayerGR16 = 0x0110002E, kBayerRG16 = 0x0110002F, kBayerGB16 = 0x01100030,
+                   kBayerBG16 = 0x01100031;
+constexpr uint32_t kRGB8 = 0x02180014, kBGR8 = 0x02180015;
+
+PixelLayout bayer(Mosaic mosaic, int bits)
+{
+    PixelLayout l;
+    l.mosaic = mosaic;
+    l.bitsPerSample = bits;
+    l.bytesPerPixel = bits > 8 ? 2 : 1;
+    return l;
+}
+
+// Reads sample i of a frame as eight bits.
+inline uint8_t sample8(const uint8_t* data, size_t i, int bytesPerPixel, int shift)
+{
+    if (bytesPerPixel == 1)
+        return data[i];
+    const unsigned v =
+        static_cast<unsigned>(data[2 * i]) | (static_cast<unsigned>(data[2 * i + 1]) << 8);
+    return static_cast<uint8_t>(std::min(255u, v >> shift));
+}
+
+}  // namespace
+
+bool describePixelFormat(uint32_t pixelFormat, PixelLayout& layout)
+{
+    switch (pixelFormat) {
+        case kMono8:
+            layout = bayer(Mosaic::None, 8);
+            return true;
+        case kMono10:
+            layout = bayer(Mosaic::None, 10);
+            return true;
+        case kMono12:
+            layout = bayer(Mosaic::None, 12);
+            return true;
+        case kMono16:
+            layout = bayer(Mosaic::None, 16);
+            return true;
+        case kBayerRG8:
+            layout = bayer(Mosaic::RG, 8);
+            return true;
+        case kBayerGR8:
+            layout = bayer(Mosaic::GR, 8);
+            return true;
+        case kBayerGB8:
+            layout = bayer(Mosaic::GB, 8);
+            return true;
+        case kBayerBG8:
+            layout = bayer(Mosaic::BG, 8);
+            return true;
+        case kBayerRG10:
+            layout = bayer(Mosaic::RG, 10);
+            return true;
+        case kBayerGR10:
+            layout = bayer(Mosaic::GR, 10);
+            return true;
+        case kBayerGB10:
+            layout = bayer(Mosaic::GB, 10);
+            return true;
+        case kBayerBG10:
+            layout = bayer(Mosaic::BG, 10);
+            return true;
+        case kBayerRG12:
+            layout = bayer(Mosaic::RG, 12);
+            return true;
+        case kBayerGR12:
+            layout = bayer(Mosaic::GR, 12);
+            return true;
+        case kBayerGB12:
+            layout = bayer(Mosaic::GB, 12);
+            return true;
+        case kBayerBG12:
+            layout = bayer(Mosaic::BG, 12);
+            return true;
+        case kBayerRG16:
+            layout = bayer(Mosaic::RG, 16);
+            return true;
+        case kBayerGR16:
+            layout = bayer(Mosaic::GR, 16);
+            return true;
+        case kBayerGB16:
+            layout = bayer(Mosaic::GB, 16);
+            return true;
+        case kBayerBG16:
+            layout = bayer(Mosaic::BG, 16);
+            return true;
+        case kRGB8:
+        case kBGR8:
+            layout = PixelLayout{};
+            layout.threeColours = true;
+            layout.bytesPerPixel = 3;
+            layout.blueFirst = pixelFormat == kBGR8;
+            return true;
+        default:
+            return false;
+    }
+}
+
+int pixelFormatPreference(uint32_t pixelFormat)
+{
+    PixelLayout l;
+    if (!describePixelFormat(pixelFormat, l))
+        return 0;
+    if (l.threeColours)
+        return 1;
+    if (l.bitsPerSample == 8)
+        return l.mosaic == Mosaic::RG || l.mosaic == Mosaic::None ? 5 : 4;
+    return l.bitsPerSample == 16 ? 2 : 3;
+}
+
+bool convertPixels(uint32_t pixelFormat, int width, int height, const uint8_t* data, size_t size,
+                   imaging::RawFrame& out)
+{
+    PixelLayout l;
+    if (!describePixelFormat(pixelFormat, l) || !data || width <= 0 || height <= 0 ||
+        width > imaging::kImagingMaxDimension || height > imaging::kImagingMaxDimension)
+        return false;
+    const size_t w = static_cast<size_t>(width), h = static_cast<size_t>(height);
+    if (size / static_cast<size_t>(l.bytesPerPixel) / w < h)
+        return false;
+
+    out.width = width;
+    out.height = height;
+    out.pixels.resize(w * h);
+    uint8_t* dst = out.pixels.data();
+    if (l.threeColours) {
+        out.layout = imaging::RawLayout::BayerRG8;
+        for (size_t y = 0; y < h; ++y) {
+            const uint8_t* row = data + y * w * 3;
+            for (size_t x = 0; x < w; ++x) {
+                // RGGB: red on even row and column, blue on odd row and column.
+                const int c = (y & 1) == 0 ? ((x & 1) == 0 ? 0 : 1) : ((x & 1) == 0 ? 1 : 2);
+                const int channel = l.blueFirst ? 2 - c : c;
+                dst[y * w + x] = row[x * 3 + static_cast<size_t>(channel)];
+            }
+        }
+        return true;
+    }
+
+    out.layout =
+        l.mosaic == Mosaic::None ? imaging::RawLayout::Mono8 : imaging::RawLayout::BayerRG8;
+    const int shift = l.bitsPerSample - 8;
+    const size_t dx = (l.mosaic == Mosaic::GR || l.mosaic == Mosaic::BG) && w >= 2 ? 1 : 0;
+    const size_t dy = (l.mosaic == Mosaic::GB || l.mosaic == Mosaic::BG) && h >= 2 ? 1 : 0;
+    if (dx == 0 && dy == 0 && l.bytesPerPixel == 1) {
+        std::memcpy(dst, data, w * h);
+        return true;
+    }
+    for (size_t y = 0; y < h; ++y) {
+        const size_t sy = y + dy < h ? y + dy : y + dy - 2;
+        for (size_t x = 0; x < w; ++x) {
+            const size_t sx = x + dx < w ? x + dx : x + dx - 2;
+            dst[y * w + x] = sample8(data, sy * w + sx, l.bytesPerPixel, shift);
+        }
+    }
+    return true;
+}
+
+}  // namespace vexo::sdk::aravis

@@ -1,0 +1,37 @@
+#pragma once
+// Camera pixel formats (GenICam PFNC codes) turned into the raw frames the image pipeline
+// processes: 8-bit grey or an RGGB mosaic. Deeper samples are reduced to their top eight
+// bits; other Bayer phases are moved by one column and/or row onto the RGGB phase (the
+// last column or row repeats the one two before it, which has the same colour); RGB and
+// BGR frames are sampled back into an RGGB mosaic so the pipeline's white balance,
+// colour and tone settings apply to every camera alike.
+#include <cstddef>
+#include <cstdint>
+
+#include "Imaging.h"
+
+namespace vexo::sdk::aravis {
+
+enum class Mosaic { None, RG, GR, GB, BG };
+
+struct PixelLayout {
+    Mosaic mosaic = Mosaic::None;  // None: grey or three colours per pixel
+    int bitsPerSample = 8;         // significant bits (8, 10, 12, 16)
+    int bytesPerPixel = 1;
+    bool threeColours = false;  // RGB8 or BGR8
+    bool blueFirst = false;     // BGR8
+};
+
+// False for formats the backend cannot show (packed 10/12-bit, YUV, ...).
+bool describePixelFormat(uint32_t pixelFormat, PixelLayout& layout);
+
+// Converts one camera buffer. False when the format is unknown, the size is not sane or
+// data holds fewer than width * height pixels; out is then unchanged.
+bool convertPixels(uint32_t pixelFormat, int width, int height, const uint8_t* data, size_t size,
+                   imaging::RawFrame& out);
+
+// How much the backend prefers a format the camera offers (higher is better, 0 unusable):
+// 8-bit formats first since they cost nothing to convert, RGB last.
+int pixelFormatPreference(uint32_t pixelFormat);
+
+}  // namespace vexo::sdk::aravis

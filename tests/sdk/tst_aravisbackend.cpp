@@ -1,0 +1,379 @@
+// The Aravis backend through the library's C interface, against Aravis' fake cameras:
+// the in-process one (VEXO_TEST_ARAVIS=fake, VEXOCAM_BACKENDS=aravis-fake) or the fake
+// GigE Vision camera (VEXO_TEST_ARAVIS=gige, VEXOCAM_BACKENDS=aravis), which this test
+// starts on 127.0.0.1 and must run inside a network namespace that has only loopback.
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+
+#include <functional>
+
+#include "CameraTestSupport.h"
+#include "VexoCameraApi.h"
+
+using namespace cameratest;
+
+namespace {
+
+constexpr int kDeadlineMs = 30000;
+
+bool gigeMode()
+{
+    return qEnvironmentVariable("VEXO_TEST_ARAVIS") == "gige";
+}
+
+// Index of the fake camera in a fresh enumeration, or -1; fills info.
+int fakeCameraIndex(VexoDeviceInfo* info)
+{
+    int count = 0;
+    if (SdkEnumerateDevices(&count) != VEXO_SDK_OK)
+        return -1;
+    for (int i = 0; i < count; ++i) {
+        VexoDeviceInfo record{};
+        if (SdkGetDeviceInfo(i, &record) == VEXO_SDK_OK &&
+            QByteArray(record.productName) == "Fake") {
+            if (info)
+                *info = record;
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Mean of the processed RGB picture of the next frames, until accept() takes one or the
+// deadline passes; returns the last mean (-1 when no frame came).
+double meanWhen(int handle, const std::function<bool(double)>& accept)
+{
+    QElapsedTimer timer;
+    timer.start();
+    double mean = -1;
+    while (timer.elapsed() < kDeadlineMs) {
+        const ProcessedFrame frame = takeFrame(handle, 5000);
+        if (frame.result != VEXO_SDK_OK)
+            continue;
+        mean = meanOf(frame.pixels, static_cast<size_t>(frame.info.width) * frame.info.height * 3);
+        if (accept(mean))
+            break;
+    }
+    return mean;
+}
+
+// Calls attempt until it returns true or the deadline passes; true when it did. Each
+// attempt runs once (unlike the QTRY macros, which may evaluate their condition again).
+bool retryUntil(const std::function<bool()>& attempt)
+{
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        if (attempt())
+            return true;
+        QTest::qWait(100);
+    } while (timer.elapsed() < kDeadlineMs);
+    return false;
+}
+
+// Manual exposure, grey frames and neutral colour, so only what the test sets moves the
+// picture (the fake camera draws a grey ramp in Mono8 and a colour map in Bayer formats).
+void makeManual(int handle)
+{
+    QCOMPARE(SdkSetImageFormat(handle, VEXO_SDK_PIXEL_MONO8), VEXO_SDK_OK);
+    QCOMPARE(SdkSetExposureMode(handle, 0), VEXO_SDK_OK);
+    SdkSetWhiteBalanceMode(handle, 0);
+    SdkSetWhiteBalanceGains(handle, 100, 100, 100);
+}
+
+}  // namespace
+
+class AravisBackendTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void enumeratesTheFakeCamera();
+    void streamsFrames();
+    void exposureAndGainChangeThePicture_data();
+    void exposureAndGainChangeThePicture();
+    void regionChangesTheFrame();
+    void softwareTriggerTakesOneFrame();
+    void storedGroupRestoresTheCamera();
+    void nicknameIsKept();
+    void secondProcessIsRefused();
+    void vanishedCameraIsDetachedAndResumes();
+
+private:
+    void startGigECamera();
+    QByteArray identifier;
+    QProcess gigeCamera;
+};
+
+void AravisBackendTest::startGigECamera()
+{
+    gigeCamera.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    gigeCamera.start("arv-fake-gv-camera-0.8", {"-i", "127.0.0.1"});
+    QVERIFY2(gigeCamera.waitForStarted(10000),
+             "arv-fake-gv-camera-0.8 (aravis-tools-cli) does not start");
+    // Small frames keep the test light; the camera takes its set-up as features.
+    QVERIFY(retryUntil([] {
+        return QProcess::execute("arv-tool-0.8",
+                                 {"control", "Width=640", "Height=480", "PixelFormat=Mono8",
+                                  "AcquisitionFrameRate=30"}) == 0;
+    }));
+}
+
+void AravisBackendTest::initTestCase()
+{
+    if (gigeMode())
+        startGigECamera();
+    VexoDeviceInfo info{};
+    QVERIFY2(fakeCameraIndex(&info) >= 0, "the fake camera is not listed");
+    identifier = info.cameraIdentifier;
+}
+
+void AravisBackendTest::cleanupTestCase()
+{
+    if (gigeCamera.state() != QProcess::NotRunning) {
+        gigeCamera.kill();
+        gigeCamera.waitForFinished(5000);
+    }
+}
+
+void AravisBackendTest::enumeratesTheFakeCamera()
+{
+    VexoDeviceInfo info{};
+    QVERIFY(fakeCameraIndex(&info) >= 0);
+    QCOMPARE(QByteArray(info.productSeries), QByteArray("Aravis"));
+    QCOMPARE(QByteArray(info.interfaceText),
+             gigeMode() ? QByteArray("GigE") : QByteArray("USB3.0"));
+    // The fake GigE camera's serial number, the in-process one's.
+    QCOMPARE(identifier, gigeMode() ? QByteArray("GV01") : QByteArray("1"));
+    QCOMPARE(info.opened, 0);
+    QCOMPARE(QByteArray(info.deviceName), QByteArray("Fake"));
+
+    // Published for the other programs of the user.
+    char folder[1024];
+    QCOMPARE(SdkGetDeviceNodeFolder(folder, sizeof folder), VEXO_SDK_OK);
+    QVERIFY(QFile::exists(QString::fromLocal8Bit(folder) + "/" + identifier + ".node"));
+
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    char text[VEXO_SDK_TEXT_BUFFER_SIZE];
+    QCOMPARE(SdkGetInterfaceText(camera.handle, text), VEXO_SDK_OK);
+    QCOMPARE(QByteArray(text), QByteArray(info.interfaceText));
+    QVERIFY(fakeCameraIndex(&info) >= 0);
+    QCOMPARE(info.opened, 1);
+}
+
+void AravisBackendTest::streamsFrames()
+{
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    int width = 0, height = 0;
+    QCOMPARE(SdkGetResolution(camera.handle, &width, &height), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    for (int i = 0; i < 3; ++i) {
+        const ProcessedFrame frame = takeFrame(camera.handle, kDeadlineMs);
+        QCOMPARE(frame.result, VEXO_SDK_OK);
+        QCOMPARE(frame.info.width, width);
+        QCOMPARE(frame.info.height, height);
+        QCOMPARE(frame.info.pixelFormat, VEXO_SDK_PIXEL_RGB8);
+        // The fake camera draws a ramp: a picture, not an empty buffer.
+        const double mean = meanOf(frame.pixels, static_cast<size_t>(width) * height * 3);
+        QVERIFY2(mean > 20 && mean < 235, qPrintable(QString::number(mean)));
+    }
+    VexoFrameStatistics statistics{};
+    QCOMPARE(SdkGetFrameStatistics(camera.handle, &statistics), VEXO_SDK_OK);
+    QVERIFY(statistics.deliveredFrames >= 3);
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+}
+
+void AravisBackendTest::exposureAndGainChangeThePicture_data()
+{
+    QTest::addColumn<double>("darkExposureUs");
+    QTest::addColumn<int>("darkGainMilli");
+    QTest::addColumn<double>("brightExposureUs");
+    QTest::addColumn<int>("brightGainMilli");
+
+    // The fake camera scales its ramp by 1 + gain + log10(exposure / 10 ms).
+    QTest::newRow("exposure") << 2000.0 << 1000 << 100000.0 << 1000;
+    QTest::newRow("gain") << 4000.0 << 1000 << 4000.0 << 3000;
+}
+
+void AravisBackendTest::exposureAndGainChangeThePicture()
+{
+    QFETCH(double, darkExposureUs);
+    QFETCH(int, darkGainMilli);
+    QFETCH(double, brightExposureUs);
+    QFETCH(int, brightGainMilli);
+
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    makeManual(camera.handle);
+    QCOMPARE(SdkSetExposureTime(camera.handle, darkExposureUs), VEXO_SDK_OK);
+    QCOMPARE(SdkSetAnalogGain(camera.handle, darkGainMilli), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    const double dark = meanWhen(camera.handle, [](double mean) { return mean >= 0 && mean < 90; });
+    QVERIFY2(dark >= 0 && dark < 90, qPrintable(QString("dark picture mean %1").arg(dark)));
+
+    QCOMPARE(SdkSetExposureTime(camera.handle, brightExposureUs), VEXO_SDK_OK);
+    QCOMPARE(SdkSetAnalogGain(camera.handle, brightGainMilli), VEXO_SDK_OK);
+    const double bright = meanWhen(camera.handle, [&](double mean) { return mean > dark + 60; });
+    QVERIFY2(bright > dark + 60, qPrintable(QString("dark %1, bright %2").arg(dark).arg(bright)));
+}
+
+void AravisBackendTest::regionChangesTheFrame()
+{
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(takeFrame(camera.handle, kDeadlineMs).result, VEXO_SDK_OK);
+
+    VexoResolution region{};
+    region.index = VEXO_SDK_CUSTOM_RESOLUTION;
+    region.offsetX = 64;
+    region.offsetY = 32;
+    region.regionWidth = region.outputWidth = 320;
+    region.regionHeight = region.outputHeight = 240;
+    QCOMPARE(SdkSetRegionOfInterest(camera.handle, &region), VEXO_SDK_OK);
+    int width = 0, height = 0;
+    QCOMPARE(SdkGetResolution(camera.handle, &width, &height), VEXO_SDK_OK);
+    QCOMPARE(width, 320);
+    QCOMPARE(height, 240);
+
+    QElapsedTimer timer;
+    timer.start();
+    ProcessedFrame frame;
+    do
+        frame = takeFrame(camera.handle, 5000);
+    while ((frame.result != VEXO_SDK_OK || frame.info.width != 320) &&
+           timer.elapsed() < kDeadlineMs);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+    QCOMPARE(frame.info.width, 320);
+    QCOMPARE(frame.info.height, 240);
+}
+
+void AravisBackendTest::softwareTriggerTakesOneFrame()
+{
+    if (!gigeMode())
+        QSKIP(
+            "Aravis' in-process fake camera fires its own trigger at a fixed rate; the GigE run "
+            "covers this");
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    uint32_t token = 0;
+    QCOMPARE(SdkGetFrame(camera.handle, &token, 1500), VEXO_SDK_TIMEOUT);
+
+    QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(SdkGetFrame(camera.handle, &token, kDeadlineMs), VEXO_SDK_OK);
+    QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_OK);
+    QCOMPARE(SdkGetFrame(camera.handle, &token, 1500), VEXO_SDK_TIMEOUT);
+}
+
+void AravisBackendTest::storedGroupRestoresTheCamera()
+{
+    {
+        OpenCamera camera(identifier.constData());
+        QCOMPARE(camera.result, VEXO_SDK_OK);
+        makeManual(camera.handle);
+        QCOMPARE(SdkSetExposureTime(camera.handle, 2000.0), VEXO_SDK_OK);
+        QCOMPARE(SdkSaveParameterGroup(camera.handle, 1), VEXO_SDK_OK);
+        QCOMPARE(SdkSetExposureTime(camera.handle, 100000.0), VEXO_SDK_OK);
+        QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+        const double bright = meanWhen(camera.handle, [](double mean) { return mean > 150; });
+        QVERIFY2(bright > 150, qPrintable(QString::number(bright)));
+
+        QCOMPARE(SdkLoadParameterGroup(camera.handle, 1), VEXO_SDK_OK);
+        VexoCameraParameters parameters{};
+        QCOMPARE(SdkGetCameraParameters(camera.handle, &parameters), VEXO_SDK_OK);
+        QCOMPARE(parameters.exposureTimeUs, 2000.0);
+        // The camera itself took the group's exposure.
+        const double dark =
+            meanWhen(camera.handle, [](double mean) { return mean >= 0 && mean < 90; });
+        QVERIFY2(dark >= 0 && dark < 90, qPrintable(QString::number(dark)));
+    }
+    // Opened afresh, the camera starts with the group it last loaded.
+    OpenCamera again(identifier.constData());
+    QCOMPARE(again.result, VEXO_SDK_OK);
+    int group = -1;
+    QCOMPARE(SdkGetCurrentParameterGroup(again.handle, &group), VEXO_SDK_OK);
+    QCOMPARE(group, 1);
+    VexoCameraParameters parameters{};
+    QCOMPARE(SdkGetCameraParameters(again.handle, &parameters), VEXO_SDK_OK);
+    QCOMPARE(parameters.exposureTimeUs, 2000.0);
+    QCOMPARE(SdkLoadParameterGroup(again.handle, VEXO_SDK_FACTORY_GROUP), VEXO_SDK_OK);
+}
+
+void AravisBackendTest::nicknameIsKept()
+{
+    const QByteArray name = QString::fromUtf8("Linie 3 – Prüfstand").toUtf8();
+    {
+        OpenCamera camera(identifier.constData());
+        QCOMPARE(camera.result, VEXO_SDK_OK);
+        QCOMPARE(SdkSetDeviceNickname(camera.handle, name.constData()), VEXO_SDK_OK);
+        char text[VEXO_SDK_TEXT_BUFFER_SIZE];
+        QCOMPARE(SdkGetCameraName(camera.handle, text), VEXO_SDK_OK);
+        QCOMPARE(QByteArray(text), name);
+    }
+    VexoDeviceInfo info{};
+    QVERIFY(fakeCameraIndex(&info) >= 0);
+    QCOMPARE(QByteArray(info.deviceName), name);
+}
+
+void AravisBackendTest::secondProcessIsRefused()
+{
+    QProcess holder;
+    holder.start(simulatorProgram(), {"hold", QString::fromLatin1(identifier)});
+    QVERIFY(holder.waitForStarted(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(holder.canReadLine() || holder.state() == QProcess::NotRunning,
+                             kDeadlineMs);
+    QCOMPARE(holder.readLine().trimmed(), "opened " + identifier);
+
+    int handle = 0;
+    QCOMPARE(SdkOpenCamera(&handle, identifier.constData()), VEXO_SDK_OPEN_ELSEWHERE);
+    QCOMPARE(handle, 0);
+    VexoDeviceInfo info{};
+    QVERIFY(fakeCameraIndex(&info) >= 0);
+    QCOMPARE(info.opened, 1);
+
+    holder.closeWriteChannel();  // ends the hold; the camera is closed properly
+    QVERIFY(holder.waitForFinished(kDeadlineMs));
+    // Open again once the other process let go (a GigE camera may take a moment).
+    int result = VEXO_SDK_FAILED;
+    QVERIFY(retryUntil(
+        [&] { return (result = SdkOpenCamera(&handle, identifier.constData())) == VEXO_SDK_OK; }));
+    QCOMPARE(SdkCloseCamera(handle), VEXO_SDK_OK);
+}
+
+void AravisBackendTest::vanishedCameraIsDetachedAndResumes()
+{
+    if (!gigeMode())
+        QSKIP("the in-process fake camera cannot be unplugged; the GigE run covers this");
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(takeFrame(camera.handle, kDeadlineMs).result, VEXO_SDK_OK);
+
+    gigeCamera.kill();
+    QVERIFY(gigeCamera.waitForFinished(10000));
+    QVERIFY(retryUntil([&] { return takeFrame(camera.handle, 1000).result == VEXO_SDK_DETACHED; }));
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_DETACHED);
+
+    // Other programs see it go: the node disappears and enumeration drops it.
+    char folder[1024];
+    QCOMPARE(SdkGetDeviceNodeFolder(folder, sizeof folder), VEXO_SDK_OK);
+    const QString node = QString::fromLocal8Bit(folder) + "/" + identifier + ".node";
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(node), kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(fakeCameraIndex(nullptr), -1, kDeadlineMs);
+
+    // Back again: the open handle resumes streaming by itself.
+    startGigECamera();
+    QVERIFY(retryUntil([&] { return takeFrame(camera.handle, 1000).result == VEXO_SDK_OK; }));
+    QVERIFY(QFile::exists(node));
+    QVERIFY(fakeCameraIndex(nullptr) >= 0);
+    QCOMPARE(SdkCloseCamera(camera.handle), VEXO_SDK_OK);
+    camera.handle = 0;
+}
+
+QTEST_GUILESS_MAIN(AravisBackendTest)
+#include "tst_aravisbackend.moc"

@@ -1,0 +1,327 @@
+// Rules of the Aravis backend that need no camera: pixel conversion, identity mapping,
+// firmware texts and the backend list.
+// The library's headers come before Qt's, whose "slots" keyword would clash with them.
+#include "BackendSelection.h"
+#include "aravis/AravisDevice.h"
+#include "aravis/AravisIdentity.h"
+#include "aravis/AravisPixels.h"
+
+#include <string>
+#include <vector>
+
+#include <QtTest>
+
+using namespace vexo::sdk;
+using namespace vexo::sdk::aravis;
+using Bytes = std::vector<uint8_t>;
+
+Q_DECLARE_METATYPE(Bytes)
+Q_DECLARE_METATYPE(std::string)
+
+namespace {
+
+constexpr uint32_t kMono8 = 0x01080001, kMono10 = 0x01100003, kMono12 = 0x01100005,
+                   kMono16 = 0x01100007;
+constexpr uint32_t kBayerGR8 = 0x01080008, kBayerRG8 = 0x01080009, kBayerGB8 = 0x0108000A,
+                   kBayerBG8 = 0x0108000B;
+constexpr uint32_t kBayerBG12 = 0x01100013;
+constexpr uint32_t kRGB8 = 0x02180014, kBGR8 = 0x02180015;
+constexpr uint32_t kMono12Packed = 0x010C0006;
+
+Bytes littleEndian16(std::initializer_list<unsigned> values)
+{
+    Bytes bytes;
+    for (unsigned v : values) {
+        bytes.push_back(static_cast<uint8_t>(v & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(v >> 8));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+class AravisUnitsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void convertsPixels_data();
+    void convertsPixels();
+    void refusesBadFrames_data();
+    void refusesBadFrames();
+    void mapsIdentifiers_data();
+    void mapsIdentifiers();
+    void readsFirmwareTexts_data();
+    void readsFirmwareTexts();
+    void parsesMacAddresses_data();
+    void parsesMacAddresses();
+    void buildsModelsFromDiscovery();
+    void parsesBackendList_data();
+    void parsesBackendList();
+    void mapsFrameSpeed_data();
+    void mapsFrameSpeed();
+};
+
+void AravisUnitsTest::convertsPixels_data()
+{
+    QTest::addColumn<uint32_t>("format");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<Bytes>("input");
+    QTest::addColumn<bool>("bayer");
+    QTest::addColumn<Bytes>("expected");
+
+    // Bayer rows below: each sample's tens digit names its colour (1 red, 2 and 3 green,
+    // 4 blue), so an RGGB result reads 1x 2x / 3x 4x in every 2x2 cell.
+    QTest::newRow("Mono8 copied") << kMono8 << 4 << 2 << Bytes{1, 2, 3, 4, 5, 6, 7, 8} << false
+                                  << Bytes{1, 2, 3, 4, 5, 6, 7, 8};
+    QTest::newRow("BayerRG8 kept") << kBayerRG8 << 4 << 2 << Bytes{10, 20, 11, 21, 30, 40, 31, 41}
+                                   << true << Bytes{10, 20, 11, 21, 30, 40, 31, 41};
+    QTest::newRow("BayerGR8 moved one column")
+        << kBayerGR8 << 4 << 2 << Bytes{20, 10, 21, 11, 40, 30, 41, 31} << true
+        << Bytes{10, 21, 11, 21, 30, 41, 31, 41};
+    QTest::newRow("BayerGB8 moved one row")
+        << kBayerGB8 << 4 << 2 << Bytes{30, 40, 31, 41, 10, 20, 11, 21} << true
+        << Bytes{10, 20, 11, 21, 30, 40, 31, 41};
+    QTest::newRow("BayerBG8 moved a column and a row")
+        << kBayerBG8 << 4 << 2 << Bytes{40, 30, 41, 31, 20, 10, 21, 11} << true
+        << Bytes{10, 21, 11, 21, 30, 41, 31, 41};
+    QTest::newRow("odd width repeats the same colour")
+        << kBayerGR8 << 3 << 2 << Bytes{20, 10, 21, 40, 30, 41} << true
+        << Bytes{10, 21, 10, 30, 41, 30};
+    QTest::newRow("Mono10 keeps the top eight bits")
+        << kMono10 << 3 << 1 << littleEndian16({0x3FF, 0x200, 0x004}) << false
+        << Bytes{255, 128, 1};
+    QTest::newRow("Mono12 keeps the top eight bits")
+        << kMono12 << 3 << 1 << littleEndian16({0xFFF, 0x800, 0x010}) << false
+        << Bytes{255, 128, 1};
+    QTest::newRow("Mono12 out-of-range samples saturate")
+        << kMono12 << 1 << 1 << littleEndian16({0xFFFF}) << false << Bytes{255};
+    QTest::newRow("Mono16 keeps the high byte")
+        << kMono16 << 2 << 1 << littleEndian16({0xFF00, 0x1234}) << false << Bytes{255, 0x12};
+    QTest::newRow("BayerBG12 reduced and moved")
+        << kBayerBG12 << 2 << 2 << littleEndian16({0x400, 0x300, 0x200, 0x100}) << true
+        << Bytes{0x10, 0x20, 0x30, 0x40};
+    QTest::newRow("RGB8 sampled into RGGB")
+        << kRGB8 << 2 << 2 << Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12} << true
+        << Bytes{1, 5, 8, 12};
+    QTest::newRow("BGR8 sampled into RGGB")
+        << kBGR8 << 2 << 2 << Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12} << true
+        << Bytes{3, 5, 8, 10};
+}
+
+void AravisUnitsTest::convertsPixels()
+{
+    QFETCH(uint32_t, format);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(Bytes, input);
+    QFETCH(bool, bayer);
+    QFETCH(Bytes, expected);
+
+    vexo::imaging::RawFrame frame;
+    QVERIFY(convertPixels(format, width, height, input.data(), input.size(), frame));
+    QCOMPARE(frame.width, width);
+    QCOMPARE(frame.height, height);
+    QCOMPARE(frame.layout == vexo::imaging::RawLayout::BayerRG8, bayer);
+    QCOMPARE(frame.pixels, expected);
+}
+
+void AravisUnitsTest::refusesBadFrames_data()
+{
+    QTest::addColumn<uint32_t>("format");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("bytes");
+
+    QTest::newRow("buffer one byte short") << kMono8 << 4 << 4 << 15;
+    QTest::newRow("16-bit frame in an 8-bit sized buffer") << kMono12 << 4 << 4 << 16;
+    QTest::newRow("packed format") << kMono12Packed << 4 << 4 << 64;
+    QTest::newRow("zero width") << kMono8 << 0 << 4 << 64;
+    QTest::newRow("negative height") << kMono8 << 4 << -4 << 64;
+    QTest::newRow("absurd size") << kMono8 << 1 << 1000000 << 1000000;
+}
+
+void AravisUnitsTest::refusesBadFrames()
+{
+    QFETCH(uint32_t, format);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, bytes);
+
+    const Bytes input(static_cast<size_t>(bytes), 7);
+    vexo::imaging::RawFrame frame;
+    frame.width = 9;
+    frame.pixels = {1, 2, 3};
+    QVERIFY(!convertPixels(format, width, height, input.data(), input.size(), frame));
+    QCOMPARE(frame.width, 9);
+    QCOMPARE(frame.pixels, Bytes({1, 2, 3}));
+}
+
+void AravisUnitsTest::mapsIdentifiers_data()
+{
+    QTest::addColumn<std::string>("serial");
+    QTest::addColumn<std::string>("identifier");
+
+    QTest::newRow("plain serial kept") << std::string("ABC-123_x.9") << std::string("ABC-123_x.9");
+    QTest::newRow("blanks and slashes mapped")
+        << std::string("SN 12/34") << std::string("SN_12_34");
+    QTest::newRow("trailing padding dropped") << std::string("A1  ") << std::string("A1");
+    QTest::newRow("non-ASCII bytes mapped") << std::string(
+                                                   "\xC3\x9C"
+                                                   "1")
+                                            << std::string("__1");
+    QTest::newRow("control characters dropped") << std::string("A\tB\n") << std::string("AB");
+    QTest::newRow("long serial cut to 35") << std::string(40, 'K') << std::string(35, 'K');
+    QTest::newRow("nothing usable") << std::string("\x01\x02") << std::string();
+}
+
+void AravisUnitsTest::mapsIdentifiers()
+{
+    QFETCH(std::string, serial);
+    QFETCH(std::string, identifier);
+    const std::string mapped = identifierFromSerial(serial);
+    QCOMPARE(mapped, identifier);
+    if (!mapped.empty())
+        QVERIFY(isValidIdentifier(mapped));
+}
+
+void AravisUnitsTest::readsFirmwareTexts_data()
+{
+    QTest::addColumn<std::string>("text");
+    QTest::addColumn<int>("word");
+
+    QTest::newRow("three parts") << std::string("1.2.3") << 0x1230;
+    QTest::newRow("four parts with v") << std::string("v2.0.1.4") << 0x2014;
+    QTest::newRow("words around numbers") << std::string("Version 3.1 build 7") << 0x3170;
+    QTest::newRow("parts above 15 saturate") << std::string("20.1") << 0xF100;
+    QTest::newRow("huge number does not overflow")
+        << std::string("99999999999999999999.1") << 0xF100;
+    QTest::newRow("more than four parts") << std::string("1.2.3.4.5") << 0x1234;
+    QTest::newRow("no number") << std::string("beta") << 0;
+    QTest::newRow("empty") << std::string() << 0;
+}
+
+void AravisUnitsTest::readsFirmwareTexts()
+{
+    QFETCH(std::string, text);
+    QFETCH(int, word);
+    QCOMPARE(static_cast<int>(firmwareWordFromText(text)), word);
+}
+
+void AravisUnitsTest::parsesMacAddresses_data()
+{
+    QTest::addColumn<std::string>("text");
+    QTest::addColumn<bool>("valid");
+
+    QTest::newRow("colons") << std::string("00:0a:1b:2c:3d:4e") << true;
+    QTest::newRow("dashes, upper case") << std::string("00-0A-1B-2C-3D-4E") << true;
+    QTest::newRow("short groups") << std::string("0:a:1b:2c:3d:4e") << false;
+    QTest::newRow("not hexadecimal") << std::string("zz:0a:1b:2c:3d:4e") << false;
+    QTest::newRow("wrong separator") << std::string("00.0a.1b.2c.3d.4e") << false;
+    QTest::newRow("empty") << std::string() << false;
+}
+
+void AravisUnitsTest::parsesMacAddresses()
+{
+    QFETCH(std::string, text);
+    QFETCH(bool, valid);
+    uint8_t mac[6] = {9, 9, 9, 9, 9, 9};
+    QCOMPARE(parseMacAddress(text, mac), valid);
+    if (valid) {
+        const uint8_t expected[6] = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
+        QVERIFY(std::equal(mac, mac + 6, expected));
+    } else {
+        QCOMPARE(mac[0], uint8_t(9));  // untouched
+    }
+}
+
+void AravisUnitsTest::buildsModelsFromDiscovery()
+{
+    std::vector<DiscoveredCamera> found(4);
+    found[0] = {"Maker-A-1",        "Maker", "Cam A", "SN 1", "GigEVision", "192.168.7.20",
+                "00:11:22:33:44:55"};
+    found[1] = {"Maker-A-2", "Maker", "Cam A", "SN/1", "USB3Vision", "", ""};
+    found[2] = {"Fake_1", "Aravis", "Fake", "", "Fake", "0.0.0.0", "Fake_1"};
+    found[3] = {"\x01", "X", "Y", "", "USB3Vision", "", ""};
+    const std::vector<CameraModel> models = modelsFromDiscovery(found);
+
+    QCOMPARE(models.size(), size_t(4));
+    QVERIFY(models[3].identifier.empty());  // nothing to name it by
+    QCOMPARE(models[0].identifier, std::string("SN_1"));
+    QCOMPARE(models[1].identifier, std::string("SN_1-2"));  // two serials map onto one
+    QCOMPARE(models[2].identifier, std::string("Fake_1"));  // no serial: the device id
+
+    QCOMPARE(models[0].interfaceText, std::string("GigE"));
+    QVERIFY(models[0].isGigE());
+    QCOMPARE(models[0].ipAddress, std::string("192.168.7.20"));
+    QCOMPARE(models[0].macAddress[5], uint8_t(0x55));
+    QCOMPARE(models[1].interfaceText, std::string("USB3.0"));
+    QVERIFY(!models[1].isGigE());
+    QVERIFY(models[1].ipAddress.empty());
+    QCOMPARE(models[2].interfaceText, std::string("USB3.0"));
+
+    QCOMPARE(models[0].productSeries, std::string("Maker"));
+    QCOMPARE(models[0].productName, std::string("Cam A"));
+    QCOMPARE(models[0].nickname, std::string("Cam A"));
+}
+
+void AravisUnitsTest::parsesBackendList_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("kinds");
+    QTest::addColumn<bool>("complaint");
+
+    const int sim = static_cast<int>(BackendKind::Simulated);
+    const int aravis = static_cast<int>(BackendKind::Aravis);
+    const int fake = static_cast<int>(BackendKind::AravisFake);
+    QTest::newRow("unset means simulated") << QString() << QList<int>{sim} << false;
+    QTest::newRow("blanks only") << QString(" , ") << QList<int>{sim} << false;
+    QTest::newRow("fake alone") << QString("aravis-fake") << QList<int>{fake} << false;
+    QTest::newRow("order kept, blanks ignored")
+        << QString(" simulated , aravis") << QList<int>{sim, aravis} << false;
+    QTest::newRow("repeats dropped")
+        << QString("aravis,aravis-fake,aravis") << QList<int>{aravis, fake} << false;
+    QTest::newRow("unknown name reported") << QString("aravis,usb2") << QList<int>{aravis} << true;
+    QTest::newRow("nothing usable gives simulated")
+        << QString("Simulated") << QList<int>{sim} << true;
+}
+
+void AravisUnitsTest::parsesBackendList()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<int>, kinds);
+    QFETCH(bool, complaint);
+    std::string error;
+    const std::vector<BackendKind> parsed = parseBackendList(text.toStdString(), error);
+    QList<int> got;
+    for (BackendKind k : parsed)
+        got << static_cast<int>(k);
+    QCOMPARE(got, kinds);
+    QCOMPARE(!error.empty(), complaint);
+}
+
+void AravisUnitsTest::mapsFrameSpeed_data()
+{
+    QTest::addColumn<int>("speed");
+    QTest::addColumn<double>("setUpRate");
+    QTest::addColumn<double>("maxRate");
+    QTest::addColumn<double>("rate");
+
+    // Medium, the library's default, must leave a camera at the rate it was set up with.
+    QTest::newRow("medium keeps the set-up rate") << 1 << 30.0 << 1000.0 << 30.0;
+    QTest::newRow("low halves it") << 0 << 30.0 << 1000.0 << 15.0;
+    QTest::newRow("high is the maximum") << 2 << 30.0 << 1000.0 << 1000.0;
+    QTest::newRow("unknown set-up rate uses the maximum") << 1 << 0.0 << 120.0 << 120.0;
+    QTest::newRow("speed out of range counts as medium") << 7 << 25.0 << 100.0 << 25.0;
+}
+
+void AravisUnitsTest::mapsFrameSpeed()
+{
+    QFETCH(int, speed);
+    QFETCH(double, setUpRate);
+    QFETCH(double, maxRate);
+    QFETCH(double, rate);
+    QCOMPARE(frameRateForSpeed(speed, setUpRate, maxRate), rate);
+}
+
+QTEST_GUILESS_MAIN(AravisUnitsTest)
+#include "tst_aravisunits.moc"
