@@ -64,20 +64,35 @@ void RoiWidget::on_pushButton_refresh_clicked()
     ui->comboBox->setCurrentIndex(-1);
 }
 
+constexpr int kGrabAttempts = 4;
+
 // Grabs one frame into the preview and takes the sensor mapping from it. Leaves the
 // previous preview and mapping in place when no frame comes.
 bool RoiWidget::grabPreview()
 {
     uint32_t token = 0;
-    int result = SdkGrabFrameWithTimeout(camera, &token, 5000);
+    int result = VEXO_SDK_FAILED;
     VexoImageInfo info{};
     BYTE* raw = nullptr;
-    if (result == 0) {
+    // A frame exposed just before the resolution changed can still arrive after the
+    // change; its size gives it away, and the next frame has the new one.
+    for (int attempt = 0; attempt < kGrabAttempts; ++attempt) {
+        result = SdkGrabFrameWithTimeout(camera, &token, 5000);
+        if (result != 0)
+            break;
         raw = SdkGetRawImage(camera, token, &info);
         if (!raw || info.width <= 0 || info.height <= 0) {
             result = VEXO_SDK_FAILED;
             SdkReleaseFrame(camera, token);
+            break;
         }
+        VexoResolution wanted{};
+        if (attempt + 1 == kGrabAttempts ||
+            SdkGetResolutionDescriptor(camera, VEXO_SDK_CUSTOM_RESOLUTION, &wanted) != 0 ||
+            (wanted.outputWidth == info.width && wanted.outputHeight == info.height))
+            break;
+        SdkReleaseFrame(camera, token);
+        raw = nullptr;
     }
     if (result != 0) {
         qWarning() << "grabbing the preview frame failed:" << result;
