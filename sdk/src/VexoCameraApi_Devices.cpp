@@ -150,6 +150,14 @@ int SdkSetDeviceNickname(int handle, const char* nickname)
         // Stored as text; on this platform the local 8-bit encoding is UTF-8.
         if (!isUtf8(name))
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        // A camera with a writable name of its own keeps it; it is shown as read back.
+        std::string onCamera;
+        if (const auto own = camera.withDevice(
+                [&](CameraDevice& d) { return d.writeNickname(name, onCamera); })) {
+            if (*own == VEXO_SDK_OK)
+                camera.setNickname(onCamera);
+            return *own;
+        }
         const bool stored = CameraLibrary::instance().userState().update(
             camera.model().identifier, [&](StoredCameraState& state) { state.nickname = name; });
         if (!stored)

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <memory>
 
 #include "CameraTestSupport.h"
 #include "VexoCameraApi.h"
@@ -97,6 +98,7 @@ private slots:
     void softwareTriggerTakesOneFrame();
     void storedGroupRestoresTheCamera();
     void nicknameIsKept();
+    void networkConfigIsTheCameras();
     void secondProcessIsRefused();
     void vanishedCameraIsDetachedAndResumes();
 
@@ -318,6 +320,88 @@ void AravisBackendTest::nicknameIsKept()
     VexoDeviceInfo info{};
     QVERIFY(fakeCameraIndex(&info) >= 0);
     QCOMPARE(QByteArray(info.deviceName), name);
+}
+
+namespace {
+
+VexoNetworkConfig staticAddress(const char* address, const char* mask, const char* gateway)
+{
+    VexoNetworkConfig c{};
+    c.addressMode = 1;
+    qstrncpy(c.ipAddress, address, sizeof c.ipAddress);
+    qstrncpy(c.subnetMask, mask, sizeof c.subnetMask);
+    qstrncpy(c.gateway, gateway, sizeof c.gateway);
+    return c;
+}
+
+// A feature of the fake GigE camera as another Aravis client reads it.
+QByteArray cameraFeature(const char* feature)
+{
+    QProcess tool;
+    tool.start("arv-tool-0.8", {"control", feature});
+    if (!tool.waitForFinished(kDeadlineMs))
+        return {};
+    for (const QByteArray& line : tool.readAllStandardOutput().split('\n'))
+        if (line.startsWith(QByteArray(feature) + " = "))
+            return line.mid(qstrlen(feature) + 3).split(' ').value(0);
+    return {};
+}
+
+}  // namespace
+
+void AravisBackendTest::networkConfigIsTheCameras()
+{
+    VexoNetworkConfig c{};
+    if (!gigeMode()) {
+        // Not a GigE camera: nothing to configure.
+        QCOMPARE(SdkGetNetworkConfig(identifier.constData(), &c), VEXO_SDK_NOT_MATCHING);
+        const VexoNetworkConfig wanted =
+            staticAddress("192.168.7.20", "255.255.255.0", "192.168.7.1");
+        QCOMPARE(SdkSetNetworkConfig(identifier.constData(), &wanted), VEXO_SDK_NOT_MATCHING);
+        return;
+    }
+    // The address the camera uses now, read from the camera.
+    QCOMPARE(SdkGetNetworkConfig(identifier.constData(), &c), VEXO_SDK_OK);
+    QCOMPARE(QByteArray(c.ipAddress), QByteArray("127.0.0.1"));
+    QCOMPARE(QByteArray(c.cameraIdentifier), identifier);
+
+    // A static address goes into the camera's persistent registers, whether the camera is
+    // open here (through that connection) or not (a connection of its own).
+    for (const bool open : {false, true}) {
+        const QByteArray last = open ? "21" : "20";
+        std::unique_ptr<OpenCamera> camera;
+        if (open) {
+            camera = std::make_unique<OpenCamera>(identifier.constData());
+            QCOMPARE(camera->result, VEXO_SDK_OK);
+        }
+        const VexoNetworkConfig wanted =
+            staticAddress("192.168.7." + last, "255.255.255.0", "192.168.7.1");
+        const int setResult = SdkSetNetworkConfig(identifier.constData(), &wanted);
+        QVERIFY2(setResult == VEXO_SDK_OK, qPrintable(QString::number(setResult)));
+        QCOMPARE(SdkGetNetworkConfig(identifier.constData(), &c), VEXO_SDK_OK);
+        QCOMPARE(c.addressMode, 1);
+        QCOMPARE(QByteArray(c.ipAddress), "192.168.7." + last);
+        QCOMPARE(QByteArray(c.subnetMask), QByteArray("255.255.255.0"));
+        QCOMPARE(QByteArray(c.gateway), QByteArray("192.168.7.1"));
+    }
+    // Another client sees it in the camera: 192.168.7.21 and the static flag.
+    QCOMPARE(cameraFeature("ArvGevPersistentIPAddress"),
+             QByteArray::number((192u << 24) | (168u << 16) | (7u << 8) | 21u));
+    QCOMPARE(cameraFeature("ArvGevCurrentIPConfigurationPersistentIP"), QByteArray("true"));
+
+    // DHCP: the camera asks for an address; until it restarts it keeps the one it has.
+    VexoNetworkConfig dhcp{};
+    dhcp.addressMode = 0;
+    QCOMPARE(SdkSetNetworkConfig(identifier.constData(), &dhcp), VEXO_SDK_OK);
+    QCOMPARE(SdkGetNetworkConfig(identifier.constData(), &c), VEXO_SDK_OK);
+    QCOMPARE(c.addressMode, 0);
+    QCOMPARE(QByteArray(c.ipAddress), QByteArray("127.0.0.1"));
+    QCOMPARE(cameraFeature("ArvGevCurrentIPConfigurationDHCP"), QByteArray("true"));
+
+    // Addresses that cannot work are refused before the camera is touched.
+    const VexoNetworkConfig bad = staticAddress("192.168.7.20", "255.0.255.0", "192.168.7.1");
+    QCOMPARE(SdkSetNetworkConfig(identifier.constData(), &bad), VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(cameraFeature("ArvGevCurrentIPConfigurationDHCP"), QByteArray("true"));
 }
 
 void AravisBackendTest::secondProcessIsRefused()

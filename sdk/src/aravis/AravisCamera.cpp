@@ -7,6 +7,7 @@
 
 #include "AravisIdentity.h"
 #include "AravisPixels.h"
+#include "NetworkAddress.h"
 #include "VexoCameraApi.h"
 
 namespace vexo::sdk::aravis {
@@ -71,6 +72,19 @@ bool AravisCamera::has(const char* feature)
     std::lock_guard<std::mutex> guard(mutex);
     GErrorHolder e;
     return arv_device_is_feature_available(device(), feature, e.out()) && !e.failed();
+}
+
+bool AravisCamera::writable(const char* feature)
+{
+    if (!has(feature))
+        return false;
+    std::lock_guard<std::mutex> guard(mutex);
+    // The node's actual mode: arv_device_get_feature_access_mode answers WO for RW nodes.
+    ArvGcNode* node = arv_device_get_feature(device(), feature);
+    if (!ARV_IS_GC_FEATURE_NODE(node))
+        return false;
+    const ArvGcAccessMode mode = arv_gc_feature_node_get_actual_access_mode(ARV_GC_FEATURE_NODE(node));
+    return mode == ARV_GC_ACCESS_MODE_RW || mode == ARV_GC_ACCESS_MODE_WO;
 }
 
 int AravisCamera::checkFeature(const char* feature)
@@ -200,6 +214,19 @@ int AravisCamera::setBoolean(const char* feature, bool value)
     GErrorHolder e;
     arv_device_set_boolean_feature_value(device(), feature, value, e.out());
     return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+int AravisCamera::getBoolean(const char* feature, bool& value)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    const gboolean v = arv_device_get_boolean_feature_value(device(), feature, e.out());
+    if (e.failed())
+        return VEXO_SDK_FAILED;
+    value = v != FALSE;
+    return VEXO_SDK_OK;
 }
 
 int AravisCamera::execute(const char* feature)
@@ -503,6 +530,81 @@ int AravisCamera::userId(std::string& name)
 int AravisCamera::setUserId(const std::string& name)
 {
     return setString("DeviceUserID", name);
+}
+
+namespace {
+
+// Aravis maps the GigE Vision bootstrap registers (which every GigE camera has) as
+// Arv-prefixed features; cameras describe the same registers under the SFNC names.
+std::string networkFeature(AravisCamera& camera, const char* name)
+{
+    const std::string aravisName = std::string("Arv") + name;
+    return camera.has(aravisName.c_str()) ? aravisName : std::string(name);
+}
+
+int readAddress(AravisCamera& camera, const char* name, std::string& text)
+{
+    int64_t value = 0;
+    if (int r = camera.getInteger(networkFeature(camera, name).c_str(), value))
+        return r;
+    text = formatIpv4(static_cast<uint32_t>(value));
+    return VEXO_SDK_OK;
+}
+
+int writeAddress(AravisCamera& camera, const char* name, const std::string& text)
+{
+    uint32_t value = 0;
+    if (!parseIpv4(text, value))
+        return VEXO_SDK_INVALID_ARGUMENT;
+    return camera.setInteger(networkFeature(camera, name).c_str(), value);
+}
+
+int readFlag(AravisCamera& camera, const char* name, bool& on)
+{
+    return camera.getBoolean(networkFeature(camera, name).c_str(), on);
+}
+
+}  // namespace
+
+int AravisCamera::currentAddress(NetworkAddresses& current)
+{
+    if (int r = readAddress(*this, "GevCurrentIPAddress", current.ipAddress))
+        return r;
+    if (int r = readAddress(*this, "GevCurrentSubnetMask", current.subnetMask))
+        return r;
+    return readAddress(*this, "GevCurrentDefaultGateway", current.gateway);
+}
+
+int AravisCamera::persistentAddress(NetworkAddresses& persistent, bool& persistentOn, bool& dhcpOn)
+{
+    if (int r = readAddress(*this, "GevPersistentIPAddress", persistent.ipAddress))
+        return r;
+    if (int r = readAddress(*this, "GevPersistentSubnetMask", persistent.subnetMask))
+        return r;
+    if (int r = readAddress(*this, "GevPersistentDefaultGateway", persistent.gateway))
+        return r;
+    if (int r = readFlag(*this, "GevCurrentIPConfigurationPersistentIP", persistentOn))
+        return r;
+    return readFlag(*this, "GevCurrentIPConfigurationDHCP", dhcpOn);
+}
+
+int AravisCamera::setNetwork(bool dhcp, const NetworkAddresses& persistent)
+{
+    const std::string persistentFlag = networkFeature(*this, "GevCurrentIPConfigurationPersistentIP");
+    const std::string dhcpFlag = networkFeature(*this, "GevCurrentIPConfigurationDHCP");
+    if (!writable(persistentFlag.c_str()) || !writable(dhcpFlag.c_str()))
+        return VEXO_SDK_NOT_MATCHING;
+    if (!dhcp) {
+        if (int r = writeAddress(*this, "GevPersistentIPAddress", persistent.ipAddress))
+            return r;
+        if (int r = writeAddress(*this, "GevPersistentSubnetMask", persistent.subnetMask))
+            return r;
+        if (int r = writeAddress(*this, "GevPersistentDefaultGateway", persistent.gateway))
+            return r;
+    }
+    if (int r = setBoolean(dhcpFlag.c_str(), dhcp))
+        return r;
+    return setBoolean(persistentFlag.c_str(), !dhcp);
 }
 
 int AravisCamera::setPacketSize(int bytes)

@@ -58,6 +58,8 @@ public:
 
     // Generic feature access.
     bool has(const char* feature);
+    // Present and not read-only.
+    bool writable(const char* feature);
     int setInteger(const char* feature, int64_t value);
     int getInteger(const char* feature, int64_t& value);
     int integerBounds(const char* feature, int64_t& min, int64_t& max);
@@ -68,6 +70,7 @@ public:
     int getString(const char* feature, std::string& value);
     int setString(const char* feature, const std::string& value);
     int setBoolean(const char* feature, bool value);
+    int getBoolean(const char* feature, bool& value);
     int execute(const char* feature);
     std::vector<std::string> enumEntries(const char* feature);
     // PFNC codes of the pixel formats the camera offers.
@@ -105,6 +108,17 @@ public:
     // DeviceUserID; NOT_MATCHING when the camera has none.
     int userId(std::string& name);
     int setUserId(const std::string& name);
+    // GigE address settings (dotted text). Current is what the camera uses now,
+    // persistent what it takes when it starts with a static address; dhcp tells whether
+    // it asks for one (the persistent address takes precedence when both are on).
+    struct NetworkAddresses {
+        std::string ipAddress, subnetMask, gateway;
+    };
+    int currentAddress(NetworkAddresses& current);
+    int persistentAddress(NetworkAddresses& persistent, bool& persistentOn, bool& dhcpOn);
+    // Writes the persistent address and switches the camera to it (static), or to DHCP
+    // (dhcp true; the address is left as it is). Takes effect when the camera restarts.
+    int setNetwork(bool dhcp, const NetworkAddresses& persistent);
     int setPacketSize(int bytes);
     int setPacketDelay(int ticks);
 
