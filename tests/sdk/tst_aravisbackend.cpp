@@ -2,6 +2,7 @@
 // the in-process one (VEXO_TEST_ARAVIS=fake, VEXOCAM_BACKENDS=aravis-fake) or the fake
 // GigE Vision camera (VEXO_TEST_ARAVIS=gige, VEXOCAM_BACKENDS=aravis), which this test
 // starts on 127.0.0.1 and must run inside a network namespace that has only loopback.
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
@@ -96,6 +97,7 @@ private slots:
     void exposureAndGainChangeThePicture();
     void regionChangesTheFrame();
     void softwareTriggerTakesOneFrame();
+    void idleStreamSleeps();
     void storedGroupRestoresTheCamera();
     void nicknameIsKept();
     void networkConfigIsTheCameras();
@@ -270,6 +272,54 @@ void AravisBackendTest::softwareTriggerTakesOneFrame()
     QCOMPARE(SdkGetFrame(camera.handle, &token, kDeadlineMs), VEXO_SDK_OK);
     QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_OK);
     QCOMPARE(SdkGetFrame(camera.handle, &token, 1500), VEXO_SDK_TIMEOUT);
+}
+
+namespace {
+
+// Times the library's stream thread went to sleep so far (it is found by its name), or -1.
+long long streamThreadSleeps()
+{
+    const QDir tasks("/proc/self/task");
+    for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(tid + "/comm"));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "vexo-arv-stream")
+            continue;
+        QFile status(tasks.filePath(tid + "/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                return line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+    }
+    return -1;
+}
+
+}  // namespace
+
+void AravisBackendTest::idleStreamSleeps()
+{
+    if (!gigeMode())
+        QSKIP("Aravis' in-process fake camera fires its own trigger; the GigE run covers this");
+    // Waiting for a trigger that does not come, the stream thread sleeps: it wakes for
+    // frames, a stop or the camera's loss, not on a short clock.
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QTRY_VERIFY_WITH_TIMEOUT(streamThreadSleeps() >= 0, kDeadlineMs);
+    const long long before = streamThreadSleeps();
+    QTest::qWait(3000);
+    const long long idle = streamThreadSleeps() - before;
+    // A thread polling four times a second would have woken about twelve times.
+    QVERIFY2(idle <= 3, qPrintable(QString::number(idle)));
+
+    // A trigger still wakes it, and a stop ends it at once.
+    QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_OK);
+    uint32_t token = 0;
+    QCOMPARE(SdkGetFrame(camera.handle, &token, kDeadlineMs), VEXO_SDK_OK);
+    QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_OK);
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(streamThreadSleeps(), -1LL);
 }
 
 void AravisBackendTest::storedGroupRestoresTheCamera()

@@ -6,6 +6,7 @@
 // to call from several threads: feature access is serialised, popping frames is not
 // (the stream's queue is).
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -129,15 +130,24 @@ public:
     bool streaming() const { return isStreaming.load(); }
     int nextFrame(imaging::RawFrame& out, FrameMeta& meta, int timeoutMs);
     // Like nextFrame, converting into the frame target() returns once a complete camera
-    // buffer is there; target() returning null drops the frame (BUFFERS_HELD).
-    int popFrame(const std::function<imaging::RawFrame*()>& target, FrameMeta& meta, int timeoutMs);
+    // buffer is there; target() returning null drops the frame (BUFFERS_HELD). The wait
+    // sleeps until a buffer arrives, the stream stops or restarts, the camera is lost, or
+    // cancelled() (asked whenever wakeWaiters() is called) is true: then TIMEOUT.
+    int popFrame(const std::function<imaging::RawFrame*()>& target, FrameMeta& meta, int timeoutMs,
+                 const std::function<bool()>& cancelled = {});
+    // Wakes popFrame waits so they look at their cancelled() again.
+    void wakeWaiters();
     StreamCounters counters();
 
 private:
     AravisCamera() = default;
     ArvDevice* device() const;
     static void onControlLost(ArvDevice* device, gpointer self);
+    static void onNewBuffer(ArvStream* stream, gpointer self);
     int checkFeature(const char* feature);
+    // One buffer from s if there is one (TIMEOUT when not), converted into target().
+    int takeBuffer(ArvStream* s, const std::function<imaging::RawFrame*()>& target,
+                   FrameMeta& meta);
 
     std::mutex mutex;  // GenICam node access
     GObjectPtr<ArvCamera> camera;
@@ -147,6 +157,12 @@ private:
     std::vector<std::string> lineNames;
     std::vector<std::string> inputs, outputs;
     unsigned long controlLostHandler = 0;
+    unsigned long newBufferHandler = 0;
+    // Stream events (a buffer arrived, stop, loss) count up `events` under waitMutex.
+    std::mutex waitMutex;
+    std::condition_variable eventSignal;
+    uint64_t events = 0;
+    int streamUsers = 0;  // popFrame calls using the stream
     size_t payload = 0;
     // Counters of streams already stopped, so statistics cover the whole time open.
     StreamCounters before;

@@ -1,5 +1,7 @@
 #include "AravisDevice.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -12,6 +14,9 @@ namespace vexo::sdk::aravis {
 namespace {
 
 constexpr int kCaptureTimeoutMs = 5000;
+// The stream thread sleeps until a frame, a stop or the camera's loss; while nothing comes
+// it looks whether discovery still sees the camera this often.
+constexpr int kIdleCheckMs = 5000;
 
 bool sameRegion(const ResolutionPreset& a, const ResolutionPreset& b)
 {
@@ -335,6 +340,7 @@ void AravisDevice::stopThread()
 {
     std::lock_guard<std::mutex> guard(threadMutex);
     stopRequested.store(true);
+    camera->wakeWaiters();
     if (thread.joinable())
         thread.join();
     camera->stopStream();
@@ -356,6 +362,7 @@ void AravisDevice::stopStream()
 
 void AravisDevice::run(FrameSink* frameSink)
 {
+    pthread_setname_np(pthread_self(), "vexo-arv-stream");
     streamThread.store(std::this_thread::get_id());
     uint64_t lostBefore = camera->counters().lostFrames();
     while (!stopRequested.load()) {
@@ -366,7 +373,7 @@ void AravisDevice::run(FrameSink* frameSink)
                 slot = frameSink->acquireBuffer();
                 return slot ? &slot->raw : nullptr;
             },
-            meta, 1000);
+            meta, kIdleCheckMs, [this] { return stopRequested.load(); });
         if (slot) {
             slot->exposureUs = exposureUs.load();
             slot->gainMilli = gainMilli.load();
