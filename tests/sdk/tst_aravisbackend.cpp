@@ -103,17 +103,22 @@ private slots:
     void networkConfigIsTheCameras();
     void secondProcessIsRefused();
     void vanishedCameraIsDetachedAndResumes();
+    void userSetsAndNameInTheCamera();
 
 private:
-    void startGigECamera();
+    void startGigECamera(const QString& genicam = {});
     QByteArray identifier;
     QProcess gigeCamera;
+    QTemporaryDir scratch;
 };
 
-void AravisBackendTest::startGigECamera()
+void AravisBackendTest::startGigECamera(const QString& genicam)
 {
     gigeCamera.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    gigeCamera.start("arv-fake-gv-camera-0.8", {"-i", "127.0.0.1"});
+    QStringList arguments{"-i", "127.0.0.1"};
+    if (!genicam.isEmpty())
+        arguments << "-g" << genicam;
+    gigeCamera.start("arv-fake-gv-camera-0.8", arguments);
     QVERIFY2(gigeCamera.waitForStarted(10000),
              "arv-fake-gv-camera-0.8 (aravis-tools-cli) does not start");
     // Small frames keep the test light; the camera takes its set-up as features.
@@ -392,8 +397,11 @@ QByteArray cameraFeature(const char* feature)
     if (!tool.waitForFinished(kDeadlineMs))
         return {};
     for (const QByteArray& line : tool.readAllStandardOutput().split('\n'))
-        if (line.startsWith(QByteArray(feature) + " = "))
-            return line.mid(qstrlen(feature) + 3).split(' ').value(0);
+        if (line.startsWith(QByteArray(feature) + " = ")) {
+            const QByteArray value = line.mid(qstrlen(feature) + 3);
+            const int bounds = value.indexOf(" min:");  // integers: "12 min:0 max:99"
+            return bounds < 0 ? value : value.left(bounds);
+        }
     return {};
 }
 
@@ -507,6 +515,106 @@ void AravisBackendTest::vanishedCameraIsDetachedAndResumes()
     QVERIFY(fakeCameraIndex(nullptr) >= 0);
     QCOMPARE(SdkCloseCamera(camera.handle), VEXO_SDK_OK);
     camera.handle = 0;
+}
+
+namespace {
+
+// The fake camera's own description with what it lacks: DeviceUserID on the bootstrap
+// register for the user-defined name, user sets whose commands record the set they acted
+// on (UserSetLoadRegister, UserSetSaveRegister), so another client can see what was done.
+QByteArray withUserSetsAndName(QByteArray genicam)
+{
+    const QByteArray reg = R"(<IntReg Name="%1" NameSpace="Custom"><Address>%2</Address>
+<Length>4</Length><AccessMode>RW</AccessMode><pPort>Device</pPort><Sign>Unsigned</Sign>
+<Endianess>BigEndian</Endianess></IntReg>
+)";
+    QByteArray added =
+        R"(<StringReg Name="DeviceUserID" NameSpace="Standard"><Address>0xe8</Address>
+<Length>16</Length><AccessMode>RW</AccessMode><pPort>Device</pPort></StringReg>
+<Enumeration Name="UserSetSelector" NameSpace="Standard">
+<EnumEntry Name="Default"><Value>0</Value></EnumEntry>
+<EnumEntry Name="UserSet1"><Value>1</Value></EnumEntry>
+<EnumEntry Name="UserSet2"><Value>2</Value></EnumEntry>
+<EnumEntry Name="UserSet3"><Value>3</Value></EnumEntry>
+<EnumEntry Name="UserSet4"><Value>4</Value></EnumEntry>
+<pValue>UserSetSelectorRegister</pValue></Enumeration>
+<Command Name="UserSetLoad" NameSpace="Standard"><pValue>UserSetLoadRegister</pValue>
+<pCommandValue>UserSetSelectorRegister</pCommandValue></Command>
+<Command Name="UserSetSave" NameSpace="Standard"><pValue>UserSetSaveRegister</pValue>
+<pCommandValue>UserSetSelectorRegister</pCommandValue></Command>
+)";
+    added += QString::fromLatin1(reg).arg("UserSetSelectorRegister", "0x1f4").toLatin1();
+    added += QString::fromLatin1(reg).arg("UserSetLoadRegister", "0x1f8").toLatin1();
+    added += QString::fromLatin1(reg).arg("UserSetSaveRegister", "0x1fc").toLatin1();
+    const int end = genicam.lastIndexOf("</RegisterDescription>");
+    return end < 0 ? QByteArray() : genicam.insert(end, added);
+}
+
+}  // namespace
+
+void AravisBackendTest::userSetsAndNameInTheCamera()
+{
+    if (!gigeMode())
+        QSKIP("the GigE run restarts its fake camera with user sets and a name");
+    // The fake camera has neither; restarted with a description that adds them.
+    QProcess tool;
+    tool.start("arv-tool-0.8", {"genicam"});
+    QVERIFY(tool.waitForFinished(kDeadlineMs));
+    QByteArray genicam = tool.readAllStandardOutput();
+    genicam = withUserSetsAndName(genicam.mid(genicam.indexOf("<?xml")));
+    QVERIFY(!genicam.isEmpty());
+    const QString path = scratch.filePath("fake-with-user-sets.xml");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(genicam) == genicam.size());
+    file.close();
+    gigeCamera.kill();
+    QVERIFY(gigeCamera.waitForFinished(10000));
+    startGigECamera(path);
+    QVERIFY(retryUntil([] {
+        return QProcess::execute("arv-tool-0.8", {"control", "UserSetLoadRegister=99",
+                                                  "UserSetSaveRegister=99"}) == 0;
+    }));
+    QCOMPARE(cameraFeature("UserSetLoadRegister"), QByteArray("99"));
+
+    const QByteArray name = "Line 3";
+    {
+        std::unique_ptr<OpenCamera> camera;
+        QVERIFY(retryUntil([&] {
+            camera = std::make_unique<OpenCamera>(identifier.constData());
+            return camera->result == VEXO_SDK_OK;
+        }));
+        // Group C saved and group D loaded by the camera itself: the library has stored
+        // nothing for group D, so without the camera's sets loading it would fail.
+        QCOMPARE(SdkSaveParameterGroup(camera->handle, 2), VEXO_SDK_OK);
+        QCOMPARE(SdkLoadParameterGroup(camera->handle, 3), VEXO_SDK_OK);
+        int group = -1;
+        QCOMPARE(SdkGetCurrentParameterGroup(camera->handle, &group), VEXO_SDK_OK);
+        QCOMPARE(group, 3);
+
+        QCOMPARE(SdkSetDeviceNickname(camera->handle, name.constData()), VEXO_SDK_OK);
+        // Longer than the camera's 16 characters: refused, the old name stays.
+        const int tooLong = SdkSetDeviceNickname(camera->handle, "A name of twenty ch");
+        QVERIFY2(tooLong != VEXO_SDK_OK, qPrintable(QString::number(tooLong)));
+        char text[VEXO_SDK_TEXT_BUFFER_SIZE];
+        QCOMPARE(SdkGetCameraName(camera->handle, text), VEXO_SDK_OK);
+        QCOMPARE(QByteArray(text), name);
+    }
+    QCOMPARE(cameraFeature("UserSetSaveRegister"), QByteArray("3"));
+    QCOMPARE(cameraFeature("UserSetLoadRegister"), QByteArray("4"));
+    QCOMPARE(cameraFeature("DeviceUserID"), name);
+    {
+        OpenCamera camera(identifier.constData());
+        QCOMPARE(camera.result, VEXO_SDK_OK);
+        char text[VEXO_SDK_TEXT_BUFFER_SIZE];
+        QCOMPARE(SdkGetCameraName(camera.handle, text), VEXO_SDK_OK);
+        QCOMPARE(QByteArray(text), name);
+        QCOMPARE(SdkLoadParameterGroup(camera.handle, VEXO_SDK_FACTORY_GROUP), VEXO_SDK_OK);
+    }
+    QCOMPARE(cameraFeature("UserSetLoadRegister"), QByteArray("0"));
+
+    gigeCamera.kill();
+    QVERIFY(gigeCamera.waitForFinished(10000));
+    startGigECamera();
 }
 
 QTEST_GUILESS_MAIN(AravisBackendTest)
