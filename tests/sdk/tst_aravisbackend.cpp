@@ -602,6 +602,16 @@ void AravisBackendTest::userSetsAndNameInTheCamera()
     QCOMPARE(cameraFeature("UserSetSaveRegister"), QByteArray("3"));
     QCOMPARE(cameraFeature("UserSetLoadRegister"), QByteArray("4"));
     QCOMPARE(cameraFeature("DeviceUserID"), name);
+    // Opened again, the camera loads the set it last loaded.
+    QCOMPARE(QProcess::execute("arv-tool-0.8", {"control", "UserSetLoadRegister=99"}), 0);
+    {
+        OpenCamera camera(identifier.constData());
+        QCOMPARE(camera.result, VEXO_SDK_OK);
+        int group = -1;
+        QCOMPARE(SdkGetCurrentParameterGroup(camera.handle, &group), VEXO_SDK_OK);
+        QCOMPARE(group, 3);
+    }
+    QCOMPARE(cameraFeature("UserSetLoadRegister"), QByteArray("4"));
     {
         OpenCamera camera(identifier.constData());
         QCOMPARE(camera.result, VEXO_SDK_OK);
