@@ -90,6 +90,20 @@ bool CompositeBackend::attached(const std::string& identifier)
     return b && b->attached(identifier);
 }
 
+std::optional<int> CompositeBackend::networkConfig(const std::string& identifier,
+                                                   NetworkState& state)
+{
+    CameraBackend* b = owner(identifier);
+    return b ? b->networkConfig(identifier, state) : std::nullopt;
+}
+
+std::optional<int> CompositeBackend::setNetworkConfig(const std::string& identifier,
+                                                      const NetworkState& state)
+{
+    CameraBackend* b = owner(identifier);
+    return b ? b->setNetworkConfig(identifier, state) : std::nullopt;
+}
+
 std::unique_ptr<CameraDevice> CompositeBackend::openDevice(const CameraModel& model, int& error)
 {
     CameraBackend* b = owner(model.identifier);

@@ -27,6 +27,9 @@ public:
     bool attached(const std::string& identifier) override;
     std::unique_ptr<CameraDevice> openDevice(const CameraModel& model, int& error) override;
     void watch(HotplugListener listener) override;
+    std::optional<int> networkConfig(const std::string& identifier, NetworkState& state) override;
+    std::optional<int> setNetworkConfig(const std::string& identifier,
+                                        const NetworkState& state) override;
 
 private:
     CameraBackend* owner(const std::string& identifier);

@@ -74,6 +74,14 @@ int Camera::changeLocked(const std::function<int(CameraSettings&)>& edit)
     return VEXO_SDK_OK;
 }
 
+std::optional<int> Camera::withDevice(const std::function<std::optional<int>(CameraDevice&)>& call)
+{
+    std::lock_guard<std::mutex> guard(deviceMutex);
+    if (!device)
+        return std::nullopt;
+    return call(*device);
+}
+
 uint32_t Camera::outputFormat() const
 {
     std::lock_guard<std::mutex> guard(settingsMutex);

@@ -45,6 +45,9 @@ public:
     uint32_t outputFormat() const;
     void setOutputFormat(uint32_t format);
 
+    // Runs call on the open device; nullopt while the camera is away.
+    std::optional<int> withDevice(const std::function<std::optional<int>(CameraDevice&)>& call);
+
     // Identity that can change while the camera is open.
     std::string nickname() const;
     void setNickname(const std::string& name);

@@ -65,6 +65,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,8 @@
 #include "FrameRing.h"
 
 namespace vexo::sdk {
+
+struct NetworkState;
 
 // Settings a device writes to its camera itself; the library leaves them to it.
 enum class DeviceFeature : uint32_t {
@@ -159,6 +162,16 @@ public:
 
     // False once the camera has gone. Cheap (no waiting): called on frame calls.
     virtual bool attached() = 0;
+
+    // The camera's own parameter groups (0 .. 3; load also 0xFF, the factory set) and its
+    // own name. nullopt where the camera has none: the library keeps them itself.
+    virtual std::optional<int> saveGroup(int /*group*/) { return std::nullopt; }
+    virtual std::optional<int> loadGroup(int /*group*/) { return std::nullopt; }
+    // Writes the name and reads it back into stored.
+    virtual std::optional<int> writeNickname(const std::string& /*name*/, std::string& /*stored*/)
+    {
+        return std::nullopt;
+    }
 };
 
 class CameraBackend {
@@ -175,6 +188,20 @@ public:
     using HotplugListener = std::function<void(const std::string& identifier, bool attached)>;
     // Starts reporting hot-plug events (see the notes above). Called once.
     virtual void watch(HotplugListener listener) = 0;
+
+    // Network settings a GigE camera keeps itself, open or not. nullopt where the library
+    // keeps them for the backend's cameras; otherwise 0 or a code (NOT_MATCHING: this
+    // camera's settings cannot be read or changed).
+    virtual std::optional<int> networkConfig(const std::string& /*identifier*/,
+                                             NetworkState& /*state*/)
+    {
+        return std::nullopt;
+    }
+    virtual std::optional<int> setNetworkConfig(const std::string& /*identifier*/,
+                                                const NetworkState& /*state*/)
+    {
+        return std::nullopt;
+    }
 };
 
 }  // namespace vexo::sdk

@@ -158,6 +158,13 @@ int CameraLibrary::open(const std::string& identifier, int& handle)
     camera->setFirmwareVersion(stored.firmwareVersion.value_or(m->firmwareVersion));
     camera->currentGroup = group;
     camera->loadMode = stored.loadMode;
+    // A camera with user sets of its own starts with the one it last loaded.
+    if (stored.currentGroup != 0xFF && camera->withDevice([&](CameraDevice& d) {
+            return d.loadGroup(stored.currentGroup);
+        }) == std::optional<int>(VEXO_SDK_OK) &&
+        camera->change([](CameraSettings&) { return static_cast<int>(VEXO_SDK_OK); }) ==
+            VEXO_SDK_OK)
+        camera->currentGroup = stored.currentGroup;
     std::lock_guard<std::mutex> guard(mutex);
     handle = nextHandle++;
     cameras[handle] = std::move(camera);

@@ -150,11 +150,18 @@ int SdkSetDeviceNickname(int handle, const char* nickname)
         // Stored as text; on this platform the local 8-bit encoding is UTF-8.
         if (!isUtf8(name))
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        // A camera with a writable name of its own keeps it; the name it reads back is
+        // also remembered for the device list, which is made without opening cameras.
+        std::string written = name;
+        if (const auto own =
+                camera.withDevice([&](CameraDevice& d) { return d.writeNickname(name, written); });
+            own && *own != VEXO_SDK_OK)
+            return *own;
         const bool stored = CameraLibrary::instance().userState().update(
-            camera.model().identifier, [&](StoredCameraState& state) { state.nickname = name; });
+            camera.model().identifier, [&](StoredCameraState& state) { state.nickname = written; });
         if (!stored)
             return static_cast<int>(VEXO_SDK_FAILED);
-        camera.setNickname(name);
+        camera.setNickname(written);
         return static_cast<int>(VEXO_SDK_OK);
     });
 }

@@ -103,7 +103,15 @@ int SdkGetNetworkConfig(const char* identifier, VexoNetworkConfig* config)
         if (!m->isGigE())
             return static_cast<int>(VEXO_SDK_NOT_MATCHING);
         const HostInterface host = hostInterface();
-        const NetworkState n = currentNetwork(*m, host);
+        // A camera that keeps its own settings is read; one that cannot be reached now
+        // (open in another program) shows what the library knows.
+        NetworkState n;
+        const std::optional<int> own =
+            CameraLibrary::instance().backend().networkConfig(m->identifier, n);
+        if (own && *own == VEXO_SDK_NOT_FOUND)
+            return *own;
+        if (!own || *own != VEXO_SDK_OK)
+            n = currentNetwork(*m, host);
         VexoNetworkConfig c;
         std::memset(&c, 0, sizeof c);
         copyText(c.cameraIdentifier, m->identifier);
@@ -144,7 +152,14 @@ int SdkSetNetworkConfig(const char* identifier, const VexoNetworkConfig* config)
             wanted.ipAddress = formatIpv4(address);
             wanted.subnetMask = formatIpv4(mask);
             wanted.gateway = formatIpv4(gateway);
-        } else {
+        }
+        if (openInAnotherProcess(*m))
+            return static_cast<int>(VEXO_SDK_OPEN_ELSEWHERE);
+        // A camera that keeps its own settings takes them itself (from its next start).
+        if (const auto own =
+                CameraLibrary::instance().backend().setNetworkConfig(m->identifier, wanted))
+            return *own;
+        if (config->addressMode == 0) {
             // DHCP: the PC's network hands out an address in its own subnet.
             const HostInterface host = hostInterface();
             uint32_t hostAddress = 0, hostMask = 0;
@@ -155,8 +170,6 @@ int SdkSetNetworkConfig(const char* identifier, const VexoNetworkConfig* config)
             wanted.subnetMask = host.mask;
             wanted.gateway = formatIpv4((hostAddress & hostMask) | 1);
         }
-        if (openInAnotherProcess(*m))
-            return static_cast<int>(VEXO_SDK_OPEN_ELSEWHERE);
         const bool stored = CameraLibrary::instance().userState().update(
             m->identifier, [&](StoredCameraState& state) { state.network = wanted; });
         return stored ? static_cast<int>(VEXO_SDK_OK) : static_cast<int>(VEXO_SDK_FAILED);

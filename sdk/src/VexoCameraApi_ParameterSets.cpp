@@ -24,6 +24,24 @@ bool folderOfExists(const std::string& path)
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool recordCurrentGroup(Camera& camera, int group)
+{
+    return CameraLibrary::instance().userState().update(
+        camera.model().identifier, [&](StoredCameraState& state) { state.currentGroup = group; });
+}
+
+// The camera loaded one of its own user sets (result): what it holds now is read back by
+// writing the unchanged settings, which fetches exposure and gain from the camera.
+int loadedByCamera(Camera& camera, int group, int result)
+{
+    if (result != VEXO_SDK_OK)
+        return result;
+    if (!recordCurrentGroup(camera, group))
+        return static_cast<int>(VEXO_SDK_FAILED);
+    camera.currentGroup = group;
+    return camera.change([](CameraSettings&) { return static_cast<int>(VEXO_SDK_OK); });
+}
+
 }  // namespace
 
 extern "C" {
@@ -33,6 +51,13 @@ int SdkSaveParameterGroup(int handle, int group)
     return withCamera(handle, [&](Camera& camera) {
         if (!inRange(group, 0, 3))
             return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
+        // A camera with its own user sets keeps the group itself.
+        if (const auto own =
+                camera.withDevice([&](CameraDevice& d) { return d.saveGroup(group); })) {
+            if (*own == VEXO_SDK_OK)
+                camera.currentGroup = group;
+            return *own;
+        }
         UserState& state = CameraLibrary::instance().userState();
         if (!state.saveGroup(camera.model().identifier, groupKeyOf(camera), group,
                              settingsToJson(camera.settings())))
@@ -45,10 +70,12 @@ int SdkSaveParameterGroup(int handle, int group)
 int SdkLoadParameterGroup(int handle, int group)
 {
     return withCamera(handle, [&](Camera& camera) {
+        if (group != VEXO_SDK_FACTORY_GROUP && !inRange(group, 0, 3))
+            return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
+        if (const auto own = camera.withDevice([&](CameraDevice& d) { return d.loadGroup(group); }))
+            return loadedByCamera(camera, group, *own);
         CameraSettings loaded = factorySettings(camera.model());
         if (group != VEXO_SDK_FACTORY_GROUP) {
-            if (!inRange(group, 0, 3))
-                return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
             const nlohmann::json saved = CameraLibrary::instance().userState().loadGroup(groupKeyOf(camera), group);
             if (saved.is_null())
                 return static_cast<int>(VEXO_SDK_EMPTY_GROUP);
@@ -56,10 +83,7 @@ int SdkLoadParameterGroup(int handle, int group)
                 return static_cast<int>(VEXO_SDK_FILE_CORRUPT);
         }
         // Recorded first: a camera must not run with a group it would not start with.
-        const bool recorded = CameraLibrary::instance().userState().update(
-            camera.model().identifier,
-            [&](StoredCameraState& state) { state.currentGroup = group; });
-        if (!recorded)
+        if (!recordCurrentGroup(camera, group))
             return static_cast<int>(VEXO_SDK_FAILED);
         camera.change([&](CameraSettings& s) {
             s = loaded;

@@ -2,11 +2,13 @@
 // the in-process one (VEXO_TEST_ARAVIS=fake, VEXOCAM_BACKENDS=aravis-fake) or the fake
 // GigE Vision camera (VEXO_TEST_ARAVIS=gige, VEXOCAM_BACKENDS=aravis), which this test
 // starts on 127.0.0.1 and must run inside a network namespace that has only loopback.
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
 
 #include <functional>
+#include <memory>
 
 #include "CameraTestSupport.h"
 #include "VexoCameraApi.h"
@@ -95,21 +97,28 @@ private slots:
     void exposureAndGainChangeThePicture();
     void regionChangesTheFrame();
     void softwareTriggerTakesOneFrame();
+    void idleStreamSleeps();
     void storedGroupRestoresTheCamera();
     void nicknameIsKept();
+    void networkConfigIsTheCameras();
     void secondProcessIsRefused();
     void vanishedCameraIsDetachedAndResumes();
+    void userSetsAndNameInTheCamera();
 
 private:
-    void startGigECamera();
+    void startGigECamera(const QString& genicam = {});
     QByteArray identifier;
     QProcess gigeCamera;
+    QTemporaryDir scratch;
 };
 
-void AravisBackendTest::startGigECamera()
+void AravisBackendTest::startGigECamera(const QString& genicam)
 {
     gigeCamera.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    gigeCamera.start("arv-fake-gv-camera-0.8", {"-i", "127.0.0.1"});
+    QStringList arguments{"-i", "127.0.0.1"};
+    if (!genicam.isEmpty())
+        arguments << "-g" << genicam;
+    gigeCamera.start("arv-fake-gv-camera-0.8", arguments);
     QVERIFY2(gigeCamera.waitForStarted(10000),
              "arv-fake-gv-camera-0.8 (aravis-tools-cli) does not start");
     // Small frames keep the test light; the camera takes its set-up as features.
@@ -270,6 +279,54 @@ void AravisBackendTest::softwareTriggerTakesOneFrame()
     QCOMPARE(SdkGetFrame(camera.handle, &token, 1500), VEXO_SDK_TIMEOUT);
 }
 
+namespace {
+
+// Times the library's stream thread went to sleep so far (it is found by its name), or -1.
+long long streamThreadSleeps()
+{
+    const QDir tasks("/proc/self/task");
+    for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(tid + "/comm"));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "vexo-arv-stream")
+            continue;
+        QFile status(tasks.filePath(tid + "/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                return line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+    }
+    return -1;
+}
+
+}  // namespace
+
+void AravisBackendTest::idleStreamSleeps()
+{
+    if (!gigeMode())
+        QSKIP("Aravis' in-process fake camera fires its own trigger; the GigE run covers this");
+    // Waiting for a trigger that does not come, the stream thread sleeps: it wakes for
+    // frames, a stop or the camera's loss, not on a short clock.
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QTRY_VERIFY_WITH_TIMEOUT(streamThreadSleeps() >= 0, kDeadlineMs);
+    const long long before = streamThreadSleeps();
+    QTest::qWait(3000);
+    const long long idle = streamThreadSleeps() - before;
+    // A thread polling four times a second would have woken about twelve times.
+    QVERIFY2(idle <= 3, qPrintable(QString::number(idle)));
+
+    // A trigger still wakes it, and a stop ends it at once.
+    QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_OK);
+    uint32_t token = 0;
+    QCOMPARE(SdkGetFrame(camera.handle, &token, kDeadlineMs), VEXO_SDK_OK);
+    QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_OK);
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(streamThreadSleeps(), -1LL);
+}
+
 void AravisBackendTest::storedGroupRestoresTheCamera()
 {
     {
@@ -318,6 +375,91 @@ void AravisBackendTest::nicknameIsKept()
     VexoDeviceInfo info{};
     QVERIFY(fakeCameraIndex(&info) >= 0);
     QCOMPARE(QByteArray(info.deviceName), name);
+}
+
+namespace {
+
+VexoNetworkConfig staticAddress(const char* address, const char* mask, const char* gateway)
+{
+    VexoNetworkConfig c{};
+    c.addressMode = 1;
+    qstrncpy(c.ipAddress, address, sizeof c.ipAddress);
+    qstrncpy(c.subnetMask, mask, sizeof c.subnetMask);
+    qstrncpy(c.gateway, gateway, sizeof c.gateway);
+    return c;
+}
+
+// A feature of the fake GigE camera as another Aravis client reads it.
+QByteArray cameraFeature(const char* feature)
+{
+    QProcess tool;
+    tool.start("arv-tool-0.8", {"control", feature});
+    if (!tool.waitForFinished(kDeadlineMs))
+        return {};
+    for (const QByteArray& line : tool.readAllStandardOutput().split('\n'))
+        if (line.startsWith(QByteArray(feature) + " = ")) {
+            const QByteArray value = line.mid(qstrlen(feature) + 3);
+            const int bounds = value.indexOf(" min:");  // integers: "12 min:0 max:99"
+            return bounds < 0 ? value : value.left(bounds);
+        }
+    return {};
+}
+
+}  // namespace
+
+void AravisBackendTest::networkConfigIsTheCameras()
+{
+    VexoNetworkConfig c{};
+    if (!gigeMode()) {
+        // Not a GigE camera: nothing to configure.
+        QCOMPARE(SdkGetNetworkConfig(identifier.constData(), &c), VEXO_SDK_NOT_MATCHING);
+        const VexoNetworkConfig wanted =
+            staticAddress("192.168.7.20", "255.255.255.0", "192.168.7.1");
+        QCOMPARE(SdkSetNetworkConfig(identifier.constData(), &wanted), VEXO_SDK_NOT_MATCHING);
+        return;
+    }
+    // The address the camera uses now, read from the camera.
+    QCOMPARE(SdkGetNetworkConfig(identifier.constData(), &c), VEXO_SDK_OK);
+    QCOMPARE(QByteArray(c.ipAddress), QByteArray("127.0.0.1"));
+    QCOMPARE(QByteArray(c.cameraIdentifier), identifier);
+
+    // A static address goes into the camera's persistent registers, whether the camera is
+    // open here (through that connection) or not (a connection of its own).
+    for (const bool open : {false, true}) {
+        const QByteArray last = open ? "21" : "20";
+        std::unique_ptr<OpenCamera> camera;
+        if (open) {
+            camera = std::make_unique<OpenCamera>(identifier.constData());
+            QCOMPARE(camera->result, VEXO_SDK_OK);
+        }
+        const VexoNetworkConfig wanted =
+            staticAddress("192.168.7." + last, "255.255.255.0", "192.168.7.1");
+        const int setResult = SdkSetNetworkConfig(identifier.constData(), &wanted);
+        QVERIFY2(setResult == VEXO_SDK_OK, qPrintable(QString::number(setResult)));
+        QCOMPARE(SdkGetNetworkConfig(identifier.constData(), &c), VEXO_SDK_OK);
+        QCOMPARE(c.addressMode, 1);
+        QCOMPARE(QByteArray(c.ipAddress), "192.168.7." + last);
+        QCOMPARE(QByteArray(c.subnetMask), QByteArray("255.255.255.0"));
+        QCOMPARE(QByteArray(c.gateway), QByteArray("192.168.7.1"));
+    }
+    // Another client sees it in the camera: 192.168.7.21 and the static flag.
+    QCOMPARE(cameraFeature("ArvGevPersistentIPAddress"),
+             QByteArray::number((192u << 24) | (168u << 16) | (7u << 8) | 21u));
+    QCOMPARE(cameraFeature("ArvGevCurrentIPConfigurationPersistentIP"), QByteArray("true"));
+
+    // DHCP: the camera asks for an address; until it restarts it keeps the one it has.
+    VexoNetworkConfig dhcp{};
+    dhcp.addressMode = 0;
+    QCOMPARE(SdkSetNetworkConfig(identifier.constData(), &dhcp), VEXO_SDK_OK);
+    QCOMPARE(SdkGetNetworkConfig(identifier.constData(), &c), VEXO_SDK_OK);
+    QCOMPARE(c.addressMode, 0);
+    QCOMPARE(QByteArray(c.ipAddress), QByteArray("127.0.0.1"));
+    QCOMPARE(cameraFeature("ArvGevCurrentIPConfigurationDHCP"), QByteArray("true"));
+
+    // Addresses that cannot work are refused before the camera is touched.
+    const VexoNetworkConfig bad = staticAddress("192.168.7.20", "255.0.255.0", "192.168.7.1");
+    QCOMPARE(SdkSetNetworkConfig(identifier.constData(), &bad), VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(cameraFeature("ArvGevCurrentIPConfigurationDHCP"), QByteArray("true"));
 }
 
 void AravisBackendTest::secondProcessIsRefused()
@@ -373,6 +515,116 @@ void AravisBackendTest::vanishedCameraIsDetachedAndResumes()
     QVERIFY(fakeCameraIndex(nullptr) >= 0);
     QCOMPARE(SdkCloseCamera(camera.handle), VEXO_SDK_OK);
     camera.handle = 0;
+}
+
+namespace {
+
+// The fake camera's own description with what it lacks: DeviceUserID on the bootstrap
+// register for the user-defined name, user sets whose commands record the set they acted
+// on (UserSetLoadRegister, UserSetSaveRegister), so another client can see what was done.
+QByteArray withUserSetsAndName(QByteArray genicam)
+{
+    const QByteArray reg = R"(<IntReg Name="%1" NameSpace="Custom"><Address>%2</Address>
+<Length>4</Length><AccessMode>RW</AccessMode><pPort>Device</pPort><Sign>Unsigned</Sign>
+<Endianess>BigEndian</Endianess></IntReg>
+)";
+    QByteArray added =
+        R"(<StringReg Name="DeviceUserID" NameSpace="Standard"><Address>0xe8</Address>
+<Length>16</Length><AccessMode>RW</AccessMode><pPort>Device</pPort></StringReg>
+<Enumeration Name="UserSetSelector" NameSpace="Standard">
+<EnumEntry Name="Default"><Value>0</Value></EnumEntry>
+<EnumEntry Name="UserSet1"><Value>1</Value></EnumEntry>
+<EnumEntry Name="UserSet2"><Value>2</Value></EnumEntry>
+<EnumEntry Name="UserSet3"><Value>3</Value></EnumEntry>
+<EnumEntry Name="UserSet4"><Value>4</Value></EnumEntry>
+<pValue>UserSetSelectorRegister</pValue></Enumeration>
+<Command Name="UserSetLoad" NameSpace="Standard"><pValue>UserSetLoadRegister</pValue>
+<pCommandValue>UserSetSelectorRegister</pCommandValue></Command>
+<Command Name="UserSetSave" NameSpace="Standard"><pValue>UserSetSaveRegister</pValue>
+<pCommandValue>UserSetSelectorRegister</pCommandValue></Command>
+)";
+    added += QString::fromLatin1(reg).arg("UserSetSelectorRegister", "0x1f4").toLatin1();
+    added += QString::fromLatin1(reg).arg("UserSetLoadRegister", "0x1f8").toLatin1();
+    added += QString::fromLatin1(reg).arg("UserSetSaveRegister", "0x1fc").toLatin1();
+    const int end = genicam.lastIndexOf("</RegisterDescription>");
+    return end < 0 ? QByteArray() : genicam.insert(end, added);
+}
+
+}  // namespace
+
+void AravisBackendTest::userSetsAndNameInTheCamera()
+{
+    if (!gigeMode())
+        QSKIP("the GigE run restarts its fake camera with user sets and a name");
+    // The fake camera has neither; restarted with a description that adds them.
+    QProcess tool;
+    tool.start("arv-tool-0.8", {"genicam"});
+    QVERIFY(tool.waitForFinished(kDeadlineMs));
+    QByteArray genicam = tool.readAllStandardOutput();
+    genicam = withUserSetsAndName(genicam.mid(genicam.indexOf("<?xml")));
+    QVERIFY(!genicam.isEmpty());
+    const QString path = scratch.filePath("fake-with-user-sets.xml");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(genicam) == genicam.size());
+    file.close();
+    gigeCamera.kill();
+    QVERIFY(gigeCamera.waitForFinished(10000));
+    startGigECamera(path);
+    QVERIFY(retryUntil([] {
+        return QProcess::execute("arv-tool-0.8", {"control", "UserSetLoadRegister=99",
+                                                  "UserSetSaveRegister=99"}) == 0;
+    }));
+    QCOMPARE(cameraFeature("UserSetLoadRegister"), QByteArray("99"));
+
+    const QByteArray name = "Line 3";
+    {
+        std::unique_ptr<OpenCamera> camera;
+        QVERIFY(retryUntil([&] {
+            camera = std::make_unique<OpenCamera>(identifier.constData());
+            return camera->result == VEXO_SDK_OK;
+        }));
+        // Group C saved and group D loaded by the camera itself: the library has stored
+        // nothing for group D, so without the camera's sets loading it would fail.
+        QCOMPARE(SdkSaveParameterGroup(camera->handle, 2), VEXO_SDK_OK);
+        QCOMPARE(SdkLoadParameterGroup(camera->handle, 3), VEXO_SDK_OK);
+        int group = -1;
+        QCOMPARE(SdkGetCurrentParameterGroup(camera->handle, &group), VEXO_SDK_OK);
+        QCOMPARE(group, 3);
+
+        QCOMPARE(SdkSetDeviceNickname(camera->handle, name.constData()), VEXO_SDK_OK);
+        // Longer than the camera's 16 characters: refused, the old name stays.
+        const int tooLong = SdkSetDeviceNickname(camera->handle, "A name of twenty ch");
+        QVERIFY2(tooLong != VEXO_SDK_OK, qPrintable(QString::number(tooLong)));
+        char text[VEXO_SDK_TEXT_BUFFER_SIZE];
+        QCOMPARE(SdkGetCameraName(camera->handle, text), VEXO_SDK_OK);
+        QCOMPARE(QByteArray(text), name);
+    }
+    QCOMPARE(cameraFeature("UserSetSaveRegister"), QByteArray("3"));
+    QCOMPARE(cameraFeature("UserSetLoadRegister"), QByteArray("4"));
+    QCOMPARE(cameraFeature("DeviceUserID"), name);
+    // Opened again, the camera loads the set it last loaded.
+    QCOMPARE(QProcess::execute("arv-tool-0.8", {"control", "UserSetLoadRegister=99"}), 0);
+    {
+        OpenCamera camera(identifier.constData());
+        QCOMPARE(camera.result, VEXO_SDK_OK);
+        int group = -1;
+        QCOMPARE(SdkGetCurrentParameterGroup(camera.handle, &group), VEXO_SDK_OK);
+        QCOMPARE(group, 3);
+    }
+    QCOMPARE(cameraFeature("UserSetLoadRegister"), QByteArray("4"));
+    {
+        OpenCamera camera(identifier.constData());
+        QCOMPARE(camera.result, VEXO_SDK_OK);
+        char text[VEXO_SDK_TEXT_BUFFER_SIZE];
+        QCOMPARE(SdkGetCameraName(camera.handle, text), VEXO_SDK_OK);
+        QCOMPARE(QByteArray(text), name);
+        QCOMPARE(SdkLoadParameterGroup(camera.handle, VEXO_SDK_FACTORY_GROUP), VEXO_SDK_OK);
+    }
+    QCOMPARE(cameraFeature("UserSetLoadRegister"), QByteArray("0"));
+
+    gigeCamera.kill();
+    QVERIFY(gigeCamera.waitForFinished(10000));
+    startGigECamera();
 }
 
 QTEST_GUILESS_MAIN(AravisBackendTest)

@@ -13,6 +13,7 @@
 #endif
 
 #include "AravisDevice.h"
+#include "UserState.h"
 #include "VexoCameraApi.h"
 
 namespace vexo::sdk::aravis {
@@ -118,7 +119,8 @@ void AravisBackend::discoverNow()
             if (!k.model) {
                 auto model = std::make_shared<CameraModel>(identity);
                 model->firmwareUpgrade = false;
-                model->networkSettings = false;
+                // GigE cameras keep their address settings in bootstrap registers.
+                model->networkSettings = model->isGigE();
                 k.model = std::move(model);
                 order.push_back(identity.identifier);
             }
@@ -202,8 +204,69 @@ std::unique_ptr<CameraDevice> AravisBackend::openDevice(const CameraModel& model
         return nullptr;
     }
     const std::string identifier = model.identifier;
-    return std::make_unique<AravisDevice>(std::move(camera), std::move(capabilities),
+    std::shared_ptr<AravisCamera> shared = std::move(camera);
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        openCameras[identifier] = shared;
+    }
+    return std::make_unique<AravisDevice>(std::move(shared), std::move(capabilities),
                                           [this, identifier] { return attached(identifier); });
+}
+
+std::optional<int> AravisBackend::withNetworkCamera(const std::string& identifier,
+                                                    const std::function<int(AravisCamera&)>& call)
+{
+    std::shared_ptr<AravisCamera> camera;
+    std::string deviceId;
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        auto it = known.find(identifier);
+        if (it == known.end() || !it->second.model->isGigE())
+            return std::nullopt;
+        if (!it->second.present)
+            return VEXO_SDK_NOT_FOUND;
+        deviceId = it->second.deviceId;
+        if (auto open = openCameras.find(identifier); open != openCameras.end())
+            camera = open->second.lock();
+    }
+    if (!camera) {
+        std::string message;
+        std::lock_guard<std::mutex> guard(aravisSystemMutex());
+        camera = AravisCamera::open(deviceId, message);
+        if (!camera)
+            return VEXO_SDK_OPEN_ELSEWHERE;
+    }
+    return call(*camera);
+}
+
+std::optional<int> AravisBackend::networkConfig(const std::string& identifier, NetworkState& state)
+{
+    return withNetworkCamera(identifier, [&](AravisCamera& camera) {
+        AravisCamera::NetworkAddresses current, persistent;
+        bool persistentOn = false, dhcpOn = false;
+        if (int r = camera.currentAddress(current))
+            return r;
+        if (int r = camera.persistentAddress(persistent, persistentOn, dhcpOn))
+            return r;
+        // What the camera is set to: the address it starts with when it has a static one
+        // (a change shows before the camera restarts), else the one it uses now.
+        const bool fixed = persistentOn && persistent.ipAddress != "0.0.0.0";
+        const AravisCamera::NetworkAddresses& shown = fixed ? persistent : current;
+        state.addressMode = dhcpOn && !persistentOn ? 0 : 1;
+        state.ipAddress = shown.ipAddress;
+        state.subnetMask = shown.subnetMask;
+        state.gateway = shown.gateway;
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
+std::optional<int> AravisBackend::setNetworkConfig(const std::string& identifier,
+                                                   const NetworkState& state)
+{
+    return withNetworkCamera(identifier, [&](AravisCamera& camera) {
+        return camera.setNetwork(state.addressMode == 0,
+                                 {state.ipAddress, state.subnetMask, state.gateway});
+    });
 }
 
 void AravisBackend::watch(HotplugListener hotplug)

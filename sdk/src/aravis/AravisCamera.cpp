@@ -7,6 +7,7 @@
 
 #include "AravisIdentity.h"
 #include "AravisPixels.h"
+#include "NetworkAddress.h"
 #include "VexoCameraApi.h"
 
 namespace vexo::sdk::aravis {
@@ -59,6 +60,21 @@ AravisCamera::~AravisCamera()
 void AravisCamera::onControlLost(ArvDevice*, gpointer self)
 {
     static_cast<AravisCamera*>(self)->controlLost.store(true);
+    static_cast<AravisCamera*>(self)->wakeWaiters();
+}
+
+void AravisCamera::onNewBuffer(ArvStream*, gpointer self)
+{
+    static_cast<AravisCamera*>(self)->wakeWaiters();
+}
+
+void AravisCamera::wakeWaiters()
+{
+    {
+        std::lock_guard<std::mutex> guard(waitMutex);
+        ++events;
+    }
+    eventSignal.notify_all();
 }
 
 ArvDevice* AravisCamera::device() const
@@ -71,6 +87,19 @@ bool AravisCamera::has(const char* feature)
     std::lock_guard<std::mutex> guard(mutex);
     GErrorHolder e;
     return arv_device_is_feature_available(device(), feature, e.out()) && !e.failed();
+}
+
+bool AravisCamera::writable(const char* feature)
+{
+    if (!has(feature))
+        return false;
+    std::lock_guard<std::mutex> guard(mutex);
+    // The node's actual mode: arv_device_get_feature_access_mode answers WO for RW nodes.
+    ArvGcNode* node = arv_device_get_feature(device(), feature);
+    if (!ARV_IS_GC_FEATURE_NODE(node))
+        return false;
+    const ArvGcAccessMode mode = arv_gc_feature_node_get_actual_access_mode(ARV_GC_FEATURE_NODE(node));
+    return mode == ARV_GC_ACCESS_MODE_RW || mode == ARV_GC_ACCESS_MODE_WO;
 }
 
 int AravisCamera::checkFeature(const char* feature)
@@ -200,6 +229,19 @@ int AravisCamera::setBoolean(const char* feature, bool value)
     GErrorHolder e;
     arv_device_set_boolean_feature_value(device(), feature, value, e.out());
     return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+int AravisCamera::getBoolean(const char* feature, bool& value)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (int r = checkFeature(feature))
+        return r;
+    GErrorHolder e;
+    const gboolean v = arv_device_get_boolean_feature_value(device(), feature, e.out());
+    if (e.failed())
+        return VEXO_SDK_FAILED;
+    value = v != FALSE;
+    return VEXO_SDK_OK;
 }
 
 int AravisCamera::execute(const char* feature)
@@ -505,6 +547,81 @@ int AravisCamera::setUserId(const std::string& name)
     return setString("DeviceUserID", name);
 }
 
+namespace {
+
+// Aravis maps the GigE Vision bootstrap registers (which every GigE camera has) as
+// Arv-prefixed features; cameras describe the same registers under the SFNC names.
+std::string networkFeature(AravisCamera& camera, const char* name)
+{
+    const std::string aravisName = std::string("Arv") + name;
+    return camera.has(aravisName.c_str()) ? aravisName : std::string(name);
+}
+
+int readAddress(AravisCamera& camera, const char* name, std::string& text)
+{
+    int64_t value = 0;
+    if (int r = camera.getInteger(networkFeature(camera, name).c_str(), value))
+        return r;
+    text = formatIpv4(static_cast<uint32_t>(value));
+    return VEXO_SDK_OK;
+}
+
+int writeAddress(AravisCamera& camera, const char* name, const std::string& text)
+{
+    uint32_t value = 0;
+    if (!parseIpv4(text, value))
+        return VEXO_SDK_INVALID_ARGUMENT;
+    return camera.setInteger(networkFeature(camera, name).c_str(), value);
+}
+
+int readFlag(AravisCamera& camera, const char* name, bool& on)
+{
+    return camera.getBoolean(networkFeature(camera, name).c_str(), on);
+}
+
+}  // namespace
+
+int AravisCamera::currentAddress(NetworkAddresses& current)
+{
+    if (int r = readAddress(*this, "GevCurrentIPAddress", current.ipAddress))
+        return r;
+    if (int r = readAddress(*this, "GevCurrentSubnetMask", current.subnetMask))
+        return r;
+    return readAddress(*this, "GevCurrentDefaultGateway", current.gateway);
+}
+
+int AravisCamera::persistentAddress(NetworkAddresses& persistent, bool& persistentOn, bool& dhcpOn)
+{
+    if (int r = readAddress(*this, "GevPersistentIPAddress", persistent.ipAddress))
+        return r;
+    if (int r = readAddress(*this, "GevPersistentSubnetMask", persistent.subnetMask))
+        return r;
+    if (int r = readAddress(*this, "GevPersistentDefaultGateway", persistent.gateway))
+        return r;
+    if (int r = readFlag(*this, "GevCurrentIPConfigurationPersistentIP", persistentOn))
+        return r;
+    return readFlag(*this, "GevCurrentIPConfigurationDHCP", dhcpOn);
+}
+
+int AravisCamera::setNetwork(bool dhcp, const NetworkAddresses& persistent)
+{
+    const std::string persistentFlag = networkFeature(*this, "GevCurrentIPConfigurationPersistentIP");
+    const std::string dhcpFlag = networkFeature(*this, "GevCurrentIPConfigurationDHCP");
+    if (!writable(persistentFlag.c_str()) || !writable(dhcpFlag.c_str()))
+        return VEXO_SDK_NOT_MATCHING;
+    if (!dhcp) {
+        if (int r = writeAddress(*this, "GevPersistentIPAddress", persistent.ipAddress))
+            return r;
+        if (int r = writeAddress(*this, "GevPersistentSubnetMask", persistent.subnetMask))
+            return r;
+        if (int r = writeAddress(*this, "GevPersistentDefaultGateway", persistent.gateway))
+            return r;
+    }
+    if (int r = setBoolean(dhcpFlag.c_str(), dhcp))
+        return r;
+    return setBoolean(persistentFlag.c_str(), !dhcp);
+}
+
 int AravisCamera::setPacketSize(int bytes)
 {
     return setInteger("GevSCPSPacketSize", bytes);
@@ -637,8 +754,15 @@ int AravisCamera::startStream()
         return VEXO_SDK_FAILED;
     for (int i = 0; i < kStreamBuffers; ++i)
         arv_stream_push_buffer(stream.get(), arv_buffer_new(payload, nullptr));
+    // Waiting for frames sleeps until Aravis reports one.
+    newBufferHandler =
+        g_signal_connect(stream.get(), "new-buffer", G_CALLBACK(&AravisCamera::onNewBuffer), this);
+    arv_stream_set_emit_signals(stream.get(), TRUE);
     arv_camera_start_acquisition(camera.get(), e.out());
     if (e.failed()) {
+        arv_stream_set_emit_signals(stream.get(), FALSE);
+        g_signal_handler_disconnect(stream.get(), newBufferHandler);
+        newBufferHandler = 0;
         stream.reset();
         return controlLost.load() ? VEXO_SDK_DETACHED : VEXO_SDK_FAILED;
     }
@@ -664,8 +788,16 @@ int AravisCamera::stopStream()
         arv_gv_stream_get_statistics(ARV_GV_STREAM(stream.get()), &resent, &missing);
         before.missingPackets += missing;
     }
+    arv_stream_set_emit_signals(stream.get(), FALSE);
+    g_signal_handler_disconnect(stream.get(), newBufferHandler);
+    newBufferHandler = 0;
+    {
+        std::unique_lock<std::mutex> lock(waitMutex);
+        eventSignal.wait(lock, [this] { return streamUsers == 0; });
+    }
     stream.reset();
     isStreaming.store(false);
+    wakeWaiters();
     return e.failed() && !controlLost.load() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
 }
 
@@ -694,60 +826,77 @@ int AravisCamera::nextFrame(imaging::RawFrame& out, FrameMeta& meta, int timeout
 }
 
 int AravisCamera::popFrame(const std::function<imaging::RawFrame*()>& target, FrameMeta& meta,
-                           int timeoutMs)
+                           int timeoutMs, const std::function<bool()>& cancelled)
 {
-    ArvStream* s = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(mutex);
-        if (!stream)
-            return VEXO_SDK_NOT_STARTED;
-        s = stream.get();
-        g_object_ref(s);  // stopStream may drop the stream while this waits
-    }
-    GObjectPtr<ArvStream> held(s);
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {
+        uint64_t seen = 0;
+        {
+            std::lock_guard<std::mutex> guard(waitMutex);
+            seen = events;
+        }
         if (controlLost.load())
             return VEXO_SDK_DETACHED;
-        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
-            deadline - std::chrono::steady_clock::now());
-        // Slices, so a lost camera or a stopped stream ends the wait soon.
-        const guint64 slice = static_cast<guint64>(std::clamp<int64_t>(left.count(), 0, 250000));
-        ArvBuffer* buffer = arv_stream_timeout_pop_buffer(s, slice);
-        if (!buffer) {
-            if (!isStreaming.load())
+        // The stream is used without the feature lock; stopStream waits for its users
+        // before it drops the stream (a stream dropped late would reset the camera's
+        // stream channel under the next one).
+        ArvStream* s = nullptr;
+        {
+            std::lock_guard<std::mutex> guard(mutex);
+            if (!stream)
                 return VEXO_SDK_NOT_STARTED;
-            if (std::chrono::steady_clock::now() >= deadline)
-                return VEXO_SDK_TIMEOUT;
-            continue;
+            s = stream.get();
+            std::lock_guard<std::mutex> users(waitMutex);
+            ++streamUsers;
         }
-        int result = VEXO_SDK_FAILED;  // incomplete: Aravis counts it among its failures
-        if (arv_buffer_get_status(buffer) == ARV_BUFFER_STATUS_SUCCESS) {
-            imaging::RawFrame* out = target();
-            if (!out) {
-                result = VEXO_SDK_BUFFERS_HELD;
-            } else {
-                size_t size = 0;
-                const auto* data =
-                    static_cast<const uint8_t*>(arv_buffer_get_image_data(buffer, &size));
-                const uint32_t format =
-                    static_cast<uint32_t>(arv_buffer_get_image_pixel_format(buffer));
-                if (convertPixels(format, arv_buffer_get_image_width(buffer),
-                                  arv_buffer_get_image_height(buffer), data, size, *out)) {
-                    meta.frameId = arv_buffer_get_frame_id(buffer);
-                    meta.timestampUs =
-                        static_cast<int64_t>(arv_buffer_get_timestamp(buffer) / 1000);
-                    meta.pixelFormat = format;
-                    out->frameNumber = meta.frameId;
-                    out->timestampUs = meta.timestampUs;
-                    result = VEXO_SDK_OK;
-                }
+        const int result = takeBuffer(s, target, meta);
+        {
+            std::lock_guard<std::mutex> users(waitMutex);
+            --streamUsers;
+        }
+        eventSignal.notify_all();
+        if (result != VEXO_SDK_TIMEOUT)
+            return result;
+        // No buffer: sleep until an event (a buffer, a stop or restart, a loss, a wake-up).
+        std::unique_lock<std::mutex> lock(waitMutex);
+        const bool woken = eventSignal.wait_until(
+            lock, deadline, [&] { return events != seen || (cancelled && cancelled()); });
+        if (!woken || (cancelled && cancelled()))
+            return VEXO_SDK_TIMEOUT;
+    }
+}
+
+int AravisCamera::takeBuffer(ArvStream* s, const std::function<imaging::RawFrame*()>& target,
+                             FrameMeta& meta)
+{
+    ArvBuffer* buffer = arv_stream_try_pop_buffer(s);
+    if (!buffer)
+        return VEXO_SDK_TIMEOUT;
+    int result = VEXO_SDK_FAILED;  // incomplete: Aravis counts it among its failures
+    if (arv_buffer_get_status(buffer) == ARV_BUFFER_STATUS_SUCCESS) {
+        imaging::RawFrame* out = target();
+        if (!out) {
+            result = VEXO_SDK_BUFFERS_HELD;
+        } else {
+            size_t size = 0;
+            const auto* data =
+                static_cast<const uint8_t*>(arv_buffer_get_image_data(buffer, &size));
+            const uint32_t format =
+                static_cast<uint32_t>(arv_buffer_get_image_pixel_format(buffer));
+            if (convertPixels(format, arv_buffer_get_image_width(buffer),
+                              arv_buffer_get_image_height(buffer), data, size, *out)) {
+                meta.frameId = arv_buffer_get_frame_id(buffer);
+                meta.timestampUs = static_cast<int64_t>(arv_buffer_get_timestamp(buffer) / 1000);
+                meta.pixelFormat = format;
+                out->frameNumber = meta.frameId;
+                out->timestampUs = meta.timestampUs;
+                result = VEXO_SDK_OK;
             }
         }
-        arv_stream_push_buffer(s, buffer);
-        return result;
     }
+    arv_stream_push_buffer(s, buffer);
+    return result;
 }
 
 }  // namespace vexo::sdk::aravis

@@ -6,6 +6,7 @@
 // to call from several threads: feature access is serialised, popping frames is not
 // (the stream's queue is).
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -58,6 +59,8 @@ public:
 
     // Generic feature access.
     bool has(const char* feature);
+    // Present and not read-only.
+    bool writable(const char* feature);
     int setInteger(const char* feature, int64_t value);
     int getInteger(const char* feature, int64_t& value);
     int integerBounds(const char* feature, int64_t& min, int64_t& max);
@@ -68,6 +71,7 @@ public:
     int getString(const char* feature, std::string& value);
     int setString(const char* feature, const std::string& value);
     int setBoolean(const char* feature, bool value);
+    int getBoolean(const char* feature, bool& value);
     int execute(const char* feature);
     std::vector<std::string> enumEntries(const char* feature);
     // PFNC codes of the pixel formats the camera offers.
@@ -105,6 +109,17 @@ public:
     // DeviceUserID; NOT_MATCHING when the camera has none.
     int userId(std::string& name);
     int setUserId(const std::string& name);
+    // GigE address settings (dotted text). Current is what the camera uses now,
+    // persistent what it takes when it starts with a static address; dhcp tells whether
+    // it asks for one (the persistent address takes precedence when both are on).
+    struct NetworkAddresses {
+        std::string ipAddress, subnetMask, gateway;
+    };
+    int currentAddress(NetworkAddresses& current);
+    int persistentAddress(NetworkAddresses& persistent, bool& persistentOn, bool& dhcpOn);
+    // Writes the persistent address and switches the camera to it (static), or to DHCP
+    // (dhcp true; the address is left as it is). Takes effect when the camera restarts.
+    int setNetwork(bool dhcp, const NetworkAddresses& persistent);
     int setPacketSize(int bytes);
     int setPacketDelay(int ticks);
 
@@ -115,15 +130,24 @@ public:
     bool streaming() const { return isStreaming.load(); }
     int nextFrame(imaging::RawFrame& out, FrameMeta& meta, int timeoutMs);
     // Like nextFrame, converting into the frame target() returns once a complete camera
-    // buffer is there; target() returning null drops the frame (BUFFERS_HELD).
-    int popFrame(const std::function<imaging::RawFrame*()>& target, FrameMeta& meta, int timeoutMs);
+    // buffer is there; target() returning null drops the frame (BUFFERS_HELD). The wait
+    // sleeps until a buffer arrives, the stream stops or restarts, the camera is lost, or
+    // cancelled() (asked whenever wakeWaiters() is called) is true: then TIMEOUT.
+    int popFrame(const std::function<imaging::RawFrame*()>& target, FrameMeta& meta, int timeoutMs,
+                 const std::function<bool()>& cancelled = {});
+    // Wakes popFrame waits so they look at their cancelled() again.
+    void wakeWaiters();
     StreamCounters counters();
 
 private:
     AravisCamera() = default;
     ArvDevice* device() const;
     static void onControlLost(ArvDevice* device, gpointer self);
+    static void onNewBuffer(ArvStream* stream, gpointer self);
     int checkFeature(const char* feature);
+    // One buffer from s if there is one (TIMEOUT when not), converted into target().
+    int takeBuffer(ArvStream* s, const std::function<imaging::RawFrame*()>& target,
+                   FrameMeta& meta);
 
     std::mutex mutex;  // GenICam node access
     GObjectPtr<ArvCamera> camera;
@@ -133,6 +157,12 @@ private:
     std::vector<std::string> lineNames;
     std::vector<std::string> inputs, outputs;
     unsigned long controlLostHandler = 0;
+    unsigned long newBufferHandler = 0;
+    // Stream events (a buffer arrived, stop, loss) count up `events` under waitMutex.
+    std::mutex waitMutex;
+    std::condition_variable eventSignal;
+    uint64_t events = 0;
+    int streamUsers = 0;  // popFrame calls using the stream
     size_t payload = 0;
     // Counters of streams already stopped, so statistics cover the whole time open.
     StreamCounters before;

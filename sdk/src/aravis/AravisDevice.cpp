@@ -1,5 +1,7 @@
 #include "AravisDevice.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -12,6 +14,9 @@ namespace vexo::sdk::aravis {
 namespace {
 
 constexpr int kCaptureTimeoutMs = 5000;
+// The stream thread sleeps until a frame, a stop or the camera's loss; while nothing comes
+// it looks whether discovery still sees the camera this often.
+constexpr int kIdleCheckMs = 5000;
 
 bool sameRegion(const ResolutionPreset& a, const ResolutionPreset& b)
 {
@@ -60,7 +65,7 @@ std::shared_ptr<const CameraModel> describeCamera(AravisCamera& camera, const Ca
     return std::make_shared<const CameraModel>(std::move(m));
 }
 
-AravisDevice::AravisDevice(std::unique_ptr<AravisCamera> opened,
+AravisDevice::AravisDevice(std::shared_ptr<AravisCamera> opened,
                            std::shared_ptr<const CameraModel> model,
                            std::function<bool()> isPresent)
     : camera(std::move(opened)), cameraModel(std::move(model)), present(std::move(isPresent))
@@ -88,6 +93,51 @@ AravisDevice::AravisDevice(std::unique_ptr<AravisCamera> opened,
         camera->floatBounds(rate, low, maxFrameRate) == VEXO_SDK_OK)
         f = f | DeviceFeature::FrameRate;
     deviceFeatures = f;
+    ownUserSets = camera->hasUserSets() && camera->has("UserSetSave");
+    if (ownUserSets) {
+        const std::vector<std::string> sets = camera->enumEntries("UserSetSelector");
+        ownFactorySet = std::find(sets.begin(), sets.end(), "Default") != sets.end();
+    }
+    ownUserId = camera->writable("DeviceUserID");
+}
+
+std::optional<int> AravisDevice::saveGroup(int group)
+{
+    if (!ownUserSets)
+        return std::nullopt;
+    if (!camera->attached())
+        return VEXO_SDK_DETACHED;
+    return camera->saveUserSet(group);
+}
+
+std::optional<int> AravisDevice::loadGroup(int group)
+{
+    // Without a factory set of its own, the library's factory settings are written.
+    if (!ownUserSets || (group == VEXO_SDK_FACTORY_GROUP && !ownFactorySet))
+        return std::nullopt;
+    if (!camera->attached())
+        return VEXO_SDK_DETACHED;
+    return camera->loadUserSet(group);
+}
+
+std::optional<int> AravisDevice::writeNickname(const std::string& name, std::string& stored)
+{
+    if (!ownUserId)
+        return std::nullopt;
+    if (!camera->attached())
+        return VEXO_SDK_DETACHED;
+    std::string before;
+    camera->userId(before);
+    if (int r = camera->setUserId(name))
+        return r;
+    if (int r = camera->userId(stored))
+        return r;
+    if (stored != name) {  // cut short by the camera: keep the name it had
+        camera->setUserId(before);
+        stored = before;
+        return VEXO_SDK_OUT_OF_RANGE;
+    }
+    return VEXO_SDK_OK;
 }
 
 AravisDevice::~AravisDevice()
@@ -290,6 +340,7 @@ void AravisDevice::stopThread()
 {
     std::lock_guard<std::mutex> guard(threadMutex);
     stopRequested.store(true);
+    camera->wakeWaiters();
     if (thread.joinable())
         thread.join();
     camera->stopStream();
@@ -311,6 +362,7 @@ void AravisDevice::stopStream()
 
 void AravisDevice::run(FrameSink* frameSink)
 {
+    pthread_setname_np(pthread_self(), "vexo-arv-stream");
     streamThread.store(std::this_thread::get_id());
     uint64_t lostBefore = camera->counters().lostFrames();
     while (!stopRequested.load()) {
@@ -321,7 +373,7 @@ void AravisDevice::run(FrameSink* frameSink)
                 slot = frameSink->acquireBuffer();
                 return slot ? &slot->raw : nullptr;
             },
-            meta, 1000);
+            meta, kIdleCheckMs, [this] { return stopRequested.load(); });
         if (slot) {
             slot->exposureUs = exposureUs.load();
             slot->gainMilli = gainMilli.load();

@@ -27,7 +27,7 @@ double frameRateForSpeed(int speed, double setUpRate, double maxRate);
 class AravisDevice : public CameraDevice {
 public:
     // present tells whether discovery still sees the camera.
-    AravisDevice(std::unique_ptr<AravisCamera> camera, std::shared_ptr<const CameraModel> model,
+    AravisDevice(std::shared_ptr<AravisCamera> camera, std::shared_ptr<const CameraModel> model,
                  std::function<bool()> present);
     ~AravisDevice() override;
 
@@ -40,6 +40,9 @@ public:
     int triggerSoftware() override;
     int captureOne(const CameraSettings& settings, CapturedFrame& frame) override;
     bool attached() override;
+    std::optional<int> saveGroup(int group) override;
+    std::optional<int> loadGroup(int group) override;
+    std::optional<int> writeNickname(const std::string& name, std::string& stored) override;
 
 private:
     void run(FrameSink* sink);
@@ -50,10 +53,11 @@ private:
     int startThread(FrameSink& sink);
     void stopThread();
 
-    std::unique_ptr<AravisCamera> camera;
+    std::shared_ptr<AravisCamera> camera;
     std::shared_ptr<const CameraModel> cameraModel;
     std::function<bool()> present;
     DeviceFeatures deviceFeatures = 0;
+    bool ownUserSets = false, ownFactorySet = false, ownUserId = false;
     double setUpFrameRate = 0, maxFrameRate = 0;
 
     std::mutex mutex;  // the fields below; never held while calling the sink
