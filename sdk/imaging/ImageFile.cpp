@@ -199,7 +199,11 @@ std::string temporaryName(const std::string& finalName)
     char suffix[64];
     std::snprintf(suffix, sizeof suffix, ".%llx-%x.part", now & 0xFFFFFFFFFFull,
                   counter.fetch_add(1));
-    return finalName + suffix;
+    // Hidden, so that folder views and anyone counting the pictures never see a half
+    // written one.
+    const std::string::size_type slash = finalName.find_last_of('/');
+    const std::string::size_type nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return finalName.substr(0, nameStart) + "." + finalName.substr(nameStart) + suffix;
 }
 
 bool flushToDisk(std::FILE* f)
