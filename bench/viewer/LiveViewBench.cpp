@@ -4,11 +4,12 @@
 // Also times the two per-frame conversions the display does, to show where time goes.
 //
 //   liveview_bench [--seconds N] [--only "<windows>x<width>x<height>"]
-//   liveview_bench [--seconds N] --camera <identifier>
+//   liveview_bench [--seconds N] --camera <identifier> [--mono]
 //
 // With --camera it measures one window on that camera of whichever backends
 // VEXOCAM_BACKENDS names (a real or fake GenICam camera, for example), at the frame speed
-// the camera comes with, and adds the frames lost on the way.
+// the camera comes with, and adds the frames lost on the way. --mono chooses the camera's
+// Mono8 image format first, as a user would in the parameter panel.
 //
 // Runs under whatever QT_QPA_PLATFORM is set (offscreen, or xcb under Xvfb).
 #include <QApplication>
@@ -108,7 +109,7 @@ void timeConversions(int width, int height, QSize navigation, double* pixmapMs, 
     *navigationMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
 }
 
-void run(SetUp s, int seconds, const QStringList& identifiers = {})
+void run(SetUp s, int seconds, const QStringList& identifiers = {}, bool mono = false)
 {
     QWidget grid;
     auto* layout = new QGridLayout(&grid);
@@ -136,7 +137,10 @@ void run(SetUp s, int seconds, const QStringList& identifiers = {})
             // default exposure of 10 ms stays shorter than a frame at 60 per second).
             SdkSetFrameSpeed(windows[size_t(i)]->cameraHandle(), 2);
         } else {
-            SdkGetResolution(windows[size_t(i)]->cameraHandle(), &s.width, &s.height);
+            const int handle = windows[size_t(i)]->cameraHandle();
+            if (mono && SdkSetImageFormat(handle, VEXO_SDK_PIXEL_MONO8) != VEXO_SDK_OK)
+                std::printf("%s has no Mono8 image format\n", qPrintable(identifiers[i]));
+            SdkGetResolution(handle, &s.width, &s.height);
         }
     }
     waitWithEvents(1500);  // warm-up: first frames, fits, buffers
@@ -215,10 +219,11 @@ int main(int argc, char** argv)
         if (arguments[i] == "--camera")
             camera = arguments[i + 1];
     }
+    const bool mono = arguments.contains(QStringLiteral("--mono"));
     std::printf("platform %s, %d cores, %d s per set-up\n", qPrintable(QGuiApplication::platformName()),
                 QThread::idealThreadCount(), seconds);
     if (!camera.isEmpty()) {
-        run(SetUp{1, 0, 0, 0}, seconds, {camera});
+        run(SetUp{1, 0, 0, 0}, seconds, {camera}, mono);
         return 0;
     }
     for (const SetUp& s : kSetUps) {

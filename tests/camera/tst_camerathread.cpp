@@ -2,6 +2,7 @@
 // navigation, hotkeys, drops and single pictures.
 #include <QAction>
 #include <QDir>
+#include <QGraphicsPixmapItem>
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsView>
 #include <QLabel>
@@ -88,6 +89,7 @@ private slots:
     void navigationRectangleFollowsTheZoom();
     void rectangleFollowsAtTheNextRepaint();
     void draggingTheRectangleMovesTheViewAndStopsAtTheEdges();
+    void navigationPanelShowsTheFrameAlsoWhenOpenedWhilePaused();
     void hotkeys_data();
     void hotkeys();
     void hotkeysMatchInSettingsOrder();
@@ -639,6 +641,51 @@ void CameraWindowTest::rectangleFollowsAtTheNextRepaint()
         QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
     // Frames keep arriving; the window repaints and the rectangle shrinks.
     QTRY_VERIFY_WITH_TIMEOUT(rectangle->width() < navigation->width(), kDeadlineMs);
+}
+
+namespace {
+
+QImage onlyPixmap(QGraphicsView* view)
+{
+    const QList<QGraphicsItem*> items = view->scene()->items();
+    if (items.size() != 1)
+        return {};
+    auto* item = qgraphicsitem_cast<QGraphicsPixmapItem*>(items.front());
+    return item ? item->pixmap().toImage() : QImage();
+}
+
+QColor meanColour(const QImage& image)
+{
+    const QImage small = image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return small.isNull() ? QColor() : small.pixelColor(0, 0);
+}
+
+}  // namespace
+
+void CameraWindowTest::navigationPanelShowsTheFrameAlsoWhenOpenedWhilePaused()
+{
+    QVERIFY(openWindow());
+    window->findChild<QPushButton*>("pushButton_open")->click();
+    QVERIFY(!window->acquisitionThread()->isPlaying());
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    auto* navigation = window->findChild<QGraphicsView*>("graphicsView_Navigation");
+    const QImage frame = onlyPixmap(view);
+    QCOMPARE(frame.size(), QSize(650, 480));
+
+    // Opened while no frames come, the panel still shows the frame on screen, at its size.
+    window->findChild<QPushButton*>("pushButton_navigation")->click();
+    const QImage copy = onlyPixmap(navigation);
+    QCOMPARE(copy.size(), navigation->size());
+    const QColor a = meanColour(frame), b = meanColour(copy);
+    QVERIFY2(std::abs(a.red() - b.red()) < 12 && std::abs(a.green() - b.green()) < 12 &&
+                 std::abs(a.blue() - b.blue()) < 12,
+             qPrintable(QStringLiteral("%1 against %2").arg(a.name(), b.name())));
+
+    // Playing again, every new frame replaces it with a copy of the same size.
+    window->findChild<QPushButton*>("pushButton_open")->click();
+    const int before = window->acquisitionThread()->frameCount();
+    QTRY_VERIFY_WITH_TIMEOUT(window->acquisitionThread()->frameCount() > before + 2, kDeadlineMs);
+    QCOMPARE(onlyPixmap(navigation).size(), navigation->size());
 }
 
 void CameraWindowTest::draggingTheRectangleMovesTheViewAndStopsAtTheEdges()

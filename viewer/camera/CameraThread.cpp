@@ -303,6 +303,7 @@ void CameraThread::closeCamera()
     mainScene->clear();
     navigationScene->clear();
     displayedItem = nullptr;
+    displayingFrame = false;
     navigationItem = nullptr;
     ui->label_camerainfo->clear();
     statusKind = StatusKind::Other;
@@ -355,23 +356,39 @@ void CameraThread::acquireFrame(QImage image)
     if (navigationItem)
         navigationScene->clear();
     displayedItem = mainScene->addPixmap(QPixmap::fromImage(image));
-
-    const QSize navigationSize = ui->graphicsView_Navigation->size();
-    QSize scaledSize;
+    displayingFrame = true;
     navigationItem = nullptr;
-    if (!navigationSize.isEmpty()) {
-        const QImage scaled = image.scaled(navigationSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        navigationItem = navigationScene->addPixmap(QPixmap::fromImage(scaled));
-        scaledSize = scaled.size();
-    }
+    showNavigationImage();
     mainScene->setSceneRect(0, 0, image.width(), image.height());
-    navigationScene->setSceneRect(0, 0, scaledSize.width(), scaledSize.height());
 
     if (firstFrame) {
         fitToWindow();
         updateNavigationRect();
         firstFrame = false;
     }
+}
+
+// The navigation panel's copy of the frame shown, scaled to the panel. Nobody sees it while
+// the panel is hidden, so it is made only while the panel shows, and when it opens.
+void CameraThread::showNavigationImage()
+{
+    if (!displayingFrame || !displayedItem || !ui->widget_Navigation->isVisible())
+        return;
+    if (navigationItem) {
+        navigationScene->clear();
+        navigationItem = nullptr;
+    }
+    const QSize navigationSize = ui->graphicsView_Navigation->size();
+    QSize scaledSize;
+    if (!navigationSize.isEmpty()) {
+        // Scaled from the display's own 32-bit copy, which Qt scales much faster than the
+        // frame's 24-bit pixels.
+        const QPixmap scaled =
+            displayedItem->pixmap().scaled(navigationSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        navigationItem = navigationScene->addPixmap(scaled);
+        scaledSize = scaled.size();
+    }
+    navigationScene->setSceneRect(0, 0, scaledSize.width(), scaledSize.height());
 }
 
 void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int PicCount)
@@ -506,6 +523,7 @@ void CameraThread::on_pushButton_screenzoom_clicked()
 void CameraThread::on_pushButton_navigation_clicked()
 {
     ui->widget_Navigation->setVisible(ui->widget_Navigation->isHidden());
+    showNavigationImage();
 }
 
 void CameraThread::toggleFullScreen()

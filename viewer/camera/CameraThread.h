@@ -117,6 +117,7 @@ private:
     bool acceptsThreadReport() const;
     void showStatus(StatusKind kind);
     void showPlaceholder();
+    void showNavigationImage();
     void openDroppedCamera(const QString& identifier);
     void toggleFullScreen();
     void togglePlay();
@@ -180,6 +181,7 @@ private:
     quint32 imageHeight = 0;
     CustomGraphicsScene* mainScene = nullptr;
     QGraphicsPixmapItem* displayedItem = nullptr;
+    bool displayingFrame = false;  // displayedItem holds a camera frame, not the placeholder
     QGraphicsScene* navigationScene = nullptr;
     QGraphicsPixmapItem* navigationItem = nullptr;
     double horizontalFitRatio = 1.0;
