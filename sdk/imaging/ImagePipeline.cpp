@@ -432,17 +432,40 @@ FrameStatistics ImagePipeline::statistics(const RawFrame& raw)
     const int step = 2 * std::max(1, static_cast<int>(std::sqrt(cells / 40000.0)));
     uint64_t sum[3] = {0, 0, 0}, n[3] = {0, 0, 0};
     const bool bayer = raw.layout == RawLayout::BayerRG8;
+    // A cell is red, green / green, blue on a Bayer sensor; a cell cut by the right or the
+    // bottom edge keeps the samples that are inside.
+    const int fullWidth = w - 1;  // cells starting before this have both columns
     for (int y = 0; y < h; y += step) {
-        for (int x = 0; x < w; x += step) {
-            for (int dy = 0; dy < 2 && y + dy < h; ++dy) {
-                for (int dx = 0; dx < 2 && x + dx < w; ++dx) {
-                    const int v = px[static_cast<size_t>(y + dy) * w + x + dx];
-                    const int c = bayer ? (dy == 0 ? (dx == 0 ? 0 : 1) : (dx == 0 ? 1 : 2)) : 1;
-                    sum[c] += static_cast<uint64_t>(v);
-                    ++n[c];
-                }
+        const uint8_t* top = px + static_cast<size_t>(y) * w;
+        const uint8_t* bottom = y + 1 < h ? top + w : nullptr;
+        uint64_t r = 0, g = 0, b = 0, cells = 0;
+        int x = 0;
+        for (; x < fullWidth; x += step, ++cells) {
+            r += top[x];
+            g += top[x + 1];
+            if (bottom) {
+                g += bottom[x];
+                b += bottom[x + 1];
             }
         }
+        sum[0] += r;
+        sum[1] += g;
+        sum[2] += b;
+        n[0] += cells;
+        n[1] += cells * (bottom ? 2 : 1);
+        n[2] += bottom ? cells : 0;
+        if (x < w) {  // the last cell has only its left column
+            sum[0] += top[x];
+            ++n[0];
+            if (bottom) {
+                sum[1] += bottom[x];
+                ++n[1];
+            }
+        }
+    }
+    if (!bayer) {
+        sum[1] += sum[0] + sum[2];
+        n[1] += n[0] + n[2];
     }
     if (!bayer) {
         const double mean = n[1] ? static_cast<double>(sum[1]) / n[1] : 0.0;

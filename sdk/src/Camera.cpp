@@ -180,17 +180,17 @@ VexoFrameStatistics Camera::statistics() const
     return s;
 }
 
-void Camera::applyAutomatics(const imaging::FrameStatistics& stats, double usedExposureUs,
-                             int usedGainMilli)
+void Camera::applyAutomatics(const CameraSettings& used,
+                             const std::optional<imaging::FrameStatistics>& stats,
+                             double usedExposureUs, int usedGainMilli)
 {
-    {
+    if (stats) {
         std::lock_guard<std::mutex> guard(statisticsMutex);
         latestStatistics = stats;
     }
     const DeviceFeatures done = features.load();
     const bool cameraExposes = hasFeature(done, DeviceFeature::AutoExposure);
     const bool cameraBalances = hasFeature(done, DeviceFeature::AutoWhiteBalance);
-    const CameraSettings used = settings();
     if (cameraExposes && used.exposureMode == 1 &&
         (used.exposureUs != usedExposureUs || used.gainMilli != usedGainMilli)) {
         // The camera's own controller: show what it chose.
@@ -201,7 +201,7 @@ void Camera::applyAutomatics(const imaging::FrameStatistics& stats, double usedE
     }
     const bool exposing = used.exposureMode == 1 && !cameraExposes;
     const bool balancing = used.whiteBalanceMode == 1 && !cameraBalances;
-    if (!exposing && !balancing)
+    if ((!exposing && !balancing) || !stats)
         return;
     change([&](CameraSettings& s) {
         if (s.exposureMode == 1 && !cameraExposes) {
@@ -211,7 +211,7 @@ void Camera::applyAutomatics(const imaging::FrameStatistics& stats, double usedE
             // does not make the controller overshoot.
             double exposureUs = usedExposureUs;
             int gainMilli = usedGainMilli;
-            imaging::autoExposureStep(stats, s.targetBrightness, limits, exposureUs, gainMilli);
+            imaging::autoExposureStep(*stats, s.targetBrightness, limits, exposureUs, gainMilli);
             s.exposureUs = snapExposureUs(*cameraModel, exposureUs);
             s.gainMilli =
                 std::clamp(gainMilli, cameraModel->gainMinMilli, cameraModel->gainMaxMilli);
@@ -219,7 +219,7 @@ void Camera::applyAutomatics(const imaging::FrameStatistics& stats, double usedE
         if (s.whiteBalanceMode == 1 && !cameraBalances && cameraModel->colorSensor &&
             s.imageFormat == VEXO_SDK_PIXEL_BAYER_RG8) {
             double red = 1, green = 1, blue = 1;
-            imaging::whiteBalanceGains(stats, red, green, blue);
+            imaging::whiteBalanceGains(*stats, red, green, blue);
             // Move part of the way each frame so the picture settles without pumping.
             auto approach = [](int currentHundredths, double target) {
                 const double next = currentHundredths + 0.3 * (target * 100.0 - currentHundredths);

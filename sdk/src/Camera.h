@@ -97,7 +97,10 @@ private:
     void framesLost(uint32_t count) override;
     void deviceLost() override;
 
-    void applyAutomatics(const imaging::FrameStatistics& stats, double exposureUs, int gainMilli);
+    // stats is empty for a frame that was not measured.
+    void applyAutomatics(const CameraSettings& used,
+                         const std::optional<imaging::FrameStatistics>& stats, double exposureUs,
+                         int gainMilli);
     int frameWaitInterruption() const;
     int changeLocked(const std::function<int(CameraSettings&)>& edit);
     // Stops the stream and drops the device (lifecycleMutex held).
@@ -135,6 +138,10 @@ private:
 
     std::mutex statisticsMutex;
     std::optional<imaging::FrameStatistics> latestStatistics;
+    // Without the library's automatics, one frame in this many is measured (the first one
+    // too). framesUnmeasured is the delivering thread's own.
+    static constexpr int kMeasureEveryNthFrame = 8;
+    int framesUnmeasured = kMeasureEveryNthFrame - 1;
 
     std::mutex pipelineMutex;
     imaging::ImagePipeline pipeline;

@@ -223,11 +223,22 @@ void Camera::deliver(CapturedFrame* frame)
         ring.commit(frame);
         return;
     }
-    const imaging::FrameStatistics stats = imaging::ImagePipeline::statistics(frame->raw);
+    // The library's own automatic exposure and white balance measure every frame. Without
+    // them a frame now and then keeps the measure a one-touch white balance uses fresh.
+    const CameraSettings used = settings();
+    const DeviceFeatures done = features.load();
+    const bool automatics =
+        (used.exposureMode == 1 && !hasFeature(done, DeviceFeature::AutoExposure)) ||
+        (used.whiteBalanceMode == 1 && !hasFeature(done, DeviceFeature::AutoWhiteBalance));
+    std::optional<imaging::FrameStatistics> stats;
+    if (automatics || ++framesUnmeasured >= kMeasureEveryNthFrame) {
+        stats = imaging::ImagePipeline::statistics(frame->raw);
+        framesUnmeasured = 0;
+    }
     const double exposureUs = frame->exposureUs;
     const int gainMilli = frame->gainMilli;
     ring.commit(frame);
-    applyAutomatics(stats, exposureUs, gainMilli);
+    applyAutomatics(used, stats, exposureUs, gainMilli);
 }
 
 void Camera::framesLost(uint32_t count)
