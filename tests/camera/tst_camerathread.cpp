@@ -90,6 +90,8 @@ private slots:
     void rectangleFollowsAtTheNextRepaint();
     void draggingTheRectangleMovesTheViewAndStopsAtTheEdges();
     void navigationPanelShowsTheFrameAlsoWhenOpenedWhilePaused();
+    void sceneFillsTheBackgroundAroundTheFrameWithoutSeams_data();
+    void sceneFillsTheBackgroundAroundTheFrameWithoutSeams();
     void hotkeys_data();
     void hotkeys();
     void hotkeysMatchInSettingsOrder();
@@ -686,6 +688,67 @@ void CameraWindowTest::navigationPanelShowsTheFrameAlsoWhenOpenedWhilePaused()
     const int before = window->acquisitionThread()->frameCount();
     QTRY_VERIFY_WITH_TIMEOUT(window->acquisitionThread()->frameCount() > before + 2, kDeadlineMs);
     QCOMPARE(onlyPixmap(navigation).size(), navigation->size());
+}
+
+void CameraWindowTest::sceneFillsTheBackgroundAroundTheFrameWithoutSeams_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QPointF>("shift");
+    QTest::newRow("fitted down") << 0.37 << QPointF(0, 0);
+    QTest::newRow("one to one") << 1.0 << QPointF(0, 0);
+    QTest::newRow("zoomed, edge between pixels") << 2.6 << QPointF(-40.3, -25.7);
+    QTest::newRow("tiny") << 0.05 << QPointF(0, 0);
+}
+
+// The window's view does not fill its background under frames; the scene paints it around
+// the frame. Every pixel of the view must be either frame or background, at any scale.
+void CameraWindowTest::sceneFillsTheBackgroundAroundTheFrameWithoutSeams()
+{
+    QFETCH(double, scale);
+    QFETCH(QPointF, shift);
+    CustomGraphicsScene scene;
+    QImage frame(301, 203, QImage::Format_RGB32);
+    frame.fill(QColor(200, 40, 60));
+    auto* item = scene.addPixmap(QPixmap::fromImage(frame));
+    scene.setOpaqueArea(item->boundingRect());
+    scene.setSceneRect(item->boundingRect());
+    QGraphicsView view(&scene);
+    view.setStyleSheet(QStringLiteral("QGraphicsView{background-color: rgb(30, 30, 30); border: none;}"));
+    view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view.viewport()->setAutoFillBackground(false);
+    view.viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    view.resize(260, 180);
+    view.setTransform(QTransform::fromScale(scale, scale));
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.centerOn(item->boundingRect().center() + shift);
+
+    const QImage shown = view.viewport()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRect frameOnView = view.mapFromScene(item->boundingRect()).boundingRect();
+    int background = 0, image = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb p = shown.pixel(x, y);
+            if (p == qRgb(30, 30, 30))
+                ++background;
+            else if (p == qRgb(200, 40, 60))
+                ++image;
+            else
+                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is #%3").arg(x).arg(y).arg(p, 8, 16)));
+        }
+    }
+    QVERIFY(image > 0);
+    // Where the frame does not reach, the background shows.
+    QCOMPARE(background > 0, !frameOnView.contains(shown.rect()));
+
+    // Without an opaque area (the placeholder, which has transparent parts) all of it is
+    // background under the item.
+    scene.setOpaqueArea(QRectF());
+    item->setPixmap(QPixmap());
+    view.viewport()->update();
+    const QImage empty = view.viewport()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(empty.pixel(empty.width() / 2, empty.height() / 2), qRgb(30, 30, 30));
 }
 
 void CameraWindowTest::draggingTheRectangleMovesTheViewAndStopsAtTheEdges()

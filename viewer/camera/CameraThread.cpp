@@ -68,6 +68,10 @@ CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::Ca
     mainScene->setItemIndexMethod(QGraphicsScene::NoIndex);
     navigationScene->setItemIndexMethod(QGraphicsScene::NoIndex);
     ui->graphicsView->setScene(mainScene);
+    // Frames are opaque: the scene paints the view's background around the frame only,
+    // instead of the viewport filling all of it under every frame.
+    ui->graphicsView->viewport()->setAutoFillBackground(false);
+    ui->graphicsView->viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     ui->graphicsView_Navigation->setScene(navigationScene);
     connect(mainScene, SIGNAL(openCamera(const QString&)), this, SLOT(on_openCamera(const QString&)));
 
@@ -304,6 +308,7 @@ void CameraThread::closeCamera()
     navigationScene->clear();
     displayedItem = nullptr;
     displayingFrame = false;
+    mainScene->setOpaqueArea(QRectF());
     navigationItem = nullptr;
     ui->label_camerainfo->clear();
     statusKind = StatusKind::Other;
@@ -356,10 +361,14 @@ void CameraThread::acquireFrame(QImage image)
     if (navigationItem)
         navigationScene->clear();
     displayedItem = mainScene->addPixmap(QPixmap::fromImage(image));
+    mainScene->setOpaqueArea(displayedItem->boundingRect());
     displayingFrame = true;
     navigationItem = nullptr;
     showNavigationImage();
     mainScene->setSceneRect(0, 0, image.width(), image.height());
+    // The image view paints frames without repainting this window beneath it, so the
+    // overlays follow zoom and panning here as well as on repaints.
+    layOutOverlays();
 
     if (firstFrame) {
         fitToWindow();
@@ -653,6 +662,11 @@ void CameraThread::mouseMoveEvent(QMouseEvent* event)
 void CameraThread::paintEvent(QPaintEvent* event)
 {
     QDockWidget::paintEvent(event);
+    layOutOverlays();
+}
+
+void CameraThread::layOutOverlays()
+{
     const int width = ui->graphicsView->width();
     const int height = ui->graphicsView->height();
     ui->widget->move((width - ui->widget->width()) / 2, (height / 4) * 3);

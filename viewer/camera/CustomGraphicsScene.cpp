@@ -1,11 +1,53 @@
 #include "CustomGraphicsScene.h"
 
 #include <QGraphicsSceneDragDropEvent>
+#include <QGraphicsView>
 #include <QMimeData>
+#include <QPainter>
+#include <algorithm>
 
 #include "CameraWindowLogic.h"
 
 CustomGraphicsScene::CustomGraphicsScene(QObject* parent) : QGraphicsScene(parent) {}
+
+void CustomGraphicsScene::setOpaqueArea(const QRectF& area)
+{
+    opaqueArea = area;
+}
+
+void CustomGraphicsScene::drawBackground(QPainter* painter, const QRectF& rect)
+{
+    // The view painting; when the scene is rendered elsewhere (a grab), its first view.
+    QWidget* viewport = views().isEmpty() ? nullptr : views().front()->viewport();
+    for (QGraphicsView* view : views()) {
+        if (view->viewport() == painter->device())
+            viewport = view->viewport();
+    }
+    if (!viewport || viewport->autoFillBackground())
+        return;  // that view fills its background itself
+    const QBrush brush = viewport->palette().brush(viewport->backgroundRole());
+    // One device pixel inside the frame's edge, so no seam is left where the scaled frame
+    // ends between pixels; the frame is drawn over that margin.
+    const qreal scale = std::max<qreal>(painter->transform().m11(), 1e-3);
+    const QRectF keep = opaqueArea.isEmpty()
+                            ? QRectF()
+                            : opaqueArea.adjusted(1 / scale, 1 / scale, -1 / scale, -1 / scale);
+    if (keep.isEmpty() || !keep.intersects(rect)) {
+        painter->fillRect(rect, brush);
+        return;
+    }
+    const QRectF inside = keep.intersected(rect);
+    const QRectF bands[] = {
+        QRectF(rect.left(), rect.top(), rect.width(), inside.top() - rect.top()),
+        QRectF(rect.left(), inside.bottom(), rect.width(), rect.bottom() - inside.bottom()),
+        QRectF(rect.left(), inside.top(), inside.left() - rect.left(), inside.height()),
+        QRectF(inside.right(), inside.top(), rect.right() - inside.right(), inside.height()),
+    };
+    for (const QRectF& band : bands) {
+        if (band.width() > 0 && band.height() > 0)
+            painter->fillRect(band, brush);
+    }
+}
 
 void CustomGraphicsScene::dragEnterEvent(QGraphicsSceneDragDropEvent* event)
 {

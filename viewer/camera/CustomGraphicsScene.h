@@ -1,5 +1,6 @@
 #pragma once
 #include <QGraphicsScene>
+#include <QRectF>
 #include <QString>
 
 // The scene of a camera window's image view. It accepts cameras dragged from the device
@@ -9,11 +10,20 @@ class CustomGraphicsScene : public QGraphicsScene {
 public:
     explicit CustomGraphicsScene(QObject* parent = nullptr);
 
+    // The part of the scene a frame covers with opaque pixels. Views whose viewport does not
+    // fill its own background get it painted around that part only, in the viewport's
+    // background colour; an empty area paints all of it.
+    void setOpaqueArea(const QRectF& area);
+
 signals:
     void openCamera(const QString& acSn);
 
 protected:
+    void drawBackground(QPainter* painter, const QRectF& rect) override;
     void dragEnterEvent(QGraphicsSceneDragDropEvent* event) override;
     void dragMoveEvent(QGraphicsSceneDragDropEvent* event) override;
     void dropEvent(QGraphicsSceneDragDropEvent* event) override;
+
+private:
+    QRectF opaqueArea;
 };
