@@ -82,6 +82,18 @@ std::optional<int> Camera::withDevice(const std::function<std::optional<int>(Cam
     return call(*device);
 }
 
+int Camera::adoptHeldSettings(CameraSettings base)
+{
+    withDevice([&](CameraDevice& d) {
+        d.readHeld(base);
+        return std::optional<int>(VEXO_SDK_OK);
+    });
+    return change([&](CameraSettings& s) {
+        s = base;
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
 uint32_t Camera::outputFormat() const
 {
     std::lock_guard<std::mutex> guard(settingsMutex);

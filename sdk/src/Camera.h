@@ -47,6 +47,9 @@ public:
 
     // Runs call on the open device; nullopt while the camera is away.
     std::optional<int> withDevice(const std::function<std::optional<int>(CameraDevice&)>& call);
+    // After the device loaded one of its own groups: base (the library's part of the
+    // group) with what the camera now holds written over it becomes the settings.
+    int adoptHeldSettings(CameraSettings base);
 
     // Identity that can change while the camera is open.
     std::string nickname() const;

@@ -167,6 +167,9 @@ public:
     // own name. nullopt where the camera has none: the library keeps them itself.
     virtual std::optional<int> saveGroup(int /*group*/) { return std::nullopt; }
     virtual std::optional<int> loadGroup(int /*group*/) { return std::nullopt; }
+    // After loadGroup: what the camera now holds for the features it has, written over
+    // settings (everything else is left as it is).
+    virtual void readHeld(CameraSettings& /*settings*/) {}
     // Writes the name and reads it back into stored.
     virtual std::optional<int> writeNickname(const std::string& /*name*/, std::string& /*stored*/)
     {

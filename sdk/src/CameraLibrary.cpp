@@ -162,8 +162,7 @@ int CameraLibrary::open(const std::string& identifier, int& handle)
     if (stored.currentGroup != 0xFF && camera->withDevice([&](CameraDevice& d) {
             return d.loadGroup(stored.currentGroup);
         }) == std::optional<int>(VEXO_SDK_OK) &&
-        camera->change([](CameraSettings&) { return static_cast<int>(VEXO_SDK_OK); }) ==
-            VEXO_SDK_OK)
+        camera->adoptHeldSettings(camera->settings()) == VEXO_SDK_OK)
         camera->currentGroup = stored.currentGroup;
     std::lock_guard<std::mutex> guard(mutex);
     handle = nextHandle++;

@@ -30,8 +30,9 @@ bool recordCurrentGroup(Camera& camera, int group)
         camera.model().identifier, [&](StoredCameraState& state) { state.currentGroup = group; });
 }
 
-// The camera loaded one of its own user sets (result): what it holds now is read back by
-// writing the unchanged settings, which fetches exposure and gain from the camera.
+// The camera loaded one of its own user sets (result). Its sets hold only what the camera
+// does itself; the rest (the image pipeline's settings) comes from the library's record of
+// the group, and what the camera now holds is read back over it.
 int loadedByCamera(Camera& camera, int group, int result)
 {
     if (result != VEXO_SDK_OK)
@@ -39,7 +40,15 @@ int loadedByCamera(Camera& camera, int group, int result)
     if (!recordCurrentGroup(camera, group))
         return static_cast<int>(VEXO_SDK_FAILED);
     camera.currentGroup = group;
-    return camera.change([](CameraSettings&) { return static_cast<int>(VEXO_SDK_OK); });
+    CameraSettings base = camera.settings();
+    if (group == VEXO_SDK_FACTORY_GROUP) {
+        base = factorySettings(camera.model());
+    } else {
+        const nlohmann::json saved = CameraLibrary::instance().userState().loadGroup(groupKeyOf(camera), group);
+        if (!saved.is_null())
+            settingsFromJson(camera.model(), saved, kStoredGroupFields, base);
+    }
+    return camera.adoptHeldSettings(base);
 }
 
 }  // namespace
@@ -51,13 +60,11 @@ int SdkSaveParameterGroup(int handle, int group)
     return withCamera(handle, [&](Camera& camera) {
         if (!inRange(group, 0, 3))
             return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
-        // A camera with its own user sets keeps the group itself.
-        if (const auto own =
-                camera.withDevice([&](CameraDevice& d) { return d.saveGroup(group); })) {
-            if (*own == VEXO_SDK_OK)
-                camera.currentGroup = group;
+        // A camera with user sets of its own keeps what it does itself; the library keeps
+        // the whole group too, for the settings its image pipeline applies.
+        if (const auto own = camera.withDevice([&](CameraDevice& d) { return d.saveGroup(group); });
+            own && *own != VEXO_SDK_OK)
             return *own;
-        }
         UserState& state = CameraLibrary::instance().userState();
         if (!state.saveGroup(camera.model().identifier, groupKeyOf(camera), group,
                              settingsToJson(camera.settings())))

@@ -522,6 +522,8 @@ namespace {
 // The fake camera's own description with what it lacks: DeviceUserID on the bootstrap
 // register for the user-defined name, user sets whose commands record the set they acted
 // on (UserSetLoadRegister, UserSetSaveRegister), so another client can see what was done.
+// Loading a set also changes the camera, as a real camera's set would: the load register
+// is OffsetX's register, so loading UserSetN moves the region to OffsetX = N.
 QByteArray withUserSetsAndName(QByteArray genicam)
 {
     const QByteArray reg = R"(<IntReg Name="%1" NameSpace="Custom"><Address>%2</Address>
@@ -544,10 +546,21 @@ QByteArray withUserSetsAndName(QByteArray genicam)
 <pCommandValue>UserSetSelectorRegister</pCommandValue></Command>
 )";
     added += QString::fromLatin1(reg).arg("UserSetSelectorRegister", "0x1f4").toLatin1();
-    added += QString::fromLatin1(reg).arg("UserSetLoadRegister", "0x1f8").toLatin1();
+    added += QString::fromLatin1(reg).arg("UserSetLoadRegister", "0x130").toLatin1();
     added += QString::fromLatin1(reg).arg("UserSetSaveRegister", "0x1fc").toLatin1();
     const int end = genicam.lastIndexOf("</RegisterDescription>");
     return end < 0 ? QByteArray() : genicam.insert(end, added);
+}
+
+// The horizontal offset of the region the library reports for handle.
+int cameraOffsetX(int handle)
+{
+    int index = -1;
+    VexoResolution region{};
+    if (SdkGetResolutionIndex(handle, &index) != VEXO_SDK_OK ||
+        SdkGetResolutionDescriptor(handle, index, &region) != VEXO_SDK_OK)
+        return -1;
+    return region.offsetX;
 }
 
 }  // namespace
@@ -583,13 +596,29 @@ void AravisBackendTest::userSetsAndNameInTheCamera()
             camera = std::make_unique<OpenCamera>(identifier.constData());
             return camera->result == VEXO_SDK_OK;
         }));
+        // Loading a set changes the camera: this one writes the set's number into OffsetX.
+        // What the camera then holds is what the library reports.
+        QCOMPARE(SdkLoadParameterGroup(camera->handle, 1), VEXO_SDK_OK);
+        QCOMPARE(cameraOffsetX(camera->handle), 2);
+        QCOMPARE(cameraFeature("OffsetX"), QByteArray("2"));  // written back unchanged
+
         // Group C saved and group D loaded by the camera itself: the library has stored
         // nothing for group D, so without the camera's sets loading it would fail.
+        // The image pipeline's settings are not the camera's to keep: the library keeps
+        // them with the group.
+        QCOMPARE(SdkSetGamma(camera->handle, 150), VEXO_SDK_OK);
         QCOMPARE(SdkSaveParameterGroup(camera->handle, 2), VEXO_SDK_OK);
+        QCOMPARE(SdkSetGamma(camera->handle, 100), VEXO_SDK_OK);
+        QCOMPARE(SdkLoadParameterGroup(camera->handle, 2), VEXO_SDK_OK);
+        int gamma = 0;
+        QCOMPARE(SdkGetGamma(camera->handle, &gamma), VEXO_SDK_OK);
+        QCOMPARE(gamma, 150);
+        QCOMPARE(cameraOffsetX(camera->handle), 3);
         QCOMPARE(SdkLoadParameterGroup(camera->handle, 3), VEXO_SDK_OK);
         int group = -1;
         QCOMPARE(SdkGetCurrentParameterGroup(camera->handle, &group), VEXO_SDK_OK);
         QCOMPARE(group, 3);
+        QCOMPARE(cameraOffsetX(camera->handle), 4);
 
         QCOMPARE(SdkSetDeviceNickname(camera->handle, name.constData()), VEXO_SDK_OK);
         // Longer than the camera's 16 characters: refused, the old name stays.

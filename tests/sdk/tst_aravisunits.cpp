@@ -1,10 +1,14 @@
 // Rules of the Aravis backend that need no camera: pixel conversion, identity mapping,
-// firmware texts and the backend list.
+// firmware texts and the backend list; and the read-back of what a camera holds, against
+// Aravis' in-process fake camera.
 // The library's headers come before Qt's, whose "slots" keyword would clash with them.
 #include "BackendSelection.h"
 #include "aravis/AravisDevice.h"
 #include "aravis/AravisIdentity.h"
 #include "aravis/AravisPixels.h"
+#include "VexoCameraApi.h"
+
+#include <arv.h>
 
 #include <string>
 #include <vector>
@@ -58,6 +62,7 @@ private slots:
     void parsesBackendList();
     void mapsFrameSpeed_data();
     void mapsFrameSpeed();
+    void readsBackWhatTheCameraHolds();
 };
 
 void AravisUnitsTest::convertsPixels_data()
@@ -321,6 +326,55 @@ void AravisUnitsTest::mapsFrameSpeed()
     QFETCH(double, maxRate);
     QFETCH(double, rate);
     QCOMPARE(frameRateForSpeed(speed, setUpRate, maxRate), rate);
+}
+
+// What a camera holds after loading one of its own user sets (changed here directly, as a
+// set would) replaces the library's values for the features it has; the rest stays.
+void AravisUnitsTest::readsBackWhatTheCameraHolds()
+{
+    arv_enable_interface("Fake");
+    arv_update_device_list();
+    std::string error;
+    std::shared_ptr<AravisCamera> camera = AravisCamera::open("Fake_1", error);
+    QVERIFY2(camera, error.c_str());
+    CameraModel identity = modelsFromDiscovery(
+        {{"Fake_1", "Aravis", "Fake", "", "Fake", "0.0.0.0", "Fake_1"}}).front();
+    const std::shared_ptr<const CameraModel> model = describeCamera(*camera, identity, error);
+    QVERIFY2(model, error.c_str());
+    AravisDevice device(camera, model, [] { return true; });
+
+    QCOMPARE(camera->setExposureUs(12500), VEXO_SDK_OK);
+    QCOMPARE(camera->setRegion(64, 32, 320, 240, 1), VEXO_SDK_OK);
+    QCOMPARE(camera->setPixelFormat(kMono8), VEXO_SDK_OK);
+    QCOMPARE(camera->setTrigger(1, {}, 0, 0), VEXO_SDK_OK);
+    CameraSettings held = factorySettings(*model);
+    held.gamma = 140;  // the library's own: untouched
+    held.inputs.assign(std::max<size_t>(1, held.inputs.size()), InputLineSetting{1, 1, 10});
+    device.readHeld(held);
+    QCOMPARE(held.exposureUs, 12500.0);
+    QCOMPARE(held.triggerMode, 1);
+    QCOMPARE(held.imageFormat, uint32_t(VEXO_SDK_PIXEL_MONO8));
+    QCOMPARE(held.gamma, 140);
+    const ResolutionPreset& region = currentRegion(*model, held);
+    QCOMPARE(held.resolutionIndex, 0xFF);  // no preset is this region
+    QCOMPARE(region.offsetX, 64);
+    QCOMPARE(region.offsetY, 32);
+    QCOMPARE(region.outputWidth, 320);
+    QCOMPARE(region.outputHeight, 240);
+
+    // A preset region is found as that preset; hardware trigger names its line.
+    const ResolutionPreset& full = model->resolutions.front();
+    QCOMPARE(camera->setRegion(full.offsetX, full.offsetY, full.regionWidth, full.regionHeight, 1),
+             VEXO_SDK_OK);
+    QCOMPARE(camera->setPixelFormat(kBayerRG8), VEXO_SDK_OK);
+    QVERIFY(!camera->inputLineNames().empty());
+    QCOMPARE(camera->setTrigger(2, camera->inputLineNames().front(), 0, 0), VEXO_SDK_OK);
+    device.readHeld(held);
+    QCOMPARE(held.resolutionIndex, 0);
+    QCOMPARE(held.imageFormat, uint32_t(VEXO_SDK_PIXEL_BAYER_RG8));
+    QCOMPARE(held.triggerMode, 2);
+    QCOMPARE(held.inputs.front().mode, 0);
+    QCOMPARE(held.inputs.front().edge, 0);
 }
 
 QTEST_GUILESS_MAIN(AravisUnitsTest)

@@ -374,16 +374,32 @@ int AravisCamera::setGainAuto(bool on)
     return setEnum("GainAuto", on ? "Continuous" : "Off");
 }
 
-int AravisCamera::setBalanceRatio(int channel, int hundredths)
+int AravisCamera::selectBalanceChannel(int channel)
 {
     static const char* const channels[] = {"Red", "Green", "Blue"};
     if (channel < 0 || channel > 2)
         return VEXO_SDK_OUT_OF_RANGE;
-    if (has("BalanceRatioSelector"))
-        if (int r = setEnum("BalanceRatioSelector", channels[channel]))
-            return r;
+    return has("BalanceRatioSelector") ? setEnum("BalanceRatioSelector", channels[channel])
+                                       : VEXO_SDK_OK;
+}
+
+int AravisCamera::setBalanceRatio(int channel, int hundredths)
+{
+    if (int r = selectBalanceChannel(channel))
+        return r;
     return has("BalanceRatio") ? setFloat("BalanceRatio", hundredths / 100.0)
                                : setFloat("BalanceRatioAbs", hundredths / 100.0);
+}
+
+int AravisCamera::balanceRatio(int channel, int& hundredths)
+{
+    if (int r = selectBalanceChannel(channel))
+        return r;
+    double ratio = 0;
+    if (int r = getFloat(has("BalanceRatio") ? "BalanceRatio" : "BalanceRatioAbs", ratio))
+        return r;
+    hundredths = static_cast<int>(std::lround(ratio * 100.0));
+    return VEXO_SDK_OK;
 }
 
 int AravisCamera::setBalanceWhiteAuto(bool continuous)
@@ -434,6 +450,19 @@ int AravisCamera::setMirror(bool horizontal, bool vertical)
     return r;
 }
 
+int AravisCamera::mirror(bool& horizontal, bool& vertical)
+{
+    if (!has("ReverseX") && !has("ReverseY"))
+        return VEXO_SDK_NOT_MATCHING;
+    horizontal = vertical = false;
+    int r = VEXO_SDK_OK;
+    if (has("ReverseX"))
+        r = getBoolean("ReverseX", horizontal);
+    if (r == VEXO_SDK_OK && has("ReverseY"))
+        r = getBoolean("ReverseY", vertical);
+    return r;
+}
+
 int AravisCamera::setFrameRate(double framesPerSecond)
 {
     if (has("AcquisitionFrameRateEnable"))
@@ -454,6 +483,15 @@ int AravisCamera::setPixelFormat(uint32_t pfnc)
     GErrorHolder e;
     arv_device_set_integer_feature_value(device(), "PixelFormat", pfnc, e.out());
     return e.failed() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+int AravisCamera::pixelFormat(uint32_t& pfnc)
+{
+    int64_t value = 0;
+    if (int r = getInteger("PixelFormat", value))
+        return r;
+    pfnc = static_cast<uint32_t>(value);
+    return VEXO_SDK_OK;
 }
 
 int AravisCamera::setTrigger(int mode, const std::string& line, int activation, int delayUs)
@@ -478,6 +516,41 @@ int AravisCamera::setTrigger(int mode, const std::string& line, int activation, 
     else if (has("TriggerDelayAbs"))
         setFloat("TriggerDelayAbs", delayUs);
     return setEnum("TriggerMode", "On");
+}
+
+int AravisCamera::trigger(int& mode, std::string& line, int& activation, int& delayUs)
+{
+    mode = 0;
+    line.clear();
+    if (!has("TriggerMode"))
+        return VEXO_SDK_OK;
+    if (has("TriggerSelector"))
+        if (int r = setEnum("TriggerSelector", "FrameStart"))
+            return r;
+    std::string text;
+    if (int r = getString("TriggerMode", text))
+        return r;
+    if (text == "Off")
+        return VEXO_SDK_OK;
+    if (int r = getString("TriggerSource", text))
+        return r;
+    if (text == "Software") {
+        mode = 1;
+    } else {
+        mode = 2;
+        line = text;
+    }
+    activation = 0;
+    if (has("TriggerActivation") && getString("TriggerActivation", text) == VEXO_SDK_OK) {
+        for (int a = 0; a < 4; ++a)
+            if (text == activationEntry(a))
+                activation = a;
+    }
+    double delay = 0;
+    if ((has("TriggerDelay") && getFloat("TriggerDelay", delay) == VEXO_SDK_OK) ||
+        (has("TriggerDelayAbs") && getFloat("TriggerDelayAbs", delay) == VEXO_SDK_OK))
+        delayUs = static_cast<int>(std::lround(delay));
+    return VEXO_SDK_OK;
 }
 
 int AravisCamera::softwareTrigger()

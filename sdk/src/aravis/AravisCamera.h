@@ -91,14 +91,20 @@ public:
     int setGainAuto(bool on);
     // Ratio 1.0 = 100 hundredths; channel 0 red, 1 green, 2 blue.
     int setBalanceRatio(int channel, int hundredths);
+    int balanceRatio(int channel, int& hundredths);
     int setBalanceWhiteAuto(bool continuous);
     int setRegion(int offsetX, int offsetY, int width, int height, int binning);
     int setMirror(bool horizontal, bool vertical);
+    int mirror(bool& horizontal, bool& vertical);
     int setFrameRate(double framesPerSecond);
     int setPixelFormat(uint32_t pfnc);
+    int pixelFormat(uint32_t& pfnc);
     // 0 free running, 1 software, 2 hardware on line (activation 0 rising, 1 falling,
     // 2 level high, 3 level low).
     int setTrigger(int mode, const std::string& line, int activation, int delayUs);
+    // The frame start trigger as the camera holds it, in the same terms (line empty
+    // unless mode 2).
+    int trigger(int& mode, std::string& line, int& activation, int& delayUs);
     int softwareTrigger();
     // Output line by its name (Line1 ...); mode 0 strobe (exposure active), 1 level.
     int setOutputLine(const std::string& line, int mode, bool inverted, int level);
@@ -145,6 +151,7 @@ private:
     static void onControlLost(ArvDevice* device, gpointer self);
     static void onNewBuffer(ArvStream* stream, gpointer self);
     int checkFeature(const char* feature);
+    int selectBalanceChannel(int channel);
     // One buffer from s if there is one (TIMEOUT when not), converted into target().
     int takeBuffer(ArvStream* s, const std::function<imaging::RawFrame*()>& target,
                    FrameMeta& meta);

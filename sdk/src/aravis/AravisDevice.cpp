@@ -120,6 +120,80 @@ std::optional<int> AravisDevice::loadGroup(int group)
     return camera->loadUserSet(group);
 }
 
+void AravisDevice::readHeld(CameraSettings& s)
+{
+    double exposure = 0;
+    if (camera->exposureUs(exposure) == VEXO_SDK_OK)
+        s.exposureUs = exposure;
+    int gain = 0;
+    if (camera->gainMilli(gain) == VEXO_SDK_OK)
+        s.gainMilli = std::clamp(gain, cameraModel->gainMinMilli, cameraModel->gainMaxMilli);
+    std::string text;
+    if (hasFeature(deviceFeatures, DeviceFeature::AutoExposure) &&
+        camera->getString("ExposureAuto", text) == VEXO_SDK_OK)
+        s.exposureMode = text == "Off" ? 0 : 1;
+    if (hasFeature(deviceFeatures, DeviceFeature::AutoWhiteBalance) &&
+        camera->getString("BalanceWhiteAuto", text) == VEXO_SDK_OK)
+        s.whiteBalanceMode = text == "Off" ? 0 : 1;
+    if (hasFeature(deviceFeatures, DeviceFeature::WhiteBalance)) {
+        int* gains[3] = {&s.redGain, &s.greenGain, &s.blueGain};
+        for (int c = 0; c < 3; ++c) {
+            int hundredths = 0;
+            if (camera->balanceRatio(c, hundredths) == VEXO_SDK_OK)
+                *gains[c] = std::clamp(hundredths, 0, 400);
+        }
+    }
+    bool horizontal = false, vertical = false;
+    if (hasFeature(deviceFeatures, DeviceFeature::Mirror) &&
+        camera->mirror(horizontal, vertical) == VEXO_SDK_OK) {
+        s.mirrorHorizontal = horizontal ? 1 : 0;
+        s.mirrorVertical = vertical ? 1 : 0;
+    }
+    int mode = 0, activation = 0, delayUs = s.triggerDelayUs;
+    std::string line;
+    if (hasFeature(deviceFeatures, DeviceFeature::Trigger) &&
+        camera->trigger(mode, line, activation, delayUs) == VEXO_SDK_OK) {
+        s.triggerMode = mode;
+        s.triggerDelayUs = delayUs;
+        const std::vector<std::string>& lines = camera->inputLineNames();
+        for (size_t i = 0; i < lines.size() && i < s.inputs.size(); ++i) {
+            if (lines[i] == line) {
+                s.inputs[i].mode = 0;
+                s.inputs[i].edge = activation;
+            }
+        }
+    }
+    ResolutionPreset region;
+    if (camera->currentRegion(region)) {
+        const auto& presets = cameraModel->resolutions;
+        const auto preset = std::find_if(presets.begin(), presets.end(),
+                                         [&](const ResolutionPreset& p) { return sameRegion(p, region); });
+        if (preset != presets.end()) {
+            s.resolutionIndex = static_cast<int>(preset - presets.begin());
+        } else {
+            s.resolutionIndex = 0xFF;
+            s.customRegion = region;
+        }
+    }
+    uint32_t pfnc = 0;
+    PixelLayout layout;
+    if (camera->pixelFormat(pfnc) == VEXO_SDK_OK && describePixelFormat(pfnc, layout)) {
+        const uint32_t wanted = layout.mosaic != Mosaic::None || layout.threeColours
+                                    ? VEXO_SDK_PIXEL_BAYER_RG8
+                                    : VEXO_SDK_PIXEL_MONO8;
+        for (const ImageFormatEntry& f : cameraModel->imageFormats)
+            if (f.formatId == wanted)
+                s.imageFormat = wanted;
+    }
+    int64_t value = 0;
+    if (hasFeature(deviceFeatures, DeviceFeature::Transport)) {
+        if (camera->getInteger("GevSCPSPacketSize", value) == VEXO_SDK_OK)
+            s.packetSize = static_cast<int>(value);
+        if (camera->has("GevSCPD") && camera->getInteger("GevSCPD", value) == VEXO_SDK_OK)
+            s.packetIntervalUs = static_cast<int>(value / 1000);
+    }
+}
+
 std::optional<int> AravisDevice::writeNickname(const std::string& name, std::string& stored)
 {
     if (!ownUserId)

@@ -42,6 +42,7 @@ public:
     bool attached() override;
     std::optional<int> saveGroup(int group) override;
     std::optional<int> loadGroup(int group) override;
+    void readHeld(CameraSettings& settings) override;
     std::optional<int> writeNickname(const std::string& name, std::string& stored) override;
 
 private:
