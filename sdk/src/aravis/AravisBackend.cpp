@@ -130,6 +130,15 @@ void AravisBackend::discoverNow()
                 k.present = true;
                 changes.emplace_back(identity.identifier, true);
                 arrived.push_back(k.model);
+            } else if (auto open = openCameras.find(identity.identifier);
+                       open != openCameras.end()) {
+                // Lost and back before discovery missed it (a cable pulled for a moment,
+                // a quick restart): the open device is dead, so the camera is reported as
+                // arrived again for the library to reopen it. This ends when the library
+                // lets go of the dead device.
+                const std::shared_ptr<AravisCamera> camera = open->second.lock();
+                if (camera && !camera->attached())
+                    changes.emplace_back(identity.identifier, true);
             }
         }
         for (auto& [identifier, k] : known) {
