@@ -1,5 +1,8 @@
 #include "ContinuousCaptureLogic.h"
 
+#include "FileNames.h"
+#include "RecordingLogic.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -7,13 +10,7 @@ namespace capturelogic {
 
 QString safeFolderName(const QString& title)
 {
-    static const QString kRefused = QStringLiteral("/\\:*?\"<>|");
-    QString name;
-    name.reserve(title.size());
-    for (const QChar c : title)
-        name.append(kRefused.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f
-                        ? QLatin1Char('_')
-                        : c);
+    QString name = withFileNameCharacters(title);
     // Windows drops trailing dots and blanks, which would make "cam." and "cam" one
     // folder; ".", ".." and blanks alone would name the parent or nothing at all.
     while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
@@ -26,13 +23,9 @@ QString safeFolderName(const QString& title)
 QString uniqueBaseName(const QString& baseName, const QString& extension,
                        const std::function<bool(const QString&)>& exists)
 {
-    if (!exists(baseName + extension))
-        return baseName;
-    for (int suffix = 1;; ++suffix) {
-        const QString candidate = QStringLiteral("%1_%2").arg(baseName).arg(suffix);
-        if (!exists(candidate + extension))
-            return candidate;
-    }
+    // Pictures are numbered like recordings: the suffix goes before the extension.
+    const QString file = recordinglogic::freePath(baseName + extension, exists);
+    return file.left(file.size() - extension.size());
 }
 
 QString pictureExtension(int pictureType)

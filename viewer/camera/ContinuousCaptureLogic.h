@@ -22,7 +22,8 @@ constexpr int kFastestTimeTickMs = 10;
 QString safeFolderName(const QString& title);
 
 // The base name itself when no file baseName + extension exists, otherwise the first
-// of baseName + "_1", "_2", ... that is free. exists is asked about full file names.
+// of baseName + "_1", "_2", ... that is free. exists is asked about full file names;
+// extension starts with its dot.
 QString uniqueBaseName(const QString& baseName, const QString& extension,
                        const std::function<bool(const QString&)>& exists);
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "FileNames.h"
 #include "VexoCameraApi.h"
 
 namespace panel {
@@ -388,12 +389,7 @@ FileRefusal fileRefusal(int result)
 
 QString fileNamePart(const QString& text)
 {
-    QString part = text;
-    for (QChar& c : part) {
-        const ushort u = c.unicode();
-        if (u < 0x20 || u == 0x7F || QStringLiteral("/\\:*?\"<>|").contains(c))
-            c = QLatin1Char('_');
-    }
+    QString part = withFileNameCharacters(text);
     // Leading dots would make "." or ".." of the name, or hide the file.
     for (int i = 0; i < part.size() && part.at(i) == QLatin1Char('.'); ++i)
         part[i] = QLatin1Char('_');
