@@ -332,6 +332,10 @@ void AravisUnitsTest::mapsFrameSpeed()
 // set would) replaces the library's values for the features it has; the rest stays.
 void AravisUnitsTest::readsBackWhatTheCameraHolds()
 {
+    // Aravis enables GigE Vision and USB3 Vision by default; their discovery broadcasts on
+    // every network, so only the in-process fake interface may be on here.
+    arv_disable_interface("GigEVision");
+    arv_disable_interface("USB3Vision");
     arv_enable_interface("Fake");
     arv_update_device_list();
     std::string error;
