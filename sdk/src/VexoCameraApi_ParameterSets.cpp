@@ -30,6 +30,18 @@ bool recordCurrentGroup(Camera& camera, int group)
         camera.model().identifier, [&](StoredCameraState& state) { state.currentGroup = group; });
 }
 
+// Reads the library's record of user group over settings. Returns OK, EMPTY_GROUP or
+// FILE_CORRUPT; settings are untouched unless OK.
+int readStoredGroup(Camera& camera, int group, CameraSettings& settings)
+{
+    const nlohmann::json saved = CameraLibrary::instance().userState().loadGroup(groupKeyOf(camera), group);
+    if (saved.is_null())
+        return static_cast<int>(VEXO_SDK_EMPTY_GROUP);
+    return settingsFromJson(camera.model(), saved, kStoredGroupFields, settings)
+               ? static_cast<int>(VEXO_SDK_OK)
+               : static_cast<int>(VEXO_SDK_FILE_CORRUPT);
+}
+
 // The camera loaded one of its own user sets (result). Its sets hold only what the camera
 // does itself; the rest (the image pipeline's settings) comes from the library's record of
 // the group, and what the camera now holds is read back over it.
@@ -41,13 +53,10 @@ int loadedByCamera(Camera& camera, int group, int result)
         return static_cast<int>(VEXO_SDK_FAILED);
     camera.currentGroup = group;
     CameraSettings base = camera.settings();
-    if (group == VEXO_SDK_FACTORY_GROUP) {
+    if (group == VEXO_SDK_FACTORY_GROUP)
         base = factorySettings(camera.model());
-    } else {
-        const nlohmann::json saved = CameraLibrary::instance().userState().loadGroup(groupKeyOf(camera), group);
-        if (!saved.is_null())
-            settingsFromJson(camera.model(), saved, kStoredGroupFields, base);
-    }
+    else
+        readStoredGroup(camera, group, base);  // without a record: the settings as they are
     return camera.adoptHeldSettings(base);
 }
 
@@ -82,13 +91,9 @@ int SdkLoadParameterGroup(int handle, int group)
         if (const auto own = camera.withDevice([&](CameraDevice& d) { return d.loadGroup(group); }))
             return loadedByCamera(camera, group, *own);
         CameraSettings loaded = factorySettings(camera.model());
-        if (group != VEXO_SDK_FACTORY_GROUP) {
-            const nlohmann::json saved = CameraLibrary::instance().userState().loadGroup(groupKeyOf(camera), group);
-            if (saved.is_null())
-                return static_cast<int>(VEXO_SDK_EMPTY_GROUP);
-            if (!settingsFromJson(camera.model(), saved, kStoredGroupFields, loaded))
-                return static_cast<int>(VEXO_SDK_FILE_CORRUPT);
-        }
+        if (group != VEXO_SDK_FACTORY_GROUP)
+            if (const int read = readStoredGroup(camera, group, loaded); read != VEXO_SDK_OK)
+                return read;
         // Recorded first: a camera must not run with a group it would not start with.
         if (!recordCurrentGroup(camera, group))
             return static_cast<int>(VEXO_SDK_FAILED);

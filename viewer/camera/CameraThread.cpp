@@ -367,8 +367,9 @@ void CameraThread::acquireFrame(QImage image)
     showNavigationImage();
     mainScene->setSceneRect(0, 0, image.width(), image.height());
     // The image view paints frames without repainting this window beneath it, so the
-    // overlays follow zoom and panning here as well as on repaints.
-    layOutOverlays();
+    // navigation rectangle follows zoom and panning here as well as on repaints.
+    if (!overRectangle)
+        updateNavigationRect();
 
     if (firstFrame) {
         fitToWindow();
@@ -662,11 +663,6 @@ void CameraThread::mouseMoveEvent(QMouseEvent* event)
 void CameraThread::paintEvent(QPaintEvent* event)
 {
     QDockWidget::paintEvent(event);
-    layOutOverlays();
-}
-
-void CameraThread::layOutOverlays()
-{
     const int width = ui->graphicsView->width();
     const int height = ui->graphicsView->height();
     ui->widget->move((width - ui->widget->width()) / 2, (height / 4) * 3);

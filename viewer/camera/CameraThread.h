@@ -118,9 +118,6 @@ private:
     void showStatus(StatusKind kind);
     void showPlaceholder();
     void showNavigationImage();
-    // Tool bar, recording mark and navigation panel over the image view, and the
-    // navigation rectangle.
-    void layOutOverlays();
     void openDroppedCamera(const QString& identifier);
     void toggleFullScreen();
     void togglePlay();

@@ -120,7 +120,7 @@ std::optional<int> AravisDevice::loadGroup(int group)
     return camera->loadUserSet(group);
 }
 
-void AravisDevice::readHeld(CameraSettings& s)
+void AravisDevice::readExposureAndGain(CameraSettings& s)
 {
     double exposure = 0;
     if (camera->exposureUs(exposure) == VEXO_SDK_OK)
@@ -128,6 +128,11 @@ void AravisDevice::readHeld(CameraSettings& s)
     int gain = 0;
     if (camera->gainMilli(gain) == VEXO_SDK_OK)
         s.gainMilli = std::clamp(gain, cameraModel->gainMinMilli, cameraModel->gainMaxMilli);
+}
+
+void AravisDevice::readHeld(CameraSettings& s)
+{
+    readExposureAndGain(s);
     std::string text;
     if (hasFeature(deviceFeatures, DeviceFeature::AutoExposure) &&
         camera->getString("ExposureAuto", text) == VEXO_SDK_OK)
@@ -335,12 +340,7 @@ int AravisDevice::apply(const CameraSettings& wanted, const CameraSettings* prev
                 return r;
     }
     // What the panel shows is what the camera holds.
-    double exposure = 0;
-    if (camera->exposureUs(exposure) == VEXO_SDK_OK)
-        taken.exposureUs = exposure;
-    int gain = 0;
-    if (camera->gainMilli(gain) == VEXO_SDK_OK)
-        taken.gainMilli = std::clamp(gain, cameraModel->gainMinMilli, cameraModel->gainMaxMilli);
+    readExposureAndGain(taken);
     exposureUs.store(taken.exposureUs);
     gainMilli.store(taken.gainMilli);
 

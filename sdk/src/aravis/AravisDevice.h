@@ -47,6 +47,7 @@ public:
 
 private:
     void run(FrameSink* sink);
+    void readExposureAndGain(CameraSettings& settings);
     int writeGeometry(const CameraSettings& wanted);
     int writeTrigger(const CameraSettings& wanted);
     int writeOutputs(const CameraSettings& wanted, const CameraSettings* previous);
