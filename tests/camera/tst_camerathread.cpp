@@ -162,19 +162,28 @@ CameraThread* CameraWindowTest::openWindow(const char* identifier)
 {
     if (!window->startCamera(QString::fromLatin1(identifier)))
         return nullptr;
-    // The first frame fits the image to the window; tests start after it.
-    if (!QTest::qWaitFor([&]() { return window->acquisitionThread()->frameCount() > 0; },
-                         kDeadlineMs))
+    // The first frame shown fits the image to the window; tests start after it.
+    if (!QTest::qWaitFor([&]() { return window->shownFrameCount() > 0; }, kDeadlineMs))
         return nullptr;
     return window.get();
 }
 
 void CameraWindowTest::formCarriesTheNamedObjects()
 {
-    const QStringList widgets{"dockWidgetContents", "label_title", "pushButton_screenzoom", "pushButton_close",
-                              "label_media", "widget_Navigation", "widget", "pushButton_photogrape",
-                              "pushButton_recording", "pushButton_continuityPhotogrape", "pushButton_open",
-                              "label_camerainfo", "pushButton_navigation", "label_displayWindow"};
+    const QStringList widgets{"dockWidgetContents",
+                              "label_title",
+                              "pushButton_screenzoom",
+                              "pushButton_close",
+                              "label_media",
+                              "widget_Navigation",
+                              "widget",
+                              "pushButton_photogrape",
+                              "pushButton_recording",
+                              "pushButton_continuityPhotogrape",
+                              "pushButton_open",
+                              "label_camerainfo",
+                              "pushButton_navigation",
+                              "label_displayWindow"};
     for (const QString& name : widgets)
         QVERIFY2(window->findChild<QWidget*>(name), qPrintable(name));
     auto* view = window->findChild<QGraphicsView*>("graphicsView");
@@ -235,10 +244,11 @@ void CameraWindowTest::openFailureShowsItsMessage_data()
     QTest::addColumn<QString>("identifier");
     QTest::addColumn<bool>("openElsewhereFirst");
     QTest::addColumn<QString>("text");
-    QTest::newRow("camera open elsewhere") << QString(testcameras::kSecond) << true
-                                           << QStringLiteral("相机已打开，不能重复打开");
-    QTest::newRow("no such camera") << QString(testcameras::kMissing) << false
-                                    << QStringLiteral("打开相机失败, 错误码:%1").arg(VEXO_SDK_NOT_FOUND);
+    QTest::newRow("camera open elsewhere")
+        << QString(testcameras::kSecond) << true << QStringLiteral("相机已打开，不能重复打开");
+    QTest::newRow("no such camera")
+        << QString(testcameras::kMissing) << false
+        << QStringLiteral("打开相机失败, 错误码:%1").arg(VEXO_SDK_NOT_FOUND);
 }
 
 void CameraWindowTest::openFailureShowsItsMessage()
@@ -297,16 +307,20 @@ void CameraWindowTest::closeStopsTheThreadBeforeClosingTheCamera()
 
     // Seen from the thread as it finishes: the camera is still open then.
     std::atomic<int> cameraStateAtThreadEnd{1};
-    connect(thread, &QThread::finished, thread, [&]() {
-        int width = 0, height = 0;
-        cameraStateAtThreadEnd = SdkGetResolution(handle, &width, &height);
-    }, Qt::DirectConnection);
+    connect(
+        thread, &QThread::finished, thread,
+        [&]() {
+            int width = 0, height = 0;
+            cameraStateAtThreadEnd = SdkGetResolution(handle, &width, &height);
+        },
+        Qt::DirectConnection);
     bool threadRanAtCloseSignal = false;
     QString closedIdentifier;
     QObject scope;  // ends the connection with this test
     connect(window.get(), &CameraThread::cameraClose, &scope, [&](const QString& identifier) {
         closedIdentifier = identifier;
-        threadRanAtCloseSignal = window->acquisitionThread() && window->acquisitionThread()->isRunning();
+        threadRanAtCloseSignal =
+            window->acquisitionThread() && window->acquisitionThread()->isRunning();
     });
 
     window->closeCamera();
@@ -492,13 +506,16 @@ void CameraWindowTest::statusLineText_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("rates cut to one decimal")
         << 29.97f << 30.0f << 0
-        << QStringLiteral("分辨率: 650x480 | 获取帧率: 29.9 | 显示帧率: 30 | 图像数：123 | 缩放比例：100%");
+        << QStringLiteral(
+               "分辨率: 650x480 | 获取帧率: 29.9 | 显示帧率: 30 | 图像数：123 | 缩放比例：100%");
     QTest::newRow("zoom 2 shows 400 percent")
         << 59.99f << 0.04f << 10
-        << QStringLiteral("分辨率: 650x480 | 获取帧率: 59.9 | 显示帧率: 0 | 图像数：123 | 缩放比例：400%");
+        << QStringLiteral(
+               "分辨率: 650x480 | 获取帧率: 59.9 | 显示帧率: 0 | 图像数：123 | 缩放比例：400%");
     QTest::newRow("zoom 1.5 shows 225 percent")
         << 0.0f << 12.25f << 5
-        << QStringLiteral("分辨率: 650x480 | 获取帧率: 0 | 显示帧率: 12.2 | 图像数：123 | 缩放比例：225%");
+        << QStringLiteral(
+               "分辨率: 650x480 | 获取帧率: 0 | 显示帧率: 12.2 | 图像数：123 | 缩放比例：225%");
 }
 
 void CameraWindowTest::statusLineText()
@@ -571,8 +588,8 @@ void CameraWindowTest::wheelZoomsInHundredths()
     QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier);
     const QPointF at(view->viewport()->width() / 2.0, view->viewport()->height() / 2.0);
     auto wheel = [&](int delta) {
-        QWheelEvent event(at, view->viewport()->mapToGlobal(at.toPoint()), QPoint(), QPoint(0, delta),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent event(at, view->viewport()->mapToGlobal(at.toPoint()), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(view->viewport(), &event);
     };
     wheel(120);
@@ -713,7 +730,8 @@ void CameraWindowTest::sceneFillsTheBackgroundAroundTheFrameWithoutSeams()
     scene.setOpaqueArea(item->boundingRect());
     scene.setSceneRect(item->boundingRect());
     QGraphicsView view(&scene);
-    view.setStyleSheet(QStringLiteral("QGraphicsView{background-color: rgb(30, 30, 30); border: none;}"));
+    view.setStyleSheet(
+        QStringLiteral("QGraphicsView{background-color: rgb(30, 30, 30); border: none;}"));
     view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view.viewport()->setAutoFillBackground(false);
@@ -735,7 +753,8 @@ void CameraWindowTest::sceneFillsTheBackgroundAroundTheFrameWithoutSeams()
             else if (p == qRgb(200, 40, 60))
                 ++image;
             else
-                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is #%3").arg(x).arg(y).arg(p, 8, 16)));
+                QFAIL(qPrintable(
+                    QStringLiteral("pixel (%1, %2) is #%3").arg(x).arg(y).arg(p, 8, 16)));
         }
     }
     QVERIFY(image > 0);
@@ -767,8 +786,8 @@ void CameraWindowTest::draggingTheRectangleMovesTheViewAndStopsAtTheEdges()
 
     // The drag follows the global cursor, as the window reads it.
     auto send = [&](QEvent::Type type) {
-        QMouseEvent event(type, QPointF(2, 2), QPointF(QCursor::pos()), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
+        QMouseEvent event(type, QPointF(2, 2), QPointF(QCursor::pos()), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(rectangle, &event);
     };
     QEvent enter(QEvent::Enter);
@@ -818,12 +837,13 @@ void CameraWindowTest::hotkeys_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
-    QTest::addColumn<double>("zoom");     // after 1:1, or -1 to skip
+    QTest::addColumn<double>("zoom");  // after 1:1, or -1 to skip
     QTest::addColumn<bool>("playing");
     QTest::newRow("enlarge") << int(Qt::Key_E) << int(Qt::ControlModifier) << 1.1 << true;
     QTest::newRow("narrow") << int(Qt::Key_R) << int(Qt::ControlModifier) << 0.9 << true;
     QTest::newRow("play and pause") << int(Qt::Key_U) << int(Qt::ControlModifier) << 1.0 << false;
-    QTest::newRow("control alone does nothing") << int(Qt::Key_Control) << int(Qt::ControlModifier) << 1.0 << true;
+    QTest::newRow("control alone does nothing")
+        << int(Qt::Key_Control) << int(Qt::ControlModifier) << 1.0 << true;
     QTest::newRow("meta is not part of the combination")
         << int(Qt::Key_E) << int(Qt::ControlModifier | Qt::MetaModifier) << 1.1 << true;
     QTest::newRow("shift makes another combination")
@@ -978,7 +998,8 @@ void CameraWindowTest::pictureNaming()
     QFETCH(int, pictureType);
     QFETCH(QString, pattern);
     QFETCH(int, indexAfter);
-    const QString pictures = folder.filePath(QStringLiteral("auto/%1").arg(QTest::currentDataTag()));
+    const QString pictures =
+        folder.filePath(QStringLiteral("auto/%1").arg(QTest::currentDataTag()));
     setCapture("SvaePath", pictures);  // not there yet: made when the picture is saved
     setCapture("AutoSaveState", 2);
     setCapture("NameRulePrefix", "Image_");
@@ -1028,7 +1049,8 @@ void CameraWindowTest::cancelledFolderDialogSavesNothingAndClaimsNothing()
     auto* status = window->findChild<QLabel*>("label_camerainfo");
     status->setText("before");
     // The thread's confirmation arrives while the dialog is open, as it does live.
-    QMetaObject::invokeMethod(window.get(), "cameraMessage", Qt::QueuedConnection, Q_ARG(QString, kSaved));
+    QMetaObject::invokeMethod(window.get(), "cameraMessage", Qt::QueuedConnection,
+                              Q_ARG(QString, kSaved));
     std::vector<BYTE> pixels(650 * 480 * 3, 0x80);
     stImageInfo info{};
     info.width = 650;
@@ -1071,7 +1093,8 @@ void CameraWindowTest::pictureThatCannotBeWrittenIsReported()
     setCapture("SvaePath", folder.filePath(QStringLiteral("typeless")));
     setCapture("PictureType", 7);
     window->cameraSavePic(pixels.data(), info);
-    QCOMPARE(status->text(), QStringLiteral("图片未保存, 错误码:%1").arg(VEXO_SDK_INVALID_ARGUMENT));
+    QCOMPARE(status->text(),
+             QStringLiteral("图片未保存, 错误码:%1").arg(VEXO_SDK_INVALID_ARGUMENT));
     QVERIFY(filesIn(folder.filePath(QStringLiteral("typeless"))).isEmpty());
 }
 

@@ -29,8 +29,8 @@ private slots:
     void safeFolderName_data();
     void safeFolderName();
     void uniqueBaseNameSuffixesTheNewPicture();
-    void countTick_data();
-    void countTick();
+    void countRun_data();
+    void countRun();
     void timeTick_data();
     void timeTick();
     void fastIntervalsTickNoFasterThanTheFloor_data();
@@ -105,43 +105,36 @@ void CaptureLogicTest::uniqueBaseNameSuffixesTheNewPicture()
     QCOMPARE(capturelogic::pictureExtension(3), QString());
 }
 
-void CaptureLogicTest::countTick_data()
+void CaptureLogicTest::countRun_data()
 {
-    QTest::addColumn<int>("frames");
     QTest::addColumn<int>("radix");
     QTest::addColumn<bool>("limited");
     QTest::addColumn<int>("limit");
-    QTest::addColumn<int>("taken");
-    QTest::addColumn<bool>("pending");
-    QTest::addColumn<TickAction>("action");
-    QTest::newRow("too few frames") << 4 << 5 << false << 0 << 0 << false << TickAction::Wait;
-    QTest::newRow("enough frames") << 5 << 5 << false << 0 << 0 << false << TickAction::Request;
-    QTest::newRow("radix 0 asks every tick")
-        << 0 << 0 << false << 0 << 3 << false << TickAction::Request;
-    QTest::newRow("no limit keeps going")
-        << 9 << 1 << false << 2 << 50 << false << TickAction::Request;
-    QTest::newRow("below the limit") << 9 << 1 << true << 3 << 2 << false << TickAction::Request;
-    QTest::newRow("limit reached ends") << 9 << 1 << true << 3 << 3 << false << TickAction::End;
-    QTest::newRow("limit 0 ends without a picture")
-        << 1 << 1 << true << 0 << 0 << false << TickAction::End;
-    QTest::newRow("limit waits for the frame test")
-        << 0 << 1 << true << 0 << 0 << false << TickAction::Wait;
-    QTest::newRow("earlier request still waiting")
-        << 9 << 1 << false << 0 << 1 << true << TickAction::Wait;
-    QTest::newRow("limit beats a waiting request")
-        << 9 << 1 << true << 1 << 1 << true << TickAction::End;
+    QTest::addColumn<int>("everyFrames");
+    QTest::addColumn<int>("runLimit");
+    QTest::addColumn<bool>("endsAtOnce");
+    QTest::newRow("every fifth frame") << 5 << false << 0 << 5 << 0 << false;
+    QTest::newRow("radix 0 takes every frame") << 0 << false << 0 << 1 << 0 << false;
+    QTest::newRow("negative radix takes every frame") << -3 << false << 0 << 1 << 0 << false;
+    QTest::newRow("no limit ignores the count") << 3 << false << 2 << 3 << 0 << false;
+    QTest::newRow("limited to three") << 3 << true << 3 << 3 << 3 << false;
+    QTest::newRow("limit 0 ends without a picture") << 1 << true << 0 << 1 << 0 << true;
+    QTest::newRow("negative limit ends without a picture") << 1 << true << -1 << 1 << -1 << true;
 }
 
-void CaptureLogicTest::countTick()
+void CaptureLogicTest::countRun()
 {
-    QFETCH(int, frames);
     QFETCH(int, radix);
     QFETCH(bool, limited);
     QFETCH(int, limit);
-    QFETCH(int, taken);
-    QFETCH(bool, pending);
-    QFETCH(TickAction, action);
-    QCOMPARE(capturelogic::countTick(frames, radix, limited, limit, taken, pending), action);
+    QFETCH(int, everyFrames);
+    QFETCH(int, runLimit);
+    QFETCH(bool, endsAtOnce);
+    const capturelogic::CountRun run = capturelogic::countRun(radix, limited, limit);
+    QCOMPARE(run.everyFrames, everyFrames);
+    QCOMPARE(run.endsAtOnce, endsAtOnce);
+    if (!endsAtOnce)
+        QCOMPARE(run.limit, runLimit);
 }
 
 void CaptureLogicTest::timeTick_data()

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>
+#include <cstddef>
 #include <memory>
 
 #include "AcquisitionLogic.h"
@@ -31,7 +32,9 @@ void registerFrameMetaTypes()
 }
 
 CVideoThread::CVideoThread(int cameraHandle, QObject* parent)
-    : QThread(parent), handle(cameraHandle), pictureOwner(parent ? static_cast<const void*>(parent) : this)
+    : QThread(parent),
+      handle(cameraHandle),
+      pictureOwner(parent ? static_cast<const void*>(parent) : this)
 {
     registerFrameMetaTypes();
 }
@@ -56,6 +59,19 @@ void CVideoThread::setPlaying(bool playing)
 void CVideoThread::requestPicture()
 {
     saveRequestFlag.store(true);
+}
+
+void CVideoThread::startPictureRun(int everyFrames, int limit)
+{
+    runLimit.store(qMax(0, limit));
+    runPictures.store(0);
+    runGeneration.fetch_add(1);
+    runEvery.store(qMax(1, everyFrames));
+}
+
+void CVideoThread::stopPictureRun()
+{
+    runEvery.store(0);
 }
 
 void CVideoThread::requestStop()
@@ -93,15 +109,16 @@ void CVideoThread::sleepUnlessStopped(int delayMs)
 
 void CVideoThread::run()
 {
-    std::unique_ptr<BYTE[]> buffer;
-    quint32 capacity = 0;
     uint32_t token = 0;
     stImageInfo info{};
     VexoFrameStatistics statistics{};
     QElapsedTimer measuring;
     quint32 cameraCountAtStart = 0;
-    quint32 framesInWindow = 0;
+    quint64 shownAtStart = 0;
     int detachedDelayMs = 0;
+    quint64 sequence = 0;
+    int seenRunGeneration = runGeneration.load();
+    int framesSinceRunPicture = 0;
 
     for (;;) {
         if (stopFlag.load()) {
@@ -115,19 +132,22 @@ void CVideoThread::run()
 
         // A failed statistics call leaves the last counts, so the capture rate reads 0.
         // An unplugged camera has no rate to report; the window says it is gone instead.
+        // The display rate counts the frames the window really took.
         SdkGetFrameStatistics(handle, &statistics);
         if (!detachedFlag.load()) {
             if (!measuring.isValid()) {
                 measuring.start();
                 cameraCountAtStart = statistics.deliveredFrames;
+                shownAtStart = frames.takenFrames();
             } else if (measuring.elapsed() > 999) {
-                const auto rates =
-                    acquisitionlogic::frameRates(statistics.deliveredFrames, cameraCountAtStart,
-                                                 framesInWindow, measuring.elapsed());
+                const quint64 shown = frames.takenFrames();
+                const auto rates = acquisitionlogic::frameRates(
+                    statistics.deliveredFrames, cameraCountAtStart, quint32(shown - shownAtStart),
+                    measuring.elapsed());
                 emit updateFrameRate(rates.capture, rates.display, frameCounter.load());
                 cameraCountAtStart = statistics.deliveredFrames;
+                shownAtStart = shown;
                 measuring.restart();
-                framesInWindow = 0;
             }
         }
 
@@ -148,20 +168,16 @@ void CVideoThread::run()
         if (detachedFlag.exchange(false)) {
             detachedDelayMs = 0;
             measuring.invalidate();
-            framesInWindow = 0;
             emit connectionChanged(true);
         }
         BYTE* raw = SdkGetRawImage(handle, token, &info);
         const quint32 needed = acquisitionlogic::frameBufferBytes(info.width, info.height);
-        if (!raw || needed == 0) {
+        BYTE* buffer = raw && needed ? frames.backBuffer(needed) : nullptr;
+        if (!buffer) {
             reportFailure("SdkReleaseFrame", SdkReleaseFrame(handle, token));
             continue;
         }
-        if (capacity < needed) {
-            buffer.reset(new BYTE[needed]);
-            capacity = needed;
-        }
-        const int processed = SdkProcessImage(handle, &info, raw, buffer.get());
+        const int processed = SdkProcessImage(handle, &info, raw, buffer);
         reportFailure("SdkReleaseFrame", SdkReleaseFrame(handle, token));
         if (processed != VEXO_SDK_OK)
             continue;
@@ -169,21 +185,47 @@ void CVideoThread::run()
             reportFailure("SdkSetOutputFormat", SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_RGB8));
             continue;
         }
-        reportFailure("SdkPostProcessImage", SdkPostProcessImage(handle, buffer.get(), &info));
+        reportFailure("SdkPostProcessImage", SdkPostProcessImage(handle, buffer, &info));
 
         // Rows are packed at width × 3 bytes; telling QImage so keeps widths whose rows
         // are not a multiple of 4 bytes straight and inside the buffer.
         const int rowBytes = acquisitionlogic::frameRowBytes(info.width);
-        const QImage image(buffer.get(), info.width, info.height, rowBytes, QImage::Format_RGB888);
-        handOverStamp.store(info.timestampMs);
-        emit acquireFrame(image);
-        frameCounter.fetch_add(1);
-        ++framesInWindow;
+        const std::size_t frameBytes = std::size_t(rowBytes) * std::size_t(info.height);
 
-        if (saveRequestFlag.exchange(false)) {
-            const std::size_t bytes = std::size_t(rowBytes) * std::size_t(info.height);
-            BYTE* copy = framecopies::store(pictureOwner, buffer.get(), bytes);
-            emit cameraSavePic(copy, info);
+        // Pictures are copied before the hand-over, which gives the buffer to the reader.
+        BYTE* runCopy = nullptr;
+        const int every = runEvery.load();
+        if (every > 0) {
+            const int generation = runGeneration.load();
+            if (generation != seenRunGeneration) {
+                seenRunGeneration = generation;
+                framesSinceRunPicture = 0;
+            }
+            if (++framesSinceRunPicture >= every) {
+                framesSinceRunPicture = 0;
+                const int limit = runLimit.load();
+                if (limit <= 0 || runPictures.load() < limit) {
+                    runCopy = framecopies::store(pictureOwner, buffer, frameBytes);
+                    if (runPictures.fetch_add(1) + 1 >= limit && limit > 0)
+                        runEvery.store(0);
+                }
+            }
+        }
+        BYTE* pictureCopy = saveRequestFlag.exchange(false)
+                                ? framecopies::store(pictureOwner, buffer, frameBytes)
+                                : nullptr;
+
+        framehandover::FrameInfo frame;
+        frame.info = info;
+        frame.sequence = ++sequence;
+        if (frames.deliver(info.width, info.height, rowBytes, QImage::Format_RGB888, frame))
+            emit newestFrameReady();
+        frameCounter.fetch_add(1);
+
+        if (runCopy)
+            emit cameraSavePic(runCopy, info);
+        if (pictureCopy) {
+            emit cameraSavePic(pictureCopy, info);
             emit cameraMessage(tr("SDK保存图片成功"));
         }
     }

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "FrameHandOver.h"
 #include "VexoCameraRecords.h"
 
 Q_DECLARE_METATYPE(stImageInfo)
@@ -17,10 +18,13 @@ Q_DECLARE_METATYPE(BYTE*)
 void registerFrameMetaTypes();
 
 // The frame loop of one open camera. Pulls each frame from the camera library, has it
-// converted to 24-bit RGB in a buffer the thread owns and hands it to the GUI thread
-// through acquireFrame, which the window connects with Qt::BlockingQueuedConnection.
-// Measures the capture and display rates once per second and serves picture requests
-// with the next good frame. Shows nothing itself; everything goes through the signals.
+// converted to 24-bit RGB and hands it over (FrameHandOver.h): to the consumers that
+// need every frame at once, in this thread, and to the window as the newest frame, which
+// it is told of by newestFrameReady and takes when it gets to it. The thread never waits
+// for the GUI thread, so a busy GUI skips frames on the display but costs the camera, the
+// recorder and continuous capture none. Measures the capture and display rates once per
+// second and serves picture requests with the next good frame. Shows nothing itself;
+// everything goes through the signals.
 class CVideoThread : public QThread {
     Q_OBJECT
 public:
@@ -42,6 +46,18 @@ public:
     // Frames converted and handed out since the thread was created (PicCount).
     int frameCount() const { return frameCounter.load(); }
 
+    // Pictures of a continuous capture by count: one from every everyFrames-th frame
+    // from now on, each sent through cameraSavePic, at most limit of them (0: no limit).
+    // Counted in this thread, so no frame is missed however fast the camera runs.
+    void startPictureRun(int everyFrames, int limit);
+    void stopPictureRun();
+    // Pictures the running (or last) run has sent.
+    int picturesOfRun() const { return runPictures.load(); }
+    bool isPictureRunActive() const { return runEvery.load() > 0; }
+
+    // The hand-over of this thread's frames: sinks for every frame, the newest frame.
+    framehandover::FrameHandOver& handOver() { return frames; }
+
     // Sets the stop flag; run() ends at the start of its next pass or at once when
     // paused.
     void requestStop();
@@ -54,9 +70,6 @@ public:
     // hot-plug does can re-enter the caller meanwhile.
     void stopAndWait();
 
-    // Capture time stamp (milliseconds, camera clock) of the frame being handed over
-    // through acquireFrame; read by consumers of that hand-over while it runs.
-    qint64 handOverTimestampMs() const { return handOverStamp.load(); }
     // True while the library reports the camera unplugged.
     bool isDetached() const { return detachedFlag.load(); }
 
@@ -65,7 +78,8 @@ public:
 
 signals:
     void updateFrameRate(float capFrameRate, float disFrameRate, int PicCount);
-    void acquireFrame(QImage image);
+    // A new frame waits in handOver(); sent once per armNotification().
+    void newestFrameReady();
     void cameraSavePic(BYTE* buffer, stImageInfo info);
     void cameraMessage(QString message);
     // The camera was unplugged (false) or delivers frames again after a replug (true).
@@ -86,7 +100,11 @@ private:
     std::atomic<bool> saveRequestFlag{false};
     std::atomic<bool> stopFlag{false};
     std::atomic<int> frameCounter{0};
-    std::atomic<qint32> handOverStamp{0};
+    std::atomic<int> runEvery{0};
+    std::atomic<int> runLimit{0};
+    std::atomic<int> runPictures{0};
+    std::atomic<int> runGeneration{0};
+    framehandover::FrameHandOver frames;
     std::atomic<bool> detachedFlag{false};
     std::mutex pauseMutex;
     std::condition_variable pauseChanged;

@@ -21,6 +21,7 @@
 #include "CameraWindowLogic.h"
 #include "CustomGraphicsScene.h"
 #include "FrameCopies.h"
+#include "RecordVideoThread.h"
 #include "SettingsStore.h"
 #include "SuiteMessages.h"
 #include "VexoCameraApi.h"
@@ -73,7 +74,8 @@ CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::Ca
     ui->graphicsView->viewport()->setAutoFillBackground(false);
     ui->graphicsView->viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     ui->graphicsView_Navigation->setScene(navigationScene);
-    connect(mainScene, SIGNAL(openCamera(const QString&)), this, SLOT(on_openCamera(const QString&)));
+    connect(mainScene, SIGNAL(openCamera(const QString&)), this,
+            SLOT(on_openCamera(const QString&)));
 
     ui->widget_Navigation->hide();
     ui->widget->hide();
@@ -98,6 +100,14 @@ CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::Ca
     ui->label_displayWindow->installEventFilter(this);
 
     showPlaceholder();
+
+    // After each frame shown the window asks for the next one only from a timer, which
+    // runs once the event loop has had its turn: however fast frames come, input, other
+    // timers and dialogs keep running between them.
+    displayPacer = new QTimer(this);
+    displayPacer->setSingleShot(true);
+    displayPacer->setInterval(0);
+    connect(displayPacer, &QTimer::timeout, this, &CameraThread::armNextFrame);
 
     toolBarTimer = new QTimer(this);
     connect(toolBarTimer, &QTimer::timeout, this, &CameraThread::updateToolBarVisibility);
@@ -178,10 +188,8 @@ void CameraThread::retranslate()
     const QString status = ui->label_camerainfo->text();
     setActionTexts();
     ui->retranslateUi(this);
-    const QString name = cameraName(handle);
-    setWindowTitle(name.isNull() ? title : name);
-    if (recorder)  // a running recording keeps its mark, now in the new language
-        setWindowTitle(QStringLiteral("%1   %2").arg(windowTitle(), tr("正在录制中...")));
+    setWindowTitle(title);
+    updateWindowTitle();  // a running recording or capture keeps its mark, in the new language
     ui->label_title->setText(windowTitle());  // unchanged titles send no change event
     if (statusKind == StatusKind::Other)
         ui->label_camerainfo->setText(status);
@@ -251,12 +259,14 @@ void CameraThread::startAcquisitionThread()
     videoThread = new CVideoThread(handle, this);
     ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPauseIcon)));
     fitToWindow();
-    connect(videoThread, SIGNAL(updateFrameRate(float,float,int)), this,
-            SLOT(updateFrameRate(float,float,int)), Qt::AutoConnection);
-    connect(videoThread, SIGNAL(acquireFrame(QImage)), this, SLOT(acquireFrame(QImage)),
-            Qt::BlockingQueuedConnection);
-    connect(videoThread, SIGNAL(cameraSavePic(BYTE*,stImageInfo)), this,
-            SLOT(cameraSavePic(BYTE*,stImageInfo)), Qt::AutoConnection);
+    connect(videoThread, SIGNAL(updateFrameRate(float, float, int)), this,
+            SLOT(updateFrameRate(float, float, int)), Qt::AutoConnection);
+    // Queued: the thread never waits for the window. The window takes the newest frame
+    // when it gets to it and skips those it had no time for.
+    connect(videoThread, SIGNAL(newestFrameReady()), this, SLOT(showNewestFrame()),
+            Qt::QueuedConnection);
+    connect(videoThread, SIGNAL(cameraSavePic(BYTE*, stImageInfo)), this,
+            SLOT(cameraSavePic(BYTE*, stImageInfo)), Qt::AutoConnection);
     connect(videoThread, SIGNAL(cameraMessage(QString)), this, SLOT(cameraMessage(QString)),
             Qt::AutoConnection);
     connect(videoThread, SIGNAL(connectionChanged(bool)), this, SLOT(onConnectionChanged(bool)),
@@ -354,6 +364,28 @@ void CameraThread::openDroppedCamera(const QString& cameraIdentifier)
 
 // ---- Frames and the status line -------------------------------------------------------
 
+void CameraThread::showNewestFrame()
+{
+    if (!acceptsThreadReport() || !videoThread)
+        return;
+    QImage image;
+    framehandover::FrameInfo frame;
+    if (videoThread->handOver().takeNewest(image, frame)) {
+        acquireFrame(image);
+        emit frameShown(image);
+    }
+    displayPacer->start();
+}
+
+void CameraThread::armNextFrame()
+{
+    if (!videoThread || closing)
+        return;
+    // A frame that came meanwhile sent no notification: show it now.
+    if (!videoThread->handOver().armNotification())
+        showNewestFrame();
+}
+
 void CameraThread::acquireFrame(QImage image)
 {
     if (displayedItem)
@@ -363,6 +395,7 @@ void CameraThread::acquireFrame(QImage image)
     displayedItem = mainScene->addPixmap(QPixmap::fromImage(image));
     mainScene->setOpaqueArea(displayedItem->boundingRect());
     displayingFrame = true;
+    ++framesShown;
     navigationItem = nullptr;
     showNavigationImage();
     mainScene->setSceneRect(0, 0, image.width(), image.height());
@@ -393,8 +426,8 @@ void CameraThread::showNavigationImage()
     if (!navigationSize.isEmpty()) {
         // Scaled from the display's own 32-bit copy, which Qt scales much faster than the
         // frame's 24-bit pixels.
-        const QPixmap scaled =
-            displayedItem->pixmap().scaled(navigationSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        const QPixmap scaled = displayedItem->pixmap().scaled(navigationSize, Qt::IgnoreAspectRatio,
+                                                              Qt::FastTransformation);
         navigationItem = navigationScene->addPixmap(scaled);
         scaledSize = scaled.size();
     }
@@ -424,20 +457,42 @@ void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int P
     showStatus(StatusKind::Rates);
 }
 
+void CameraThread::updateWindowTitle()
+{
+    const QString name = currentCameraName();
+    if (name.isNull())
+        return;
+    QString title = name;
+    if (captureTimer)
+        title = tr("%1  已采集图片:%2").arg(name).arg(captureRun.picturesTaken);
+    if (recorder)
+        title = QStringLiteral("%1   %2").arg(title, tr("正在录制中..."));
+    setWindowTitle(title);
+}
+
+void CameraThread::updateMediaIndicator()
+{
+    ui->label_media->setVisible(recorder != nullptr || captureTimer != nullptr);
+}
+
 void CameraThread::showStatus(StatusKind kind)
 {
     statusKind = kind;
     switch (kind) {
-        case StatusKind::Rates:
-            ui->label_camerainfo->setText(
+        case StatusKind::Rates: {
+            QString text =
                 tr("分辨率: %1x%2 | 获取帧率: %3 | 显示帧率: %4 | 图像数：%5 | 缩放比例：%6%")
                     .arg(imageWidth)
                     .arg(imageHeight)
                     .arg(windowlogic::rateText(lastCaptureFrameRate))
                     .arg(windowlogic::rateText(lastDisplayFrameRate))
                     .arg(lastPicCount)
-                    .arg(zoomPercent));
+                    .arg(zoomPercent);
+            if (recorder)
+                text += QStringLiteral(" | ") + recordingProgressText();
+            ui->label_camerainfo->setText(text);
             break;
+        }
         case StatusKind::Paused:
             ui->label_camerainfo->setText(tr("相机已进入暂停，不再接收来自相机的图像数据"));
             break;
@@ -562,32 +617,32 @@ bool CameraThread::handleHotkey(QKeyEvent* event)
     const QString text = windowlogic::hotkeyText(event->key(), event->modifiers());
     using windowlogic::HotkeyAction;
     switch (windowlogic::matchHotkey(text, settingsStore()->hotkeySettings())) {
-    case HotkeyAction::WindowSize:
-        fitToWindow();
-        break;
-    case HotkeyAction::OriginalSize:
-        actionOriginalSize->trigger();
-        break;
-    case HotkeyAction::Enlarge:
-        zoomInButton->click();
-        break;
-    case HotkeyAction::Narrow:
-        zoomOutButton->click();
-        break;
-    case HotkeyAction::Recording:
-        toggleRecording();
-        break;
-    case HotkeyAction::Photogrape:
-        requestPicture();
-        break;
-    case HotkeyAction::Onoff:
-        togglePlay();
-        break;
-    case HotkeyAction::DisplaySwitch:
-        actionFullScreen->trigger();
-        break;
-    case HotkeyAction::None:
-        return false;
+        case HotkeyAction::WindowSize:
+            fitToWindow();
+            break;
+        case HotkeyAction::OriginalSize:
+            actionOriginalSize->trigger();
+            break;
+        case HotkeyAction::Enlarge:
+            zoomInButton->click();
+            break;
+        case HotkeyAction::Narrow:
+            zoomOutButton->click();
+            break;
+        case HotkeyAction::Recording:
+            toggleRecording();
+            break;
+        case HotkeyAction::Photogrape:
+            requestPicture();
+            break;
+        case HotkeyAction::Onoff:
+            togglePlay();
+            break;
+        case HotkeyAction::DisplaySwitch:
+            actionFullScreen->trigger();
+            break;
+        case HotkeyAction::None:
+            return false;
     }
     return true;
 }
@@ -693,14 +748,13 @@ void CameraThread::updateToolBarVisibility()
     QWidget* view = ui->graphicsView;
     const QPoint cursor = view->parentWidget()->mapFromGlobal(QCursor::pos());
     switch (zoomlogic::toolBarChange(view->geometry(), cursor, handle != 0)) {
-    case zoomlogic::ToolBarChange::Hide:
-        ui->widget->hide();
-        break;
-    case zoomlogic::ToolBarChange::Show:
-        ui->widget->show();
-        break;
-    case zoomlogic::ToolBarChange::Keep:
-        break;
+        case zoomlogic::ToolBarChange::Hide:
+            ui->widget->hide();
+            break;
+        case zoomlogic::ToolBarChange::Show:
+            ui->widget->show();
+            break;
+        case zoomlogic::ToolBarChange::Keep:
+            break;
     }
 }
-

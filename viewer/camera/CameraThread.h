@@ -1,6 +1,7 @@
 #pragma once
 #include <QDeadlineTimer>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPoint>
 #include <QPointer>
@@ -21,6 +22,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
+class PictureWriter;
 class RecordVideoThread;
 
 // One cell of the window grid showing the live image of one camera: opens the camera
@@ -64,6 +66,22 @@ public:
     double zoomFactor() const { return zoom; }
     CVideoThread* acquisitionThread() const { return videoThread; }
     bool isContinuousCaptureRunning() const { return captureTimer != nullptr; }
+    bool isRecording() const { return recorder != nullptr; }
+    // Frames the window has shown since it was created.
+    int shownFrameCount() const { return framesShown; }
+    // The running recording's recorder; null when none runs.
+    const RecordVideoThread* activeRecorder() const { return recorder; }
+    // What the last recording that ended left: its file and counts.
+    struct RecordingTotals {
+        QString file;
+        int offered = 0;  // frames of the camera that reached the recorder
+        int written = 0;  // frames encoded into the file
+        int dropped = 0;  // frames lost: no room in the recorder's queue, or the library's
+        qint64 firstFrameNumber = -1;  // the camera's numbers of the first and last frame
+        qint64 lastFrameNumber = -1;
+        bool failed = false;
+    };
+    const RecordingTotals& lastRecording() const { return recordingTotals; }
     const capturelogic::RunState& continuousCapture() const { return captureRun; }
 
 signals:
@@ -72,11 +90,16 @@ signals:
     void cameraClose(const QString& identifier);
     void cameraOpen(const QString& identifier);
     void windowMoving(int& oldRow, int& oldColumn, int& newRow, int& newColumn);
+    // A frame was shown; consumers that need only the newest frame (the histogram) take
+    // it here, during the call.
+    void frameShown(QImage image);
 
 public slots:
     void on_openCamera(const QString& acSn);
     void updateFrameRate(float capFrameRate, float disFrameRate, int PicCount);
     void acquireFrame(QImage image);
+    // Takes the newest frame of the acquisition thread and shows it.
+    void showNewestFrame();
     void cameraSavePic(BYTE* buffer, stImageInfo info);
     void cameraMessage(QString message);
     void onConnectionChanged(bool connected);
@@ -147,6 +170,13 @@ private:
     // Video recording (CameraThread_Recording.cpp).
     void startRecording();
     void handleRecordingProblem(RecordVideoThread* source, int problem, const QString& detail);
+    // Frames lost to the running recording so far; its elapsed time and counts as text.
+    int recordingDroppedFrames() const;
+    QString recordingProgressText() const;
+    // The title names the camera and says what runs: a continuous capture, a recording.
+    void updateWindowTitle();
+    // The recording mark shows while a recording or a continuous capture runs.
+    void updateMediaIndicator();
     // Shows text in the status line and keeps it there over the next rate reports.
     void showStatusNotice(const QString& text);
     void toggleContinuousCapture();
@@ -157,8 +187,11 @@ private:
     void continuousCaptureTick();
     bool captureRequestPending() const;
     void failContinuousCapture(const QString& text);
-    void writeRunPicture(const QString& baseName, int typeCode, std::unique_ptr<BYTE[]> pixels,
-                         const stImageInfo& info);
+    void writeRunPicture(const QString& baseName, const QString& extension, int typeCode,
+                         std::unique_ptr<BYTE[]> pixels, const stImageInfo& info);
+    // The folder of a continuous capture: the camera's name, with its identifier when
+    // another open window shows a camera of the same name.
+    QString captureFolderName() const;
     void runPictureWritten(int generation, int result);
     void waitForRunPicture();
     // Shows text in the status line and keeps the next rate reports from replacing it
@@ -181,7 +214,8 @@ private:
     quint32 imageHeight = 0;
     CustomGraphicsScene* mainScene = nullptr;
     QGraphicsPixmapItem* displayedItem = nullptr;
-    bool displayingFrame = false;  // displayedItem holds a camera frame, not the placeholder
+    bool displayingFrame = false;
+    int framesShown = 0;  // displayedItem holds a camera frame, not the placeholder
     QGraphicsScene* navigationScene = nullptr;
     QGraphicsPixmapItem* navigationItem = nullptr;
     double horizontalFitRatio = 1.0;
@@ -201,8 +235,13 @@ private:
     QLabel* zoomLabel = nullptr;
     bool firstFrame = true;
     QTimer* toolBarTimer = nullptr;
+    QTimer* displayPacer = nullptr;
+    void armNextFrame();
     bool closing = false;
     RecordVideoThread* recorder = nullptr;
+    QElapsedTimer recordingClock;
+    RecordingTotals recordingTotals;
+    quint32 lostFramesAtRecordingStart = 0;
     QDeadlineTimer statusNoticeHold;
     StatusKind statusKind = StatusKind::Other;
     float lastDisplayFrameRate = 0;
@@ -215,6 +254,6 @@ private:
     int confirmationsDuringWrite = 0;
 
     QTimer* captureTimer = nullptr;
-    QPointer<QThread> runPictureWriter;
+    PictureWriter* pictureWriter = nullptr;
     capturelogic::RunState captureRun;
 };

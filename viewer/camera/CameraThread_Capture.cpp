@@ -38,8 +38,7 @@ void CameraThread::toggleContinuousCapture()
     if (capture.captureMode != kByCount && capture.captureMode != kByTime)
         return;
 
-    const QString folder =
-        QStringLiteral("%1/%2").arg(capture.savePath, capturelogic::safeFolderName(windowTitle()));
+    const QString folder = QStringLiteral("%1/%2").arg(capture.savePath, captureFolderName());
     if (!QDir().mkpath(folder)) {
         holdStatusText(
             tr("连续抓图未开始: 无法创建文件夹 %1").arg(QDir::toNativeSeparators(folder)));
@@ -56,14 +55,21 @@ void CameraThread::toggleContinuousCapture()
     run.folder = folder;
     run.outstanding = captureRun.failed ? 0 : captureRun.outstanding;
     run.generation = captureRun.generation;
+    run.byCount = capture.captureMode == kByCount;
     captureRun = run;
-    ui->label_media->show();
 
     captureTimer = new QTimer(this);
     connect(captureTimer, &QTimer::timeout, this, &CameraThread::continuousCaptureTick);
-    if (capture.captureMode == kByCount) {
-        captureRun.startFrameCount = videoThread->frameCount();
+    updateMediaIndicator();
+    if (captureRun.byCount) {
+        // Counted frame by frame in the acquisition thread, whatever the GUI is doing.
+        const capturelogic::CountRun countRun = capturelogic::countRun(
+            capture.grapNumberRadix, capture.grapNumberStop == kLimitOn, capture.grapNumberCount);
+        if (!countRun.endsAtOnce)
+            videoThread->startPictureRun(countRun.everyFrames, countRun.limit);
         captureTimer->start(capturelogic::kCountTickMs);
+        if (statusNoticeHold.hasExpired())
+            ui->label_camerainfo->setText(tr("相机已进入连续抓图状态"));
     } else {
         captureRun.deadlineMs = QDateTime::currentMSecsSinceEpoch() + capture.grapTimeCount;
         captureTimer->start(capturelogic::timeTickMs(capture.grapTimeRadix));
@@ -86,17 +92,11 @@ void CameraThread::continuousCaptureTick()
     const CaptureSettings& capture = settingsStore()->captureSettings();
     using capturelogic::TickAction;
     TickAction action;
-    if (capture.captureMode == kByCount) {
-        const int frames = videoThread->frameCount() - captureRun.startFrameCount;
-        action = capturelogic::countTick(
-            frames, capture.grapNumberRadix, capture.grapNumberStop == kLimitOn,
-            capture.grapNumberCount, captureRun.picturesTaken, captureRequestPending());
-        if (frames >= capture.grapNumberRadix) {
-            if (action != TickAction::Wait)
-                captureRun.startFrameCount = videoThread->frameCount();
-            if (statusNoticeHold.hasExpired())
-                ui->label_camerainfo->setText(tr("相机已进入连续抓图状态"));
-        }
+    if (captureRun.byCount) {
+        // The thread stops by itself at the limit; the run ends when its pictures are in.
+        action = !videoThread->isPictureRunActive() && captureRun.outstanding == 0
+                     ? TickAction::End
+                     : TickAction::Wait;
     } else {
         action = capturelogic::timeTick(QDateTime::currentMSecsSinceEpoch(), captureRun.deadlineMs,
                                         capture.grapTimeStop == kLimitOn, captureRequestPending());
@@ -112,9 +112,7 @@ void CameraThread::continuousCaptureTick()
             videoThread->requestPicture();
             ++captureRun.picturesTaken;
             ++captureRun.outstanding;
-            const QString name = cameraName(handle);
-            if (!name.isNull())
-                setWindowTitle(tr("%1  已采集图片:%2").arg(name).arg(captureRun.picturesTaken));
+            updateWindowTitle();
             break;
         }
     }
@@ -130,19 +128,36 @@ void CameraThread::stopContinuousCapture(bool fromClose)
         captureRun = capturelogic::RunState();
         captureRun.generation = generation;
     }
+    if (videoThread)
+        videoThread->stopPictureRun();
     if (!captureTimer)
         return;
     captureTimer->stop();
     delete captureTimer;
     captureTimer = nullptr;
     ui->pushButton_continuityPhotogrape->setIcon(QIcon(QString::fromLatin1(kCaptureIdleIcon)));
-    ui->label_media->hide();
+    updateMediaIndicator();
     // The close sequence empties the title itself.
-    if (!fromClose) {
-        const QString name = cameraName(handle);
-        if (!name.isNull())
-            setWindowTitle(name);
+    if (!fromClose)
+        updateWindowTitle();
+}
+
+QString CameraThread::captureFolderName() const
+{
+    QString name = currentCameraName();
+    if (name.isNull())
+        name = windowTitle();
+    // Two windows of cameras with one name would otherwise share a folder.
+    bool shared = false;
+    if (parentWidget()) {
+        const auto windows = parentWidget()->window()->findChildren<CameraThread*>();
+        for (const CameraThread* other : windows)
+            if (other != this && other->handle != 0 && other->currentCameraName() == name)
+                shared = true;
     }
+    if (shared && !identifier.isEmpty())
+        name = QStringLiteral("%1_%2").arg(name, identifier);
+    return capturelogic::safeFolderName(name);
 }
 
 void CameraThread::runPictureWritten(int generation, int result)

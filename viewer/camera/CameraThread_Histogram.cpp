@@ -1,5 +1,5 @@
 // The histogram window of a camera window: a new one per use of "直方图", fed with the
-// same frames as the display.
+// frames the display shows.
 #include "CameraThread.h"
 #include "histogramWidget.h"
 
@@ -9,9 +9,10 @@ void CameraThread::openHistogram()
     const QString name = cameraName(handle);
     if (!name.isNull())
         histogram->setWindowTitle(name);
-    // Without a running acquisition the window opens and stays empty.
-    if (videoThread)
-        connect(videoThread, SIGNAL(acquireFrame(QImage)), histogram, SLOT(dealtData(QImage)),
-                Qt::BlockingQueuedConnection);
+    // It counts the frames the window shows, in the GUI thread: a slow histogram makes
+    // the display skip frames, never the camera or a recording. Without a running
+    // acquisition the window opens and stays empty.
+    connect(this, SIGNAL(frameShown(QImage)), histogram, SLOT(dealtData(QImage)),
+            Qt::DirectConnection);
     histogram->show();
 }

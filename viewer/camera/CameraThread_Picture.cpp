@@ -13,6 +13,7 @@
 #include "CameraThread.h"
 #include "FrameCopies.h"
 #include "PictureLogic.h"
+#include "PictureWriter.h"
 #include "SettingsStore.h"
 #include "VexoCameraApi.h"
 #include "ui_CameraThread.h"
@@ -39,6 +40,14 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
             captureRun.outstanding = std::max(0, captureRun.outstanding - 1);
             return;  // the run's failure stays in the status line
         }
+        if (captureRun.byCount && captureTimer) {
+            // The thread took this frame itself; it is owed from now on.
+            ++captureRun.outstanding;
+            if (videoThread)
+                captureRun.picturesTaken =
+                    std::max(captureRun.picturesTaken + 1, videoThread->picturesOfRun());
+            updateWindowTitle();
+        }
         if (!copy)
             copy = capturelogic::copyOfPackedFrame(buffer, info.width, info.height);
         int result = VEXO_SDK_OK;
@@ -61,15 +70,15 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
         ++confirmationsToDrop;
 
     switch (outcome) {
-    case PictureOutcome::Saved:
-        ui->label_camerainfo->setText(tr("SDK保存图片成功"));
-        break;
-    case PictureOutcome::NotSaved:
-        ui->label_camerainfo->setText(tr("图片未保存, 错误码:%1").arg(result));
-        break;
-    case PictureOutcome::Dropped:
-    case PictureOutcome::Pending:
-        break;
+        case PictureOutcome::Saved:
+            ui->label_camerainfo->setText(tr("SDK保存图片成功"));
+            break;
+        case PictureOutcome::NotSaved:
+            ui->label_camerainfo->setText(tr("图片未保存, 错误码:%1").arg(result));
+            break;
+        case PictureOutcome::Dropped:
+        case PictureOutcome::Pending:
+            break;
     }
 }
 
@@ -96,8 +105,8 @@ CameraThread::PictureOutcome CameraThread::writePicture(BYTE* pixels,
         if (!folder.isEmpty())
             QDir().mkpath(folder);
     } else if (capture.autoSaveState == kAskForFolder) {
-        folder = QFileDialog::getExistingDirectory(this, tr("选择"), QCoreApplication::applicationDirPath(),
-                                                   QFileDialog::ShowDirsOnly);
+        folder = QFileDialog::getExistingDirectory(
+            this, tr("选择"), QCoreApplication::applicationDirPath(), QFileDialog::ShowDirsOnly);
         if (folder.isEmpty())
             return PictureOutcome::Dropped;
         haveFolder = true;
@@ -124,49 +133,48 @@ CameraThread::PictureOutcome CameraThread::writePicture(BYTE* pixels,
         return PictureOutcome::NotSaved;
     }
     // Two pictures in one second, or an index used before, must not replace a picture
-    // already there: the new one gets a suffix.
-    const QString baseName = capturelogic::uniqueBaseName(
-        name.baseName, capturelogic::pictureExtension(capture.pictureType),
-        [](const QString& file) { return QFileInfo::exists(file); });
+    // already there: the new one gets a suffix, chosen when the file is written.
+    const QString extension = capturelogic::pictureExtension(capture.pictureType);
     if (forRun && owned) {
-        writeRunPicture(baseName, typeCode, std::move(owned), info);
+        writeRunPicture(name.baseName, extension, typeCode, std::move(owned), info);
         return PictureOutcome::Pending;
     }
-    *result = SdkSaveImageFile(handle, baseName.toLocal8Bit().constData(), pixels, &info, typeCode,
-                               kPictureQuality);
-    if (*result != VEXO_SDK_OK) {
-        qDebug() << "SdkSaveImageFile" << baseName << "returned" << *result;
-        return PictureOutcome::NotSaved;
-    }
-    return PictureOutcome::Saved;
+    *result = picturewriter::saveWithoutReplacing(handle, name.baseName, extension, pixels, info,
+                                                  typeCode, kPictureQuality);
+    return *result == VEXO_SDK_OK ? PictureOutcome::Saved : PictureOutcome::NotSaved;
 }
 
-void CameraThread::writeRunPicture(const QString& baseName, int typeCode,
+void CameraThread::writeRunPicture(const QString& baseName, const QString& extension, int typeCode,
                                    std::unique_ptr<BYTE[]> pixels, const stImageInfo& info)
 {
-    waitForRunPicture();  // one at a time; the run asks for the next only after this one
-    const std::shared_ptr<BYTE> shared(pixels.release(), std::default_delete<BYTE[]>());
-    const QByteArray name = baseName.toLocal8Bit();
-    const int cameraHandle = handle;
-    const int generation = captureRun.generation;
-    // The window waits for this thread before it closes its camera or goes away, so the
-    // result can always be posted back to it.
-    runPictureWriter =
-        QThread::create([this, shared, name, cameraHandle, typeCode, info, generation]() {
-            const int result = SdkSaveImageFile(cameraHandle, name.constData(), shared.get(), &info,
-                                                typeCode, kPictureQuality);
-            if (result != VEXO_SDK_OK)
-                qDebug() << "SdkSaveImageFile" << name << "returned" << result;
-            QMetaObject::invokeMethod(
-                this, [this, generation, result]() { runPictureWritten(generation, result); },
+    if (!pictureWriter) {
+        pictureWriter = new PictureWriter(this);
+        // The window waits for the writer before it closes its camera or goes away, so
+        // the result can always be delivered to it.
+        connect(pictureWriter, &PictureWriter::written, this, &CameraThread::runPictureWritten,
                 Qt::QueuedConnection);
-        });
-    connect(runPictureWriter, &QThread::finished, runPictureWriter, &QObject::deleteLater);
-    runPictureWriter->start();
+    }
+    PictureWriter::Job job;
+    job.handle = handle;
+    job.baseName = baseName;
+    job.extension = extension;
+    job.typeCode = typeCode;
+    job.quality = kPictureQuality;
+    job.bytes = std::size_t(info.width) * std::size_t(info.height) * 3;
+    job.pixels = std::shared_ptr<BYTE>(pixels.release(), std::default_delete<BYTE[]>());
+    job.info = info;
+    job.generation = captureRun.generation;
+    if (!pictureWriter->submit(std::move(job))) {
+        // The disk is slower than the run: this picture is lost, and the user is told.
+        captureRun.outstanding = std::max(0, captureRun.outstanding - 1);
+        ++captureRun.picturesDropped;
+        holdStatusText(
+            tr("连续抓图: 写入速度跟不上, 已丢弃 %1 张图片").arg(captureRun.picturesDropped));
+    }
 }
 
 void CameraThread::waitForRunPicture()
 {
-    if (runPictureWriter)
-        runPictureWriter->wait();
+    if (pictureWriter)
+        pictureWriter->waitUntilIdle();
 }

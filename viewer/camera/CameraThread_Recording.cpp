@@ -1,5 +1,5 @@
-// Video recording of a camera window: the toggle, the file name and the recorder that
-// takes every frame of the blocking hand-over.
+// Video recording of a camera window: the toggle, the file name, and the recorder, which
+// takes every frame of the acquisition thread into its own queue.
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include "CameraThread.h"
+#include "CameraWindowLogic.h"
 #include "RecordVideoThread.h"
 #include "RecordingLogic.h"
 #include "SettingsStore.h"
@@ -80,8 +81,6 @@ void CameraThread::startRecording()
 
     RecordVideoThread::Options options;
     options.realTime = rate.realTime;
-    CVideoThread* source = videoThread;
-    options.captureClockUs = [source]() { return source->handOverTimestampMs() * 1000; };
     auto* newRecorder =
         new RecordVideoThread(recordinglogic::bitRateForQuality(record.videoQuality),
                               rate.framesPerSecond, width, height, path.toUtf8(), options);
@@ -112,9 +111,7 @@ void CameraThread::startRecording()
                                   name.nextIndex);
 
     recorder = newRecorder;
-    connect(videoThread, SIGNAL(acquireFrame(QImage)), recorder, SLOT(image_to_avframe(QImage)),
-            Qt::BlockingQueuedConnection);
-    // Queued: the recorder reports from inside its frame slot and is deleted in reply.
+    // Queued: the recorder reports from its own thread and is deleted in reply.
     connect(
         recorder, &RecordVideoThread::recordingProblem, this,
         [this, newRecorder](int problem, const QString& detail) {
@@ -122,12 +119,39 @@ void CameraThread::startRecording()
         },
         Qt::QueuedConnection);
     recorder->start(QThread::InheritPriority);
+    // From here on every frame the thread converts reaches the recorder's queue.
+    videoThread->handOver().addSink(recorder);
+    recordingClock.start();
+    VexoFrameStatistics statistics{};
+    lostFramesAtRecordingStart =
+        SdkGetFrameStatistics(handle, &statistics) == VEXO_SDK_OK ? statistics.lostFrames : 0;
 
-    const QString cameraName = currentCameraName();
-    if (!cameraName.isNull())
-        setWindowTitle(QStringLiteral("%1   %2").arg(cameraName, tr("正在录制中...")));
-    ui->label_media->show();
+    updateWindowTitle();
+    updateMediaIndicator();
     ui->pushButton_recording->setIcon(QIcon(QString::fromLatin1(kRecordingIcon)));
+}
+
+int CameraThread::recordingDroppedFrames() const
+{
+    if (!recorder)
+        return 0;
+    // Frames the recorder's queue had no room for, and frames the camera delivered that
+    // the library had to drop before the acquisition thread took them.
+    VexoFrameStatistics statistics{};
+    quint32 lost = 0;
+    if (handle != 0 && SdkGetFrameStatistics(handle, &statistics) == VEXO_SDK_OK)
+        lost = statistics.lostFrames - lostFramesAtRecordingStart;
+    return recorder->framesDropped() + int(lost);
+}
+
+QString CameraThread::recordingProgressText() const
+{
+    if (!recorder)
+        return QString();
+    return tr("录像 %1 | 已写入 %2 帧 | 丢弃 %3 帧")
+        .arg(windowlogic::elapsedText(recordingClock.elapsed()))
+        .arg(recorder->framesEncoded())
+        .arg(recordingDroppedFrames());
 }
 
 void CameraThread::stopRecording()
@@ -135,18 +159,37 @@ void CameraThread::stopRecording()
     if (!recorder)
         return;
     RecordVideoThread* finishing = recorder;
+    const int lostByLibrary = recordingDroppedFrames() - finishing->framesDropped();
     recorder = nullptr;
+    // No frame reaches it from here on; the queue is written, then the file finished.
+    if (videoThread)
+        videoThread->handOver().removeSink(finishing);
+    finishing->endRecording();
     while (!finishing->wait(kStopWaitSliceMs))
         QCoreApplication::processEvents();
-    // Deleting the recorder drains the encoder and completes the file; a hand-over
-    // waiting for it is released with it.
+    const QString file = QDir::toNativeSeparators(QString::fromUtf8(finishing->filePath()));
+    const int written = finishing->framesEncoded();
+    const int dropped = lostByLibrary + finishing->framesDropped();
+    const RecordVideoThread::Problem problem = finishing->problem();
+    const QString detail = finishing->problemDetail();
+    recordingTotals = RecordingTotals{file,
+                                      finishing->framesOffered(),
+                                      written,
+                                      dropped,
+                                      finishing->firstFrameNumber(),
+                                      finishing->lastFrameNumber(),
+                                      problem != RecordVideoThread::Problem::None};
     delete finishing;
 
-    const QString cameraName = currentCameraName();
-    if (!cameraName.isNull())
-        setWindowTitle(cameraName);
-    ui->label_media->hide();
+    updateWindowTitle();
+    updateMediaIndicator();
     ui->pushButton_recording->setIcon(QIcon(QString::fromLatin1(kRecordIcon)));
+    if (problem == RecordVideoThread::Problem::None)
+        showStatusNotice(
+            tr("录像已保存: %1 (%2 帧, 丢弃 %3 帧)").arg(file).arg(written).arg(dropped));
+    else if (problem == RecordVideoThread::Problem::FinishFailed)
+        showStatusNotice(
+            tr("录像结束时出错 (%1), 已写入 %2 帧: %3").arg(detail).arg(written).arg(file));
 }
 
 void CameraThread::handleRecordingProblem(RecordVideoThread* source, int problem,
@@ -174,6 +217,7 @@ void CameraThread::handleRecordingProblem(RecordVideoThread* source, int problem
             text = tr("录像已停止: 写入文件失败 (%1): %2").arg(detail, file);
             break;
     }
+    const int written = recorder->framesEncoded();
     stopRecording();
-    showStatusNotice(text);
+    showStatusNotice(tr("%1 (已写入 %2 帧)").arg(text).arg(written));
 }

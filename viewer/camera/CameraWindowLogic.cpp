@@ -19,6 +19,17 @@ QString rateText(double rate)
     return QString::number(truncatedRate(rate), 'g');
 }
 
+QString elapsedText(qint64 elapsedMs)
+{
+    const qint64 seconds = elapsedMs > 0 ? elapsedMs / 1000 : 0;
+    const qint64 hours = seconds / 3600;
+    const QString minutesAndSeconds = QStringLiteral("%1:%2")
+                                          .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
+                                          .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return hours > 0 ? QStringLiteral("%1:%2").arg(hours).arg(minutesAndSeconds)
+                     : minutesAndSeconds;
+}
+
 int zoomPercentage(double zoom)
 {
     // The small allowance keeps 1.2 × 1.2 × 100 (143.99999…) at 144.
@@ -33,7 +44,8 @@ bool isLoneModifier(int key)
 QString hotkeyText(int key, Qt::KeyboardModifiers modifiers)
 {
     const int combination =
-        key + static_cast<int>(modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+        key +
+        static_cast<int>(modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
     return QKeySequence(combination).toString(QKeySequence::PortableText);
 }
 

@@ -12,6 +12,9 @@ namespace windowlogic {
 double truncatedRate(double rate);
 // The cut rate as the status line prints it ("29.9", "30", "0").
 QString rateText(double rate);
+// Elapsed time of a recording as the window shows it: "mm:ss", or "h:mm:ss" from an
+// hour on; negative times read as zero.
+QString elapsedText(qint64 elapsedMs);
 // Zoom percentage of the status line: the shown area relative to the image's pixel
 // area (zoom squared), truncated.
 int zoomPercentage(double zoom);

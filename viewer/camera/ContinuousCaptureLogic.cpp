@@ -58,14 +58,13 @@ int timeTickMs(int grapTimeRadixMs)
     return std::max(grapTimeRadixMs, kFastestTimeTickMs);
 }
 
-TickAction countTick(int framesSinceStart, int radix, bool limited, int limit, int taken,
-                     bool pending)
+CountRun countRun(int radix, bool limited, int limit)
 {
-    if (framesSinceStart < radix)
-        return TickAction::Wait;
-    if (limited && taken >= limit)
-        return TickAction::End;
-    return pending ? TickAction::Wait : TickAction::Request;
+    CountRun run;
+    run.everyFrames = radix < 1 ? 1 : radix;
+    run.limit = limited ? limit : 0;
+    run.endsAtOnce = limited && limit < 1;
+    return run;
 }
 
 TickAction timeTick(qint64 nowMs, qint64 deadlineMs, bool limited, bool pending)

@@ -9,8 +9,9 @@
 
 namespace capturelogic {
 
-// Timer period of a capture by count, milliseconds.
-constexpr int kCountTickMs = 1000;
+// How often a capture by count looks whether its run has ended, milliseconds; the
+// pictures themselves are taken by the acquisition thread, frame by frame.
+constexpr int kCountTickMs = 200;
 // Shortest timer period of a capture by time. Shorter intervals (the stored 0 or 1 ms)
 // mean "as fast as frames arrive"; one request waits for its frame anyway, so ticking
 // faster would only burn the GUI thread.
@@ -45,12 +46,15 @@ enum class TickAction {
     End,      // the limit is reached: end the run
 };
 
-// Capture by count: a picture after at least radix new frames, and the run ends once
-// `limited` and taken >= limit. pending: a request made earlier still waits for its
-// frame or its file, so a new one would not give another picture. A tick whose action
-// is not Wait restarts the frame count.
-TickAction countTick(int framesSinceStart, int radix, bool limited, int limit, int taken,
-                     bool pending);
+// A capture by count as the acquisition thread runs it: a picture from every
+// everyFrames-th frame (a stored radix below 1 means every frame), at most limit of them
+// (0: no limit). A limited run whose limit is below 1 takes nothing: it ends at once.
+struct CountRun {
+    int everyFrames = 1;
+    int limit = 0;
+    bool endsAtOnce = false;
+};
+CountRun countRun(int radix, bool limited, int limit);
 
 // Capture by time: the run ends at the first tick at or after the deadline when
 // limited; otherwise a picture unless the last request still waits for its frame.
@@ -62,10 +66,11 @@ TickAction timeTick(qint64 nowMs, qint64 deadlineMs, bool limited, bool pending)
 struct RunState {
     QString folder;           // the camera's own sub-folder for this run
     int nextIndex = 0;        // index of the next picture under the running-index rule
-    int startFrameCount = 0;  // the thread's frame count at the last picture (by count)
+    bool byCount = false;     // pictures every N frames, taken by the acquisition thread
     int picturesTaken = 0;    // pictures requested from frames in this run
     qint64 deadlineMs = 0;    // end of a time-limited run, ms since the epoch
     int outstanding = 0;      // requested by the run, not yet written
+    int picturesDropped = 0;  // refused by a full writer queue
     bool failed = false;      // ended by a failed write: late pictures are dropped
     int generation = 0;       // tells a finished write which run it belongs to
 };

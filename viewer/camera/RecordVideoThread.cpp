@@ -6,6 +6,8 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstring>
+#include <new>
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
@@ -29,6 +31,10 @@ constexpr int kOutputBufferBytes = 64 * 1024;
 // than 60000 of them in one go.
 constexpr qint64 kAviMaxGapTicks = 50000;
 constexpr int kFolderCheckMs = 500;
+// libx264's preset: the slowest (best picture for the bit rate) that still encodes a
+// noisy 1920×1080 camera picture at 2 Mbit/s well above 30 frames per second on two
+// cores, beside the camera's own pipeline and the display. "slow" managed about 22.
+constexpr char kH264Preset[] = "veryfast";
 
 QString errorText(int result)
 {
@@ -135,6 +141,8 @@ RecordVideoThread::RecordVideoThread(int bitRate, int frameRate, int width, int 
 
 RecordVideoThread::~RecordVideoThread()
 {
+    endRecording();
+    wait();
     finish();
 }
 
@@ -171,9 +179,10 @@ RecordVideoThread::Problem RecordVideoThread::problemForWrite(int result) const
 
 void RecordVideoThread::open()
 {
-    // libx264 and YUV 4:2:0 need even sizes; an odd last row or column is left out.
-    encodeWidth = width & ~1;
-    encodeHeight = height & ~1;
+    // libx264 and YUV 4:2:0 need even sizes; an odd size gets one more row or column,
+    // a copy of the last, so every pixel of the camera is in the file.
+    encodeWidth = width > 0 ? (width + 1) & ~1 : 0;
+    encodeHeight = height > 0 ? (height + 1) & ~1 : 0;
     if (rate <= 0 || encodeWidth <= 0 || encodeHeight <= 0) {
         fail(Problem::OpenFailed, AVERROR(EINVAL));
         return;
@@ -227,7 +236,7 @@ void RecordVideoThread::open()
     if (outputFormat->flags & AVFMT_GLOBALHEADER)
         codecContext->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (codecContext->codec_id == AV_CODEC_ID_H264) {
-        av_opt_set(codecContext->priv_data, "preset", "slow", 0);
+        av_opt_set(codecContext->priv_data, "preset", kH264Preset, 0);
         av_opt_set(codecContext->priv_data, "tune", "zerolatency", 0);
     }
     for (const auto& option : options.encoderOptions)
@@ -306,21 +315,145 @@ void RecordVideoThread::open()
     opened = true;
 }
 
+const char* RecordVideoThread::h264Preset()
+{
+    return kH264Preset;
+}
+
 void RecordVideoThread::image_to_avframe(QImage image)
 {
     const qint64 arrivalUs = arrivalClock.isValid() ? arrivalClock.nsecsElapsed() / 1000 : 0;
-    const qint64 captureUs = options.captureClockUs ? options.captureClockUs() : arrivalUs;
-    writeFrame(image, captureUs);
+    enqueueFrame(image, options.captureClockUs ? options.captureClockUs() : arrivalUs);
+}
+
+void RecordVideoThread::takeFrame(const QImage& image, const framehandover::FrameInfo& frame)
+{
+    if (!enqueueFrame(image, qint64(frame.info.timestampMs) * 1000))
+        return;
+    qint64 none = -1;
+    firstNumber.compare_exchange_strong(none, frame.info.frameNumber);
+    lastNumber.store(frame.info.frameNumber);
+}
+
+int RecordVideoThread::framesQueued() const
+{
+    std::lock_guard<std::mutex> lock(queueMutex);
+    return int(queue.size());
+}
+
+bool RecordVideoThread::enqueueFrame(const QImage& image, qint64 captureUs)
+{
+    offeredFrames.fetch_add(1);
+    const qint64 arrivalUs = arrivalClock.isValid() ? arrivalClock.nsecsElapsed() / 1000 : 0;
+    const std::size_t bytes = std::size_t(image.bytesPerLine()) * std::size_t(image.height());
+    std::unique_lock<std::mutex> lock(queueMutex);
+    const bool full =
+        int(queue.size()) >= kQueueMinimumFrames && queuedBytes + qint64(bytes) > kQueueLimitBytes;
+    if (!opened || ending || finished || failedFlag.load() || full || image.isNull()) {
+        droppedFrames.fetch_add(1);
+        return false;
+    }
+    QueuedFrame frame;
+    // A spare buffer large enough is used again: a fresh one per frame would cost the
+    // acquisition thread the pages of a new allocation every time.
+    for (auto it = spareFrames.begin(); it != spareFrames.end(); ++it) {
+        if (it->capacity >= bytes) {
+            frame = std::move(*it);
+            spareFrames.erase(it);
+            break;
+        }
+    }
+    lock.unlock();
+    if (frame.capacity < bytes) {
+        frame.pixels.reset(new (std::nothrow) uchar[bytes]);
+        frame.capacity = frame.pixels ? bytes : 0;
+        if (!frame.pixels) {
+            droppedFrames.fetch_add(1);
+            return false;
+        }
+    }
+    std::memcpy(frame.pixels.get(), image.constBits(), bytes);
+    frame.width = image.width();
+    frame.height = image.height();
+    frame.bytesPerLine = int(image.bytesPerLine());
+    frame.captureUs = captureUs;
+    frame.arrivalUs = arrivalUs;
+    lock.lock();
+    queuedBytes += qint64(frame.capacity);
+    queue.push_back(std::move(frame));
+    lock.unlock();
+    queueChanged.notify_all();
+    return true;
+}
+
+void RecordVideoThread::endRecording()
+{
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        ending = true;
+        queueHeld = false;
+    }
+    queueChanged.notify_all();
+}
+
+void RecordVideoThread::holdQueue(bool hold)
+{
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        queueHeld = hold;
+    }
+    queueChanged.notify_all();
+}
+
+void RecordVideoThread::run()
+{
+    writeQueue();
+    finish();
+}
+
+void RecordVideoThread::writeQueue()
+{
+    for (;;) {
+        QueuedFrame frame;
+        {
+            std::unique_lock<std::mutex> lock(queueMutex);
+            queueChanged.wait(lock, [this] { return (!queue.empty() && !queueHeld) || ending; });
+            if (queue.empty() || (queueHeld && !ending))
+                return;
+            frame = std::move(queue.front());
+            queue.pop_front();
+        }
+        // A recording that failed keeps the frames it could not take counted.
+        if (!writeQueuedFrame(frame) && failedFlag.load())
+            droppedFrames.fetch_add(1);
+        std::lock_guard<std::mutex> lock(queueMutex);
+        queuedBytes -= qint64(frame.capacity);
+        if (spareFrames.size() < std::size_t(kQueueMinimumFrames))
+            spareFrames.push_back(std::move(frame));
+    }
+}
+
+bool RecordVideoThread::writeQueuedFrame(const QueuedFrame& frame)
+{
+    const QImage image(frame.pixels.get(), frame.width, frame.height, frame.bytesPerLine,
+                       QImage::Format_RGB888);
+    return writeFrameAt(image, frame.captureUs, frame.arrivalUs);
 }
 
 bool RecordVideoThread::writeFrame(const QImage& image, qint64 captureUs)
+{
+    return writeFrameAt(image, captureUs,
+                        arrivalClock.isValid() ? arrivalClock.nsecsElapsed() / 1000 : 0);
+}
+
+bool RecordVideoThread::writeFrameAt(const QImage& image, qint64 captureUs, qint64 arrivalUs)
 {
     if (!opened || failed || finished)
         return false;
     if (image.width() != width || image.height() != height) {
         // A region change while recording: the file keeps its size, these frames are
         // left out rather than read beyond their rows.
-        ++skippedFrames;
+        skippedFrames.fetch_add(1);
         if (!mismatchReported) {
             mismatchReported = true;
             emit recordingProblem(int(Problem::SizeMismatch),
@@ -332,6 +465,7 @@ bool RecordVideoThread::writeFrame(const QImage& image, qint64 captureUs)
         folderCheck.restart();
         if (!folderStillThere()) {
             failed = true;
+            failedFlag.store(true);
             fail(Problem::FolderMissing, AVERROR(ENOENT));
             emit recordingProblem(int(currentProblem), detail);
             return false;
@@ -348,18 +482,32 @@ bool RecordVideoThread::writeFrame(const QImage& image, qint64 captureUs)
     if (!scaler || result < 0) {
         fail(Problem::WriteFailed, result < 0 ? result : AVERROR(ENOMEM));
         failed = true;
+        failedFlag.store(true);
         emit recordingProblem(int(currentProblem), detail);
         return false;
     }
-    // Rows as the image lays them out, whatever their padding.
+    // Rows as the image lays them out, whatever their padding. An odd size is grown by
+    // repeating the last column and row.
     const uint8_t* source[1] = {rgb.constBits()};
-    const int sourceStride[1] = {int(rgb.bytesPerLine())};
+    int sourceStride[1] = {int(rgb.bytesPerLine())};
+    if (encodeWidth != width || encodeHeight != height) {
+        const int paddedLine = encodeWidth * 3;
+        paddedRgb.resize(std::size_t(paddedLine) * std::size_t(encodeHeight));
+        for (int y = 0; y < encodeHeight; ++y) {
+            const uchar* from = rgb.constScanLine(qMin(y, height - 1));
+            uchar* to = paddedRgb.data() + std::size_t(y) * std::size_t(paddedLine);
+            std::memcpy(to, from, std::size_t(width) * 3);
+            if (encodeWidth != width)
+                std::memcpy(to + std::size_t(width) * 3, from + std::size_t(width - 1) * 3, 3);
+        }
+        source[0] = paddedRgb.data();
+        sourceStride[0] = paddedLine;
+    }
     sws_scale(scaler, source, sourceStride, 0, encodeHeight, picture->data, picture->linesize);
-    const qint64 arrivalUs = arrivalClock.nsecsElapsed() / 1000;
     picture->pts = timeline.stamp(captureUs, arrivalUs);
     if (!encode(picture))
         return false;
-    ++encodedFrames;
+    encodedFrames.fetch_add(1);
     return true;
 }
 
@@ -402,6 +550,7 @@ bool RecordVideoThread::writeHeldPacket()
         result = AVERROR(output->lastErrno);
     if (result < 0) {
         failed = true;
+        failedFlag.store(true);
         fail(problemForWrite(result), result);
         emit recordingProblem(int(currentProblem), detail);
         return false;
@@ -442,7 +591,19 @@ void RecordVideoThread::finish()
 {
     if (finished)
         return;
-    finished = true;
+    if (!isRunning() || QThread::currentThread() == this) {
+        // Frames queued while no thread ran go in first.
+        {
+            std::lock_guard<std::mutex> lock(queueMutex);
+            ending = true;
+            queueHeld = false;
+        }
+        writeQueue();
+    }
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        finished = true;
+    }
     if (opened && !failed) {
         // Frames still inside the encoder belong in the file too.
         const qint64 end = timeline.endStamp(arrivalClock.nsecsElapsed() / 1000);
@@ -471,11 +632,11 @@ void RecordVideoThread::finish()
         }
     }
     if (formatContext && headerWritten && !failed) {
-        const int result = av_write_trailer(formatContext);
-        if (result < 0) {
-            lastResultCode = result;
-            qDebug() << "av_write_trailer" << path << errorText(result);
-        }
+        int result = av_write_trailer(formatContext);
+        if (result >= 0 && !commitOutput())
+            result = AVERROR(output->lastErrno ? output->lastErrno : EIO);
+        if (result < 0)
+            fail(Problem::FinishFailed, result);
     }
     if (codecContext)
         avcodec_free_context(&codecContext);

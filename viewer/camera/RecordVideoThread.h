@@ -6,9 +6,15 @@
 #include <QPair>
 #include <QString>
 #include <QThread>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <vector>
 
+#include "FrameHandOver.h"
 #include "RecordingLogic.h"
 
 struct AVCodec;
@@ -21,18 +27,25 @@ struct AVStream;
 struct SwsContext;
 
 // Records the frames of one camera window into an MP4 or AVI file with FFmpeg. The file
-// is opened at construction and finished at destruction; each frame handed to
-// image_to_avframe (during the blocking frame hand-over, in the GUI thread) is converted
-// to YUV 4:2:0, encoded and written at once. The thread itself does no work: it exists so
-// the window can start and wait for it like its other workers.
+// is opened at construction. Every frame of the camera reaches the recorder in the
+// acquisition thread (it is a sink of the frame hand-over), which only copies it into a
+// queue; the recorder's own thread converts each to YUV 4:2:0, encodes it and writes it,
+// so a slow encoder or a busy GUI costs neither the display nor the camera any frame.
+// The queue is limited in memory (kQueueLimitBytes: about 2.7 s of 1920×1080 frames,
+// 5.6 s of 1280×720, at 30 fps, and never fewer than kQueueMinimumFrames frames); a frame
+// that finds it full is dropped and counted, never silently. endRecording() lets the
+// thread write what is queued and finish the file; finish() does the same without it.
 //
 // Frames are stamped with their capture times in a fine time base, so the file plays at
 // the speed the scene happened; with a fixed rate every frame lasts one period instead.
 // MP4 files are written in fragments and flushed as they go, so a recording whose
 // program dies stays playable up to its last fragment.
-class RecordVideoThread : public QThread {
+class RecordVideoThread : public QThread, public framehandover::FrameSink {
     Q_OBJECT
 public:
+    static constexpr qint64 kQueueLimitBytes = qint64(512) << 20;
+    static constexpr int kQueueMinimumFrames = 4;
+
     // Why a recording could not start or had to stop.
     enum class Problem {
         None,
@@ -42,6 +55,7 @@ public:
         DiskFull,
         WriteFailed,   // any other write error
         SizeMismatch,  // frames of another size arrive (not fatal: they are skipped)
+        FinishFailed,  // the encoder's last frames or the file's end could not be written
     };
     Q_ENUM(Problem)
 
@@ -66,25 +80,50 @@ public:
 
     bool isOpened() const { return opened; }
     // Set once writing has failed; no more frames are taken then.
-    bool hasFailed() const { return failed; }
+    bool hasFailed() const { return failedFlag.load(); }
     Problem problem() const { return currentProblem; }
     // FFmpeg's result code of the last call that failed, and its text.
     int lastResult() const { return lastResultCode; }
     QString problemDetail() const { return detail; }
     QByteArray filePath() const { return path; }
     int frameRate() const { return rate; }
-    int framesEncoded() const { return encodedFrames; }
-    int packetsWritten() const { return writtenPackets; }
-    int framesSkipped() const { return skippedFrames; }
+    int framesEncoded() const { return encodedFrames.load(); }
+    int packetsWritten() const { return writtenPackets.load(); }
+    int framesSkipped() const { return skippedFrames.load(); }
+    // Frames offered while the queue was full, or after writing failed.
+    int framesDropped() const { return droppedFrames.load(); }
+    // Frames offered to the recorder (queued or dropped).
+    int framesOffered() const { return offeredFrames.load(); }
+    // The camera's frame numbers of the first and the last frame queued through
+    // takeFrame; -1 before the first.
+    qint64 firstFrameNumber() const { return firstNumber.load(); }
+    qint64 lastFrameNumber() const { return lastNumber.load(); }
+    int framesQueued() const;
+    // Size of the file's pictures: the frame size, odd sizes padded by one row or column
+    // (repeating the last one), since YUV 4:2:0 needs even sizes.
+    QSize encodedSize() const { return QSize(encodeWidth, encodeHeight); }
+    // The encoder's preset (H.264 only; empty otherwise).
+    static const char* h264Preset();
 
-    // Encodes one frame taken at captureUs (microseconds on any steady clock). Frames of
-    // another size than the recording's are skipped. False once the recording failed.
+    // Encodes one frame taken at captureUs (microseconds on any steady clock) at once, in
+    // the calling thread. Frames of another size than the recording's are skipped.
+    // False once the recording failed.
     bool writeFrame(const QImage& image, qint64 captureUs);
-    // Drains the encoder, writes the trailer and closes the file. Called by the
-    // destructor; later calls do nothing.
+    // Queues a copy of the frame for the recorder's thread; false when it was dropped
+    // (queue full, recording failed or ended).
+    bool enqueueFrame(const QImage& image, qint64 captureUs);
+    // The sink side: every frame of the camera, in the acquisition thread.
+    void takeFrame(const QImage& image, const framehandover::FrameInfo& frame) override;
+    // No more frames: the thread writes what is queued, finishes the file and ends.
+    void endRecording();
+    // Writes what is queued (when the thread does not run), drains the encoder, writes
+    // the trailer and closes the file. Called by the destructor; later calls do nothing.
     void finish();
+    // Test seam: with the queue held, the thread takes no frame, so it fills up.
+    void holdQueue(bool hold);
 
 public slots:
+    // Queues the frame, stamped with its arrival time.
     void image_to_avframe(QImage image);
 
 signals:
@@ -93,10 +132,23 @@ signals:
     void recordingProblem(int problem, QString detail);
 
 protected:
-    void run() override {}
+    // Writes queued frames until endRecording(), then finishes the file.
+    void run() override;
 
 private:
     struct Output;
+    struct QueuedFrame {
+        std::unique_ptr<uchar[]> pixels;
+        std::size_t capacity = 0;
+        int width = 0;
+        int height = 0;
+        int bytesPerLine = 0;
+        qint64 captureUs = 0;
+        qint64 arrivalUs = 0;
+    };
+    bool writeQueuedFrame(const QueuedFrame& frame);
+    bool writeFrameAt(const QImage& image, qint64 captureUs, qint64 arrivalUs);
+    void writeQueue();
     void open();
     bool fail(Problem problem, int result);
     bool encode(AVFrame* frame);
@@ -124,6 +176,7 @@ private:
     // duration can reach up to the next frame or to the moment the recording stops.
     AVPacket* heldPacket = nullptr;
     SwsContext* scaler = nullptr;
+    std::vector<uchar> paddedRgb;  // odd-sized frames grown to the encoded size
     recordinglogic::FrameTimeline timeline;
     QElapsedTimer arrivalClock;
     QElapsedTimer folderCheck;
@@ -137,8 +190,21 @@ private:
     Problem currentProblem = Problem::None;
     int lastResultCode = 0;
     QString detail;
-    int encodedFrames = 0;
-    int writtenPackets = 0;
-    int skippedFrames = 0;
+    std::atomic<int> encodedFrames{0};
+    std::atomic<int> writtenPackets{0};
+    std::atomic<int> skippedFrames{0};
+    std::atomic<int> droppedFrames{0};
+    std::atomic<int> offeredFrames{0};
+    std::atomic<qint64> firstNumber{-1};
+    std::atomic<qint64> lastNumber{-1};
+    std::atomic<bool> failedFlag{false};
     qint64 packetDuration = 0;
+
+    mutable std::mutex queueMutex;
+    std::condition_variable queueChanged;
+    std::deque<QueuedFrame> queue;
+    std::vector<QueuedFrame> spareFrames;  // buffers of written frames, used again
+    qint64 queuedBytes = 0;
+    bool ending = false;
+    bool queueHeld = false;
 };

@@ -17,8 +17,8 @@ class ChannelBars;
 
 // Live red, green and blue histogram of one camera's frames with a statistics table,
 // the counts at a chosen level and a read-out under the cursor. A top-level window
-// that deletes itself when closed; the camera window connects its acquisition thread's
-// frames to dealtData with a blocking queued connection.
+// that deletes itself when closed; the camera window hands it each frame it shows
+// through dealtData.
 class histogramWidget : public QWidget {
     Q_OBJECT
 public:
