@@ -26,17 +26,26 @@ namespace {
 // Pixel access for the writers: component order of the caller's format.
 struct SourceLayout {
     size_t bpp;
-    int redIndex, greenIndex, blueIndex;   // -1 for mono
+    int redIndex, greenIndex, blueIndex;  // -1 for mono
 };
 
 bool sourceLayout(uint32_t fmt, SourceLayout& l)
 {
     switch (fmt) {
-    case kPixelRGB8: l = {3, 0, 1, 2}; return true;
-    case kPixelBGR8: l = {3, 2, 1, 0}; return true;
-    case kPixelBGRA8: l = {4, 2, 1, 0}; return true;
-    case kPixelMono8: l = {1, -1, -1, -1}; return true;
-    default: return false;
+        case kPixelRGB8:
+            l = {3, 0, 1, 2};
+            return true;
+        case kPixelBGR8:
+            l = {3, 2, 1, 0};
+            return true;
+        case kPixelBGRA8:
+            l = {4, 2, 1, 0};
+            return true;
+        case kPixelMono8:
+            l = {1, -1, -1, -1};
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -69,11 +78,11 @@ bool writeBmp(std::FILE* f, const uint8_t* pixels, int w, int h, const SourceLay
     putLe32(header + 10, dataOffset);
     putLe32(header + 14, 40);
     putLe32(header + 18, static_cast<uint32_t>(w));
-    putLe32(header + 22, static_cast<uint32_t>(h));   // positive: rows bottom-up
+    putLe32(header + 22, static_cast<uint32_t>(h));  // positive: rows bottom-up
     putLe16(header + 26, 1);
     putLe16(header + 28, outBpp * 8);
     putLe32(header + 34, static_cast<uint32_t>(stride * static_cast<uint64_t>(h)));
-    putLe32(header + 38, 2835);   // 72 dpi
+    putLe32(header + 38, 2835);  // 72 dpi
     putLe32(header + 42, 2835);
     if (mono) {
         putLe32(header + 46, 256);
@@ -130,7 +139,7 @@ bool writePng(std::FILE* f, const uint8_t* pixels, int w, int h, uint32_t fmt, s
         return false;
     }
     png_init_io(png, f);
-    png_set_compression_level(png, 3);   // capture speed matters more than the last few percent
+    png_set_compression_level(png, 3);  // capture speed matters more than the last few percent
     const bool mono = fmt == kPixelMono8;
     png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8,
                  mono ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
@@ -139,7 +148,7 @@ bool writePng(std::FILE* f, const uint8_t* pixels, int w, int h, uint32_t fmt, s
     if (fmt == kPixelBGR8 || fmt == kPixelBGRA8)
         png_set_bgr(png);
     if (fmt == kPixelBGRA8)
-        png_set_filler(png, 0, PNG_FILLER_AFTER);   // drops the alpha byte on write
+        png_set_filler(png, 0, PNG_FILLER_AFTER);  // drops the alpha byte on write
     for (int y = 0; y < h; ++y)
         png_write_row(png, pixels + static_cast<size_t>(y) * w * bpp);
     png_write_end(png, nullptr);
@@ -174,16 +183,29 @@ bool writeJpeg(std::FILE* f, const uint8_t* pixels, int w, int h, uint32_t fmt, 
     cinfo.image_width = static_cast<JDIMENSION>(w);
     cinfo.image_height = static_cast<JDIMENSION>(h);
     switch (fmt) {
-    case kPixelMono8: cinfo.input_components = 1; cinfo.in_color_space = JCS_GRAYSCALE; break;
-    case kPixelBGR8: cinfo.input_components = 3; cinfo.in_color_space = JCS_EXT_BGR; break;
-    case kPixelBGRA8: cinfo.input_components = 4; cinfo.in_color_space = JCS_EXT_BGRX; break;
-    default: cinfo.input_components = 3; cinfo.in_color_space = JCS_EXT_RGB; break;
+        case kPixelMono8:
+            cinfo.input_components = 1;
+            cinfo.in_color_space = JCS_GRAYSCALE;
+            break;
+        case kPixelBGR8:
+            cinfo.input_components = 3;
+            cinfo.in_color_space = JCS_EXT_BGR;
+            break;
+        case kPixelBGRA8:
+            cinfo.input_components = 4;
+            cinfo.in_color_space = JCS_EXT_BGRX;
+            break;
+        default:
+            cinfo.input_components = 3;
+            cinfo.in_color_space = JCS_EXT_RGB;
+            break;
     }
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels + static_cast<size_t>(cinfo.next_scanline) * w * bpp);
+        JSAMPROW row =
+            const_cast<JSAMPROW>(pixels + static_cast<size_t>(cinfo.next_scanline) * w * bpp);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -222,18 +244,25 @@ bool flushToDisk(std::FILE* f)
 int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width, int height,
                    uint32_t pixelFormat, int typeCode, int quality)
 {
-    if (!pixels || baseName.empty() || width <= 0 || height <= 0 ||
-        width > kImagingMaxDimension || height > kImagingMaxDimension)
+    if (!pixels || baseName.empty() || width <= 0 || height <= 0 || width > kImagingMaxDimension ||
+        height > kImagingMaxDimension)
         return kImagingBadArgument;
     SourceLayout layout;
     if (!sourceLayout(pixelFormat, layout))
         return kImagingUnknownFormat;
     const char* extension = nullptr;
     switch (static_cast<ImageFileType>(typeCode)) {
-    case ImageFileType::Jpeg: extension = ".jpg"; break;
-    case ImageFileType::Bmp: extension = ".bmp"; break;
-    case ImageFileType::Png: extension = ".png"; break;
-    default: return kImagingBadArgument;
+        case ImageFileType::Jpeg:
+            extension = ".jpg";
+            break;
+        case ImageFileType::Bmp:
+            extension = ".bmp";
+            break;
+        case ImageFileType::Png:
+            extension = ".png";
+            break;
+        default:
+            return kImagingBadArgument;
     }
     const std::string finalName = baseName + extension;
     const std::string tempName = temporaryName(finalName);
@@ -243,12 +272,16 @@ int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width
         return kImagingFileCreateFailed;
     bool ok = false;
     switch (static_cast<ImageFileType>(typeCode)) {
-    case ImageFileType::Jpeg:
-        ok = writeJpeg(f, pixels, width, height, pixelFormat, layout.bpp,
-                       quality >= 1 && quality <= 100 ? quality : 90);
-        break;
-    case ImageFileType::Bmp: ok = writeBmp(f, pixels, width, height, layout); break;
-    case ImageFileType::Png: ok = writePng(f, pixels, width, height, pixelFormat, layout.bpp); break;
+        case ImageFileType::Jpeg:
+            ok = writeJpeg(f, pixels, width, height, pixelFormat, layout.bpp,
+                           quality >= 1 && quality <= 100 ? quality : 90);
+            break;
+        case ImageFileType::Bmp:
+            ok = writeBmp(f, pixels, width, height, layout);
+            break;
+        case ImageFileType::Png:
+            ok = writePng(f, pixels, width, height, pixelFormat, layout.bpp);
+            break;
     }
     ok = ok && flushToDisk(f);
     ok = (std::fclose(f) == 0) && ok;

@@ -32,28 +32,28 @@ extern "C" {
 /* ---- Result codes --------------------------------------------------------------------- */
 enum {
     VEXO_SDK_OK = 0,
-    VEXO_SDK_FAILED = -1,             /* the operation failed (for example a file could not be written) */
-    VEXO_SDK_INVALID_HANDLE = -2,     /* unknown or closed camera handle */
-    VEXO_SDK_INVALID_ARGUMENT = -3,   /* null pointer or a value the operation cannot take */
-    VEXO_SDK_NOT_MATCHING = -4,       /* file or feature does not match this camera (no such feature,
-                                         upgrade or parameter file for another camera) */
-    VEXO_SDK_OUT_OF_RANGE = -5,       /* index, line, crosshair number or value outside its range */
-    VEXO_SDK_NOT_FOUND = -7,          /* no attached camera with that identifier or index */
-    VEXO_SDK_DETACHED = -8,           /* the camera is unplugged; the handle stays valid and
-                                         resumes when the camera returns (see below) */
-    VEXO_SDK_TIMEOUT = -9,            /* no frame within the time-out */
-    VEXO_SDK_NOT_STARTED = -10,       /* acquisition is not running */
-    VEXO_SDK_BUFFER_TOO_SMALL = -11,  /* the caller's buffer cannot hold the result */
-    VEXO_SDK_INVALID_FRAME = -12,     /* frame token or raw data not held by the caller */
-    VEXO_SDK_WRONG_MODE = -13,        /* not possible in the camera's current mode */
-    VEXO_SDK_EMPTY_GROUP = -14,       /* the parameter group holds no saved parameters */
-    VEXO_SDK_FILE_CORRUPT = -15,      /* a file fails its checksum or holds invalid contents */
-    VEXO_SDK_FILE_TRUNCATED = -16,    /* a file ends before its contents do */
-    VEXO_SDK_FILE_FOREIGN = -17,      /* not a file of this kind, or of a newer format version */
-    VEXO_SDK_OPEN_ELSEWHERE = -18,    /* the camera is already open (in this or another process) */
-    VEXO_SDK_BUFFERS_HELD = -20,      /* every frame buffer is held by the caller: release one */
-    VEXO_SDK_BUSY = -21,              /* the camera cannot take another software trigger yet */
-    VEXO_SDK_WRONG_PATH = -22         /* a file path is wrong or the file is unreadable */
+    VEXO_SDK_FAILED = -1, /* the operation failed (for example a file could not be written) */
+    VEXO_SDK_INVALID_HANDLE = -2,    /* unknown or closed camera handle */
+    VEXO_SDK_INVALID_ARGUMENT = -3,  /* null pointer or a value the operation cannot take */
+    VEXO_SDK_NOT_MATCHING = -4,      /* file or feature does not match this camera (no such feature,
+                                        upgrade or parameter file for another camera) */
+    VEXO_SDK_OUT_OF_RANGE = -5,      /* index, line, crosshair number or value outside its range */
+    VEXO_SDK_NOT_FOUND = -7,         /* no attached camera with that identifier or index */
+    VEXO_SDK_DETACHED = -8,          /* the camera is unplugged; the handle stays valid and
+                                        resumes when the camera returns (see below) */
+    VEXO_SDK_TIMEOUT = -9,           /* no frame within the time-out */
+    VEXO_SDK_NOT_STARTED = -10,      /* acquisition is not running */
+    VEXO_SDK_BUFFER_TOO_SMALL = -11, /* the caller's buffer cannot hold the result */
+    VEXO_SDK_INVALID_FRAME = -12,    /* frame token or raw data not held by the caller */
+    VEXO_SDK_WRONG_MODE = -13,       /* not possible in the camera's current mode */
+    VEXO_SDK_EMPTY_GROUP = -14,      /* the parameter group holds no saved parameters */
+    VEXO_SDK_FILE_CORRUPT = -15,     /* a file fails its checksum or holds invalid contents */
+    VEXO_SDK_FILE_TRUNCATED = -16,   /* a file ends before its contents do */
+    VEXO_SDK_FILE_FOREIGN = -17,     /* not a file of this kind, or of a newer format version */
+    VEXO_SDK_OPEN_ELSEWHERE = -18,   /* the camera is already open (in this or another process) */
+    VEXO_SDK_BUFFERS_HELD = -20,     /* every frame buffer is held by the caller: release one */
+    VEXO_SDK_BUSY = -21,             /* the camera cannot take another software trigger yet */
+    VEXO_SDK_WRONG_PATH = -22        /* a file path is wrong or the file is unreadable */
 };
 
 /* Unplug and replug. A camera unplugged while open keeps its handle. While it is away,
@@ -68,28 +68,28 @@ enum {
  * went away are dropped; frames the caller holds stay valid until released. */
 
 /* ---- Constants ------------------------------------------------------------------------ */
-#define VEXO_SDK_PIXEL_MONO8 0x01080001u   /* 8-bit grey */
+#define VEXO_SDK_PIXEL_MONO8 0x01080001u     /* 8-bit grey */
 #define VEXO_SDK_PIXEL_BAYER_RG8 0x01080009u /* 8-bit Bayer mosaic, red first */
-#define VEXO_SDK_PIXEL_RGB8 0x02180014u    /* 24-bit RGB, the viewer's output format */
-#define VEXO_SDK_PIXEL_BGR8 0x02180015u    /* 24-bit BGR */
-#define VEXO_SDK_PIXEL_BGRA8 0x02200017u   /* 32-bit BGRA */
+#define VEXO_SDK_PIXEL_RGB8 0x02180014u      /* 24-bit RGB, the viewer's output format */
+#define VEXO_SDK_PIXEL_BGR8 0x02180015u      /* 24-bit BGR */
+#define VEXO_SDK_PIXEL_BGRA8 0x02200017u     /* 32-bit BGRA */
 
 #define VEXO_SDK_FILE_JPG 1
 #define VEXO_SDK_FILE_BMP 2
 #define VEXO_SDK_FILE_PNG 8
 
-#define VEXO_SDK_FACTORY_GROUP 0xFF       /* parameter group holding the factory defaults */
-#define VEXO_SDK_CUSTOM_RESOLUTION 0xFF   /* resolution index of a custom region */
+#define VEXO_SDK_FACTORY_GROUP 0xFF     /* parameter group holding the factory defaults */
+#define VEXO_SDK_CUSTOM_RESOLUTION 0xFF /* resolution index of a custom region */
 #define VEXO_SDK_CROSSHAIR_COUNT 9
 
 /* Extended parameter identifiers (SdkSetExtendedParameter, SdkGetExtendedParameter). */
-#define VEXO_SDK_EXT_CHANNEL_MASK 0      /* read/write: bit i lights illumination channel i */
-#define VEXO_SDK_EXT_FOCUS_POSITION 3    /* read/write: motorised focus position */
-#define VEXO_SDK_EXT_FOCUS_MIN 4         /* read only */
-#define VEXO_SDK_EXT_FOCUS_MAX 5         /* read only */
-#define VEXO_SDK_EXT_FOCUS_DEFAULT 6     /* read only: factory focus position */
-#define VEXO_SDK_EXT_FOCUS_SUPPORTED 7   /* read only: 1 when the lens has a focus drive */
-#define VEXO_SDK_EXT_CHANNEL_COUNT 8     /* read only: number of illumination channels */
+#define VEXO_SDK_EXT_CHANNEL_MASK 0    /* read/write: bit i lights illumination channel i */
+#define VEXO_SDK_EXT_FOCUS_POSITION 3  /* read/write: motorised focus position */
+#define VEXO_SDK_EXT_FOCUS_MIN 4       /* read only */
+#define VEXO_SDK_EXT_FOCUS_MAX 5       /* read only */
+#define VEXO_SDK_EXT_FOCUS_DEFAULT 6   /* read only: factory focus position */
+#define VEXO_SDK_EXT_FOCUS_SUPPORTED 7 /* read only: 1 when the lens has a focus drive */
+#define VEXO_SDK_EXT_CHANNEL_COUNT 8   /* read only: number of illumination channels */
 
 /* Firmware upgrade progress: percent 0 .. 100 and the caller's context. May be called on
  * any thread. */
@@ -244,7 +244,8 @@ VEXO_SDK_API int SdkGetExposureStepTime(int handle, double* stepUs);
  * Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
 VEXO_SDK_API int SdkSetAnalogGain(int handle, int gainMilli);
 
-/* Mean brightness automatic exposure aims at, 0 .. 255. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+/* Mean brightness automatic exposure aims at, 0 .. 255. Returns OK, INVALID_HANDLE, OUT_OF_RANGE.
+ */
 VEXO_SDK_API int SdkSetTargetBrightness(int handle, int brightness);
 
 /* Exposure time range of automatic exposure, microseconds, min <= max, inside the
@@ -268,7 +269,8 @@ VEXO_SDK_API int SdkSetLightFrequency(int handle, int frequency);
  * asked for automatic white balance). */
 VEXO_SDK_API int SdkSetWhiteBalanceMode(int handle, int mode);
 
-/* Manual gains in hundredths (100 = 1.00), each 0 .. 400. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+/* Manual gains in hundredths (100 = 1.00), each 0 .. 400. Returns OK, INVALID_HANDLE, OUT_OF_RANGE.
+ */
 VEXO_SDK_API int SdkSetWhiteBalanceGains(int handle, int red, int green, int blue);
 
 /* Computes white balance gains once from the current picture and stores them as the
@@ -280,7 +282,8 @@ VEXO_SDK_API int SdkOneTouchWhiteBalance(int handle);
 
 /* ==== Image processing ================================================================= */
 
-/* speed: 0 low, 1 medium, 2 high (sets the sensor readout rate). Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+/* speed: 0 low, 1 medium, 2 high (sets the sensor readout rate). Returns OK, INVALID_HANDLE,
+ * OUT_OF_RANGE. */
 VEXO_SDK_API int SdkSetFrameSpeed(int handle, int speed);
 /* contrast 0 .. 100 (50 neutral). Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
 VEXO_SDK_API int SdkSetContrast(int handle, int contrast);
@@ -304,7 +307,8 @@ VEXO_SDK_API int SdkSetDefectPixelCorrection(int handle, int on);
 VEXO_SDK_API int SdkSetCrosshair(int handle, int index, int x, int y, uint32_t colour, int enabled);
 /* Reads crosshair index 0 .. 8; every pointer must be non-null.
  * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, OUT_OF_RANGE. */
-VEXO_SDK_API int SdkGetCrosshair(int handle, int index, int* x, int* y, uint32_t* colour, int* enabled);
+VEXO_SDK_API int SdkGetCrosshair(int handle, int index, int* x, int* y, uint32_t* colour,
+                                 int* enabled);
 
 /* ==== Lookup tables ==================================================================== */
 
@@ -314,10 +318,12 @@ VEXO_SDK_API int SdkGetLutMode(int handle, int* mode);
 /* gamma in hundredths, 1 .. 1000 (100 = 1.0). Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
 VEXO_SDK_API int SdkSetGamma(int handle, int gamma);
 VEXO_SDK_API int SdkGetGamma(int handle, int* gamma);
-/* lookup table contrast in hundredths, 0 .. 200 (100 neutral). Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+/* lookup table contrast in hundredths, 0 .. 200 (100 neutral). Returns OK, INVALID_HANDLE,
+ * OUT_OF_RANGE. */
 VEXO_SDK_API int SdkSetLutContrast(int handle, int contrast);
 VEXO_SDK_API int SdkGetLutContrast(int handle, int* contrast);
-/* identifier of a preset table from the capability record. Returns OK, INVALID_HANDLE, OUT_OF_RANGE. */
+/* identifier of a preset table from the capability record. Returns OK, INVALID_HANDLE,
+ * OUT_OF_RANGE. */
 VEXO_SDK_API int SdkSelectPresetLut(int handle, int identifier);
 VEXO_SDK_API int SdkGetPresetLut(int handle, int* identifier);
 /* (The getters above return OK, INVALID_HANDLE, INVALID_ARGUMENT.) */
@@ -356,7 +362,8 @@ VEXO_SDK_API int SdkGetResolutionDescriptor(int handle, int index, VexoResolutio
 
 /* Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
 VEXO_SDK_API int SdkGetCameraParameters(int handle, VexoCameraParameters* parameters);
-/* The arrays stay valid until the camera is closed. Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+/* The arrays stay valid until the camera is closed. Returns OK, INVALID_HANDLE, INVALID_ARGUMENT.
+ */
 VEXO_SDK_API int SdkGetCapabilities(int handle, VexoCapabilities* capabilities);
 
 /* ==== Trigger and I/O lines ============================================================ */
@@ -440,7 +447,8 @@ VEXO_SDK_API int SdkSaveParameterGroup(int handle, int group);
  * changes), FILE_CORRUPT (the stored group is damaged or incomplete; nothing changes),
  * FAILED (the choice of the start group cannot be stored; nothing changes). */
 VEXO_SDK_API int SdkLoadParameterGroup(int handle, int group);
-/* The group last loaded or saved (0 .. 3, or 0xFF). Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
+/* The group last loaded or saved (0 .. 3, or 0xFF). Returns OK, INVALID_HANDLE, INVALID_ARGUMENT.
+ */
 VEXO_SDK_API int SdkGetCurrentParameterGroup(int handle, int* group);
 /* Key the groups are filed under: 0 model (cameras of one model share groups), 1 nickname,
  * 2 serial number (identifier). Persists. Returns OK, INVALID_HANDLE, OUT_OF_RANGE, FAILED. */
@@ -487,8 +495,8 @@ VEXO_SDK_API int SdkSetNetworkConfig(const char* identifier, const VexoNetworkCo
  * firmware stays). Closing the handle meanwhile (from another thread or from progress)
  * does not interrupt the write: the camera stays locked, for this and every other
  * process, until the upgrade has ended. */
-VEXO_SDK_API int SdkUpgradeFirmware(int handle, const char* path, VexoUpgradeProgressCallback progress,
-                                    void* context);
+VEXO_SDK_API int SdkUpgradeFirmware(int handle, const char* path,
+                                    VexoUpgradeProgressCallback progress, void* context);
 
 #ifdef __cplusplus
 }

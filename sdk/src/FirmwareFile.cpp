@@ -54,7 +54,8 @@ bool readFully(int fd, uint8_t* data, size_t size, size_t& got)
 
 }  // namespace
 
-std::string encodeFirmwareFile(const std::string& productName, uint16_t firmwareVersion, const std::string& image)
+std::string encodeFirmwareFile(const std::string& productName, uint16_t firmwareVersion,
+                               const std::string& image)
 {
     std::string out(kMagic, 4);
     appendUint16(out, 1);

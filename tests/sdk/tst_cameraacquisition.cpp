@@ -78,7 +78,7 @@ void CameraAcquisitionTest::frameCycleDeliversTheCurrentResolution()
     QCOMPARE(SdkSelectPresetResolution(camera.handle, preset), VEXO_SDK_OK);
     QCOMPARE(SdkSetOutputFormat(camera.handle, VEXO_SDK_PIXEL_RGB8), VEXO_SDK_OK);
     QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
-    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);   // starting twice is harmless
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);  // starting twice is harmless
 
     int lastNumber = -1;
     for (int i = 0; i < 3; ++i) {
@@ -97,7 +97,9 @@ void CameraAcquisitionTest::frameCycleDeliversTheCurrentResolution()
     VexoFrameStatistics statistics{};
     QCOMPARE(SdkGetFrameStatistics(camera.handle, &statistics), VEXO_SDK_OK);
     QVERIFY2(statistics.deliveredFrames >= 3 && statistics.deliveredFrames > uint32_t(lastNumber),
-             qPrintable(QString("%1 delivered, last frame %2").arg(statistics.deliveredFrames).arg(lastNumber)));
+             qPrintable(QString("%1 delivered, last frame %2")
+                            .arg(statistics.deliveredFrames)
+                            .arg(lastNumber)));
     QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
 }
 
@@ -186,13 +188,15 @@ void CameraAcquisitionTest::heldFramesAreCheckedOnUse()
     BYTE* raw = SdkGetRawImage(camera.handle, token, &info);
     QVERIFY(raw);
     std::vector<BYTE> out(size_t(info.width) * size_t(info.height) * 4);
-    QVERIFY(!SdkGetRawImage(other.handle, token, &info));              // token of another camera
-    QVERIFY(!SdkGetRawImage(camera.handle, token + 1000, &info));      // token never handed out
+    QVERIFY(!SdkGetRawImage(other.handle, token, &info));          // token of another camera
+    QVERIFY(!SdkGetRawImage(camera.handle, token + 1000, &info));  // token never handed out
     std::vector<BYTE> foreign(out.size());
-    QCOMPARE(SdkProcessImage(camera.handle, &info, foreign.data(), out.data()), VEXO_SDK_INVALID_FRAME);
+    QCOMPARE(SdkProcessImage(camera.handle, &info, foreign.data(), out.data()),
+             VEXO_SDK_INVALID_FRAME);
     VexoImageInfo wrongSize = info;
     wrongSize.width = info.width * 2;
-    QCOMPARE(SdkProcessImage(camera.handle, &wrongSize, raw, out.data()), VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(SdkProcessImage(camera.handle, &wrongSize, raw, out.data()),
+             VEXO_SDK_INVALID_ARGUMENT);
     QCOMPARE(SdkProcessImage(camera.handle, &info, raw, out.data()), VEXO_SDK_OK);
     QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_OK);
     QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_INVALID_FRAME);
@@ -334,7 +338,8 @@ void CameraAcquisitionTest::longerExposureIsBrighter()
     const double c = meanOf(brighter.raw, brighter.raw.size());
     QVERIFY2(b > 1.5 * a && c > 1.2 * b, qPrintable(QString("%1 %2 %3").arg(a).arg(b).arg(c)));
     // The frame reports the exposure it was taken with, a whole number of 36.2 us steps.
-    QVERIFY2(std::abs(bright.info.exposureUs - 8000) <= 37, qPrintable(QString::number(bright.info.exposureUs)));
+    QVERIFY2(std::abs(bright.info.exposureUs - 8000) <= 37,
+             qPrintable(QString::number(bright.info.exposureUs)));
 }
 
 void CameraAcquisitionTest::automaticExposureReachesTarget_data()
@@ -366,18 +371,20 @@ void CameraAcquisitionTest::automaticExposureReachesTarget()
     // The controller's result is visible in the parameter record and within its range.
     VexoCameraParameters p{};
     SdkGetCameraParameters(camera.handle, &p);
-    QVERIFY(p.exposureTimeUs >= p.autoExposureMinTimeUs - 5 && p.exposureTimeUs <= p.autoExposureMaxTimeUs + 5);
+    QVERIFY(p.exposureTimeUs >= p.autoExposureMinTimeUs - 5 &&
+            p.exposureTimeUs <= p.autoExposureMaxTimeUs + 5);
 }
 
 void CameraAcquisitionTest::oneTouchWhiteBalance()
 {
     OpenCamera camera(kGigEColour);
     QCOMPARE(SdkSetWhiteBalanceMode(camera.handle, 0), VEXO_SDK_OK);
-    QCOMPARE(SdkSetWhiteBalanceGains(camera.handle, 400, 100, 20), VEXO_SDK_OK);   // badly off
+    QCOMPARE(SdkSetWhiteBalanceGains(camera.handle, 400, 100, 20), VEXO_SDK_OK);  // badly off
     QCOMPARE(SdkOneTouchWhiteBalance(camera.handle), VEXO_SDK_OK);
     VexoCameraParameters p{};
     SdkGetCameraParameters(camera.handle, &p);
-    QVERIFY2(p.redGain < 400 && p.blueGain > 20, qPrintable(QString("%1 %2 %3").arg(p.redGain).arg(p.greenGain).arg(p.blueGain)));
+    QVERIFY2(p.redGain < 400 && p.blueGain > 20,
+             qPrintable(QString("%1 %2 %3").arg(p.redGain).arg(p.greenGain).arg(p.blueGain)));
     QCOMPARE(p.whiteBalanceMode, 0);
     // The balanced picture is close to neutral on average.
     ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
@@ -486,8 +493,10 @@ void CameraAcquisitionTest::hardwareTriggerFollowsInputEdges()
     QCOMPARE(SdkSetInputTriggerEdge(camera.handle, 0, edge), VEXO_SDK_OK);
     QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);  // notes the line's state
     for (const QString& command : lineCommands) {
-        const QStringList arguments = command == "pulse" ? QStringList{"pulse", kGigEColour, "0"}
-                                                         : QStringList{"line", kGigEColour, "0", command == "high" ? "1" : "0"};
+        const QStringList arguments =
+            command == "pulse"
+                ? QStringList{"pulse", kGigEColour, "0"}
+                : QStringList{"line", kGigEColour, "0", command == "high" ? "1" : "0"};
         QCOMPARE(runSimulator(arguments), 0);
     }
     // The frames that must come, however slow the machine; then no more.
@@ -534,14 +543,17 @@ void CameraAcquisitionTest::savePictureFiles()
     ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
     QCOMPARE(frame.result, VEXO_SDK_OK);
     const QByteArray base = QFile::encodeName(dir.filePath("picture_1"));
-    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, typeCode, 100),
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info,
+                              typeCode, 100),
              VEXO_SDK_OK);
     const QImage image(dir.filePath("picture_1." + extension));
     QCOMPARE(image.size(), QSize(640, 480));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);   // no temporary left over
-    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, 4, 100),
-             VEXO_SDK_INVALID_ARGUMENT);
-    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, typeCode, 0),
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);  // no temporary left over
+    QCOMPARE(
+        SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, 4, 100),
+        VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info,
+                              typeCode, 0),
              VEXO_SDK_OUT_OF_RANGE);
 }
 
@@ -551,7 +563,8 @@ void CameraAcquisitionTest::savePictureFailureLeavesNoFile()
     OpenCamera camera(kUsbFast);
     ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
     const QByteArray base = QFile::encodeName(dir.filePath("missing/folder/picture"));
-    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, VEXO_SDK_FILE_PNG, 90),
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info,
+                              VEXO_SDK_FILE_PNG, 90),
              VEXO_SDK_FAILED);
     QVERIFY(!QFile::exists(dir.filePath("missing/folder/picture.png")));
 }
@@ -635,7 +648,7 @@ void CameraAcquisitionTest::guiThreadAndAcquisitionThreadShareAHandle()
         SdkSetMirror(camera.handle, round % 2, (round / 2) % 2);
         SdkSelectPresetResolution(camera.handle, round % 3);
         if (round % 100 == 0)
-            SdkSetOutputFormat(camera.handle, VEXO_SDK_PIXEL_BGR8);   // the thread must repair this
+            SdkSetOutputFormat(camera.handle, VEXO_SDK_PIXEL_BGR8);  // the thread must repair this
         VexoCameraParameters p{};
         SdkGetCameraParameters(camera.handle, &p);
         VexoCapabilities caps{};
@@ -725,7 +738,7 @@ void CameraAcquisitionTest::closeWakesAWaitingFrameCall()
 {
     int handle = 0;
     QCOMPARE(SdkOpenCamera(&handle, kUsbFast), VEXO_SDK_OK);
-    QCOMPARE(SdkSetTriggerMode(handle, 1), VEXO_SDK_OK);   // no frames will come
+    QCOMPARE(SdkSetTriggerMode(handle, 1), VEXO_SDK_OK);  // no frames will come
     QCOMPARE(SdkStartAcquisition(handle), VEXO_SDK_OK);
     std::atomic<int> result{1};
     std::thread waiter([&] {

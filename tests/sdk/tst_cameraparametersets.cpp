@@ -331,7 +331,7 @@ void CameraParameterSetsTest::loadModeDecidesWhoSharesGroups()
     OpenCamera b(kTwinB);
     int stored = -1;
     QCOMPARE(SdkGetParameterLoadMode(b.handle, &stored), VEXO_SDK_OK);
-    QCOMPARE(stored, mode);   // the mode persists per camera
+    QCOMPARE(stored, mode);  // the mode persists per camera
     const int result = SdkLoadParameterGroup(b.handle, group);
     if (shared) {
         QCOMPARE(result, VEXO_SDK_OK);
@@ -529,7 +529,8 @@ void CameraParameterSetsTest::importAcceptsAnOlderFormatVersion()
     out.write(old);
     out.close();
     OpenCamera camera(kTwinA);
-    QCOMPARE(SdkImportParameterFile(camera.handle, QFile::encodeName(path).constData()), VEXO_SDK_OK);
+    QCOMPARE(SdkImportParameterFile(camera.handle, QFile::encodeName(path).constData()),
+             VEXO_SDK_OK);
     QCOMPARE(gainOf(camera.handle), 3300);
 }
 
@@ -540,7 +541,8 @@ void CameraParameterSetsTest::upgradeReportsProgressAndChangesTheVersion()
     ProgressLog log;
     {
         OpenCamera camera(kOther);
-        QCOMPARE(SdkUpgradeFirmware(camera.handle, QFile::encodeName(file).constData(), &ProgressLog::record, &log),
+        QCOMPARE(SdkUpgradeFirmware(camera.handle, QFile::encodeName(file).constData(),
+                                    &ProgressLog::record, &log),
                  VEXO_SDK_OK);
         char text[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
         QCOMPARE(SdkGetFirmwareVersion(camera.handle, text), VEXO_SDK_OK);
@@ -552,14 +554,16 @@ void CameraParameterSetsTest::upgradeReportsProgressAndChangesTheVersion()
     for (int i = 1; i < log.percents.size(); ++i)
         QVERIFY(log.percents[i] >= log.percents[i - 1]);
     // Reported from a library thread, not the caller's.
-    QVERIFY(std::find(log.threads.begin(), log.threads.end(), std::this_thread::get_id()) == log.threads.end());
+    QVERIFY(std::find(log.threads.begin(), log.threads.end(), std::this_thread::get_id()) ==
+            log.threads.end());
     VexoDeviceInfo info{};
     QVERIFY(enumerationIndex(kOther, &info) >= 0);
     QCOMPARE(info.firmwareVersion, uint16_t(0x2107));
     // Another process sees the new version.
     QByteArray listing;
     QCOMPARE(runSimulator({"list"}, &listing), 0);
-    QVERIFY2(listing.contains(QByteArray(kOther) + "\tVX-OTHER\tGigE\t320x240 colour\tattached\tclosed\tv2.1.0.7\t"),
+    QVERIFY2(listing.contains(QByteArray(kOther) +
+                              "\tVX-OTHER\tGigE\t320x240 colour\tattached\tclosed\tv2.1.0.7\t"),
              listing.constData());
 }
 
@@ -568,12 +572,16 @@ void CameraParameterSetsTest::upgradeRefusesBadFiles_data()
     QTest::addColumn<QStringList>("make");
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("expected");
-    QTest::newRow("broken checksum") << QStringList{"make-upgrade", kOther, "3.0.0.0", "broken.upg", "broken"}
-                                     << "broken.upg" << int(VEXO_SDK_NOT_MATCHING);
-    QTest::newRow("firmware for another product") << QStringList{"make-upgrade", kTwinA, "3.0.0.0", "twin.upg"}
-                                                  << "twin.upg" << int(VEXO_SDK_NOT_MATCHING);
-    QTest::newRow("not an upgrade file") << QStringList() << "cameras.json" << int(VEXO_SDK_NOT_MATCHING);
-    QTest::newRow("no such file") << QStringList() << "nothing-here.upg" << int(VEXO_SDK_WRONG_PATH);
+    QTest::newRow("broken checksum")
+        << QStringList{"make-upgrade", kOther, "3.0.0.0", "broken.upg", "broken"} << "broken.upg"
+        << int(VEXO_SDK_NOT_MATCHING);
+    QTest::newRow("firmware for another product")
+        << QStringList{"make-upgrade", kTwinA, "3.0.0.0", "twin.upg"} << "twin.upg"
+        << int(VEXO_SDK_NOT_MATCHING);
+    QTest::newRow("not an upgrade file")
+        << QStringList() << "cameras.json" << int(VEXO_SDK_NOT_MATCHING);
+    QTest::newRow("no such file") << QStringList() << "nothing-here.upg"
+                                  << int(VEXO_SDK_WRONG_PATH);
     QTest::newRow("a folder") << QStringList() << "." << int(VEXO_SDK_WRONG_PATH);
 }
 
@@ -590,9 +598,10 @@ void CameraParameterSetsTest::upgradeRefusesBadFiles()
     char before[VEXO_SDK_TEXT_BUFFER_SIZE] = {}, after[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
     SdkGetFirmwareVersion(camera.handle, before);
     ProgressLog log;
-    QCOMPARE(SdkUpgradeFirmware(camera.handle, QFile::encodeName(scratch.filePath(path)).constData(),
-                                &ProgressLog::record, &log),
-             expected);
+    QCOMPARE(
+        SdkUpgradeFirmware(camera.handle, QFile::encodeName(scratch.filePath(path)).constData(),
+                           &ProgressLog::record, &log),
+        expected);
     SdkGetFirmwareVersion(camera.handle, after);
     QCOMPARE(QByteArray(after), QByteArray(before));
     QVERIFY(log.percents.isEmpty());
