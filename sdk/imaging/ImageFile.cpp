@@ -1,9 +1,12 @@
 // Picture files: BMP (written here), JPEG (libjpeg-turbo) and PNG (libpng). Every file is
-// written to a temporary name in the target folder, flushed to disk and renamed into
-// place, so the final name only ever holds a complete picture.
+// written to a temporary name in the target folder, flushed to disk and moved into place
+// without replacing anything, so the final name only ever holds a complete picture and a
+// picture taken earlier is never lost to a later one of the same name.
+#include "FilePlacement.h"
 #include "Imaging.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csetjmp>
 #include <cstdio>
@@ -17,7 +20,14 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+#endif
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1u << 0)  // <linux/fs.h>; older C libraries do not define it
 #endif
 
 namespace vexo::imaging {
@@ -239,7 +249,78 @@ bool flushToDisk(std::FILE* f)
 #endif
 }
 
+// Whether the final name is free: kImagingOk, kImagingFileExists (a file or a symbolic
+// link has it) or kImagingNotAFile (a folder, FIFO, device or socket has it). Asked before
+// encoding, so a name that is taken costs no work; the move into place asks again.
+int finalNameState(const std::string& finalName)
+{
+#ifdef _WIN32
+    std::error_code ec;
+    const auto status = std::filesystem::status(finalName, ec);
+    if (ec || !std::filesystem::exists(status))
+        return kImagingOk;
+    return std::filesystem::is_regular_file(status) ? kImagingFileExists : kImagingNotAFile;
+#else
+    struct stat st {};
+    if (::lstat(finalName.c_str(), &st) != 0)
+        return kImagingOk;  // missing; other errors show when the file is created
+    // A symbolic link to a folder or FIFO is refused like the folder or FIFO itself.
+    struct stat target {};
+    if (::stat(finalName.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
+        return kImagingNotAFile;
+    return kImagingFileExists;
+#endif
+}
+
 }  // namespace
+
+int placeWithoutReplacing(const std::string& from, const std::string& to, Placement first)
+{
+#ifdef _WIN32
+    // Windows' rename never replaces an existing file.
+    (void)first;
+    if (std::rename(from.c_str(), to.c_str()) == 0)
+        return kImagingOk;
+    return finalNameState(to) != kImagingOk ? kImagingFileExists : kImagingFileRenameFailed;
+#else
+    if (first == Placement::Rename) {
+#ifdef SYS_renameat2
+        // Through syscall(): the C library's renameat2() wrapper is younger than some of
+        // the systems this runs on.
+        if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
+                      RENAME_NOREPLACE) == 0)
+            return kImagingOk;
+        if (errno == EEXIST)
+            return kImagingFileExists;
+        if (errno != EINVAL && errno != ENOSYS)
+            return kImagingFileRenameFailed;
+#endif
+        first = Placement::Link;
+    }
+    if (first == Placement::Link) {
+        // link() never replaces: the second name appears only where there was none.
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            ::unlink(from.c_str());
+            return kImagingOk;
+        }
+        if (errno == EEXIST)
+            return kImagingFileExists;
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
+            return kImagingFileRenameFailed;
+    }
+    // No hard links either (FAT-like file systems behind FUSE, some network shares): once
+    // O_EXCL has created the name it is ours, so the rename replaces only our own empty
+    // file. A reader may see that empty file for a moment; nobody's picture is lost.
+    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno == EEXIST ? kImagingFileExists : kImagingFileRenameFailed;
+    ::close(fd);
+    if (::rename(from.c_str(), to.c_str()) == 0)
+        return kImagingOk;
+    ::unlink(to.c_str());
+    return kImagingFileRenameFailed;
+#endif
+}
 
 int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width, int height,
                    uint32_t pixelFormat, int typeCode, int quality)
@@ -265,6 +346,8 @@ int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width
             return kImagingBadArgument;
     }
     const std::string finalName = baseName + extension;
+    if (const int taken = finalNameState(finalName); taken != kImagingOk)
+        return taken;
     const std::string tempName = temporaryName(finalName);
 
     std::FILE* f = std::fopen(tempName.c_str(), "wbx");
@@ -290,12 +373,13 @@ int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width
         std::filesystem::remove(tempName, ec);
         return kImagingFileWriteFailed;
     }
-    std::filesystem::rename(tempName, finalName, ec);
-    if (ec) {
-        std::filesystem::remove(tempName, ec);
-        return kImagingFileRenameFailed;
-    }
-    return kImagingOk;
+    const int placed = placeWithoutReplacing(tempName, finalName);
+    if (placed == kImagingOk)
+        return kImagingOk;
+    std::filesystem::remove(tempName, ec);
+    if (placed == kImagingFileExists && finalNameState(finalName) == kImagingNotAFile)
+        return kImagingNotAFile;  // a folder or FIFO took the name while we wrote
+    return placed;
 }
 
 }  // namespace vexo::imaging

@@ -28,6 +28,8 @@ constexpr int kImagingBufferTooSmall = -3;  // output buffer shorter than width 
 constexpr int kImagingFileCreateFailed = -4;  // folder missing or not writable
 constexpr int kImagingFileWriteFailed = -5;   // encoder or disk error while writing
 constexpr int kImagingFileRenameFailed = -6;  // finished file could not be moved into place
+constexpr int kImagingFileExists = -7;        // the final name is taken; nothing was written
+constexpr int kImagingNotAFile = -8;          // the final name is a folder, FIFO, device...
 constexpr int kImagingMaxDimension = 32768;   // larger widths or heights are rejected
 
 enum class RawLayout : uint8_t { Mono8, BayerRG8 };
@@ -191,7 +193,10 @@ enum class ImageFileType { Jpeg = 1, Bmp = 2, Png = 8 };
 // Writes an image (pixels in pixelFormat: RGB8, BGR8, BGRA8 or Mono8) to baseName +
 // ".bmp" / ".jpg" / ".png" through a temporary file that is renamed into place, so a
 // failed write never leaves a partial file. quality 1..100 for JPEG (others: 90).
-// Returns 0 or a negative kImaging... code; an existing file of that name is replaced.
+// Returns 0 or a negative kImaging... code. Nothing that has the final name is ever
+// replaced: kImagingFileExists when a file (or a symbolic link) has it, kImagingNotAFile
+// when a folder, FIFO or device has it; in both cases nothing is written and no temporary
+// file is left. Of two writers racing for one name exactly one succeeds.
 // Type codes: 1 JPEG, 2 BMP (24-bit, or 8-bit grey for Mono8), 8 PNG. BGRA8 drops alpha.
 int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width, int height,
                    uint32_t pixelFormat, int typeCode, int quality);

@@ -53,7 +53,9 @@ enum {
     VEXO_SDK_OPEN_ELSEWHERE = -18,   /* the camera is already open (in this or another process) */
     VEXO_SDK_BUFFERS_HELD = -20,     /* every frame buffer is held by the caller: release one */
     VEXO_SDK_BUSY = -21,             /* the camera cannot take another software trigger yet */
-    VEXO_SDK_WRONG_PATH = -22        /* a file path is wrong or the file is unreadable */
+    VEXO_SDK_WRONG_PATH = -22,       /* a file path is wrong, the file is unreadable, or the
+                                        name belongs to a folder, FIFO or device */
+    VEXO_SDK_FILE_EXISTS = -23       /* a file of that name exists already; nothing was written */
 };
 
 /* Unplug and replug. A camera unplugged while open keeps its handle. While it is away,
@@ -218,8 +220,12 @@ VEXO_SDK_API int SdkSetOutputFormat(int handle, uint32_t pixelFormat);
 
 /* Writes a processed image (buffer described by info: width, height, pixelFormat) to
  * baseName plus ".jpg", ".bmp" or ".png" for typeCode 1, 2, 8. quality 1 .. 100 (JPEG).
- * The file appears complete or not at all.
- * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, FAILED (cannot write). */
+ * The file appears complete or not at all, and never replaces anything: when the name is
+ * taken nothing is written (pick another name and call again). Of several callers saving
+ * to one name at the same time exactly one gets OK.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, OUT_OF_RANGE (quality), FILE_EXISTS (a
+ * file or symbolic link of that name exists already), WRONG_PATH (a folder, FIFO or device
+ * has the name), FAILED (cannot write, for example the folder is missing). */
 VEXO_SDK_API int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer,
                                   const VexoImageInfo* info, int typeCode, int quality);
 

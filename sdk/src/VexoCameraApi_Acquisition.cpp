@@ -149,9 +149,17 @@ int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer, const VexoI
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
         if (quality < 1 || quality > 100)
             return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
-        const int result = vexo::imaging::writeImageFile(
-            baseName, buffer, info->width, info->height, info->pixelFormat, typeCode, quality);
-        return result == 0 ? static_cast<int>(VEXO_SDK_OK) : static_cast<int>(VEXO_SDK_FAILED);
+        switch (vexo::imaging::writeImageFile(baseName, buffer, info->width, info->height,
+                                              info->pixelFormat, typeCode, quality)) {
+            case vexo::imaging::kImagingOk:
+                return static_cast<int>(VEXO_SDK_OK);
+            case vexo::imaging::kImagingFileExists:
+                return static_cast<int>(VEXO_SDK_FILE_EXISTS);
+            case vexo::imaging::kImagingNotAFile:
+                return static_cast<int>(VEXO_SDK_WRONG_PATH);
+            default:
+                return static_cast<int>(VEXO_SDK_FAILED);
+        }
     });
 }
 

@@ -1,5 +1,6 @@
 // Tests of the imaging library: scenes, the image pipeline, the automatic exposure and
 // white balance controllers and the picture writer.
+#include "FilePlacement.h"
 #include "Imaging.h"
 #include "PipelineKernels.h"
 
@@ -10,6 +11,7 @@
 #include <QtTest>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cmath>
@@ -162,7 +164,10 @@ private slots:
     void imageFilesRoundTrip();
     void imageFileFailuresLeaveNothing_data();
     void imageFileFailuresLeaveNothing();
-    void imageFileReplacesExisting();
+    void imageFileNeverReplacesExisting_data();
+    void imageFileNeverReplacesExisting();
+    void placementNeverReplaces_data();
+    void placementNeverReplaces();
 };
 
 // ---------------------------------------------------------------------------- scenes
@@ -1142,7 +1147,8 @@ void ImagingTest::imageFileFailuresLeaveNothing_data()
     QTest::newRow("missing folder") << "missing" << kImagingFileCreateFailed;
     QTest::newRow("read-only folder") << "read-only" << kImagingFileCreateFailed;
     QTest::newRow("disk full while writing") << "full" << kImagingFileWriteFailed;
-    QTest::newRow("final name taken by a folder") << "folder" << kImagingFileRenameFailed;
+    QTest::newRow("final name taken by a folder") << "folder" << kImagingNotAFile;
+    QTest::newRow("final name taken by a FIFO") << "fifo" << kImagingNotAFile;
     QTest::newRow("unknown type code") << "type" << kImagingBadArgument;
     QTest::newRow("unknown pixel format") << "format" << kImagingUnknownFormat;
     QTest::newRow("no pixels") << "null" << kImagingBadArgument;
@@ -1174,6 +1180,8 @@ void ImagingTest::imageFileFailuresLeaveNothing()
         }
     } else if (fault == "folder") {
         QVERIFY(QDir(folder).mkpath("shot.png/inside"));
+    } else if (fault == "fifo") {
+        QCOMPARE(mkfifo(QFile::encodeName(folder + "/shot.png").constData(), 0600), 0);
     } else if (fault == "type") {
         type = 3;
     } else if (fault == "format") {
@@ -1200,21 +1208,126 @@ void ImagingTest::imageFileFailuresLeaveNothing()
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(rc, expected);
     QStringList left = filesIn(dir.path());
-    left.removeAll("shot.png");  // the folder planted by the "folder" case
+    left.removeAll("shot.png");  // the folder or FIFO planted by those cases
     if (fault == "folder")
         QVERIFY(QFileInfo(dir.path() + "/shot.png").isDir());
+    if (fault == "fifo") {
+        struct stat st {};
+        QCOMPARE(lstat(QFile::encodeName(dir.path() + "/shot.png").constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+    }
     QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
 }
 
-void ImagingTest::imageFileReplacesExisting()
+void ImagingTest::imageFileNeverReplacesExisting_data()
 {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QString>("existing");
+    const struct {
+        const char* name;
+        int type;
+        const char* extension;
+    } types[] = {{"BMP", 2, ".bmp"}, {"PNG", 8, ".png"}, {"JPEG", 1, ".jpg"}};
+    for (const auto& t : types)
+        for (const char* existing : {"picture", "link to a picture", "dangling link"})
+            QTest::addRow("%s onto a %s", t.name, existing)
+                << t.type << QString(t.extension) << QString(existing);
+}
+
+void ImagingTest::imageFileNeverReplacesExisting()
+{
+    QFETCH(int, type);
+    QFETCH(QString, extension);
+    QFETCH(QString, existing);
     QTemporaryDir dir;
     const std::vector<uint8_t> black(8 * 4, 0), white(8 * 4, 255);
-    const std::string base = (dir.path() + "/same").toStdString();
-    QCOMPARE(writeImageFile(base, black.data(), 8, 4, kPixelMono8, 2, 90), 0);
-    QCOMPARE(writeImageFile(base, white.data(), 8, 4, kPixelMono8, 2, 90), 0);
-    QCOMPARE(QImage(dir.path() + "/same.bmp").pixel(3, 2), qRgb(255, 255, 255));
-    QCOMPARE(filesIn(dir.path()), QStringList{"same.bmp"});
+    const QString target = dir.path() + "/earlier" + extension;
+    QCOMPARE(writeImageFile((dir.path() + "/earlier").toStdString(), black.data(), 8, 4,
+                            kPixelMono8, type, 90),
+             kImagingOk);
+    const QString name = dir.path() + "/same" + extension;
+    if (existing == "picture")
+        QVERIFY(QFile::rename(target, name));
+    else if (existing == "link to a picture")
+        QVERIFY(QFile::link(target, name));
+    else
+        QVERIFY(QFile::link(dir.path() + "/nowhere" + extension, name));
+    const QStringList before = filesIn(dir.path());
+
+    QCOMPARE(writeImageFile((dir.path() + "/same").toStdString(), white.data(), 8, 4, kPixelMono8,
+                            type, 90),
+             kImagingFileExists);
+    QCOMPARE(filesIn(dir.path()), before);  // no temporary, and a dangling link made nothing
+    if (existing != "dangling link")
+        QCOMPARE(QImage(name).pixel(3, 2), qRgb(0, 0, 0));
+    else
+        QVERIFY(QFileInfo(name).isSymLink());
+}
+
+void ImagingTest::placementNeverReplaces_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("expected");
+    const struct {
+        const char* name;
+        Placement method;
+    } methods[] = {{"renameat2", Placement::Rename},
+                   {"link", Placement::Link},
+                   {"reserved name", Placement::Reserve}};
+    for (const auto& m : methods) {
+        QTest::addRow("%s to a free name", m.name) << int(m.method) << "free" << kImagingOk;
+        QTest::addRow("%s onto a file", m.name) << int(m.method) << "file" << kImagingFileExists;
+        QTest::addRow("%s onto a dangling link", m.name)
+            << int(m.method) << "dangling" << kImagingFileExists;
+        QTest::addRow("%s onto a folder", m.name)
+            << int(m.method) << "folder" << kImagingFileExists;
+        QTest::addRow("%s from a missing file", m.name)
+            << int(m.method) << "no source" << kImagingFileRenameFailed;
+    }
+}
+
+void ImagingTest::placementNeverReplaces()
+{
+    QFETCH(int, method);
+    QFETCH(QString, target);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    const QString from = dir.path() + "/.new.part", to = dir.path() + "/final.png";
+    auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    auto read = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    };
+    if (target != "no source")
+        QVERIFY(write(from, "new picture"));
+    if (target == "file")
+        QVERIFY(write(to, "earlier picture"));
+    else if (target == "dangling")
+        QVERIFY(QFile::link(dir.path() + "/nowhere", to));
+    else if (target == "folder")
+        QVERIFY(QDir(dir.path()).mkdir("final.png"));
+
+    QCOMPARE(placeWithoutReplacing(from.toStdString(), to.toStdString(), Placement(method)),
+             expected);
+    if (target == "free") {
+        QCOMPARE(read(to), QByteArray("new picture"));
+        QCOMPARE(filesIn(dir.path()), QStringList{"final.png"});
+    } else if (target == "no source") {
+        QVERIFY(filesIn(dir.path()).isEmpty());  // the reserved name is given back
+    } else {
+        QCOMPARE(read(from), QByteArray("new picture"));  // left for the caller to remove
+        if (target == "file")
+            QCOMPARE(read(to), QByteArray("earlier picture"));
+        if (target == "dangling")
+            QVERIFY(QFileInfo(to).isSymLink() && !QFile::exists(dir.path() + "/nowhere"));
+        if (target == "folder")
+            QVERIFY(QFileInfo(to).isDir());
+    }
 }
 
 QTEST_GUILESS_MAIN(ImagingTest)

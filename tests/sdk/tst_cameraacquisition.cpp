@@ -9,6 +9,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -48,6 +53,11 @@ private slots:
     void savePictureFiles_data();
     void savePictureFiles();
     void savePictureFailureLeavesNoFile();
+    void savePictureNeverReplacesAFile_data();
+    void savePictureNeverReplacesAFile();
+    void savePicturesRacingForOneName();
+    void savePictureOntoWhatIsNotAFile_data();
+    void savePictureOntoWhatIsNotAFile();
     void detachWhileStreamingFailsFramesAndCloseWorks();
     void guiThreadAndAcquisitionThreadShareAHandle();
     void twoFrameThreadsWhileSettingsChange();
@@ -567,6 +577,124 @@ void CameraAcquisitionTest::savePictureFailureLeavesNoFile()
                               VEXO_SDK_FILE_PNG, 90),
              VEXO_SDK_FAILED);
     QVERIFY(!QFile::exists(dir.filePath("missing/folder/picture.png")));
+}
+
+// Everything in a folder, hidden temporaries too.
+static QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::Hidden |
+                                  QDir::NoDotAndDotDot);
+}
+
+void CameraAcquisitionTest::savePictureNeverReplacesAFile_data()
+{
+    savePictureFiles_data();
+}
+
+void CameraAcquisitionTest::savePictureNeverReplacesAFile()
+{
+    QFETCH(int, typeCode);
+    QFETCH(QString, extension);
+    QTemporaryDir dir;
+    OpenCamera camera(kUsbFast);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+    const QString name = dir.filePath("picture_1." + extension);
+    QByteArray earlier("an earlier picture the user keeps");
+    earlier += QByteArray(5000, '\x7f');
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(earlier), qint64(earlier.size()));
+    file.close();
+
+    const QByteArray base = QFile::encodeName(dir.filePath("picture_1"));
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info,
+                              typeCode, 90),
+             VEXO_SDK_FILE_EXISTS);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), earlier);
+    QCOMPARE(entriesOf(dir.path()), QStringList{"picture_1." + extension});  // no temporary left
+}
+
+void CameraAcquisitionTest::savePicturesRacingForOneName()
+{
+    QTemporaryDir dir;
+    OpenCamera camera(kUsbFast);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+    // A small picture: the two writers of one name then mostly meet at the final rename.
+    VexoImageInfo small = frame.info;
+    small.width = 64;
+    small.height = 48;
+    constexpr int kRounds = 60;
+    const int types[] = {VEXO_SDK_FILE_BMP, VEXO_SDK_FILE_PNG, VEXO_SDK_FILE_JPG};
+    std::array<std::array<int, 2>, kRounds> results{};
+    std::atomic<int> arrived{0};
+    auto saver = [&](int who) {
+        for (int round = 0; round < kRounds; ++round) {
+            // Both threads start each round together, so their saves of one name overlap.
+            arrived.fetch_add(1);
+            while (arrived.load() < 2 * (round + 1))
+                std::this_thread::yield();
+            const QByteArray base = QFile::encodeName(dir.filePath(QString("shot_%1").arg(round)));
+            results[round][who] = SdkSaveImageFile(
+                camera.handle, base.constData(), frame.pixels.data(), &small, types[round % 3], 90);
+        }
+    };
+    std::thread first(saver, 0), second(saver, 1);
+    first.join();
+    second.join();
+    for (int round = 0; round < kRounds; ++round) {
+        std::array<int, 2> got = results[round];
+        std::sort(got.begin(), got.end());
+        QVERIFY2(got[0] == VEXO_SDK_FILE_EXISTS && got[1] == VEXO_SDK_OK,
+                 qPrintable(QString("round %1: %2 and %3").arg(round).arg(got[0]).arg(got[1])));
+    }
+    const QStringList left = entriesOf(dir.path());
+    QCOMPARE(left.size(), kRounds);  // one picture per name, no temporaries
+    for (const QString& name : left)
+        QVERIFY2(name.startsWith("shot_"), qPrintable(name));
+}
+
+void CameraAcquisitionTest::savePictureOntoWhatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("a FIFO") << "fifo";
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("a symbolic link to a FIFO") << "link";
+}
+
+void CameraAcquisitionTest::savePictureOntoWhatIsNotAFile()
+{
+    QFETCH(QString, what);
+    QTemporaryDir dir;
+    OpenCamera camera(kUsbFast);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+    const QString name = dir.filePath("picture.png");
+    const QString fifo = what == "link" ? dir.filePath("pipe") : name;
+    if (what == "folder")
+        QVERIFY(QDir(dir.path()).mkdir("picture.png"));
+    else
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    if (what == "link")
+        QVERIFY(QFile::link(fifo, name));
+    const QStringList before = entriesOf(dir.path());
+
+    const QByteArray base = QFile::encodeName(dir.filePath("picture"));
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info,
+                              VEXO_SDK_FILE_PNG, 90),
+             VEXO_SDK_WRONG_PATH);
+    QCOMPARE(entriesOf(dir.path()), before);
+    struct stat st {};
+    if (what == "folder") {
+        QVERIFY(QFileInfo(name).isDir());
+    } else {
+        QCOMPARE(lstat(QFile::encodeName(fifo).constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+    }
+    if (what == "link")
+        QVERIFY(QFileInfo(name).isSymLink());
 }
 
 void CameraAcquisitionTest::detachWhileStreamingFailsFramesAndCloseWorks()
