@@ -462,9 +462,12 @@ VEXO_SDK_API int SdkSetParameterLoadMode(int handle, int mode);
 VEXO_SDK_API int SdkGetParameterLoadMode(int handle, int* mode);
 /* Writes every current parameter to a parameter file (format in sdk/src/ParameterFile.h),
  * replacing an existing file atomically; the replaced file's permissions are kept, a file
- * the user cannot write is not replaced. A write that is cut short (the process killed)
- * leaves at most a hidden temporary file, removed by the next write into that folder.
- * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (no path), WRONG_PATH (folder missing), FAILED. */
+ * the user cannot write is not replaced. A symbolic link is followed; a folder, FIFO or
+ * device at the path (or at the link's end) is never replaced and nothing is written.
+ * A write that is cut short (the process killed) leaves at most a hidden temporary file,
+ * removed by the next write into that folder.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (no path), WRONG_PATH (folder missing, or
+ * the path is a folder, FIFO or device), FAILED. */
 VEXO_SDK_API int SdkExportParameterFile(int handle, const char* path);
 /* Loads a parameter file; on any error nothing changes. Returns OK, INVALID_HANDLE,
  * INVALID_ARGUMENT, WRONG_PATH (missing or unreadable), FILE_FOREIGN, FILE_TRUNCATED,

@@ -152,8 +152,15 @@ int SdkExportParameterFile(int handle, const char* path)
             return static_cast<int>(VEXO_SDK_WRONG_PATH);
         const std::string bytes = encodeParameterFile(camera.model(), camera.settings());
         // A new file gets the permissions any program's new file gets (umask applies).
-        return writeFileAtomically(path, bytes, 0666) ? static_cast<int>(VEXO_SDK_OK)
-                                                      : static_cast<int>(VEXO_SDK_FAILED);
+        switch (writeFileChecked(path, bytes, 0666)) {
+            case FileWrite::Written:
+                return static_cast<int>(VEXO_SDK_OK);
+            case FileWrite::NotAFile:
+                return static_cast<int>(VEXO_SDK_WRONG_PATH);
+            case FileWrite::Failed:
+                break;
+        }
+        return static_cast<int>(VEXO_SDK_FAILED);
     });
 }
 

@@ -165,6 +165,12 @@ struct HeldProgress : ProgressLog {
     }
 };
 
+bool isFifo(const QString& path)
+{
+    struct stat st {};
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
 }  // namespace
 
 class CameraParameterSetsTest : public QObject {
@@ -202,6 +208,8 @@ private slots:
     void exportKeepsPermissions_data();
     void exportKeepsPermissions();
     void writesRemoveTemporaryFilesOfKilledWriters();
+    void exportNeverReplacesWhatIsNotAFile_data();
+    void exportNeverReplacesWhatIsNotAFile();
 
 private:
     QString exportFile(const char* identifier, const QString& name);
@@ -981,6 +989,39 @@ void CameraParameterSetsTest::writesRemoveTemporaryFilesOfKilledWriters()
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
     QCOMPARE(SdkSetDeviceNickname(camera.handle, "tidy"), VEXO_SDK_OK);
     QVERIFY(!QFile::exists(stateStale));
+}
+
+void CameraParameterSetsTest::exportNeverReplacesWhatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("a FIFO") << "fifo";
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("a symbolic link to a FIFO") << "link to fifo";
+    QTest::newRow("a symbolic link to a folder") << "link to folder";
+}
+
+void CameraParameterSetsTest::exportNeverReplacesWhatIsNotAFile()
+{
+    QFETCH(QString, what);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("M_Cfg_A.bin");
+    const QString target = what.startsWith("link") ? dir.filePath("target") : path;
+    if (what.endsWith("fifo"))
+        QCOMPARE(mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    else
+        QVERIFY(QDir().mkdir(target));
+    if (what.startsWith("link"))
+        QVERIFY(QFile::link(target, path));
+    const QStringList before =
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden);
+
+    OpenCamera camera(kTwinA);
+    QCOMPARE(SdkExportParameterFile(camera.handle, QFile::encodeName(path).constData()),
+             VEXO_SDK_WRONG_PATH);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden), before);
+    QVERIFY(what.endsWith("fifo") ? isFifo(target) : QFileInfo(target).isDir());
+    if (what.startsWith("link"))
+        QVERIFY(QFileInfo(path).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(CameraParameterSetsTest)
