@@ -169,9 +169,29 @@ FileWrite writeFileChecked(const std::string& requestedPath, const std::string& 
     return stillWritable ? FileWrite::Failed : FileWrite::NotAFile;
 }
 
+int openRegularFileForReading(const std::string& path)
+{
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 bool readFilePrefix(const std::string& path, std::string& data, size_t maxBytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFileForReading(path);
     if (fd < 0)
         return false;
     std::string result;

@@ -28,10 +28,15 @@ bool writeFileAtomically(const std::string& path, const std::string& data,
 // same folder), serial telling apart several writes of one process.
 std::string temporaryFileName(const std::string& path, long pid, unsigned serial);
 
-// Reads a whole file; false when it cannot be read or is longer than maxBytes.
+// Reads a whole file; false when it cannot be read, is not a regular file (a FIFO would
+// block the reader for good) or is longer than maxBytes.
 bool readWholeFile(const std::string& path, std::string& data, size_t maxBytes = 16u << 20);
-// Reads at most the first maxBytes of a file; false when it cannot be read.
+// Reads at most the first maxBytes of a regular file; false when it cannot be read.
 bool readFilePrefix(const std::string& path, std::string& data, size_t maxBytes);
+// Opens a regular file for reading without waiting for a FIFO's writer: -1 (errno set) for
+// anything else. The descriptor blocks as usual and closes on exec.
+int openRegularFileForReading(const std::string& path);
+
 // Creates a folder and its missing parents (mode 0700 for new ones).
 bool makeFolders(const std::string& path);
 

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,8 @@
 #include <array>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -171,7 +174,33 @@ bool isFifo(const QString& path)
     return lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
 }
 
+// Runs call on a thread of its own and waits for it up to 30 s: false when it took
+// longer. A call stuck opening fifo is then freed by opening the FIFO's writing end (the
+// reader sees end-of-file), so a regression fails the test instead of hanging the suite.
+bool finishesPromptly(std::function<int()> call, const QString& fifo, int& result)
+{
+    std::packaged_task<int()> task(std::move(call));
+    std::future<int> done = task.get_future();
+    std::thread(std::move(task)).detach();
+    const bool prompt = done.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    for (int i = 0;
+         i < 600 && done.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready;
+         ++i) {
+        const int fd =
+            ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (done.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+        result = done.get();
+    return prompt;
+}
+
+using Operation = std::function<int(int handle, const QByteArray& path)>;
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Operation)
 
 class CameraParameterSetsTest : public QObject {
     Q_OBJECT
@@ -210,6 +239,8 @@ private slots:
     void writesRemoveTemporaryFilesOfKilledWriters();
     void exportNeverReplacesWhatIsNotAFile_data();
     void exportNeverReplacesWhatIsNotAFile();
+    void fifosNeverHoldACall_data();
+    void fifosNeverHoldACall();
 
 private:
     QString exportFile(const char* identifier, const QString& name);
@@ -1022,6 +1053,66 @@ void CameraParameterSetsTest::exportNeverReplacesWhatIsNotAFile()
     QVERIFY(what.endsWith("fifo") ? isFifo(target) : QFileInfo(target).isDir());
     if (what.startsWith("link"))
         QVERIFY(QFileInfo(path).isSymLink());
+}
+
+void CameraParameterSetsTest::fifosNeverHoldACall_data()
+{
+    QTest::addColumn<QString>("fifo");  // relative to the state folder, or "scratch/..."
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<int>("expected");
+    const QString group = "groups/model-VX-OTHER.json";
+    const QString record = QString("cameras/%1.json").arg(kOther);
+    QTest::newRow("stored group, load")
+        << group << Operation([](int h, const QByteArray&) { return SdkLoadParameterGroup(h, 2); })
+        << int(VEXO_SDK_EMPTY_GROUP);
+    QTest::newRow("stored group, save")
+        << group << Operation([](int h, const QByteArray&) { return SdkSaveParameterGroup(h, 2); })
+        << int(VEXO_SDK_FAILED);
+    QTest::newRow("camera record, nickname") << record << Operation([](int h, const QByteArray&) {
+        return SdkSetDeviceNickname(h, "piped");
+    }) << int(VEXO_SDK_FAILED);
+    QTest::newRow("camera record, load factory group")
+        << record << Operation([](int h, const QByteArray&) {
+               return SdkLoadParameterGroup(h, VEXO_SDK_FACTORY_GROUP);
+           })
+        << int(VEXO_SDK_FAILED);
+    QTest::newRow("upgrade file") << "scratch/pipe.upg"
+                                  << Operation([](int h, const QByteArray& path) {
+                                         return SdkUpgradeFirmware(h, path.constData(), nullptr,
+                                                                   nullptr);
+                                     })
+                                  << int(VEXO_SDK_WRONG_PATH);
+    QTest::newRow("parameter file to import")
+        << "scratch/pipe.bin" << Operation([](int h, const QByteArray& path) {
+               return SdkImportParameterFile(h, path.constData());
+           })
+        << int(VEXO_SDK_WRONG_PATH);
+}
+
+void CameraParameterSetsTest::fifosNeverHoldACall()
+{
+    QFETCH(QString, fifo);
+    QFETCH(Operation, operation);
+    QFETCH(int, expected);
+    OpenCamera camera(kOther);
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    // The group file and the camera record exist before they are swapped for FIFOs.
+    QCOMPARE(SdkSetParameterLoadMode(camera.handle, 0), VEXO_SDK_OK);
+    QCOMPARE(SdkSaveParameterGroup(camera.handle, 2), VEXO_SDK_OK);
+    const QString path =
+        fifo.startsWith("scratch/") ? scratch.filePath(fifo.mid(8)) : stateFolder() + "/" + fifo;
+    QFile::remove(path);
+    QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+
+    int result = 1;
+    const int handle = camera.handle;
+    const QByteArray name = QFile::encodeName(path);
+    const bool prompt = finishesPromptly([=] { return operation(handle, name); }, path, result);
+    const bool stillFifo = isFifo(path);
+    QFile::remove(path);
+    QVERIFY2(prompt, "the call waited for a writer of the FIFO");
+    QCOMPARE(result, expected);
+    QVERIFY(stillFifo);
 }
 
 QTEST_GUILESS_MAIN(CameraParameterSetsTest)
