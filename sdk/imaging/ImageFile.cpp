@@ -322,6 +322,26 @@ int placeWithoutReplacing(const std::string& from, const std::string& to, Placem
 #endif
 }
 
+bool greyLevelsOf(const uint8_t* pixels, int width, int height, uint32_t pixelFormat,
+                  std::vector<uint8_t>& grey)
+{
+    if (!pixels || width <= 0 || height <= 0 || width > kImagingMaxDimension ||
+        height > kImagingMaxDimension)
+        return false;
+    SourceLayout layout;
+    if (!sourceLayout(pixelFormat, layout) || layout.redIndex < 0)
+        return false;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    grey.resize(count);
+    const uint8_t* p = pixels;
+    for (size_t i = 0; i < count; ++i, p += layout.bpp) {
+        if (p[0] != p[1] || p[1] != p[2])
+            return false;
+        grey[i] = p[0];
+    }
+    return true;
+}
+
 int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width, int height,
                    uint32_t pixelFormat, int typeCode, int quality)
 {

@@ -198,7 +198,15 @@ enum class ImageFileType { Jpeg = 1, Bmp = 2, Png = 8 };
 // when a folder, FIFO or device has it; in both cases nothing is written and no temporary
 // file is left. Of two writers racing for one name exactly one succeeds.
 // Type codes: 1 JPEG, 2 BMP (24-bit, or 8-bit grey for Mono8), 8 PNG. BGRA8 drops alpha.
+// Mono8 makes an 8-bit grey file of every type (BMP with a grey palette, PNG colour type
+// grey, JPEG with one component).
 int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width, int height,
                    uint32_t pixelFormat, int typeCode, int quality);
+
+// When every pixel of an RGB8, BGR8 or BGRA8 image is grey (red, green and blue equal),
+// fills grey with the width * height grey levels and returns true; false (grey then holds
+// nothing useful) as soon as one pixel has colour, or for other formats.
+bool greyLevelsOf(const uint8_t* pixels, int width, int height, uint32_t pixelFormat,
+                  std::vector<uint8_t>& grey);
 
 }  // namespace vexo::imaging

@@ -222,7 +222,9 @@ VEXO_SDK_API int SdkSetOutputFormat(int handle, uint32_t pixelFormat);
  * baseName plus ".jpg", ".bmp" or ".png" for typeCode 1, 2, 8. quality 1 .. 100 (JPEG).
  * The file appears complete or not at all, and never replaces anything: when the name is
  * taken nothing is written (pick another name and call again). Of several callers saving
- * to one name at the same time exactly one gets OK.
+ * to one name at the same time exactly one gets OK. A MONO8 image, and on a mono camera an
+ * image whose every pixel is grey, makes an 8-bit grey file (BMP with a grey palette, PNG
+ * grey, JPEG with one component); anything coloured in it keeps the file 24-bit.
  * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, OUT_OF_RANGE (quality), FILE_EXISTS (a
  * file or symbolic link of that name exists already), WRONG_PATH (a folder, FIFO or device
  * has the name), FAILED (cannot write, for example the folder is missing). */

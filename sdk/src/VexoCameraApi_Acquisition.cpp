@@ -1,5 +1,6 @@
 // Acquisition and the frame cycle: start, stop, get, process, release, save.
 #include <cstring>
+#include <vector>
 
 #include "ApiSupport.h"
 
@@ -141,7 +142,7 @@ int SdkSetOutputFormat(int handle, uint32_t pixelFormat)
 int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer, const VexoImageInfo* info,
                      int typeCode, int quality)
 {
-    return withCamera(handle, [&](Camera&) {
+    return withCamera(handle, [&](Camera& camera) {
         if (!baseName || !*baseName || !buffer || !info || !describesImage(*info))
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
         if (typeCode != VEXO_SDK_FILE_JPG && typeCode != VEXO_SDK_FILE_BMP &&
@@ -149,8 +150,18 @@ int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer, const VexoI
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
         if (quality < 1 || quality > 100)
             return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
-        switch (vexo::imaging::writeImageFile(baseName, buffer, info->width, info->height,
-                                              info->pixelFormat, typeCode, quality)) {
+        const BYTE* pixels = buffer;
+        uint32_t format = info->pixelFormat;
+        // The viewer hands over RGB even for mono cameras; a grey picture in 24 bits is three
+        // times the file for nothing. Anything coloured drawn on it (a crosshair) keeps it RGB.
+        std::vector<uint8_t> grey;
+        if (!camera.model().colorSensor && format != VEXO_SDK_PIXEL_MONO8 &&
+            vexo::imaging::greyLevelsOf(buffer, info->width, info->height, format, grey)) {
+            pixels = grey.data();
+            format = VEXO_SDK_PIXEL_MONO8;
+        }
+        switch (vexo::imaging::writeImageFile(baseName, pixels, info->width, info->height, format,
+                                              typeCode, quality)) {
             case vexo::imaging::kImagingOk:
                 return static_cast<int>(VEXO_SDK_OK);
             case vexo::imaging::kImagingFileExists:

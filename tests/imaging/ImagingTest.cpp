@@ -168,6 +168,8 @@ private slots:
     void imageFileNeverReplacesExisting();
     void placementNeverReplaces_data();
     void placementNeverReplaces();
+    void greyLevels_data();
+    void greyLevels();
 };
 
 // ---------------------------------------------------------------------------- scenes
@@ -1327,6 +1329,45 @@ void ImagingTest::placementNeverReplaces()
             QVERIFY(QFileInfo(to).isSymLink() && !QFile::exists(dir.path() + "/nowhere"));
         if (target == "folder")
             QVERIFY(QFileInfo(to).isDir());
+    }
+}
+
+void ImagingTest::greyLevels_data()
+{
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<int>("colouredPixel");  // -1: none
+    QTest::addColumn<bool>("grey");
+    QTest::newRow("RGB8, all grey") << uint(kPixelRGB8) << -1 << true;
+    QTest::newRow("BGR8, all grey") << uint(kPixelBGR8) << -1 << true;
+    QTest::newRow("BGRA8, all grey, alpha not grey") << uint(kPixelBGRA8) << -1 << true;
+    QTest::newRow("RGB8, first pixel coloured") << uint(kPixelRGB8) << 0 << false;
+    QTest::newRow("RGB8, last pixel coloured") << uint(kPixelRGB8) << 5 * 3 - 1 << false;
+    QTest::newRow("BGRA8, last pixel coloured") << uint(kPixelBGRA8) << 5 * 3 - 1 << false;
+    QTest::newRow("Mono8 is no colour format") << uint(kPixelMono8) << -1 << false;
+    QTest::newRow("Bayer is no colour format") << uint(kPixelBayerRG8) << -1 << false;
+}
+
+void ImagingTest::greyLevels()
+{
+    QFETCH(uint, format);
+    QFETCH(int, colouredPixel);
+    QFETCH(bool, grey);
+    const int w = 5, h = 3;
+    const size_t bpp = std::max<size_t>(1, bytesPerPixel(format));
+    std::vector<uint8_t> pixels(size_t(w) * h * bpp);
+    for (int i = 0; i < w * h; ++i) {
+        std::fill_n(pixels.begin() + i * bpp, std::min<size_t>(bpp, 3), uint8_t(17 * i));
+        if (bpp == 4)
+            pixels[i * bpp + 3] = 200;  // alpha is no colour
+    }
+    if (colouredPixel >= 0)
+        pixels[colouredPixel * bpp + 1] ^= 1;  // green a shade off
+    std::vector<uint8_t> levels;
+    QCOMPARE(greyLevelsOf(pixels.data(), w, h, format, levels), grey);
+    if (grey) {
+        QCOMPARE(int(levels.size()), w * h);
+        for (int i = 0; i < w * h; ++i)
+            QCOMPARE(int(levels[i]), 17 * i);
     }
 }
 

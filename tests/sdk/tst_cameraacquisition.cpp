@@ -58,6 +58,8 @@ private slots:
     void savePicturesRacingForOneName();
     void savePictureOntoWhatIsNotAFile_data();
     void savePictureOntoWhatIsNotAFile();
+    void picturesOfMonoCamerasAreGrey_data();
+    void picturesOfMonoCamerasAreGrey();
     void detachWhileStreamingFailsFramesAndCloseWorks();
     void guiThreadAndAcquisitionThreadShareAHandle();
     void twoFrameThreadsWhileSettingsChange();
@@ -695,6 +697,107 @@ void CameraAcquisitionTest::savePictureOntoWhatIsNotAFile()
     }
     if (what == "link")
         QVERIFY(QFileInfo(name).isSymLink());
+}
+
+void CameraAcquisitionTest::picturesOfMonoCamerasAreGrey_data()
+{
+    QTest::addColumn<QString>("identifier");
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("typeCode");
+    QTest::addColumn<bool>("grey");
+    const struct {
+        const char* name;
+        int code;
+    } types[] = {
+        {"BMP", VEXO_SDK_FILE_BMP}, {"PNG", VEXO_SDK_FILE_PNG}, {"JPG", VEXO_SDK_FILE_JPG}};
+    const uint rgb = VEXO_SDK_PIXEL_RGB8;
+    for (const auto& t : types) {
+        QTest::addRow("mono camera, RGB frame, %s", t.name)
+            << kGigEMono << rgb << "" << t.code << true;
+        QTest::addRow("mono camera, MONO8 frame, %s", t.name)
+            << kGigEMono << uint(VEXO_SDK_PIXEL_MONO8) << "" << t.code << true;
+        QTest::addRow("colour camera, %s", t.name) << kUsbFast << rgb << "" << t.code << false;
+    }
+    QTest::newRow("mono camera, BGRA frame, PNG")
+        << kGigEMono << uint(VEXO_SDK_PIXEL_BGRA8) << "" << 8 << true;
+    QTest::newRow("mono camera, BGR frame, BMP")
+        << kGigEMono << uint(VEXO_SDK_PIXEL_BGR8) << "" << 2 << true;
+    QTest::newRow("mono camera with a red crosshair, BMP")
+        << kGigEMono << rgb << "crosshair" << 2 << false;
+    QTest::newRow("mono camera with a red crosshair, PNG")
+        << kGigEMono << rgb << "crosshair" << 8 << false;
+    QTest::newRow("mono camera, last pixel coloured, PNG")
+        << kGigEMono << rgb << "last pixel" << 8 << false;
+    // The camera decides, not the pixels: a colour camera's grey picture stays colour.
+    QTest::newRow("colour camera in monochrome, PNG")
+        << kUsbFast << rgb << "monochrome" << 8 << false;
+}
+
+void CameraAcquisitionTest::picturesOfMonoCamerasAreGrey()
+{
+    QFETCH(QString, identifier);
+    QFETCH(uint, format);
+    QFETCH(QString, change);
+    QFETCH(int, typeCode);
+    QFETCH(bool, grey);
+    QTemporaryDir dir;
+    OpenCamera camera(identifier.toLatin1().constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    VexoCapabilities caps{};
+    QCOMPARE(SdkGetCapabilities(camera.handle, &caps), VEXO_SDK_OK);
+    QCOMPARE(SdkSelectPresetResolution(camera.handle, caps.resolutionCount - 1),
+             VEXO_SDK_OK);  // the smallest
+    QCOMPARE(SdkSetOutputFormat(camera.handle, format), VEXO_SDK_OK);
+    if (change == "crosshair")
+        QCOMPARE(SdkSetCrosshair(camera.handle, 0, 40, 30, 0x0000FF, 1), VEXO_SDK_OK);
+    if (change == "monochrome")
+        QCOMPARE(SdkSetMonochrome(camera.handle, 1), VEXO_SDK_OK);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+    const int w = frame.info.width, h = frame.info.height;
+    const size_t bpp = format == VEXO_SDK_PIXEL_MONO8 ? 1 : format == VEXO_SDK_PIXEL_BGRA8 ? 4 : 3;
+    const bool bgr = format == VEXO_SDK_PIXEL_BGR8 || format == VEXO_SDK_PIXEL_BGRA8;
+    if (change == "last pixel")
+        frame.pixels[(size_t(w) * h - 1) * bpp] ^= 0x40;
+    auto expected = [&](int x, int y) {
+        const BYTE* p = frame.pixels.data() + (size_t(y) * w + x) * bpp;
+        if (bpp == 1)
+            return qRgb(p[0], p[0], p[0]);
+        return bgr ? qRgb(p[2], p[1], p[0]) : qRgb(p[0], p[1], p[2]);
+    };
+    if (change == "crosshair")
+        QCOMPARE(expected(40, 0), qRgb(255, 0, 0));  // the crosshair is in the frame
+
+    const QByteArray base = QFile::encodeName(dir.filePath("picture"));
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info,
+                              typeCode, 100),
+             VEXO_SDK_OK);
+    const QString extension = typeCode == VEXO_SDK_FILE_BMP   ? ".bmp"
+                              : typeCode == VEXO_SDK_FILE_PNG ? ".png"
+                                                              : ".jpg";
+    const QImage image(dir.filePath("picture" + extension));
+    QCOMPARE(image.size(), QSize(w, h));
+    if (grey) {
+        QCOMPARE(image.depth(), 8);
+        QVERIFY(image.isGrayscale());
+    } else {
+        QCOMPARE(image.format(), QImage::Format_RGB32);  // how Qt reads 24-bit files
+    }
+    // Lossless files keep every value; JPEG at quality 100 only rounds. (Colour JPEGs
+    // share colour between neighbours, so their values are not compared.)
+    if (typeCode == VEXO_SDK_FILE_JPG && !grey)
+        return;
+    const int tolerance = typeCode == VEXO_SDK_FILE_JPG ? 3 : 0;
+    int worst = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QRgb want = expected(x, y), got = image.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(want) - qRed(got)),
+                              std::abs(qGreen(want) - qGreen(got)),
+                              std::abs(qBlue(want) - qBlue(got))});
+        }
+    QVERIFY2(worst <= tolerance, qPrintable(QString("largest difference %1").arg(worst)));
 }
 
 void CameraAcquisitionTest::detachWhileStreamingFailsFramesAndCloseWorks()
