@@ -187,6 +187,10 @@ int snapshot(const std::string& identifier, const std::string& baseName, int typ
         }
     }
     SdkCloseCamera(handle);
+    if (result == VEXO_SDK_FILE_EXISTS) {
+        err << "vexocam-sim: " << baseName << " has a picture already; nothing was written\n";
+        return 1;
+    }
     if (result != VEXO_SDK_OK) {
         err << "vexocam-sim: snapshot of " << identifier << " failed: " << result << "\n";
         return 1;

@@ -23,6 +23,9 @@ int snapshot(const std::string& folder, const std::string& name, SensorSettings 
     std::vector<uint8_t> rgb(static_cast<size_t>(raw.width) * raw.height *
                              bytesPerPixel(params.outputFormat));
     int rc = pipeline.process(raw, rgb.data(), rgb.size());
+    // The writer never replaces a picture; the ones of an earlier run are ours to refresh.
+    std::error_code ignored;
+    std::filesystem::remove(folder + "/" + name + ".png", ignored);
     if (rc == 0)
         rc = writeImageFile(folder + "/" + name, rgb.data(), raw.width, raw.height,
                             params.outputFormat, static_cast<int>(ImageFileType::Png), 90);
