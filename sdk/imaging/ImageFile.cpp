@@ -1,9 +1,12 @@
 // Picture files: BMP (written here), JPEG (libjpeg-turbo) and PNG (libpng). Every file is
-// written to a temporary name in the target folder, flushed to disk and renamed into
-// place, so the final name only ever holds a complete picture.
+// written to a temporary name in the target folder, flushed to disk and moved into place
+// without replacing anything, so the final name only ever holds a complete picture and a
+// picture taken earlier is never lost to a later one of the same name.
+#include "FilePlacement.h"
 #include "Imaging.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csetjmp>
 #include <cstdio>
@@ -17,7 +20,14 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+#endif
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1u << 0)  // <linux/fs.h>; older C libraries do not define it
 #endif
 
 namespace vexo::imaging {
@@ -26,17 +36,26 @@ namespace {
 // Pixel access for the writers: component order of the caller's format.
 struct SourceLayout {
     size_t bpp;
-    int redIndex, greenIndex, blueIndex;   // -1 for mono
+    int redIndex, greenIndex, blueIndex;  // -1 for mono
 };
 
 bool sourceLayout(uint32_t fmt, SourceLayout& l)
 {
     switch (fmt) {
-    case kPixelRGB8: l = {3, 0, 1, 2}; return true;
-    case kPixelBGR8: l = {3, 2, 1, 0}; return true;
-    case kPixelBGRA8: l = {4, 2, 1, 0}; return true;
-    case kPixelMono8: l = {1, -1, -1, -1}; return true;
-    default: return false;
+        case kPixelRGB8:
+            l = {3, 0, 1, 2};
+            return true;
+        case kPixelBGR8:
+            l = {3, 2, 1, 0};
+            return true;
+        case kPixelBGRA8:
+            l = {4, 2, 1, 0};
+            return true;
+        case kPixelMono8:
+            l = {1, -1, -1, -1};
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -69,11 +88,11 @@ bool writeBmp(std::FILE* f, const uint8_t* pixels, int w, int h, const SourceLay
     putLe32(header + 10, dataOffset);
     putLe32(header + 14, 40);
     putLe32(header + 18, static_cast<uint32_t>(w));
-    putLe32(header + 22, static_cast<uint32_t>(h));   // positive: rows bottom-up
+    putLe32(header + 22, static_cast<uint32_t>(h));  // positive: rows bottom-up
     putLe16(header + 26, 1);
     putLe16(header + 28, outBpp * 8);
     putLe32(header + 34, static_cast<uint32_t>(stride * static_cast<uint64_t>(h)));
-    putLe32(header + 38, 2835);   // 72 dpi
+    putLe32(header + 38, 2835);  // 72 dpi
     putLe32(header + 42, 2835);
     if (mono) {
         putLe32(header + 46, 256);
@@ -130,7 +149,7 @@ bool writePng(std::FILE* f, const uint8_t* pixels, int w, int h, uint32_t fmt, s
         return false;
     }
     png_init_io(png, f);
-    png_set_compression_level(png, 3);   // capture speed matters more than the last few percent
+    png_set_compression_level(png, 3);  // capture speed matters more than the last few percent
     const bool mono = fmt == kPixelMono8;
     png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8,
                  mono ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
@@ -139,7 +158,7 @@ bool writePng(std::FILE* f, const uint8_t* pixels, int w, int h, uint32_t fmt, s
     if (fmt == kPixelBGR8 || fmt == kPixelBGRA8)
         png_set_bgr(png);
     if (fmt == kPixelBGRA8)
-        png_set_filler(png, 0, PNG_FILLER_AFTER);   // drops the alpha byte on write
+        png_set_filler(png, 0, PNG_FILLER_AFTER);  // drops the alpha byte on write
     for (int y = 0; y < h; ++y)
         png_write_row(png, pixels + static_cast<size_t>(y) * w * bpp);
     png_write_end(png, nullptr);
@@ -174,16 +193,29 @@ bool writeJpeg(std::FILE* f, const uint8_t* pixels, int w, int h, uint32_t fmt, 
     cinfo.image_width = static_cast<JDIMENSION>(w);
     cinfo.image_height = static_cast<JDIMENSION>(h);
     switch (fmt) {
-    case kPixelMono8: cinfo.input_components = 1; cinfo.in_color_space = JCS_GRAYSCALE; break;
-    case kPixelBGR8: cinfo.input_components = 3; cinfo.in_color_space = JCS_EXT_BGR; break;
-    case kPixelBGRA8: cinfo.input_components = 4; cinfo.in_color_space = JCS_EXT_BGRX; break;
-    default: cinfo.input_components = 3; cinfo.in_color_space = JCS_EXT_RGB; break;
+        case kPixelMono8:
+            cinfo.input_components = 1;
+            cinfo.in_color_space = JCS_GRAYSCALE;
+            break;
+        case kPixelBGR8:
+            cinfo.input_components = 3;
+            cinfo.in_color_space = JCS_EXT_BGR;
+            break;
+        case kPixelBGRA8:
+            cinfo.input_components = 4;
+            cinfo.in_color_space = JCS_EXT_BGRX;
+            break;
+        default:
+            cinfo.input_components = 3;
+            cinfo.in_color_space = JCS_EXT_RGB;
+            break;
     }
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels + static_cast<size_t>(cinfo.next_scanline) * w * bpp);
+        JSAMPROW row =
+            const_cast<JSAMPROW>(pixels + static_cast<size_t>(cinfo.next_scanline) * w * bpp);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -217,25 +249,125 @@ bool flushToDisk(std::FILE* f)
 #endif
 }
 
+// Whether the final name is free: kImagingOk, kImagingFileExists (a file or a symbolic
+// link has it) or kImagingNotAFile (a folder, FIFO, device or socket has it). Asked before
+// encoding, so a name that is taken costs no work; the move into place asks again.
+int finalNameState(const std::string& finalName)
+{
+#ifdef _WIN32
+    std::error_code ec;
+    const auto status = std::filesystem::status(finalName, ec);
+    if (ec || !std::filesystem::exists(status))
+        return kImagingOk;
+    return std::filesystem::is_regular_file(status) ? kImagingFileExists : kImagingNotAFile;
+#else
+    struct stat st {};
+    if (::lstat(finalName.c_str(), &st) != 0)
+        return kImagingOk;  // missing; other errors show when the file is created
+    // A symbolic link to a folder or FIFO is refused like the folder or FIFO itself.
+    struct stat target {};
+    if (::stat(finalName.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
+        return kImagingNotAFile;
+    return kImagingFileExists;
+#endif
+}
+
 }  // namespace
+
+int placeWithoutReplacing(const std::string& from, const std::string& to, Placement first)
+{
+#ifdef _WIN32
+    // Windows' rename never replaces an existing file.
+    (void)first;
+    if (std::rename(from.c_str(), to.c_str()) == 0)
+        return kImagingOk;
+    return finalNameState(to) != kImagingOk ? kImagingFileExists : kImagingFileRenameFailed;
+#else
+    if (first == Placement::Rename) {
+#ifdef SYS_renameat2
+        // Through syscall(): the C library's renameat2() wrapper is younger than some of
+        // the systems this runs on.
+        if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
+                      RENAME_NOREPLACE) == 0)
+            return kImagingOk;
+        if (errno == EEXIST)
+            return kImagingFileExists;
+        if (errno != EINVAL && errno != ENOSYS)
+            return kImagingFileRenameFailed;
+#endif
+        first = Placement::Link;
+    }
+    if (first == Placement::Link) {
+        // link() never replaces: the second name appears only where there was none.
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            ::unlink(from.c_str());
+            return kImagingOk;
+        }
+        if (errno == EEXIST)
+            return kImagingFileExists;
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
+            return kImagingFileRenameFailed;
+    }
+    // No hard links either (FAT-like file systems behind FUSE, some network shares): once
+    // O_EXCL has created the name it is ours, so the rename replaces only our own empty
+    // file. A reader may see that empty file for a moment; nobody's picture is lost.
+    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno == EEXIST ? kImagingFileExists : kImagingFileRenameFailed;
+    ::close(fd);
+    if (::rename(from.c_str(), to.c_str()) == 0)
+        return kImagingOk;
+    ::unlink(to.c_str());
+    return kImagingFileRenameFailed;
+#endif
+}
+
+bool greyLevelsOf(const uint8_t* pixels, int width, int height, uint32_t pixelFormat,
+                  std::vector<uint8_t>& grey)
+{
+    if (!pixels || width <= 0 || height <= 0 || width > kImagingMaxDimension ||
+        height > kImagingMaxDimension)
+        return false;
+    SourceLayout layout;
+    if (!sourceLayout(pixelFormat, layout) || layout.redIndex < 0)
+        return false;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    grey.resize(count);
+    const uint8_t* p = pixels;
+    for (size_t i = 0; i < count; ++i, p += layout.bpp) {
+        if (p[0] != p[1] || p[1] != p[2])
+            return false;
+        grey[i] = p[0];
+    }
+    return true;
+}
 
 int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width, int height,
                    uint32_t pixelFormat, int typeCode, int quality)
 {
-    if (!pixels || baseName.empty() || width <= 0 || height <= 0 ||
-        width > kImagingMaxDimension || height > kImagingMaxDimension)
+    if (!pixels || baseName.empty() || width <= 0 || height <= 0 || width > kImagingMaxDimension ||
+        height > kImagingMaxDimension)
         return kImagingBadArgument;
     SourceLayout layout;
     if (!sourceLayout(pixelFormat, layout))
         return kImagingUnknownFormat;
     const char* extension = nullptr;
     switch (static_cast<ImageFileType>(typeCode)) {
-    case ImageFileType::Jpeg: extension = ".jpg"; break;
-    case ImageFileType::Bmp: extension = ".bmp"; break;
-    case ImageFileType::Png: extension = ".png"; break;
-    default: return kImagingBadArgument;
+        case ImageFileType::Jpeg:
+            extension = ".jpg";
+            break;
+        case ImageFileType::Bmp:
+            extension = ".bmp";
+            break;
+        case ImageFileType::Png:
+            extension = ".png";
+            break;
+        default:
+            return kImagingBadArgument;
     }
     const std::string finalName = baseName + extension;
+    if (const int taken = finalNameState(finalName); taken != kImagingOk)
+        return taken;
     const std::string tempName = temporaryName(finalName);
 
     std::FILE* f = std::fopen(tempName.c_str(), "wbx");
@@ -243,12 +375,16 @@ int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width
         return kImagingFileCreateFailed;
     bool ok = false;
     switch (static_cast<ImageFileType>(typeCode)) {
-    case ImageFileType::Jpeg:
-        ok = writeJpeg(f, pixels, width, height, pixelFormat, layout.bpp,
-                       quality >= 1 && quality <= 100 ? quality : 90);
-        break;
-    case ImageFileType::Bmp: ok = writeBmp(f, pixels, width, height, layout); break;
-    case ImageFileType::Png: ok = writePng(f, pixels, width, height, pixelFormat, layout.bpp); break;
+        case ImageFileType::Jpeg:
+            ok = writeJpeg(f, pixels, width, height, pixelFormat, layout.bpp,
+                           quality >= 1 && quality <= 100 ? quality : 90);
+            break;
+        case ImageFileType::Bmp:
+            ok = writeBmp(f, pixels, width, height, layout);
+            break;
+        case ImageFileType::Png:
+            ok = writePng(f, pixels, width, height, pixelFormat, layout.bpp);
+            break;
     }
     ok = ok && flushToDisk(f);
     ok = (std::fclose(f) == 0) && ok;
@@ -257,12 +393,13 @@ int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width
         std::filesystem::remove(tempName, ec);
         return kImagingFileWriteFailed;
     }
-    std::filesystem::rename(tempName, finalName, ec);
-    if (ec) {
-        std::filesystem::remove(tempName, ec);
-        return kImagingFileRenameFailed;
-    }
-    return kImagingOk;
+    const int placed = placeWithoutReplacing(tempName, finalName);
+    if (placed == kImagingOk)
+        return kImagingOk;
+    std::filesystem::remove(tempName, ec);
+    if (placed == kImagingFileExists && finalNameState(finalName) == kImagingNotAFile)
+        return kImagingNotAFile;  // a folder or FIFO took the name while we wrote
+    return placed;
 }
 
 }  // namespace vexo::imaging

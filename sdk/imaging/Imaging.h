@@ -16,48 +16,54 @@ namespace vexo::imaging {
 // Pixel format codes (GigE Vision PFNC values) understood by the pipeline.
 constexpr uint32_t kPixelMono8 = 0x01080001;
 constexpr uint32_t kPixelBayerRG8 = 0x01080009;
-constexpr uint32_t kPixelRGB8 = 0x02180014;   // the viewer's 24-bit RGB
+constexpr uint32_t kPixelRGB8 = 0x02180014;  // the viewer's 24-bit RGB
 constexpr uint32_t kPixelBGR8 = 0x02180015;
 constexpr uint32_t kPixelBGRA8 = 0x02200017;
 
 // Result codes of ImagePipeline::process() and writeImageFile(); 0 is success.
 constexpr int kImagingOk = 0;
-constexpr int kImagingBadArgument = -1;      // null pointer, empty or oversized image, bad type code
-constexpr int kImagingUnknownFormat = -2;    // pixel format the pipeline or the writer lacks
-constexpr int kImagingBufferTooSmall = -3;   // output buffer shorter than width * height * bpp
-constexpr int kImagingFileCreateFailed = -4; // folder missing or not writable
-constexpr int kImagingFileWriteFailed = -5;  // encoder or disk error while writing
-constexpr int kImagingFileRenameFailed = -6; // finished file could not be moved into place
-constexpr int kImagingMaxDimension = 32768;  // larger widths or heights are rejected
+constexpr int kImagingBadArgument = -1;     // null pointer, empty or oversized image, bad type code
+constexpr int kImagingUnknownFormat = -2;   // pixel format the pipeline or the writer lacks
+constexpr int kImagingBufferTooSmall = -3;  // output buffer shorter than width * height * bpp
+constexpr int kImagingFileCreateFailed = -4;  // folder missing or not writable
+constexpr int kImagingFileWriteFailed = -5;   // encoder or disk error while writing
+constexpr int kImagingFileRenameFailed = -6;  // finished file could not be moved into place
+constexpr int kImagingFileExists = -7;        // the final name is taken; nothing was written
+constexpr int kImagingNotAFile = -8;          // the final name is a folder, FIFO, device...
+constexpr int kImagingMaxDimension = 32768;   // larger widths or heights are rejected
 
 enum class RawLayout : uint8_t { Mono8, BayerRG8 };
 
 struct RawFrame {
-    int width = 0;                 // pixels
+    int width = 0;  // pixels
     int height = 0;
     RawLayout layout = RawLayout::BayerRG8;
-    std::vector<uint8_t> pixels;   // width * height samples, row-major, no padding
+    std::vector<uint8_t> pixels;  // width * height samples, row-major, no padding
     uint64_t frameNumber = 0;
     int64_t timestampUs = 0;
 };
 
-struct DefectPixel { int x; int y; uint8_t value; };   // sensor coordinates
+struct DefectPixel {
+    int x;
+    int y;
+    uint8_t value;
+};  // sensor coordinates
 
 // Everything the simulated sensor needs to render one exposure.
 struct SensorSettings {
-    int sensorWidth = 0, sensorHeight = 0;            // full sensor, pixels
-    int offsetX = 0, offsetY = 0;                     // region of interest on the sensor
+    int sensorWidth = 0, sensorHeight = 0;  // full sensor, pixels
+    int offsetX = 0, offsetY = 0;           // region of interest on the sensor
     int regionWidth = 0, regionHeight = 0;
-    int outputWidth = 0, outputHeight = 0;            // after binning / skipping; == region when none
+    int outputWidth = 0, outputHeight = 0;  // after binning / skipping; == region when none
     RawLayout layout = RawLayout::BayerRG8;
     double exposureUs = 10000.0;
-    int analogGainMilli = 1000;                       // thousandths of a multiple
+    int analogGainMilli = 1000;  // thousandths of a multiple
     bool antiFlicker = false;
-    int lightFrequencyHz = 50;                        // mains frequency of the scene lighting
+    int lightFrequencyHz = 50;                             // mains frequency of the scene lighting
     int focusPosition = 0, focusBest = 0, focusRange = 0;  // focusRange 0: lens without focus drive
-    int channelCount = 1;                             // illumination channels
-    uint32_t channelMask = 1;                         // bit i: channel i lit
-    double noiseSigma = 1.5;                          // read noise, digital numbers
+    int channelCount = 1;                                  // illumination channels
+    uint32_t channelMask = 1;                              // bit i: channel i lit
+    double noiseSigma = 1.5;                               // read noise, digital numbers
     std::vector<DefectPixel> defects;
 };
 
@@ -105,7 +111,7 @@ std::unique_ptr<Scene> makePatternScene(std::function<uint8_t(int x, int y, int 
 // viewer scales a large frame down. Lines outside the image are not drawn.
 struct Crosshair {
     bool enabled = false;
-    int x = 0, y = 0;                                 // output image coordinates
+    int x = 0, y = 0;  // output image coordinates
     uint8_t r = 255, g = 0, b = 0;
 };
 
@@ -140,7 +146,7 @@ struct FrameStatistics {
 // Names of the preset lookup tables, index = preset number ("直线", "曲线1", "曲线2").
 const std::vector<std::string>& presetLutNames();
 
-size_t bytesPerPixel(uint32_t pixelFormat);           // 0 for formats the pipeline lacks
+size_t bytesPerPixel(uint32_t pixelFormat);  // 0 for formats the pipeline lacks
 // Line thickness of the crosshairs for an image of this size (1 up to 1079 rows, 2 from
 // 1080, ...).
 int crosshairThickness(int width, int height);
@@ -160,6 +166,7 @@ public:
     // Cheap, subsampled statistics of the raw frame for automatic exposure and white
     // balance (whole 2x2 cells on an even grid, about 40 000 cells at most).
     static FrameStatistics statistics(const RawFrame& raw);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> d;
@@ -186,9 +193,20 @@ enum class ImageFileType { Jpeg = 1, Bmp = 2, Png = 8 };
 // Writes an image (pixels in pixelFormat: RGB8, BGR8, BGRA8 or Mono8) to baseName +
 // ".bmp" / ".jpg" / ".png" through a temporary file that is renamed into place, so a
 // failed write never leaves a partial file. quality 1..100 for JPEG (others: 90).
-// Returns 0 or a negative kImaging... code; an existing file of that name is replaced.
+// Returns 0 or a negative kImaging... code. Nothing that has the final name is ever
+// replaced: kImagingFileExists when a file (or a symbolic link) has it, kImagingNotAFile
+// when a folder, FIFO or device has it; in both cases nothing is written and no temporary
+// file is left. Of two writers racing for one name exactly one succeeds.
 // Type codes: 1 JPEG, 2 BMP (24-bit, or 8-bit grey for Mono8), 8 PNG. BGRA8 drops alpha.
+// Mono8 makes an 8-bit grey file of every type (BMP with a grey palette, PNG colour type
+// grey, JPEG with one component).
 int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width, int height,
                    uint32_t pixelFormat, int typeCode, int quality);
+
+// When every pixel of an RGB8, BGR8 or BGRA8 image is grey (red, green and blue equal),
+// fills grey with the width * height grey levels and returns true; false (grey then holds
+// nothing useful) as soon as one pixel has colour, or for other formats.
+bool greyLevelsOf(const uint8_t* pixels, int width, int height, uint32_t pixelFormat,
+                  std::vector<uint8_t>& grey);
 
 }  // namespace vexo::imaging

@@ -53,7 +53,8 @@ enum {
     VEXO_SDK_OPEN_ELSEWHERE = -18,   /* the camera is already open (in this or another process) */
     VEXO_SDK_BUFFERS_HELD = -20,     /* every frame buffer is held by the caller: release one */
     VEXO_SDK_BUSY = -21,             /* the camera cannot take another software trigger yet */
-    VEXO_SDK_WRONG_PATH = -22,       /* a file path is wrong or the file is unreadable */
+    VEXO_SDK_WRONG_PATH = -22,       /* a file path is wrong, the file is unreadable, or the
+                                        name belongs to a folder, FIFO or device */
     VEXO_SDK_FILE_EXISTS = -23       /* a file of that name exists already; nothing was written */
 };
 
@@ -219,8 +220,14 @@ VEXO_SDK_API int SdkSetOutputFormat(int handle, uint32_t pixelFormat);
 
 /* Writes a processed image (buffer described by info: width, height, pixelFormat) to
  * baseName plus ".jpg", ".bmp" or ".png" for typeCode 1, 2, 8. quality 1 .. 100 (JPEG).
- * The file appears complete or not at all.
- * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, FAILED (cannot write). */
+ * The file appears complete or not at all, and never replaces anything: when the name is
+ * taken nothing is written (pick another name and call again). Of several callers saving
+ * to one name at the same time exactly one gets OK. A MONO8 image, and on a mono camera an
+ * image whose every pixel is grey, makes an 8-bit grey file (BMP with a grey palette, PNG
+ * grey, JPEG with one component); anything coloured in it keeps the file 24-bit.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, OUT_OF_RANGE (quality), FILE_EXISTS (a
+ * file or symbolic link of that name exists already), WRONG_PATH (a folder, FIFO or device
+ * has the name), FAILED (cannot write, for example the folder is missing). */
 VEXO_SDK_API int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer,
                                   const VexoImageInfo* info, int typeCode, int quality);
 
@@ -457,9 +464,12 @@ VEXO_SDK_API int SdkSetParameterLoadMode(int handle, int mode);
 VEXO_SDK_API int SdkGetParameterLoadMode(int handle, int* mode);
 /* Writes every current parameter to a parameter file (format in sdk/src/ParameterFile.h),
  * replacing an existing file atomically; the replaced file's permissions are kept, a file
- * the user cannot write is not replaced. A write that is cut short (the process killed)
- * leaves at most a hidden temporary file, removed by the next write into that folder.
- * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (no path), WRONG_PATH (folder missing), FAILED. */
+ * the user cannot write is not replaced. A symbolic link is followed; a folder, FIFO or
+ * device at the path (or at the link's end) is never replaced and nothing is written.
+ * A write that is cut short (the process killed) leaves at most a hidden temporary file,
+ * removed by the next write into that folder.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (no path), WRONG_PATH (folder missing, or
+ * the path is a folder, FIFO or device), FAILED. */
 VEXO_SDK_API int SdkExportParameterFile(int handle, const char* path);
 /* Loads a parameter file; on any error nothing changes. Returns OK, INVALID_HANDLE,
  * INVALID_ARGUMENT, WRONG_PATH (missing or unreadable), FILE_FOREIGN, FILE_TRUNCATED,

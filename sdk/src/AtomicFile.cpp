@@ -104,8 +104,26 @@ std::string temporaryFileName(const std::string& path, long pid, unsigned serial
            std::to_string(pid) + "-" + std::to_string(serial);
 }
 
-bool writeFileAtomically(const std::string& requestedPath, const std::string& data,
-                         mode_t newFileMode)
+namespace {
+
+// Renaming over a FIFO or a device node would put a regular file in its place (as root,
+// even over /dev/null); over a folder it fails anyway. Only a missing name or a regular
+// file may be written.
+bool writableName(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, const std::string& data, mode_t newFileMode)
+{
+    return writeFileChecked(path, data, newFileMode) == FileWrite::Written;
+}
+
+FileWrite writeFileChecked(const std::string& requestedPath, const std::string& data,
+                           mode_t newFileMode)
 {
     static std::atomic<unsigned> counter{0};
     // Replacing a symbolic link would cut it; write to the file it points to.
@@ -117,6 +135,8 @@ bool writeFileAtomically(const std::string& requestedPath, const std::string& da
             std::free(resolved);
         }
     }
+    if (!writableName(path))
+        return FileWrite::NotAFile;
     const size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "."
                                : slash == 0               ? "/"
@@ -127,7 +147,7 @@ bool writeFileAtomically(const std::string& requestedPath, const std::string& da
         temporaryFileName(path, static_cast<long>(::getpid()), counter.fetch_add(1));
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, newFileMode);
     if (fd < 0)
-        return false;
+        return FileWrite::Failed;
     bool ok = writeAll(fd, data);
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
@@ -141,15 +161,37 @@ bool writeFileAtomically(const std::string& requestedPath, const std::string& da
     }
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
+    // Asked again: the write may have taken a while.
+    const bool stillWritable = writableName(path);
+    if (ok && stillWritable && ::rename(temporary.c_str(), path.c_str()) == 0)
+        return FileWrite::Written;
     ::unlink(temporary.c_str());
-    return false;
+    return stillWritable ? FileWrite::Failed : FileWrite::NotAFile;
+}
+
+int openRegularFileForReading(const std::string& path)
+{
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 bool readFilePrefix(const std::string& path, std::string& data, size_t maxBytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFileForReading(path);
     if (fd < 0)
         return false;
     std::string result;

@@ -5,12 +5,22 @@
 
 namespace vexo::sdk {
 
+enum class FileWrite {
+    Written,
+    NotAFile,  // the path (or what its symbolic link points to) is a folder, FIFO, device...
+    Failed,
+};
+
 // Writes data to a hidden temporary file beside path and renames it into place, so
 // readers see either the old or the new content, never a partial file. A file that is
 // replaced keeps its permission bits; a new file is created with newFileMode (less the
-// umask); a file the user cannot write is not replaced. Temporary files that a killed writer left
-// in the folder are removed first. False on any failure (the temporary file is removed, an existing
-// file is untouched).
+// umask); a file the user cannot write is not replaced, nor is anything that is not a
+// regular file (a symbolic link is followed first). Temporary files that a killed writer
+// left in the folder are removed first. On any failure the temporary file is removed and
+// what has the name is untouched.
+FileWrite writeFileChecked(const std::string& path, const std::string& data,
+                           mode_t newFileMode = 0600);
+// The same, true only for FileWrite::Written.
 bool writeFileAtomically(const std::string& path, const std::string& data,
                          mode_t newFileMode = 0600);
 
@@ -18,10 +28,14 @@ bool writeFileAtomically(const std::string& path, const std::string& data,
 // same folder), serial telling apart several writes of one process.
 std::string temporaryFileName(const std::string& path, long pid, unsigned serial);
 
-// Reads a whole file; false when it cannot be read or is longer than maxBytes.
+// Reads a whole file; false when it cannot be read, is not a regular file (a FIFO would
+// block the reader for good) or is longer than maxBytes.
 bool readWholeFile(const std::string& path, std::string& data, size_t maxBytes = 16u << 20);
-// Reads at most the first maxBytes of a file; false when it cannot be read.
+// Reads at most the first maxBytes of a regular file; false when it cannot be read.
 bool readFilePrefix(const std::string& path, std::string& data, size_t maxBytes);
+// Opens a regular file for reading without waiting for a FIFO's writer: -1 (errno set) for
+// anything else. The descriptor blocks as usual and closes on exec.
+int openRegularFileForReading(const std::string& path);
 
 // Creates a folder and its missing parents (mode 0700 for new ones).
 bool makeFolders(const std::string& path);

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "AtomicFile.h"
 #include "BinaryFile.h"
 #include "VexoCameraApi.h"
 
@@ -54,7 +55,8 @@ bool readFully(int fd, uint8_t* data, size_t size, size_t& got)
 
 }  // namespace
 
-std::string encodeFirmwareFile(const std::string& productName, uint16_t firmwareVersion, const std::string& image)
+std::string encodeFirmwareFile(const std::string& productName, uint16_t firmwareVersion,
+                               const std::string& image)
 {
     std::string out(kMagic, 4);
     appendUint16(out, 1);
@@ -82,7 +84,8 @@ int decodeFirmwareFile(const std::string& bytes, const std::string& productName,
 int readFirmwareFile(const std::string& path, const std::string& productName,
                      uint16_t& firmwareVersion)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A FIFO given as the upgrade file must not hold the caller until someone writes to it.
+    const int fd = openRegularFileForReading(path);
     if (fd < 0)
         return VEXO_SDK_WRONG_PATH;
     struct Closer {

@@ -1,5 +1,6 @@
 // Acquisition and the frame cycle: start, stop, get, process, release, save.
 #include <cstring>
+#include <vector>
 
 #include "ApiSupport.h"
 
@@ -9,15 +10,15 @@ namespace {
 
 bool isOutputFormat(uint32_t format)
 {
-    return format == VEXO_SDK_PIXEL_RGB8 || format == VEXO_SDK_PIXEL_BGR8 || format == VEXO_SDK_PIXEL_BGRA8 ||
-           format == VEXO_SDK_PIXEL_MONO8;
+    return format == VEXO_SDK_PIXEL_RGB8 || format == VEXO_SDK_PIXEL_BGR8 ||
+           format == VEXO_SDK_PIXEL_BGRA8 || format == VEXO_SDK_PIXEL_MONO8;
 }
 
 // A processed image the caller hands back: known format, sane size.
 bool describesImage(const VexoImageInfo& info)
 {
-    return isOutputFormat(info.pixelFormat) && info.width > 0 && info.height > 0 && info.width <= 16384 &&
-           info.height <= 16384;
+    return isOutputFormat(info.pixelFormat) && info.width > 0 && info.height > 0 &&
+           info.width <= 16384 && info.height <= 16384;
 }
 
 }  // namespace
@@ -70,8 +71,9 @@ BYTE* SdkGetRawImage(int handle, uint32_t token, VexoImageInfo* info)
         VexoImageInfo filled{};
         filled.width = frame->raw.width;
         filled.height = frame->raw.height;
-        const uint32_t format = frame->raw.layout == vexo::imaging::RawLayout::BayerRG8 ? VEXO_SDK_PIXEL_BAYER_RG8
-                                                                                         : VEXO_SDK_PIXEL_MONO8;
+        const uint32_t format = frame->raw.layout == vexo::imaging::RawLayout::BayerRG8
+                                    ? VEXO_SDK_PIXEL_BAYER_RG8
+                                    : VEXO_SDK_PIXEL_MONO8;
         filled.rawFormat = static_cast<int32_t>(format);
         filled.pixelFormat = format;
         filled.frameNumber = static_cast<int32_t>(frame->raw.frameNumber & 0x7FFFFFFF);
@@ -112,7 +114,8 @@ int SdkPostProcessImage(int handle, BYTE* buffer, VexoImageInfo* info)
 int SdkReleaseFrame(int handle, uint32_t token)
 {
     return withCamera(handle, [&](Camera& camera) {
-        return camera.release(token) == 0 ? static_cast<int>(VEXO_SDK_OK) : static_cast<int>(VEXO_SDK_INVALID_FRAME);
+        return camera.release(token) == 0 ? static_cast<int>(VEXO_SDK_OK)
+                                          : static_cast<int>(VEXO_SDK_INVALID_FRAME);
     });
 }
 
@@ -136,19 +139,38 @@ int SdkSetOutputFormat(int handle, uint32_t pixelFormat)
     });
 }
 
-int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer, const VexoImageInfo* info, int typeCode,
-                     int quality)
+int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer, const VexoImageInfo* info,
+                     int typeCode, int quality)
 {
-    return withCamera(handle, [&](Camera&) {
+    return withCamera(handle, [&](Camera& camera) {
         if (!baseName || !*baseName || !buffer || !info || !describesImage(*info))
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
-        if (typeCode != VEXO_SDK_FILE_JPG && typeCode != VEXO_SDK_FILE_BMP && typeCode != VEXO_SDK_FILE_PNG)
+        if (typeCode != VEXO_SDK_FILE_JPG && typeCode != VEXO_SDK_FILE_BMP &&
+            typeCode != VEXO_SDK_FILE_PNG)
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
         if (quality < 1 || quality > 100)
             return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
-        const int result = vexo::imaging::writeImageFile(baseName, buffer, info->width, info->height,
-                                                         info->pixelFormat, typeCode, quality);
-        return result == 0 ? static_cast<int>(VEXO_SDK_OK) : static_cast<int>(VEXO_SDK_FAILED);
+        const BYTE* pixels = buffer;
+        uint32_t format = info->pixelFormat;
+        // The viewer hands over RGB even for mono cameras; a grey picture in 24 bits is three
+        // times the file for nothing. Anything coloured drawn on it (a crosshair) keeps it RGB.
+        std::vector<uint8_t> grey;
+        if (!camera.model().colorSensor && format != VEXO_SDK_PIXEL_MONO8 &&
+            vexo::imaging::greyLevelsOf(buffer, info->width, info->height, format, grey)) {
+            pixels = grey.data();
+            format = VEXO_SDK_PIXEL_MONO8;
+        }
+        switch (vexo::imaging::writeImageFile(baseName, pixels, info->width, info->height, format,
+                                              typeCode, quality)) {
+            case vexo::imaging::kImagingOk:
+                return static_cast<int>(VEXO_SDK_OK);
+            case vexo::imaging::kImagingFileExists:
+                return static_cast<int>(VEXO_SDK_FILE_EXISTS);
+            case vexo::imaging::kImagingNotAFile:
+                return static_cast<int>(VEXO_SDK_WRONG_PATH);
+            default:
+                return static_cast<int>(VEXO_SDK_FAILED);
+        }
     });
 }
 

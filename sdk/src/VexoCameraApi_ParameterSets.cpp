@@ -1,6 +1,6 @@
 // Parameter groups (the camera's own user sets) and parameter files.
-#include <cerrno>
 #include <sys/stat.h>
+#include <cerrno>
 
 #include "ApiSupport.h"
 #include "AtomicFile.h"
@@ -19,7 +19,9 @@ std::string groupKeyOf(Camera& camera)
 bool folderOfExists(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
     struct stat st {};
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
@@ -34,7 +36,8 @@ bool recordCurrentGroup(Camera& camera, int group)
 // FILE_CORRUPT; settings are untouched unless OK.
 int readStoredGroup(Camera& camera, int group, CameraSettings& settings)
 {
-    const nlohmann::json saved = CameraLibrary::instance().userState().loadGroup(groupKeyOf(camera), group);
+    const nlohmann::json saved =
+        CameraLibrary::instance().userState().loadGroup(groupKeyOf(camera), group);
     if (saved.is_null())
         return static_cast<int>(VEXO_SDK_EMPTY_GROUP);
     return settingsFromJson(camera.model(), saved, kStoredGroupFields, settings)
@@ -149,8 +152,15 @@ int SdkExportParameterFile(int handle, const char* path)
             return static_cast<int>(VEXO_SDK_WRONG_PATH);
         const std::string bytes = encodeParameterFile(camera.model(), camera.settings());
         // A new file gets the permissions any program's new file gets (umask applies).
-        return writeFileAtomically(path, bytes, 0666) ? static_cast<int>(VEXO_SDK_OK)
-                                                      : static_cast<int>(VEXO_SDK_FAILED);
+        switch (writeFileChecked(path, bytes, 0666)) {
+            case FileWrite::Written:
+                return static_cast<int>(VEXO_SDK_OK);
+            case FileWrite::NotAFile:
+                return static_cast<int>(VEXO_SDK_WRONG_PATH);
+            case FileWrite::Failed:
+                break;
+        }
+        return static_cast<int>(VEXO_SDK_FAILED);
     });
 }
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "CameraLock.h"
 #include "AtomicFile.h"
+#include "CameraLock.h"
 #include "DeviceFolder.h"
 #include "FirmwareFile.h"
 #include "SimulatedBackend.h"
@@ -59,10 +59,13 @@ int listCameras(Simulator& sim, std::ostream& out)
     for (const CameraModel& m : sim.models) {
         const bool attached = sim.folder.attached(m.identifier);
         const bool open = CameraLock::isHeld(sim.folder.lockPath(m.identifier));
-        out << m.identifier << "\t" << m.productName << "\t" << m.interfaceText << "\t" << m.sensorWidth << "x"
-            << m.sensorHeight << (m.colorSensor ? " colour" : " mono") << "\t"
-            << (attached ? "attached" : "detached") << "\t" << (open ? "open" : "closed") << "\t"
-            << firmwareVersionText(state.load(m.identifier).firmwareVersion.value_or(m.firmwareVersion)) << "\t";
+        out << m.identifier << "\t" << m.productName << "\t" << m.interfaceText << "\t"
+            << m.sensorWidth << "x" << m.sensorHeight << (m.colorSensor ? " colour" : " mono")
+            << "\t" << (attached ? "attached" : "detached") << "\t" << (open ? "open" : "closed")
+            << "\t"
+            << firmwareVersionText(
+                   state.load(m.identifier).firmwareVersion.value_or(m.firmwareVersion))
+            << "\t";
         VexoNetworkConfig network{};
         if (SdkGetNetworkConfig(m.identifier.c_str(), &network) == VEXO_SDK_OK)
             out << network.ipAddress << (network.addressMode ? " static" : " dhcp");
@@ -89,10 +92,10 @@ int plug(Simulator& sim, const std::string& identifier, bool attach, std::ostrea
     int result = 0;
     for (const CameraModel* m : targets) {
         if (attach ? sim.folder.attached(m->identifier) : !sim.folder.attached(m->identifier))
-            continue;   // already in the requested state
+            continue;  // already in the requested state
         if (!(attach ? sim.folder.attach(*m) : sim.folder.detach(m->identifier))) {
-            err << "vexocam-sim: cannot " << (attach ? "attach " : "detach ") << m->identifier << " in "
-                << sim.folder.path() << "\n";
+            err << "vexocam-sim: cannot " << (attach ? "attach " : "detach ") << m->identifier
+                << " in " << sim.folder.path() << "\n";
             result = 1;
         }
     }
@@ -102,8 +105,9 @@ int plug(Simulator& sim, const std::string& identifier, bool attach, std::ostrea
 // Waits until stdin reaches end of file or `seconds` pass (negative: no limit).
 void waitForRelease(double seconds)
 {
-    const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                                      std::chrono::duration<double>(seconds < 0 ? 1e9 : seconds));
+    const Clock::time_point end =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<double>(seconds < 0 ? 1e9 : seconds));
     while (Clock::now() < end) {
         pollfd input{STDIN_FILENO, POLLIN, 0};
         if (::poll(&input, 1, 50) > 0) {
@@ -114,7 +118,8 @@ void waitForRelease(double seconds)
     }
 }
 
-int holdCamera(const std::string& identifier, double seconds, bool stream, std::ostream& out, std::ostream& err)
+int holdCamera(const std::string& identifier, double seconds, bool stream, std::ostream& out,
+               std::ostream& err)
 {
     int handle = 0;
     const int result = SdkOpenCamera(&handle, identifier.c_str());
@@ -132,8 +137,9 @@ int holdCamera(const std::string& identifier, double seconds, bool stream, std::
     // Stream until the time is up or a frame call fails, then report how it ended.
     SdkStartAcquisition(handle);
     out << "streaming " << identifier << std::endl;
-    const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                                      std::chrono::duration<double>(seconds < 0 ? 1e9 : seconds));
+    const Clock::time_point end =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<double>(seconds < 0 ? 1e9 : seconds));
     int frames = 0;
     int last = VEXO_SDK_OK;
     while (Clock::now() < end) {
@@ -152,8 +158,8 @@ int holdCamera(const std::string& identifier, double seconds, bool stream, std::
     return 0;
 }
 
-int snapshot(const std::string& identifier, const std::string& baseName, int typeCode, std::ostream& out,
-             std::ostream& err)
+int snapshot(const std::string& identifier, const std::string& baseName, int typeCode,
+             std::ostream& out, std::ostream& err)
 {
     int handle = 0;
     int result = SdkOpenCamera(&handle, identifier.c_str());
@@ -181,6 +187,10 @@ int snapshot(const std::string& identifier, const std::string& baseName, int typ
         }
     }
     SdkCloseCamera(handle);
+    if (result == VEXO_SDK_FILE_EXISTS) {
+        err << "vexocam-sim: " << baseName << " has a picture already; nothing was written\n";
+        return 1;
+    }
     if (result != VEXO_SDK_OK) {
         err << "vexocam-sim: snapshot of " << identifier << " failed: " << result << "\n";
         return 1;
@@ -194,7 +204,8 @@ int snapshot(const std::string& identifier, const std::string& baseName, int typ
 std::string simulatorUsage()
 {
     return "usage: vexocam-sim <command>\n"
-           "  list                          cameras: attached/open state, firmware, IP address, nickname\n"
+           "  list                          cameras: attached/open state, firmware, IP address, "
+           "nickname\n"
            "  attach <id>|all               plug a camera in\n"
            "  detach <id>|all               unplug a camera\n"
            "  pulse <id> [line] [count]     pulse an input line (hardware trigger)\n"
@@ -203,13 +214,17 @@ std::string simulatorUsage()
            "  stream <id> [seconds]         open, stream and report how streaming ended\n"
            "  snapshot <id> <base> [png|jpg|bmp]  save one settled picture\n"
            "  make-upgrade <id> <version> <file> [broken]\n"
-           "                                write a firmware upgrade file (*.upg) for that camera's\n"
-           "                                product with version like 1.3.0.0; 'broken' spoils its checksum\n"
+           "                                write a firmware upgrade file (*.upg) for that "
+           "camera's\n"
+           "                                product with version like 1.3.0.0; 'broken' spoils its "
+           "checksum\n"
            "  folders                       print the device node and state folders\n"
-           "Environment: VEXOCAM_CAMERAS (camera list file), VEXOCAM_DEVICE_DIR, VEXOCAM_STATE_DIR.\n";
+           "Environment: VEXOCAM_CAMERAS (camera list file), VEXOCAM_DEVICE_DIR, "
+           "VEXOCAM_STATE_DIR.\n";
 }
 
-int runSimulatorCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+int runSimulatorCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                        std::ostream& err)
 {
     if (arguments.empty() || arguments[0] == "-h" || arguments[0] == "--help") {
         (arguments.empty() ? err : out) << simulatorUsage();
@@ -233,8 +248,9 @@ int runSimulatorCommand(const std::vector<std::string>& arguments, std::ostream&
         return plug(sim, arguments[1], command == "attach", err);
     if (command == "pulse" && count >= 2 && count <= 4) {
         int line = 0, pulses = 1;
-        if ((count >= 3 && !parseInt(arguments[2], line)) || (count == 4 && !parseInt(arguments[3], pulses)) ||
-            line < 0 || line > 7 || pulses < 1 || pulses > 1000)
+        if ((count >= 3 && !parseInt(arguments[2], line)) ||
+            (count == 4 && !parseInt(arguments[3], pulses)) || line < 0 || line > 7 || pulses < 1 ||
+            pulses > 1000)
             return usage();
         if (!sim.find(arguments[1])) {
             err << "vexocam-sim: no camera " << arguments[1] << "\n";
@@ -247,8 +263,8 @@ int runSimulatorCommand(const std::vector<std::string>& arguments, std::ostream&
     }
     if (command == "line" && count == 4) {
         int line = 0, level = 0;
-        if (!parseInt(arguments[2], line) || !parseInt(arguments[3], level) || line < 0 || line > 7 ||
-            (level != 0 && level != 1))
+        if (!parseInt(arguments[2], line) || !parseInt(arguments[3], level) || line < 0 ||
+            line > 7 || (level != 0 && level != 1))
             return usage();
         if (!sim.find(arguments[1])) {
             err << "vexocam-sim: no camera " << arguments[1] << "\n";
@@ -292,7 +308,8 @@ int runSimulatorCommand(const std::vector<std::string>& arguments, std::ostream&
             err << "vexocam-sim: cannot write " << arguments[3] << "\n";
             return 1;
         }
-        out << "wrote " << arguments[3] << " for " << m->productName << " " << firmwareVersionText(version) << "\n";
+        out << "wrote " << arguments[3] << " for " << m->productName << " "
+            << firmwareVersionText(version) << "\n";
         return 0;
     }
     return usage();

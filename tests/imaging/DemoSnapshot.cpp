@@ -20,8 +20,12 @@ int snapshot(const std::string& folder, const std::string& name, SensorSettings 
     scene->render(sensor, timeSec, 1234, raw);
     ImagePipeline pipeline;
     pipeline.configure(params);
-    std::vector<uint8_t> rgb(static_cast<size_t>(raw.width) * raw.height * bytesPerPixel(params.outputFormat));
+    std::vector<uint8_t> rgb(static_cast<size_t>(raw.width) * raw.height *
+                             bytesPerPixel(params.outputFormat));
     int rc = pipeline.process(raw, rgb.data(), rgb.size());
+    // The writer never replaces a picture; the ones of an earlier run are ours to refresh.
+    std::error_code ignored;
+    std::filesystem::remove(folder + "/" + name + ".png", ignored);
     if (rc == 0)
         rc = writeImageFile(folder + "/" + name, rgb.data(), raw.width, raw.height,
                             params.outputFormat, static_cast<int>(ImageFileType::Png), 90);
@@ -49,10 +53,12 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder);
     int failures = 0;
     PipelineSettings colour;
-    failures += snapshot(folder, "demo-1920x1080-colour", sensorOf(1920, 1080, RawLayout::BayerRG8), colour, 12.3) != 0;
+    failures += snapshot(folder, "demo-1920x1080-colour", sensorOf(1920, 1080, RawLayout::BayerRG8),
+                         colour, 12.3) != 0;
     PipelineSettings mono;
     mono.outputFormat = kPixelMono8;
-    failures += snapshot(folder, "demo-2592x1944-mono", sensorOf(2592, 1944, RawLayout::Mono8), mono, 47.9) != 0;
+    failures += snapshot(folder, "demo-2592x1944-mono", sensorOf(2592, 1944, RawLayout::Mono8),
+                         mono, 47.9) != 0;
 
     SensorSettings lit = sensorOf(1280, 1024, RawLayout::BayerRG8);
     lit.channelCount = 4;

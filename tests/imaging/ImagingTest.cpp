@@ -1,5 +1,6 @@
 // Tests of the imaging library: scenes, the image pipeline, the automatic exposure and
 // white balance controllers and the picture writer.
+#include "FilePlacement.h"
 #include "Imaging.h"
 #include "PipelineKernels.h"
 
@@ -9,13 +10,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <numeric>
 #include <random>
-#include <sys/resource.h>
-#include <unistd.h>
 
 using namespace vexo::imaging;
 
@@ -42,14 +44,16 @@ RawFrame patternFrame(int w, int h, RawLayout layout, std::function<uint8_t(int,
 RawFrame uniformFrame(int w, int h, uint8_t r, uint8_t g, uint8_t b,
                       RawLayout layout = RawLayout::BayerRG8)
 {
-    return patternFrame(w, h, layout, [=](int, int, int c) { return c == 0 ? r : (c == 1 ? g : b); });
+    return patternFrame(w, h, layout,
+                        [=](int, int, int c) { return c == 0 ? r : (c == 1 ? g : b); });
 }
 
 std::vector<uint8_t> processed(const PipelineSettings& settings, const RawFrame& raw)
 {
     ImagePipeline pipeline;
     pipeline.configure(settings);
-    std::vector<uint8_t> out(static_cast<size_t>(raw.width) * raw.height * bytesPerPixel(settings.outputFormat));
+    std::vector<uint8_t> out(static_cast<size_t>(raw.width) * raw.height *
+                             bytesPerPixel(settings.outputFormat));
     const int rc = pipeline.process(raw, out.data(), out.size());
     if (rc != 0)
         qWarning("process returned %d", rc);
@@ -160,7 +164,12 @@ private slots:
     void imageFilesRoundTrip();
     void imageFileFailuresLeaveNothing_data();
     void imageFileFailuresLeaveNothing();
-    void imageFileReplacesExisting();
+    void imageFileNeverReplacesExisting_data();
+    void imageFileNeverReplacesExisting();
+    void placementNeverReplaces_data();
+    void placementNeverReplaces();
+    void greyLevels_data();
+    void greyLevels();
 };
 
 // ---------------------------------------------------------------------------- scenes
@@ -183,7 +192,9 @@ void ImagingTest::patternSamplesThroughMosaic()
     QFETCH(int, offsetX);
     QFETCH(int, offsetY);
     QFETCH(int, binning);
-    auto value = [](int x, int y, int c) { return static_cast<uint8_t>((x * 7 + y * 13 + c * 50) & 0xFF); };
+    auto value = [](int x, int y, int c) {
+        return static_cast<uint8_t>((x * 7 + y * 13 + c * 50) & 0xFF);
+    };
     SensorSettings s = sensorOf(64, 48, layout);
     s.offsetX = offsetX;
     s.offsetY = offsetY;
@@ -200,13 +211,16 @@ void ImagingTest::patternSamplesThroughMosaic()
     for (int y = 0; y < raw.height; ++y) {
         for (int x = 0; x < raw.width; ++x) {
             // Output pixels sample the centre of their binned area on the sensor.
-            const int sx = offsetX + x * binning + binning / 2, sy = offsetY + y * binning + binning / 2;
+            const int sx = offsetX + x * binning + binning / 2,
+                      sy = offsetY + y * binning + binning / 2;
             int expected;
             if (layout == RawLayout::BayerRG8) {
                 const int c = (y & 1) == 0 ? ((x & 1) == 0 ? 0 : 1) : ((x & 1) == 0 ? 1 : 2);
                 expected = value(sx, sy, c);
             } else {
-                expected = (77 * value(sx, sy, 0) + 150 * value(sx, sy, 1) + 29 * value(sx, sy, 2) + 128) >> 8;
+                expected = (77 * value(sx, sy, 0) + 150 * value(sx, sy, 1) + 29 * value(sx, sy, 2) +
+                            128) >>
+                           8;
             }
             QCOMPARE(int(raw.pixels[static_cast<size_t>(y) * raw.width + x]), expected);
         }
@@ -217,7 +231,7 @@ void ImagingTest::demoBrightnessFollowsExposure_data()
 {
     QTest::addColumn<double>("exposureUs");
     QTest::addColumn<int>("gainMilli");
-    QTest::addColumn<double>("expectedRatio");   // against 5 ms at gain 1.0
+    QTest::addColumn<double>("expectedRatio");  // against 5 ms at gain 1.0
     QTest::newRow("exposure doubled") << 10000.0 << 1000 << 2.0;
     QTest::newRow("gain doubled") << 5000.0 << 2000 << 2.0;
     QTest::newRow("exposure halved") << 2500.0 << 1000 << 0.5;
@@ -312,7 +326,9 @@ void ImagingTest::demoFocusBlurGrowsAwayFromBest()
         energy.push_back(detailEnergy(raw));
     }
     for (size_t i = 1; i < energy.size(); ++i)
-        QVERIFY2(energy[i] < energy[i - 1] * 0.95, qPrintable(QString("step %1: %2 after %3").arg(i).arg(energy[i]).arg(energy[i - 1])));
+        QVERIFY2(
+            energy[i] < energy[i - 1] * 0.95,
+            qPrintable(QString("step %1: %2 after %3").arg(i).arg(energy[i]).arg(energy[i - 1])));
     // As far below best focus blurs as much as above (700 and 100 are 300 away from 400).
     s.focusPosition = 100;
     scene->render(s, 0.5, 1, raw);
@@ -327,7 +343,7 @@ void ImagingTest::demoChannelMaskLightsSides_data()
 {
     QTest::addColumn<int>("channelCount");
     QTest::addColumn<uint>("mask");
-    QTest::addColumn<int>("brighterSide");   // -1 left, 0 balanced, 1 right, 2 top, 9 dark
+    QTest::addColumn<int>("brighterSide");  // -1 left, 0 balanced, 1 right, 2 top, 9 dark
     QTest::newRow("channel 0 of 4 lights the left") << 4 << 0x1u << -1;
     QTest::newRow("channel 2 of 4 lights the right") << 4 << 0x4u << 1;
     QTest::newRow("channel 1 of 4 lights the top") << 4 << 0x2u << 2;
@@ -351,14 +367,26 @@ void ImagingTest::demoChannelMaskLightsSides()
     scene->render(s, 0.0, 1, raw);
     // Compare backdrop strips at the edges (the chart in the middle is not symmetric).
     const double left = regionMean(raw, 0, 60, 10, 200), right = regionMean(raw, 310, 60, 320, 200);
-    const double top = regionMean(raw, 120, 0, 220, 8), bottom = regionMean(raw, 120, 232, 220, 240);
+    const double top = regionMean(raw, 120, 0, 220, 8),
+                 bottom = regionMean(raw, 120, 232, 220, 240);
     const double all = ImagePipeline::statistics(raw).meanLuma;
     switch (brighterSide) {
-    case -1: QVERIFY2(left > 1.6 * right, qPrintable(QString("%1 %2").arg(left).arg(right))); break;
-    case 1: QVERIFY2(right > 1.6 * left, qPrintable(QString("%1 %2").arg(left).arg(right))); break;
-    case 2: QVERIFY2(top > 1.3 * bottom, qPrintable(QString("%1 %2").arg(top).arg(bottom))); break;
-    case 0: QVERIFY2(std::abs(left - right) < 0.15 * (left + right), qPrintable(QString("%1 %2").arg(left).arg(right))); break;
-    default: QVERIFY2(all < 10, qPrintable(QString::number(all))); break;
+        case -1:
+            QVERIFY2(left > 1.6 * right, qPrintable(QString("%1 %2").arg(left).arg(right)));
+            break;
+        case 1:
+            QVERIFY2(right > 1.6 * left, qPrintable(QString("%1 %2").arg(left).arg(right)));
+            break;
+        case 2:
+            QVERIFY2(top > 1.3 * bottom, qPrintable(QString("%1 %2").arg(top).arg(bottom)));
+            break;
+        case 0:
+            QVERIFY2(std::abs(left - right) < 0.15 * (left + right),
+                     qPrintable(QString("%1 %2").arg(left).arg(right)));
+            break;
+        default:
+            QVERIFY2(all < 10, qPrintable(QString::number(all)));
+            break;
     }
 }
 
@@ -370,7 +398,7 @@ void ImagingTest::demoMovesAndIsRepeatable()
     RawFrame a, b, c;
     scene->render(s, 1.0, 60, a);
     scene->render(s, 1.0, 60, b);
-    QVERIFY(a.pixels == b.pixels);   // same instant and frame number: same picture
+    QVERIFY(a.pixels == b.pixels);  // same instant and frame number: same picture
     s.noiseSigma = 0;
     scene->render(s, 1.0, 60, a);
     scene->render(s, 2.0, 61, c);
@@ -415,7 +443,7 @@ void ImagingTest::demoDefectPixelsAndOddGeometry()
     s.regionHeight = sensorH;
     s.outputWidth = outputW;
     s.outputHeight = sensorH;
-    s.exposureUs = 100;   // dark, so a hot pixel stands out
+    s.exposureUs = 100;  // dark, so a hot pixel stands out
     s.defects = {{std::max(0, offsetX) + 3, 2, 255}, {100000, 5, 255}, {-1, -1, 255}};
     RawFrame raw;
     makeDemoScene(1)->render(s, 0.0, 0, raw);
@@ -451,7 +479,8 @@ void ImagingTest::demosaicOfUniformColour()
     QFETCH(int, r);
     QFETCH(int, g);
     QFETCH(int, b);
-    const auto out = processed(PipelineSettings{}, uniformFrame(w, h, uint8_t(r), uint8_t(g), uint8_t(b)));
+    const auto out =
+        processed(PipelineSettings{}, uniformFrame(w, h, uint8_t(r), uint8_t(g), uint8_t(b)));
     if (w == 1) {
         // A one-column Bayer frame has no blue samples; red and green must still be right.
         QCOMPARE(rgbAt(out, w, 0, 0).r, r);
@@ -461,26 +490,29 @@ void ImagingTest::demosaicOfUniformColour()
         for (int x = 0; x < w; ++x) {
             const Rgb p = rgbAt(out, w, x, y);
             if (p.r != r || p.g != g || p.b != b)
-                QFAIL(qPrintable(QString("pixel %1,%2 is %3,%4,%5").arg(x).arg(y).arg(p.r).arg(p.g).arg(p.b)));
+                QFAIL(qPrintable(
+                    QString("pixel %1,%2 is %3,%4,%5").arg(x).arg(y).arg(p.r).arg(p.g).arg(p.b)));
         }
 }
 
 void ImagingTest::outputFormatsOrderBytes_data()
 {
     QTest::addColumn<uint>("format");
-    QTest::addColumn<QByteArray>("expected");   // bytes of one pixel of colour 200, 100, 50
+    QTest::addColumn<QByteArray>("expected");  // bytes of one pixel of colour 200, 100, 50
     QTest::newRow("RGB8") << uint(kPixelRGB8) << QByteArray("\xC8\x64\x32", 3);
     QTest::newRow("BGR8") << uint(kPixelBGR8) << QByteArray("\x32\x64\xC8", 3);
     QTest::newRow("BGRA8") << uint(kPixelBGRA8) << QByteArray("\x32\x64\xC8\xFF", 4);
-    QTest::newRow("Mono8") << uint(kPixelMono8) << QByteArray(1, char((77 * 200 + 150 * 100 + 29 * 50 + 128) >> 8));
-    QTest::newRow("BayerRG8 passthrough, red site") << uint(kPixelBayerRG8) << QByteArray("\xC8", 1);
+    QTest::newRow("Mono8") << uint(kPixelMono8)
+                           << QByteArray(1, char((77 * 200 + 150 * 100 + 29 * 50 + 128) >> 8));
+    QTest::newRow("BayerRG8 passthrough, red site")
+        << uint(kPixelBayerRG8) << QByteArray("\xC8", 1);
 }
 
 void ImagingTest::outputFormatsOrderBytes()
 {
     QFETCH(uint, format);
     QFETCH(QByteArray, expected);
-    const int w = 45, h = 6;   // 45 * 3 is not a multiple of four
+    const int w = 45, h = 6;  // 45 * 3 is not a multiple of four
     PipelineSettings s;
     s.outputFormat = format;
     QCOMPARE(bytesPerPixel(format), size_t(expected.size()));
@@ -492,7 +524,8 @@ void ImagingTest::outputFormatsOrderBytes()
         return;
     }
     for (size_t i = 0; i < out.size(); i += expected.size())
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(out.data() + i), expected.size()), expected);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(out.data() + i), expected.size()),
+                 expected);
 }
 
 void ImagingTest::toneCurves_data()
@@ -503,12 +536,13 @@ void ImagingTest::toneCurves_data()
     QTest::addColumn<int>("preset");
     QTest::addColumn<int>("contrast");
     QTest::addColumn<int>("level");
-    QTest::addColumn<int>("direction");   // sign of output - level
+    QTest::addColumn<int>("direction");  // sign of output - level
     QTest::newRow("defaults keep the level") << 0 << 100 << 100 << 0 << 100 << 77 << 0;
     QTest::newRow("gamma above one brightens mid grey") << 0 << 180 << 100 << 0 << 100 << 128 << 1;
     QTest::newRow("gamma below one darkens mid grey") << 0 << 50 << 100 << 0 << 100 << 128 << -1;
     QTest::newRow("lut contrast up darkens dark grey") << 0 << 100 << 180 << 0 << 100 << 64 << -1;
-    QTest::newRow("lut contrast up brightens light grey") << 0 << 100 << 180 << 0 << 100 << 190 << 1;
+    QTest::newRow("lut contrast up brightens light grey")
+        << 0 << 100 << 180 << 0 << 100 << 190 << 1;
     QTest::newRow("contrast up darkens dark grey") << 0 << 100 << 100 << 0 << 170 << 64 << -1;
     QTest::newRow("contrast down brightens dark grey") << 0 << 100 << 100 << 0 << 40 << 64 << 1;
     QTest::newRow("preset straight line keeps the level") << 1 << 300 << 100 << 0 << 100 << 90 << 0;
@@ -533,7 +567,8 @@ void ImagingTest::toneCurves()
     s.lutContrast = lutContrast;
     s.presetLut = preset;
     s.contrast = contrast;
-    const auto out = processed(s, uniformFrame(16, 8, uint8_t(level), uint8_t(level), uint8_t(level)));
+    const auto out =
+        processed(s, uniformFrame(16, 8, uint8_t(level), uint8_t(level), uint8_t(level)));
     const Rgb p = rgbAt(out, 16, 5, 3);
     QCOMPARE(p.g, p.r);
     QCOMPARE(p.b, p.r);
@@ -541,7 +576,8 @@ void ImagingTest::toneCurves()
     if (direction == 0)
         QCOMPARE(delta, 0);
     else
-        QVERIFY2(delta * direction >= 8, qPrintable(QString("output %1 for %2").arg(p.r).arg(level)));
+        QVERIFY2(delta * direction >= 8,
+                 qPrintable(QString("output %1 for %2").arg(p.r).arg(level)));
 }
 
 void ImagingTest::colourControls_data()
@@ -583,7 +619,7 @@ void ImagingTest::colourControls()
     } else if (expect == "grey") {
         QCOMPARE(p.r, p.g);
         QCOMPARE(p.b, p.g);
-        QVERIFY(std::abs(p.g - 119) <= 2);   // the luma of the colour
+        QVERIFY(std::abs(p.g - 119) <= 2);  // the luma of the colour
     } else {
         QVERIFY(p.r - p.b > before.r - before.b + 40);
     }
@@ -639,7 +675,8 @@ void ImagingTest::mirrorsMoveMarker()
 void ImagingTest::sharpnessRaisesEdgeContrast()
 {
     const int w = 40, h = 8;
-    const RawFrame raw = patternFrame(w, h, RawLayout::BayerRG8, [](int x, int, int) { return uint8_t(x < 20 ? 60 : 180); });
+    const RawFrame raw = patternFrame(w, h, RawLayout::BayerRG8,
+                                      [](int x, int, int) { return uint8_t(x < 20 ? 60 : 180); });
     auto edgeContrast = [&](const std::vector<uint8_t>& img) {
         int lo = 255, hi = 0;
         for (int x = 14; x < 26; ++x) {
@@ -659,7 +696,8 @@ void ImagingTest::sharpnessRaisesEdgeContrast()
         QCOMPARE(rgbAt(sharp, w, 5, 4).g, rgbAt(soft, w, 5, 4).g);
         QCOMPARE(rgbAt(sharp, w, 34, 4).g, rgbAt(soft, w, 34, 4).g);
         const int contrast = edgeContrast(sharp);
-        QVERIFY2(contrast > previous + 10, qPrintable(QString("%1 after %2").arg(contrast).arg(previous)));
+        QVERIFY2(contrast > previous + 10,
+                 qPrintable(QString("%1 after %2").arg(contrast).arg(previous)));
         previous = contrast;
     }
 }
@@ -670,12 +708,14 @@ void ImagingTest::crosshairs_data()
     QTest::addColumn<int>("y");
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<uint>("format");
-    QTest::addColumn<int>("horizontalPixels");   // pixels of row y with the colour
-    QTest::addColumn<int>("verticalPixels");     // pixels of column x with the colour
+    QTest::addColumn<int>("horizontalPixels");  // pixels of row y with the colour
+    QTest::addColumn<int>("verticalPixels");    // pixels of column x with the colour
     QTest::newRow("centre") << 30 << 10 << true << uint(kPixelRGB8) << 61 << 21;
     QTest::newRow("corner") << 0 << 0 << true << uint(kPixelRGB8) << 61 << 21;
-    QTest::newRow("beyond the right edge: row only") << 70 << 5 << true << uint(kPixelRGB8) << 61 << 0;
-    QTest::newRow("below the bottom: column only") << 12 << 40 << true << uint(kPixelRGB8) << 0 << 21;
+    QTest::newRow("beyond the right edge: row only")
+        << 70 << 5 << true << uint(kPixelRGB8) << 61 << 0;
+    QTest::newRow("below the bottom: column only")
+        << 12 << 40 << true << uint(kPixelRGB8) << 0 << 21;
     QTest::newRow("disabled") << 30 << 10 << false << uint(kPixelRGB8) << 0 << 0;
     QTest::newRow("BGR8 colour order") << 30 << 10 << true << uint(kPixelBGR8) << 61 << 21;
     QTest::newRow("BGRA8 colour order") << 30 << 10 << true << uint(kPixelBGRA8) << 61 << 21;
@@ -693,13 +733,14 @@ void ImagingTest::crosshairs()
     PipelineSettings s;
     s.outputFormat = format;
     s.crosshairs[4] = {enabled, x, y, 10, 200, 90};
-    s.crosshairs[5] = {false, 3, 3, 255, 255, 255};   // disabled ones draw nothing
+    s.crosshairs[5] = {false, 3, 3, 255, 255, 255};  // disabled ones draw nothing
     const auto out = processed(s, uniformFrame(w, h, 50, 50, 50));
     const size_t bpp = bytesPerPixel(format);
     auto isColour = [&](int px, int py) {
         const uint8_t* p = out.data() + (size_t(py) * w + px) * bpp;
-        return format == kPixelRGB8 ? (p[0] == 10 && p[1] == 200 && p[2] == 90)
-                                    : (p[0] == 90 && p[1] == 200 && p[2] == 10 && (bpp == 3 || p[3] == 255));
+        return format == kPixelRGB8
+                   ? (p[0] == 10 && p[1] == 200 && p[2] == 90)
+                   : (p[0] == 90 && p[1] == 200 && p[2] == 10 && (bpp == 3 || p[3] == 255));
     };
     int rowCount = 0, columnCount = 0, total = 0;
     for (int py = 0; py < h; ++py)
@@ -712,7 +753,8 @@ void ImagingTest::crosshairs()
     QCOMPARE(rowCount, horizontalPixels);
     QCOMPARE(columnCount, verticalPixels);
     // Nothing else is painted (lines are one pixel thick at this size).
-    QCOMPARE(total, horizontalPixels + verticalPixels - (horizontalPixels && verticalPixels ? 1 : 0));
+    QCOMPARE(total,
+             horizontalPixels + verticalPixels - (horizontalPixels && verticalPixels ? 1 : 0));
     QCOMPARE(crosshairThickness(1920, 1080), 2);
 }
 
@@ -733,9 +775,10 @@ void ImagingTest::defectCorrection()
     QFETCH(int, planted);
     QFETCH(bool, correction);
     const int w = 21, h = 15;
-    RawFrame raw = patternFrame(w, h, layout, [](int x, int, int c) { return uint8_t(100 + 2 * x + 10 * c); });
+    RawFrame raw =
+        patternFrame(w, h, layout, [](int x, int, int c) { return uint8_t(100 + 2 * x + 10 * c); });
     const auto clean = processed(PipelineSettings{}, raw);
-    raw.pixels[7 * size_t(w) + 10] = uint8_t(planted);   // a green sample of a blue row
+    raw.pixels[7 * size_t(w) + 10] = uint8_t(planted);  // a green sample of a blue row
     PipelineSettings s;
     s.defectCorrection = correction;
     const auto out = processed(s, raw);
@@ -747,7 +790,9 @@ void ImagingTest::defectCorrection()
     else
         QVERIFY(worst > 50);
     // The correction leaves an image without defects alone.
-    QVERIFY(processed(s, patternFrame(w, h, layout, [](int x, int, int c) { return uint8_t(100 + 2 * x + 10 * c); })) == clean);
+    QVERIFY(processed(s, patternFrame(w, h, layout, [](int x, int, int c) {
+                          return uint8_t(100 + 2 * x + 10 * c);
+                      })) == clean);
 }
 
 void ImagingTest::oddSizesStayInBounds_data()
@@ -757,9 +802,10 @@ void ImagingTest::oddSizesStayInBounds_data()
     QTest::addColumn<RawLayout>("layout");
     for (RawLayout layout : {RawLayout::BayerRG8, RawLayout::Mono8}) {
         const char* name = layout == RawLayout::BayerRG8 ? "bayer" : "mono";
-        for (auto size : {QSize(1, 1), QSize(1, 2), QSize(2, 1), QSize(3, 3), QSize(5, 7), QSize(33, 17),
-                          QSize(65, 3), QSize(97, 31)})
-            QTest::addRow("%s %dx%d", name, size.width(), size.height()) << size.width() << size.height() << layout;
+        for (auto size : {QSize(1, 1), QSize(1, 2), QSize(2, 1), QSize(3, 3), QSize(5, 7),
+                          QSize(33, 17), QSize(65, 3), QSize(97, 31)})
+            QTest::addRow("%s %dx%d", name, size.width(), size.height())
+                << size.width() << size.height() << layout;
     }
 }
 
@@ -784,7 +830,8 @@ void ImagingTest::oddSizesStayInBounds()
         const size_t size = size_t(w) * h * bytesPerPixel(format);
         std::vector<uint8_t> out(size + 64, 0xA5);
         QCOMPARE(pipeline.process(raw, out.data(), size), 0);
-        QVERIFY(std::all_of(out.begin() + long(size), out.end(), [](uint8_t v) { return v == 0xA5; }));
+        QVERIFY(
+            std::all_of(out.begin() + long(size), out.end(), [](uint8_t v) { return v == 0xA5; }));
         QCOMPARE(int(out[size - 1]), format == kPixelBGRA8 ? 255 : int(out[size - 1]));
     }
 }
@@ -800,18 +847,30 @@ void ImagingTest::fastKernelsMatchPortable_data()
     QTest::addColumn<int>("sharpness");
     QTest::addColumn<bool>("defects");
     QTest::addColumn<bool>("monochrome");
-    QTest::newRow("1920 wide RGB8") << 1920 << 6 << uint(kPixelRGB8) << false << 100 << 100 << 0 << false << false;
-    QTest::newRow("odd width RGB8 mirrored") << 161 << 7 << uint(kPixelRGB8) << true << 100 << 100 << 0 << false << false;
-    QTest::newRow("odd width BGR8 with gamma") << 131 << 5 << uint(kPixelBGR8) << false << 160 << 100 << 0 << false << false;
-    QTest::newRow("BGRA8 mirrored with gamma") << 200 << 4 << uint(kPixelBGRA8) << true << 70 << 100 << 0 << false << false;
-    QTest::newRow("mono output with gamma") << 99 << 6 << uint(kPixelMono8) << true << 130 << 100 << 0 << false << false;
-    QTest::newRow("saturation up") << 77 << 5 << uint(kPixelRGB8) << false << 100 << 200 << 0 << false << false;
-    QTest::newRow("saturation down") << 64 << 5 << uint(kPixelBGR8) << false << 100 << 30 << 0 << false << false;
-    QTest::newRow("monochrome") << 70 << 5 << uint(kPixelRGB8) << false << 100 << 100 << 0 << false << true;
-    QTest::newRow("sharpness") << 93 << 9 << uint(kPixelRGB8) << false << 100 << 100 << 100 << false << false;
-    QTest::newRow("sharpness BGRA8") << 50 << 9 << uint(kPixelBGRA8) << false << 100 << 100 << 40 << false << false;
-    QTest::newRow("defect correction") << 133 << 11 << uint(kPixelRGB8) << false << 100 << 100 << 0 << true << false;
-    QTest::newRow("everything at once") << 257 << 13 << uint(kPixelRGB8) << true << 140 << 150 << 60 << true << false;
+    QTest::newRow("1920 wide RGB8")
+        << 1920 << 6 << uint(kPixelRGB8) << false << 100 << 100 << 0 << false << false;
+    QTest::newRow("odd width RGB8 mirrored")
+        << 161 << 7 << uint(kPixelRGB8) << true << 100 << 100 << 0 << false << false;
+    QTest::newRow("odd width BGR8 with gamma")
+        << 131 << 5 << uint(kPixelBGR8) << false << 160 << 100 << 0 << false << false;
+    QTest::newRow("BGRA8 mirrored with gamma")
+        << 200 << 4 << uint(kPixelBGRA8) << true << 70 << 100 << 0 << false << false;
+    QTest::newRow("mono output with gamma")
+        << 99 << 6 << uint(kPixelMono8) << true << 130 << 100 << 0 << false << false;
+    QTest::newRow("saturation up")
+        << 77 << 5 << uint(kPixelRGB8) << false << 100 << 200 << 0 << false << false;
+    QTest::newRow("saturation down")
+        << 64 << 5 << uint(kPixelBGR8) << false << 100 << 30 << 0 << false << false;
+    QTest::newRow("monochrome") << 70 << 5 << uint(kPixelRGB8) << false << 100 << 100 << 0 << false
+                                << true;
+    QTest::newRow("sharpness") << 93 << 9 << uint(kPixelRGB8) << false << 100 << 100 << 100 << false
+                               << false;
+    QTest::newRow("sharpness BGRA8")
+        << 50 << 9 << uint(kPixelBGRA8) << false << 100 << 100 << 40 << false << false;
+    QTest::newRow("defect correction")
+        << 133 << 11 << uint(kPixelRGB8) << false << 100 << 100 << 0 << true << false;
+    QTest::newRow("everything at once")
+        << 257 << 13 << uint(kPixelRGB8) << true << 140 << 150 << 60 << true << false;
 }
 
 void ImagingTest::fastKernelsMatchPortable()
@@ -831,7 +890,7 @@ void ImagingTest::fastKernelsMatchPortable()
     raw.height = h;
     raw.pixels.resize(size_t(w) * h);
     for (auto& v : raw.pixels)
-        v = uint8_t(gen());   // noise: every sample differs, so any lane mix-up shows
+        v = uint8_t(gen());  // noise: every sample differs, so any lane mix-up shows
     PipelineSettings s;
     s.outputFormat = format;
     s.mirrorHorizontal = mirror;
@@ -847,7 +906,7 @@ void ImagingTest::fastKernelsMatchPortable()
     qInfo("kernels: %s", kernels::kernelLevel());
     QVERIFY(processed(s, raw) == portable);
     s.defectCorrection = false;
-    if (defects)   // noise is full of "defects": the correction must have changed something
+    if (defects)  // noise is full of "defects": the correction must have changed something
         QVERIFY(processed(s, raw) != portable);
 }
 
@@ -868,7 +927,8 @@ void ImagingTest::rejectsBadInput()
 {
     QFETCH(QString, fault);
     QFETCH(int, expected);
-    RawFrame raw = uniformFrame(9, 5, 10, 20, 30, fault == "mono raw" ? RawLayout::Mono8 : RawLayout::BayerRG8);
+    RawFrame raw = uniformFrame(9, 5, 10, 20, 30,
+                                fault == "mono raw" ? RawLayout::Mono8 : RawLayout::BayerRG8);
     PipelineSettings s;
     size_t size = 9 * 5 * 3;
     std::vector<uint8_t> out(size, 0x5A);
@@ -890,7 +950,8 @@ void ImagingTest::rejectsBadInput()
     ImagePipeline pipeline;
     pipeline.configure(s);
     QCOMPARE(pipeline.process(raw, target, size), expected);
-    QVERIFY(std::all_of(out.begin(), out.end(), [](uint8_t v) { return v == 0x5A; }));   // nothing written
+    QVERIFY(std::all_of(out.begin(), out.end(),
+                        [](uint8_t v) { return v == 0x5A; }));  // nothing written
 }
 
 // ---------------------------------------------------------------------------- controllers
@@ -923,11 +984,16 @@ void ImagingTest::autoExposureConverges_data()
     QTest::addColumn<int>("maxGain");
     QTest::addColumn<QString>("outcome");
     QTest::newRow("from too dark") << 200.0 << 1000 << 120 << 100000.0 << 8000 << "converged";
-    QTest::newRow("from too bright (clipped)") << 90000.0 << 4000 << 100 << 100000.0 << 8000 << "converged";
-    QTest::newRow("already right stays put") << 10000.0 << 1000 << 115 << 100000.0 << 8000 << "converged";
-    QTest::newRow("exposure capped, gain takes over") << 1000.0 << 1000 << 150 << 4000.0 << 8000 << "converged";
-    QTest::newRow("unreachable target stops at the limits") << 1000.0 << 1000 << 250 << 2000.0 << 2000 << "at max";
-    QTest::newRow("start outside the limits") << 500000.0 << 50000 << 60 << 100000.0 << 8000 << "converged";
+    QTest::newRow("from too bright (clipped)")
+        << 90000.0 << 4000 << 100 << 100000.0 << 8000 << "converged";
+    QTest::newRow("already right stays put")
+        << 10000.0 << 1000 << 115 << 100000.0 << 8000 << "converged";
+    QTest::newRow("exposure capped, gain takes over")
+        << 1000.0 << 1000 << 150 << 4000.0 << 8000 << "converged";
+    QTest::newRow("unreachable target stops at the limits")
+        << 1000.0 << 1000 << 250 << 2000.0 << 2000 << "at max";
+    QTest::newRow("start outside the limits")
+        << 500000.0 << 50000 << 60 << 100000.0 << 8000 << "converged";
 }
 
 void ImagingTest::autoExposureConverges()
@@ -950,13 +1016,16 @@ void ImagingTest::autoExposureConverges()
     for (int frame = 0; frame < 40; ++frame) {
         scene->render(s, frame / 30.0, uint64_t(frame), raw);
         mean = ImagePipeline::statistics(raw).meanLuma;
-        autoExposureStep(ImagePipeline::statistics(raw), target, limits, s.exposureUs, s.analogGainMilli);
+        autoExposureStep(ImagePipeline::statistics(raw), target, limits, s.exposureUs,
+                         s.analogGainMilli);
         QVERIFY(s.exposureUs >= limits.minExposureUs && s.exposureUs <= limits.maxExposureUs);
-        QVERIFY(s.analogGainMilli >= limits.minGainMilli && s.analogGainMilli <= limits.maxGainMilli);
+        QVERIFY(s.analogGainMilli >= limits.minGainMilli &&
+                s.analogGainMilli <= limits.maxGainMilli);
         // Gain only above its minimum once the exposure is at its maximum.
         if (s.analogGainMilli > limits.minGainMilli)
             QCOMPARE(s.exposureUs, limits.maxExposureUs);
-        const int side = std::abs(mean - target) <= std::max(2.0, target * 0.03) ? 0 : (mean > target ? 1 : -1);
+        const int side =
+            std::abs(mean - target) <= std::max(2.0, target * 0.03) ? 0 : (mean > target ? 1 : -1);
         if (side != 0 && previousSide != 0 && side != previousSide)
             ++sideChanges;
         if (side != 0)
@@ -994,7 +1063,7 @@ void ImagingTest::whiteBalanceNeutralisesTint()
     const Rgb p = rgbAt(processed(s, raw), 48, 20, 11);
     QVERIFY2(std::abs(p.r - p.g) <= 1 && std::abs(p.b - p.g) <= 1,
              qPrintable(QString("%1 %2 %3").arg(p.r).arg(p.g).arg(p.b)));
-    QCOMPARE(p.g, g);   // green is the reference and keeps its level
+    QCOMPARE(p.g, g);  // green is the reference and keeps its level
 
     // Too dark to judge: neutral gains rather than wild ones.
     double red = 0, green = 0, blue = 0;
@@ -1021,10 +1090,12 @@ void ImagingTest::imageFilesRoundTrip_data()
     const struct {
         const char* name;
         uint32_t format;
-    } formats[] = {{"RGB8", kPixelRGB8}, {"BGR8", kPixelBGR8}, {"BGRA8", kPixelBGRA8}, {"Mono8", kPixelMono8}};
+    } formats[] = {
+        {"RGB8", kPixelRGB8}, {"BGR8", kPixelBGR8}, {"BGRA8", kPixelBGRA8}, {"Mono8", kPixelMono8}};
     for (const auto& t : types)
         for (const auto& f : formats)
-            QTest::addRow("%s from %s", t.name, f.name) << t.type << uint(f.format) << QString(t.extension) << t.tolerance;
+            QTest::addRow("%s from %s", t.name, f.name)
+                << t.type << uint(f.format) << QString(t.extension) << t.tolerance;
 }
 
 void ImagingTest::imageFilesRoundTrip()
@@ -1035,17 +1106,18 @@ void ImagingTest::imageFilesRoundTrip()
     QFETCH(int, tolerance);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const int w = 37, h = 21;   // odd sizes: BMP rows need padding
+    const int w = 37, h = 21;  // odd sizes: BMP rows need padding
     // Smooth colour gradients survive JPEG within a small tolerance.
     PipelineSettings s;
     s.outputFormat = format;
-    const auto pixels = processed(s, patternFrame(w, h, RawLayout::BayerRG8, [](int x, int y, int c) {
-        return uint8_t(c == 0 ? 40 + 5 * x : (c == 1 ? 30 + 9 * y : 200 - 3 * x));
-    }));
+    const auto pixels =
+        processed(s, patternFrame(w, h, RawLayout::BayerRG8, [](int x, int y, int c) {
+                      return uint8_t(c == 0 ? 40 + 5 * x : (c == 1 ? 30 + 9 * y : 200 - 3 * x));
+                  }));
     const std::string base = (dir.path() + "/picture 001").toStdString();
     QCOMPARE(writeImageFile(base, pixels.data(), w, h, format, type, 95), 0);
     const QString file = dir.path() + "/picture 001" + extension;
-    QCOMPARE(filesIn(dir.path()), QStringList{QFileInfo(file).fileName()});   // no temporary left
+    QCOMPARE(filesIn(dir.path()), QStringList{QFileInfo(file).fileName()});  // no temporary left
     QImage image(file);
     QVERIFY2(!image.isNull(), "written file does not load");
     QCOMPARE(image.size(), QSize(w, h));
@@ -1062,7 +1134,8 @@ void ImagingTest::imageFilesRoundTrip()
             else
                 r = p[2], g = p[1], b = p[0];
             const QRgb q = image.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(q) - r), std::abs(qGreen(q) - g), std::abs(qBlue(q) - b)});
+            worst = std::max(
+                {worst, std::abs(qRed(q) - r), std::abs(qGreen(q) - g), std::abs(qBlue(q) - b)});
         }
     QVERIFY2(worst <= tolerance, qPrintable(QString("largest difference %1").arg(worst)));
     if (format == kPixelMono8 && type != 1)
@@ -1076,7 +1149,8 @@ void ImagingTest::imageFileFailuresLeaveNothing_data()
     QTest::newRow("missing folder") << "missing" << kImagingFileCreateFailed;
     QTest::newRow("read-only folder") << "read-only" << kImagingFileCreateFailed;
     QTest::newRow("disk full while writing") << "full" << kImagingFileWriteFailed;
-    QTest::newRow("final name taken by a folder") << "folder" << kImagingFileRenameFailed;
+    QTest::newRow("final name taken by a folder") << "folder" << kImagingNotAFile;
+    QTest::newRow("final name taken by a FIFO") << "fifo" << kImagingNotAFile;
     QTest::newRow("unknown type code") << "type" << kImagingBadArgument;
     QTest::newRow("unknown pixel format") << "format" << kImagingUnknownFormat;
     QTest::newRow("no pixels") << "null" << kImagingBadArgument;
@@ -1093,7 +1167,7 @@ void ImagingTest::imageFileFailuresLeaveNothing()
     std::vector<uint8_t> pixels(size_t(w) * h * 3);
     std::mt19937 gen(1);
     for (auto& v : pixels)
-        v = uint8_t(gen());   // noise does not compress, so the file is large
+        v = uint8_t(gen());  // noise does not compress, so the file is large
     QString folder = dir.path();
     int type = 8, width = w;
     uint32_t format = kPixelRGB8;
@@ -1108,6 +1182,8 @@ void ImagingTest::imageFileFailuresLeaveNothing()
         }
     } else if (fault == "folder") {
         QVERIFY(QDir(folder).mkpath("shot.png/inside"));
+    } else if (fault == "fifo") {
+        QCOMPARE(mkfifo(QFile::encodeName(folder + "/shot.png").constData(), 0600), 0);
     } else if (fault == "type") {
         type = 3;
     } else if (fault == "format") {
@@ -1127,27 +1203,172 @@ void ImagingTest::imageFileFailuresLeaveNothing()
         small.rlim_cur = 20000;
         setrlimit(RLIMIT_FSIZE, &small);
     }
-    const int rc = writeImageFile((folder + "/shot").toStdString(), data, width, h, format, type, 90);
+    const int rc =
+        writeImageFile((folder + "/shot").toStdString(), data, width, h, format, type, 90);
     if (limitSize)
         setrlimit(RLIMIT_FSIZE, &previous);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(rc, expected);
     QStringList left = filesIn(dir.path());
-    left.removeAll("shot.png");   // the folder planted by the "folder" case
+    left.removeAll("shot.png");  // the folder or FIFO planted by those cases
     if (fault == "folder")
         QVERIFY(QFileInfo(dir.path() + "/shot.png").isDir());
+    if (fault == "fifo") {
+        struct stat st {};
+        QCOMPARE(lstat(QFile::encodeName(dir.path() + "/shot.png").constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+    }
     QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
 }
 
-void ImagingTest::imageFileReplacesExisting()
+void ImagingTest::imageFileNeverReplacesExisting_data()
 {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QString>("existing");
+    const struct {
+        const char* name;
+        int type;
+        const char* extension;
+    } types[] = {{"BMP", 2, ".bmp"}, {"PNG", 8, ".png"}, {"JPEG", 1, ".jpg"}};
+    for (const auto& t : types)
+        for (const char* existing : {"picture", "link to a picture", "dangling link"})
+            QTest::addRow("%s onto a %s", t.name, existing)
+                << t.type << QString(t.extension) << QString(existing);
+}
+
+void ImagingTest::imageFileNeverReplacesExisting()
+{
+    QFETCH(int, type);
+    QFETCH(QString, extension);
+    QFETCH(QString, existing);
     QTemporaryDir dir;
     const std::vector<uint8_t> black(8 * 4, 0), white(8 * 4, 255);
-    const std::string base = (dir.path() + "/same").toStdString();
-    QCOMPARE(writeImageFile(base, black.data(), 8, 4, kPixelMono8, 2, 90), 0);
-    QCOMPARE(writeImageFile(base, white.data(), 8, 4, kPixelMono8, 2, 90), 0);
-    QCOMPARE(QImage(dir.path() + "/same.bmp").pixel(3, 2), qRgb(255, 255, 255));
-    QCOMPARE(filesIn(dir.path()), QStringList{"same.bmp"});
+    const QString target = dir.path() + "/earlier" + extension;
+    QCOMPARE(writeImageFile((dir.path() + "/earlier").toStdString(), black.data(), 8, 4,
+                            kPixelMono8, type, 90),
+             kImagingOk);
+    const QString name = dir.path() + "/same" + extension;
+    if (existing == "picture")
+        QVERIFY(QFile::rename(target, name));
+    else if (existing == "link to a picture")
+        QVERIFY(QFile::link(target, name));
+    else
+        QVERIFY(QFile::link(dir.path() + "/nowhere" + extension, name));
+    const QStringList before = filesIn(dir.path());
+
+    QCOMPARE(writeImageFile((dir.path() + "/same").toStdString(), white.data(), 8, 4, kPixelMono8,
+                            type, 90),
+             kImagingFileExists);
+    QCOMPARE(filesIn(dir.path()), before);  // no temporary, and a dangling link made nothing
+    if (existing != "dangling link")
+        QCOMPARE(QImage(name).pixel(3, 2), qRgb(0, 0, 0));
+    else
+        QVERIFY(QFileInfo(name).isSymLink());
+}
+
+void ImagingTest::placementNeverReplaces_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("expected");
+    const struct {
+        const char* name;
+        Placement method;
+    } methods[] = {{"renameat2", Placement::Rename},
+                   {"link", Placement::Link},
+                   {"reserved name", Placement::Reserve}};
+    for (const auto& m : methods) {
+        QTest::addRow("%s to a free name", m.name) << int(m.method) << "free" << kImagingOk;
+        QTest::addRow("%s onto a file", m.name) << int(m.method) << "file" << kImagingFileExists;
+        QTest::addRow("%s onto a dangling link", m.name)
+            << int(m.method) << "dangling" << kImagingFileExists;
+        QTest::addRow("%s onto a folder", m.name)
+            << int(m.method) << "folder" << kImagingFileExists;
+        QTest::addRow("%s from a missing file", m.name)
+            << int(m.method) << "no source" << kImagingFileRenameFailed;
+    }
+}
+
+void ImagingTest::placementNeverReplaces()
+{
+    QFETCH(int, method);
+    QFETCH(QString, target);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    const QString from = dir.path() + "/.new.part", to = dir.path() + "/final.png";
+    auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    auto read = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    };
+    if (target != "no source")
+        QVERIFY(write(from, "new picture"));
+    if (target == "file")
+        QVERIFY(write(to, "earlier picture"));
+    else if (target == "dangling")
+        QVERIFY(QFile::link(dir.path() + "/nowhere", to));
+    else if (target == "folder")
+        QVERIFY(QDir(dir.path()).mkdir("final.png"));
+
+    QCOMPARE(placeWithoutReplacing(from.toStdString(), to.toStdString(), Placement(method)),
+             expected);
+    if (target == "free") {
+        QCOMPARE(read(to), QByteArray("new picture"));
+        QCOMPARE(filesIn(dir.path()), QStringList{"final.png"});
+    } else if (target == "no source") {
+        QVERIFY(filesIn(dir.path()).isEmpty());  // the reserved name is given back
+    } else {
+        QCOMPARE(read(from), QByteArray("new picture"));  // left for the caller to remove
+        if (target == "file")
+            QCOMPARE(read(to), QByteArray("earlier picture"));
+        if (target == "dangling")
+            QVERIFY(QFileInfo(to).isSymLink() && !QFile::exists(dir.path() + "/nowhere"));
+        if (target == "folder")
+            QVERIFY(QFileInfo(to).isDir());
+    }
+}
+
+void ImagingTest::greyLevels_data()
+{
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<int>("colouredPixel");  // -1: none
+    QTest::addColumn<bool>("grey");
+    QTest::newRow("RGB8, all grey") << uint(kPixelRGB8) << -1 << true;
+    QTest::newRow("BGR8, all grey") << uint(kPixelBGR8) << -1 << true;
+    QTest::newRow("BGRA8, all grey, alpha not grey") << uint(kPixelBGRA8) << -1 << true;
+    QTest::newRow("RGB8, first pixel coloured") << uint(kPixelRGB8) << 0 << false;
+    QTest::newRow("RGB8, last pixel coloured") << uint(kPixelRGB8) << 5 * 3 - 1 << false;
+    QTest::newRow("BGRA8, last pixel coloured") << uint(kPixelBGRA8) << 5 * 3 - 1 << false;
+    QTest::newRow("Mono8 is no colour format") << uint(kPixelMono8) << -1 << false;
+    QTest::newRow("Bayer is no colour format") << uint(kPixelBayerRG8) << -1 << false;
+}
+
+void ImagingTest::greyLevels()
+{
+    QFETCH(uint, format);
+    QFETCH(int, colouredPixel);
+    QFETCH(bool, grey);
+    const int w = 5, h = 3;
+    const size_t bpp = std::max<size_t>(1, bytesPerPixel(format));
+    std::vector<uint8_t> pixels(size_t(w) * h * bpp);
+    for (int i = 0; i < w * h; ++i) {
+        std::fill_n(pixels.begin() + i * bpp, std::min<size_t>(bpp, 3), uint8_t(17 * i));
+        if (bpp == 4)
+            pixels[i * bpp + 3] = 200;  // alpha is no colour
+    }
+    if (colouredPixel >= 0)
+        pixels[colouredPixel * bpp + 1] ^= 1;  // green a shade off
+    std::vector<uint8_t> levels;
+    QCOMPARE(greyLevelsOf(pixels.data(), w, h, format, levels), grey);
+    if (grey) {
+        QCOMPARE(int(levels.size()), w * h);
+        for (int i = 0; i < w * h; ++i)
+            QCOMPARE(int(levels[i]), 17 * i);
+    }
 }
 
 QTEST_GUILESS_MAIN(ImagingTest)

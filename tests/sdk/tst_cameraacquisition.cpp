@@ -9,6 +9,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -48,6 +53,13 @@ private slots:
     void savePictureFiles_data();
     void savePictureFiles();
     void savePictureFailureLeavesNoFile();
+    void savePictureNeverReplacesAFile_data();
+    void savePictureNeverReplacesAFile();
+    void savePicturesRacingForOneName();
+    void savePictureOntoWhatIsNotAFile_data();
+    void savePictureOntoWhatIsNotAFile();
+    void picturesOfMonoCamerasAreGrey_data();
+    void picturesOfMonoCamerasAreGrey();
     void detachWhileStreamingFailsFramesAndCloseWorks();
     void guiThreadAndAcquisitionThreadShareAHandle();
     void twoFrameThreadsWhileSettingsChange();
@@ -78,7 +90,7 @@ void CameraAcquisitionTest::frameCycleDeliversTheCurrentResolution()
     QCOMPARE(SdkSelectPresetResolution(camera.handle, preset), VEXO_SDK_OK);
     QCOMPARE(SdkSetOutputFormat(camera.handle, VEXO_SDK_PIXEL_RGB8), VEXO_SDK_OK);
     QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
-    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);   // starting twice is harmless
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);  // starting twice is harmless
 
     int lastNumber = -1;
     for (int i = 0; i < 3; ++i) {
@@ -97,7 +109,9 @@ void CameraAcquisitionTest::frameCycleDeliversTheCurrentResolution()
     VexoFrameStatistics statistics{};
     QCOMPARE(SdkGetFrameStatistics(camera.handle, &statistics), VEXO_SDK_OK);
     QVERIFY2(statistics.deliveredFrames >= 3 && statistics.deliveredFrames > uint32_t(lastNumber),
-             qPrintable(QString("%1 delivered, last frame %2").arg(statistics.deliveredFrames).arg(lastNumber)));
+             qPrintable(QString("%1 delivered, last frame %2")
+                            .arg(statistics.deliveredFrames)
+                            .arg(lastNumber)));
     QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
 }
 
@@ -186,13 +200,15 @@ void CameraAcquisitionTest::heldFramesAreCheckedOnUse()
     BYTE* raw = SdkGetRawImage(camera.handle, token, &info);
     QVERIFY(raw);
     std::vector<BYTE> out(size_t(info.width) * size_t(info.height) * 4);
-    QVERIFY(!SdkGetRawImage(other.handle, token, &info));              // token of another camera
-    QVERIFY(!SdkGetRawImage(camera.handle, token + 1000, &info));      // token never handed out
+    QVERIFY(!SdkGetRawImage(other.handle, token, &info));          // token of another camera
+    QVERIFY(!SdkGetRawImage(camera.handle, token + 1000, &info));  // token never handed out
     std::vector<BYTE> foreign(out.size());
-    QCOMPARE(SdkProcessImage(camera.handle, &info, foreign.data(), out.data()), VEXO_SDK_INVALID_FRAME);
+    QCOMPARE(SdkProcessImage(camera.handle, &info, foreign.data(), out.data()),
+             VEXO_SDK_INVALID_FRAME);
     VexoImageInfo wrongSize = info;
     wrongSize.width = info.width * 2;
-    QCOMPARE(SdkProcessImage(camera.handle, &wrongSize, raw, out.data()), VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(SdkProcessImage(camera.handle, &wrongSize, raw, out.data()),
+             VEXO_SDK_INVALID_ARGUMENT);
     QCOMPARE(SdkProcessImage(camera.handle, &info, raw, out.data()), VEXO_SDK_OK);
     QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_OK);
     QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_INVALID_FRAME);
@@ -334,7 +350,8 @@ void CameraAcquisitionTest::longerExposureIsBrighter()
     const double c = meanOf(brighter.raw, brighter.raw.size());
     QVERIFY2(b > 1.5 * a && c > 1.2 * b, qPrintable(QString("%1 %2 %3").arg(a).arg(b).arg(c)));
     // The frame reports the exposure it was taken with, a whole number of 36.2 us steps.
-    QVERIFY2(std::abs(bright.info.exposureUs - 8000) <= 37, qPrintable(QString::number(bright.info.exposureUs)));
+    QVERIFY2(std::abs(bright.info.exposureUs - 8000) <= 37,
+             qPrintable(QString::number(bright.info.exposureUs)));
 }
 
 void CameraAcquisitionTest::automaticExposureReachesTarget_data()
@@ -366,18 +383,20 @@ void CameraAcquisitionTest::automaticExposureReachesTarget()
     // The controller's result is visible in the parameter record and within its range.
     VexoCameraParameters p{};
     SdkGetCameraParameters(camera.handle, &p);
-    QVERIFY(p.exposureTimeUs >= p.autoExposureMinTimeUs - 5 && p.exposureTimeUs <= p.autoExposureMaxTimeUs + 5);
+    QVERIFY(p.exposureTimeUs >= p.autoExposureMinTimeUs - 5 &&
+            p.exposureTimeUs <= p.autoExposureMaxTimeUs + 5);
 }
 
 void CameraAcquisitionTest::oneTouchWhiteBalance()
 {
     OpenCamera camera(kGigEColour);
     QCOMPARE(SdkSetWhiteBalanceMode(camera.handle, 0), VEXO_SDK_OK);
-    QCOMPARE(SdkSetWhiteBalanceGains(camera.handle, 400, 100, 20), VEXO_SDK_OK);   // badly off
+    QCOMPARE(SdkSetWhiteBalanceGains(camera.handle, 400, 100, 20), VEXO_SDK_OK);  // badly off
     QCOMPARE(SdkOneTouchWhiteBalance(camera.handle), VEXO_SDK_OK);
     VexoCameraParameters p{};
     SdkGetCameraParameters(camera.handle, &p);
-    QVERIFY2(p.redGain < 400 && p.blueGain > 20, qPrintable(QString("%1 %2 %3").arg(p.redGain).arg(p.greenGain).arg(p.blueGain)));
+    QVERIFY2(p.redGain < 400 && p.blueGain > 20,
+             qPrintable(QString("%1 %2 %3").arg(p.redGain).arg(p.greenGain).arg(p.blueGain)));
     QCOMPARE(p.whiteBalanceMode, 0);
     // The balanced picture is close to neutral on average.
     ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
@@ -486,8 +505,10 @@ void CameraAcquisitionTest::hardwareTriggerFollowsInputEdges()
     QCOMPARE(SdkSetInputTriggerEdge(camera.handle, 0, edge), VEXO_SDK_OK);
     QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);  // notes the line's state
     for (const QString& command : lineCommands) {
-        const QStringList arguments = command == "pulse" ? QStringList{"pulse", kGigEColour, "0"}
-                                                         : QStringList{"line", kGigEColour, "0", command == "high" ? "1" : "0"};
+        const QStringList arguments =
+            command == "pulse"
+                ? QStringList{"pulse", kGigEColour, "0"}
+                : QStringList{"line", kGigEColour, "0", command == "high" ? "1" : "0"};
         QCOMPARE(runSimulator(arguments), 0);
     }
     // The frames that must come, however slow the machine; then no more.
@@ -534,14 +555,17 @@ void CameraAcquisitionTest::savePictureFiles()
     ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
     QCOMPARE(frame.result, VEXO_SDK_OK);
     const QByteArray base = QFile::encodeName(dir.filePath("picture_1"));
-    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, typeCode, 100),
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info,
+                              typeCode, 100),
              VEXO_SDK_OK);
     const QImage image(dir.filePath("picture_1." + extension));
     QCOMPARE(image.size(), QSize(640, 480));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);   // no temporary left over
-    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, 4, 100),
-             VEXO_SDK_INVALID_ARGUMENT);
-    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, typeCode, 0),
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);  // no temporary left over
+    QCOMPARE(
+        SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, 4, 100),
+        VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info,
+                              typeCode, 0),
              VEXO_SDK_OUT_OF_RANGE);
 }
 
@@ -551,9 +575,229 @@ void CameraAcquisitionTest::savePictureFailureLeavesNoFile()
     OpenCamera camera(kUsbFast);
     ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
     const QByteArray base = QFile::encodeName(dir.filePath("missing/folder/picture"));
-    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info, VEXO_SDK_FILE_PNG, 90),
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info,
+                              VEXO_SDK_FILE_PNG, 90),
              VEXO_SDK_FAILED);
     QVERIFY(!QFile::exists(dir.filePath("missing/folder/picture.png")));
+}
+
+// Everything in a folder, hidden temporaries too.
+static QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::Hidden |
+                                  QDir::NoDotAndDotDot);
+}
+
+void CameraAcquisitionTest::savePictureNeverReplacesAFile_data()
+{
+    savePictureFiles_data();
+}
+
+void CameraAcquisitionTest::savePictureNeverReplacesAFile()
+{
+    QFETCH(int, typeCode);
+    QFETCH(QString, extension);
+    QTemporaryDir dir;
+    OpenCamera camera(kUsbFast);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+    const QString name = dir.filePath("picture_1." + extension);
+    QByteArray earlier("an earlier picture the user keeps");
+    earlier += QByteArray(5000, '\x7f');
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(earlier), qint64(earlier.size()));
+    file.close();
+
+    const QByteArray base = QFile::encodeName(dir.filePath("picture_1"));
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info,
+                              typeCode, 90),
+             VEXO_SDK_FILE_EXISTS);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), earlier);
+    QCOMPARE(entriesOf(dir.path()), QStringList{"picture_1." + extension});  // no temporary left
+}
+
+void CameraAcquisitionTest::savePicturesRacingForOneName()
+{
+    QTemporaryDir dir;
+    OpenCamera camera(kUsbFast);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+    // A small picture: the two writers of one name then mostly meet at the final rename.
+    VexoImageInfo small = frame.info;
+    small.width = 64;
+    small.height = 48;
+    constexpr int kRounds = 60;
+    const int types[] = {VEXO_SDK_FILE_BMP, VEXO_SDK_FILE_PNG, VEXO_SDK_FILE_JPG};
+    std::array<std::array<int, 2>, kRounds> results{};
+    std::atomic<int> arrived{0};
+    auto saver = [&](int who) {
+        for (int round = 0; round < kRounds; ++round) {
+            // Both threads start each round together, so their saves of one name overlap.
+            arrived.fetch_add(1);
+            while (arrived.load() < 2 * (round + 1))
+                std::this_thread::yield();
+            const QByteArray base = QFile::encodeName(dir.filePath(QString("shot_%1").arg(round)));
+            results[round][who] = SdkSaveImageFile(
+                camera.handle, base.constData(), frame.pixels.data(), &small, types[round % 3], 90);
+        }
+    };
+    std::thread first(saver, 0), second(saver, 1);
+    first.join();
+    second.join();
+    for (int round = 0; round < kRounds; ++round) {
+        std::array<int, 2> got = results[round];
+        std::sort(got.begin(), got.end());
+        QVERIFY2(got[0] == VEXO_SDK_FILE_EXISTS && got[1] == VEXO_SDK_OK,
+                 qPrintable(QString("round %1: %2 and %3").arg(round).arg(got[0]).arg(got[1])));
+    }
+    const QStringList left = entriesOf(dir.path());
+    QCOMPARE(left.size(), kRounds);  // one picture per name, no temporaries
+    for (const QString& name : left)
+        QVERIFY2(name.startsWith("shot_"), qPrintable(name));
+}
+
+void CameraAcquisitionTest::savePictureOntoWhatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("a FIFO") << "fifo";
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("a symbolic link to a FIFO") << "link";
+}
+
+void CameraAcquisitionTest::savePictureOntoWhatIsNotAFile()
+{
+    QFETCH(QString, what);
+    QTemporaryDir dir;
+    OpenCamera camera(kUsbFast);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+    const QString name = dir.filePath("picture.png");
+    const QString fifo = what == "link" ? dir.filePath("pipe") : name;
+    if (what == "folder")
+        QVERIFY(QDir(dir.path()).mkdir("picture.png"));
+    else
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    if (what == "link")
+        QVERIFY(QFile::link(fifo, name));
+    const QStringList before = entriesOf(dir.path());
+
+    const QByteArray base = QFile::encodeName(dir.filePath("picture"));
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info,
+                              VEXO_SDK_FILE_PNG, 90),
+             VEXO_SDK_WRONG_PATH);
+    QCOMPARE(entriesOf(dir.path()), before);
+    struct stat st {};
+    if (what == "folder") {
+        QVERIFY(QFileInfo(name).isDir());
+    } else {
+        QCOMPARE(lstat(QFile::encodeName(fifo).constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+    }
+    if (what == "link")
+        QVERIFY(QFileInfo(name).isSymLink());
+}
+
+void CameraAcquisitionTest::picturesOfMonoCamerasAreGrey_data()
+{
+    QTest::addColumn<QString>("identifier");
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("typeCode");
+    QTest::addColumn<bool>("grey");
+    const struct {
+        const char* name;
+        int code;
+    } types[] = {
+        {"BMP", VEXO_SDK_FILE_BMP}, {"PNG", VEXO_SDK_FILE_PNG}, {"JPG", VEXO_SDK_FILE_JPG}};
+    const uint rgb = VEXO_SDK_PIXEL_RGB8;
+    for (const auto& t : types) {
+        QTest::addRow("mono camera, RGB frame, %s", t.name)
+            << kGigEMono << rgb << "" << t.code << true;
+        QTest::addRow("mono camera, MONO8 frame, %s", t.name)
+            << kGigEMono << uint(VEXO_SDK_PIXEL_MONO8) << "" << t.code << true;
+        QTest::addRow("colour camera, %s", t.name) << kUsbFast << rgb << "" << t.code << false;
+    }
+    QTest::newRow("mono camera, BGRA frame, PNG")
+        << kGigEMono << uint(VEXO_SDK_PIXEL_BGRA8) << "" << 8 << true;
+    QTest::newRow("mono camera, BGR frame, BMP")
+        << kGigEMono << uint(VEXO_SDK_PIXEL_BGR8) << "" << 2 << true;
+    QTest::newRow("mono camera with a red crosshair, BMP")
+        << kGigEMono << rgb << "crosshair" << 2 << false;
+    QTest::newRow("mono camera with a red crosshair, PNG")
+        << kGigEMono << rgb << "crosshair" << 8 << false;
+    QTest::newRow("mono camera, last pixel coloured, PNG")
+        << kGigEMono << rgb << "last pixel" << 8 << false;
+    // The camera decides, not the pixels: a colour camera's grey picture stays colour.
+    QTest::newRow("colour camera in monochrome, PNG")
+        << kUsbFast << rgb << "monochrome" << 8 << false;
+}
+
+void CameraAcquisitionTest::picturesOfMonoCamerasAreGrey()
+{
+    QFETCH(QString, identifier);
+    QFETCH(uint, format);
+    QFETCH(QString, change);
+    QFETCH(int, typeCode);
+    QFETCH(bool, grey);
+    QTemporaryDir dir;
+    OpenCamera camera(identifier.toLatin1().constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    VexoCapabilities caps{};
+    QCOMPARE(SdkGetCapabilities(camera.handle, &caps), VEXO_SDK_OK);
+    QCOMPARE(SdkSelectPresetResolution(camera.handle, caps.resolutionCount - 1),
+             VEXO_SDK_OK);  // the smallest
+    QCOMPARE(SdkSetOutputFormat(camera.handle, format), VEXO_SDK_OK);
+    if (change == "crosshair")
+        QCOMPARE(SdkSetCrosshair(camera.handle, 0, 40, 30, 0x0000FF, 1), VEXO_SDK_OK);
+    if (change == "monochrome")
+        QCOMPARE(SdkSetMonochrome(camera.handle, 1), VEXO_SDK_OK);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+    const int w = frame.info.width, h = frame.info.height;
+    const size_t bpp = format == VEXO_SDK_PIXEL_MONO8 ? 1 : format == VEXO_SDK_PIXEL_BGRA8 ? 4 : 3;
+    const bool bgr = format == VEXO_SDK_PIXEL_BGR8 || format == VEXO_SDK_PIXEL_BGRA8;
+    if (change == "last pixel")
+        frame.pixels[(size_t(w) * h - 1) * bpp] ^= 0x40;
+    auto expected = [&](int x, int y) {
+        const BYTE* p = frame.pixels.data() + (size_t(y) * w + x) * bpp;
+        if (bpp == 1)
+            return qRgb(p[0], p[0], p[0]);
+        return bgr ? qRgb(p[2], p[1], p[0]) : qRgb(p[0], p[1], p[2]);
+    };
+    if (change == "crosshair")
+        QCOMPARE(expected(40, 0), qRgb(255, 0, 0));  // the crosshair is in the frame
+
+    const QByteArray base = QFile::encodeName(dir.filePath("picture"));
+    QCOMPARE(SdkSaveImageFile(camera.handle, base.constData(), frame.pixels.data(), &frame.info,
+                              typeCode, 100),
+             VEXO_SDK_OK);
+    const QString extension = typeCode == VEXO_SDK_FILE_BMP   ? ".bmp"
+                              : typeCode == VEXO_SDK_FILE_PNG ? ".png"
+                                                              : ".jpg";
+    const QImage image(dir.filePath("picture" + extension));
+    QCOMPARE(image.size(), QSize(w, h));
+    if (grey) {
+        QCOMPARE(image.depth(), 8);
+        QVERIFY(image.isGrayscale());
+    } else {
+        QCOMPARE(image.format(), QImage::Format_RGB32);  // how Qt reads 24-bit files
+    }
+    // Lossless files keep every value; JPEG at quality 100 only rounds. (Colour JPEGs
+    // share colour between neighbours, so their values are not compared.)
+    if (typeCode == VEXO_SDK_FILE_JPG && !grey)
+        return;
+    const int tolerance = typeCode == VEXO_SDK_FILE_JPG ? 3 : 0;
+    int worst = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QRgb want = expected(x, y), got = image.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(want) - qRed(got)),
+                              std::abs(qGreen(want) - qGreen(got)),
+                              std::abs(qBlue(want) - qBlue(got))});
+        }
+    QVERIFY2(worst <= tolerance, qPrintable(QString("largest difference %1").arg(worst)));
 }
 
 void CameraAcquisitionTest::detachWhileStreamingFailsFramesAndCloseWorks()
@@ -635,7 +879,7 @@ void CameraAcquisitionTest::guiThreadAndAcquisitionThreadShareAHandle()
         SdkSetMirror(camera.handle, round % 2, (round / 2) % 2);
         SdkSelectPresetResolution(camera.handle, round % 3);
         if (round % 100 == 0)
-            SdkSetOutputFormat(camera.handle, VEXO_SDK_PIXEL_BGR8);   // the thread must repair this
+            SdkSetOutputFormat(camera.handle, VEXO_SDK_PIXEL_BGR8);  // the thread must repair this
         VexoCameraParameters p{};
         SdkGetCameraParameters(camera.handle, &p);
         VexoCapabilities caps{};
@@ -725,7 +969,7 @@ void CameraAcquisitionTest::closeWakesAWaitingFrameCall()
 {
     int handle = 0;
     QCOMPARE(SdkOpenCamera(&handle, kUsbFast), VEXO_SDK_OK);
-    QCOMPARE(SdkSetTriggerMode(handle, 1), VEXO_SDK_OK);   // no frames will come
+    QCOMPARE(SdkSetTriggerMode(handle, 1), VEXO_SDK_OK);  // no frames will come
     QCOMPARE(SdkStartAcquisition(handle), VEXO_SDK_OK);
     std::atomic<int> result{1};
     std::thread waiter([&] {

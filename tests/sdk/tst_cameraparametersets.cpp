@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,8 @@
 #include <array>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -165,7 +168,39 @@ struct HeldProgress : ProgressLog {
     }
 };
 
+bool isFifo(const QString& path)
+{
+    struct stat st {};
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+// Runs call on a thread of its own and waits for it up to 30 s: false when it took
+// longer. A call stuck opening fifo is then freed by opening the FIFO's writing end (the
+// reader sees end-of-file), so a regression fails the test instead of hanging the suite.
+bool finishesPromptly(std::function<int()> call, const QString& fifo, int& result)
+{
+    std::packaged_task<int()> task(std::move(call));
+    std::future<int> done = task.get_future();
+    std::thread(std::move(task)).detach();
+    const bool prompt = done.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    for (int i = 0;
+         i < 600 && done.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready;
+         ++i) {
+        const int fd =
+            ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (done.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+        result = done.get();
+    return prompt;
+}
+
+using Operation = std::function<int(int handle, const QByteArray& path)>;
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Operation)
 
 class CameraParameterSetsTest : public QObject {
     Q_OBJECT
@@ -202,6 +237,10 @@ private slots:
     void exportKeepsPermissions_data();
     void exportKeepsPermissions();
     void writesRemoveTemporaryFilesOfKilledWriters();
+    void exportNeverReplacesWhatIsNotAFile_data();
+    void exportNeverReplacesWhatIsNotAFile();
+    void fifosNeverHoldACall_data();
+    void fifosNeverHoldACall();
 
 private:
     QString exportFile(const char* identifier, const QString& name);
@@ -331,7 +370,7 @@ void CameraParameterSetsTest::loadModeDecidesWhoSharesGroups()
     OpenCamera b(kTwinB);
     int stored = -1;
     QCOMPARE(SdkGetParameterLoadMode(b.handle, &stored), VEXO_SDK_OK);
-    QCOMPARE(stored, mode);   // the mode persists per camera
+    QCOMPARE(stored, mode);  // the mode persists per camera
     const int result = SdkLoadParameterGroup(b.handle, group);
     if (shared) {
         QCOMPARE(result, VEXO_SDK_OK);
@@ -529,7 +568,8 @@ void CameraParameterSetsTest::importAcceptsAnOlderFormatVersion()
     out.write(old);
     out.close();
     OpenCamera camera(kTwinA);
-    QCOMPARE(SdkImportParameterFile(camera.handle, QFile::encodeName(path).constData()), VEXO_SDK_OK);
+    QCOMPARE(SdkImportParameterFile(camera.handle, QFile::encodeName(path).constData()),
+             VEXO_SDK_OK);
     QCOMPARE(gainOf(camera.handle), 3300);
 }
 
@@ -540,7 +580,8 @@ void CameraParameterSetsTest::upgradeReportsProgressAndChangesTheVersion()
     ProgressLog log;
     {
         OpenCamera camera(kOther);
-        QCOMPARE(SdkUpgradeFirmware(camera.handle, QFile::encodeName(file).constData(), &ProgressLog::record, &log),
+        QCOMPARE(SdkUpgradeFirmware(camera.handle, QFile::encodeName(file).constData(),
+                                    &ProgressLog::record, &log),
                  VEXO_SDK_OK);
         char text[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
         QCOMPARE(SdkGetFirmwareVersion(camera.handle, text), VEXO_SDK_OK);
@@ -552,14 +593,16 @@ void CameraParameterSetsTest::upgradeReportsProgressAndChangesTheVersion()
     for (int i = 1; i < log.percents.size(); ++i)
         QVERIFY(log.percents[i] >= log.percents[i - 1]);
     // Reported from a library thread, not the caller's.
-    QVERIFY(std::find(log.threads.begin(), log.threads.end(), std::this_thread::get_id()) == log.threads.end());
+    QVERIFY(std::find(log.threads.begin(), log.threads.end(), std::this_thread::get_id()) ==
+            log.threads.end());
     VexoDeviceInfo info{};
     QVERIFY(enumerationIndex(kOther, &info) >= 0);
     QCOMPARE(info.firmwareVersion, uint16_t(0x2107));
     // Another process sees the new version.
     QByteArray listing;
     QCOMPARE(runSimulator({"list"}, &listing), 0);
-    QVERIFY2(listing.contains(QByteArray(kOther) + "\tVX-OTHER\tGigE\t320x240 colour\tattached\tclosed\tv2.1.0.7\t"),
+    QVERIFY2(listing.contains(QByteArray(kOther) +
+                              "\tVX-OTHER\tGigE\t320x240 colour\tattached\tclosed\tv2.1.0.7\t"),
              listing.constData());
 }
 
@@ -568,12 +611,16 @@ void CameraParameterSetsTest::upgradeRefusesBadFiles_data()
     QTest::addColumn<QStringList>("make");
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("expected");
-    QTest::newRow("broken checksum") << QStringList{"make-upgrade", kOther, "3.0.0.0", "broken.upg", "broken"}
-                                     << "broken.upg" << int(VEXO_SDK_NOT_MATCHING);
-    QTest::newRow("firmware for another product") << QStringList{"make-upgrade", kTwinA, "3.0.0.0", "twin.upg"}
-                                                  << "twin.upg" << int(VEXO_SDK_NOT_MATCHING);
-    QTest::newRow("not an upgrade file") << QStringList() << "cameras.json" << int(VEXO_SDK_NOT_MATCHING);
-    QTest::newRow("no such file") << QStringList() << "nothing-here.upg" << int(VEXO_SDK_WRONG_PATH);
+    QTest::newRow("broken checksum")
+        << QStringList{"make-upgrade", kOther, "3.0.0.0", "broken.upg", "broken"} << "broken.upg"
+        << int(VEXO_SDK_NOT_MATCHING);
+    QTest::newRow("firmware for another product")
+        << QStringList{"make-upgrade", kTwinA, "3.0.0.0", "twin.upg"} << "twin.upg"
+        << int(VEXO_SDK_NOT_MATCHING);
+    QTest::newRow("not an upgrade file")
+        << QStringList() << "cameras.json" << int(VEXO_SDK_NOT_MATCHING);
+    QTest::newRow("no such file") << QStringList() << "nothing-here.upg"
+                                  << int(VEXO_SDK_WRONG_PATH);
     QTest::newRow("a folder") << QStringList() << "." << int(VEXO_SDK_WRONG_PATH);
 }
 
@@ -590,9 +637,10 @@ void CameraParameterSetsTest::upgradeRefusesBadFiles()
     char before[VEXO_SDK_TEXT_BUFFER_SIZE] = {}, after[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
     SdkGetFirmwareVersion(camera.handle, before);
     ProgressLog log;
-    QCOMPARE(SdkUpgradeFirmware(camera.handle, QFile::encodeName(scratch.filePath(path)).constData(),
-                                &ProgressLog::record, &log),
-             expected);
+    QCOMPARE(
+        SdkUpgradeFirmware(camera.handle, QFile::encodeName(scratch.filePath(path)).constData(),
+                           &ProgressLog::record, &log),
+        expected);
     SdkGetFirmwareVersion(camera.handle, after);
     QCOMPARE(QByteArray(after), QByteArray(before));
     QVERIFY(log.percents.isEmpty());
@@ -972,6 +1020,99 @@ void CameraParameterSetsTest::writesRemoveTemporaryFilesOfKilledWriters()
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
     QCOMPARE(SdkSetDeviceNickname(camera.handle, "tidy"), VEXO_SDK_OK);
     QVERIFY(!QFile::exists(stateStale));
+}
+
+void CameraParameterSetsTest::exportNeverReplacesWhatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("a FIFO") << "fifo";
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("a symbolic link to a FIFO") << "link to fifo";
+    QTest::newRow("a symbolic link to a folder") << "link to folder";
+}
+
+void CameraParameterSetsTest::exportNeverReplacesWhatIsNotAFile()
+{
+    QFETCH(QString, what);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("M_Cfg_A.bin");
+    const QString target = what.startsWith("link") ? dir.filePath("target") : path;
+    if (what.endsWith("fifo"))
+        QCOMPARE(mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    else
+        QVERIFY(QDir().mkdir(target));
+    if (what.startsWith("link"))
+        QVERIFY(QFile::link(target, path));
+    const QStringList before =
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden);
+
+    OpenCamera camera(kTwinA);
+    QCOMPARE(SdkExportParameterFile(camera.handle, QFile::encodeName(path).constData()),
+             VEXO_SDK_WRONG_PATH);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden), before);
+    QVERIFY(what.endsWith("fifo") ? isFifo(target) : QFileInfo(target).isDir());
+    if (what.startsWith("link"))
+        QVERIFY(QFileInfo(path).isSymLink());
+}
+
+void CameraParameterSetsTest::fifosNeverHoldACall_data()
+{
+    QTest::addColumn<QString>("fifo");  // relative to the state folder, or "scratch/..."
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<int>("expected");
+    const QString group = "groups/model-VX-OTHER.json";
+    const QString record = QString("cameras/%1.json").arg(kOther);
+    QTest::newRow("stored group, load")
+        << group << Operation([](int h, const QByteArray&) { return SdkLoadParameterGroup(h, 2); })
+        << int(VEXO_SDK_EMPTY_GROUP);
+    QTest::newRow("stored group, save")
+        << group << Operation([](int h, const QByteArray&) { return SdkSaveParameterGroup(h, 2); })
+        << int(VEXO_SDK_FAILED);
+    QTest::newRow("camera record, nickname") << record << Operation([](int h, const QByteArray&) {
+        return SdkSetDeviceNickname(h, "piped");
+    }) << int(VEXO_SDK_FAILED);
+    QTest::newRow("camera record, load factory group")
+        << record << Operation([](int h, const QByteArray&) {
+               return SdkLoadParameterGroup(h, VEXO_SDK_FACTORY_GROUP);
+           })
+        << int(VEXO_SDK_FAILED);
+    QTest::newRow("upgrade file") << "scratch/pipe.upg"
+                                  << Operation([](int h, const QByteArray& path) {
+                                         return SdkUpgradeFirmware(h, path.constData(), nullptr,
+                                                                   nullptr);
+                                     })
+                                  << int(VEXO_SDK_WRONG_PATH);
+    QTest::newRow("parameter file to import")
+        << "scratch/pipe.bin" << Operation([](int h, const QByteArray& path) {
+               return SdkImportParameterFile(h, path.constData());
+           })
+        << int(VEXO_SDK_WRONG_PATH);
+}
+
+void CameraParameterSetsTest::fifosNeverHoldACall()
+{
+    QFETCH(QString, fifo);
+    QFETCH(Operation, operation);
+    QFETCH(int, expected);
+    OpenCamera camera(kOther);
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    // The group file and the camera record exist before they are swapped for FIFOs.
+    QCOMPARE(SdkSetParameterLoadMode(camera.handle, 0), VEXO_SDK_OK);
+    QCOMPARE(SdkSaveParameterGroup(camera.handle, 2), VEXO_SDK_OK);
+    const QString path =
+        fifo.startsWith("scratch/") ? scratch.filePath(fifo.mid(8)) : stateFolder() + "/" + fifo;
+    QFile::remove(path);
+    QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+
+    int result = 1;
+    const int handle = camera.handle;
+    const QByteArray name = QFile::encodeName(path);
+    const bool prompt = finishesPromptly([=] { return operation(handle, name); }, path, result);
+    const bool stillFifo = isFifo(path);
+    QFile::remove(path);
+    QVERIFY2(prompt, "the call waited for a writer of the FIFO");
+    QCOMPARE(result, expected);
+    QVERIFY(stillFifo);
 }
 
 QTEST_GUILESS_MAIN(CameraParameterSetsTest)
