@@ -8,7 +8,8 @@
 //
 //   recording_bench [--seconds N] [--only <section>]
 //
-// Sections: "single" (1280×720 at 30, 1920×1080 at 30 and 60, 2592×1944 at 22 fps; MP4
+// Sections: "presets" (the encoder alone on noisy 1920×1080 frames, per H.264 preset),
+// "single" (1280×720 at 30, 1920×1080 at 30 and 60, 2592×1944 at 22 fps; MP4
 // and AVI; the three qualities), "four" (four 1280×720 windows recording at once),
 // "stall" (1920×1080 at 30 with the GUI thread blocked for 500 ms in the middle) and
 // "busy" (the same beside two busy loops). Runs under whatever QT_QPA_PLATFORM is set.
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
@@ -33,6 +35,7 @@
 #include "CameraThread.h"
 #include "MediaProbe.h"
 #include "RecordVideoThread.h"
+#include "RecordingLogic.h"
 #include "SettingsStore.h"
 #include "VexoCameraApi.h"
 
@@ -121,12 +124,14 @@ void printRow(const char* label, const CameraThread& window, quint32 delivered, 
     const mediaprobe::Probe read = mediaprobe::probe(totals.file);
     const double keptPercent = delivered ? 100.0 * read.decodedFrames / delivered : 0;
     const double cpuPerFrameMs = totals.written ? 1000.0 * extraCpuSeconds / totals.written : 0;
+    const char* preset = recordinglogic::h264PresetFor(read.width, read.height,
+                                                       qRound(double(delivered) / seconds));
     std::printf(
         "%-34s | delivered %5u | to recorder %5d | written %5d | in file %5d (%5.1f %%) | "
-        "dropped %4d | display %5.1f fps (without %5.1f) | CPU %5.2f ms/frame | load %s\n",
+        "dropped %4d | display %5.1f fps (without %5.1f) | CPU %5.2f ms/frame | %s | load %s\n",
         label, delivered, totals.offered, totals.written, read.decodedFrames, keptPercent,
         totals.dropped, shownWhile / seconds, shownWithout, cpuPerFrameMs,
-        qPrintable(bench::loadAverage()));
+        read.codec == QLatin1String("h264") ? preset : "mpeg4", qPrintable(bench::loadAverage()));
     std::fflush(stdout);
     QFile::remove(totals.file);
 }
@@ -244,6 +249,63 @@ void stall(int seconds, bool busyLoops)
         loop.join();
 }
 
+// Encoder speed alone, on noisy frames of the 1920×1080 camera: frames per second each
+// H.264 preset reaches at the three bit rates, encoding in one thread as the recorder
+// does. The recorder's preset is the slowest that keeps well above 30 at "best".
+void presets()
+{
+    const SetUp s = kStall;
+    int handle = 0;
+    if (SdkOpenCamera(&handle, qPrintable(cameraIdentifier(s))) != VEXO_SDK_OK)
+        return;
+    SdkSetAnalogGain(handle, kNoisyGainMilli);
+    SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_RGB8);
+    SdkStartAcquisition(handle);
+    std::vector<QImage> frames;
+    std::vector<BYTE> buffer(std::size_t(s.width) * s.height * 4);
+    while (frames.size() < 60) {
+        uint32_t token = 0;
+        stImageInfo info{};
+        if (SdkGetFrame(handle, &token, 2000) != VEXO_SDK_OK)
+            continue;
+        BYTE* raw = SdkGetRawImage(handle, token, &info);
+        if (raw && SdkProcessImage(handle, &info, raw, buffer.data()) == VEXO_SDK_OK)
+            frames.push_back(QImage(buffer.data(), info.width, info.height, info.width * 3,
+                                    QImage::Format_RGB888)
+                                 .copy());
+        SdkReleaseFrame(handle, token);
+    }
+    SdkStopAcquisition(handle);
+    SdkCloseCamera(handle);
+
+    QTemporaryDir scratch;
+    for (const char* preset : {"slow", "medium", "fast", "faster", "veryfast", "superfast", "ultrafast"}) {
+        for (int quality : {0, 1, 2}) {
+            RecordVideoThread::Options options;
+            options.realTime = false;
+            options.encoderOptions.append({QByteArray("preset"), QByteArray(preset)});
+            const QString path = scratch.filePath(QStringLiteral("%1-%2.mp4").arg(preset).arg(quality));
+            RecordVideoThread recorder(quality == 0 ? 500000 : quality == 1 ? 1000000 : 2000000, 30,
+                                       s.width, s.height, path.toUtf8(), options);
+            const int rounds = 3;
+            const double cpu = processCpuSeconds();
+            QElapsedTimer wall;
+            wall.start();
+            for (int r = 0; r < rounds; ++r)
+                for (std::size_t i = 0; i < frames.size(); ++i)
+                    recorder.writeFrame(frames[i], qint64(r * frames.size() + i) * 33333);
+            recorder.finish();
+            const double seconds = wall.nsecsElapsed() / 1e9;
+            const int count = rounds * int(frames.size());
+            std::printf("preset %-9s %-6s | %6.1f fps | CPU %5.2f ms/frame | %7lld kB | load %s\n",
+                        preset, kQualityNames[quality], count / seconds,
+                        1000.0 * (processCpuSeconds() - cpu) / count,
+                        QFileInfo(path).size() / 1024, qPrintable(bench::loadAverage()));
+            std::fflush(stdout);
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -281,9 +343,11 @@ int main(int argc, char** argv)
     settings->setValue(QStringLiteral("RECORDINFO"), QStringLiteral("PlaySpeed"), 1);
 
     std::printf(
-        "platform %s, %d cores, %d s per recording, H.264 preset %s, queue limit %lld MiB\n",
+        "platform %s, %d cores, %d s per recording, queue limit %lld MiB\n",
         qPrintable(QGuiApplication::platformName()), QThread::idealThreadCount(), seconds,
-        RecordVideoThread::h264Preset(), RecordVideoThread::kQueueLimitBytes >> 20);
+        RecordVideoThread::kQueueLimitBytes >> 20);
+    if (only.isEmpty() || only == QLatin1String("presets"))
+        presets();
     if (only.isEmpty() || only == QLatin1String("single"))
         single(seconds);
     if (only.isEmpty() || only == QLatin1String("four"))

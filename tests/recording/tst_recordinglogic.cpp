@@ -17,6 +17,8 @@ private slots:
     void names();
     void freePathNeverReplacesAFile_data();
     void freePathNeverReplacesAFile();
+    void presets_data();
+    void presets();
     void rates_data();
     void rates();
     void realTimeStampsFollowCaptureTimes_data();
@@ -25,6 +27,31 @@ private slots:
     void longRecordingDoesNotDrift();
     void lastFrameLastsUntilTheStop();
 };
+
+void RecordingLogicTest::presets_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<QString>("preset");
+    QTest::newRow("720p30") << 1280 << 720 << 30 << "veryfast";
+    QTest::newRow("1080p30") << 1920 << 1080 << 30 << "veryfast";
+    QTest::newRow("1080p31 rounds with it") << 1920 << 1080 << 31 << "veryfast";
+    QTest::newRow("5 MP at 22") << 2592 << 1944 << 22 << "superfast";
+    QTest::newRow("1080p60") << 1920 << 1080 << 60 << "superfast";
+    QTest::newRow("1080p120") << 1920 << 1080 << 120 << "ultrafast";
+    QTest::newRow("64 MP at 5") << 8192 << 8192 << 5 << "ultrafast";
+    QTest::newRow("nonsense sizes") << -5 << 100 << 30 << "veryfast";
+}
+
+void RecordingLogicTest::presets()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, rate);
+    QFETCH(QString, preset);
+    QCOMPARE(QString::fromLatin1(recordinglogic::h264PresetFor(width, height, rate)), preset);
+}
 
 void RecordingLogicTest::bitRates_data()
 {

@@ -7,12 +7,14 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QThread>
 #include <memory>
 
 #include "../camera/SimulatedCameras.h"
 #include "CameraThread.h"
 #include "MediaProbe.h"
 #include "ModalDialogWatcher.h"
+#include "RecordVideoThread.h"
 #include "SettingsStore.h"
 #include "VexoCameraApi.h"
 
@@ -42,6 +44,9 @@ private slots:
 
     void recordsPlayableFile_data();
     void recordsPlayableFile();
+    void everyFrameIsInTheFileThoughTheGuiStalls_data();
+    void everyFrameIsInTheFileThoughTheGuiStalls();
+    void progressShowsWhileRecordingWithACapture();
     void indexAdvancesAndNoFileIsReplaced();
     void folderFromTheDialog();
     void cancelledFolderDialogStartsNothing();
@@ -152,6 +157,79 @@ void RecordingWindowTest::recordsPlayableFile()
     // span at least a third of a second, whatever rate the file was opened with.
     QVERIFY2(read.durationSeconds >= (read.decodedFrames - 1) / 60.0,
              qPrintable(QString::number(read.durationSeconds)));
+}
+
+void RecordingWindowTest::everyFrameIsInTheFileThoughTheGuiStalls_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("mp4") << 0;
+    QTest::newRow("avi") << 1;
+}
+
+void RecordingWindowTest::everyFrameIsInTheFileThoughTheGuiStalls()
+{
+    QFETCH(int, type);
+    setRecord(QStringLiteral("VideoType"), type);
+    QVERIFY(openCamera());
+    toggle();
+    QVERIFY(window->isRecording());
+    recordFrames(10);
+    // The GUI thread does nothing for a while, as when a modal dialog opens slowly or a
+    // window is dragged: the camera's frames must still reach the recorder.
+    const int offeredBefore = window->activeRecorder()->framesOffered();
+    QThread::msleep(1000);
+    const int offeredDuring = window->activeRecorder()->framesOffered() - offeredBefore;
+    QVERIFY2(offeredDuring >= 2, qPrintable(QString::number(offeredDuring)));
+    recordFrames(10);
+    toggle();
+
+    const CameraThread::RecordingTotals& totals = window->lastRecording();
+    QVERIFY(!totals.failed);
+    QVERIFY(totals.written >= 20);
+    // Nothing the recorder took is missing from the file, and every camera frame between
+    // the first and the last is either in it or counted as dropped.
+    QCOMPARE(totals.written, totals.offered);
+    QCOMPARE(totals.lastFrameNumber - totals.firstFrameNumber + 1,
+             qint64(totals.written + totals.dropped));
+    const mediaprobe::Probe read = mediaprobe::probe(totals.file);
+    QVERIFY2(read.opened, qPrintable(read.error));
+    QCOMPARE(read.decodedFrames, totals.written);
+    // The end says where the file is and what it holds.
+    QCOMPARE(status(), QStringLiteral("录像已保存: %1 (%2 帧, 丢弃 %3 帧)")
+                           .arg(QDir::toNativeSeparators(totals.file))
+                           .arg(totals.written)
+                           .arg(totals.dropped));
+}
+
+void RecordingWindowTest::progressShowsWhileRecordingWithACapture()
+{
+    // A recording and a continuous capture at once: each keeps its mark while the other
+    // ends, and the status line counts the recording's frames.
+    settingsStore()->setValue(QStringLiteral("CAPTURE"), QStringLiteral("SvaePath"),
+                              scratch.filePath(QStringLiteral("capture-with-recording")));
+    settingsStore()->setValue(QStringLiteral("CAPTURE"), QStringLiteral("CaptureMode"), 1);
+    settingsStore()->setValue(QStringLiteral("CAPTURE"), QStringLiteral("GrapTimeRadix"), 1000);
+    QVERIFY(openCamera());
+    toggle();
+    window->findChild<QPushButton*>("pushButton_continuityPhotogrape")->click();
+    QVERIFY(window->isContinuousCaptureRunning());
+    QVERIFY(window->windowTitle().endsWith(QStringLiteral("   正在录制中...")));
+    QTRY_VERIFY_WITH_TIMEOUT(status().contains(QStringLiteral("| 录像 00:")), 30000);
+    QVERIFY(status().contains(QStringLiteral(" 帧 | 丢弃 ")));
+
+    toggle();  // the recording ends, the capture goes on
+    QVERIFY(indicatorShown());
+    QVERIFY2(window->windowTitle().startsWith(kTitle + QStringLiteral("  已采集图片:")),
+             qPrintable(window->windowTitle()));
+    QVERIFY(!window->windowTitle().contains(QStringLiteral("正在录制中")));
+    toggle();  // and the other way round
+    window->findChild<QPushButton*>("pushButton_continuityPhotogrape")->click();
+    QVERIFY(!window->isContinuousCaptureRunning());
+    QVERIFY(indicatorShown());
+    QCOMPARE(window->windowTitle(), kRecordingTitle);
+    toggle();
+    QVERIFY(!indicatorShown());
+    QCOMPARE(window->windowTitle(), kTitle);
 }
 
 void RecordingWindowTest::indexAdvancesAndNoFileIsReplaced()

@@ -9,6 +9,7 @@
 #include <QtTest>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "MediaProbe.h"
@@ -127,6 +128,8 @@ private slots:
     void noEncodedFrameIsLost_data();
     void noEncodedFrameIsLost();
     void framesOfAnotherSizeAreSkipped();
+    void oddSizesKeepEveryPixel();
+    void fullQueueDropsAndCountsAndEveryQueuedFrameIsWritten();
     void openFailures_data();
     void openFailures();
     void writeFailureStopsAndKeepsTheFile_data();
@@ -306,6 +309,73 @@ void RecordVideoThreadTest::framesOfAnotherSizeAreSkipped()
     const mediaprobe::Probe read = mediaprobe::probe(path);
     QCOMPARE(read.decodedFrames, 10);
     QCOMPARE(read.width, 320);
+}
+
+void RecordVideoThreadTest::oddSizesKeepEveryPixel()
+{
+    // 321 × 241: the last column green, the last row white. YUV 4:2:0 needs even sizes;
+    // the file grows by a copy of them instead of losing them.
+    const QString path = folder.filePath(QStringLiteral("odd.mp4"));
+    Frame frame = makeFrame(321, 241);
+    for (int y = 0; y < 241; ++y) {
+        uchar* pixel = frame.image.scanLine(y) + 320 * 3;
+        pixel[0] = 20, pixel[1] = 220, pixel[2] = 20;
+    }
+    std::memset(frame.image.scanLine(240), 235, 321 * 3);
+    {
+        RecordVideoThread recorder(kBitRate, 30, 321, 241, path.toUtf8());
+        QVERIFY(recorder.isOpened());
+        QCOMPARE(recorder.encodedSize(), QSize(322, 242));
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(recorder.writeFrame(frame.image, i * 33333));
+    }
+    const mediaprobe::Probe read = mediaprobe::probe(path);
+    QVERIFY2(read.opened, qPrintable(read.error));
+    QCOMPARE(read.decodedFrames, 10);
+    QCOMPARE(QSize(read.width, read.height), QSize(322, 242));
+    const QImage& last = read.lastFrame;
+    const auto greenish = [](QRgb c) { return qGreen(c) > 150 && qRed(c) < 90 && qBlue(c) < 90; };
+    const auto whitish = [](QRgb c) { return qGreen(c) > 190 && qRed(c) > 190 && qBlue(c) > 190; };
+    QVERIFY(greenish(last.pixel(320, 100)));
+    QVERIFY(greenish(last.pixel(321, 100)));  // the copy
+    QVERIFY(whitish(last.pixel(100, 240)));
+    QVERIFY(whitish(last.pixel(100, 241)));
+    QVERIFY(reddish(last.pixel(8, 8)));
+}
+
+void RecordVideoThreadTest::fullQueueDropsAndCountsAndEveryQueuedFrameIsWritten()
+{
+    const QString path = folder.filePath(QStringLiteral("queue.mp4"));
+    const Frame frame = makeFrame(320, 240);
+    const qint64 frameBytes = qint64(frame.image.bytesPerLine()) * 240;
+    RecordVideoThread::Options options;
+    options.queueLimitBytes = 6 * frameBytes;
+    RecordVideoThread recorder(kBitRate, 30, 320, 240, path.toUtf8(), options);
+    QVERIFY(recorder.isOpened());
+    // The encoder takes nothing while the queue is held: the queue fills and stays at
+    // its limit, whatever is offered.
+    recorder.holdQueue(true);
+    recorder.start();
+    int accepted = 0;
+    for (int i = 0; i < 20; ++i)
+        accepted += recorder.enqueueFrame(frame.image, i * 33333) ? 1 : 0;
+    QCOMPARE(accepted, 6);
+    QCOMPARE(recorder.framesQueued(), 6);
+    QCOMPARE(recorder.framesOffered(), 20);
+    QCOMPARE(recorder.framesDropped(), 14);
+    // Once the encoder runs again there is room again.
+    recorder.holdQueue(false);
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.framesQueued(), 0, 30000);
+    for (int i = 20; i < 25; ++i)
+        QVERIFY(recorder.enqueueFrame(frame.image, i * 33333));
+    recorder.endRecording();
+    QVERIFY(recorder.wait(60000));
+    QCOMPARE(recorder.framesEncoded(), 11);
+    QVERIFY(!recorder.enqueueFrame(frame.image, 26 * 33333));  // over: nothing more is taken
+    QCOMPARE(recorder.framesDropped(), 15);
+    const mediaprobe::Probe read = mediaprobe::probe(path);
+    QVERIFY2(read.opened, qPrintable(read.error));
+    QCOMPARE(read.decodedFrames, 11);
 }
 
 void RecordVideoThreadTest::openFailures_data()

@@ -31,10 +31,6 @@ constexpr int kOutputBufferBytes = 64 * 1024;
 // than 60000 of them in one go.
 constexpr qint64 kAviMaxGapTicks = 50000;
 constexpr int kFolderCheckMs = 500;
-// libx264's preset: the slowest (best picture for the bit rate) that still encodes a
-// noisy 1920×1080 camera picture at 2 Mbit/s well above 30 frames per second on two
-// cores, beside the camera's own pipeline and the display. "slow" managed about 22.
-constexpr char kH264Preset[] = "veryfast";
 
 QString errorText(int result)
 {
@@ -236,7 +232,7 @@ void RecordVideoThread::open()
     if (outputFormat->flags & AVFMT_GLOBALHEADER)
         codecContext->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (codecContext->codec_id == AV_CODEC_ID_H264) {
-        av_opt_set(codecContext->priv_data, "preset", kH264Preset, 0);
+        av_opt_set(codecContext->priv_data, "preset", h264Preset(), 0);
         av_opt_set(codecContext->priv_data, "tune", "zerolatency", 0);
     }
     for (const auto& option : options.encoderOptions)
@@ -315,9 +311,10 @@ void RecordVideoThread::open()
     opened = true;
 }
 
-const char* RecordVideoThread::h264Preset()
+const char* RecordVideoThread::h264Preset() const
 {
-    return kH264Preset;
+    // The slowest preset that keeps up with this size and rate (RecordingLogic.h).
+    return recordinglogic::h264PresetFor(encodeWidth, encodeHeight, rate);
 }
 
 void RecordVideoThread::image_to_avframe(QImage image)
@@ -348,7 +345,7 @@ bool RecordVideoThread::enqueueFrame(const QImage& image, qint64 captureUs)
     const std::size_t bytes = std::size_t(image.bytesPerLine()) * std::size_t(image.height());
     std::unique_lock<std::mutex> lock(queueMutex);
     const bool full =
-        int(queue.size()) >= kQueueMinimumFrames && queuedBytes + qint64(bytes) > kQueueLimitBytes;
+        int(queue.size()) >= kQueueMinimumFrames && queuedBytes + qint64(bytes) > options.queueLimitBytes;
     if (!opened || ending || finished || failedFlag.load() || full || image.isNull()) {
         droppedFrames.fetch_add(1);
         return false;

@@ -68,6 +68,8 @@ public:
         // Test seam: called before every write with the file offset and size; a
         // non-zero result is taken as the errno of a failed write.
         std::function<int(qint64 offset, int bytes)> writeFault;
+        // Bytes of frames the queue holds at most (never fewer than kQueueMinimumFrames).
+        qint64 queueLimitBytes = kQueueLimitBytes;
         // Extra encoder options (name, value), applied before the encoder opens.
         QList<QPair<QByteArray, QByteArray>> encoderOptions;
     };
@@ -102,8 +104,8 @@ public:
     // Size of the file's pictures: the frame size, odd sizes padded by one row or column
     // (repeating the last one), since YUV 4:2:0 needs even sizes.
     QSize encodedSize() const { return QSize(encodeWidth, encodeHeight); }
-    // The encoder's preset (H.264 only; empty otherwise).
-    static const char* h264Preset();
+    // The H.264 encoder's preset for this recording's size and rate.
+    const char* h264Preset() const;
 
     // Encodes one frame taken at captureUs (microseconds on any steady clock) at once, in
     // the calling thread. Frames of another size than the recording's are skipped.

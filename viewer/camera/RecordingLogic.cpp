@@ -19,6 +19,18 @@ int bitRateForQuality(int videoQuality)
     }
 }
 
+const char* h264PresetFor(int width, int height, int framesPerSecond)
+{
+    constexpr double kFullHd30 = 1920.0 * 1080.0 * 30.0;
+    const double pixelsPerSecond =
+        double(qMax(0, width)) * double(qMax(0, height)) * double(qMax(0, framesPerSecond));
+    if (pixelsPerSecond <= kFullHd30 * 1.05)
+        return "veryfast";
+    if (pixelsPerSecond <= kFullHd30 * 2.1)
+        return "superfast";
+    return "ultrafast";
+}
+
 QString extensionForType(int videoType)
 {
     switch (videoType) {

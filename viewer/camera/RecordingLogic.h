@@ -13,6 +13,14 @@ namespace recordinglogic {
 // 2 best); any other value records at the normal rate.
 int bitRateForQuality(int videoQuality);
 
+// libx264's preset for a recording of width × height at framesPerSecond: the slowest
+// (best picture for the bit rate) that keeps up with the camera on two cores beside the
+// camera's own pipeline and the display, measured on noisy 1920×1080 pictures at
+// 2 Mbit/s: "slow" 9, "fast" 19, "veryfast" 38, "superfast" 50 frames per second.
+// Up to 1920×1080 at 30 fps: "veryfast"; up to twice that pixel rate "superfast";
+// beyond, "ultrafast".
+const char* h264PresetFor(int width, int height, int framesPerSecond);
+
 // ".mp4" for video type 0, ".avi" for 1, nothing otherwise.
 QString extensionForType(int videoType);
 
