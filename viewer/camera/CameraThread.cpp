@@ -368,6 +368,11 @@ void CameraThread::showNewestFrame()
 {
     if (!acceptsThreadReport() || !videoThread)
         return;
+    takeNewestFrame();
+}
+
+void CameraThread::takeNewestFrame()
+{
     QImage image;
     framehandover::FrameInfo frame;
     if (videoThread->handOver().takeNewest(image, frame)) {
@@ -382,8 +387,8 @@ void CameraThread::armNextFrame()
     if (!videoThread || closing)
         return;
     // A frame that came meanwhile sent no notification: show it now.
-    if (!videoThread->handOver().armNotification())
-        showNewestFrame();
+    if (handle != 0 && !videoThread->handOver().armNotification())
+        takeNewestFrame();
 }
 
 void CameraThread::acquireFrame(QImage image)

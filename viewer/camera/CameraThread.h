@@ -237,6 +237,9 @@ private:
     QTimer* toolBarTimer = nullptr;
     QTimer* displayPacer = nullptr;
     void armNextFrame();
+    // Shows the newest frame, if one is waiting, and asks for the next after a turn of the
+    // event loop.
+    void takeNewestFrame();
     bool closing = false;
     RecordVideoThread* recorder = nullptr;
     QElapsedTimer recordingClock;
