@@ -59,6 +59,8 @@ void RecordingLogicTest::names_data()
                                << 0;
     QTest::newRow("index 7 leaves 8") << "/v" << 1 << 0 << 7 << "/v/Video_7.mp4" << true << 8;
     QTest::newRow("index 0") << "/v" << 1 << 1 << 0 << "/v/Video_0.avi" << true << 1;
+    QTest::newRow("largest index starts again at 1")
+        << "/v" << 1 << 0 << 2147483647 << "/v/Video_2147483647.mp4" << true << 1;
     QTest::newRow("unknown type: no extension") << "/v" << 1 << 4 << 2 << "/v/Video_2" << true << 3;
     QTest::newRow("unknown rule: nothing") << "/v" << 2 << 0 << 2 << "" << false << 0;
     QTest::newRow("no folder: nothing") << "" << 1 << 0 << 2 << "" << false << 0;

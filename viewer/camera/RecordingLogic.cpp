@@ -44,7 +44,7 @@ VideoName videoName(const QString& folder, const RecordSettings& record, const Q
         case 1:
             stem = QString::number(record.nameRuleIndex);
             name.advancesIndex = true;
-            name.nextIndex = record.nameRuleIndex + 1;
+            name.nextIndex = nextNameRuleIndex(record.nameRuleIndex);
             break;
         default:
             return name;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <limits>
 
 namespace {
 
@@ -32,6 +33,12 @@ QString folderOr(QStandardPaths::StandardLocation location)
 }
 
 }  // namespace
+
+int nextNameRuleIndex(int index)
+{
+    constexpr int kFirstIndex = 1;
+    return index < std::numeric_limits<int>::max() ? index + 1 : kFirstIndex;
+}
 
 SettingsStore::SettingsStore()
 {

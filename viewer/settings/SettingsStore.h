@@ -37,6 +37,11 @@ struct RecordSettings {
     int nameRuleIndex = 0;
 };
 
+// The running file-name index that follows index (NameRuleIndex of both groups). Past
+// the largest index the setting can hold it starts again at 1, the index a reset gives:
+// names stay defined, and a name already taken gets a suffix as any other.
+int nextNameRuleIndex(int index);
+
 // Key combinations of the camera window, group HOTKEYINFO, as portable texts.
 struct HotkeySettings {
     QString windowSize;
