@@ -180,6 +180,37 @@ private slots:
         QVERIFY(!store.value(key.section('/', 0, 0), key.section('/', 1)).isValid());
     }
 
+    void widgetCountIsAlwaysAGrid_data()
+    {
+        QTest::addColumn<QVariant>("stored");  // invalid: the key is missing
+        QTest::addColumn<int>("count");
+        QTest::newRow("one window") << QVariant("1") << 1;
+        QTest::newRow("four windows") << QVariant("2") << 2;
+        QTest::newRow("nine windows") << QVariant("3") << 3;
+        QTest::newRow("custom layout") << QVariant("4") << 4;
+        QTest::newRow("zero") << QVariant("0") << 1;
+        QTest::newRow("five") << QVariant("5") << 1;
+        QTest::newRow("negative") << QVariant("-1") << 1;
+        QTest::newRow("text") << QVariant("many") << 1;
+        QTest::newRow("a fraction") << QVariant("2.5") << 1;
+        QTest::newRow("missing") << QVariant() << 1;
+    }
+    void widgetCountIsAlwaysAGrid()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, count);
+        writeCurrentFile({});
+        {
+            QSettings file(path(), QSettings::IniFormat);
+            if (stored.isValid())
+                file.setValue("WIDGETINFO/WidgetCount", stored);
+            else
+                file.remove("WIDGETINFO/WidgetCount");
+        }
+        SettingsStore store(path());
+        QCOMPARE(store.widgetCount(), count);
+    }
+
     void badValuesReadAsZero_data()
     {
         QTest::addColumn<QString>("key");

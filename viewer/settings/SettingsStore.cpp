@@ -321,6 +321,14 @@ void SettingsStore::resetWidgetCount()
     setValue(QStringLiteral("WIDGETINFO"), QStringLiteral("WidgetCount"), QStringLiteral("1"));
 }
 
+int SettingsStore::widgetCount() const
+{
+    bool isNumber = false;
+    const int count =
+        value(QStringLiteral("WIDGETINFO"), QStringLiteral("WidgetCount")).toInt(&isNumber);
+    return isNumber && count >= 1 && count <= 4 ? count : 1;
+}
+
 QList<SceneFrameLayout> SettingsStore::loadCustomLayouts() const
 {
     QList<SceneFrameLayout> layouts;

@@ -87,6 +87,10 @@ public:
 
     void writeVersion();
     void resetWidgetCount();
+    // The stored window grid, WIDGETINFO/WidgetCount: 1, 2 or 3 (n x n windows) or 4 (the
+    // custom layout in use). Anything else, the key missing included, reads as 1: the
+    // viewer never comes up without a window to open a camera in.
+    int widgetCount() const;
 
     // Custom window layouts, group CUSTOMWIDGET, in stored order.
     QList<SceneFrameLayout> loadCustomLayouts() const;
