@@ -118,6 +118,10 @@ void RecordingLogicTest::rates_data()
     QTest::newRow("custom 60 plays fast") << 0 << 60 << 29.9f << 60 << false;
     QTest::newRow("custom 0 (non-numeric text)") << 0 << 0 << 29.9f << 0 << false;
     QTest::newRow("custom negative") << 0 << -5 << 29.9f << 0 << false;
+    QTest::newRow("custom 1 is the slowest") << 0 << 1 << 29.9f << 1 << false;
+    QTest::newRow("custom 240 is the fastest") << 0 << 240 << 29.9f << 240 << false;
+    QTest::newRow("custom 100000 is held at 240") << 0 << 100000 << 29.9f << 240 << false;
+    QTest::newRow("custom largest int is held at 240") << 0 << 2147483647 << 29.9f << 240 << false;
     QTest::newRow("unknown speed counts as native") << 7 << 60 << 15.2f << 15 << true;
 }
 

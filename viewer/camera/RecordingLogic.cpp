@@ -63,7 +63,7 @@ FileRate fileRate(const RecordSettings& record, float lastCaptureRate)
 {
     FileRate rate;
     if (record.playSpeed == 0) {
-        rate.framesPerSecond = qMax(record.autoFrameRate, 0);
+        rate.framesPerSecond = boundedCustomFrameRate(record.autoFrameRate);
         rate.realTime = false;
     } else {
         rate.framesPerSecond = lastCaptureRate > 0 ? int(std::trunc(lastCaptureRate)) : 0;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -38,6 +39,13 @@ int nextNameRuleIndex(int index)
 {
     constexpr int kFirstIndex = 1;
     return index < std::numeric_limits<int>::max() ? index + 1 : kFirstIndex;
+}
+
+int boundedCustomFrameRate(int autoFrameRate)
+{
+    if (autoFrameRate < kLowestCustomFrameRate)
+        return 0;
+    return std::min(autoFrameRate, kHighestCustomFrameRate);
 }
 
 SettingsStore::SettingsStore()

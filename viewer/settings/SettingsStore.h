@@ -42,6 +42,15 @@ struct RecordSettings {
 // names stay defined, and a name already taken gets a suffix as any other.
 int nextNameRuleIndex(int index);
 
+// Custom playback rates of recordings (RECORDINFO/AutoFrameRate), frames per second.
+// 240 is as fast as the suite's fastest camera runs; faster rates squeezed seconds of
+// recording into milliseconds, and the largest gave files without a duration.
+constexpr int kLowestCustomFrameRate = 1;
+constexpr int kHighestCustomFrameRate = 240;
+// The custom rate as a recording uses it: above the highest it is the highest; below the
+// lowest it is 0, no rate, which recording refuses with its own message.
+int boundedCustomFrameRate(int autoFrameRate);
+
 // Key combinations of the camera window, group HOTKEYINFO, as portable texts.
 struct HotkeySettings {
     QString windowSize;
