@@ -66,8 +66,6 @@ ConfigWidget::ConfigWidget(int page, QWidget* parent)
     // The field takes only rates a recording can be written at, and says which.
     ui->lineEdit_autoFrameRate->setValidator(new RateValidator(
         kLowestCustomFrameRate, kHighestCustomFrameRate, ui->lineEdit_autoFrameRate));
-    ui->lineEdit_autoFrameRate->setPlaceholderText(
-        QStringLiteral("%1-%2").arg(kLowestCustomFrameRate).arg(kHighestCustomFrameRate));
     ui->widget_autoFrameRate->setToolTip(tr("自定义回放帧率: %1 到 %2 帧/秒")
                                              .arg(kLowestCustomFrameRate)
                                              .arg(kHighestCustomFrameRate));
