@@ -447,6 +447,10 @@
         <source>重置参数成功</source>
         <translation>Settings reset</translation>
     </message>
+    <message>
+        <source>自定义回放帧率: %1 到 %2 帧/秒</source>
+        <translation>Custom playback rate: %1 to %2 frames/s</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>

@@ -447,6 +447,10 @@
         <source>重置参数成功</source>
         <translation>重置参数成功</translation>
     </message>
+    <message>
+        <source>自定义回放帧率: %1 到 %2 帧/秒</source>
+        <translation>自定义回放帧率: %1 到 %2 帧/秒</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>

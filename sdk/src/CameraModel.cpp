@@ -144,11 +144,18 @@ std::string completeCameraModel(CameraModel& m)
         return m.identifier + ": sensor size must be 64 .. 8192 pixels";
     if (m.sensorWidth % 2 || m.sensorHeight % 2)
         return m.identifier + ": sensor size must be even";
-    if (!(m.maxFramesPerSecond > 0 && m.maxFramesPerSecond <= 2000))
-        return m.identifier + ": maxFramesPerSecond must be in (0, 2000]";
+    // A camera slower than this would take minutes per frame at its low speed, and a rate
+    // near zero made the frame period overflow the clock, so such a camera free-ran.
+    if (!(m.maxFramesPerSecond >= kSlowestFramesPerSecond && m.maxFramesPerSecond <= 2000))
+        return m.identifier + ": maxFramesPerSecond must be 0.1 .. 2000";
     if (!(m.exposureStepUs > 0 && m.exposureStepUs <= 1e6) || m.exposureMinSteps < 1 ||
         m.exposureMaxSteps < m.exposureMinSteps)
         return m.identifier + ": exposure step (at most one second) and range are inconsistent";
+    // Frame records carry the exposure in whole microseconds of 32 bits.
+    if (m.exposureMaxSteps * m.exposureStepUs > kLongestExposureUs)
+        return m.identifier +
+               ": the longest exposure (exposureMaxSteps x exposureStepUs) must be at most " +
+               std::to_string(kLongestExposureUs) + " us";
     if (m.gainMinMilli < 1 || m.gainMaxMilli < m.gainMinMilli)
         return m.identifier + ": gain range is inconsistent";
     if (m.inputLines < 0 || m.inputLines > 8 || m.outputLines < 0 || m.outputLines > 8)
@@ -157,6 +164,9 @@ std::string completeCameraModel(CameraModel& m)
         return m.identifier + ": 1 to 8 illumination channels";
     if (m.focusDrive && (m.focusMax <= m.focusMin || m.focusDefault < m.focusMin || m.focusDefault > m.focusMax))
         return m.identifier + ": focus range is inconsistent";
+    // The simulated lens measures defocus against max - min, an int.
+    if (m.focusDrive && static_cast<long long>(m.focusMax) - m.focusMin > INT32_MAX)
+        return m.identifier + ": focus range (max - min) must be at most 2147483647";
     const size_t fieldLimit = 31;
     for (const std::string* text : {&m.productSeries, &m.productName, &m.edition, &m.sensorText})
         if (text->size() > fieldLimit)

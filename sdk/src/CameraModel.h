@@ -58,6 +58,11 @@ struct CameraModel {
     bool isGigE() const { return interfaceText.find("GigE") != std::string::npos; }
 };
 
+// Limits every camera model keeps: the slowest full-sensor frame rate, and the longest
+// exposure, which frame records carry as 32-bit whole microseconds.
+constexpr double kSlowestFramesPerSecond = 0.1;
+constexpr long long kLongestExposureUs = 2147483647;
+
 // Fills what a camera list may leave out (formats, presets, network defaults) and
 // returns an empty text, or describes why the model cannot be used.
 std::string completeCameraModel(CameraModel& model);

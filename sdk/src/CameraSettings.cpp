@@ -38,6 +38,12 @@ const ResolutionPreset& currentRegion(const CameraModel& m, const CameraSettings
     return s.customRegion;
 }
 
+bool exposureInRange(const CameraModel& m, double us)
+{
+    return std::isfinite(us) && us >= (m.exposureMinSteps - 0.5) * m.exposureStepUs &&
+           us <= (m.exposureMaxSteps + 0.5) * m.exposureStepUs;
+}
+
 double snapExposureUs(const CameraModel& m, double exposureUs)
 {
     double steps = std::round(exposureUs / m.exposureStepUs);

@@ -84,6 +84,9 @@ CameraSettings factorySettings(const CameraModel& model);
 // Geometry the camera currently delivers (preset or custom region).
 const ResolutionPreset& currentRegion(const CameraModel& model, const CameraSettings& settings);
 
+// Whether an exposure time may be set at all: inside the model's range with half a step
+// of slack, so a value computed as steps * step length always passes.
+bool exposureInRange(const CameraModel& model, double exposureUs);
 // Exposure time rounded to whole steps and kept inside the model's range.
 double snapExposureUs(const CameraModel& model, double exposureUs);
 

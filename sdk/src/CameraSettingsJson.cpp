@@ -1,7 +1,5 @@
 #include "CameraSettingsJson.h"
 
-#include <cmath>
-
 #include "VexoCameraApi.h"
 
 namespace vexo::sdk {
@@ -118,17 +116,21 @@ struct Reader {
         target = static_cast<uint32_t>(value);
     }
 
-    void number(const char* key, double& target, double low, double high) const
+    // An exposure time taken as the exposure setters take it: the same range check, then
+    // rounded to whole steps, so a file never leaves a time the camera could not be set
+    // to. Returns the time as written, for comparisons the setters make before rounding.
+    double exposure(const char* key, double& target, const CameraModel& m) const
     {
         auto it = find(key);
         if (it == object.end())
-            return;
+            return target;
         if (!it->is_number())
             throw std::invalid_argument(key);
         const double value = it->get<double>();
-        if (!std::isfinite(value) || value < low || value > high)
+        if (!exposureInRange(m, value))
             throw std::out_of_range(key);
-        target = value;
+        target = snapExposureUs(m, value);
+        return value;
     }
 
     const json* list(const char* key, size_t expectedSize) const
@@ -192,14 +194,14 @@ bool settingsFromJson(const CameraModel& m, const json& document, FieldSet field
         const Reader r{document};
         // Fields the first file version did not have.
         const Reader newer{document, fields == FieldSet::Complete};
-        const double minUs = m.exposureMinSteps * m.exposureStepUs;
-        const double maxUs = m.exposureMaxSteps * m.exposureStepUs;
         r.integer("exposureMode", s.exposureMode, 0, 1);
-        r.number("exposureUs", s.exposureUs, minUs * 0.999, maxUs * 1.001);
+        r.exposure("exposureUs", s.exposureUs, m);
         r.integer("gainMilli", s.gainMilli, m.gainMinMilli, m.gainMaxMilli);
         r.integer("targetBrightness", s.targetBrightness, 0, 255);
-        r.number("autoExposureMinUs", s.autoExposureMinUs, minUs * 0.999, maxUs * 1.001);
-        r.number("autoExposureMaxUs", s.autoExposureMaxUs, minUs * 0.999, maxUs * 1.001);
+        const double autoMinUs = r.exposure("autoExposureMinUs", s.autoExposureMinUs, m);
+        const double autoMaxUs = r.exposure("autoExposureMaxUs", s.autoExposureMaxUs, m);
+        if (autoMinUs > autoMaxUs)
+            return false;
         r.integer("autoExposureMinGainMilli", s.autoExposureMinGainMilli, m.gainMinMilli, m.gainMaxMilli);
         r.integer("autoExposureMaxGainMilli", s.autoExposureMaxGainMilli, m.gainMinMilli, m.gainMaxMilli);
         r.integer("antiFlicker", s.antiFlicker, 0, 1);

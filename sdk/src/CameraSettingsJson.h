@@ -20,7 +20,8 @@ constexpr FieldSet kStoredGroupFields = FieldSet::Version1;
 
 // Reads settings written by settingsToJson for this model. A missing field, a field of the
 // wrong type or out of the model's range makes the whole read fail, leaving settings
-// untouched.
+// untouched. Exposure times are checked and rounded to whole steps exactly as
+// SdkSetExposureTime and SdkSetAutoExposureTimeRange check and round them.
 bool settingsFromJson(const CameraModel& model, const nlohmann::json& document, FieldSet fields,
                       CameraSettings& settings);
 

@@ -1,6 +1,19 @@
 #include "FrameRing.h"
 
+#include <cmath>
+#include <limits>
+
 namespace vexo::sdk {
+
+int32_t recordExposureUs(double exposureUs)
+{
+    constexpr int32_t kLongest = std::numeric_limits<int32_t>::max();
+    if (!(exposureUs > 0))
+        return 0;  // also NaN
+    if (exposureUs >= kLongest)
+        return kLongest;
+    return static_cast<int32_t>(std::trunc(exposureUs));
+}
 
 FrameRing::FrameRing(size_t slotCount) : slots(slotCount) {}
 

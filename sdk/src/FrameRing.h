@@ -25,6 +25,11 @@ struct CapturedFrame {
     FrameStatus status = FrameStatus::Complete;
 };
 
+// A frame's exposure time as frame records carry it: whole microseconds, cut toward
+// zero, in 32 bits. A camera may report any time, so longer ones are held at the largest
+// the record can carry and a negative or undefined one reads 0.
+int32_t recordExposureUs(double exposureUs);
+
 class FrameRing {
 public:
     explicit FrameRing(size_t slotCount = 4);

@@ -78,7 +78,7 @@ BYTE* SdkGetRawImage(int handle, uint32_t token, VexoImageInfo* info)
         filled.pixelFormat = format;
         filled.frameNumber = static_cast<int32_t>(frame->raw.frameNumber & 0x7FFFFFFF);
         filled.timestampMs = static_cast<int32_t>((frame->raw.timestampUs / 1000) & 0x7FFFFFFF);
-        filled.exposureUs = static_cast<int32_t>(frame->exposureUs);
+        filled.exposureUs = recordExposureUs(frame->exposureUs);
         filled.analogGainMilli = frame->gainMilli;
         filled.dataSize = static_cast<int32_t>(frame->raw.pixels.size());
         *info = filled;

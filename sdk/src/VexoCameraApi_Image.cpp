@@ -9,13 +9,6 @@ using namespace vexo::sdk;
 
 namespace {
 
-bool exposureInRange(const CameraModel& m, double us)
-{
-    // Half a step of slack so a value computed as steps * step length always passes.
-    return std::isfinite(us) && us >= (m.exposureMinSteps - 0.5) * m.exposureStepUs &&
-           us <= (m.exposureMaxSteps + 0.5) * m.exposureStepUs;
-}
-
 // Region of a descriptor, validated against the sensor.
 int regionFromDescriptor(const CameraModel& m, const VexoResolution& r, ResolutionPreset& region)
 {

@@ -368,6 +368,8 @@ void CameraLogicTest::pictureNames_data()
     QTest::newRow("chosen folder adds milliseconds") << 0 << 5 << true << "/pics/Image__20240305070809042" << false << 0;
     QTest::newRow("index 7 leaves 8") << 1 << 7 << false << "/pics/Image__7" << true << 8;
     QTest::newRow("index 0") << 1 << 0 << true << "/pics/Image__0" << true << 1;
+    QTest::newRow("largest index starts again at 1")
+        << 1 << 2147483647 << false << "/pics/Image__2147483647" << true << 1;
     QTest::newRow("unknown rule gives no name") << 2 << 7 << false << "" << false << 0;
 }
 

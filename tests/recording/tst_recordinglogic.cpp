@@ -86,6 +86,8 @@ void RecordingLogicTest::names_data()
                                << 0;
     QTest::newRow("index 7 leaves 8") << "/v" << 1 << 0 << 7 << "/v/Video_7.mp4" << true << 8;
     QTest::newRow("index 0") << "/v" << 1 << 1 << 0 << "/v/Video_0.avi" << true << 1;
+    QTest::newRow("largest index starts again at 1")
+        << "/v" << 1 << 0 << 2147483647 << "/v/Video_2147483647.mp4" << true << 1;
     QTest::newRow("unknown type: no extension") << "/v" << 1 << 4 << 2 << "/v/Video_2" << true << 3;
     QTest::newRow("unknown rule: nothing") << "/v" << 2 << 0 << 2 << "" << false << 0;
     QTest::newRow("no folder: nothing") << "" << 1 << 0 << 2 << "" << false << 0;
@@ -143,6 +145,10 @@ void RecordingLogicTest::rates_data()
     QTest::newRow("custom 60 plays fast") << 0 << 60 << 29.9f << 60 << false;
     QTest::newRow("custom 0 (non-numeric text)") << 0 << 0 << 29.9f << 0 << false;
     QTest::newRow("custom negative") << 0 << -5 << 29.9f << 0 << false;
+    QTest::newRow("custom 1 is the slowest") << 0 << 1 << 29.9f << 1 << false;
+    QTest::newRow("custom 240 is the fastest") << 0 << 240 << 29.9f << 240 << false;
+    QTest::newRow("custom 100000 is held at 240") << 0 << 100000 << 29.9f << 240 << false;
+    QTest::newRow("custom largest int is held at 240") << 0 << 2147483647 << 29.9f << 240 << false;
     QTest::newRow("unknown speed counts as native") << 7 << 60 << 15.2f << 15 << true;
 }
 

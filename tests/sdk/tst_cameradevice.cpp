@@ -9,6 +9,8 @@
 
 #include <QtTest>
 
+#include <limits>
+
 using namespace vexo::sdk;
 
 namespace {
@@ -136,6 +138,8 @@ private slots:
     void deviceMirrorIsNotDoneTwice();
     void incompleteFramesAreNeverHandedOut();
     void lostDeviceAnswersDetachedAtOnce();
+    void frameRecordHoldsAnyReportedExposure_data();
+    void frameRecordHoldsAnyReportedExposure();
 };
 
 void CameraDeviceTest::settingsGoThroughTheDevice_data()
@@ -256,6 +260,27 @@ void CameraDeviceTest::lostDeviceAnswersDetachedAtOnce()
     QCOMPARE(camera.getFrame(token, 100), VEXO_SDK_DETACHED);
     QCOMPARE(camera.stop(), VEXO_SDK_OK);
     camera.close();
+}
+
+void CameraDeviceTest::frameRecordHoldsAnyReportedExposure_data()
+{
+    // A device reports the exposure it took; the frame record has 32-bit microseconds.
+    QTest::addColumn<double>("reported");
+    QTest::addColumn<int>("recorded");
+    QTest::newRow("whole microseconds") << 21.0 << 21;
+    QTest::newRow("a fraction is cut") << 20.98 << 20;
+    QTest::newRow("the longest the record holds") << 2147483647.0 << 2147483647;
+    QTest::newRow("2^31 - 1 steps of a second") << 2147483647.0 * 1e6 << 2147483647;
+    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << 2147483647;
+    QTest::newRow("negative") << -5.0 << 0;
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0;
+}
+
+void CameraDeviceTest::frameRecordHoldsAnyReportedExposure()
+{
+    QFETCH(double, reported);
+    QFETCH(int, recorded);
+    QCOMPARE(int(recordExposureUs(reported)), recorded);
 }
 
 QTEST_GUILESS_MAIN(CameraDeviceTest)

@@ -219,6 +219,8 @@ private slots:
     void importRejectsBadFiles_data();
     void importRejectsBadFiles();
     void importAcceptsAnOlderFormatVersion();
+    void importTakesExposureAsTheSettersDo_data();
+    void importTakesExposureAsTheSettersDo();
     void upgradeReportsProgressAndChangesTheVersion();
     void upgradeRefusesBadFiles_data();
     void upgradeRefusesBadFiles();
@@ -571,6 +573,92 @@ void CameraParameterSetsTest::importAcceptsAnOlderFormatVersion()
     QCOMPARE(SdkImportParameterFile(camera.handle, QFile::encodeName(path).constData()),
              VEXO_SDK_OK);
     QCOMPARE(gainOf(camera.handle), 3300);
+}
+
+void CameraParameterSetsTest::importTakesExposureAsTheSettersDo_data()
+{
+    // The twins' exposure runs from 1 to 100000 steps of 10 µs.
+    QTest::addColumn<QString>("field");  // "exposureUs", or "range" for the automatic range
+    QTest::addColumn<double>("low");     // the time, or the range's minimum
+    QTest::addColumn<double>("high");    // the range's maximum
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<double>("lowAfter");
+    QTest::addColumn<double>("highAfter");
+    QTest::newRow("time on a step") << "exposureUs" << 12340.0 << 0.0 << true << 12340.0 << 0.0;
+    QTest::newRow("time between steps rounds down")
+        << "exposureUs" << 12344.0 << 0.0 << true << 12340.0 << 0.0;
+    QTest::newRow("time between steps rounds up")
+        << "exposureUs" << 12346.0 << 0.0 << true << 12350.0 << 0.0;
+    QTest::newRow("time just under the shortest becomes the shortest")
+        << "exposureUs" << 9.99 << 0.0 << true << 10.0 << 0.0;
+    QTest::newRow("time half a step under the shortest")
+        << "exposureUs" << 4.9 << 0.0 << false << 0.0 << 0.0;
+    QTest::newRow("time within half a step over the longest")
+        << "exposureUs" << 1000004.0 << 0.0 << true << 1000000.0 << 0.0;
+    QTest::newRow("time a thousandth over the longest")
+        << "exposureUs" << 1000900.0 << 0.0 << false << 0.0 << 0.0;
+    QTest::newRow("automatic range between steps")
+        << "range" << 1234.5 << 56789.0 << true << 1230.0 << 56790.0;
+    QTest::newRow("automatic range just under the shortest")
+        << "range" << 9.99 << 20.0 << true << 10.0 << 20.0;
+    QTest::newRow("automatic range past the longest")
+        << "range" << 100.0 << 1000900.0 << false << 0.0 << 0.0;
+    QTest::newRow("automatic range reversed before rounding")
+        << "range" << 12344.0 << 12343.0 << false << 0.0 << 0.0;
+}
+
+void CameraParameterSetsTest::importTakesExposureAsTheSettersDo()
+{
+    QFETCH(QString, field);
+    QFETCH(double, low);
+    QFETCH(double, high);
+    QFETCH(bool, accepted);
+    const QString good = exportFile(kTwinA, "exposure.bin");
+    QFile source(good);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QJsonObject object = payloadOf(source.readAll());
+    const bool range = field == "range";
+    if (range) {
+        object["autoExposureMinUs"] = low;
+        object["autoExposureMaxUs"] = high;
+    } else {
+        object["exposureUs"] = low;
+    }
+    source.seek(0);
+    const QString path = scratch.filePath("exposure-edited.bin");
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(withPayload(source.readAll(), object));
+    out.close();
+
+    OpenCamera camera(kTwinA);
+    QCOMPARE(SdkLoadParameterGroup(camera.handle, VEXO_SDK_FACTORY_GROUP), VEXO_SDK_OK);
+    VexoCameraParameters before{}, imported{}, set{};
+    SdkGetCameraParameters(camera.handle, &before);
+    const int result = SdkImportParameterFile(camera.handle, QFile::encodeName(path).constData());
+    SdkGetCameraParameters(camera.handle, &imported);
+    QCOMPARE(result, accepted ? int(VEXO_SDK_OK) : int(VEXO_SDK_FILE_CORRUPT));
+    if (!accepted) {
+        QCOMPARE(std::memcmp(&before, &imported, sizeof before), 0);
+    } else if (range) {
+        QTEST(imported.autoExposureMinTimeUs, "lowAfter");
+        QTEST(imported.autoExposureMaxTimeUs, "highAfter");
+    } else {
+        QTEST(imported.exposureTimeUs, "lowAfter");
+    }
+
+    // The setter takes or refuses the same value and leaves the same time.
+    QCOMPARE(SdkLoadParameterGroup(camera.handle, VEXO_SDK_FACTORY_GROUP), VEXO_SDK_OK);
+    const int setResult = range ? SdkSetAutoExposureTimeRange(camera.handle, low, high)
+                                : SdkSetExposureTime(camera.handle, low);
+    QCOMPARE(setResult, accepted ? int(VEXO_SDK_OK) : int(VEXO_SDK_OUT_OF_RANGE));
+    SdkGetCameraParameters(camera.handle, &set);
+    if (accepted && range) {
+        QCOMPARE(set.autoExposureMinTimeUs, imported.autoExposureMinTimeUs);
+        QCOMPARE(set.autoExposureMaxTimeUs, imported.autoExposureMaxTimeUs);
+    } else if (accepted) {
+        QCOMPARE(set.exposureTimeUs, imported.exposureTimeUs);
+    }
 }
 
 void CameraParameterSetsTest::upgradeReportsProgressAndChangesTheVersion()

@@ -242,6 +242,25 @@ void CameraProcessesTest::cameraListFile_data()
         << QByteArray(
                R"({"cameras":[{"identifier":"E","sensorWidth":640,"sensorHeight":480,"exposureStepUs":1e300}]})")
         << QByteArray(kGigEColour) << true << QByteArray("exposure step");
+    auto camera = [](const char* fields) {
+        return QByteArray(
+                   R"({"cameras":[{"identifier":"N","sensorWidth":640,"sensorHeight":480,)") +
+               fields + "}]}";
+    };
+    QTest::newRow("frame rate too small to be real")
+        << camera(R"("maxFramesPerSecond":1e-300)") << QByteArray(kGigEColour) << true
+        << QByteArray("maxFramesPerSecond must be 0.1 .. 2000");
+    QTest::newRow("the slowest frame rate") << camera(R"("maxFramesPerSecond":0.1)")
+                                            << QByteArray("N\tN\tUSB3.0") << false << QByteArray();
+    QTest::newRow("exposure longer than frame records hold")
+        << camera(R"("exposureStepUs":1000000,"exposureMaxSteps":2147483647)")
+        << QByteArray(kGigEColour) << true << QByteArray("the longest exposure");
+    QTest::newRow("the longest exposure frame records hold")
+        << camera(R"("exposureStepUs":1,"exposureMaxSteps":2147483647)")
+        << QByteArray("N\tN\tUSB3.0") << false << QByteArray();
+    QTest::newRow("focus range past any int")
+        << camera(R"("focus":{"min":-2147483647,"max":2147483647})") << QByteArray(kGigEColour)
+        << true << QByteArray("focus range (max - min)");
     QTest::newRow("long identifier without a product name")
         << QByteArray(
                R"({"cameras":[{"identifier":"LONG-IDENTIFIER-0123456789ABCDEF","sensorWidth":320,)"

@@ -85,6 +85,8 @@ private slots:
     void resetsTouchNoSetting_data();
     void resetsTouchNoSetting();
     void recordPageSavesAndUnparsableRateIsZero();
+    void customRateKeepsToWhatARecordingUses_data();
+    void customRateKeepsToWhatARecordingUses();
     void radioButtonsSwitchPagesAndRateField();
     void folderChooser();
     void fieldKeepsTheFirstCombination();
@@ -375,6 +377,54 @@ void ConfigWidgetTest::recordPageSavesAndUnparsableRateIsZero()
     QVERIFY(child<QRadioButton>(again, "radioButton_autoSpeed")->isChecked());
     QVERIFY(child<QWidget>(again, "widget_autoFrameRate")->isEnabled());
     QCOMPARE(child<QLineEdit>(again, "lineEdit_autoFrameRate")->text(), QStringLiteral("0"));
+}
+
+void ConfigWidgetTest::customRateKeepsToWhatARecordingUses_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<QString>("typed");  // empty: the field is left as it opens
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("saved");
+    QTest::newRow("stored 30") << 30 << ""
+                               << "30" << 30;
+    QTest::newRow("stored 100000 shows the fastest") << 100000 << ""
+                                                     << "240" << 240;
+    QTest::newRow("stored largest int shows the fastest") << 2147483647 << ""
+                                                          << "240" << 240;
+    QTest::newRow("stored negative shows no rate") << -5 << ""
+                                                   << "0" << 0;
+    QTest::newRow("typing 240") << 0 << "240"
+                                << "240" << 240;
+    QTest::newRow("typing 300 stops at 30") << 0 << "300"
+                                            << "30" << 30;
+    QTest::newRow("typing 100000 stops at 100") << 0 << "100000"
+                                                << "100" << 100;
+    QTest::newRow("typing a minus sign does nothing") << 0 << "-5"
+                                                      << "5" << 5;
+    QTest::newRow("typing letters does nothing") << 0 << "fast"
+                                                 << "" << 0;
+    QTest::newRow("typing 0 leaves no rate") << 25 << "0"
+                                             << "0" << 0;
+}
+
+void ConfigWidgetTest::customRateKeepsToWhatARecordingUses()
+{
+    QFETCH(int, stored);
+    QFETCH(QString, typed);
+    settingsStore()->setValue("RECORDINFO", "PlaySpeed", 0);
+    settingsStore()->setValue("RECORDINFO", "AutoFrameRate", stored);
+    ConfigWidget w(1);
+    auto* field = child<QLineEdit>(w, "lineEdit_autoFrameRate");
+    QCOMPARE(child<QWidget>(w, "widget_autoFrameRate")->toolTip(),
+             QStringLiteral("自定义回放帧率: 1 到 240 帧/秒"));
+    if (!typed.isEmpty()) {
+        field->clear();
+        QTest::keyClicks(field, typed);
+    }
+    QTEST(field->text(), "shown");
+    child<QPushButton>(w, "pushButton_recordSave")->click();
+    QTEST(settingsStore()->recordSettings().autoFrameRate, "saved");
+    QTEST(settingsStore()->value("RECORDINFO", "AutoFrameRate").toInt(), "saved");
 }
 
 void ConfigWidgetTest::radioButtonsSwitchPagesAndRateField()

@@ -151,20 +151,20 @@ private slots:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("missing");
-        QTest::newRow("capture index") << "CAPTURE/NameRuleIndex" << QVariant(0);
-        QTest::newRow("recording index") << "RECORDINFO/NameRuleIndex" << QVariant(0);
-        QTest::newRow("play speed means custom rate") << "RECORDINFO/PlaySpeed" << QVariant(0);
-        QTest::newRow("frames between pictures") << "CAPTURE/GrapNumberRadix" << QVariant(1);
-        QTest::newRow("picture count") << "CAPTURE/GrapNumberCount" << QVariant(1);
-        QTest::newRow("time interval") << "CAPTURE/GrapTimeRadix" << QVariant(1);
-        QTest::newRow("time limit") << "CAPTURE/GrapTimeCount" << QVariant(1);
-        QTest::newRow("picture prefix") << "CAPTURE/NameRulePrefix" << QVariant("Image_");
-        QTest::newRow("video prefix") << "RECORDINFO/NameRulePrefix" << QVariant("Video_");
-        QTest::newRow("picture folder") << "CAPTURE/SvaePath"
-                                        << QVariant(SettingsStore::defaultPictureFolder());
-        QTest::newRow("video folder") << "RECORDINFO/SvaePath"
-                                      << QVariant(SettingsStore::defaultVideoFolder());
-        QTest::newRow("hotkey") << "HOTKEYINFO/DisplaySwitch" << QVariant("Ctrl+I");
+        // Every key of the three groups: a key removed by hand loads what a reset writes.
+        const QStringList named = {"CAPTURE/NameRuleIndex", "RECORDINFO/NameRuleIndex",
+                                   "RECORDINFO/PlaySpeed"};
+        for (const auto& kv : resetKeys()) {
+            const bool mirrored = kv.first.startsWith("CAPTURE/") ||
+                                  kv.first.startsWith("RECORDINFO/") ||
+                                  kv.first.startsWith("HOTKEYINFO/");
+            if (mirrored && !named.contains(kv.first))
+                QTest::newRow(qPrintable(kv.first)) << kv.first << kv.second;
+        }
+        QTest::newRow("capture index starts at 1") << "CAPTURE/NameRuleIndex" << QVariant(1);
+        QTest::newRow("recording index starts at 1") << "RECORDINFO/NameRuleIndex" << QVariant(1);
+        QTest::newRow("play speed keeps the camera's rate")
+            << "RECORDINFO/PlaySpeed" << QVariant(1);
     }
     void removedKeyLoadsItsMissingValue()
     {
@@ -178,6 +178,37 @@ private slots:
         SettingsStore store(path());
         QCOMPARE(mirrorValue(store, key).toString(), missing.toString());
         QVERIFY(!store.value(key.section('/', 0, 0), key.section('/', 1)).isValid());
+    }
+
+    void widgetCountIsAlwaysAGrid_data()
+    {
+        QTest::addColumn<QVariant>("stored");  // invalid: the key is missing
+        QTest::addColumn<int>("count");
+        QTest::newRow("one window") << QVariant("1") << 1;
+        QTest::newRow("four windows") << QVariant("2") << 2;
+        QTest::newRow("nine windows") << QVariant("3") << 3;
+        QTest::newRow("custom layout") << QVariant("4") << 4;
+        QTest::newRow("zero") << QVariant("0") << 1;
+        QTest::newRow("five") << QVariant("5") << 1;
+        QTest::newRow("negative") << QVariant("-1") << 1;
+        QTest::newRow("text") << QVariant("many") << 1;
+        QTest::newRow("a fraction") << QVariant("2.5") << 1;
+        QTest::newRow("missing") << QVariant() << 1;
+    }
+    void widgetCountIsAlwaysAGrid()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, count);
+        writeCurrentFile({});
+        {
+            QSettings file(path(), QSettings::IniFormat);
+            if (stored.isValid())
+                file.setValue("WIDGETINFO/WidgetCount", stored);
+            else
+                file.remove("WIDGETINFO/WidgetCount");
+        }
+        SettingsStore store(path());
+        QCOMPARE(store.widgetCount(), count);
     }
 
     void badValuesReadAsZero_data()

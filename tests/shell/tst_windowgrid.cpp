@@ -72,12 +72,30 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(window.cameraWindowList().size(), windows, 30000);
     }
 
-    void missingCountLeavesTheGridEmpty()
+    void badCountFallsBackToOneWindow_data()
     {
-        QSettings(settingsStore()->filePath(), QSettings::IniFormat).remove("WIDGETINFO/WidgetCount");
+        QTest::addColumn<QVariant>("count");  // invalid: the key is missing
+        QTest::newRow("zero") << QVariant(0);
+        QTest::newRow("five") << QVariant(5);
+        QTest::newRow("negative") << QVariant(-1);
+        QTest::newRow("text") << QVariant("many");
+        QTest::newRow("missing") << QVariant();
+    }
+    void badCountFallsBackToOneWindow()
+    {
+        QFETCH(QVariant, count);
+        if (count.isValid())
+            setWidgetCount(count);
+        else
+            QSettings(settingsStore()->filePath(), QSettings::IniFormat)
+                .remove("WIDGETINFO/WidgetCount");
         VexoCam window(nullptr, programDir);
-        QTest::qWait(300);
-        QVERIFY(window.cameraWindowList().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(window.cameraWindowList().size(), 1, 30000);
+        QCOMPARE(settingsStore()->value("WIDGETINFO", "WidgetCount").toInt(), 1);
+        // Opening a camera now has a window to go to.
+        window.cameraWidget_open(cameras[0]);
+        QTRY_VERIFY_WITH_TIMEOUT(window.cameraWindowList()[0]->isShowingCamera(cameras[0]), 30000);
+        window.cameraWindowList()[0]->closeCamera();
     }
 
     void layoutsWriteTheStoredChoice()

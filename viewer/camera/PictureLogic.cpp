@@ -34,7 +34,7 @@ PictureName pictureName(const QString& folder, const CaptureSettings& capture,
         name.baseName = QStringLiteral("%1/%2_%3").arg(folder, capture.nameRulePrefix,
                                                        QString::number(capture.nameRuleIndex));
         name.advancesIndex = true;
-        name.nextIndex = capture.nameRuleIndex + 1;
+        name.nextIndex = nextNameRuleIndex(capture.nameRuleIndex);
         break;
     default:
         break;

@@ -56,7 +56,7 @@ VideoName videoName(const QString& folder, const RecordSettings& record, const Q
         case 1:
             stem = QString::number(record.nameRuleIndex);
             name.advancesIndex = true;
-            name.nextIndex = record.nameRuleIndex + 1;
+            name.nextIndex = nextNameRuleIndex(record.nameRuleIndex);
             break;
         default:
             return name;
@@ -75,7 +75,7 @@ FileRate fileRate(const RecordSettings& record, float lastCaptureRate)
 {
     FileRate rate;
     if (record.playSpeed == 0) {
-        rate.framesPerSecond = qMax(record.autoFrameRate, 0);
+        rate.framesPerSecond = boundedCustomFrameRate(record.autoFrameRate);
         rate.realTime = false;
     } else {
         rate.framesPerSecond = lastCaptureRate > 0 ? int(std::trunc(lastCaptureRate)) : 0;

@@ -50,7 +50,8 @@ struct FileRate {
 // The rate a recording starts with. The camera's own rate (playSpeed 1, and any value
 // other than 0) is the last measured capture rate cut to an integer and the frames are
 // stamped with their capture times; the custom rate (playSpeed 0) plays every frame for
-// one period of autoFrameRate, faster or slower than it was taken.
+// one period of autoFrameRate, faster or slower than it was taken, at most
+// kHighestCustomFrameRate.
 FileRate fileRate(const RecordSettings& record, float lastCaptureRate);
 
 // Time stamps of recorded frames in ticks of a fixed time base. In real-time mode a

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QIntValidator>
 #include <QKeyEvent>
 #include <QMessageBox>
 
@@ -33,6 +34,21 @@ int timeOf(const QSpinBox* value, const QComboBox* unit)
     return configlogic::msFromTimeValue(value->value(), unit->currentIndex());
 }
 
+// Whole numbers up to the validator's top only. QIntValidator lets a number with no more
+// digits than the top stand as unfinished input (300 for a top of 240), which would then
+// be saved as something other than what the field shows.
+class RateValidator : public QIntValidator {
+public:
+    using QIntValidator::QIntValidator;
+    State validate(QString& input, int& position) const override
+    {
+        const State state = QIntValidator::validate(input, position);
+        bool isNumber = false;
+        const int value = input.toInt(&isNumber);
+        return state == Intermediate && isNumber && value > top() ? Invalid : state;
+    }
+};
+
 }  // namespace
 
 ConfigWidget::ConfigWidget(int page, QWidget* parent)
@@ -47,6 +63,12 @@ ConfigWidget::ConfigWidget(int page, QWidget* parent)
         field->installEventFilter(this);
     ui->listWidget_menu->setFrameShape(QFrame::NoFrame);
     ui->label_error->hide();
+    // The field takes only rates a recording can be written at, and says which.
+    ui->lineEdit_autoFrameRate->setValidator(new RateValidator(
+        kLowestCustomFrameRate, kHighestCustomFrameRate, ui->lineEdit_autoFrameRate));
+    ui->widget_autoFrameRate->setToolTip(tr("自定义回放帧率: %1 到 %2 帧/秒")
+                                             .arg(kLowestCustomFrameRate)
+                                             .arg(kHighestCustomFrameRate));
 
     for (QRadioButton* radio : {ui->radioButton_captureCountMode, ui->radioButton_captureTimeMode,
                                 ui->radioButton_originalSpeed, ui->radioButton_autoSpeed})
@@ -111,7 +133,8 @@ void ConfigWidget::fillRecordPage()
         ui->radioButton_autoSpeed->setChecked(true);
         ui->widget_autoFrameRate->setEnabled(true);
     }
-    ui->lineEdit_autoFrameRate->setText(QString::number(r.autoFrameRate));
+    // A rate edited into the file shows as the rate a recording would use.
+    ui->lineEdit_autoFrameRate->setText(QString::number(boundedCustomFrameRate(r.autoFrameRate)));
     ui->lineEdit_recordNameRulePrefix->setText(r.nameRulePrefix);
     ui->comboBox_recordNameRuleFormat->setCurrentIndex(r.nameRuleFormat);
 }
@@ -228,7 +251,8 @@ void ConfigWidget::on_pushButton_recordSave_clicked()
     r.videoType = ui->comboBox_videoType->currentIndex();
     r.videoQuality = ui->comboBox_videoQuality->currentIndex();
     r.nameRuleFormat = ui->comboBox_recordNameRuleFormat->currentIndex();
-    r.autoFrameRate = ui->lineEdit_autoFrameRate->text().toInt(nullptr, 10);  // 0 if no number
+    // 0 if no number, as the field may still hold 0 or nothing.
+    r.autoFrameRate = boundedCustomFrameRate(ui->lineEdit_autoFrameRate->text().toInt(nullptr, 10));
     r.nameRulePrefix = ui->lineEdit_recordNameRulePrefix->text();
     r.playSpeed = ui->radioButton_autoSpeed->isChecked() ? 0 : 1;
     store->saveRecordSettings(r);

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -32,6 +34,19 @@ QString folderOr(QStandardPaths::StandardLocation location)
 }
 
 }  // namespace
+
+int nextNameRuleIndex(int index)
+{
+    constexpr int kFirstIndex = 1;
+    return index < std::numeric_limits<int>::max() ? index + 1 : kFirstIndex;
+}
+
+int boundedCustomFrameRate(int autoFrameRate)
+{
+    if (autoFrameRate < kLowestCustomFrameRate)
+        return 0;
+    return std::min(autoFrameRate, kHighestCustomFrameRate);
+}
 
 SettingsStore::SettingsStore()
 {
@@ -226,23 +241,26 @@ bool SettingsStore::saveHotkeySettings(const HotkeySettings& h)
     return true;
 }
 
+// A key that is not in the file (removed by hand, or written by a build that lacked it)
+// takes the value a reset gives it, so a missing PlaySpeed still records at the camera's
+// rate and a missing running index starts at 1.
 bool SettingsStore::loadCaptureSettings(CaptureSettings& c)
 {
     const CaptureSettings missing = defaultCaptureSettings();
     settings->beginGroup(kCapture);
     c.savePath = textOf(settings->value("SvaePath", missing.savePath));
-    c.autoSaveState = settings->value("AutoSaveState", 0).toInt();
-    c.pictureType = settings->value("PictureType", 0).toInt();
+    c.autoSaveState = settings->value("AutoSaveState", missing.autoSaveState).toInt();
+    c.pictureType = settings->value("PictureType", missing.pictureType).toInt();
     c.nameRulePrefix = textOf(settings->value("NameRulePrefix", missing.nameRulePrefix));
-    c.nameRuleFormat = settings->value("NameRuleFormat", 0).toInt();
-    c.nameRuleIndex = settings->value("NameRuleIndex", 0).toInt();
-    c.captureMode = settings->value("CaptureMode", 0).toInt();
-    c.grapNumberRadix = settings->value("GrapNumberRadix", 1).toInt();
-    c.grapNumberStop = settings->value("GrapNumberStop", 0).toInt();
-    c.grapNumberCount = settings->value("GrapNumberCount", 1).toInt();
-    c.grapTimeRadix = settings->value("GrapTimeRadix", 1).toInt();
-    c.grapTimeStop = settings->value("GrapTimeStop", 0).toInt();
-    c.grapTimeCount = settings->value("GrapTimeCount", 1).toInt();
+    c.nameRuleFormat = settings->value("NameRuleFormat", missing.nameRuleFormat).toInt();
+    c.nameRuleIndex = settings->value("NameRuleIndex", missing.nameRuleIndex).toInt();
+    c.captureMode = settings->value("CaptureMode", missing.captureMode).toInt();
+    c.grapNumberRadix = settings->value("GrapNumberRadix", missing.grapNumberRadix).toInt();
+    c.grapNumberStop = settings->value("GrapNumberStop", missing.grapNumberStop).toInt();
+    c.grapNumberCount = settings->value("GrapNumberCount", missing.grapNumberCount).toInt();
+    c.grapTimeRadix = settings->value("GrapTimeRadix", missing.grapTimeRadix).toInt();
+    c.grapTimeStop = settings->value("GrapTimeStop", missing.grapTimeStop).toInt();
+    c.grapTimeCount = settings->value("GrapTimeCount", missing.grapTimeCount).toInt();
     settings->endGroup();
     return true;
 }
@@ -252,14 +270,14 @@ bool SettingsStore::loadRecordSettings(RecordSettings& r)
     const RecordSettings missing = defaultRecordSettings();
     settings->beginGroup(kRecord);
     r.savePath = textOf(settings->value("SvaePath", missing.savePath));
-    r.autoSaveState = settings->value("AutoSaveState", 0).toInt();
-    r.videoType = settings->value("VideoType", 0).toInt();
-    r.videoQuality = settings->value("VideoQuality", 0).toInt();
-    r.playSpeed = settings->value("PlaySpeed", 0).toInt();
-    r.autoFrameRate = settings->value("AutoFrameRate", 0).toInt();
+    r.autoSaveState = settings->value("AutoSaveState", missing.autoSaveState).toInt();
+    r.videoType = settings->value("VideoType", missing.videoType).toInt();
+    r.videoQuality = settings->value("VideoQuality", missing.videoQuality).toInt();
+    r.playSpeed = settings->value("PlaySpeed", missing.playSpeed).toInt();
+    r.autoFrameRate = settings->value("AutoFrameRate", missing.autoFrameRate).toInt();
     r.nameRulePrefix = textOf(settings->value("NameRulePrefix", missing.nameRulePrefix));
-    r.nameRuleFormat = settings->value("NameRuleFormat", 0).toInt();
-    r.nameRuleIndex = settings->value("NameRuleIndex", 0).toInt();
+    r.nameRuleFormat = settings->value("NameRuleFormat", missing.nameRuleFormat).toInt();
+    r.nameRuleIndex = settings->value("NameRuleIndex", missing.nameRuleIndex).toInt();
     settings->endGroup();
     return true;
 }
@@ -309,6 +327,14 @@ void SettingsStore::writeVersion()
 void SettingsStore::resetWidgetCount()
 {
     setValue(QStringLiteral("WIDGETINFO"), QStringLiteral("WidgetCount"), QStringLiteral("1"));
+}
+
+int SettingsStore::widgetCount() const
+{
+    bool isNumber = false;
+    const int count =
+        value(QStringLiteral("WIDGETINFO"), QStringLiteral("WidgetCount")).toInt(&isNumber);
+    return isNumber && count >= 1 && count <= 4 ? count : 1;
 }
 
 QList<SceneFrameLayout> SettingsStore::loadCustomLayouts() const

@@ -37,6 +37,20 @@ struct RecordSettings {
     int nameRuleIndex = 0;
 };
 
+// The running file-name index that follows index (NameRuleIndex of both groups). Past
+// the largest index the setting can hold it starts again at 1, the index a reset gives:
+// names stay defined, and a name already taken gets a suffix as any other.
+int nextNameRuleIndex(int index);
+
+// Custom playback rates of recordings (RECORDINFO/AutoFrameRate), frames per second.
+// 240 is as fast as the suite's fastest camera runs; faster rates squeezed seconds of
+// recording into milliseconds, and the largest gave files without a duration.
+constexpr int kLowestCustomFrameRate = 1;
+constexpr int kHighestCustomFrameRate = 240;
+// The custom rate as a recording uses it: above the highest it is the highest; below the
+// lowest it is 0, no rate, which recording refuses with its own message.
+int boundedCustomFrameRate(int autoFrameRate);
+
 // Key combinations of the camera window, group HOTKEYINFO, as portable texts.
 struct HotkeySettings {
     QString windowSize;
@@ -82,6 +96,10 @@ public:
 
     void writeVersion();
     void resetWidgetCount();
+    // The stored window grid, WIDGETINFO/WidgetCount: 1, 2 or 3 (n x n windows) or 4 (the
+    // custom layout in use). Anything else, the key missing included, reads as 1: the
+    // viewer never comes up without a window to open a camera in.
+    int widgetCount() const;
 
     // Custom window layouts, group CUSTOMWIDGET, in stored order.
     QList<SceneFrameLayout> loadCustomLayouts() const;

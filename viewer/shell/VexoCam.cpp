@@ -152,7 +152,7 @@ void VexoCam::on_action_customframe_triggered()
         return;
     removeCustomLayoutActions();
     addCustomLayoutActions();
-    if (settingsStore()->value(QStringLiteral("WIDGETINFO"), QStringLiteral("WidgetCount")).toInt() == 4)
+    if (settingsStore()->widgetCount() == 4)
         applyUsedCustomLayout();
 }
 

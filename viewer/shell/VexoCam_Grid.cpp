@@ -195,12 +195,12 @@ void VexoCam::applyUsedCustomLayout()
 
 void VexoCam::restoreWindowGrid()
 {
-    const int count =
-        settingsStore()->value(QStringLiteral("WIDGETINFO"), QStringLiteral("WidgetCount")).toInt();
-    if (count >= 1 && count <= 3)
-        applyBuiltInLayout(count);
-    else if (count == 4)
+    // A count the file should not hold gives one window, which is stored again.
+    const int count = settingsStore()->widgetCount();
+    if (count == 4)
         applyUsedCustomLayout();
+    else
+        applyBuiltInLayout(count);
 }
 
 void VexoCam::onCameraWidgetEnterFullScreen()
