@@ -248,6 +248,26 @@
         <source>丢失帧数：%1</source>
         <translation>Lost frames: %1</translation>
     </message>
+    <message>
+        <source>连续抓图: 写入速度跟不上, 已丢弃 %1 张图片</source>
+        <translation>Continuous capture: the disk cannot keep up, %1 pictures dropped</translation>
+    </message>
+    <message>
+        <source>录像 %1 | 已写入 %2 帧 | 丢弃 %3 帧</source>
+        <translation>Recording %1 | %2 frames written | %3 frames dropped</translation>
+    </message>
+    <message>
+        <source>录像已保存: %1 (%2 帧, 丢弃 %3 帧)</source>
+        <translation>Recording saved: %1 (%2 frames, %3 frames dropped)</translation>
+    </message>
+    <message>
+        <source>录像结束时出错 (%1), 已写入 %2 帧: %3</source>
+        <translation>Error while finishing the recording (%1), %2 frames written: %3</translation>
+    </message>
+    <message>
+        <source>%1 (已写入 %2 帧)</source>
+        <translation>%1 (%2 frames written)</translation>
+    </message>
 </context>
 <context>
     <name>ConfigWidget</name>

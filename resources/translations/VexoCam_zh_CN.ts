@@ -248,6 +248,26 @@
         <source>丢失帧数：%1</source>
         <translation>丢失帧数：%1</translation>
     </message>
+    <message>
+        <source>连续抓图: 写入速度跟不上, 已丢弃 %1 张图片</source>
+        <translation>连续抓图: 写入速度跟不上, 已丢弃 %1 张图片</translation>
+    </message>
+    <message>
+        <source>录像 %1 | 已写入 %2 帧 | 丢弃 %3 帧</source>
+        <translation>录像 %1 | 已写入 %2 帧 | 丢弃 %3 帧</translation>
+    </message>
+    <message>
+        <source>录像已保存: %1 (%2 帧, 丢弃 %3 帧)</source>
+        <translation>录像已保存: %1 (%2 帧, 丢弃 %3 帧)</translation>
+    </message>
+    <message>
+        <source>录像结束时出错 (%1), 已写入 %2 帧: %3</source>
+        <translation>录像结束时出错 (%1), 已写入 %2 帧: %3</translation>
+    </message>
+    <message>
+        <source>%1 (已写入 %2 帧)</source>
+        <translation>%1 (已写入 %2 帧)</translation>
+    </message>
 </context>
 <context>
     <name>ConfigWidget</name>

@@ -67,6 +67,7 @@ private slots:
     void folderNameCannotLeaveThePicturesFolder();
     void folderThatCannotBeMadeStartsNoRun();
     void folderDisappearingStopsTheRun();
+    void unwritablePictureTypeStopsTheRunAndSaysSo();
     void fullDiskStopsTheRunAndKeepsThePictures();
     void buttonWithoutACameraDoesNothing();
 
@@ -481,6 +482,24 @@ void ContinuousCaptureTest::folderDisappearingStopsTheRun()
     QVERIFY(kept.size() >= 2);
     for (const QString& name : kept)
         QCOMPARE(QImage(moved + "/" + name).size(), QSize(320, 240));
+}
+
+void ContinuousCaptureTest::unwritablePictureTypeStopsTheRunAndSaysSo()
+{
+    // No format to write: the run stops at its first picture, and the thread's
+    // confirmation of that frame, coming behind, must not claim it was saved.
+    prepare(folder.filePath("no format"), 1, 7);
+    setCapture("CaptureMode", 1);
+    setCapture("GrapTimeRadix", 100);
+    setCapture("GrapTimeStop", 0);
+    CameraThread* camera = openWindow();
+    QVERIFY(camera);
+    camera->findChild<QPushButton*>("pushButton_continuityPhotogrape")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!camera->isContinuousCaptureRunning(), kDeadlineMs);
+    auto* status = camera->findChild<QLabel*>("label_camerainfo");
+    QTest::qWait(1000);  // the confirmation and a rate report or two
+    QVERIFY2(status->text().startsWith(QStringLiteral("连续抓图已停止")),
+             qPrintable(status->text()));
 }
 
 void ContinuousCaptureTest::fullDiskStopsTheRunAndKeepsThePictures()

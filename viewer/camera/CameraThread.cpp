@@ -525,6 +525,9 @@ void CameraThread::cameraMessage(QString message)
 {
     if (!acceptsThreadReport())
         return;
+    // A continuous capture's pictures are confirmed by their writer.
+    if (captureTimer || captureRun.outstanding > 0)
+        return;
     // A picture's confirmation: the writer has shown (or will show) the real outcome.
     if (confirmationsToDrop > 0) {
         --confirmationsToDrop;
@@ -534,6 +537,8 @@ void CameraThread::cameraMessage(QString message)
         ++confirmationsDuringWrite;
         return;
     }
+    if (!statusNoticeHold.hasExpired())
+        return;  // a stopped run's reason stays readable
     statusKind = StatusKind::Other;
     ui->label_camerainfo->setText(message);
 }
