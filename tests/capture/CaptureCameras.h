@@ -6,9 +6,10 @@
 
 namespace capturecameras {
 
-inline const char kFirst[] = "CAPTUREA";       // "Capture camera A", 320 × 240
-inline const char kSecond[] = "CAPTUREB";      // "Capture camera B", 322 × 240 (odd rows)
-inline const char kEscaping[] = "CAPTUREESC";  // nickname "../../Esc:ape"
+inline const char kFirst[] = "CAPTUREA";        // "Capture camera A", 320 × 240
+inline const char kSecond[] = "CAPTUREB";       // "Capture camera B", 322 × 240 (odd rows)
+inline const char kEscaping[] = "CAPTUREESC";   // nickname "../../Esc:ape"
+inline const char kSameName[] = "CAPTURESAME";  // "Capture camera A", as kFirst
 inline const char kFirstName[] = "Capture camera A";
 inline const char kSecondName[] = "Capture camera B";
 
@@ -22,6 +23,8 @@ inline bool install(QTemporaryDir& folder)
   {"identifier": "CAPTUREA", "nickname": "Capture camera A", "sensorWidth": 320, "sensorHeight": 240,
    "maxFramesPerSecond": 60, "interface": "USB3.0"},
   {"identifier": "CAPTUREB", "nickname": "Capture camera B", "sensorWidth": 322, "sensorHeight": 240,
+   "maxFramesPerSecond": 60, "interface": "USB3.0"},
+  {"identifier": "CAPTURESAME", "nickname": "Capture camera A", "sensorWidth": 320, "sensorHeight": 240,
    "maxFramesPerSecond": 60, "interface": "USB3.0"},
   {"identifier": "CAPTUREESC", "nickname": "../../Esc:ape", "sensorWidth": 160, "sensorHeight": 120,
    "maxFramesPerSecond": 60, "interface": "GigE"}

@@ -60,6 +60,7 @@ private slots:
     void runs_data();
     void runs();
     void twoWindowsAtOnceLeaveTheSettingsAlone();
+    void camerasOfOneNameNeverShareAFolder();
     void closingDuringARunEndsIt();
     void picturesInOneSecondNeverReplaceEachOther();
     void runsNumberFromZeroWithoutTouchingTheIndex();
@@ -260,6 +261,30 @@ void ContinuousCaptureTest::twoWindowsAtOnceLeaveTheSettingsAlone()
     a->findChild<QPushButton*>("pushButton_photogrape")->click();
     QTRY_COMPARE_WITH_TIMEOUT(watcher->count(), 1, kDeadlineMs);
     QCOMPARE(watcher->seen().first().title, QStringLiteral("选择"));
+}
+
+void ContinuousCaptureTest::camerasOfOneNameNeverShareAFolder()
+{
+    const QString pictures = folder.filePath("same name");
+    prepare(pictures, 0, 2);
+    setCapture("CaptureMode", 1);
+    setCapture("GrapTimeRadix", 50);
+    setCapture("GrapTimeStop", 0);
+    CameraThread* a = openWindow(capturecameras::kFirst);
+    CameraThread* b = openWindow(capturecameras::kSameName);
+    QVERIFY(a && b);
+    QCOMPARE(a->windowTitle(), b->windowTitle());
+    a->findChild<QPushButton*>("pushButton_continuityPhotogrape")->click();
+    b->findChild<QPushButton*>("pushButton_continuityPhotogrape")->click();
+    QVERIFY(a->continuousCapture().folder != b->continuousCapture().folder);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        a->continuousCapture().picturesTaken >= 10 && b->continuousCapture().picturesTaken >= 10,
+        kDeadlineMs);
+    stopAndDrain(a);
+    stopAndDrain(b);
+    // Every picture the titles counted is a file of its own.
+    QCOMPARE(filesIn(a->continuousCapture().folder).size(), a->continuousCapture().picturesTaken);
+    QCOMPARE(filesIn(b->continuousCapture().folder).size(), b->continuousCapture().picturesTaken);
 }
 
 void ContinuousCaptureTest::closingDuringARunEndsIt()

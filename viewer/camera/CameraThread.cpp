@@ -51,8 +51,16 @@ QString CameraThread::currentCameraName() const
     return cameraName(handle);
 }
 
+QList<CameraThread*>& CameraThread::openWindows()
+{
+    // Camera windows live in the GUI thread only.
+    static QList<CameraThread*> windows;
+    return windows;
+}
+
 CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::CameraThread)
 {
+    openWindows().append(this);
     registerFrameMetaTypes();
     ui->setupUi(this);
     setFloating(false);
@@ -116,6 +124,7 @@ CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::Ca
 
 CameraThread::~CameraThread()
 {
+    openWindows().removeAll(this);
     closeCamera();
     toolBarTimer->stop();
     stopAcquisitionThread();

@@ -192,6 +192,8 @@ private:
     // The folder of a continuous capture: the camera's name, with its identifier when
     // another open window shows a camera of the same name.
     QString captureFolderName() const;
+    // Every camera window that exists.
+    static QList<CameraThread*>& openWindows();
     void runPictureWritten(int generation, int result);
     void waitForRunPicture();
     // Shows text in the status line and keeps the next rate reports from replacing it

@@ -149,12 +149,9 @@ QString CameraThread::captureFolderName() const
         name = windowTitle();
     // Two windows of cameras with one name would otherwise share a folder.
     bool shared = false;
-    if (parentWidget()) {
-        const auto windows = parentWidget()->window()->findChildren<CameraThread*>();
-        for (const CameraThread* other : windows)
-            if (other != this && other->handle != 0 && other->currentCameraName() == name)
-                shared = true;
-    }
+    for (const CameraThread* other : openWindows())
+        if (other != this && other->handle != 0 && other->currentCameraName() == name)
+            shared = true;
     if (shared && !identifier.isEmpty())
         name = QStringLiteral("%1_%2").arg(name, identifier);
     return capturelogic::safeFolderName(name);
