@@ -64,8 +64,8 @@ public:
     bool stopRequested() const { return stopFlag.load(); }
 
     // Stops the thread as its owner must: sets the stop flag, then waits in 100 ms
-    // slices and lets the GUI thread process events between them, since run() may be
-    // waiting for the GUI thread inside a blocking frame hand-over. User input and
+    // slices and lets the GUI thread process events between them, so reports the thread
+    // sends meanwhile (and other windows' frames) keep being served. User input and
     // socket notifications wait until the thread has ended, so nothing the user or a
     // hot-plug does can re-enter the caller meanwhile.
     void stopAndWait();
