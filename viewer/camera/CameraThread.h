@@ -172,6 +172,7 @@ private:
     void handleRecordingProblem(RecordVideoThread* source, int problem, const QString& detail);
     // Frames lost to the running recording so far; its elapsed time and counts as text.
     int recordingDroppedFrames() const;
+    int framesLostByLibrarySinceRecordingStart() const;
     QString recordingProgressText() const;
     // The title names the camera and says what runs: a continuous capture, a recording.
     void updateWindowTitle();

@@ -131,17 +131,21 @@ void CameraThread::startRecording()
     ui->pushButton_recording->setIcon(QIcon(QString::fromLatin1(kRecordingIcon)));
 }
 
+int CameraThread::framesLostByLibrarySinceRecordingStart() const
+{
+    // Frames the camera delivered that the library had to drop before the acquisition
+    // thread took them.
+    VexoFrameStatistics statistics{};
+    if (handle == 0 || SdkGetFrameStatistics(handle, &statistics) != VEXO_SDK_OK)
+        return 0;
+    return int(statistics.lostFrames - lostFramesAtRecordingStart);
+}
+
 int CameraThread::recordingDroppedFrames() const
 {
     if (!recorder)
         return 0;
-    // Frames the recorder's queue had no room for, and frames the camera delivered that
-    // the library had to drop before the acquisition thread took them.
-    VexoFrameStatistics statistics{};
-    quint32 lost = 0;
-    if (handle != 0 && SdkGetFrameStatistics(handle, &statistics) == VEXO_SDK_OK)
-        lost = statistics.lostFrames - lostFramesAtRecordingStart;
-    return recorder->framesDropped() + int(lost);
+    return recorder->framesDropped() + framesLostByLibrarySinceRecordingStart();
 }
 
 QString CameraThread::recordingProgressText() const
@@ -159,7 +163,7 @@ void CameraThread::stopRecording()
     if (!recorder)
         return;
     RecordVideoThread* finishing = recorder;
-    const int lostByLibrary = recordingDroppedFrames() - finishing->framesDropped();
+    const int lostByLibrary = framesLostByLibrarySinceRecordingStart();
     recorder = nullptr;
     // No frame reaches it from here on; the queue is written, then the file finished.
     if (videoThread)

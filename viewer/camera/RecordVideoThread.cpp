@@ -344,9 +344,9 @@ bool RecordVideoThread::enqueueFrame(const QImage& image, qint64 captureUs)
     const qint64 arrivalUs = arrivalClock.isValid() ? arrivalClock.nsecsElapsed() / 1000 : 0;
     const std::size_t bytes = std::size_t(image.bytesPerLine()) * std::size_t(image.height());
     std::unique_lock<std::mutex> lock(queueMutex);
-    const bool full =
-        int(queue.size()) >= kQueueMinimumFrames && queuedBytes + qint64(bytes) > options.queueLimitBytes;
-    if (!opened || ending || finished || failedFlag.load() || full || image.isNull()) {
+    const bool full = int(queue.size()) >= kQueueMinimumFrames &&
+                      queuedBytes + qint64(bytes) > options.queueLimitBytes;
+    if (!opened || ending || finished || failed.load() || full || image.isNull()) {
         droppedFrames.fetch_add(1);
         return false;
     }
@@ -421,7 +421,7 @@ void RecordVideoThread::writeQueue()
             queue.pop_front();
         }
         // A recording that failed keeps the frames it could not take counted.
-        if (!writeQueuedFrame(frame) && failedFlag.load())
+        if (!writeQueuedFrame(frame) && failed.load())
             droppedFrames.fetch_add(1);
         std::lock_guard<std::mutex> lock(queueMutex);
         queuedBytes -= qint64(frame.capacity);
@@ -462,7 +462,6 @@ bool RecordVideoThread::writeFrameAt(const QImage& image, qint64 captureUs, qint
         folderCheck.restart();
         if (!folderStillThere()) {
             failed = true;
-            failedFlag.store(true);
             fail(Problem::FolderMissing, AVERROR(ENOENT));
             emit recordingProblem(int(currentProblem), detail);
             return false;
@@ -479,7 +478,6 @@ bool RecordVideoThread::writeFrameAt(const QImage& image, qint64 captureUs, qint
     if (!scaler || result < 0) {
         fail(Problem::WriteFailed, result < 0 ? result : AVERROR(ENOMEM));
         failed = true;
-        failedFlag.store(true);
         emit recordingProblem(int(currentProblem), detail);
         return false;
     }
@@ -547,7 +545,6 @@ bool RecordVideoThread::writeHeldPacket()
         result = AVERROR(output->lastErrno);
     if (result < 0) {
         failed = true;
-        failedFlag.store(true);
         fail(problemForWrite(result), result);
         emit recordingProblem(int(currentProblem), detail);
         return false;

@@ -82,7 +82,7 @@ public:
 
     bool isOpened() const { return opened; }
     // Set once writing has failed; no more frames are taken then.
-    bool hasFailed() const { return failedFlag.load(); }
+    bool hasFailed() const { return failed.load(); }
     Problem problem() const { return currentProblem; }
     // FFmpeg's result code of the last call that failed, and its text.
     int lastResult() const { return lastResultCode; }
@@ -186,7 +186,7 @@ private:
     int encodeHeight = 0;
     bool headerWritten = false;
     bool opened = false;
-    bool failed = false;
+    std::atomic<bool> failed{false};  // set in the recorder thread, read by the window
     bool finished = false;
     bool mismatchReported = false;
     Problem currentProblem = Problem::None;
@@ -199,7 +199,6 @@ private:
     std::atomic<int> offeredFrames{0};
     std::atomic<qint64> firstNumber{-1};
     std::atomic<qint64> lastNumber{-1};
-    std::atomic<bool> failedFlag{false};
     qint64 packetDuration = 0;
 
     mutable std::mutex queueMutex;
