@@ -466,6 +466,7 @@ void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int P
     VexoFrameStatistics statistics{};
     if (handle != 0 && SdkGetFrameStatistics(handle, &statistics) == VEXO_SDK_OK)
         ui->label_camerainfo->setToolTip(tr("丢失帧数：%1").arg(statistics.lostFrames));
+    updateRecordingProgress();
     if (!statusNoticeHold.hasExpired())
         return;  // a recording or capture notice stays readable for a while
     showStatus(StatusKind::Rates);
@@ -487,6 +488,15 @@ void CameraThread::updateWindowTitle()
 void CameraThread::updateMediaIndicator()
 {
     ui->label_media->setVisible(recorder != nullptr || captureTimer != nullptr);
+    updateRecordingProgress();
+}
+
+void CameraThread::updateRecordingProgress()
+{
+    // A line of its own while recording, so the rate line keeps its length and notices
+    // never hide how many frames are in the file.
+    ui->label_recording->setVisible(recorder != nullptr);
+    ui->label_recording->setText(recordingProgressText());
 }
 
 void CameraThread::showStatus(StatusKind kind)
@@ -502,8 +512,6 @@ void CameraThread::showStatus(StatusKind kind)
                     .arg(windowlogic::rateText(lastDisplayFrameRate))
                     .arg(lastPicCount)
                     .arg(zoomPercent);
-            if (recorder)
-                text += QStringLiteral(" | ") + recordingProgressText();
             ui->label_camerainfo->setText(text);
             break;
         }

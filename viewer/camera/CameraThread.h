@@ -178,6 +178,7 @@ private:
     void updateWindowTitle();
     // The recording mark shows while a recording or a continuous capture runs.
     void updateMediaIndicator();
+    void updateRecordingProgress();
     // Shows text in the status line and keeps it there over the next rate reports.
     void showStatusNotice(const QString& text);
     void toggleContinuousCapture();
