@@ -328,6 +328,7 @@ void CameraThread::closeCamera()
     displayedItem = nullptr;
     displayingFrame = false;
     mainScene->setOpaqueArea(QRectF());
+    mainScene->setOverlayLines({});
     navigationItem = nullptr;
     ui->label_camerainfo->clear();
     statusKind = StatusKind::Other;
@@ -423,6 +424,26 @@ void CameraThread::acquireFrame(QImage image)
         updateNavigationRect();
         firstFrame = false;
     }
+    updateCrosshairOverlay();
+}
+
+void CameraThread::updateCrosshairOverlay()
+{
+    QVector<windowlogic::CrosshairState> crosshairs;
+    if (handle != 0 && displayedItem && zoom < 1.0) {
+        for (int i = 0; i < 9; ++i) {
+            windowlogic::CrosshairState c;
+            int enabled = 0;
+            uint32_t colour = 0;
+            if (SdkGetCrosshair(handle, i, &c.x, &c.y, &colour, &enabled) != VEXO_SDK_OK)
+                continue;
+            c.colour = colour;
+            c.enabled = enabled != 0;
+            crosshairs.append(c);
+        }
+    }
+    const QSize image = displayedItem ? displayedItem->pixmap().size() : QSize();
+    mainScene->setOverlayLines(windowlogic::crosshairOverlay(crosshairs, image, zoom));
 }
 
 // The navigation panel's copy of the frame shown, scaled to the panel. Nobody sees it while

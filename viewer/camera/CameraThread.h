@@ -179,6 +179,7 @@ private:
     // The recording mark shows while a recording or a continuous capture runs.
     void updateMediaIndicator();
     void updateRecordingProgress();
+    void updateCrosshairOverlay();
     // Shows text in the status line and keeps it there over the next rate reports.
     void showStatusNotice(const QString& text);
     void toggleContinuousCapture();
