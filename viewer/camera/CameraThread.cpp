@@ -276,6 +276,8 @@ void CameraThread::startAcquisitionThread()
             Qt::QueuedConnection);
     connect(videoThread, SIGNAL(cameraSavePic(BYTE*, stImageInfo)), this,
             SLOT(cameraSavePic(BYTE*, stImageInfo)), Qt::AutoConnection);
+    connect(videoThread, &CVideoThread::runPictureReady, this, &CameraThread::runPictureArrived,
+            Qt::AutoConnection);
     connect(videoThread, SIGNAL(cameraMessage(QString)), this, SLOT(cameraMessage(QString)),
             Qt::AutoConnection);
     connect(videoThread, SIGNAL(connectionChanged(bool)), this, SLOT(onConnectionChanged(bool)),

@@ -101,6 +101,7 @@ public slots:
     // Takes the newest frame of the acquisition thread and shows it.
     void showNewestFrame();
     void cameraSavePic(BYTE* buffer, stImageInfo info);
+    void runPictureArrived(BYTE* buffer, stImageInfo info);
     void cameraMessage(QString message);
     void onConnectionChanged(bool connected);
     void on_pushButton_open_clicked();
