@@ -41,6 +41,8 @@ VexoCam::VexoCam(QWidget* parent, const QString& programDir)
     const bool english =
         suite::viewerUsesEnglish(settingsStore()->value(QStringLiteral("EDITION"),
                                                         QStringLiteral("Language")));
+    qtTranslator = new QTranslator(this);
+    suite::applyQtLanguage(qtTranslator, !english);
     translator = new QTranslator(this);
     if (!suite::loadAndInstall(translator, suite::translationFilePath(programDirectory,
                                                                       QStringLiteral("VexoCam"),
@@ -173,6 +175,7 @@ void VexoCam::switchLanguage(bool english)
 {
     const QString qmFile =
         suite::translationFilePath(programDirectory, QStringLiteral("VexoCam"), english);
+    suite::applyQtLanguage(qtTranslator, !english);
     if (!suite::loadAndInstall(translator, qmFile))
         suite::showMessage(QMessageBox::Critical, this, tr("提示"), tr("设置失败"), tr("确定"));
 
