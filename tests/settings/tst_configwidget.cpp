@@ -557,7 +557,9 @@ void ConfigWidgetTest::mainWindowEntriesOpenTheirPages()
                 latest = d;
         QVERIFY(latest);
         QVERIFY(latest->isVisible());
-        QVERIFY(!latest->parentWidget());
+        // A dialog window of the main window, not a window of its own.
+        QCOMPARE(latest->parentWidget(), &window);
+        QVERIFY(latest->isWindow());
         QVERIFY(!latest->isModal());
     }
 }

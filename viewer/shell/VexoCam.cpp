@@ -23,6 +23,7 @@
 #include "SuiteEnvironment.h"
 #include "SuiteMessages.h"
 #include "VexoCameraApi.h"
+#include "WindowPlacement.h"
 #include "ui_VexoCam.h"
 
 namespace {
@@ -163,12 +164,12 @@ void VexoCam::on_action_opencamera_triggered()
     auto* dialog = new CameraListWidget;
     connect(dialog, SIGNAL(cameraWidget_open(const QString)), this,
             SLOT(cameraWidget_open(const QString)));
-    dialog->show();
+    suite::showAttached(dialog, this);
 }
 
 void VexoCam::on_action_about_triggered()
 {
-    (new AboutWidget)->show();
+    suite::showAttached(new AboutWidget, this);
 }
 
 void VexoCam::switchLanguage(bool english)
@@ -285,8 +286,7 @@ void VexoCam::resizeEvent(QResizeEvent* event)
 // ---------------------------------------------------------------------------------------
 void VexoCam::openSettingsDialog(int page)
 {
-    // Non-modal and without parent: several may be open, each deletes itself on close.
-    auto* dialog = new ConfigWidget(page, nullptr);
-    dialog->show();
+    // Non-modal: several may be open, each deletes itself on close.
+    suite::showAttached(new ConfigWidget(page, nullptr), this);
 }
 
