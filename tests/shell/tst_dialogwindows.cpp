@@ -1,6 +1,6 @@
 // The windows the main window opens (settings, region, histogram, About, open camera):
-// they belong to the main window and open centred on it and on screen; Qt's own dialogs
-// speak the interface's language.
+// they belong to the main window, open centred on it and on screen, and the settings and
+// histogram windows follow a language switch.
 #include <QAction>
 #include <QGroupBox>
 #include <QListWidget>
@@ -152,6 +152,30 @@ private slots:
             QVERIFY(frame.left() == screen.left() || frame.right() == screen.right() ||
                     frame.top() == screen.top() || frame.bottom() == screen.bottom());
         dialog->close();
+    }
+
+    void settingsAndHistogramFollowALanguageSwitch()
+    {
+        auto* settings = qobject_cast<ConfigWidget*>(open("settings"));
+        auto* histogram = qobject_cast<histogramWidget*>(open("histogram"));
+        QVERIFY(settings && histogram);
+        const QString cameraTitle = histogram->windowTitle();
+        auto* table = histogram->findChild<QTableWidget*>("tableWidget");
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("红色"));
+
+        window->findChild<QAction*>("action_language_EN")->trigger();
+        QTRY_COMPARE(settings->windowTitle(), QStringLiteral("Settings"));
+        QTRY_COMPARE(histogram->findChild<QGroupBox*>("groupBox")->title(),
+                     QStringLiteral("Live data"));
+        QCOMPARE(table->horizontalHeaderItem(1)->text(), QStringLiteral("Channel"));
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("Red"));
+        QCOMPARE(table->item(2, 1)->text(), QStringLiteral("Blue"));
+        QCOMPARE(histogram->windowTitle(), cameraTitle);  // the camera's name stays
+
+        window->findChild<QAction*>("action_language_CH")->trigger();
+        QTRY_COMPARE(settings->windowTitle(), QStringLiteral("设置"));
+        QTRY_COMPARE(table->item(1, 1)->text(), QStringLiteral("绿色"));
+        QCOMPARE(histogram->windowTitle(), cameraTitle);
     }
 
     void qtTextsFollowTheLanguage()
