@@ -23,6 +23,7 @@
 #include "SuiteEnvironment.h"
 #include "SuiteMessages.h"
 #include "VexoCameraApi.h"
+#include "WindowPlacement.h"
 #include "ui_VexoCam.h"
 
 namespace {
@@ -41,6 +42,8 @@ VexoCam::VexoCam(QWidget* parent, const QString& programDir)
     const bool english =
         suite::viewerUsesEnglish(settingsStore()->value(QStringLiteral("EDITION"),
                                                         QStringLiteral("Language")));
+    qtTranslator = new QTranslator(this);
+    suite::applyQtLanguage(qtTranslator, !english);
     translator = new QTranslator(this);
     if (!suite::loadAndInstall(translator, suite::translationFilePath(programDirectory,
                                                                       QStringLiteral("VexoCam"),
@@ -161,18 +164,19 @@ void VexoCam::on_action_opencamera_triggered()
     auto* dialog = new CameraListWidget;
     connect(dialog, SIGNAL(cameraWidget_open(const QString)), this,
             SLOT(cameraWidget_open(const QString)));
-    dialog->show();
+    suite::showAttached(dialog, this);
 }
 
 void VexoCam::on_action_about_triggered()
 {
-    (new AboutWidget)->show();
+    suite::showAttached(new AboutWidget, this);
 }
 
 void VexoCam::switchLanguage(bool english)
 {
     const QString qmFile =
         suite::translationFilePath(programDirectory, QStringLiteral("VexoCam"), english);
+    suite::applyQtLanguage(qtTranslator, !english);
     if (!suite::loadAndInstall(translator, qmFile))
         suite::showMessage(QMessageBox::Critical, this, tr("提示"), tr("设置失败"), tr("确定"));
 
@@ -282,8 +286,7 @@ void VexoCam::resizeEvent(QResizeEvent* event)
 // ---------------------------------------------------------------------------------------
 void VexoCam::openSettingsDialog(int page)
 {
-    // Non-modal and without parent: several may be open, each deletes itself on close.
-    auto* dialog = new ConfigWidget(page, nullptr);
-    dialog->show();
+    // Non-modal: several may be open, each deletes itself on close.
+    suite::showAttached(new ConfigWidget(page, nullptr), this);
 }
 

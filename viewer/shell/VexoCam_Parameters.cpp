@@ -19,6 +19,7 @@
 #include "SuiteMessages.h"
 #include "VexoCam.h"
 #include "VexoCameraApi.h"
+#include "WindowPlacement.h"
 #include "ui_VexoCam.h"
 
 namespace {
@@ -457,7 +458,7 @@ void VexoCam::changeResolution(int index)
         if (SdkGetResolutionDescriptor(currentCamera, lastPreset, &descriptor) == VEXO_SDK_OK)
             logResult("SdkApplyResolution", SdkApplyResolution(currentCamera, &descriptor));
         dialog->camera = currentCamera;
-        dialog->show();
+        suite::showAttached(dialog, this);
         dialog->on_pushButton_refresh_clicked();
     } else {
         logResult("SdkSelectPresetResolution", SdkSelectPresetResolution(currentCamera, data));
@@ -503,7 +504,7 @@ void VexoCam::on_pushButton_roi_clicked()
 {
     auto* dialog = new RoiWidget;
     dialog->camera = currentCamera;
-    dialog->show();
+    suite::showAttached(dialog, this);
     dialog->on_pushButton_refresh_clicked();
 }
 
