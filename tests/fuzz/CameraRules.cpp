@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "BinaryFile.h"
 #include "CameraSettingsJson.h"
 #include "FuzzSupport.h"
 #include "VexoCameraApi.h"
@@ -65,6 +66,22 @@ void requireUsableSettings(const CameraModel& m, const CameraSettings& s)
 bool sameSettings(const CameraSettings& a, const CameraSettings& b)
 {
     return settingsToJson(a) == settingsToJson(b);
+}
+
+std::string libraryFile(const uint8_t* data, size_t size)
+{
+    if (size < 1)
+        return {};
+    std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    constexpr size_t kHeader = 44, kTrailer = 4;
+    if ((data[0] & 0x40) && bytes.size() >= kHeader + kTrailer) {
+        std::string length;
+        appendUint32(length, static_cast<uint32_t>(bytes.size() - kHeader - kTrailer));
+        bytes.replace(40, 4, length);
+        bytes.resize(bytes.size() - kTrailer);
+        appendChecksum(bytes);
+    }
+    return bytes;
 }
 
 }  // namespace fuzzsupport

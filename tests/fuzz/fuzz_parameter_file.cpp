@@ -58,14 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const std::vector<CameraModel> models = defaultCameraModels();
     if (size < 1)
         return 0;
-    std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    if ((data[0] & 0x40) && bytes.size() >= 48) {
-        std::string length;
-        appendUint32(length, static_cast<uint32_t>(bytes.size() - 48));
-        bytes.replace(40, 4, length);
-        bytes.resize(bytes.size() - 4);
-        appendChecksum(bytes);
-    }
+    const std::string bytes = fuzzsupport::libraryFile(data, size);
     const CameraModel& model = models[data[0] % models.size()];
     const CameraSettings factory = factorySettings(model);
     CameraSettings settings = factory;

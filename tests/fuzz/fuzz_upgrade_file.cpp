@@ -4,8 +4,8 @@
 // and as the library reads it from disk in blocks, and both must agree.
 #include <vector>
 
-#include "BinaryFile.h"
 #include "CameraModel.h"
+#include "CameraRules.h"
 #include "FirmwareFile.h"
 #include "FuzzSupport.h"
 #include "VexoCameraApi.h"
@@ -37,14 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const std::string path = fuzzsupport::scratchFolder() + "/firmware.upg";
     if (size < 1)
         return 0;
-    std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    if ((data[0] & 0x40) && bytes.size() >= 48) {
-        std::string length;
-        appendUint32(length, static_cast<uint32_t>(bytes.size() - 48));
-        bytes.replace(40, 4, length);
-        bytes.resize(bytes.size() - 4);
-        appendChecksum(bytes);
-    }
+    const std::string bytes = fuzzsupport::libraryFile(data, size);
     const CameraModel& model = models[data[0] % models.size()];
     uint16_t inMemory = 0;
     const int decoded = decodeFirmwareFile(bytes, model.productName, inMemory);
