@@ -1130,9 +1130,10 @@ void CameraWindowTest::pictureThatCannotBeWrittenIsReported()
     window->cameraMessage(QStringLiteral("next"));
     QCOMPARE(status->text(), QStringLiteral("next"));
 
-    // An unknown picture type writes nothing and says so.
+    // An unknown picture type writes nothing and says so. The store reads one from the file
+    // as the default type (see tst_settingsstore), so it is put into the record directly.
     setCapture("SvaePath", folder.filePath(QStringLiteral("typeless")));
-    setCapture("PictureType", 7);
+    settingsStore()->captureSettings().pictureType = 7;
     window->cameraSavePic(pixels.data(), info);
     QCOMPARE(status->text(),
              QStringLiteral("图片未保存, 错误码:%1").arg(VEXO_SDK_INVALID_ARGUMENT));
