@@ -75,6 +75,17 @@ CommandLineRequest commandLineRequest(const QStringList& arguments)
     return CommandLineRequest::Run;
 }
 
+QStringList suiteEnvironment(bool withNetworkInterface)
+{
+    QStringList names;
+    for (const EnvironmentVariable& variable : kEnvironment) {
+        const QString name = QString::fromLatin1(variable.name);
+        if (withNetworkInterface || name != QLatin1String("VEXOCAM_NETWORK_INTERFACE"))
+            names << name;
+    }
+    return names;
+}
+
 QString helpText(const ProgramDescription& program)
 {
     QString text = QStringLiteral("Usage: %1 [--help] [--version]\n\n").arg(program.name);

@@ -22,6 +22,11 @@ struct ProgramDescription {
     QStringList environment;  // the variables the program reads, in the order shown
 };
 
+// The variables a program of the suite reads through the camera library and the shared
+// settings, in the order help shows them. VEXOCAM_NETWORK_INTERFACE only with
+// withNetworkInterface: only the programs that show GigE network settings read it.
+QStringList suiteEnvironment(bool withNetworkInterface);
+
 // "Usage: ...", the purpose, the options and each named environment variable with its
 // meaning.
 QString helpText(const ProgramDescription& program);

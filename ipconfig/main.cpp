@@ -13,10 +13,7 @@ suite::ProgramDescription description()
                 "Addrwright, the IP configuration tool of the suite: lists the GigE cameras\n"
                 "with their network settings, changes a camera's IP address, subnet mask and\n"
                 "gateway (static or DHCP) and renames cameras."),
-            {QStringLiteral("VEXOCAM_BACKENDS"), QStringLiteral("VEXOCAM_CAMERAS"),
-             QStringLiteral("VEXOCAM_NETWORK_INTERFACE"), QStringLiteral("VEXOCAM_STATE_DIR"),
-             QStringLiteral("VEXOCAM_DEVICE_DIR"), QStringLiteral("XDG_DATA_HOME"),
-             QStringLiteral("XDG_RUNTIME_DIR")}};
+            suite::suiteEnvironment(true)};
 }
 
 }  // namespace

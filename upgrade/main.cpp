@@ -12,9 +12,7 @@ suite::ProgramDescription description()
         QStringLiteral("Flashmere"),
         QStringLiteral("Flashmere, the firmware upgrade tool of the suite: lists the cameras and\n"
                        "writes a firmware upgrade file (*.upg) into the chosen camera."),
-        {QStringLiteral("VEXOCAM_BACKENDS"), QStringLiteral("VEXOCAM_CAMERAS"),
-         QStringLiteral("VEXOCAM_STATE_DIR"), QStringLiteral("VEXOCAM_DEVICE_DIR"),
-         QStringLiteral("XDG_DATA_HOME"), QStringLiteral("XDG_RUNTIME_DIR")}};
+        suite::suiteEnvironment(false)};
 }
 
 }  // namespace

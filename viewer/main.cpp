@@ -14,10 +14,7 @@ suite::ProgramDescription description()
                 "Vision and simulated cameras in up to nine windows, the cameras' parameters,\n"
                 "pictures, recordings and a histogram. It starts Addrwright and Flashmere from\n"
                 "its menus."),
-            {QStringLiteral("VEXOCAM_BACKENDS"), QStringLiteral("VEXOCAM_CAMERAS"),
-             QStringLiteral("VEXOCAM_NETWORK_INTERFACE"), QStringLiteral("VEXOCAM_STATE_DIR"),
-             QStringLiteral("VEXOCAM_DEVICE_DIR"), QStringLiteral("XDG_DATA_HOME"),
-             QStringLiteral("XDG_RUNTIME_DIR")}};
+            suite::suiteEnvironment(true)};
 }
 
 }  // namespace

@@ -96,6 +96,27 @@ private slots:
             QVERIFY2(line.size() <= 80, qPrintable(line));
     }
 
+    // Every variable of the suite has a meaning in help; the network interface is only
+    // listed for the programs that read it.
+    void suiteVariables_data()
+    {
+        QTest::addColumn<bool>("withNetworkInterface");
+        QTest::newRow("GigE network settings") << true;
+        QTest::newRow("no network settings") << false;
+    }
+    void suiteVariables()
+    {
+        QFETCH(bool, withNetworkInterface);
+        const QStringList names = suite::suiteEnvironment(withNetworkInterface);
+        for (const char* name : {"VEXOCAM_BACKENDS", "VEXOCAM_CAMERAS", "VEXOCAM_STATE_DIR",
+                                 "VEXOCAM_DEVICE_DIR", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
+            QVERIFY2(names.contains(name), name);
+        QCOMPARE(names.contains("VEXOCAM_NETWORK_INTERFACE"), withNetworkInterface);
+        const QString text = suite::helpText({QStringLiteral("Tool"), QString(), names});
+        for (const QString& name : names)
+            QVERIFY2(text.contains(QRegularExpression("\\n  " + name + " +\\S")), qPrintable(name));
+    }
+
     void helpWithoutVariables()
     {
         const QString text = suite::helpText({QStringLiteral("Tool"), QStringLiteral("Does."), {}});
