@@ -9,7 +9,7 @@ packages="build-essential cmake pkg-config
   libpng-dev libjpeg62-turbo-dev nlohmann-json3-dev libbenchmark-dev
   fonts-noto-cjk
   libaravis-dev libusb-1.0-0-dev libudev-dev aravis-tools-cli aravis-tools iproute2
-  dpkg-dev appstream desktop-file-utils lintian"
+  dpkg-dev file appstream desktop-file-utils lintian"
 # Extra packages a caller needs (for example xvfb to run the viewer without a display).
 packages="$packages ${VEXO_EXTRA_PACKAGES:-}"
 
