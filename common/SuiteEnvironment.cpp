@@ -18,6 +18,11 @@ QString programDirectory()
     return QCoreApplication::applicationDirPath();
 }
 
+QString manualFilePath(const QString& programDir)
+{
+    return programDir + QStringLiteral("/软件使用说明书.pdf");
+}
+
 QString companionProgramPath(const QString& programDir, const QString& programName)
 {
 #ifdef Q_OS_WIN

@@ -13,6 +13,9 @@ namespace suite {
 // The folder the programs are started from; translations and the manual lie there.
 QString programDirectory();
 
+// The user manual "软件使用说明书.pdf" in the program directory.
+QString manualFilePath(const QString& programDir);
+
 // Path of a companion program in the program directory (".exe" on Windows).
 QString companionProgramPath(const QString& programDir, const QString& programName);
 

@@ -11,7 +11,8 @@ packages="build-essential cmake pkg-config
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libpng-dev libjpeg62-turbo-dev nlohmann-json3-dev libbenchmark-dev
   fonts-noto-cjk qttranslations5-l10n
-  libaravis-dev libusb-1.0-0-dev libudev-dev aravis-tools-cli aravis-tools iproute2"
+  libaravis-dev libusb-1.0-0-dev libudev-dev aravis-tools-cli aravis-tools iproute2
+  dpkg-dev file appstream desktop-file-utils lintian"
 # Extra packages a caller needs (for example xvfb to run the viewer without a display).
 packages="$packages ${VEXO_EXTRA_PACKAGES:-}"
 

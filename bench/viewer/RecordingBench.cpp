@@ -322,7 +322,7 @@ void presets()
 
 int main(int argc, char** argv)
 {
-    // The settings store reads Config.ini before main: the bench starts itself again with
+    // The settings store locates Config.ini before main: the bench starts itself again with
     // a data folder of its own, so it never touches the user's settings.
     if (!qEnvironmentVariableIsSet("RECORDING_BENCH_DATA")) {
         char folder[] = "/tmp/recording-bench-XXXXXX";

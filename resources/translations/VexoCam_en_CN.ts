@@ -19,6 +19,10 @@
         <source>确定</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>软件使用说明书</source>
+        <translation>User manual</translation>
+    </message>
 </context>
 <context>
     <name>CVideoThread</name>

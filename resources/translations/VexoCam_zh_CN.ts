@@ -19,6 +19,10 @@
         <source>确定</source>
         <translation>确定</translation>
     </message>
+    <message>
+        <source>软件使用说明书</source>
+        <translation>软件使用说明书</translation>
+    </message>
 </context>
 <context>
     <name>CVideoThread</name>

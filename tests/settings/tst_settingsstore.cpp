@@ -441,7 +441,7 @@ private slots:
 
     void processStoreUsesTheSharedUserFile()
     {
-        // Built before main(): no application name was known, so the file is directly in
+        // Located before main(): no application name was known, so the file is directly in
         // the data folder that the tools also find.
         const QString expected = qEnvironmentVariable("XDG_DATA_HOME") + "/Config.ini";
         QCOMPARE(settingsStore()->filePath(), expected);

@@ -398,12 +398,16 @@ void SettingsStore::saveCustomLayouts(const QList<SceneFrameLayout>& layouts)
         setValue(kCustom, QStringLiteral("UsedCustomWidget"), QString());
 }
 
-// Built during static initialisation, before any QApplication exists, so the
+// Asked during static initialisation, before any QApplication exists, so the
 // application-data location carries no program sub-folder and all three programs of the
 // suite meet in the same Config.ini.
-static SettingsStore g_settingsStore;
+static const QString g_settingsFilePath = SettingsStore::defaultFilePath();
 
 SettingsStore* settingsStore()
 {
-    return &g_settingsStore;
+    // Opened on first use, not before main(): a program asked only for its help or
+    // version never creates or rewrites the file. The viewer's main() opens it before
+    // its application object exists.
+    static SettingsStore store(g_settingsFilePath);
+    return &store;
 }

@@ -27,7 +27,6 @@
 #include "ui_VexoCam.h"
 
 namespace {
-const char kManualName[] = "软件使用说明书.pdf";
 const int kSetAsidePage = 9;
 }  // namespace
 
@@ -209,7 +208,7 @@ void VexoCam::on_action_language_EN_triggered()
 
 void VexoCam::on_action_help_triggered()
 {
-    const QString manual = programDirectory + QLatin1Char('/') + QString::fromUtf8(kManualName);
+    const QString manual = suite::manualFilePath(programDirectory);
     // Desktop services report success as soon as a viewer is launched, even for a file
     // that is not there, so the file is checked first.
     if (!QFileInfo(manual).isFile())
