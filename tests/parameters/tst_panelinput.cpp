@@ -454,7 +454,8 @@ private slots:
         QCOMPARE(status(), QString("调焦位置已恢复为默认值420"));
     }
 
-    // "最大" on a sensor whose width is no multiple of 32 applies the whole sensor.
+    // "最大" on a sensor whose width is no multiple of 32 applies the whole sensor, and
+    // the resolution page follows what the dialog applies.
     void wholeSensorRegionOnAnUnalignedWidth()
     {
         ModalDialogWatcher watcher;
@@ -475,6 +476,24 @@ private slots:
         QCOMPARE(SdkGetResolutionDescriptor(handle, VEXO_SDK_CUSTOM_RESOLUTION, &region), 0);
         QCOMPARE(QRect(region.offsetX, region.offsetY, region.regionWidth, region.regionHeight),
                  QRect(0, 0, 2448, 2048));
+        // The resolution page shows the region at once.
+        QVERIFY(w<QPushButton>("pushButton_roi")->isEnabled());
+        QCOMPARE(combo->currentData().toInt(), 0xFF);
+
+        // A region the dialog aligns and moves back onto the sensor: the page shows the
+        // region the camera holds, not the one drawn.
+        watcher.clear();
+        dialog->findChild<QPushButton*>("pushButton_RightBottom")->click();
+        dialog->findChild<QPushButton*>("pushButton_setup")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(watcher.count() >= 1, kDeadlineMs);
+        QCOMPARE(watcher.seen().first().text, QString("设置成功"));
+        QCOMPARE(SdkGetResolutionDescriptor(handle, VEXO_SDK_CUSTOM_RESOLUTION, &region), 0);
+        QCOMPARE(region.offsetX + region.regionWidth, 2448);
+        QCOMPARE(region.regionWidth % 32, 0);
+        QCOMPARE(w<QLabel>("label_hoffset")->text(), QString::number(region.offsetX));
+        QCOMPARE(w<QLabel>("label_voffset")->text(), QString::number(region.offsetY));
+        QCOMPARE(w<QLabel>("label_hwidth")->text(), QString::number(region.regionWidth));
+        QCOMPARE(w<QLabel>("label_vheight")->text(), QString::number(region.regionHeight));
         dialog->close();
         combo->setCurrentIndex(0);
     }

@@ -18,6 +18,7 @@ class QMenu;
 class QToolButton;
 class QTranslator;
 class QTreeWidgetItem;
+class RoiWidget;
 
 // The viewer's main window: device tree, camera window grid and parameter panel.
 class VexoCam : public QMainWindow {
@@ -149,6 +150,7 @@ private:
     void showHeldTexts(panel::LineEditAction action);
     bool showNetworkConfig(const QByteArray& identifier);
     void showAddressModeFields();
+    RoiWidget* openRegionDialog();
     void readBackSpecialPage();
     void rebuildChannelBoxes(int channels);
     void saveParameterGroup();

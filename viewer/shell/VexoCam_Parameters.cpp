@@ -843,15 +843,13 @@ void VexoCam::changeResolution(int index)
 {
     const int data = ui->comboBox_resolution->itemData(index).toInt();
     if (data == VEXO_SDK_CUSTOM_RESOLUTION) {
-        auto* dialog = new RoiWidget;
+        RoiWidget* dialog = openRegionDialog();
         const int lastPreset =
             ui->comboBox_resolution->itemData(ui->comboBox_resolution->count() - 2).toInt();
         VexoResolution descriptor{};
         if (SdkGetResolutionDescriptor(currentCamera, lastPreset, &descriptor) == VEXO_SDK_OK)
             reportSetting("SdkApplyResolution", SdkApplyResolution(currentCamera, &descriptor),
                           tr("分辨率"));
-        dialog->camera = currentCamera;
-        dialog->show();
         dialog->on_pushButton_refresh_clicked();
     } else {
         reportSetting("SdkSelectPresetResolution", SdkSelectPresetResolution(currentCamera, data),
@@ -900,10 +898,27 @@ void VexoCam::on_pushButton_onetouth_clicked()
 
 void VexoCam::on_pushButton_roi_clicked()
 {
+    openRegionDialog()->on_pushButton_refresh_clicked();
+}
+
+// The region dialog for the current camera; what it applies shows on the resolution page
+// at once, while that camera is the one shown.
+RoiWidget* VexoCam::openRegionDialog()
+{
     auto* dialog = new RoiWidget;
     dialog->camera = currentCamera;
+    connect(dialog, &RoiWidget::resolutionChanged, this, [this](int camera) {
+        if (camera != currentCamera)
+            return;
+        int index = 0;
+        SdkGetResolutionIndex(camera, &index);
+        const bool wasBlocked = ui->comboBox_resolution->blockSignals(true);
+        ui->comboBox_resolution->setCurrentIndex(ui->comboBox_resolution->findData(index));
+        ui->comboBox_resolution->blockSignals(wasBlocked);
+        showResolutionLabels();
+    });
     dialog->show();
-    dialog->on_pushButton_refresh_clicked();
+    return dialog;
 }
 
 void VexoCam::on_pushButton_restore_clicked()
