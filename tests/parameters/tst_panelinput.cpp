@@ -316,6 +316,10 @@ private slots:
         QCOMPARE(probe(mono, "whiteBalanceMode"), QString("0"));
         QTRY_VERIFY_WITH_TIMEOUT(w<QRadioButton>("radioButton_manualwb")->isChecked(), kDeadlineMs);
         QVERIFY(!w<QRadioButton>("radioButton_autowb")->isChecked());
+        // The next value the camera takes ends the refusal's message.
+        QVERIFY(apply(window.get(), "horizontalSlider_iContrast=61"));
+        QCOMPARE(probe(mono, "contrast"), QString("61"));
+        QCOMPARE(status(), QString());
         openCamera(*window, kCamera);
     }
 

@@ -176,5 +176,6 @@ private:
     QSet<int> editedCameras;
     bool fillingPanel = false;
     bool readBackPending = false;
+    QString lastPanelStatus;
     bool applyingLayout = false;
 };

@@ -210,6 +210,7 @@ void VexoCam::showPanelHints()
 
 void VexoCam::showPanelStatus(const QString& text)
 {
+    lastPanelStatus = text;
     ui->statusBar->showMessage(text, kStatusMs);
 }
 
@@ -228,6 +229,9 @@ bool VexoCam::reportSetting(const char* operation, int result, const QString& wh
     logResult(operation, result);
     if (result == VEXO_SDK_OK) {
         editedCameras.insert(currentCamera);
+        // A refusal told earlier no longer holds once the camera takes a value.
+        if (!lastPanelStatus.isEmpty() && ui->statusBar->currentMessage() == lastPanelStatus)
+            ui->statusBar->clearMessage();
         return true;
     }
     QString reason;
