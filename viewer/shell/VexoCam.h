@@ -143,7 +143,9 @@ private:
     void showPanelHints();
     void showPanelStatus(const QString& text);
     void disableParameterPanel();
-    bool reportSetting(const char* operation, int result, const QString& what);
+    // parameterEdit: a change that a parameter group would hold (all but the load mode).
+    bool reportSetting(const char* operation, int result, const QString& what,
+                       bool parameterEdit = true);
     void reportEntry(const QString& what, panel::Entry entry, const QString& text,
                      const QString& limits);
     void showHeldValue(panel::SliderAction action);

@@ -224,11 +224,13 @@ void VexoCam::disableParameterPanel()
 // Every write from the panel ends here: a refusal is logged and told in the status line,
 // and the panel is refilled from the camera afterwards so no control keeps a value the
 // camera did not take. A write the camera took counts as an edit not yet saved.
-bool VexoCam::reportSetting(const char* operation, int result, const QString& what)
+bool VexoCam::reportSetting(const char* operation, int result, const QString& what,
+                            bool parameterEdit)
 {
     logResult(operation, result);
     if (result == VEXO_SDK_OK) {
-        editedCameras.insert(currentCamera);
+        if (parameterEdit)
+            editedCameras.insert(currentCamera);
         // A refusal told earlier no longer holds once the camera takes a value.
         if (!lastPanelStatus.isEmpty() && ui->statusBar->currentMessage() == lastPanelStatus)
             ui->statusBar->clearMessage();
@@ -326,8 +328,10 @@ void VexoCam::onRadioClickResult(bool status)
             showTriggerMode(row->value, ui->comboBox_input->count(), ui->comboBox_output->count());
             break;
         case A::LoadMode:
+            // The load mode is kept apart from the parameter groups: no edit to save.
             reportSetting("SdkSetParameterLoadMode",
-                          SdkSetParameterLoadMode(currentCamera, row->value), tr("加载模式"));
+                          SdkSetParameterLoadMode(currentCamera, row->value), tr("加载模式"),
+                          false);
             break;
         case A::ParameterGroup:
             selectParameterGroup(row->value, status);
