@@ -1462,10 +1462,6 @@
         <translation>Select a folder</translation>
     </message>
     <message>
-        <source>导出参数文件失败：无法写入%1</source>
-        <translation>Exporting the parameter file failed: cannot write %1</translation>
-    </message>
-    <message>
         <source>修改成功</source>
         <translation>Change applied</translation>
     </message>
@@ -1546,6 +1542,330 @@
         <source>自定义</source>
         <comment>resolution list: a region of interest</comment>
         <translation>Custom region</translation>
+    </message>
+    <message>
+        <source>已加载参数组%1</source>
+        <translation>Parameter group %1 loaded</translation>
+    </message>
+    <message>
+        <source>参数组%1还没有保存过参数，已加载出厂默认参数</source>
+        <translation>Parameter group %1 has never been saved; the factory defaults were loaded</translation>
+    </message>
+    <message>
+        <source>参数组%1已损坏，已加载出厂默认参数</source>
+        <translation>Parameter group %1 is damaged; the factory defaults were loaded</translation>
+    </message>
+    <message>
+        <source>无法加载参数组%1（错误码%2），已加载出厂默认参数</source>
+        <translation>Cannot load parameter group %1 (error code %2); the factory defaults were loaded</translation>
+    </message>
+    <message>
+        <source>无法加载参数组%1（错误码%2），相机参数未改变</source>
+        <translation>Cannot load parameter group %1 (error code %2); the camera&apos;s parameters are unchanged</translation>
+    </message>
+    <message>
+        <source>；之前未保存的修改已被替换</source>
+        <translation>; unsaved changes were replaced</translation>
+    </message>
+    <message>
+        <source>参数已保存到参数组%1</source>
+        <translation>Parameters saved to group %1</translation>
+    </message>
+    <message>
+        <source>请先选择要保存到的参数组</source>
+        <translation>Choose the parameter group to save to first</translation>
+    </message>
+    <message>
+        <source>已加载出厂默认参数</source>
+        <translation>Factory defaults loaded</translation>
+    </message>
+    <message>
+        <source>无法加载出厂默认参数（错误码%1）</source>
+        <translation>Cannot load the factory defaults (error code %1)</translation>
+    </message>
+    <message>
+        <source>已加载参数文件%1</source>
+        <translation>Parameter file %1 loaded</translation>
+    </message>
+    <message>
+        <source>参数已导出到%1</source>
+        <translation>Parameters exported to %1</translation>
+    </message>
+    <message>
+        <source>文件夹%1不存在</source>
+        <translation>the folder %1 does not exist</translation>
+    </message>
+    <message>
+        <source>%1是文件夹或设备，不能作为参数文件</source>
+        <translation>%1 is a folder or a device and cannot be a parameter file</translation>
+    </message>
+    <message>
+        <source>没有写入文件夹%1的权限</source>
+        <translation>no permission to write into the folder %1</translation>
+    </message>
+    <message>
+        <source>无法写入%1（文件只读或磁盘已满）</source>
+        <translation>cannot write %1 (read-only file or disk full)</translation>
+    </message>
+    <message>
+        <source>相机已关闭</source>
+        <translation>the camera is closed</translation>
+    </message>
+    <message>
+        <source>%1（错误码%2）</source>
+        <translation>%1 (error code %2)</translation>
+    </message>
+    <message>
+        <source>导出参数文件失败：%1</source>
+        <translation>Export of the parameter file failed: %1</translation>
+    </message>
+    <message>
+        <source>相机的当前值（微秒）。相机库没有写入此值的操作，这里只能查看。</source>
+        <translation>The camera&apos;s current value (microseconds). The camera library has no operation to write it, so it can only be viewed here.</translation>
+    </message>
+    <message>
+        <source>相机库不支持底片模式，此选项不可用。</source>
+        <translation>The camera library does not support negative mode; this option is not available.</translation>
+    </message>
+    <message>
+        <source>相机库没有色温预设，此选项不可用。请用下面的增益或一键白平衡调整白平衡。</source>
+        <translation>The camera library has no colour temperature presets; this option is not available. Adjust white balance with the gains below or one-touch white balance.</translation>
+    </message>
+    <message>
+        <source>地址方式，点击“设置”后写入相机</source>
+        <translation>Address mode, written to the camera with “Set”</translation>
+    </message>
+    <message>
+        <source>范围：%1 毫秒</source>
+        <translation>Range: %1 ms</translation>
+    </message>
+    <message>
+        <source>范围：%1 倍</source>
+        <translation>Range: %1 x</translation>
+    </message>
+    <message>
+        <source>范围：%1</source>
+        <translation>Range: %1</translation>
+    </message>
+    <message>
+        <source>范围：%1 帧</source>
+        <translation>Range: %1 frames</translation>
+    </message>
+    <message>
+        <source>范围：%1 微秒</source>
+        <translation>Range: %1 µs</translation>
+    </message>
+    <message>
+        <source>范围：576–9000 字节</source>
+        <translation>Range: 576–9000 bytes</translation>
+    </message>
+    <message>
+        <source>范围：0–100000 微秒</source>
+        <translation>Range: 0–100000 µs</translation>
+    </message>
+    <message>
+        <source>图像中的位置（像素），勾选“显示”后写入相机</source>
+        <translation>Position in the image (pixels), written to the camera when “Display” is checked</translation>
+    </message>
+    <message>
+        <source>超出相机的范围</source>
+        <translation>outside the camera&apos;s range</translation>
+    </message>
+    <message>
+        <source>当前模式下不可用</source>
+        <translation>not available in the current mode</translation>
+    </message>
+    <message>
+        <source>相机不支持此功能</source>
+        <translation>the camera does not support this</translation>
+    </message>
+    <message>
+        <source>相机未接受%1：%2</source>
+        <translation>The camera did not accept the %1: %2</translation>
+    </message>
+    <message>
+        <source>白平衡模式</source>
+        <translation>white balance mode</translation>
+    </message>
+    <message>
+        <source>LUT模式</source>
+        <translation>LUT mode</translation>
+    </message>
+    <message>
+        <source>曝光模式</source>
+        <translation>exposure mode</translation>
+    </message>
+    <message>
+        <source>光源频率</source>
+        <translation>light frequency</translation>
+    </message>
+    <message>
+        <source>加载模式</source>
+        <translation>load mode</translation>
+    </message>
+    <message>
+        <source>白平衡增益</source>
+        <translation>white balance gains</translation>
+    </message>
+    <message>
+        <source>对比度</source>
+        <translation>contrast</translation>
+    </message>
+    <message>
+        <source>锐度</source>
+        <translation>sharpness</translation>
+    </message>
+    <message>
+        <source>饱和度</source>
+        <translation>saturation</translation>
+    </message>
+    <message>
+        <source>伽玛</source>
+        <translation>gamma</translation>
+    </message>
+    <message>
+        <source>LUT对比度</source>
+        <translation>LUT contrast</translation>
+    </message>
+    <message>
+        <source>亮度目标</source>
+        <translation>target brightness</translation>
+    </message>
+    <message>
+        <source>模拟增益</source>
+        <translation>analog gain</translation>
+    </message>
+    <message>
+        <source>曝光时间</source>
+        <translation>exposure time</translation>
+    </message>
+    <message>
+        <source>调焦位置</source>
+        <translation>focus position</translation>
+    </message>
+    <message>
+        <source>十字线%1</source>
+        <translation>crosshair %1</translation>
+    </message>
+    <message>
+        <source>请输入数值</source>
+        <translation>enter a number</translation>
+    </message>
+    <message>
+        <source>“%1”不是数字</source>
+        <translation>“%1” is not a number</translation>
+    </message>
+    <message>
+        <source>请输入整数</source>
+        <translation>enter a whole number</translation>
+    </message>
+    <message>
+        <source>%1超出范围%2</source>
+        <translation>%1 is outside the range %2</translation>
+    </message>
+    <message>
+        <source>最小值大于最大值</source>
+        <translation>the minimum is above the maximum</translation>
+    </message>
+    <message>
+        <source>%1未设置：%2</source>
+        <translation>%1 not set: %2</translation>
+    </message>
+    <message>
+        <source>曝光范围</source>
+        <translation>Exposure range</translation>
+    </message>
+    <message>
+        <source>%1 毫秒</source>
+        <translation>%1 ms</translation>
+    </message>
+    <message>
+        <source>增益范围</source>
+        <translation>Gain range</translation>
+    </message>
+    <message>
+        <source>%1 倍</source>
+        <translation>%1 x</translation>
+    </message>
+    <message>
+        <source>触发帧数</source>
+        <translation>Trigger frame count</translation>
+    </message>
+    <message>
+        <source>触发延迟</source>
+        <translation>Trigger delay</translation>
+    </message>
+    <message>
+        <source>%1 帧</source>
+        <translation>%1 frames</translation>
+    </message>
+    <message>
+        <source>%1 微秒</source>
+        <translation>%1 µs</translation>
+    </message>
+    <message>
+        <source>预置LUT表</source>
+        <translation>preset LUT</translation>
+    </message>
+    <message>
+        <source>图像格式</source>
+        <translation>image format</translation>
+    </message>
+    <message>
+        <source>输入工作模式</source>
+        <translation>input mode</translation>
+    </message>
+    <message>
+        <source>触发方式</source>
+        <translation>trigger edge</translation>
+    </message>
+    <message>
+        <source>输出模式</source>
+        <translation>output mode</translation>
+    </message>
+    <message>
+        <source>闪光灯模式</source>
+        <translation>strobe mode</translation>
+    </message>
+    <message>
+        <source>有效电平极性</source>
+        <translation>strobe polarity</translation>
+    </message>
+    <message>
+        <source>输出电平</source>
+        <translation>output level</translation>
+    </message>
+    <message>
+        <source>分辨率</source>
+        <translation>resolution</translation>
+    </message>
+    <message>
+        <source>相机还在处理之前的触发，请稍后再触发</source>
+        <translation>The camera is still serving earlier triggers; trigger again later</translation>
+    </message>
+    <message>
+        <source>触发失败（错误码%1）</source>
+        <translation>Trigger failed (error code %1)</translation>
+    </message>
+    <message>
+        <source>相机没有默认调焦位置，调焦位置未改变</source>
+        <translation>The camera has no default focus position; the focus was not changed</translation>
+    </message>
+    <message>
+        <source>调焦位置已恢复为默认值%1</source>
+        <translation>Focus position restored to its default %1</translation>
+    </message>
+    <message>
+        <source>已将固定IP地址%1写入相机</source>
+        <translation>Static IP address %1 written to the camera</translation>
+    </message>
+    <message>
+        <source>已将DHCP写入相机</source>
+        <translation>DHCP written to the camera</translation>
+    </message>
+    <message>
+        <source>相机未接受DHCP（错误码%1）</source>
+        <translation>the camera did not accept DHCP (error code %1)</translation>
     </message>
 </context>
 <context>

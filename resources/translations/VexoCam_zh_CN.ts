@@ -1462,10 +1462,6 @@
         <translation>选择</translation>
     </message>
     <message>
-        <source>导出参数文件失败：无法写入%1</source>
-        <translation>导出参数文件失败：无法写入%1</translation>
-    </message>
-    <message>
         <source>修改成功</source>
         <translation>修改成功</translation>
     </message>
@@ -1546,6 +1542,330 @@
         <source>自定义</source>
         <comment>resolution list: a region of interest</comment>
         <translation>自定义</translation>
+    </message>
+    <message>
+        <source>已加载参数组%1</source>
+        <translation>已加载参数组%1</translation>
+    </message>
+    <message>
+        <source>参数组%1还没有保存过参数，已加载出厂默认参数</source>
+        <translation>参数组%1还没有保存过参数，已加载出厂默认参数</translation>
+    </message>
+    <message>
+        <source>参数组%1已损坏，已加载出厂默认参数</source>
+        <translation>参数组%1已损坏，已加载出厂默认参数</translation>
+    </message>
+    <message>
+        <source>无法加载参数组%1（错误码%2），已加载出厂默认参数</source>
+        <translation>无法加载参数组%1（错误码%2），已加载出厂默认参数</translation>
+    </message>
+    <message>
+        <source>无法加载参数组%1（错误码%2），相机参数未改变</source>
+        <translation>无法加载参数组%1（错误码%2），相机参数未改变</translation>
+    </message>
+    <message>
+        <source>；之前未保存的修改已被替换</source>
+        <translation>；之前未保存的修改已被替换</translation>
+    </message>
+    <message>
+        <source>参数已保存到参数组%1</source>
+        <translation>参数已保存到参数组%1</translation>
+    </message>
+    <message>
+        <source>请先选择要保存到的参数组</source>
+        <translation>请先选择要保存到的参数组</translation>
+    </message>
+    <message>
+        <source>已加载出厂默认参数</source>
+        <translation>已加载出厂默认参数</translation>
+    </message>
+    <message>
+        <source>无法加载出厂默认参数（错误码%1）</source>
+        <translation>无法加载出厂默认参数（错误码%1）</translation>
+    </message>
+    <message>
+        <source>已加载参数文件%1</source>
+        <translation>已加载参数文件%1</translation>
+    </message>
+    <message>
+        <source>参数已导出到%1</source>
+        <translation>参数已导出到%1</translation>
+    </message>
+    <message>
+        <source>文件夹%1不存在</source>
+        <translation>文件夹%1不存在</translation>
+    </message>
+    <message>
+        <source>%1是文件夹或设备，不能作为参数文件</source>
+        <translation>%1是文件夹或设备，不能作为参数文件</translation>
+    </message>
+    <message>
+        <source>没有写入文件夹%1的权限</source>
+        <translation>没有写入文件夹%1的权限</translation>
+    </message>
+    <message>
+        <source>无法写入%1（文件只读或磁盘已满）</source>
+        <translation>无法写入%1（文件只读或磁盘已满）</translation>
+    </message>
+    <message>
+        <source>相机已关闭</source>
+        <translation>相机已关闭</translation>
+    </message>
+    <message>
+        <source>%1（错误码%2）</source>
+        <translation>%1（错误码%2）</translation>
+    </message>
+    <message>
+        <source>导出参数文件失败：%1</source>
+        <translation>导出参数文件失败：%1</translation>
+    </message>
+    <message>
+        <source>相机的当前值（微秒）。相机库没有写入此值的操作，这里只能查看。</source>
+        <translation>相机的当前值（微秒）。相机库没有写入此值的操作，这里只能查看。</translation>
+    </message>
+    <message>
+        <source>相机库不支持底片模式，此选项不可用。</source>
+        <translation>相机库不支持底片模式，此选项不可用。</translation>
+    </message>
+    <message>
+        <source>相机库没有色温预设，此选项不可用。请用下面的增益或一键白平衡调整白平衡。</source>
+        <translation>相机库没有色温预设，此选项不可用。请用下面的增益或一键白平衡调整白平衡。</translation>
+    </message>
+    <message>
+        <source>地址方式，点击“设置”后写入相机</source>
+        <translation>地址方式，点击“设置”后写入相机</translation>
+    </message>
+    <message>
+        <source>范围：%1 毫秒</source>
+        <translation>范围：%1 毫秒</translation>
+    </message>
+    <message>
+        <source>范围：%1 倍</source>
+        <translation>范围：%1 倍</translation>
+    </message>
+    <message>
+        <source>范围：%1</source>
+        <translation>范围：%1</translation>
+    </message>
+    <message>
+        <source>范围：%1 帧</source>
+        <translation>范围：%1 帧</translation>
+    </message>
+    <message>
+        <source>范围：%1 微秒</source>
+        <translation>范围：%1 微秒</translation>
+    </message>
+    <message>
+        <source>范围：576–9000 字节</source>
+        <translation>范围：576–9000 字节</translation>
+    </message>
+    <message>
+        <source>范围：0–100000 微秒</source>
+        <translation>范围：0–100000 微秒</translation>
+    </message>
+    <message>
+        <source>图像中的位置（像素），勾选“显示”后写入相机</source>
+        <translation>图像中的位置（像素），勾选“显示”后写入相机</translation>
+    </message>
+    <message>
+        <source>超出相机的范围</source>
+        <translation>超出相机的范围</translation>
+    </message>
+    <message>
+        <source>当前模式下不可用</source>
+        <translation>当前模式下不可用</translation>
+    </message>
+    <message>
+        <source>相机不支持此功能</source>
+        <translation>相机不支持此功能</translation>
+    </message>
+    <message>
+        <source>相机未接受%1：%2</source>
+        <translation>相机未接受%1：%2</translation>
+    </message>
+    <message>
+        <source>白平衡模式</source>
+        <translation>白平衡模式</translation>
+    </message>
+    <message>
+        <source>LUT模式</source>
+        <translation>LUT模式</translation>
+    </message>
+    <message>
+        <source>曝光模式</source>
+        <translation>曝光模式</translation>
+    </message>
+    <message>
+        <source>光源频率</source>
+        <translation>光源频率</translation>
+    </message>
+    <message>
+        <source>加载模式</source>
+        <translation>加载模式</translation>
+    </message>
+    <message>
+        <source>白平衡增益</source>
+        <translation>白平衡增益</translation>
+    </message>
+    <message>
+        <source>对比度</source>
+        <translation>对比度</translation>
+    </message>
+    <message>
+        <source>锐度</source>
+        <translation>锐度</translation>
+    </message>
+    <message>
+        <source>饱和度</source>
+        <translation>饱和度</translation>
+    </message>
+    <message>
+        <source>伽玛</source>
+        <translation>伽玛</translation>
+    </message>
+    <message>
+        <source>LUT对比度</source>
+        <translation>LUT对比度</translation>
+    </message>
+    <message>
+        <source>亮度目标</source>
+        <translation>亮度目标</translation>
+    </message>
+    <message>
+        <source>模拟增益</source>
+        <translation>模拟增益</translation>
+    </message>
+    <message>
+        <source>曝光时间</source>
+        <translation>曝光时间</translation>
+    </message>
+    <message>
+        <source>调焦位置</source>
+        <translation>调焦位置</translation>
+    </message>
+    <message>
+        <source>十字线%1</source>
+        <translation>十字线%1</translation>
+    </message>
+    <message>
+        <source>请输入数值</source>
+        <translation>请输入数值</translation>
+    </message>
+    <message>
+        <source>“%1”不是数字</source>
+        <translation>“%1”不是数字</translation>
+    </message>
+    <message>
+        <source>请输入整数</source>
+        <translation>请输入整数</translation>
+    </message>
+    <message>
+        <source>%1超出范围%2</source>
+        <translation>%1超出范围%2</translation>
+    </message>
+    <message>
+        <source>最小值大于最大值</source>
+        <translation>最小值大于最大值</translation>
+    </message>
+    <message>
+        <source>%1未设置：%2</source>
+        <translation>%1未设置：%2</translation>
+    </message>
+    <message>
+        <source>曝光范围</source>
+        <translation>曝光范围</translation>
+    </message>
+    <message>
+        <source>%1 毫秒</source>
+        <translation>%1 毫秒</translation>
+    </message>
+    <message>
+        <source>增益范围</source>
+        <translation>增益范围</translation>
+    </message>
+    <message>
+        <source>%1 倍</source>
+        <translation>%1 倍</translation>
+    </message>
+    <message>
+        <source>触发帧数</source>
+        <translation>触发帧数</translation>
+    </message>
+    <message>
+        <source>触发延迟</source>
+        <translation>触发延迟</translation>
+    </message>
+    <message>
+        <source>%1 帧</source>
+        <translation>%1 帧</translation>
+    </message>
+    <message>
+        <source>%1 微秒</source>
+        <translation>%1 微秒</translation>
+    </message>
+    <message>
+        <source>预置LUT表</source>
+        <translation>预置LUT表</translation>
+    </message>
+    <message>
+        <source>图像格式</source>
+        <translation>图像格式</translation>
+    </message>
+    <message>
+        <source>输入工作模式</source>
+        <translation>输入工作模式</translation>
+    </message>
+    <message>
+        <source>触发方式</source>
+        <translation>触发方式</translation>
+    </message>
+    <message>
+        <source>输出模式</source>
+        <translation>输出模式</translation>
+    </message>
+    <message>
+        <source>闪光灯模式</source>
+        <translation>闪光灯模式</translation>
+    </message>
+    <message>
+        <source>有效电平极性</source>
+        <translation>有效电平极性</translation>
+    </message>
+    <message>
+        <source>输出电平</source>
+        <translation>输出电平</translation>
+    </message>
+    <message>
+        <source>分辨率</source>
+        <translation>分辨率</translation>
+    </message>
+    <message>
+        <source>相机还在处理之前的触发，请稍后再触发</source>
+        <translation>相机还在处理之前的触发，请稍后再触发</translation>
+    </message>
+    <message>
+        <source>触发失败（错误码%1）</source>
+        <translation>触发失败（错误码%1）</translation>
+    </message>
+    <message>
+        <source>相机没有默认调焦位置，调焦位置未改变</source>
+        <translation>相机没有默认调焦位置，调焦位置未改变</translation>
+    </message>
+    <message>
+        <source>调焦位置已恢复为默认值%1</source>
+        <translation>调焦位置已恢复为默认值%1</translation>
+    </message>
+    <message>
+        <source>已将固定IP地址%1写入相机</source>
+        <translation>已将固定IP地址%1写入相机</translation>
+    </message>
+    <message>
+        <source>已将DHCP写入相机</source>
+        <translation>已将DHCP写入相机</translation>
+    </message>
+    <message>
+        <source>相机未接受DHCP（错误码%1）</source>
+        <translation>相机未接受DHCP（错误码%1）</translation>
     </message>
 </context>
 <context>

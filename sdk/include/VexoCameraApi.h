@@ -362,7 +362,8 @@ VEXO_SDK_API int SdkSetRegionOfInterest(int handle, const VexoResolution* resolu
 VEXO_SDK_API int SdkGetResolutionIndex(int handle, int* index);
 
 /* Descriptor of preset `index`, or of the current custom region for 0xFF (the current
- * preset geometry when no custom region was set).
+ * preset geometry when no custom region was set). A custom region's name comes back byte
+ * for byte as it was set; one of 48 bytes fills the name field without a terminator.
  * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, OUT_OF_RANGE. */
 VEXO_SDK_API int SdkGetResolutionDescriptor(int handle, int index, VexoResolution* resolution);
 

@@ -157,7 +157,7 @@ VEXO_STATIC_ASSERT(offsetof(VexoCameraParameters, defectPixelCorrection) == 836,
 /* Resolution descriptor: a preset or a custom region (index VEXO_SDK_CUSTOM_RESOLUTION). */
 typedef struct VexoResolution {
     int32_t index;          /*  0 preset index, or 0xFF for a custom region */
-    char name[48];          /*  4 Latin-1 */
+    char name[48];          /*  4 Latin-1; NUL-terminated unless the name fills all 48 bytes */
     int32_t offsetX;        /* 52 horizontal offset on the sensor, pixels */
     int32_t offsetY;        /* 56 vertical offset */
     int32_t regionWidth;    /* 60 */

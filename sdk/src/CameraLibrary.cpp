@@ -215,7 +215,7 @@ const CapabilityArrays& CameraLibrary::capabilityArrays(const Camera& camera)
         const ResolutionPreset& p = m.resolutions[i];
         VexoResolution r{};
         r.index = static_cast<int32_t>(i);
-        copyText(r.name, p.name);
+        copyField(r.name, p.name);
         r.offsetX = p.offsetX;
         r.offsetY = p.offsetY;
         r.regionWidth = p.regionWidth;

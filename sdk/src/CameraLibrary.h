@@ -79,4 +79,14 @@ void copyText(char (&field)[N], const std::string& text)
     std::fill(field + n, field + N, '\0');
 }
 
+// Copies text into a fixed record field that needs no terminator: a text as long as the
+// field fills it, the rest of a shorter one is NUL.
+template <size_t N>
+void copyField(char (&field)[N], const std::string& text)
+{
+    const size_t n = std::min(text.size(), N);
+    std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n), field);
+    std::fill(field + n, field + N, '\0');
+}
+
 }  // namespace vexo::sdk

@@ -180,8 +180,8 @@ std::string completeCameraModel(CameraModel& m)
         if (checkRegion(m, preset) != VEXO_SDK_OK)
             return m.identifier + ": resolution \"" + preset.name +
                    "\" must lie on the sensor, be at least 16 pixels each way and bin 1 or 2";
-        if (preset.name.size() > 47)
-            return m.identifier + ": resolution names are limited to 47 bytes";
+        if (preset.name.size() > sizeof(VexoResolution::name))
+            return m.identifier + ": resolution names are limited to 48 bytes";
     }
     m.imageFormats.clear();
     if (m.colorSensor)

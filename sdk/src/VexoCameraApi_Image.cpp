@@ -344,7 +344,8 @@ int SdkGetResolutionDescriptor(int handle, int index, VexoResolution* resolution
         const ResolutionPreset& region = currentRegion(camera.model(), s);
         VexoResolution r{};
         r.index = VEXO_SDK_CUSTOM_RESOLUTION;
-        copyText(r.name, region.name);
+        // The name is given back byte for byte as it was set, all 48 bytes of it.
+        copyField(r.name, region.name);
         r.offsetX = region.offsetX;
         r.offsetY = region.offsetY;
         r.regionWidth = region.regionWidth;

@@ -87,6 +87,8 @@ private slots:
     void wheelZoomsInHundredths();
     void fitUsesTheSmallerRatio();
     void crosshairsShowWhenTheViewScalesDown();
+    void frameOfAnotherSizeFitsAgain();
+    void reopenedWindowFitsTheNewCamera();
     void navigationRectangleFollowsTheZoom();
     void rectangleFollowsAtTheNextRepaint();
     void draggingTheRectangleMovesTheViewAndStopsAtTheEdges();
@@ -658,6 +660,37 @@ void CameraWindowTest::fitUsesTheSmallerRatio()
     QTRY_COMPARE_WITH_TIMEOUT(window->zoomFactor(),
                               std::min(view->width() / 650.0, view->height() / 480.0), kDeadlineMs);
     QVERIFY(window->zoomFactor() != expected);
+}
+
+// A new preset or region changes the frame size: the view fits the new size, not the
+// zoom the old one had.
+void CameraWindowTest::frameOfAnotherSizeFitsAgain()
+{
+    QVERIFY(openWindow());
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    QTRY_COMPARE_WITH_TIMEOUT(view->scene()->sceneRect(), QRectF(0, 0, 650, 480), kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->zoomFactor(),
+                              std::min(view->width() / 650.0, view->height() / 480.0), kDeadlineMs);
+    QCOMPARE(SdkSelectPresetResolution(window->cameraHandle(), 1), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(view->scene()->sceneRect(), QRectF(0, 0, 322, 240), kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->zoomFactor(),
+                              std::min(view->width() / 322.0, view->height() / 240.0), kDeadlineMs);
+}
+
+// A window that showed one camera fits the next one's frames when they come, not the
+// placeholder or the zoom of the camera before.
+void CameraWindowTest::reopenedWindowFitsTheNewCamera()
+{
+    QVERIFY(openWindow());
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    QTRY_COMPARE_WITH_TIMEOUT(view->scene()->sceneRect(), QRectF(0, 0, 650, 480), kDeadlineMs);
+    window->closeCamera();
+    const int shown = window->shownFrameCount();
+    QVERIFY(window->startCamera(QString::fromLatin1(testcameras::kSecond)));
+    QTRY_VERIFY_WITH_TIMEOUT(window->shownFrameCount() > shown, kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(view->scene()->sceneRect(), QRectF(0, 0, 320, 240), kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->zoomFactor(),
+                              std::min(view->width() / 320.0, view->height() / 240.0), kDeadlineMs);
 }
 
 void CameraWindowTest::navigationRectangleFollowsTheZoom()

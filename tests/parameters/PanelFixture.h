@@ -46,6 +46,19 @@ inline int openCamera(VexoCam& window, const QString& identifier)
     return 0;
 }
 
+// Types into a line edit as a user does: what it holds is selected and replaced key by
+// key, and Return ends the editing. A field the user cannot type into refuses.
+inline bool typeText(QLineEdit* edit, const QString& text)
+{
+    if (!edit->isEnabled() || edit->isReadOnly())
+        return false;
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+    return true;
+}
+
 // Drives one control the way a user would change it: "name=value".
 inline bool apply(QObject* root, const QString& step)
 {
@@ -62,7 +75,7 @@ inline bool apply(QObject* root, const QString& step)
     else if (auto* slider = qobject_cast<QSlider*>(object))
         slider->setValue(value.toInt());
     else if (auto* edit = qobject_cast<QLineEdit*>(object))
-        edit->setText(value);
+        return typeText(edit, value);
     else if (auto* combo = qobject_cast<QComboBox*>(object))
         combo->setCurrentIndex(value.toInt());
     else if (auto* button = qobject_cast<QPushButton*>(object))

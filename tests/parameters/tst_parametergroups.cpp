@@ -80,9 +80,9 @@ private slots:
         QFETCH(QString, saveButton);
         QFETCH(QString, group);
         QVERIFY(step("radioButton_" + group + "=1"));
-        for (const char* s :
-             {"radioButton_manualwb=1", "horizontalSlider_iContrast=71",
-              "horizontalSlider_gainred=222", "checkBox_mirror=1", "lineEdit_tirggerdelay=4321"})
+        for (const char* s : {"radioButton_manualwb=1", "horizontalSlider_iContrast=71",
+                              "horizontalSlider_gainred=222", "checkBox_mirror=1",
+                              "radioButton_softrigger=1", "lineEdit_tirggerdelay=4321"})
             QVERIFY(step(s));
         const QStringList saved = panelState();
         QVERIFY(step(saveButton + "=click"));
@@ -156,9 +156,9 @@ private slots:
         QTemporaryDir folder;
         QVERIFY(step("radioButton_number=1"));
         QVERIFY(step("radioButton_B=1"));
-        for (const char* s :
-             {"radioButton_manualwb=1", "horizontalSlider_iContrast=64",
-              "horizontalSlider_gainred=180", "checkBox_mirror=1", "lineEdit_tirggerdelay=999"})
+        for (const char* s : {"radioButton_manualwb=1", "horizontalSlider_iContrast=64",
+                              "horizontalSlider_gainred=180", "checkBox_mirror=1",
+                              "radioButton_softrigger=1", "lineEdit_tirggerdelay=999"})
             QVERIFY(step(s));
         const QStringList exported = panelState();
         ModalDialogWatcher watcher;
@@ -308,8 +308,10 @@ private slots:
         QVERIFY(step("pushButton_saveParametersToFile=click"));
         QTRY_COMPARE_WITH_TIMEOUT(watcher.count(), 2, 20000);
         QCOMPARE(watcher.seen().at(1).title, QString("提示"));
-        QVERIFY2(watcher.seen().at(1).text.startsWith("导出参数文件失败：无法写入"),
-                 qPrintable(watcher.seen().at(1).text));
+        // The message names the cause, not just "cannot write".
+        QCOMPARE(watcher.seen().at(1).text,
+                 QString("导出参数文件失败：%1是文件夹或设备，不能作为参数文件")
+                     .arg(QDir::toNativeSeparators(blocked)));
         QCOMPARE(contents(earlier), QByteArray("earlier export"));
         QCOMPARE(contents(blocked + "/keep.txt"), QByteArray("kept"));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files),

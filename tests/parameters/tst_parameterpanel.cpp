@@ -375,21 +375,32 @@ private slots:
             "$truncated:15000");
         // onLineEditResult
         row("auto exposure maximum time", c,
-            {"lineEdit_minExposureRange=0.5", "lineEdit_maxExposureRange=30"},
+            {"radioButton_autoExposure=1", "lineEdit_minExposureRange=0.5",
+             "lineEdit_maxExposureRange=30"},
             "autoExposureTimeRange", "$snap:500,30000");
         row("auto exposure minimum time", c,
-            {"lineEdit_maxExposureRange=20", "lineEdit_minExposureRange=1.5"},
+            {"radioButton_autoExposure=1", "lineEdit_maxExposureRange=20",
+             "lineEdit_minExposureRange=1.5"},
             "autoExposureTimeRange", "$snap:1500,20000");
-        row("auto exposure maximum gain", c, {"lineEdit_minGainRange=2", "lineEdit_maxGainRange=4"},
+        row("auto exposure maximum gain", c,
+            {"radioButton_autoExposure=1", "lineEdit_minGainRange=2", "lineEdit_maxGainRange=4"},
             "autoExposureGainRange", "2000,4000");
-        row("auto exposure minimum gain", c, {"lineEdit_maxGainRange=6", "lineEdit_minGainRange=3"},
+        row("auto exposure minimum gain", c,
+            {"radioButton_autoExposure=1", "lineEdit_maxGainRange=6", "lineEdit_minGainRange=3"},
             "autoExposureGainRange", "3000,6000");
-        row("trigger frames", c, {"lineEdit_tirggerframes=5"}, "triggerFrames", "5");
-        row("trigger delay", c, {"lineEdit_tirggerdelay=250"}, "triggerDelay", "250");
-        row("letters in the trigger delay send 0", c,
-            {"lineEdit_tirggerdelay=250", "lineEdit_tirggerdelay=abc"}, "triggerDelay", "0");
-        row("letters in the trigger frames send 0, which the camera refuses", c,
-            {"lineEdit_tirggerframes=7", "lineEdit_tirggerframes=x7"}, "triggerFrames", "7");
+        row("auto exposure gain range in half multiples", c,
+            {"radioButton_autoExposure=1", "lineEdit_maxGainRange=6", "lineEdit_minGainRange=1.5"},
+            "autoExposureGainRange", "1500,6000");
+        row("trigger frames", c, {"radioButton_softrigger=1", "lineEdit_tirggerframes=5"},
+            "triggerFrames", "5");
+        row("trigger delay", c, {"radioButton_softrigger=1", "lineEdit_tirggerdelay=250"},
+            "triggerDelay", "250");
+        row("letters in the trigger delay are not sent", c,
+            {"radioButton_softrigger=1", "lineEdit_tirggerdelay=250", "lineEdit_tirggerdelay=abc"},
+            "triggerDelay", "250");
+        row("letters in the trigger frames are not sent", c,
+            {"radioButton_softrigger=1", "lineEdit_tirggerframes=7", "lineEdit_tirggerframes=x7"},
+            "triggerFrames", "7");
         // onCheckStatsResult
         row("horizontal mirror", c,
             {"checkBox_vertical=0", "checkBox_mirror=0", "checkBox_mirror=1"}, "mirror", "1,0");
@@ -676,7 +687,7 @@ private slots:
         QCOMPARE(w<QLineEdit>("lineEdit_maxExposureRange")->text(),
                  QString::number(p.autoExposureMaxTimeUs / 1000.0, 'g', 6));
         QCOMPARE(w<QLineEdit>("lineEdit_maxGainRange")->text(),
-                 QString::number(p.autoExposureMaxGainMilli / 1000));
+                 panel::gainRangeText(p.autoExposureMaxGainMilli));
         QCOMPARE(w<QSlider>("horizontalSlider_analogGain")->minimum(), caps.analogGainMinMilli);
         QCOMPARE(w<QSlider>("horizontalSlider_analogGain")->maximum(), caps.analogGainMaxMilli);
         QCOMPARE(w<QSlider>("horizontalSlider_exposureTime")->maximum(), caps.exposureMaxSteps);

@@ -97,8 +97,10 @@ private slots:
         QTest::addColumn<int>("thousandths");
         QTest::addColumn<QString>("multiples");
         QTest::newRow("whole milliseconds") << 40000.0 << "40" << 8000 << "8";
-        QTest::newRow("fraction") << 100.0 << "0.1" << 15999 << "15";
-        QTest::newRow("six significant digits") << 1234567.0 << "1234.57" << 999 << "0";
+        QTest::newRow("fraction: the gain the camera holds, not cut to 15")
+            << 100.0 << "0.1" << 15999 << "15.999";
+        QTest::newRow("six significant digits") << 1234567.0 << "1234.57" << 999 << "0.999";
+        QTest::newRow("half multiple") << 500.0 << "0.5" << 1500 << "1.5";
     }
     void rangeTexts()
     {
@@ -108,6 +110,252 @@ private slots:
         QFETCH(QString, multiples);
         QCOMPARE(panel::exposureRangeText(microseconds), milliseconds);
         QCOMPARE(panel::gainRangeText(thousandths), multiples);
+    }
+
+    // What a user types into a field: only complete numbers count, with "." or the
+    // locale's decimal point, never a group separator.
+    void typedNumbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<double>("value");
+        using E = panel::Entry;
+        QTest::newRow("digits") << "30"
+                                << "zh_CN" << int(E::Ok) << 30.0;
+        QTest::newRow("decimal point") << "1.5"
+                                       << "zh_CN" << int(E::Ok) << 1.5;
+        QTest::newRow("comma in a German locale") << "1,5"
+                                                  << "de_DE" << int(E::Ok) << 1.5;
+        QTest::newRow("point in a German locale") << "1.5"
+                                                  << "de_DE" << int(E::Ok) << 1.5;
+        QTest::newRow("comma is no group separator") << "1,500"
+                                                     << "en_US" << int(E::NotANumber) << 0.0;
+        QTest::newRow("blanks around") << " 0.25 "
+                                       << "C" << int(E::Ok) << 0.25;
+        QTest::newRow("leading point") << ".5"
+                                       << "C" << int(E::Ok) << 0.5;
+        QTest::newRow("trailing point") << "2."
+                                        << "C" << int(E::Ok) << 2.0;
+        QTest::newRow("negative") << "-3"
+                                  << "C" << int(E::Ok) << -3.0;
+        QTest::newRow("half-typed: a lone point") << "."
+                                                  << "C" << int(E::NotANumber) << 0.0;
+        QTest::newRow("half-typed: a lone sign") << "-"
+                                                 << "C" << int(E::NotANumber) << 0.0;
+        QTest::newRow("two points") << "1.2.3"
+                                    << "C" << int(E::NotANumber) << 0.0;
+        QTest::newRow("letters") << "abc"
+                                 << "C" << int(E::NotANumber) << 0.0;
+        QTest::newRow("digits and letters") << "12ab"
+                                            << "C" << int(E::NotANumber) << 0.0;
+        QTest::newRow("exponent") << "1e3"
+                                  << "C" << int(E::NotANumber) << 0.0;
+        QTest::newRow("full-width digits")
+            << QString::fromUtf8("１２") << "zh_CN" << int(E::NotANumber) << 0.0;
+        QTest::newRow("empty") << ""
+                               << "C" << int(E::Empty) << 0.0;
+        QTest::newRow("blanks only") << "  "
+                                     << "C" << int(E::Empty) << 0.0;
+    }
+    void typedNumbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, locale);
+        QFETCH(int, entry);
+        QFETCH(double, value);
+        double parsed = -999;
+        QCOMPARE(int(panel::parseNumber(text, &parsed, QLocale(locale))), entry);
+        if (entry == int(panel::Entry::Ok))
+            QCOMPARE(parsed, value);
+        else
+            QCOMPARE(parsed, -999.0);
+    }
+
+    void typedValues_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<double>("value");
+        using E = panel::Entry;
+        QTest::newRow("inside") << "250" << true << int(E::Ok) << 250.0;
+        QTest::newRow("lowest") << "1" << true << int(E::Ok) << 1.0;
+        QTest::newRow("highest") << "1000" << true << int(E::Ok) << 1000.0;
+        QTest::newRow("above") << "1001" << true << int(E::OutOfRange) << 0.0;
+        QTest::newRow("below") << "0" << true << int(E::OutOfRange) << 0.0;
+        QTest::newRow("fraction where whole numbers count")
+            << "2.5" << true << int(E::NotWhole) << 0.0;
+        QTest::newRow("whole number written with a point") << "3.0" << true << int(E::Ok) << 3.0;
+        QTest::newRow("fraction allowed") << "2.5" << false << int(E::Ok) << 2.5;
+        QTest::newRow("beyond any integer") << "99999999999" << true << int(E::OutOfRange) << 0.0;
+        QTest::newRow("letters") << "x7" << true << int(E::NotANumber) << 0.0;
+    }
+    void typedValues()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, whole);
+        QFETCH(int, entry);
+        QFETCH(double, value);
+        double checked = 0;
+        QCOMPARE(int(panel::checkValue(text, {1, 1000}, whole, &checked, QLocale::c())), entry);
+        if (entry == int(panel::Entry::Ok))
+            QCOMPARE(checked, value);
+    }
+
+    // A range is sent only whole: both ends numbers inside the camera's limits, the
+    // minimum not above the maximum.
+    void typedRanges_data()
+    {
+        QTest::addColumn<QString>("minimum");
+        QTest::addColumn<QString>("maximum");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<double>("sentMinimum");
+        QTest::addColumn<double>("sentMaximum");
+        using E = panel::Entry;
+        QTest::newRow("gain 1.5 to 8") << "1.5"
+                                       << "8" << int(E::Ok) << 1 << 1.5 << 8.0;
+        QTest::newRow("equal ends") << "4"
+                                    << "4" << int(E::Ok) << 1 << 4.0 << 4.0;
+        QTest::newRow("minimum above maximum") << "12"
+                                               << "10" << int(E::MinAboveMax) << 1 << 12.0 << 10.0;
+        QTest::newRow("half-typed minimum") << "1."
+                                            << "8" << int(E::Ok) << 1 << 1.0 << 8.0;
+        QTest::newRow("empty minimum") << ""
+                                       << "8" << int(E::Empty) << 0 << 0.0 << 0.0;
+        QTest::newRow("letters in the maximum") << "1"
+                                                << "8x" << int(E::NotANumber) << 1 << 1.0 << 0.0;
+        QTest::newRow("maximum above the camera's")
+            << "1"
+            << "17" << int(E::OutOfRange) << 1 << 1.0 << 0.0;
+        QTest::newRow("minimum below the camera's") << "0.5"
+                                                    << "8" << int(E::OutOfRange) << 0 << 0.0 << 0.0;
+    }
+    void typedRanges()
+    {
+        QFETCH(QString, minimum);
+        QFETCH(QString, maximum);
+        QFETCH(int, entry);
+        QFETCH(int, field);
+        QFETCH(double, sentMinimum);
+        QFETCH(double, sentMaximum);
+        const panel::RangeEntry range =
+            panel::checkRange(minimum, maximum, panel::gainLimits(1000, 16000), QLocale::c());
+        QCOMPARE(int(range.entry), entry);
+        QCOMPARE(range.field, field);
+        if (entry == int(panel::Entry::Ok) || entry == int(panel::Entry::MinAboveMax)) {
+            QCOMPARE(range.minimum, sentMinimum);
+            QCOMPARE(range.maximum, sentMaximum);
+        }
+    }
+
+    // The camera's exposure limits are products of steps and a step length; a typed limit
+    // equal to one, as the hint shows it, is inside.
+    void exposureLimits()
+    {
+        const panel::Limits limits = panel::exposureLimitsMs(1, 100000, 14.8);
+        QCOMPARE(limits.lowest, 0.0148);
+        QCOMPARE(limits.highest, 1480.0);
+        QVERIFY(limits.contains(0.0148));
+        QVERIFY(limits.contains(1480));
+        QVERIFY(!limits.contains(1480.001));
+        QVERIFY(!limits.contains(0.0147));
+        QCOMPARE(panel::limitsText(limits, 3), QString::fromUtf8("0.015–1480"));
+        QCOMPARE(panel::limitsText(panel::gainLimits(1000, 15999), 3),
+                 QString::fromUtf8("1–15.999"));
+        QCOMPARE(panel::limitText(-0.0001, 3), QString("0"));
+    }
+
+    void settingRefusal_data()
+    {
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("refusal");
+        using R = panel::SettingRefusal;
+        QTest::newRow("taken") << 0 << int(R::None);
+        QTest::newRow("out of range") << int(VEXO_SDK_OUT_OF_RANGE) << int(R::OutOfRange);
+        QTest::newRow("bad argument") << int(VEXO_SDK_INVALID_ARGUMENT) << int(R::OutOfRange);
+        QTest::newRow("wrong mode") << int(VEXO_SDK_WRONG_MODE) << int(R::WrongMode);
+        QTest::newRow("feature missing") << int(VEXO_SDK_NOT_MATCHING) << int(R::NotSupported);
+        QTest::newRow("closed") << int(VEXO_SDK_INVALID_HANDLE) << int(R::CameraClosed);
+        QTest::newRow("other") << int(VEXO_SDK_FAILED) << int(R::Other);
+    }
+    void settingRefusal()
+    {
+        QFETCH(int, result);
+        QFETCH(int, refusal);
+        QCOMPARE(int(panel::settingRefusal(result)), refusal);
+    }
+
+    // A failed export names its cause, not always "cannot write".
+    void exportRefusal_data()
+    {
+        QTest::addColumn<int>("result");
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<bool>("folderWritable");
+        QTest::addColumn<int>("refusal");
+        using R = panel::ExportRefusal;
+        QTest::newRow("written") << 0 << true << true << int(R::None);
+        QTest::newRow("folder gone")
+            << int(VEXO_SDK_WRONG_PATH) << false << false << int(R::FolderMissing);
+        QTest::newRow("name is a folder")
+            << int(VEXO_SDK_WRONG_PATH) << true << true << int(R::NotAFile);
+        QTest::newRow("read-only folder")
+            << int(VEXO_SDK_FAILED) << true << false << int(R::FolderReadOnly);
+        QTest::newRow("read-only file or full disk")
+            << int(VEXO_SDK_FAILED) << true << true << int(R::CannotWrite);
+        QTest::newRow("closed camera")
+            << int(VEXO_SDK_INVALID_HANDLE) << true << true << int(R::CameraClosed);
+        QTest::newRow("other") << int(VEXO_SDK_INVALID_ARGUMENT) << true << true << int(R::Other);
+    }
+    void exportRefusal()
+    {
+        QFETCH(int, result);
+        QFETCH(bool, folderExists);
+        QFETCH(bool, folderWritable);
+        QFETCH(int, refusal);
+        QCOMPARE(int(panel::exportRefusal(result, folderExists, folderWritable)), refusal);
+    }
+
+    void groupLoad_data()
+    {
+        QTest::addColumn<int>("groupResult");
+        QTest::addColumn<int>("factoryResult");
+        QTest::addColumn<int>("outcome");
+        using G = panel::GroupLoad;
+        QTest::newRow("loaded") << 0 << 0 << int(G::Loaded);
+        QTest::newRow("never saved")
+            << int(VEXO_SDK_EMPTY_GROUP) << 0 << int(G::EmptyGroupDefaults);
+        QTest::newRow("damaged") << int(VEXO_SDK_FILE_CORRUPT) << 0 << int(G::DamagedGroupDefaults);
+        QTest::newRow("other failure") << int(VEXO_SDK_FAILED) << 0 << int(G::GroupFailedDefaults);
+        QTest::newRow("defaults failed too")
+            << int(VEXO_SDK_EMPTY_GROUP) << int(VEXO_SDK_FAILED) << int(G::Failed);
+    }
+    void groupLoad()
+    {
+        QFETCH(int, groupResult);
+        QFETCH(int, factoryResult);
+        QFETCH(int, outcome);
+        QCOMPARE(int(panel::groupLoad(groupResult, factoryResult)), outcome);
+    }
+
+    void focusDefault_data()
+    {
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("known");
+        QTest::newRow("inside the range") << 0 << 420 << true;
+        QTest::newRow("at the minimum") << 0 << 0 << true;
+        QTest::newRow("no default: -1") << 0 << -1 << false;
+        QTest::newRow("above the range") << 0 << 1001 << false;
+        QTest::newRow("read failed") << int(VEXO_SDK_NOT_MATCHING) << 420 << false;
+    }
+    void focusDefault()
+    {
+        QFETCH(int, result);
+        QFETCH(int, position);
+        QFETCH(bool, known);
+        QCOMPARE(panel::focusDefaultKnown(result, position, 0, 1000), known);
     }
 
     void colours_data()

@@ -288,8 +288,15 @@ void RoiLogicTest::customDescriptor_data()
     QTest::newRow("drawn left of the sensor")
         << QRect(-64, 0, 960, 540) << hd << QRect(-64, 0, 960, 540);
     QTest::newRow("empty") << QRect(320, 216, 0, 0) << hd << QRect(320, 216, 0, 0);
-    QTest::newRow("aligned size larger than the sensor")
-        << QRect(0, 0, 650, 480) << QSize(650, 480) << QRect(0, 0, 672, 480);
+    // The aligned width never leaves the sensor: the whole sensor width is sent instead.
+    QTest::newRow("whole width of a 650 sensor stays 650")
+        << QRect(0, 0, 650, 480) << QSize(650, 480) << QRect(0, 0, 650, 480);
+    QTest::newRow("whole width of a 2448 sensor stays 2448")
+        << QRect(0, 0, 2448, 2048) << QSize(2448, 2048) << QRect(0, 0, 2448, 2048);
+    QTest::newRow("width whose multiple of 32 passes a 2448 sensor")
+        << QRect(10, 0, 2438, 1000) << QSize(2448, 2048) << QRect(0, 0, 2448, 1000);
+    QTest::newRow("width whose multiple of 32 still fits a 2448 sensor")
+        << QRect(0, 0, 2420, 1000) << QSize(2448, 2048) << QRect(0, 0, 2432, 1000);
 }
 
 void RoiLogicTest::customDescriptor()

@@ -982,8 +982,9 @@ void CameraParameterSetsTest::regionNamesSurviveGroupsAndFiles_data()
 {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QByteArray>(
-        "shown");  // what the descriptor shows (47 bytes and a NUL at most)
-    QTest::newRow("48 bytes without a terminator") << QByteArray(48, 'R') << QByteArray(47, 'R');
+        "shown");  // what the descriptor shows: the name set, up to the field's 48 bytes
+    QTest::newRow("48 bytes without a terminator") << QByteArray(48, 'R') << QByteArray(48, 'R');
+    QTest::newRow("47 bytes and a terminator") << QByteArray(47, 'r') << QByteArray(47, 'r');
     QTest::newRow("Latin-1 bytes") << QByteArray(
                                           "Zone \xe9t\xe9 \xb0"
                                           "C")

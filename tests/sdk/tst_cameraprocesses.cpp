@@ -235,6 +235,14 @@ void CameraProcessesTest::cameraListFile_data()
     QTest::newRow("preset of the smallest region size")
         << preset(R"({"name":"small","width":16,"height":16,"binning":2})")
         << QByteArray("A\tA\tUSB3.0") << false << QByteArray();
+    QTest::newRow("preset name filling the descriptor's 48 bytes")
+        << preset((R"({"name":")" + QByteArray(48, 'n') + R"(","width":320,"height":240})")
+                      .constData())
+        << QByteArray("A\tA\tUSB3.0") << false << QByteArray();
+    QTest::newRow("preset name longer than the descriptor holds")
+        << preset((R"({"name":")" + QByteArray(49, 'n') + R"(","width":320,"height":240})")
+                      .constData())
+        << QByteArray(kGigEColour) << true << QByteArray("limited to 48 bytes");
     QTest::newRow("sensor width as text")
         << QByteArray(R"({"cameras":[{"identifier":"T","sensorWidth":"640","sensorHeight":480}]})")
         << QByteArray(kGigEColour) << true << QByteArray("sensorWidth must be a whole number");

@@ -267,7 +267,8 @@ void CameraThread::startAcquisitionThread()
         qDebug() << "SdkSetOutputFormat returned" << result;
     videoThread = new CVideoThread(handle, this);
     ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPauseIcon)));
-    fitToWindow();
+    // The fit waits for the camera's first frame; the placeholder's size means nothing.
+    fittedFrameSize = QSize();
     connect(videoThread, SIGNAL(updateFrameRate(float, float, int)), this,
             SLOT(updateFrameRate(float, float, int)), Qt::AutoConnection);
     // Queued: the thread never waits for the window. The window takes the newest frame
@@ -421,10 +422,12 @@ void CameraThread::acquireFrame(QImage image)
     if (!overRectangle)
         updateNavigationRect();
 
-    if (firstFrame) {
+    // A new camera, a new preset or region: the view fits the frame size it now shows,
+    // whatever zoom the old size had.
+    if (image.size() != fittedFrameSize) {
+        fittedFrameSize = image.size();
         fitToWindow();
         updateNavigationRect();
-        firstFrame = false;
     }
     updateCrosshairOverlay();
 }

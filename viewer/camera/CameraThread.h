@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <memory>
 
@@ -239,7 +240,8 @@ private:
     QPushButton* zoomOutButton = nullptr;
     QPushButton* zoomInButton = nullptr;
     QLabel* zoomLabel = nullptr;
-    bool firstFrame = true;
+    // Size of the frames the view was last fitted to; a frame of another size fits again.
+    QSize fittedFrameSize;
     QTimer* toolBarTimer = nullptr;
     QTimer* displayPacer = nullptr;
     void armNextFrame();

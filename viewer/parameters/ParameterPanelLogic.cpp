@@ -1,5 +1,6 @@
 #include "ParameterPanelLogic.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "FileNames.h"
@@ -267,7 +268,126 @@ QString exposureRangeText(double microseconds)
 
 QString gainRangeText(int thousandths)
 {
-    return QString::number(thousandths / 1000);
+    return limitText(thousandths / 1000.0, 3);
+}
+
+Entry parseNumber(const QString& text, double* value, const QLocale& locale)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return Entry::Empty;
+    const QChar localePoint = locale.decimalPoint();
+    QString plain;
+    plain.reserve(trimmed.size());
+    bool digits = false;
+    bool point = false;
+    for (int i = 0; i < trimmed.size(); ++i) {
+        const QChar c = trimmed.at(i);
+        if (c.isDigit() && c.unicode() < 128) {
+            digits = true;
+            plain += c;
+        } else if ((c == QLatin1Char('.') || c == localePoint) && !point) {
+            point = true;
+            plain += QLatin1Char('.');
+        } else if ((c == QLatin1Char('-') || c == QLatin1Char('+')) && i == 0) {
+            plain += c;
+        } else {
+            return Entry::NotANumber;
+        }
+    }
+    if (!digits)
+        return Entry::NotANumber;
+    bool ok = false;
+    const double number = QLocale::c().toDouble(plain, &ok);
+    if (!ok || !std::isfinite(number))
+        return Entry::NotANumber;
+    if (value)
+        *value = number;
+    return Entry::Ok;
+}
+
+bool Limits::contains(double value) const
+{
+    // Limits come from products of steps and step lengths; a typed limit hits them only
+    // up to rounding noise.
+    const double slack = 1e-9 * std::max({1.0, std::fabs(lowest), std::fabs(highest)});
+    return value >= lowest - slack && value <= highest + slack;
+}
+
+Entry checkValue(const QString& text, const Limits& limits, bool whole, double* value,
+                 const QLocale& locale)
+{
+    double number = 0;
+    const Entry parsed = parseNumber(text, &number, locale);
+    if (parsed != Entry::Ok)
+        return parsed;
+    if (whole && number != std::trunc(number))
+        return Entry::NotWhole;
+    if (!limits.contains(number))
+        return Entry::OutOfRange;
+    if (value)
+        *value = std::clamp(number, limits.lowest, limits.highest);
+    return Entry::Ok;
+}
+
+RangeEntry checkRange(const QString& minimumText, const QString& maximumText, const Limits& limits,
+                      const QLocale& locale)
+{
+    RangeEntry range;
+    range.entry = checkValue(minimumText, limits, false, &range.minimum, locale);
+    if (range.entry != Entry::Ok)
+        return range;
+    range.field = 1;
+    range.entry = checkValue(maximumText, limits, false, &range.maximum, locale);
+    if (range.entry == Entry::Ok && range.minimum > range.maximum)
+        range.entry = Entry::MinAboveMax;
+    return range;
+}
+
+Limits exposureLimitsMs(int minimumSteps, int maximumSteps, double stepUs)
+{
+    return {minimumSteps * stepUs / 1000.0, maximumSteps * stepUs / 1000.0};
+}
+
+Limits gainLimits(int minimumMilli, int maximumMilli)
+{
+    return {minimumMilli / 1000.0, maximumMilli / 1000.0};
+}
+
+QString limitText(double value, int decimals)
+{
+    QString text = QString::number(value, 'f', decimals);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+QString limitsText(const Limits& limits, int decimals)
+{
+    return limitText(limits.lowest, decimals) + QChar(0x2013) + limitText(limits.highest, decimals);
+}
+
+SettingRefusal settingRefusal(int result)
+{
+    switch (result) {
+        case VEXO_SDK_OK:
+            return SettingRefusal::None;
+        case VEXO_SDK_OUT_OF_RANGE:
+        case VEXO_SDK_INVALID_ARGUMENT:
+            return SettingRefusal::OutOfRange;
+        case VEXO_SDK_WRONG_MODE:
+            return SettingRefusal::WrongMode;
+        case VEXO_SDK_NOT_MATCHING:
+            return SettingRefusal::NotSupported;
+        case VEXO_SDK_INVALID_HANDLE:
+            return SettingRefusal::CameraClosed;
+        default:
+            return SettingRefusal::Other;
+    }
 }
 
 uint32_t packedColour(const QColor& colour)
@@ -385,6 +505,41 @@ FileRefusal fileRefusal(int result)
         default:
             return FileRefusal::Other;
     }
+}
+
+ExportRefusal exportRefusal(int result, bool folderExists, bool folderWritable)
+{
+    switch (result) {
+        case VEXO_SDK_OK:
+            return ExportRefusal::None;
+        case VEXO_SDK_WRONG_PATH:
+            return folderExists ? ExportRefusal::NotAFile : ExportRefusal::FolderMissing;
+        case VEXO_SDK_FAILED:
+            return folderWritable ? ExportRefusal::CannotWrite : ExportRefusal::FolderReadOnly;
+        case VEXO_SDK_INVALID_HANDLE:
+            return ExportRefusal::CameraClosed;
+        default:
+            return ExportRefusal::Other;
+    }
+}
+
+GroupLoad groupLoad(int groupResult, int factoryResult)
+{
+    if (groupResult == VEXO_SDK_OK)
+        return GroupLoad::Loaded;
+    if (factoryResult != VEXO_SDK_OK)
+        return GroupLoad::Failed;
+    if (groupResult == VEXO_SDK_EMPTY_GROUP)
+        return GroupLoad::EmptyGroupDefaults;
+    if (groupResult == VEXO_SDK_FILE_CORRUPT)
+        return GroupLoad::DamagedGroupDefaults;
+    return GroupLoad::GroupFailedDefaults;
+}
+
+bool focusDefaultKnown(int result, int position, int minimum, int maximum)
+{
+    return result == VEXO_SDK_OK && minimum <= maximum && position >= minimum &&
+           position <= maximum;
 }
 
 QString fileNamePart(const QString& text)

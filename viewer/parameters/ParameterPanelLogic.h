@@ -1,6 +1,7 @@
 #pragma once
 #include <QColor>
 #include <QList>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -124,10 +125,68 @@ int exposureSliderPositionForMilliseconds(double milliseconds, double stepUs, in
 int integerOf(const QString& text);
 double doubleOf(const QString& text);
 
-// Auto-exposure range texts: milliseconds with six significant digits; gain in whole
-// multiples (thousandths divided down, truncated).
+// Auto-exposure range texts: milliseconds with six significant digits; gain in multiples
+// with the thousandths the camera holds (15 999 is "15.999", 2000 is "2").
 QString exposureRangeText(double microseconds);
 QString gainRangeText(int thousandths);
+
+// ---- Typed values ----------------------------------------------------------------------
+// A field's text goes to the camera only as a complete value, once editing has finished;
+// these rules say whether it is one and what is sent.
+
+enum class Entry {
+    Ok,
+    Empty,
+    NotANumber,   // letters, two decimal points, group separators, a lone "."
+    NotWhole,     // a fraction where the camera takes whole numbers
+    OutOfRange,   // outside the camera's range
+    MinAboveMax,  // a range whose minimum lies above its maximum
+};
+
+// A number as a user types it: optional sign, digits and at most one decimal point, which
+// may be "." or the locale's decimal point ("," in many European locales) whatever the
+// locale. Group separators and exponents are refused, so "1,500" never becomes 1500.
+// Surrounding blanks do not count.
+Entry parseNumber(const QString& text, double* value, const QLocale& locale = QLocale());
+
+// Inclusive limits of a value, in the unit of the field.
+struct Limits {
+    double lowest = 0;
+    double highest = 0;
+    bool contains(double value) const;
+};
+
+// One typed value checked against its limits; whole asks for a whole number.
+Entry checkValue(const QString& text, const Limits& limits, bool whole, double* value,
+                 const QLocale& locale = QLocale());
+
+// A range typed into two fields (minimum, maximum), each inside limits, minimum not above
+// maximum. *field tells which field is at fault: 0 the minimum, 1 the maximum.
+struct RangeEntry {
+    Entry entry = Entry::Ok;
+    int field = 0;
+    double minimum = 0;
+    double maximum = 0;
+};
+RangeEntry checkRange(const QString& minimumText, const QString& maximumText, const Limits& limits,
+                      const QLocale& locale = QLocale());
+
+// Limits of the panel's fields as the camera reports them: exposure in milliseconds (the
+// capability's step range times the step length), gain in multiples.
+Limits exposureLimitsMs(int minimumSteps, int maximumSteps, double stepUs);
+Limits gainLimits(int minimumMilli, int maximumMilli);
+// The library's fixed ranges of the trigger fields.
+constexpr Limits kTriggerFrameLimits{1, 1000};
+constexpr Limits kTriggerDelayLimitsUs{0, 10000000};
+
+// A limit as the hints show it: at most `decimals` decimals, trailing zeros dropped.
+QString limitText(double value, int decimals);
+// "lowest–highest" for hints.
+QString limitsText(const Limits& limits, int decimals);
+
+// Why the camera refused a setting, from the library's result.
+enum class SettingRefusal { None, OutOfRange, WrongMode, NotSupported, CameraClosed, Other };
+SettingRefusal settingRefusal(int result);
 
 // Crosshair colours as the camera stores them: red + green × 256 + blue × 65536.
 uint32_t packedColour(const QColor& colour);
@@ -168,6 +227,33 @@ AddressRefusal addressRefusal(int result, const QString& address, const QString&
 // Why a parameter file was refused, from the library's result.
 enum class FileRefusal { None, Missing, Foreign, Truncated, Corrupt, OtherModel, Other };
 FileRefusal fileRefusal(int result);
+
+// Why an export failed: the library's result and what the folder chosen looks like.
+enum class ExportRefusal {
+    None,
+    FolderMissing,
+    NotAFile,
+    FolderReadOnly,
+    CannotWrite,
+    CameraClosed,
+    Other
+};
+ExportRefusal exportRefusal(int result, bool folderExists, bool folderWritable);
+
+// What loading a parameter group came to. A group that cannot be loaded falls back to
+// the factory defaults; the user is told which of them the camera now holds.
+enum class GroupLoad {
+    Loaded,
+    EmptyGroupDefaults,
+    DamagedGroupDefaults,
+    GroupFailedDefaults,
+    Failed
+};
+GroupLoad groupLoad(int groupResult, int factoryResult);
+
+// A default focus position is known only when the library gives one within the focus
+// range; anything else must not drive the focus anywhere.
+bool focusDefaultKnown(int result, int position, int minimum, int maximum);
 
 // ---- Names and record texts ------------------------------------------------------------
 

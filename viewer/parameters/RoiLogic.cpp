@@ -184,6 +184,17 @@ VexoResolution fullSensorDescriptor(const VexoResolution* presets, int count, QS
 
 namespace {
 
+// The size sent for a drawn size: aligned up, but never wider than the sensor. A region
+// as wide as the sensor is always one the camera reads out, aligned or not, so a sensor
+// whose size is no multiple of the step still gets its whole width.
+int alignedOnSensor(int drawn, int step, int sensor)
+{
+    const int aligned = alignUp(drawn, step);
+    if (drawn > 0 && drawn <= sensor && aligned > sensor)
+        return sensor;
+    return aligned;
+}
+
 int keepOnSensor(int offset, int drawn, int aligned, int sensor)
 {
     const bool drawnFits =
@@ -200,8 +211,8 @@ VexoResolution customRegionDescriptor(const VexoResolution& base, int offsetX, i
 {
     VexoResolution r = base;
     r.index = VEXO_SDK_CUSTOM_RESOLUTION;
-    r.regionWidth = r.outputWidth = alignUp(width, 32);
-    r.regionHeight = r.outputHeight = alignUp(height, 2);
+    r.regionWidth = r.outputWidth = alignedOnSensor(width, 32, sensorSize.width());
+    r.regionHeight = r.outputHeight = alignedOnSensor(height, 2, sensorSize.height());
     r.offsetX = keepOnSensor(offsetX, width, r.regionWidth, sensorSize.width());
     r.offsetY = keepOnSensor(offsetY, height, r.regionHeight, sensorSize.height());
     r.binning = 1;

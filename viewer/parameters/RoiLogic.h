@@ -69,9 +69,10 @@ VexoResolution fullSensorDescriptor(const VexoResolution* presets, int count, QS
 
 // The custom-region descriptor sent for a region read off the dialog: `base` with index
 // 0xFF, the offsets as given and the size aligned (width up to a multiple of 32, height
-// up to even) in both the region and the output size. Where the drawn region lies on the
-// sensor but its aligned size would run past the sensor's edge, the offset moves back by
-// the excess, so a region drawn up to the right or bottom edge is not refused.
+// up to even, but never beyond the sensor's size: a sensor 2448 wide gets 2448, not 2464)
+// in both the region and the output size. Where the drawn region lies on the sensor but
+// its aligned size would run past the sensor's edge, the offset moves back by the excess,
+// so a region drawn up to the right or bottom edge is not refused.
 VexoResolution customRegionDescriptor(const VexoResolution& base, int offsetX, int offsetY,
                                       int width, int height, QSize sensorSize);
 

@@ -31,6 +31,7 @@ RoiWidget::RoiWidget(QWidget* parent) : QWidget(parent), ui(new Ui::RoiWidget)
                                tr("确定"));
             return;
         }
+        emit resolutionChanged(camera);
         on_pushButton_refresh_clicked();
     });
 }
@@ -218,6 +219,7 @@ void RoiWidget::on_pushButton_setup_clicked()
                            tr("确定"));
         return;
     }
+    emit resolutionChanged(camera);
     suite::showMessage(QMessageBox::Information, this, tr("提示"), tr("设置成功"), tr("确定"));
     on_pushButton_refresh_clicked();
 }

@@ -22,6 +22,11 @@ public:
 
     int camera = 0;  // camera handle, set by the opener before show
 
+signals:
+    // The camera took a region or preset from the dialog; whoever shows its resolution
+    // reads it again.
+    void resolutionChanged(int camera);
+
 public slots:
     void on_pushButton_refresh_clicked();
 

@@ -180,6 +180,7 @@ void VexoCam::switchLanguage(bool english)
         suite::showMessage(QMessageBox::Critical, this, tr("提示"), tr("设置失败"), tr("确定"));
 
     ui->retranslateUi(this);
+    showPanelHints();
     screenSwitchButton->setText(tr("画面切换"));
     if (gigeRoot)
         gigeRoot->setText(0, tr("网络相机"));

@@ -1,7 +1,9 @@
 #pragma once
 #include <QList>
 #include <QMainWindow>
+#include <QSet>
 
+#include "ParameterPanelLogic.h"
 #include "SceneFrameLayout.h"
 
 namespace Ui {
@@ -16,6 +18,7 @@ class QMenu;
 class QToolButton;
 class QTranslator;
 class QTreeWidgetItem;
+class RoiWidget;
 
 // The viewer's main window: device tree, camera window grid and parameter panel.
 class VexoCam : public QMainWindow {
@@ -80,6 +83,7 @@ private slots:
     void onSliderResult(int value);
     void onCheckStatsResult(bool checked);
     void onLineEditResult(QString text);
+    void onLineEditFinished();
     void onDoubleSpinBoxFruits(double value);
     void onConboxResult(int index);
     void on_pushButton_tirggeronce_clicked();
@@ -136,6 +140,19 @@ private:
     void chooseCrosshairColour(int crosshair);
     void applyTransportSettings();
     void selectParameterGroup(int group, bool checked);
+    void showPanelHints();
+    void showPanelStatus(const QString& text);
+    void disableParameterPanel();
+    // parameterEdit: a change that a parameter group would hold (all but the load mode).
+    bool reportSetting(const char* operation, int result, const QString& what,
+                       bool parameterEdit = true);
+    void reportEntry(const QString& what, panel::Entry entry, const QString& text,
+                     const QString& limits);
+    void showHeldValue(panel::SliderAction action);
+    void showHeldTexts(panel::LineEditAction action);
+    bool showNetworkConfig(const QByteArray& identifier);
+    void showAddressModeFields();
+    RoiWidget* openRegionDialog();
     void readBackSpecialPage();
     void rebuildChannelBoxes(int channels);
     void saveParameterGroup();
@@ -159,5 +176,10 @@ private:
     QWidget* parameterPageSetAside = nullptr;
     QWidget* windowsContainerWidget = nullptr;
     QList<QCheckBox*> channelBoxes;
+    // Cameras changed from the panel since their parameters were last loaded or saved.
+    QSet<int> editedCameras;
+    bool fillingPanel = false;
+    bool readBackPending = false;
+    QString lastPanelStatus;
     bool applyingLayout = false;
 };

@@ -278,9 +278,10 @@ void VexoCam::onCloseCamera(const QString& identifier)
         if (item == ui->treeWidget_devicelist->currentItem())
             emit ui->treeWidget_devicelist->itemClicked(item, 0);
     }
-    if (window && window->cameraHandle() == currentCamera) {
-        currentCamera = 0;
-        ui->tabWidget->setEnabled(false);
+    if (window) {
+        editedCameras.remove(window->cameraHandle());
+        if (window->cameraHandle() == currentCamera)
+            disableParameterPanel();
     }
 }
 

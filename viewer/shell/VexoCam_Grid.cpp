@@ -117,7 +117,7 @@ void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
                 return;
             }
         }
-        ui->tabWidget->setEnabled(false);
+        disableParameterPanel();
     }
 }
 

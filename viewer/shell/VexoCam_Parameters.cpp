@@ -12,8 +12,11 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStatusBar>
+#include <cmath>
 
 #include "CameraThread.h"
+#include "DeviceText.h"
 #include "ParameterPanelLogic.h"
 #include "RoiWidget.h"
 #include "SuiteMessages.h"
@@ -24,7 +27,7 @@
 
 namespace {
 
-// Setter results are not shown to the user, but a refusal is worth a line in the log.
+// A refusal is worth a line in the log besides what the user is told.
 void logResult(const char* operation, int result)
 {
     if (result != VEXO_SDK_OK)
@@ -36,6 +39,43 @@ T* child(const QObject* parent, const QString& name)
 {
     return parent->findChild<T*>(name);
 }
+
+// Sets a control to the camera's value without any handler hearing of it.
+template <typename Control, typename Value>
+void showQuietly(Control* control, Value value)
+{
+    const bool wasBlocked = control->blockSignals(true);
+    control->setValue(value);
+    control->blockSignals(wasBlocked);
+}
+
+void setHint(QWidget* control, const QString& hint)
+{
+    control->setToolTip(hint);
+    control->setStatusTip(hint);
+}
+
+// The slider whose value a spin box edits.
+panel::SliderAction sliderActionOf(panel::SpinBoxAction action)
+{
+    using S = panel::SpinBoxAction;
+    using A = panel::SliderAction;
+    switch (action) {
+        case S::WhiteBalanceGain:
+            return A::WhiteBalanceGain;
+        case S::Gamma:
+            return A::Gamma;
+        case S::LutContrast:
+            return A::LutContrast;
+        case S::AnalogGain:
+            return A::AnalogGain;
+        case S::ExposureTime:
+            break;
+    }
+    return A::ExposureTime;
+}
+
+const int kStatusMs = 20000;
 
 }  // namespace
 
@@ -53,9 +93,15 @@ void VexoCam::connectParameterPanel()
     for (const QString& name : panel::checkBoxesToConnect())
         connect(child<QCheckBox>(this, name), SIGNAL(toggled(bool)), this,
                 SLOT(onCheckStatsResult(bool)));
+    // A field's text goes to the camera once editing has finished (Enter or leaving the
+    // field), never keystroke by keystroke, so half-typed numbers never reach it.
     for (const QString& name : panel::lineEditsToConnect())
-        connect(child<QLineEdit>(this, name), SIGNAL(textChanged(QString)), this,
-                SLOT(onLineEditResult(QString)));
+        connect(child<QLineEdit>(this, name), SIGNAL(editingFinished()), this,
+                SLOT(onLineEditFinished()));
+    // Spin boxes likewise report their value when editing ends, so what the camera makes
+    // of a value is written back only then and never under the cursor.
+    for (QAbstractSpinBox* spin : findChildren<QAbstractSpinBox*>())
+        spin->setKeyboardTracking(false);
 
     const QList<QPair<QSlider*, QSpinBox*>> coupled = {
         {ui->horizontalSlider_iContrast, ui->spinBox_iContrast},
@@ -74,6 +120,156 @@ void VexoCam::connectParameterPanel()
     }
     connect(ui->pushButton_packetSizeSett, &QPushButton::clicked, this,
             [this] { applyTransportSettings(); });
+    // The address fields belong to a static address; DHCP hands out its own.
+    connect(ui->radioButton_autoip, &QRadioButton::toggled, this,
+            [this] { showAddressModeFields(); });
+
+    // Controls the camera library has no operation for only show what the camera holds.
+    for (QLineEdit* edit : {ui->lineEdit_time, ui->lineEdit_ldelay, ui->lineEdit_lpulsewidth,
+                            ui->lineEdit_pwmcycle, ui->lineEdit_pwmhighttime})
+        edit->setReadOnly(true);
+    ui->checkBox_negativeMode->setEnabled(false);
+    ui->comboBox_2->setEnabled(false);
+    // The library takes gamma from 0.01 up.
+    ui->horizontalSlider_gamma->setMinimum(1);
+    ui->doubleSpinBox_gamma->setMinimum(0.01);
+    showPanelHints();
+}
+
+void VexoCam::showPanelHints()
+{
+    const QString displayOnly =
+        tr("相机的当前值（微秒）。相机库没有写入此值的操作，这里只能查看。");
+    for (QLineEdit* edit : {ui->lineEdit_time, ui->lineEdit_ldelay, ui->lineEdit_lpulsewidth,
+                            ui->lineEdit_pwmcycle, ui->lineEdit_pwmhighttime})
+        setHint(edit, displayOnly);
+    setHint(ui->checkBox_negativeMode, tr("相机库不支持底片模式，此选项不可用。"));
+    setHint(ui->comboBox_2,
+            tr("相机库没有色温预设，此选项不可用。请用下面的增益或一键白平衡调整白平衡。"));
+    const QString addressMode = tr("地址方式，点击“设置”后写入相机");
+    setHint(ui->radioButton_dhcp, addressMode);
+    setHint(ui->radioButton_autoip, addressMode);
+
+    // Ranges of the camera shown; the form's ranges while none is.
+    panel::Limits exposure{ui->doubleSpinBox_exposureTime->minimum(),
+                           ui->doubleSpinBox_exposureTime->maximum()};
+    panel::Limits gain{ui->doubleSpinBox_analogGain->minimum(),
+                       ui->doubleSpinBox_analogGain->maximum()};
+    VexoCapabilities capabilities{};
+    double step = 0;
+    if (currentCamera != 0 && SdkGetCapabilities(currentCamera, &capabilities) == VEXO_SDK_OK &&
+        SdkGetExposureStepTime(currentCamera, &step) == VEXO_SDK_OK) {
+        exposure = panel::exposureLimitsMs(capabilities.exposureMinSteps,
+                                           capabilities.exposureMaxSteps, step);
+        gain = panel::gainLimits(capabilities.analogGainMinMilli, capabilities.analogGainMaxMilli);
+    }
+    const QString exposureHint = tr("范围：%1 毫秒").arg(panel::limitsText(exposure, 3));
+    const QString gainHint = tr("范围：%1 倍").arg(panel::limitsText(gain, 3));
+    for (QWidget* control :
+         QList<QWidget*>{ui->doubleSpinBox_exposureTime, ui->horizontalSlider_exposureTime,
+                         ui->lineEdit_minExposureRange, ui->lineEdit_maxExposureRange})
+        setHint(control, exposureHint);
+    for (QWidget* control :
+         QList<QWidget*>{ui->doubleSpinBox_analogGain, ui->horizontalSlider_analogGain,
+                         ui->lineEdit_minGainRange, ui->lineEdit_maxGainRange})
+        setHint(control, gainHint);
+    const QString whiteBalanceHint = tr("范围：%1 倍").arg(panel::limitsText({0, 4}, 2));
+    for (QWidget* control :
+         QList<QWidget*>{ui->doubleSpinBox_gainred, ui->doubleSpinBox_gaingreen,
+                         ui->doubleSpinBox_gainblue, ui->horizontalSlider_gainred,
+                         ui->horizontalSlider_gaingreen, ui->horizontalSlider_gainblue})
+        setHint(control, whiteBalanceHint);
+    const auto plainRange = [this](QWidget* a, QWidget* b, double lowest, double highest,
+                                   int decimals) {
+        const QString hint = tr("范围：%1").arg(panel::limitsText({lowest, highest}, decimals));
+        setHint(a, hint);
+        setHint(b, hint);
+    };
+    plainRange(ui->doubleSpinBox_gamma, ui->horizontalSlider_gamma, 0.01, 10, 2);
+    plainRange(ui->doubleSpinBox_contrast, ui->horizontalSlider_contrast, 0, 2, 2);
+    for (const auto& pair : {qMakePair(ui->horizontalSlider_iContrast, ui->spinBox_iContrast),
+                             qMakePair(ui->horizontalSlider_iSharpness, ui->spinBox_iSharpness),
+                             qMakePair(ui->horizontalSlider_iSaturation, ui->spinBox_iSaturation),
+                             qMakePair(ui->horizontalSlider_light, ui->spinBox_Light)})
+        plainRange(pair.first, pair.second, pair.second->minimum(), pair.second->maximum(), 0);
+    QSlider* focus = ui->horizontalSlider_supportFocusing;
+    setHint(focus,
+            tr("范围：%1")
+                .arg(panel::limitsText({double(focus->minimum()), double(focus->maximum())}, 0)));
+    setHint(ui->lineEdit_tirggerframes,
+            tr("范围：%1 帧").arg(panel::limitsText(panel::kTriggerFrameLimits, 0)));
+    setHint(ui->lineEdit_tirggerdelay,
+            tr("范围：%1 微秒").arg(panel::limitsText(panel::kTriggerDelayLimitsUs, 0)));
+    setHint(ui->lineEdit_PacketSize, tr("范围：576–9000 字节"));
+    setHint(ui->lineEdit_netWorkIntervalTime, tr("范围：0–100000 微秒"));
+    for (int n = 1; n <= VEXO_SDK_CROSSHAIR_COUNT; ++n) {
+        for (const char* axis : {"lineEdit_x%1", "lineEdit_y%1"})
+            setHint(child<QLineEdit>(this, QString::fromLatin1(axis).arg(n)),
+                    tr("图像中的位置（像素），勾选“显示”后写入相机"));
+    }
+}
+
+void VexoCam::showPanelStatus(const QString& text)
+{
+    lastPanelStatus = text;
+    ui->statusBar->showMessage(text, kStatusMs);
+}
+
+void VexoCam::disableParameterPanel()
+{
+    currentCamera = 0;
+    ui->tabWidget->setEnabled(false);
+    ui->widget_settingToolbar->setEnabled(false);
+}
+
+// Every write from the panel ends here: a refusal is logged and told in the status line,
+// and the panel is refilled from the camera afterwards so no control keeps a value the
+// camera did not take. A write the camera took counts as an edit not yet saved.
+bool VexoCam::reportSetting(const char* operation, int result, const QString& what,
+                            bool parameterEdit)
+{
+    logResult(operation, result);
+    if (result == VEXO_SDK_OK) {
+        if (parameterEdit)
+            editedCameras.insert(currentCamera);
+        // A refusal told earlier no longer holds once the camera takes a value.
+        if (!lastPanelStatus.isEmpty() && ui->statusBar->currentMessage() == lastPanelStatus)
+            ui->statusBar->clearMessage();
+        return true;
+    }
+    QString reason;
+    switch (panel::settingRefusal(result)) {
+        case panel::SettingRefusal::OutOfRange:
+            reason = tr("超出相机的范围");
+            break;
+        case panel::SettingRefusal::WrongMode:
+            reason = tr("当前模式下不可用");
+            break;
+        case panel::SettingRefusal::NotSupported:
+            reason = tr("相机不支持此功能");
+            break;
+        case panel::SettingRefusal::CameraClosed:
+            reason = tr("相机已关闭");
+            break;
+        case panel::SettingRefusal::None:
+        case panel::SettingRefusal::Other:
+            reason = tr("错误码%1").arg(result);
+            break;
+    }
+    showPanelStatus(tr("相机未接受%1：%2").arg(what, reason));
+    const int camera = currentCamera;
+    if (!readBackPending && camera != 0) {
+        readBackPending = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this, camera] {
+                readBackPending = false;
+                if (currentCamera == camera)
+                    readBack(camera);
+            },
+            Qt::QueuedConnection);
+    }
+    return false;
 }
 
 void VexoCam::onRadioClickResult(bool status)
@@ -88,48 +284,55 @@ void VexoCam::onRadioClickResult(bool status)
     switch (row->action) {
         case A::ManualWhiteBalance:
             ui->groupBox_Manualwb->setEnabled(true);
-            logResult("SdkSetWhiteBalanceMode", SdkSetWhiteBalanceMode(currentCamera, row->value));
-            logResult("SdkOneTouchWhiteBalance", SdkOneTouchWhiteBalance(currentCamera));
+            if (reportSetting("SdkSetWhiteBalanceMode",
+                              SdkSetWhiteBalanceMode(currentCamera, row->value), tr("白平衡模式")))
+                reportSetting("SdkOneTouchWhiteBalance", SdkOneTouchWhiteBalance(currentCamera),
+                              tr("一键白平衡"));
             break;
         case A::AutoWhiteBalance:
             ui->groupBox_Manualwb->setEnabled(false);
-            logResult("SdkSetWhiteBalanceMode", SdkSetWhiteBalanceMode(currentCamera, row->value));
+            reportSetting("SdkSetWhiteBalanceMode",
+                          SdkSetWhiteBalanceMode(currentCamera, row->value), tr("白平衡模式"));
             break;
         case A::FrameSpeed:
-            logResult("SdkSetFrameSpeed", SdkSetFrameSpeed(currentCamera, row->value));
+            reportSetting("SdkSetFrameSpeed", SdkSetFrameSpeed(currentCamera, row->value),
+                          tr("帧率"));
             break;
         case A::LutTrack:
-            logResult("SdkSetLutMode", SdkSetLutMode(currentCamera, row->value));
-            ui->groupBox_preset->setEnabled(false);
-            ui->groupBox_track->setEnabled(true);
-            break;
         case A::LutPreset:
-            logResult("SdkSetLutMode", SdkSetLutMode(currentCamera, row->value));
-            ui->groupBox_preset->setEnabled(true);
-            ui->groupBox_track->setEnabled(false);
+            reportSetting("SdkSetLutMode", SdkSetLutMode(currentCamera, row->value), tr("LUT模式"));
+            ui->groupBox_preset->setEnabled(row->action == A::LutPreset);
+            ui->groupBox_track->setEnabled(row->action == A::LutTrack);
             break;
         case A::AutoExposure:
-            logResult("SdkSetExposureMode", SdkSetExposureMode(currentCamera, row->value));
-            ui->groupBox_ManualExposure->setEnabled(false);
-            ui->groupBox_AutoExposure->setEnabled(true);
-            break;
         case A::ManualExposure:
-            logResult("SdkSetExposureMode", SdkSetExposureMode(currentCamera, row->value));
-            ui->groupBox_ManualExposure->setEnabled(true);
-            ui->groupBox_AutoExposure->setEnabled(false);
+            reportSetting("SdkSetExposureMode", SdkSetExposureMode(currentCamera, row->value),
+                          tr("曝光模式"));
+            ui->groupBox_ManualExposure->setEnabled(row->action == A::ManualExposure);
+            ui->groupBox_AutoExposure->setEnabled(row->action == A::AutoExposure);
+            // Automatic exposure changed time and gain meanwhile; the manual fields show
+            // where it left them.
+            if (row->action == A::ManualExposure && status) {
+                showHeldValue(panel::SliderAction::ExposureTime);
+                showHeldValue(panel::SliderAction::AnalogGain);
+            }
             break;
         case A::LightFrequency:
-            logResult("SdkSetLightFrequency", SdkSetLightFrequency(currentCamera, row->value));
+            reportSetting("SdkSetLightFrequency", SdkSetLightFrequency(currentCamera, row->value),
+                          tr("光源频率"));
             break;
         case A::TriggerContinuous:
         case A::TriggerSoftware:
         case A::TriggerHardware:
-            logResult("SdkSetTriggerMode", SdkSetTriggerMode(currentCamera, row->value));
+            reportSetting("SdkSetTriggerMode", SdkSetTriggerMode(currentCamera, row->value),
+                          tr("触发模式"));
             showTriggerMode(row->value, ui->comboBox_input->count(), ui->comboBox_output->count());
             break;
         case A::LoadMode:
-            logResult("SdkSetParameterLoadMode",
-                      SdkSetParameterLoadMode(currentCamera, row->value));
+            // The load mode is kept apart from the parameter groups: no edit to save.
+            reportSetting("SdkSetParameterLoadMode",
+                          SdkSetParameterLoadMode(currentCamera, row->value), tr("加载模式"),
+                          false);
             break;
         case A::ParameterGroup:
             selectParameterGroup(row->value, status);
@@ -159,54 +362,118 @@ void VexoCam::onSliderResult(int value)
         return;
     using A = panel::SliderAction;
     switch (row->action) {
-        case A::WhiteBalanceGain: {
-            QDoubleSpinBox* spins[] = {ui->doubleSpinBox_gainred, ui->doubleSpinBox_gaingreen,
-                                       ui->doubleSpinBox_gainblue};
-            spins[row->value]->setValue(value / 100.0);
-            logResult("SdkSetWhiteBalanceGains",
-                      SdkSetWhiteBalanceGains(currentCamera,
-                                              uint16_t(ui->horizontalSlider_gainred->value()),
-                                              uint16_t(ui->horizontalSlider_gaingreen->value()),
-                                              uint16_t(ui->horizontalSlider_gainblue->value())));
+        case A::WhiteBalanceGain:
+            reportSetting("SdkSetWhiteBalanceGains",
+                          SdkSetWhiteBalanceGains(currentCamera,
+                                                  uint16_t(ui->horizontalSlider_gainred->value()),
+                                                  uint16_t(ui->horizontalSlider_gaingreen->value()),
+                                                  uint16_t(ui->horizontalSlider_gainblue->value())),
+                          tr("白平衡增益"));
             break;
-        }
         case A::Contrast:
-            logResult("SdkSetContrast", SdkSetContrast(currentCamera, value));
+            reportSetting("SdkSetContrast", SdkSetContrast(currentCamera, value), tr("对比度"));
             break;
         case A::Sharpness:
-            logResult("SdkSetSharpness", SdkSetSharpness(currentCamera, value));
+            reportSetting("SdkSetSharpness", SdkSetSharpness(currentCamera, value), tr("锐度"));
             break;
         case A::Saturation:
-            logResult("SdkSetSaturation", SdkSetSaturation(currentCamera, value));
+            reportSetting("SdkSetSaturation", SdkSetSaturation(currentCamera, value), tr("饱和度"));
             break;
         case A::Gamma:
-            ui->doubleSpinBox_gamma->setValue(value / 100.0);
-            logResult("SdkSetGamma",
-                      SdkSetGamma(currentCamera, ui->horizontalSlider_gamma->value()));
+            reportSetting("SdkSetGamma", SdkSetGamma(currentCamera, value), tr("伽玛"));
             break;
         case A::LutContrast:
-            ui->doubleSpinBox_contrast->setValue(value / 100.0);
-            logResult("SdkSetLutContrast",
-                      SdkSetLutContrast(currentCamera, ui->horizontalSlider_contrast->value()));
+            reportSetting("SdkSetLutContrast", SdkSetLutContrast(currentCamera, value),
+                          tr("LUT对比度"));
             break;
         case A::TargetBrightness:
-            logResult("SdkSetTargetBrightness",
-                      SdkSetTargetBrightness(currentCamera, uint16_t(value)));
+            reportSetting("SdkSetTargetBrightness",
+                          SdkSetTargetBrightness(currentCamera, uint16_t(value)), tr("亮度目标"));
             break;
         case A::AnalogGain:
-            ui->doubleSpinBox_analogGain->setValue(value / 1000.0);
-            logResult("SdkSetAnalogGain", SdkSetAnalogGain(currentCamera, value));
+            reportSetting("SdkSetAnalogGain", SdkSetAnalogGain(currentCamera, value),
+                          tr("模拟增益"));
             break;
         case A::ExposureTime: {
             double step = 0;
             SdkGetExposureStepTime(currentCamera, &step);
-            ui->doubleSpinBox_exposureTime->setValue(value * step / 1000);
-            logResult("SdkSetExposureTime", SdkSetExposureTime(currentCamera, value * step));
+            reportSetting("SdkSetExposureTime", SdkSetExposureTime(currentCamera, value * step),
+                          tr("曝光时间"));
             break;
         }
         case A::Focus:
-            logResult("SdkSetExtendedParameter",
-                      SdkSetExtendedParameter(currentCamera, row->value, value));
+            reportSetting("SdkSetExtendedParameter",
+                          SdkSetExtendedParameter(currentCamera, row->value, value),
+                          tr("调焦位置"));
+            break;
+    }
+    showHeldValue(row->action);
+}
+
+// Slider and spin box of a value show what the camera holds: the exposure in whole steps,
+// a refused value as it was before.
+void VexoCam::showHeldValue(panel::SliderAction action)
+{
+    if (currentCamera == 0)
+        return;
+    VexoCameraParameters p{};
+    if (SdkGetCameraParameters(currentCamera, &p) != VEXO_SDK_OK)
+        return;
+    using A = panel::SliderAction;
+    int value = 0;
+    switch (action) {
+        case A::WhiteBalanceGain:
+            showQuietly(ui->horizontalSlider_gainred, int(p.redGain));
+            showQuietly(ui->horizontalSlider_gaingreen, int(p.greenGain));
+            showQuietly(ui->horizontalSlider_gainblue, int(p.blueGain));
+            showQuietly(ui->doubleSpinBox_gainred, p.redGain / 100.0);
+            showQuietly(ui->doubleSpinBox_gaingreen, p.greenGain / 100.0);
+            showQuietly(ui->doubleSpinBox_gainblue, p.blueGain / 100.0);
+            break;
+        case A::Contrast:
+            showQuietly(ui->horizontalSlider_iContrast, p.contrast);
+            showQuietly(ui->spinBox_iContrast, p.contrast);
+            break;
+        case A::Sharpness:
+            showQuietly(ui->horizontalSlider_iSharpness, p.sharpness);
+            showQuietly(ui->spinBox_iSharpness, p.sharpness);
+            break;
+        case A::Saturation:
+            showQuietly(ui->horizontalSlider_iSaturation, p.saturation);
+            showQuietly(ui->spinBox_iSaturation, p.saturation);
+            break;
+        case A::Gamma:
+            if (SdkGetGamma(currentCamera, &value) == VEXO_SDK_OK) {
+                showQuietly(ui->horizontalSlider_gamma, value);
+                showQuietly(ui->doubleSpinBox_gamma, value / 100.0);
+            }
+            break;
+        case A::LutContrast:
+            if (SdkGetLutContrast(currentCamera, &value) == VEXO_SDK_OK) {
+                showQuietly(ui->horizontalSlider_contrast, value);
+                showQuietly(ui->doubleSpinBox_contrast, value / 100.0);
+            }
+            break;
+        case A::TargetBrightness:
+            showQuietly(ui->horizontalSlider_light, p.targetBrightness);
+            showQuietly(ui->spinBox_Light, p.targetBrightness);
+            break;
+        case A::AnalogGain:
+            showQuietly(ui->horizontalSlider_analogGain, p.analogGainMilli);
+            showQuietly(ui->doubleSpinBox_analogGain, p.analogGainMilli / 1000.0);
+            break;
+        case A::ExposureTime: {
+            double step = 0;
+            SdkGetExposureStepTime(currentCamera, &step);
+            showQuietly(ui->horizontalSlider_exposureTime,
+                        panel::exposureSliderPosition(p.exposureTimeUs, step));
+            showQuietly(ui->doubleSpinBox_exposureTime, p.exposureTimeUs / 1000);
+            break;
+        }
+        case A::Focus:
+            if (SdkGetExtendedParameter(currentCamera, VEXO_SDK_EXT_FOCUS_POSITION, &value) ==
+                VEXO_SDK_OK)
+                showQuietly(ui->horizontalSlider_supportFocusing, value);
             break;
     }
 }
@@ -223,14 +490,15 @@ void VexoCam::onCheckStatsResult(bool checked)
     using A = panel::CheckAction;
     switch (row->action) {
         case A::Mirror:
-            logResult("SdkSetMirror", SdkSetMirror(currentCamera, row->value, on));
+            reportSetting("SdkSetMirror", SdkSetMirror(currentCamera, row->value, on),
+                          row->value == 0 ? tr("水平镜像") : tr("垂直翻转"));
             break;
         case A::Monochrome:
-            logResult("SdkSetMonochrome", SdkSetMonochrome(currentCamera, on));
+            reportSetting("SdkSetMonochrome", SdkSetMonochrome(currentCamera, on), tr("黑白模式"));
             break;
         case A::DefectCorrection:
-            logResult("SdkSetDefectPixelCorrection",
-                      SdkSetDefectPixelCorrection(currentCamera, on));
+            reportSetting("SdkSetDefectPixelCorrection",
+                          SdkSetDefectPixelCorrection(currentCamera, on), tr("坏点修正"));
             break;
         case A::Crosshair: {
             const int n = row->value;
@@ -242,12 +510,14 @@ void VexoCam::onCheckStatsResult(bool checked)
                 child<QPushButton>(this, QStringLiteral("pushButton_color%1").arg(n))
                     ->palette()
                     .color(QPalette::Window);
-            logResult("SdkSetCrosshair",
-                      SdkSetCrosshair(currentCamera, n - 1, x, y, panel::packedColour(colour), on));
+            reportSetting(
+                "SdkSetCrosshair",
+                SdkSetCrosshair(currentCamera, n - 1, x, y, panel::packedColour(colour), on),
+                tr("十字线%1").arg(n));
             break;
         }
         case A::AntiFlicker:
-            logResult("SdkSetAntiFlicker", SdkSetAntiFlicker(currentCamera, on));
+            reportSetting("SdkSetAntiFlicker", SdkSetAntiFlicker(currentCamera, on), tr("抗闪频"));
             ui->radioButton_50Hz->setEnabled(checked);
             ui->radioButton_60Hz->setEnabled(checked);
             break;
@@ -255,45 +525,157 @@ void VexoCam::onCheckStatsResult(bool checked)
             QList<bool> states;
             for (QCheckBox* channel : qAsConst(channelBoxes))
                 states.append(channel->isChecked());
-            logResult("SdkSetExtendedParameter",
-                      SdkSetExtendedParameter(currentCamera, VEXO_SDK_EXT_CHANNEL_MASK,
-                                              panel::channelMask(states)));
+            reportSetting("SdkSetExtendedParameter",
+                          SdkSetExtendedParameter(currentCamera, VEXO_SDK_EXT_CHANNEL_MASK,
+                                                  panel::channelMask(states)),
+                          tr("多通道"));
             break;
         }
     }
 }
 
+void VexoCam::onLineEditFinished()
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(sender()))
+        onLineEditResult(edit->text());
+}
+
+// What is wrong with a typed value, told in the status line; the field then shows the
+// camera's value again.
+void VexoCam::reportEntry(const QString& what, panel::Entry entry, const QString& text,
+                          const QString& limits)
+{
+    QString reason;
+    switch (entry) {
+        case panel::Entry::Ok:
+            return;
+        case panel::Entry::Empty:
+            reason = tr("请输入数值");
+            break;
+        case panel::Entry::NotANumber:
+            reason = tr("“%1”不是数字").arg(text);
+            break;
+        case panel::Entry::NotWhole:
+            reason = tr("请输入整数");
+            break;
+        case panel::Entry::OutOfRange:
+            reason = tr("%1超出范围%2").arg(text, limits);
+            break;
+        case panel::Entry::MinAboveMax:
+            reason = tr("最小值大于最大值");
+            break;
+    }
+    showPanelStatus(tr("%1未设置：%2").arg(what, reason));
+}
+
 void VexoCam::onLineEditResult(QString text)
 {
-    Q_UNUSED(text);
     auto* edit = qobject_cast<QLineEdit*>(sender());
-    if (!edit)
+    if (!edit || currentCamera == 0)
         return;
     const auto* row = panel::findRow(panel::lineEditTable(), edit->objectName());
     if (!row)
         return;
     using A = panel::LineEditAction;
     switch (row->action) {
+        case A::ExposureRange: {
+            VexoCapabilities capabilities{};
+            double step = 0;
+            SdkGetCapabilities(currentCamera, &capabilities);
+            SdkGetExposureStepTime(currentCamera, &step);
+            const panel::Limits limits = panel::exposureLimitsMs(
+                capabilities.exposureMinSteps, capabilities.exposureMaxSteps, step);
+            const panel::RangeEntry range =
+                panel::checkRange(ui->lineEdit_minExposureRange->text(),
+                                  ui->lineEdit_maxExposureRange->text(), limits);
+            if (range.entry == panel::Entry::Ok)
+                reportSetting("SdkSetAutoExposureTimeRange",
+                              SdkSetAutoExposureTimeRange(currentCamera, range.minimum * 1000.0,
+                                                          range.maximum * 1000.0),
+                              tr("曝光范围"));
+            else
+                reportEntry(tr("曝光范围"), range.entry,
+                            (range.field == 0 ? ui->lineEdit_minExposureRange
+                                              : ui->lineEdit_maxExposureRange)
+                                ->text(),
+                            tr("%1 毫秒").arg(panel::limitsText(limits, 3)));
+            break;
+        }
+        case A::GainRange: {
+            VexoCapabilities capabilities{};
+            SdkGetCapabilities(currentCamera, &capabilities);
+            const panel::Limits limits =
+                panel::gainLimits(capabilities.analogGainMinMilli, capabilities.analogGainMaxMilli);
+            const panel::RangeEntry range = panel::checkRange(
+                ui->lineEdit_minGainRange->text(), ui->lineEdit_maxGainRange->text(), limits);
+            if (range.entry == panel::Entry::Ok)
+                reportSetting("SdkSetAutoExposureGainRange",
+                              SdkSetAutoExposureGainRange(currentCamera,
+                                                          int(std::lround(range.minimum * 1000)),
+                                                          int(std::lround(range.maximum * 1000))),
+                              tr("增益范围"));
+            else
+                reportEntry(
+                    tr("增益范围"), range.entry,
+                    (range.field == 0 ? ui->lineEdit_minGainRange : ui->lineEdit_maxGainRange)
+                        ->text(),
+                    tr("%1 倍").arg(panel::limitsText(limits, 3)));
+            break;
+        }
+        case A::TriggerFrames:
+        case A::TriggerDelay: {
+            const bool frames = row->action == A::TriggerFrames;
+            const panel::Limits limits =
+                frames ? panel::kTriggerFrameLimits : panel::kTriggerDelayLimitsUs;
+            const QString what = frames ? tr("触发帧数") : tr("触发延迟");
+            double value = 0;
+            const panel::Entry entry = panel::checkValue(text, limits, true, &value);
+            if (entry != panel::Entry::Ok)
+                reportEntry(
+                    what, entry, text,
+                    (frames ? tr("%1 帧") : tr("%1 微秒")).arg(panel::limitsText(limits, 0)));
+            else if (frames)
+                reportSetting("SdkSetTriggerFrameCount",
+                              SdkSetTriggerFrameCount(currentCamera, int(value)), what);
+            else
+                reportSetting("SdkSetTriggerDelay", SdkSetTriggerDelay(currentCamera, int(value)),
+                              what);
+            break;
+        }
+    }
+    showHeldTexts(row->action);
+}
+
+// The line edits of the exposure and trigger pages show what the camera holds.
+void VexoCam::showHeldTexts(panel::LineEditAction action)
+{
+    using A = panel::LineEditAction;
+    VexoCameraParameters p{};
+    int value = 0;
+    switch (action) {
         case A::ExposureRange:
-            logResult(
-                "SdkSetAutoExposureTimeRange",
-                SdkSetAutoExposureTimeRange(
-                    currentCamera, panel::doubleOf(ui->lineEdit_minExposureRange->text()) * 1000.0,
-                    panel::doubleOf(ui->lineEdit_maxExposureRange->text()) * 1000.0));
+            if (SdkGetCameraParameters(currentCamera, &p) == VEXO_SDK_OK) {
+                ui->lineEdit_minExposureRange->setText(
+                    panel::exposureRangeText(p.autoExposureMinTimeUs));
+                ui->lineEdit_maxExposureRange->setText(
+                    panel::exposureRangeText(p.autoExposureMaxTimeUs));
+            }
             break;
         case A::GainRange:
-            logResult("SdkSetAutoExposureGainRange",
-                      SdkSetAutoExposureGainRange(
-                          currentCamera, panel::integerOf(ui->lineEdit_minGainRange->text()) * 1000,
-                          panel::integerOf(ui->lineEdit_maxGainRange->text()) * 1000));
+            if (SdkGetCameraParameters(currentCamera, &p) == VEXO_SDK_OK) {
+                ui->lineEdit_minGainRange->setText(
+                    panel::gainRangeText(p.autoExposureMinGainMilli));
+                ui->lineEdit_maxGainRange->setText(
+                    panel::gainRangeText(p.autoExposureMaxGainMilli));
+            }
             break;
         case A::TriggerFrames:
-            logResult("SdkSetTriggerFrameCount",
-                      SdkSetTriggerFrameCount(currentCamera, panel::integerOf(edit->text())));
+            if (SdkGetTriggerFrameCount(currentCamera, &value) == VEXO_SDK_OK)
+                ui->lineEdit_tirggerframes->setText(QString::number(value));
             break;
         case A::TriggerDelay:
-            logResult("SdkSetTriggerDelay",
-                      SdkSetTriggerDelay(currentCamera, panel::integerOf(edit->text())));
+            if (SdkGetTriggerDelay(currentCamera, &value) == VEXO_SDK_OK)
+                ui->lineEdit_tirggerdelay->setText(QString::number(value));
             break;
     }
 }
@@ -306,32 +688,44 @@ void VexoCam::onDoubleSpinBoxFruits(double value)
     const auto* row = panel::findRow(panel::spinBoxTable(), spin->objectName());
     if (!row)
         return;
+    QSlider* slider = nullptr;
+    int position = 0;
     using A = panel::SpinBoxAction;
     switch (row->action) {
         case A::WhiteBalanceGain: {
             QSlider* sliders[] = {ui->horizontalSlider_gainred, ui->horizontalSlider_gaingreen,
                                   ui->horizontalSlider_gainblue};
-            sliders[row->value]->setValue(panel::sliderPosition(value, 100));
+            slider = sliders[row->value];
+            position = panel::sliderPosition(value, 100);
             break;
         }
         case A::Gamma:
-            ui->horizontalSlider_gamma->setValue(panel::sliderPosition(value, 100));
+            slider = ui->horizontalSlider_gamma;
+            position = panel::sliderPosition(value, 100);
             break;
         case A::LutContrast:
-            ui->horizontalSlider_contrast->setValue(panel::sliderPosition(value, 100));
+            slider = ui->horizontalSlider_contrast;
+            position = panel::sliderPosition(value, 100);
             break;
         case A::AnalogGain:
-            ui->horizontalSlider_analogGain->setValue(panel::sliderPosition(value, 1000));
+            slider = ui->horizontalSlider_analogGain;
+            position = panel::sliderPosition(value, 1000);
             break;
         case A::ExposureTime: {
             double step = 0;
             SdkGetExposureStepTime(currentCamera, &step);
-            ui->horizontalSlider_exposureTime->setValue(
-                panel::exposureSliderPositionForMilliseconds(
-                    value, step, ui->doubleSpinBox_exposureTime->decimals()));
+            slider = ui->horizontalSlider_exposureTime;
+            position = panel::exposureSliderPositionForMilliseconds(
+                value, step, ui->doubleSpinBox_exposureTime->decimals());
             break;
         }
     }
+    const int before = slider->value();
+    slider->setValue(position);
+    // A value inside the slider's current position writes nothing; the spin box then
+    // shows the camera's value again instead of the one typed.
+    if (slider->value() == before && !fillingPanel)
+        showHeldValue(sliderActionOf(row->action));
 }
 
 void VexoCam::onConboxResult(int index)
@@ -348,13 +742,15 @@ void VexoCam::onConboxResult(int index)
     switch (row->action) {
         case A::PresetLut:
             if (combo->count() > 0)
-                logResult("SdkSelectPresetLut",
-                          SdkSelectPresetLut(currentCamera, combo->itemData(index).toInt()));
+                reportSetting("SdkSelectPresetLut",
+                              SdkSelectPresetLut(currentCamera, combo->itemData(index).toInt()),
+                              tr("预置LUT表"));
             break;
         case A::ImageFormat:
             if (combo->count() > 0)
-                logResult("SdkSetImageFormat",
-                          SdkSetImageFormat(currentCamera, combo->itemData(index).toUInt()));
+                reportSetting("SdkSetImageFormat",
+                              SdkSetImageFormat(currentCamera, combo->itemData(index).toUInt()),
+                              tr("图像格式"));
             break;
         case A::Resolution:
             if (combo->count() > 0)
@@ -367,28 +763,33 @@ void VexoCam::onConboxResult(int index)
             showOutputLine(index, false);
             break;
         case A::InputMode:
-            logResult("SdkSetInputMode", SdkSetInputMode(currentCamera, input, index));
+            reportSetting("SdkSetInputMode", SdkSetInputMode(currentCamera, input, index),
+                          tr("输入工作模式"));
             ui->comboBox_tirggermode->setEnabled(index != 1);
             ui->lineEdit_time->setEnabled(index != 1);
             break;
         case A::TriggerEdge:
-            logResult("SdkSetInputTriggerEdge",
-                      SdkSetInputTriggerEdge(currentCamera, input, index));
+            reportSetting("SdkSetInputTriggerEdge",
+                          SdkSetInputTriggerEdge(currentCamera, input, index), tr("触发方式"));
             break;
         case A::OutputMode:
-            logResult("SdkSetOutputMode", SdkSetOutputMode(currentCamera, output, index));
+            reportSetting("SdkSetOutputMode", SdkSetOutputMode(currentCamera, output, index),
+                          tr("输出模式"));
             ui->stackedWidget_pwm->setCurrentIndex(index);
             break;
         case A::StrobeMode:
-            logResult("SdkSetStrobeMode", SdkSetStrobeMode(currentCamera, output, index));
+            reportSetting("SdkSetStrobeMode", SdkSetStrobeMode(currentCamera, output, index),
+                          tr("闪光灯模式"));
             ui->lineEdit_ldelay->setEnabled(index != 0);
             ui->lineEdit_lpulsewidth->setEnabled(index != 0);
             break;
         case A::StrobePolarity:
-            logResult("SdkSetStrobePolarity", SdkSetStrobePolarity(currentCamera, output, index));
+            reportSetting("SdkSetStrobePolarity",
+                          SdkSetStrobePolarity(currentCamera, output, index), tr("有效电平极性"));
             break;
         case A::OutputLevel:
-            logResult("SdkSetOutputLevel", SdkSetOutputLevel(currentCamera, output, index));
+            reportSetting("SdkSetOutputLevel", SdkSetOutputLevel(currentCamera, output, index),
+                          tr("输出电平"));
             break;
     }
 }
@@ -451,17 +852,18 @@ void VexoCam::changeResolution(int index)
 {
     const int data = ui->comboBox_resolution->itemData(index).toInt();
     if (data == VEXO_SDK_CUSTOM_RESOLUTION) {
-        auto* dialog = new RoiWidget;
+        RoiWidget* dialog = openRegionDialog();
         const int lastPreset =
             ui->comboBox_resolution->itemData(ui->comboBox_resolution->count() - 2).toInt();
         VexoResolution descriptor{};
         if (SdkGetResolutionDescriptor(currentCamera, lastPreset, &descriptor) == VEXO_SDK_OK)
-            logResult("SdkApplyResolution", SdkApplyResolution(currentCamera, &descriptor));
-        dialog->camera = currentCamera;
-        suite::showAttached(dialog, this);
+            reportSetting("SdkApplyResolution", SdkApplyResolution(currentCamera, &descriptor),
+                          tr("分辨率"));
         dialog->on_pushButton_refresh_clicked();
     } else {
-        logResult("SdkSelectPresetResolution", SdkSelectPresetResolution(currentCamera, data));
+        reportSetting("SdkSelectPresetResolution", SdkSelectPresetResolution(currentCamera, data),
+                      tr("分辨率"));
+        // The window fits the new frame size again when its first frame arrives.
         for (CameraThread* window : qAsConst(cameraWindows)) {
             if (window->cameraHandle() == currentCamera) {
                 window->fitToWindow();
@@ -487,35 +889,62 @@ void VexoCam::showResolutionLabels()
 
 void VexoCam::on_pushButton_tirggeronce_clicked()
 {
-    logResult("SdkSoftwareTriggerOnce", SdkSoftwareTriggerOnce(currentCamera));
+    const int result = SdkSoftwareTriggerOnce(currentCamera);
+    logResult("SdkSoftwareTriggerOnce", result);
+    if (result == VEXO_SDK_BUSY)
+        showPanelStatus(tr("相机还在处理之前的触发，请稍后再触发"));
+    else if (result != VEXO_SDK_OK)
+        showPanelStatus(tr("触发失败（错误码%1）").arg(result));
 }
 
+// The camera stores the gains it measured as its manual gains; the panel shows them.
 void VexoCam::on_pushButton_onetouth_clicked()
 {
-    logResult("SdkOneTouchWhiteBalance", SdkOneTouchWhiteBalance(currentCamera));
-    VexoCameraParameters parameters{};
-    SdkGetCameraParameters(currentCamera, &parameters);
-    ui->doubleSpinBox_gainred->setValue(parameters.redGain / 100.0);
-    ui->doubleSpinBox_gainblue->setValue(parameters.blueGain / 100.0);
-    ui->doubleSpinBox_gaingreen->setValue(parameters.greenGain / 100.0);
+    reportSetting("SdkOneTouchWhiteBalance", SdkOneTouchWhiteBalance(currentCamera),
+                  tr("一键白平衡"));
+    showHeldValue(panel::SliderAction::WhiteBalanceGain);
 }
 
 void VexoCam::on_pushButton_roi_clicked()
 {
+    openRegionDialog()->on_pushButton_refresh_clicked();
+}
+
+// The region dialog for the current camera; what it applies shows on the resolution page
+// at once, while that camera is the one shown.
+RoiWidget* VexoCam::openRegionDialog()
+{
     auto* dialog = new RoiWidget;
     dialog->camera = currentCamera;
+    connect(dialog, &RoiWidget::resolutionChanged, this, [this](int camera) {
+        if (camera != currentCamera)
+            return;
+        int index = 0;
+        SdkGetResolutionIndex(camera, &index);
+        const bool wasBlocked = ui->comboBox_resolution->blockSignals(true);
+        ui->comboBox_resolution->setCurrentIndex(ui->comboBox_resolution->findData(index));
+        ui->comboBox_resolution->blockSignals(wasBlocked);
+        showResolutionLabels();
+    });
     suite::showAttached(dialog, this);
-    dialog->on_pushButton_refresh_clicked();
+    return dialog;
 }
 
 void VexoCam::on_pushButton_restore_clicked()
 {
     int focus = -1;
-    SdkGetExtendedParameter(currentCamera, VEXO_SDK_EXT_FOCUS_DEFAULT, &focus);
-    if (focus != -1)
-        logResult("SdkSetExtendedParameter",
-                  SdkSetExtendedParameter(currentCamera, VEXO_SDK_EXT_FOCUS_POSITION, focus));
-    ui->horizontalSlider_supportFocusing->setValue(focus);
+    const int result = SdkGetExtendedParameter(currentCamera, VEXO_SDK_EXT_FOCUS_DEFAULT, &focus);
+    QSlider* slider = ui->horizontalSlider_supportFocusing;
+    if (!panel::focusDefaultKnown(result, focus, slider->minimum(), slider->maximum())) {
+        qDebug() << "no default focus position:" << result << focus;
+        showPanelStatus(tr("相机没有默认调焦位置，调焦位置未改变"));
+        return;
+    }
+    if (reportSetting("SdkSetExtendedParameter",
+                      SdkSetExtendedParameter(currentCamera, VEXO_SDK_EXT_FOCUS_POSITION, focus),
+                      tr("调焦位置")))
+        showPanelStatus(tr("调焦位置已恢复为默认值%1").arg(focus));
+    showHeldValue(panel::SliderAction::Focus);
 }
 
 void VexoCam::chooseCrosshairColour(int crosshair)
@@ -560,10 +989,15 @@ void VexoCam::on_pushButton_ipsett_clicked()
     panel::setAddressField(config.ipAddress, address);
     panel::setAddressField(config.subnetMask, mask);
     panel::setAddressField(config.gateway, gateway);
+    const bool staticAddress = ui->radioButton_autoip->isChecked();
+    config.addressMode = staticAddress ? 1 : 0;
     const int result = SdkSetNetworkConfig(identifier.constData(), &config);
     QString text;
     switch (panel::addressRefusal(result, address, mask, gateway)) {
         case panel::AddressRefusal::None:
+            showNetworkConfig(identifier);
+            showPanelStatus(staticAddress ? tr("已将固定IP地址%1写入相机").arg(address)
+                                          : tr("已将DHCP写入相机"));
             return;
         case panel::AddressRefusal::Address:
             text = tr("IP地址%1无效").arg(address);
@@ -578,9 +1012,35 @@ void VexoCam::on_pushButton_ipsett_clicked()
             text = tr("相机已在其它程序中打开，无法修改IP地址");
             break;
         case panel::AddressRefusal::Other:
-            text = tr("相机未接受IP地址%1（错误码%2）").arg(address).arg(result);
+            text = staticAddress ? tr("相机未接受IP地址%1（错误码%2）").arg(address).arg(result)
+                                 : tr("相机未接受DHCP（错误码%1）").arg(result);
             break;
     }
     suite::showMessage(QMessageBox::Critical, this, tr("提示"), tr("设置失败：%1").arg(text),
                        tr("确定"));
+}
+
+// The network page as the camera's configuration reads: addresses, MAC, address mode.
+bool VexoCam::showNetworkConfig(const QByteArray& identifier)
+{
+    VexoNetworkConfig network{};
+    if (SdkGetNetworkConfig(identifier.constData(), &network) != VEXO_SDK_OK)
+        return false;
+    ui->lineEdit_ip->setText(panel::latin1Field(network.ipAddress));
+    ui->lineEdit_gateway->setText(panel::latin1Field(network.gateway));
+    ui->lineEdit_netMask->setText(panel::latin1Field(network.subnetMask));
+    ui->lineEdit_mac->setText(macAddressText(network.macAddress));
+    const bool wasBlocked = ui->radioButton_autoip->blockSignals(true);
+    (network.addressMode == 1 ? ui->radioButton_autoip : ui->radioButton_dhcp)->setChecked(true);
+    ui->radioButton_autoip->blockSignals(wasBlocked);
+    showAddressModeFields();
+    return true;
+}
+
+void VexoCam::showAddressModeFields()
+{
+    const bool staticAddress = ui->radioButton_autoip->isChecked();
+    ui->lineEdit_ip->setEnabled(staticAddress);
+    ui->lineEdit_netMask->setEnabled(staticAddress);
+    ui->lineEdit_gateway->setEnabled(staticAddress);
 }

@@ -2,6 +2,7 @@
 // panel's handlers write to a camera meanwhile.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDebug>
 #include <QDoubleSpinBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -66,7 +67,19 @@ void VexoCam::connectReadBackSliders(bool connected)
 
 void VexoCam::readBack(int cameraHandle)
 {
+    // A panel without a camera behind it would show zeros and act on nothing.
+    VexoCameraParameters parameters{};
+    const int parametersResult = cameraHandle == 0
+                                     ? VEXO_SDK_INVALID_HANDLE
+                                     : SdkGetCameraParameters(cameraHandle, &parameters);
+    if (parametersResult != VEXO_SDK_OK) {
+        qDebug() << "SdkGetCameraParameters" << cameraHandle << "failed:" << parametersResult;
+        disableParameterPanel();
+        return;
+    }
+
     // 1. Nothing the panel shows may reach a camera while it is filled.
+    fillingPanel = true;
     blockPanelSignals();
     ui->tabWidget->setEnabled(true);
     ui->widget_settingToolbar->setEnabled(true);
@@ -77,13 +90,11 @@ void VexoCam::readBack(int cameraHandle)
     currentCamera = cameraHandle;
 
     // 2. Records and texts.
-    VexoCameraParameters parameters{};
     VexoCapabilities capabilities{};
     uint32_t typeCode = 0;
     char firmware[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
     char interfaceText[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
     char sdkVersion[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
-    SdkGetCameraParameters(cameraHandle, &parameters);
     SdkGetCapabilities(cameraHandle, &capabilities);
     SdkGetDeviceTypeCode(cameraHandle, &typeCode);
     SdkGetFirmwareVersion(cameraHandle, firmware);
@@ -276,23 +287,16 @@ void VexoCam::readBack(int cameraHandle)
     showOutputLine(0, true);
 
     // 16. GigE page: only network cameras have a network configuration.
-    VexoNetworkConfig network{};
     const QByteArray identifier = panel::latin1Field(device.cameraIdentifier).toLatin1();
-    if (SdkGetNetworkConfig(identifier.constData(), &network) != VEXO_SDK_OK) {
+    if (!showNetworkConfig(identifier)) {
         ui->page_cameragige->setEnabled(false);
     } else {
         ui->page_cameragige->setEnabled(true);
-        ui->lineEdit_ip->setText(panel::latin1Field(network.ipAddress));
-        ui->lineEdit_gateway->setText(panel::latin1Field(network.gateway));
-        ui->lineEdit_netMask->setText(panel::latin1Field(network.subnetMask));
-        ui->lineEdit_mac->setText(macAddressText(network.macAddress));
         int packetSize = 0, interval = 0;
         SdkGetPacketSize(cameraHandle, &packetSize);
         SdkGetPacketInterval(cameraHandle, &interval);
         ui->lineEdit_PacketSize->setText(QString::number(packetSize));
         ui->lineEdit_netWorkIntervalTime->setText(QString::number(interval));
-        (network.addressMode == 1 ? ui->radioButton_autoip : ui->radioButton_dhcp)
-            ->setChecked(true);
     }
 
     // 17. Special page: illumination channels and focus.
@@ -314,6 +318,8 @@ void VexoCam::readBack(int cameraHandle)
     currentCamera = cameraHandle;
     unblockPanelSignals();
     connectReadBackSliders(true);
+    fillingPanel = false;
+    showPanelHints();
 }
 
 void VexoCam::readBackSpecialPage()
