@@ -8,6 +8,7 @@
 
 #include "ConfigLogic.h"
 #include "CustomKeySequenceEdit.h"
+#include "SaveFolderPrompt.h"
 #include "SettingsStore.h"
 #include "SuiteMessages.h"
 #include "ui_ConfigWidget.h"
@@ -174,8 +175,25 @@ void ConfigWidget::on_pushButton_init_clicked()
     showResetDone();
 }
 
+bool ConfigWidget::acceptFolder(QLineEdit* field)
+{
+    const savefolder::Prepared folder = savefolder::prepare(this, field->text());
+    if (!folder.ready) {
+        if (!folder.declined)
+            suite::showMessage(QMessageBox::Critical, this, tr("提示"), folder.refusal, tr("确定"));
+        field->setFocus();
+        return false;
+    }
+    // "/a//b/" and "/a/b" are one folder; the settings hold it once, plainly.
+    field->setText(folder.folder);
+    return true;
+}
+
 void ConfigWidget::on_pushButton_save_clicked()
 {
+    // Continuous capture uses the folder whether pictures are saved automatically or not.
+    if (!acceptFolder(ui->lineEdit_savePath))
+        return;
     CaptureSettings c;
     c.savePath = ui->lineEdit_savePath->text();
     c.autoSaveState = checkState(ui->checkBox_autoSaveState);
@@ -245,6 +263,9 @@ void ConfigWidget::on_pushButton_recordInit_clicked()
 
 void ConfigWidget::on_pushButton_recordSave_clicked()
 {
+    // Asked for at every recording otherwise, the folder is not used.
+    if (ui->checkBox_recordAutoSaveState->isChecked() && !acceptFolder(ui->lineEdit_recordPath))
+        return;
     RecordSettings r;
     r.savePath = ui->lineEdit_recordPath->text();
     r.autoSaveState = checkState(ui->checkBox_recordAutoSaveState);

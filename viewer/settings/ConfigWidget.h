@@ -7,6 +7,7 @@ namespace Ui {
 class ConfigWidget;
 }
 class CustomKeySequenceEdit;
+class QLineEdit;
 class SettingsStore;
 
 // The viewer's preferences window: picture capture, video recording and hotkeys, one
@@ -44,6 +45,9 @@ private:
     void fillHotkeyPage();
     std::array<CustomKeySequenceEdit*, kHotkeyCount> hotkeyFields() const;
     QString chooseFolder();
+    // True when the folder in field can be saved (a missing one made once the user
+    // agreed); otherwise the user has been told why, and field has the focus.
+    bool acceptFolder(QLineEdit* field);
     void showResetDone();
 
     Ui::ConfigWidget* ui;
