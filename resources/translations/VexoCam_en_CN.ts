@@ -483,6 +483,10 @@
         <source>自定义回放帧率: %1 到 %2 帧/秒</source>
         <translation>Custom playback rate: %1 to %2 frames/s</translation>
     </message>
+    <message>
+        <source>推荐 MP4 (默认): 程序崩溃或被强行结束时, 只有 MP4 录像能完整保留; AVI 录像会缺少时长和索引。</source>
+        <translation>MP4 (the default) is recommended: if the program crashes or is killed, only MP4 recordings are kept complete; AVI recordings lose their duration and index.</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>

@@ -483,6 +483,10 @@
         <source>自定义回放帧率: %1 到 %2 帧/秒</source>
         <translation>自定义回放帧率: %1 到 %2 帧/秒</translation>
     </message>
+    <message>
+        <source>推荐 MP4 (默认): 程序崩溃或被强行结束时, 只有 MP4 录像能完整保留; AVI 录像会缺少时长和索引。</source>
+        <translation>推荐 MP4 (默认): 程序崩溃或被强行结束时, 只有 MP4 录像能完整保留; AVI 录像会缺少时长和索引。</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>

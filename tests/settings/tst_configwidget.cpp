@@ -184,6 +184,11 @@ void ConfigWidgetTest::formAsSpecified()
     QCOMPARE(child<QStackedWidget>(w, "stackedWidget")->count(), 3);
     QVERIFY(child<QLabel>(w, "label_error")->isHidden());
     QCOMPARE(child<QLabel>(w, "label_error")->text(), QStringLiteral("*与已有快捷键冲突"));
+    // Only MP4 survives a crash: the recording page says so next to the format.
+    QCOMPARE(child<QLabel>(w, "label_videoTypeHint")->text(),
+             QStringLiteral("推荐 MP4 (默认): 程序崩溃或被强行结束时, 只有 MP4 录像能完整保留; "
+                            "AVI 录像会缺少时长和索引。"));
+    QCOMPARE(child<QComboBox>(w, "comboBox_videoType")->itemText(0), QStringLiteral("MP4"));
     QCOMPARE(child<QRadioButton>(w, "radioButton_captureCountMode")->text(),
              QStringLiteral("按数目抓取"));
     QCOMPARE(child<QSpinBox>(w, "spinBox_captureAsRadix")->maximum(), 10000);
