@@ -50,6 +50,18 @@ void deliverDrop(CameraThread* window, QDropEvent* drop)
     static_cast<QObject*>(window)->event(drop);
 }
 
+// A picture of the simulated camera's size, as the acquisition thread hands one over.
+struct HandedOverPicture {
+    std::vector<BYTE> pixels = std::vector<BYTE>(650 * 480 * 3, 0x40);
+    stImageInfo info = [] {
+        stImageInfo i{};
+        i.width = 650;
+        i.height = 480;
+        i.pixelFormat = VEXO_SDK_PIXEL_RGB8;
+        return i;
+    }();
+};
+
 void setCapture(const QString& key, const QVariant& value)
 {
     settingsStore()->setValue(QStringLiteral("CAPTURE"), key, value);
@@ -1077,12 +1089,10 @@ void CameraWindowTest::pictureThatCannotBeWrittenIsReported()
     window->findChild<QPushButton*>("pushButton_open")->click();
     auto* status = window->findChild<QLabel*>("label_camerainfo");
 
-    std::vector<BYTE> pixels(650 * 480 * 3, 0x40);
-    stImageInfo info{};
-    info.width = 650;
-    info.height = 480;
-    info.pixelFormat = VEXO_SDK_PIXEL_RGB8;
-    window->cameraSavePic(pixels.data(), info);
+    HandedOverPicture picture;
+    BYTE* pixels = picture.pixels.data();
+    const stImageInfo& info = picture.info;
+    window->cameraSavePic(pixels, info);
     const QString refused = QStringLiteral("图片未保存: 无法使用保存文件夹 %1: %2 不是文件夹")
                                 .arg(QDir::toNativeSeparators(blocker.fileName() + "/pictures"),
                                      QDir::toNativeSeparators(blocker.fileName()));
@@ -1097,7 +1107,7 @@ void CameraWindowTest::pictureThatCannotBeWrittenIsReported()
     // An unknown picture type writes nothing and says so.
     setCapture("SvaePath", folder.filePath(QStringLiteral("typeless")));
     setCapture("PictureType", 7);
-    window->cameraSavePic(pixels.data(), info);
+    window->cameraSavePic(pixels, info);
     QCOMPARE(status->text(),
              QStringLiteral("图片未保存, 错误码:%1").arg(VEXO_SDK_INVALID_ARGUMENT));
     QVERIFY(filesIn(folder.filePath(QStringLiteral("typeless"))).isEmpty());
@@ -1143,12 +1153,10 @@ void CameraWindowTest::unusableFolderTakesNoPicture()
     QVERIFY(openWindow());
     window->findChild<QPushButton*>("pushButton_open")->click();
 
-    std::vector<BYTE> pixels(650 * 480 * 3, 0x40);
-    stImageInfo info{};
-    info.width = 650;
-    info.height = 480;
-    info.pixelFormat = VEXO_SDK_PIXEL_RGB8;
-    window->cameraSavePic(pixels.data(), info);
+    HandedOverPicture picture;
+    BYTE* pixels = picture.pixels.data();
+    const stImageInfo& info = picture.info;
+    window->cameraSavePic(pixels, info);
     auto* label = window->findChild<QLabel*>("label_camerainfo");
     QCOMPARE(label->text(), status.replace("TMP", QDir::toNativeSeparators(root)));
     const bool missing = QTest::currentDataTag() == QString("missing, the user says no") ||
