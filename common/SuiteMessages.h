@@ -9,4 +9,9 @@ namespace suite {
 void showMessage(QMessageBox::Icon icon, QWidget* parent, const QString& title,
                  const QString& text, const QString& buttonText);
 
+// A question with two buttons of our own texts; true when the user chose yesText.
+// Closing the box counts as no.
+bool askQuestion(QWidget* parent, const QString& title, const QString& text, const QString& yesText,
+                 const QString& noText);
+
 }  // namespace suite

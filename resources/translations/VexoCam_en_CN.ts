@@ -272,6 +272,18 @@
         <source>%1 (已写入 %2 帧)</source>
         <translation>%1 (%2 frames written)</translation>
     </message>
+    <message>
+        <source>连续抓图未开始: %1</source>
+        <translation>Continuous capture not started: %1</translation>
+    </message>
+    <message>
+        <source>图片未保存: %1</source>
+        <translation>Picture not saved: %1</translation>
+    </message>
+    <message>
+        <source>无法开始录像: %1</source>
+        <translation>Cannot start recording: %1</translation>
+    </message>
 </context>
 <context>
     <name>ConfigWidget</name>
@@ -484,6 +496,10 @@
         <source>快捷键与已有快捷键冲突，设置未保存。请修改快捷键后再按确定。</source>
         <translation>Two hotkeys are the same, nothing was saved. Change the hotkeys, then press OK again.</translation>
     </message>
+    <message>
+        <source>推荐 MP4 (默认): 程序崩溃或被强行结束时, 只有 MP4 录像能完整保留; AVI 录像会缺少时长和索引。</source>
+        <translation>MP4 (the default) is recommended: if the program crashes or is killed, only MP4 recordings are kept complete; AVI recordings lose their duration and index.</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>
@@ -641,6 +657,57 @@
     <message>
         <source>设置成功</source>
         <translation>Region applied</translation>
+    </message>
+</context>
+<context>
+    <name>SaveFolder</name>
+    <message>
+        <source>未设置保存文件夹</source>
+        <translation>No save folder is set</translation>
+    </message>
+    <message>
+        <source>保存文件夹 %1 含有控制字符 (如 NUL), 无法使用</source>
+        <translation>The save folder %1 contains control characters (such as NUL) and cannot be used</translation>
+    </message>
+    <message>
+        <source>保存文件夹 %1 不是绝对路径, 请填写完整路径</source>
+        <translation>The save folder %1 is not an absolute path; please enter the full path</translation>
+    </message>
+    <message>
+        <source>%1 不是文件夹</source>
+        <translation>%1 is not a folder</translation>
+    </message>
+    <message>
+        <source>无法使用保存文件夹 %1: %2 不是文件夹</source>
+        <translation>Cannot use the save folder %1: %2 is not a folder</translation>
+    </message>
+    <message>
+        <source>保存文件夹 %1 不存在</source>
+        <translation>The save folder %1 does not exist</translation>
+    </message>
+    <message>
+        <source>保存文件夹 %1 不可写</source>
+        <translation>The save folder %1 is not writable</translation>
+    </message>
+    <message>
+        <source>保存文件夹 %1 不存在, 是否创建?</source>
+        <translation>The save folder %1 does not exist. Create it?</translation>
+    </message>
+    <message>
+        <source>无法创建保存文件夹 %1</source>
+        <translation>Cannot create the save folder %1</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>创建</source>
+        <translation>Create</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>

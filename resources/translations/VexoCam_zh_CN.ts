@@ -272,6 +272,18 @@
         <source>%1 (已写入 %2 帧)</source>
         <translation>%1 (已写入 %2 帧)</translation>
     </message>
+    <message>
+        <source>连续抓图未开始: %1</source>
+        <translation>连续抓图未开始: %1</translation>
+    </message>
+    <message>
+        <source>图片未保存: %1</source>
+        <translation>图片未保存: %1</translation>
+    </message>
+    <message>
+        <source>无法开始录像: %1</source>
+        <translation>无法开始录像: %1</translation>
+    </message>
 </context>
 <context>
     <name>ConfigWidget</name>
@@ -484,6 +496,10 @@
         <source>快捷键与已有快捷键冲突，设置未保存。请修改快捷键后再按确定。</source>
         <translation>快捷键与已有快捷键冲突，设置未保存。请修改快捷键后再按确定。</translation>
     </message>
+    <message>
+        <source>推荐 MP4 (默认): 程序崩溃或被强行结束时, 只有 MP4 录像能完整保留; AVI 录像会缺少时长和索引。</source>
+        <translation>推荐 MP4 (默认): 程序崩溃或被强行结束时, 只有 MP4 录像能完整保留; AVI 录像会缺少时长和索引。</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>
@@ -641,6 +657,57 @@
     <message>
         <source>设置成功</source>
         <translation>设置成功</translation>
+    </message>
+</context>
+<context>
+    <name>SaveFolder</name>
+    <message>
+        <source>未设置保存文件夹</source>
+        <translation>未设置保存文件夹</translation>
+    </message>
+    <message>
+        <source>保存文件夹 %1 含有控制字符 (如 NUL), 无法使用</source>
+        <translation>保存文件夹 %1 含有控制字符 (如 NUL), 无法使用</translation>
+    </message>
+    <message>
+        <source>保存文件夹 %1 不是绝对路径, 请填写完整路径</source>
+        <translation>保存文件夹 %1 不是绝对路径, 请填写完整路径</translation>
+    </message>
+    <message>
+        <source>%1 不是文件夹</source>
+        <translation>%1 不是文件夹</translation>
+    </message>
+    <message>
+        <source>无法使用保存文件夹 %1: %2 不是文件夹</source>
+        <translation>无法使用保存文件夹 %1: %2 不是文件夹</translation>
+    </message>
+    <message>
+        <source>保存文件夹 %1 不存在</source>
+        <translation>保存文件夹 %1 不存在</translation>
+    </message>
+    <message>
+        <source>保存文件夹 %1 不可写</source>
+        <translation>保存文件夹 %1 不可写</translation>
+    </message>
+    <message>
+        <source>保存文件夹 %1 不存在, 是否创建?</source>
+        <translation>保存文件夹 %1 不存在, 是否创建?</translation>
+    </message>
+    <message>
+        <source>无法创建保存文件夹 %1</source>
+        <translation>无法创建保存文件夹 %1</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>创建</source>
+        <translation>创建</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
     </message>
 </context>
 <context>

@@ -225,9 +225,13 @@ VEXO_SDK_API int SdkSetOutputFormat(int handle, uint32_t pixelFormat);
  * to one name at the same time exactly one gets OK. A MONO8 image, and on a mono camera an
  * image whose every pixel is grey, makes an 8-bit grey file (BMP with a grey palette, PNG
  * grey, JPEG with one component); anything coloured in it keeps the file 24-bit.
- * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, OUT_OF_RANGE (quality), FILE_EXISTS (a
- * file or symbolic link of that name exists already), WRONG_PATH (a folder, FIFO or device
- * has the name), FAILED (cannot write, for example the folder is missing). */
+ * Like every path of this interface, baseName ends at its first NUL byte: a caller whose
+ * text may hold one must refuse it before, or the file gets the name before the NUL.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (no buffer or record, an empty baseName),
+ * OUT_OF_RANGE (quality), FILE_EXISTS (a file or symbolic link of that name exists
+ * already), WRONG_PATH (a folder, FIFO or device has the name, or baseName ends with a
+ * path separator and so names no file), FAILED (cannot write, for example the folder is
+ * missing). */
 VEXO_SDK_API int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer,
                                   const VexoImageInfo* info, int typeCode, int quality);
 

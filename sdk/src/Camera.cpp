@@ -135,9 +135,23 @@ void Camera::setFirmwareVersion(uint16_t version)
 
 bool Camera::unplugged()
 {
+    return probeUnplugged(true);
+}
+
+bool Camera::unpluggedAtOnce()
+{
+    return probeUnplugged(false);
+}
+
+bool Camera::probeUnplugged(bool mayWait)
+{
     if (!isUnplugged.load()) {
-        std::lock_guard<std::mutex> guard(deviceMutex);
-        if (!device || !device->attached()) {
+        std::unique_lock<std::mutex> guard(deviceMutex, std::defer_lock);
+        if (mayWait)
+            guard.lock();
+        else
+            guard.try_lock();
+        if (guard.owns_lock() && (!device || !device->attached())) {
             isUnplugged.store(true);
             ring.wake();
         }

@@ -68,6 +68,11 @@ public:
     bool running() const { return isRunning.load(); }
     // True while the camera is away (unplugged and not yet back).
     bool unplugged();
+    // The same without waiting: while a settings write or a capture holds the device
+    // (a hung camera can hold it for seconds), only what is known already counts. Frame
+    // waits use this so they keep their time-out; the device and the backend report a
+    // loss by themselves, which wakes them.
+    bool unpluggedAtOnce();
     int getFrame(uint32_t& token, int timeoutMs);
     int grabFrame(uint32_t& token, int timeoutMs);
     const CapturedFrame* heldFrame(uint32_t token) const { return ring.held(token); }
@@ -105,6 +110,9 @@ private:
                          const std::optional<imaging::FrameStatistics>& stats, double exposureUs,
                          int gainMilli);
     int frameWaitInterruption() const;
+    // Asks the device whether its camera is still there, unless already known gone;
+    // without mayWait only when the device is free at once.
+    bool probeUnplugged(bool mayWait);
     int changeLocked(const std::function<int(CameraSettings&)>& edit);
     // Stops the stream and drops the device (lifecycleMutex held).
     void releaseDevice();

@@ -136,7 +136,7 @@ int Camera::frameWaitInterruption() const
 
 int Camera::getFrame(uint32_t& token, int timeoutMs)
 {
-    if (unplugged())
+    if (unpluggedAtOnce())
         return VEXO_SDK_DETACHED;
     return ring.take(
         token, 0, deadlineAfter(timeoutMs), [this] { return frameWaitInterruption(); },
@@ -145,7 +145,7 @@ int Camera::getFrame(uint32_t& token, int timeoutMs)
 
 int Camera::grabFrame(uint32_t& token, int timeoutMs)
 {
-    if (unplugged())
+    if (unpluggedAtOnce())
         return VEXO_SDK_DETACHED;
     if (ring.allHeld())
         return VEXO_SDK_BUFFERS_HELD;

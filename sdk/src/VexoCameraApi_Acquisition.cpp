@@ -14,6 +14,19 @@ bool isOutputFormat(uint32_t format)
            format == VEXO_SDK_PIXEL_BGRA8 || format == VEXO_SDK_PIXEL_MONO8;
 }
 
+// A base name that ends with a separator names a folder, not a file: the picture would
+// become a hidden ".png" inside it.
+bool namesNoFile(const char* baseName)
+{
+    const size_t length = std::strlen(baseName);
+    const char last = baseName[length - 1];
+#ifdef _WIN32
+    return last == '/' || last == '\\';
+#else
+    return last == '/';
+#endif
+}
+
 // A processed image the caller hands back: known format, sane size.
 bool describesImage(const VexoImageInfo& info)
 {
@@ -150,6 +163,8 @@ int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer, const VexoI
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
         if (quality < 1 || quality > 100)
             return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
+        if (namesNoFile(baseName))
+            return static_cast<int>(VEXO_SDK_WRONG_PATH);
         const BYTE* pixels = buffer;
         uint32_t format = info->pixelFormat;
         // The viewer hands over RGB even for mono cameras; a grey picture in 24 bits is three

@@ -50,6 +50,18 @@ void deliverDrop(CameraThread* window, QDropEvent* drop)
     static_cast<QObject*>(window)->event(drop);
 }
 
+// A picture of the simulated camera's size, as the acquisition thread hands one over.
+struct HandedOverPicture {
+    std::vector<BYTE> pixels = std::vector<BYTE>(650 * 480 * 3, 0x40);
+    stImageInfo info = [] {
+        stImageInfo i{};
+        i.width = 650;
+        i.height = 480;
+        i.pixelFormat = VEXO_SDK_PIXEL_RGB8;
+        return i;
+    }();
+};
+
 void setCapture(const QString& key, const QVariant& value)
 {
     settingsStore()->setValue(QStringLiteral("CAPTURE"), key, value);
@@ -107,6 +119,8 @@ private slots:
     void pictureIntoChosenFolder();
     void cancelledFolderDialogSavesNothingAndClaimsNothing();
     void pictureThatCannotBeWrittenIsReported();
+    void unusableFolderTakesNoPicture_data();
+    void unusableFolderTakesNoPicture();
     void fullScreenNeedsACameraToEnter();
     void selectionBorderAndRetranslate();
     void detachedCameraKeepsTheWindowUsable();
@@ -1149,16 +1163,17 @@ void CameraWindowTest::pictureThatCannotBeWrittenIsReported()
     window->findChild<QPushButton*>("pushButton_open")->click();
     auto* status = window->findChild<QLabel*>("label_camerainfo");
 
-    std::vector<BYTE> pixels(650 * 480 * 3, 0x40);
-    stImageInfo info{};
-    info.width = 650;
-    info.height = 480;
-    info.pixelFormat = VEXO_SDK_PIXEL_RGB8;
-    window->cameraSavePic(pixels.data(), info);
-    QCOMPARE(status->text(), QStringLiteral("图片未保存, 错误码:%1").arg(VEXO_SDK_FAILED));
+    HandedOverPicture picture;
+    BYTE* pixels = picture.pixels.data();
+    const stImageInfo& info = picture.info;
+    window->cameraSavePic(pixels, info);
+    const QString refused = QStringLiteral("图片未保存: 无法使用保存文件夹 %1: %2 不是文件夹")
+                                .arg(QDir::toNativeSeparators(blocker.fileName() + "/pictures"),
+                                     QDir::toNativeSeparators(blocker.fileName()));
+    QCOMPARE(status->text(), refused);
     // The confirmation that follows the picture does not hide the failure.
     window->cameraMessage(kSaved);
-    QCOMPARE(status->text(), QStringLiteral("图片未保存, 错误码:%1").arg(VEXO_SDK_FAILED));
+    QCOMPARE(status->text(), refused);
     // Other messages still show.
     window->cameraMessage(QStringLiteral("next"));
     QCOMPARE(status->text(), QStringLiteral("next"));
@@ -1167,10 +1182,70 @@ void CameraWindowTest::pictureThatCannotBeWrittenIsReported()
     // as the default type (see tst_settingsstore), so it is put into the record directly.
     setCapture("SvaePath", folder.filePath(QStringLiteral("typeless")));
     settingsStore()->captureSettings().pictureType = 7;
-    window->cameraSavePic(pixels.data(), info);
+    window->cameraSavePic(pixels, info);
     QCOMPARE(status->text(),
              QStringLiteral("图片未保存, 错误码:%1").arg(VEXO_SDK_INVALID_ARGUMENT));
     QVERIFY(filesIn(folder.filePath(QStringLiteral("typeless"))).isEmpty());
+}
+
+void CameraWindowTest::unusableFolderTakesNoPicture_data()
+{
+    // TMP stands for an empty folder of this row (also the working directory).
+    QTest::addColumn<QString>("savePath");
+    QTest::addColumn<bool>("agree");  // the answer to a question to make the folder
+    QTest::addColumn<QString>("status");
+    QTest::newRow("NUL byte")
+        << QString("TMP/pictures") + QChar(0) + "/more" << true
+        << "图片未保存: 保存文件夹 TMP/pictures\\x00/more 含有控制字符 (如 NUL), 无法使用";
+    QTest::newRow("empty, once the root folder") << "" << true << "图片未保存: 未设置保存文件夹";
+    QTest::newRow("relative, once the working directory")
+        << "pictures" << true << "图片未保存: 保存文件夹 pictures 不是绝对路径, 请填写完整路径";
+    QTest::newRow("missing, the user says no")
+        << "TMP/new/pictures" << false << "图片未保存: 保存文件夹 TMP/new/pictures 不存在";
+    QTest::newRow("missing, the user says yes") << "TMP/new/pictures" << true << kSaved;
+}
+
+void CameraWindowTest::unusableFolderTakesNoPicture()
+{
+    QFETCH(QString, savePath);
+    QFETCH(bool, agree);
+    QFETCH(QString, status);
+    QTemporaryDir here(folder.filePath(QStringLiteral("row-XXXXXX")));
+    const QString root = here.path();
+    const QString workingDirectory = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(root));
+    struct Back {
+        QString folder;
+        ~Back() { QDir::setCurrent(folder); }
+    } back{workingDirectory};
+    const QString prefix = QStringLiteral("FolderRule_%1_").arg(QFileInfo(root).fileName());
+    setCapture("SvaePath", savePath.replace("TMP", root));
+    setCapture("AutoSaveState", 2);
+    setCapture("NameRulePrefix", prefix);
+    setCapture("NameRuleFormat", 1);
+    setCapture("PictureType", 2);
+    watcher->setAccept(agree);
+    QVERIFY(openWindow());
+    window->findChild<QPushButton*>("pushButton_open")->click();
+
+    HandedOverPicture picture;
+    BYTE* pixels = picture.pixels.data();
+    const stImageInfo& info = picture.info;
+    window->cameraSavePic(pixels, info);
+    auto* label = window->findChild<QLabel*>("label_camerainfo");
+    QCOMPARE(label->text(), status.replace("TMP", QDir::toNativeSeparators(root)));
+    const bool missing = QTest::currentDataTag() == QString("missing, the user says no") ||
+                         QTest::currentDataTag() == QString("missing, the user says yes");
+    QCOMPARE(watcher->count(), missing ? 1 : 0);
+    if (status == kSaved) {
+        const QStringList saved = filesIn(root + "/new/pictures");
+        QCOMPARE(saved.size(), 1);
+        QVERIFY2(saved.first().startsWith(prefix), qPrintable(saved.first()));
+        return;
+    }
+    // No picture anywhere: not here (the working directory), not in the root folder.
+    QCOMPARE(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    QVERIFY(QDir("/").entryList({prefix + "*"}, QDir::Files).isEmpty());
 }
 
 void CameraWindowTest::fullScreenNeedsACameraToEnter()

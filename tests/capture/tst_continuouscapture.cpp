@@ -70,6 +70,9 @@ private slots:
     void zeroIntervalNeitherSpinsNorFloods();
     void folderNameCannotLeaveThePicturesFolder();
     void folderThatCannotBeMadeStartsNoRun();
+    void unusableFolderStartsNoRun_data();
+    void unusableFolderStartsNoRun();
+    void missingFolderIsMadeWhenTheUserSaysSo();
     void folderDisappearingStopsTheRun();
     void unwritablePictureTypeStopsTheRunAndSaysSo();
     void fullDiskStopsTheRunAndKeepsThePictures();
@@ -100,6 +103,7 @@ void ContinuousCaptureTest::init()
     setCapture("AutoSaveState", 0);
     setCapture("NameRuleIndex", 41);
     setCapture("SvaePath", folder.filePath("user's folder"));
+    QDir().mkpath(folder.filePath("user's folder"));
 }
 
 void ContinuousCaptureTest::cleanup()
@@ -125,6 +129,8 @@ CameraThread* ContinuousCaptureTest::openWindow(const char* identifier)
 
 void ContinuousCaptureTest::prepare(const QString& pictures, int rule, int pictureType)
 {
+    // The folder a user chose exists; the camera's sub-folder in it is the run's to make.
+    QDir().mkpath(pictures);
     setCapture("SvaePath", pictures);
     setCapture("NameRulePrefix", "Image_");
     setCapture("NameRuleFormat", rule);
@@ -507,10 +513,12 @@ void ContinuousCaptureTest::folderNameCannotLeaveThePicturesFolder()
 
 void ContinuousCaptureTest::folderThatCannotBeMadeStartsNoRun()
 {
-    QFile blocker(folder.filePath("a file"));
+    // The user's folder is there; a file has the name of the camera's sub-folder.
+    const QString pictures = folder.filePath("blocked");
+    prepare(pictures);
+    QFile blocker(pictures + "/" + capturecameras::kFirstName);
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    prepare(blocker.fileName() + "/pictures");
     setCapture("CaptureMode", 0);
     CameraThread* camera = openWindow();
     QVERIFY(camera);
@@ -519,11 +527,87 @@ void ContinuousCaptureTest::folderThatCannotBeMadeStartsNoRun()
     QVERIFY(camera->findChild<QLabel*>("label_media")->isHidden());
     QCOMPARE(camera->findChild<QLabel*>("label_camerainfo")->text(),
              QStringLiteral("连续抓图未开始: 无法创建文件夹 %1")
-                 .arg(QDir::toNativeSeparators(blocker.fileName() + "/pictures/" +
-                                               capturecameras::kFirstName)));
+                 .arg(QDir::toNativeSeparators(blocker.fileName())));
     // The reason stays readable over the next rate reports.
     QTest::qWait(1500);
     QVERIFY(camera->findChild<QLabel*>("label_camerainfo")->text().startsWith("连续抓图未开始"));
+}
+
+void ContinuousCaptureTest::unusableFolderStartsNoRun_data()
+{
+    // TMP stands for the test's folder; what follows the run's text is the reason.
+    QTest::addColumn<QString>("savePath");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("NUL byte")
+        << QString("TMP/user's folder") + QChar(0) + "/elsewhere"
+        << "保存文件夹 TMP/user's folder\\x00/elsewhere 含有控制字符 (如 NUL), 无法使用";
+    QTest::newRow("empty") << ""
+                           << "未设置保存文件夹";
+    QTest::newRow("relative") << "pictures"
+                              << "保存文件夹 pictures 不是绝对路径, 请填写完整路径";
+    QTest::newRow("a file in the way")
+        << "TMP/a file/pictures"
+        << "无法使用保存文件夹 TMP/a file/pictures: TMP/a file 不是文件夹";
+    QTest::newRow("missing, not to be made") << "TMP/not there/pictures"
+                                             << "保存文件夹 TMP/not there/pictures 不存在";
+}
+
+void ContinuousCaptureTest::unusableFolderStartsNoRun()
+{
+    QFETCH(QString, savePath);
+    QFETCH(QString, reason);
+    QFile blocker(folder.filePath("a file"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    setCapture("SvaePath", savePath.replace("TMP", folder.path()));
+    setCapture("CaptureMode", 1);
+    setCapture("GrapTimeRadix", 100);
+    watcher->setAccept(false);  // a question to make a missing folder is answered no
+    const QString workingDirectory = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder.filePath("user's folder")));
+    CameraThread* camera = openWindow();
+    QVERIFY(camera);
+    camera->findChild<QPushButton*>("pushButton_continuityPhotogrape")->click();
+    QVERIFY(QDir::setCurrent(workingDirectory));
+    QVERIFY(!camera->isContinuousCaptureRunning());
+    QVERIFY(camera->findChild<QLabel*>("label_media")->isHidden());
+    QCOMPARE(camera->findChild<QLabel*>("label_camerainfo")->text(),
+             QStringLiteral("连续抓图未开始: ") +
+                 reason.replace("TMP", QDir::toNativeSeparators(folder.path())));
+    // Only a missing folder is asked about.
+    QCOMPARE(watcher->count(),
+             QTest::currentDataTag() == QLatin1String("missing, not to be made") ? 1 : 0);
+    QVERIFY(!QFileInfo::exists(folder.filePath("not there")));
+    // Nothing went into the working directory (a relative folder) or next to the folder.
+    QTest::qWait(300);
+    QCOMPARE(
+        QDir(folder.filePath("user's folder")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        QStringList());
+    QVERIFY(QFileInfo(blocker.fileName()).isFile());
+}
+
+void ContinuousCaptureTest::missingFolderIsMadeWhenTheUserSaysSo()
+{
+    const QString pictures = folder.filePath("asked/pictures");
+    setCapture("SvaePath", pictures);
+    setCapture("NameRuleFormat", 1);
+    setCapture("PictureType", 2);
+    setCapture("CaptureMode", 1);
+    setCapture("GrapTimeRadix", 100);
+    setCapture("GrapTimeStop", 0);
+    CameraThread* camera = openWindow();
+    QVERIFY(camera);
+    camera->findChild<QPushButton*>("pushButton_continuityPhotogrape")->click();
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(watcher->seen().first().title, QStringLiteral("提示"));
+    QCOMPARE(
+        watcher->seen().first().text,
+        QStringLiteral("保存文件夹 %1 不存在, 是否创建?").arg(QDir::toNativeSeparators(pictures)));
+    QCOMPARE(watcher->seen().first().buttons, (QStringList{"创建", "取消"}));
+    QVERIFY(camera->isContinuousCaptureRunning());
+    const QString own = pictures + "/" + capturecameras::kFirstName;
+    QTRY_VERIFY_WITH_TIMEOUT(filesIn(own).size() >= 2, kDeadlineMs);
+    stopAndDrain(camera);
 }
 
 void ContinuousCaptureTest::folderDisappearingStopsTheRun()

@@ -88,6 +88,7 @@ void RecordingWindowTest::init()
     settingsStore()->resetRecordSettings();
     setRecord(QStringLiteral("SvaePath"), videos);
     setRecord(QStringLiteral("AutoSaveState"), 2);
+    QDir().mkpath(videos);  // the folder a user chose is there
     watcher = std::make_unique<ModalDialogWatcher>();
     window = std::make_unique<CameraThread>();
     window->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -312,8 +313,18 @@ void RecordingWindowTest::refusedStartsSaySo_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("custom rate not a number")
         << "AutoFrameRate" << QVariant("abc") << QStringLiteral("自定义帧率为0, 无法开始录像");
-    QTest::newRow("folder is a file") << "SvaePath" << QVariant("FILE/sub")
-                                      << QStringLiteral("无法开始录像: 文件夹不存在: FILE/sub");
+    QTest::newRow("folder is a file")
+        << "SvaePath" << QVariant("FILE/sub")
+        << QStringLiteral("无法开始录像: 无法使用保存文件夹 FILE/sub: FILE 不是文件夹");
+    QTest::newRow("folder with a NUL byte")
+        << "SvaePath" << QVariant(QString("FILE") + QChar(0) + "/videos")
+        << QStringLiteral(
+               "无法开始录像: 保存文件夹 FILE\\x00/videos 含有控制字符 (如 NUL), 无法使用");
+    QTest::newRow("relative folder")
+        << "SvaePath" << QVariant("videos")
+        << QStringLiteral("无法开始录像: 保存文件夹 videos 不是绝对路径, 请填写完整路径");
+    QTest::newRow("no folder") << "SvaePath" << QVariant("")
+                               << QStringLiteral("无法开始录像: 未设置保存文件夹");
     QTest::newRow("no naming rule") << "NameRuleFormat" << QVariant(5)
                                     << QStringLiteral("未设置录像文件夹或命名规则, 无法开始录像");
 }
@@ -414,6 +425,7 @@ void RecordingWindowTest::stopWhilePausedAndCloseWhileRecordingCompleteTheFile()
 
 void RecordingWindowTest::withoutCameraNothingHappens()
 {
+    QVERIFY(QDir(videos).removeRecursively());  // a missing folder is not made either
     toggle();
     QVERIFY(!indicatorShown());
     QCOMPARE(watcher->count(), 0);

@@ -7,8 +7,13 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <signal.h>
+
+#include <QElapsedTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "CameraTestSupport.h"
 #include "VexoCameraApi.h"
@@ -103,6 +108,8 @@ private slots:
     void networkConfigIsTheCameras();
     void secondProcessIsRefused();
     void vanishedCameraIsDetachedAndResumes();
+    void hungCameraStreamsAgain();
+    void acquisitionLeftRunningIsStopped();
     void userSetsAndNameInTheCamera();
 
 private:
@@ -529,6 +536,165 @@ void AravisBackendTest::vanishedCameraIsDetachedAndResumes()
                        3 * kDeadlineMs));
     QCOMPARE(SdkCloseCamera(camera.handle), VEXO_SDK_OK);
     camera.handle = 0;
+}
+
+namespace {
+
+// Calls SdkGetFrame one after another on a thread of its own, as an acquisition loop does,
+// counting frames and noting when the call now running began, so a call that does not
+// come back is seen while it hangs.
+class FrameWatch {
+public:
+    FrameWatch(int handle, int timeoutMs)
+        : worker([this, handle, timeoutMs] { run(handle, timeoutMs); })
+    {
+    }
+    ~FrameWatch()
+    {
+        stop.store(true);
+        worker.join();
+    }
+    int frames() const { return framesTaken.load(); }
+    int detached() const { return detachedCalls.load(); }
+    int calls() const { return callsMade.load(); }
+    qint64 longestMs() const { return longest.load(); }
+    // How long the call now running has been waiting, 0 between calls.
+    qint64 waitingMs() const
+    {
+        const qint64 began = callBegan.load();
+        return began == 0 ? 0 : clock.elapsed() + 1 - began;
+    }
+
+private:
+    void run(int handle, int timeoutMs)
+    {
+        while (!stop.load()) {
+            const qint64 began = clock.elapsed() + 1;
+            callBegan.store(began);
+            uint32_t token = 0;
+            const int result = SdkGetFrame(handle, &token, timeoutMs);
+            const qint64 took = clock.elapsed() + 1 - began;
+            callBegan.store(0);
+            callsMade.fetch_add(1);
+            if (took > longest.load())
+                longest.store(took);
+            if (result == VEXO_SDK_OK) {
+                framesTaken.fetch_add(1);
+                SdkReleaseFrame(handle, token);
+            } else if (result != VEXO_SDK_TIMEOUT) {
+                if (result == VEXO_SDK_DETACHED)
+                    detachedCalls.fetch_add(1);
+                // Detached answers come at once; no need to ask a thousand times a second.
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        }
+    }
+
+    QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    std::atomic<bool> stop{false};
+    std::atomic<int> framesTaken{0}, detachedCalls{0}, callsMade{0};
+    std::atomic<qint64> callBegan{0}, longest{0};
+    std::thread worker;
+};
+
+}  // namespace
+
+void AravisBackendTest::hungCameraStreamsAgain()
+{
+    if (!gigeMode())
+        QSKIP("the in-process fake camera cannot be stopped; the GigE run covers this");
+    // Far beyond any time-out of a frame call, however loaded the machine.
+    constexpr qint64 kHungCallMs = 30000;
+    constexpr int kStoppedMs = 12000;
+    std::unique_ptr<OpenCamera> camera;
+    QVERIFY(retryUntil([&] {
+        camera = std::make_unique<OpenCamera>(identifier.constData());
+        return camera->result == VEXO_SDK_OK;
+    }));
+    QCOMPARE(SdkStartAcquisition(camera->handle), VEXO_SDK_OK);
+    QCOMPARE(takeFrame(camera->handle, kDeadlineMs).result, VEXO_SDK_OK);
+
+    FrameWatch watch(camera->handle, 1000);
+    bool hung = false;
+    const auto waitFor = [&](const std::function<bool()>& condition, qint64 deadlineMs) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < deadlineMs) {
+            hung = hung || watch.waitingMs() >= kHungCallMs;
+            if (condition())
+                return true;
+            QTest::qWait(100);
+        }
+        return false;
+    };
+    QVERIFY(waitFor([&] { return watch.frames() > 0; }, kDeadlineMs));
+
+    // The camera hangs (a frozen process, a switch that holds its packets) and comes back.
+    // Meanwhile the exposure is changed, as a user or the automatic exposure does: the
+    // writes wait for the camera's answers, and frame calls must not wait with them.
+    const auto pid = static_cast<pid_t>(gigeCamera.processId());
+    std::atomic<bool> stopped{true};
+    std::thread writer([&] {
+        for (int i = 0; stopped.load(); ++i)
+            SdkSetExposureTime(camera->handle, i % 2 ? 8000.0 : 12000.0);
+    });
+    QCOMPARE(::kill(pid, SIGSTOP), 0);
+    waitFor([] { return false; }, kStoppedMs);
+    const int framesWhileStopped = watch.frames();
+    QCOMPARE(::kill(pid, SIGCONT), 0);
+    stopped.store(false);
+    writer.join();
+
+    // Whether the handle stayed attached or was detached and resumed, frames come again.
+    const bool streams =
+        waitFor([&] { return watch.frames() >= framesWhileStopped + 10; }, 3 * kDeadlineMs);
+    qInfo("hung camera: %d calls, %d detached answers, longest call %lld ms, %d frames after",
+          watch.calls(), watch.detached(), watch.longestMs(), watch.frames() - framesWhileStopped);
+    QVERIFY2(!hung, "a frame call did not come back for 30 s");
+    QVERIFY2(streams, "no frames since the camera came back");
+}
+
+namespace {
+
+// The fake camera's acquisition register (its AcquisitionStart and AcquisitionStop
+// commands write it), as another client reads it; -1 when it cannot be read.
+int fakeAcquisitionRegister()
+{
+    const QByteArray value = cameraFeature("R[0x00000124]");
+    bool ok = false;
+    const int number = value.trimmed().toInt(&ok, 0);
+    return ok ? number : -1;
+}
+
+}  // namespace
+
+void AravisBackendTest::acquisitionLeftRunningIsStopped()
+{
+    if (!gigeMode())
+        QSKIP("the GigE run has a camera another client can leave acquiring");
+    // Another client starts the camera and goes without stopping it, as a program that
+    // crashed or this library's own lost connection does.
+    QVERIFY(retryUntil([] {
+        return QProcess::execute("arv-tool-0.8", {"control", "AcquisitionStart"}) == 0;
+    }));
+    QCOMPARE(fakeAcquisitionRegister(), 1);
+    {
+        std::unique_ptr<OpenCamera> camera;
+        QVERIFY(retryUntil([&] {
+            camera = std::make_unique<OpenCamera>(identifier.constData());
+            return camera->result == VEXO_SDK_OK;
+        }));
+        // Opened, not started: the camera no longer acquires for the one that left.
+        QCOMPARE(fakeAcquisitionRegister(), 0);
+        // Started, its frames reach this stream.
+        QCOMPARE(SdkStartAcquisition(camera->handle), VEXO_SDK_OK);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(takeFrame(camera->handle, kDeadlineMs).result, VEXO_SDK_OK);
+    }
 }
 
 namespace {

@@ -58,6 +58,8 @@ private slots:
     void savePicturesRacingForOneName();
     void savePictureOntoWhatIsNotAFile_data();
     void savePictureOntoWhatIsNotAFile();
+    void pathsThatNameNoFileAreRefused_data();
+    void pathsThatNameNoFileAreRefused();
     void picturesOfMonoCamerasAreGrey_data();
     void picturesOfMonoCamerasAreGrey();
     void detachWhileStreamingFailsFramesAndCloseWorks();
@@ -697,6 +699,68 @@ void CameraAcquisitionTest::savePictureOntoWhatIsNotAFile()
     }
     if (what == "link")
         QVERIFY(QFileInfo(name).isSymLink());
+}
+
+void CameraAcquisitionTest::pathsThatNameNoFileAreRefused_data()
+{
+    // The operations of the interface that take a path, and paths that lead nowhere
+    // sensible: nothing, a folder with a separator at its end (no file name), a folder
+    // that is not there. FOLDER stands for an existing empty folder.
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("expected");
+    const struct {
+        const char* operation;
+        int empty, folderOnly, missing;
+    } operations[] = {
+        {"save picture", VEXO_SDK_INVALID_ARGUMENT, VEXO_SDK_WRONG_PATH, VEXO_SDK_FAILED},
+        {"export parameters", VEXO_SDK_INVALID_ARGUMENT, VEXO_SDK_WRONG_PATH, VEXO_SDK_WRONG_PATH},
+        {"import parameters", VEXO_SDK_INVALID_ARGUMENT, VEXO_SDK_WRONG_PATH, VEXO_SDK_WRONG_PATH},
+        {"upgrade firmware", VEXO_SDK_WRONG_PATH, VEXO_SDK_WRONG_PATH, VEXO_SDK_WRONG_PATH},
+    };
+    for (const auto& o : operations) {
+        QTest::addRow("%s, empty path", o.operation) << o.operation << "" << o.empty;
+        QTest::addRow("%s, folder without a name", o.operation)
+            << o.operation << "FOLDER/" << o.folderOnly;
+        QTest::addRow("%s, missing folder", o.operation)
+            << o.operation << "FOLDER/missing/name" << o.missing;
+    }
+}
+
+void CameraAcquisitionTest::pathsThatNameNoFileAreRefused()
+{
+    QFETCH(QString, operation);
+    QFETCH(QString, path);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("folder"));
+    // A relative or empty name must not land in the working directory either.
+    const QString previousWorkingDirectory = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.filePath("folder")));
+    struct Back {
+        QString folder;
+        ~Back() { QDir::setCurrent(folder); }
+    } back{previousWorkingDirectory};
+    OpenCamera camera(kGigEColour);
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    ProcessedFrame frame = takeFrame(camera.handle, 30000, true);
+    QCOMPARE(frame.result, VEXO_SDK_OK);
+
+    const QByteArray name =
+        QFile::encodeName(QString(path).replace(QLatin1String("FOLDER"), dir.filePath("folder")));
+    int result = 0;
+    if (operation == "save picture")
+        result = SdkSaveImageFile(camera.handle, name.constData(), frame.pixels.data(), &frame.info,
+                                  VEXO_SDK_FILE_PNG, 90);
+    else if (operation == "export parameters")
+        result = SdkExportParameterFile(camera.handle, name.constData());
+    else if (operation == "import parameters")
+        result = SdkImportParameterFile(camera.handle, name.constData());
+    else
+        result = SdkUpgradeFirmware(camera.handle, name.constData(), nullptr, nullptr);
+    QCOMPARE(result, expected);
+    QCOMPARE(entriesOf(dir.path()), QStringList{"folder"});
+    QCOMPARE(entriesOf(dir.filePath("folder")), QStringList());
 }
 
 void CameraAcquisitionTest::picturesOfMonoCamerasAreGrey_data()

@@ -9,7 +9,11 @@
 
 #include <QtTest>
 
+#include <atomic>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
+#include <thread>
 
 using namespace vexo::sdk;
 
@@ -30,6 +34,13 @@ public:
     }
     int apply(const CameraSettings& wanted, const CameraSettings*, CameraSettings& taken) override
     {
+        {
+            // A write to a camera that stopped answering: it waits for its time-outs.
+            std::unique_lock<std::mutex> lock(gateMutex);
+            inApply.store(true);
+            gate.wait(lock, [this] { return !hung; });
+            inApply.store(false);
+        }
         ++applied;
         if (wanted.exposureUs > 50000)
             return VEXO_SDK_OUT_OF_RANGE;  // this camera's own limit, below the model's
@@ -50,6 +61,22 @@ public:
         return VEXO_SDK_OK;
     }
     bool attached() override { return present; }
+
+    // From now on apply waits until release().
+    void hang()
+    {
+        std::lock_guard<std::mutex> lock(gateMutex);
+        hung = true;
+    }
+    void release()
+    {
+        {
+            std::lock_guard<std::mutex> lock(gateMutex);
+            hung = false;
+        }
+        gate.notify_all();
+    }
+    bool applying() const { return inApply.load(); }
 
     // One frame of the stream: a left-to-right ramp, so a mirror shows.
     bool deliverFrame(uint64_t number, FrameStatus status)
@@ -81,6 +108,10 @@ public:
     FrameSink* sink = nullptr;
     bool present = true;
     int applied = 0;
+    std::mutex gateMutex;
+    std::condition_variable gate;
+    bool hung = false;
+    std::atomic<bool> inApply{false};
 };
 
 class ScriptedBackend : public CameraBackend {
@@ -138,6 +169,8 @@ private slots:
     void deviceMirrorIsNotDoneTwice();
     void incompleteFramesAreNeverHandedOut();
     void lostDeviceAnswersDetachedAtOnce();
+    void frameWaitsKeepTheirTimeOutWhileAWriteHangs_data();
+    void frameWaitsKeepTheirTimeOutWhileAWriteHangs();
     void frameRecordHoldsAnyReportedExposure_data();
     void frameRecordHoldsAnyReportedExposure();
 };
@@ -260,6 +293,54 @@ void CameraDeviceTest::lostDeviceAnswersDetachedAtOnce()
     QCOMPARE(camera.getFrame(token, 100), VEXO_SDK_DETACHED);
     QCOMPARE(camera.stop(), VEXO_SDK_OK);
     camera.close();
+}
+
+void CameraDeviceTest::frameWaitsKeepTheirTimeOutWhileAWriteHangs_data()
+{
+    QTest::addColumn<bool>("grab");
+    QTest::newRow("get frame") << false;
+    QTest::newRow("grab frame") << true;
+}
+
+void CameraDeviceTest::frameWaitsKeepTheirTimeOutWhileAWriteHangs()
+{
+    QFETCH(bool, grab);
+    Rig rig(true);
+    QCOMPARE(rig.started, VEXO_SDK_OK);
+    ScriptedDevice* scripted = rig.device;
+    Camera& camera = *rig.camera;
+    scripted->hang();
+    std::atomic<int> waited{1};
+    std::thread writer([&] {
+        camera.change([](CameraSettings& s) {
+            s.exposureUs = 2000;
+            return VEXO_SDK_OK;
+        });
+    });
+    std::thread waiter;
+    // Whatever happens below, the write ends and both threads are joined.
+    struct Ending {
+        ScriptedDevice* device;
+        std::thread& writer;
+        std::thread& waiter;
+        ~Ending()
+        {
+            device->release();
+            writer.join();
+            if (waiter.joinable())
+                waiter.join();
+        }
+    } ending{scripted, writer, waiter};
+    QTRY_VERIFY_WITH_TIMEOUT(scripted->applying(), 30000);
+
+    waiter = std::thread([&] {
+        uint32_t token = 0;
+        waited.store(grab ? camera.grabFrame(token, 200) : camera.getFrame(token, 200));
+    });
+    // The wait ends with its time-out while the write is still stuck in the device.
+    QTRY_VERIFY_WITH_TIMEOUT(waited.load() != 1, 30000);
+    QVERIFY(scripted->applying());
+    QCOMPARE(waited.load(), int(VEXO_SDK_TIMEOUT));
 }
 
 void CameraDeviceTest::frameRecordHoldsAnyReportedExposure_data()

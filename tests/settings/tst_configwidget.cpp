@@ -93,6 +93,8 @@ private slots:
     void customRateKeepsToWhatARecordingUses();
     void radioButtonsSwitchPagesAndRateField();
     void folderChooser();
+    void savingChecksTheFolder_data();
+    void savingChecksTheFolder();
     void fieldKeepsTheFirstCombination();
     void conflictDisablesSaveUntilResolved();
     void resetKeepsTheConflictMessageUntilTheNextRelease();
@@ -195,6 +197,11 @@ void ConfigWidgetTest::formAsSpecified()
     QCOMPARE(child<QStackedWidget>(w, "stackedWidget")->count(), 3);
     QVERIFY(child<QLabel>(w, "label_error")->isHidden());
     QCOMPARE(child<QLabel>(w, "label_error")->text(), QStringLiteral("*与已有快捷键冲突"));
+    // Only MP4 survives a crash: the recording page says so next to the format.
+    QCOMPARE(child<QLabel>(w, "label_videoTypeHint")->text(),
+             QStringLiteral("推荐 MP4 (默认): 程序崩溃或被强行结束时, 只有 MP4 录像能完整保留; "
+                            "AVI 录像会缺少时长和索引。"));
+    QCOMPARE(child<QComboBox>(w, "comboBox_videoType")->itemText(0), QStringLiteral("MP4"));
     QCOMPARE(child<QRadioButton>(w, "radioButton_captureCountMode")->text(),
              QStringLiteral("按数目抓取"));
     QCOMPARE(child<QSpinBox>(w, "spinBox_captureAsRadix")->maximum(), 10000);
@@ -259,8 +266,10 @@ void ConfigWidgetTest::firstStartShowsZeroSecondsAndSavesZero()
 
 void ConfigWidgetTest::capturePageRoundTrip()
 {
+    const QString here = folder.filePath("pictures/here");
+    QVERIFY(QDir().mkpath(here));
     CaptureSettings c = settingsStore()->captureSettings();
-    c.savePath = "/pictures/here";
+    c.savePath = here;
     c.autoSaveState = 2;
     c.pictureType = 2;
     c.nameRulePrefix = "Part_";
@@ -275,7 +284,7 @@ void ConfigWidgetTest::capturePageRoundTrip()
     settingsStore()->saveCaptureSettings(c);
 
     ConfigWidget w(0);
-    QCOMPARE(child<QLineEdit>(w, "lineEdit_savePath")->text(), QStringLiteral("/pictures/here"));
+    QCOMPARE(child<QLineEdit>(w, "lineEdit_savePath")->text(), here);
     QVERIFY(child<QCheckBox>(w, "checkBox_autoSaveState")->isChecked());
     QCOMPARE(child<QComboBox>(w, "comboBox_pictureType")->currentIndex(), 2);
     QCOMPARE(child<QLineEdit>(w, "lineEdit_nameRulePrefix")->text(), QStringLiteral("Part_"));
@@ -303,8 +312,7 @@ void ConfigWidgetTest::capturePageRoundTrip()
                               settingsStore()->value("CAPTURE", "GrapTimeRadix").toInt(),
                               settingsStore()->value("CAPTURE", "GrapTimeStop").toInt(),
                               settingsStore()->value("CAPTURE", "GrapTimeCount").toInt()};
-    QCOMPARE(stored,
-             (QVariantList{"/pictures/here", 2, 2, "Part_", 1, 1, 12, 2, 30, 60000, 2, 45000}));
+    QCOMPARE(stored, (QVariantList{here, 2, 2, "Part_", 1, 1, 12, 2, 30, 60000, 2, 45000}));
 }
 
 void ConfigWidgetTest::resetsTouchNoSetting_data()
@@ -374,7 +382,9 @@ void ConfigWidgetTest::recordPageSavesAndUnparsableRateIsZero()
     child<QComboBox>(w, "comboBox_videoType")->setCurrentIndex(1);
     child<QComboBox>(w, "comboBox_videoQuality")->setCurrentIndex(2);
     child<QCheckBox>(w, "checkBox_recordAutoSaveState")->setChecked(true);
-    child<QLineEdit>(w, "lineEdit_recordPath")->setText("/videos");
+    const QString videos = folder.filePath("videos");
+    QVERIFY(QDir().mkpath(videos));
+    child<QLineEdit>(w, "lineEdit_recordPath")->setText(videos);
     child<QPushButton>(w, "pushButton_recordSave")->click();
     const RecordSettings& r = settingsStore()->recordSettings();
     QCOMPARE(r.autoFrameRate, 0);
@@ -382,7 +392,7 @@ void ConfigWidgetTest::recordPageSavesAndUnparsableRateIsZero()
     QCOMPARE(r.videoType, 1);
     QCOMPARE(r.videoQuality, 2);
     QCOMPARE(r.autoSaveState, 2);
-    QCOMPARE(r.savePath, QStringLiteral("/videos"));
+    QCOMPARE(r.savePath, videos);
     QCOMPARE(settingsStore()->value("RECORDINFO", "AutoSaveState").toInt(), 2);
     QCOMPARE(settingsStore()->value("RECORDINFO", "NameRuleIndex").toInt(), 5);
 
@@ -470,6 +480,102 @@ void ConfigWidgetTest::folderChooser()
     child<QPushButton>(w, "pushButton_recordFileSelect")->click();
     QCOMPARE(QDir(child<QLineEdit>(w, "lineEdit_recordPath")->text()), QDir(folder.path()));
     QCOMPARE(path->text(), QStringLiteral("/before"));
+}
+
+void ConfigWidgetTest::savingChecksTheFolder_data()
+{
+    // TMP stands for this row's empty folder, which also holds the file "plain".
+    QTest::addColumn<int>("page");
+    QTest::addColumn<bool>("autoSave");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("agree");     // the answer to a question to make the folder
+    QTest::addColumn<QString>("shown");  // the box the user gets: "question" or the error
+    QTest::addColumn<QString>("saved");  // what the settings hold afterwards; empty: unsaved
+    const QString nul = QString("TMP/pictures") + QChar(0) + "/more";
+    QTest::newRow("capture, NUL byte")
+        << 0 << false << nul << true
+        << "保存文件夹 TMP/pictures\\x00/more 含有控制字符 (如 NUL), 无法使用"
+        << "";
+    QTest::newRow("capture, empty") << 0 << false << "" << true << "未设置保存文件夹"
+                                    << "";
+    QTest::newRow("capture, relative")
+        << 0 << false << "pictures" << true << "保存文件夹 pictures 不是绝对路径, 请填写完整路径"
+        << "";
+    QTest::newRow("capture, a file") << 0 << false << "TMP/plain" << true << "TMP/plain 不是文件夹"
+                                     << "";
+    QTest::newRow("capture, missing, the user says no")
+        << 0 << false << "TMP/new" << false << "question"
+        << "";
+    QTest::newRow("capture, missing, the user says yes")
+        << 0 << false << "TMP/new" << true << "question"
+        << "TMP/new";
+    QTest::newRow("capture, written loosely") << 0 << false << "TMP//./" << true << ""
+                                              << "TMP";
+    QTest::newRow("recording, relative")
+        << 1 << true << "videos" << true << "保存文件夹 videos 不是绝对路径, 请填写完整路径"
+        << "";
+    QTest::newRow("recording, missing, the user says yes")
+        << 1 << true << "TMP/new" << true << "question"
+        << "TMP/new";
+    // Asked for at every recording, the folder field is not used.
+    QTest::newRow("recording, relative, not saved automatically")
+        << 1 << false << "videos" << true << ""
+        << "videos";
+}
+
+void ConfigWidgetTest::savingChecksTheFolder()
+{
+    QFETCH(int, page);
+    QFETCH(bool, autoSave);
+    QFETCH(QString, typed);
+    QFETCH(bool, agree);
+    QFETCH(QString, shown);
+    QFETCH(QString, saved);
+    QTemporaryDir scratch(folder.filePath("row-XXXXXX"));
+    const QString tmp = scratch.path();
+    QFile plain(scratch.filePath("plain"));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const char* group = page == 0 ? "CAPTURE" : "RECORDINFO";
+    const QVariant before = settingsStore()->value(group, "SvaePath");
+    watcher->setAccept(agree);
+
+    auto* w = new ConfigWidget(page);
+    w->show();
+    QPointer<ConfigWidget> alive(w);
+    child<QLineEdit>(*w, page == 0 ? "lineEdit_savePath" : "lineEdit_recordPath")
+        ->setText(typed.replace("TMP", tmp));
+    if (page == 1)
+        child<QCheckBox>(*w, "checkBox_recordAutoSaveState")->setChecked(autoSave);
+    child<QPushButton>(*w, page == 0 ? "pushButton_save" : "pushButton_recordSave")->click();
+
+    const QString native = QDir::toNativeSeparators(tmp);
+    if (shown.isEmpty()) {
+        QCOMPARE(watcher->count(), 0);
+    } else {
+        QCOMPARE(watcher->count(), 1);
+        const ModalDialogWatcher::Seen& box = watcher->seen().first();
+        QCOMPARE(box.title, QStringLiteral("提示"));
+        if (shown == "question") {
+            QCOMPARE(box.text, QStringLiteral("保存文件夹 %1 不存在, 是否创建?")
+                                   .arg(QDir::toNativeSeparators(typed)));
+            QCOMPARE(box.buttons, (QStringList{"创建", "取消"}));
+        } else {
+            QCOMPARE(box.text, shown.replace("TMP", native));
+            QCOMPARE(box.buttons, QStringList{"确定"});
+        }
+    }
+    if (saved.isEmpty()) {
+        QVERIFY(!alive.isNull());  // still open, to put the folder right
+        QCOMPARE(settingsStore()->value(group, "SvaePath"), before);
+        QVERIFY(!QFileInfo::exists(scratch.filePath("new")));
+        delete w;
+    } else {
+        QTRY_VERIFY(alive.isNull());
+        QCOMPARE(settingsStore()->value(group, "SvaePath").toString(), saved.replace("TMP", tmp));
+        if (shown == "question")
+            QVERIFY(QFileInfo(scratch.filePath("new")).isDir());
+    }
 }
 
 void ConfigWidgetTest::fieldKeepsTheFirstCombination()

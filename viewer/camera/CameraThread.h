@@ -124,7 +124,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    enum class PictureOutcome { Saved, NotSaved, Dropped, Pending };
+    enum class PictureOutcome { Saved, NotSaved, Refused, Dropped, Pending };
     // What the status line says, so that a language switch can say it again.
     enum class StatusKind { Other, Rates, Paused, Disconnected, Reconnected };
 
@@ -162,9 +162,11 @@ private:
     void filterScenePanning(QEvent* event);
 
     // Single pictures (CameraThread_Picture.cpp).
-    // A run's picture (forRun) is handed with owned to a writer thread: Pending.
+    // A run's picture (forRun) is handed with owned to a writer thread: Pending. A folder
+    // that cannot take it is Refused, with the reason in refusal.
     PictureOutcome writePicture(BYTE* pixels, std::unique_ptr<BYTE[]>& owned,
-                                const stImageInfo& info, bool forRun, int* result);
+                                const stImageInfo& info, bool forRun, int* result,
+                                QString* refusal = nullptr);
 
     // Recording, continuous capture and the histogram window join here.
     void toggleRecording();

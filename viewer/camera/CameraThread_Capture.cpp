@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "CameraThread.h"
+#include "SaveFolderPrompt.h"
 #include "SettingsStore.h"
 #include "VexoCameraApi.h"
 #include "ui_CameraThread.h"
@@ -38,7 +39,16 @@ void CameraThread::toggleContinuousCapture()
     if (capture.captureMode != kByCount && capture.captureMode != kByTime)
         return;
 
-    const QString folder = QStringLiteral("%1/%2").arg(capture.savePath, captureFolderName());
+    // The user's folder must be a real one (asked about when missing); the camera's own
+    // sub-folder in it is ours to make.
+    const savefolder::Prepared base = savefolder::prepare(this, capture.savePath);
+    if (!base.ready) {
+        holdStatusText(tr("连续抓图未开始: %1").arg(base.refusal));
+        return;
+    }
+    if (captureTimer || handle == 0 || !videoThread)
+        return;  // started, or the camera closed, while the question was open
+    const QString folder = QStringLiteral("%1/%2").arg(base.folder, captureFolderName());
     if (!QDir().mkpath(folder)) {
         holdStatusText(
             tr("连续抓图未开始: 无法创建文件夹 %1").arg(QDir::toNativeSeparators(folder)));

@@ -14,6 +14,7 @@
 #include "FrameCopies.h"
 #include "PictureLogic.h"
 #include "PictureWriter.h"
+#include "SaveFolderPrompt.h"
 #include "SettingsStore.h"
 #include "VexoCameraApi.h"
 #include "ui_CameraThread.h"
@@ -77,8 +78,9 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
 
     ++picturesBeingWritten;
     int result = VEXO_SDK_OK;
+    QString refusal;
     const PictureOutcome outcome =
-        writePicture(copy ? copy.get() : buffer, copy, info, false, &result);
+        writePicture(copy ? copy.get() : buffer, copy, info, false, &result, &refusal);
     --picturesBeingWritten;
 
     // The thread's confirmation may have arrived while a folder dialog was open; if
@@ -95,6 +97,9 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
         case PictureOutcome::NotSaved:
             ui->label_camerainfo->setText(tr("图片未保存, 错误码:%1").arg(result));
             break;
+        case PictureOutcome::Refused:
+            ui->label_camerainfo->setText(tr("图片未保存: %1").arg(refusal));
+            break;
         case PictureOutcome::Dropped:
         case PictureOutcome::Pending:
             break;
@@ -104,7 +109,7 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
 CameraThread::PictureOutcome CameraThread::writePicture(BYTE* pixels,
                                                         std::unique_ptr<BYTE[]>& owned,
                                                         const stImageInfo& info, bool forRun,
-                                                        int* result)
+                                                        int* result, QString* refusal)
 {
     CaptureSettings capture = settingsStore()->captureSettings();
     QString folder;
@@ -117,12 +122,18 @@ CameraThread::PictureOutcome CameraThread::writePicture(BYTE* pixels,
         haveFolder = true;
         capture.nameRuleIndex = captureRun.nextIndex;
     } else if (capture.autoSaveState == kAutoSave) {
-        folder = capture.savePath;
+        // An empty, relative or damaged folder would put the picture somewhere nobody
+        // looks; a missing one is made only when the user says so.
+        const savefolder::Prepared prepared = savefolder::prepare(this, capture.savePath);
+        if (!prepared.ready) {
+            if (refusal)
+                *refusal = prepared.refusal;
+            return PictureOutcome::Refused;
+        }
+        folder = prepared.folder;
         haveFolder = true;
-        // Saving into a folder that does not exist yet is what the user expects; one
-        // that cannot be made shows up as a failed write below.
-        if (!folder.isEmpty())
-            QDir().mkpath(folder);
+        // Other pictures may have advanced the index while the question was open.
+        capture = settingsStore()->captureSettings();
     } else if (capture.autoSaveState == kAskForFolder) {
         folder = QFileDialog::getExistingDirectory(
             this, tr("选择"), QCoreApplication::applicationDirPath(), QFileDialog::ShowDirsOnly);

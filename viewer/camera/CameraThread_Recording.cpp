@@ -11,6 +11,7 @@
 #include "CameraWindowLogic.h"
 #include "RecordVideoThread.h"
 #include "RecordingLogic.h"
+#include "SaveFolderPrompt.h"
 #include "SettingsStore.h"
 #include "VexoCameraApi.h"
 #include "ui_CameraThread.h"
@@ -59,9 +60,15 @@ void CameraThread::startRecording()
         // Another window may have taken an index while the dialog was open.
         record = settingsStore()->recordSettings();
     } else if (record.autoSaveState == kAutoSave) {
-        folder = record.savePath;
-        if (!folder.isEmpty())
-            QDir().mkpath(folder);
+        // An empty, relative or damaged folder would put the file somewhere nobody looks;
+        // a missing one is made only when the user says so.
+        const savefolder::Prepared prepared = savefolder::prepare(this, record.savePath);
+        if (!prepared.ready) {
+            showStatusNotice(tr("无法开始录像: %1").arg(prepared.refusal));
+            return;
+        }
+        folder = prepared.folder;
+        record = settingsStore()->recordSettings();
     }
     if (recorder || handle == 0 || !videoThread)
         return;  // the camera was closed while the dialog was open

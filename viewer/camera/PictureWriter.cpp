@@ -18,6 +18,11 @@ int saveWithoutReplacing(int handle, const QString& baseName, const QString& ext
                          const BYTE* pixels, const stImageInfo& info, int typeCode, int quality,
                          QString* usedBaseName)
 {
+    // The library sees the name only up to a NUL: every picture would go to one name.
+    if (baseName.contains(QChar(0))) {
+        qDebug() << "SdkSaveImageFile: a NUL byte in" << baseName.toUtf8().toHex();
+        return VEXO_SDK_WRONG_PATH;
+    }
     int result = VEXO_SDK_FAILED;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const QString name = capturelogic::uniqueBaseName(

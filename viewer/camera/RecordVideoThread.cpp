@@ -183,6 +183,11 @@ void RecordVideoThread::open()
         fail(Problem::OpenFailed, AVERROR(EINVAL));
         return;
     }
+    // open() and FFmpeg would end the name at a NUL and write a file of another name.
+    if (path.isEmpty() || path.contains('\0')) {
+        fail(Problem::OpenFailed, AVERROR(EINVAL));
+        return;
+    }
 
     int result = avformat_alloc_output_context2(&formatContext, nullptr, nullptr, path.constData());
     if (!formatContext)

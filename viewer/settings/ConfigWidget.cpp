@@ -11,6 +11,7 @@
 
 #include "ConfigLogic.h"
 #include "CustomKeySequenceEdit.h"
+#include "SaveFolderPrompt.h"
 #include "SettingsStore.h"
 #include "SuiteMessages.h"
 #include "ui_ConfigWidget.h"
@@ -218,6 +219,20 @@ void ConfigWidget::on_pushButton_init_clicked()
     showResetDone();
 }
 
+bool ConfigWidget::acceptFolder(QLineEdit* field)
+{
+    const savefolder::Prepared folder = savefolder::prepare(this, field->text());
+    if (!folder.ready) {
+        if (!folder.declined)
+            suite::showMessage(QMessageBox::Critical, this, tr("提示"), folder.refusal, tr("确定"));
+        field->setFocus();
+        return false;
+    }
+    // "/a//b/" and "/a/b" are one folder; the settings hold it once, plainly.
+    field->setText(folder.folder);
+    return true;
+}
+
 void ConfigWidget::on_pushButton_save_clicked()
 {
     saveAndClose(CapturePage);
@@ -344,11 +359,24 @@ HotkeySettings ConfigWidget::hotkeyPageValues() const
 
 void ConfigWidget::saveAndClose(Page okPage)
 {
+    const bool saveCapture =
+        okPage == CapturePage || !sameValues(capturePageValues(), shownCapture);
+    const bool saveRecord = okPage == RecordPage || !sameValues(recordPageValues(), shownRecord);
+    // Folders are checked (a missing one made once the user agrees) before anything is
+    // written. Continuous capture uses the picture folder whether pictures are saved
+    // automatically or not; the recording folder is used only when recordings are.
+    if (saveCapture && !acceptFolder(ui->lineEdit_savePath)) {
+        ui->listWidget_menu->setCurrentRow(CapturePage);
+        return;
+    }
+    if (saveRecord && ui->checkBox_recordAutoSaveState->isChecked() &&
+        !acceptFolder(ui->lineEdit_recordPath)) {
+        ui->listWidget_menu->setCurrentRow(RecordPage);
+        return;
+    }
     const CaptureSettings capture = capturePageValues();
     const RecordSettings record = recordPageValues();
     const HotkeySettings hotkeys = hotkeyPageValues();
-    const bool saveCapture = okPage == CapturePage || !sameValues(capture, shownCapture);
-    const bool saveRecord = okPage == RecordPage || !sameValues(record, shownRecord);
     const bool saveHotkeys = okPage == HotkeyPage || !sameValues(hotkeys, shownHotkeys);
 
     // The hotkey page's own OK is disabled while keys clash; another page's OK must not

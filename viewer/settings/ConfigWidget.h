@@ -9,6 +9,8 @@ namespace Ui {
 class ConfigWidget;
 }
 class CustomKeySequenceEdit;
+class QLineEdit;
+class SettingsStore;
 
 // The viewer's preferences window: picture capture, video recording and hotkeys, one
 // page each with its own reset (controls only) and OK. Every OK writes its own page and
@@ -59,6 +61,9 @@ private:
     void fitPageList();
     std::array<CustomKeySequenceEdit*, kHotkeyCount> hotkeyFields() const;
     QString chooseFolder();
+    // True when the folder in field can be saved (a missing one made once the user
+    // agreed); otherwise the user has been told why, and field has the focus.
+    bool acceptFolder(QLineEdit* field);
     void showResetDone();
 
     Ui::ConfigWidget* ui;

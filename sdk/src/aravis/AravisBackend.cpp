@@ -205,6 +205,8 @@ std::unique_ptr<CameraDevice> AravisBackend::openDevice(const CameraModel& model
         error = VEXO_SDK_OPEN_ELSEWHERE;
         return nullptr;
     }
+    // Ours now; whatever it was doing for an earlier controller ends here.
+    camera->stopLeftoverAcquisition();
     std::shared_ptr<const CameraModel> capabilities = describeCamera(*camera, *identity, message);
     if (!capabilities) {
         std::fprintf(stderr, "VexoCameraDLL: %s cannot be used: %s\n", model.identifier.c_str(),

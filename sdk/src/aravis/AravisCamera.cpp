@@ -77,6 +77,13 @@ void AravisCamera::wakeWaiters()
     eventSignal.notify_all();
 }
 
+void AravisCamera::stopLeftoverAcquisition()
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    GErrorHolder e;
+    arv_camera_stop_acquisition(camera.get(), e.out());
+}
+
 ArvDevice* AravisCamera::device() const
 {
     return arv_camera_get_device(camera.get());

@@ -54,6 +54,13 @@ public:
     // the camera does not say or uses another binning.
     bool currentRegion(ResolutionPreset& region);
 
+    // Stops an acquisition the camera is still running for a controller that vanished
+    // (this process lost its connection, another program died): such a camera sends to
+    // the dead controller's port or to none, and goes on doing so when it is started
+    // again, instead of sending to the new stream; it also refuses size changes while
+    // it acquires. A camera that is idle ignores the stop.
+    void stopLeftoverAcquisition();
+
     // False once the camera is gone (control lost, unplugged); it does not come back.
     bool attached() const { return !controlLost.load(); }
 
