@@ -3,7 +3,7 @@
 # Builds one QtTest executable in the program directory (so tests find the translations,
 # the manual and the camera library where the programs do) and registers it with CTest. Every test runs through
 # tests/run-isolated.sh, which gives the process a fresh HOME, XDG folders and camera
-# library state folders before it starts: the settings store is built before main(),
+# library state folders before it starts: the settings store locates its file before main(),
 # so the environment has to be right when the process is created.
 function(vexo_add_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})

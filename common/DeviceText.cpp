@@ -17,7 +17,7 @@ QString macAddressText(const uint8_t* macAddress)
         return QString();
     QStringList parts;
     for (int i = 0; i < 6; ++i)
-        parts << QString::number(macAddress[i], 16);
+        parts << QStringLiteral("%1").arg(macAddress[i], 2, 16, QLatin1Char('0'));
     return parts.join(QLatin1Char(':'));
 }
 

@@ -9,7 +9,8 @@
 // Firmware word as "v%1.%2.%3.%4": the four 4-bit groups, most significant first.
 QString firmwareVersionText(uint16_t firmwareVersion);
 
-// Six MAC bytes in lower-case hexadecimal without leading zeros, joined by ":".
+// Six MAC bytes as two lower-case hexadecimal digits each, joined by ":"
+// (00:0a:1b:01:23:01): every address has the same width and reads as one.
 QString macAddressText(const uint8_t* macAddress);
 
 // A text field of a library record, decoded from the local 8-bit encoding. Reads up to

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTranslator>
@@ -15,6 +16,11 @@ namespace suite {
 QString programDirectory()
 {
     return QCoreApplication::applicationDirPath();
+}
+
+QString manualFilePath(const QString& programDir)
+{
+    return programDir + QStringLiteral("/软件使用说明书.pdf");
 }
 
 QString companionProgramPath(const QString& programDir, const QString& programName)
@@ -79,6 +85,23 @@ bool loadAndInstall(QTranslator* translator, const QString& qmFile)
     return QCoreApplication::installTranslator(translator);
 }
 
+QString qtTranslationsFolder()
+{
+    return QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+}
+
+bool applyQtLanguage(QTranslator* qtTranslator, bool chinese, const QString& qtFolder)
+{
+    QCoreApplication::removeTranslator(qtTranslator);
+    if (!chinese)
+        return false;
+    if (!qtTranslator->load(QStringLiteral("qtbase_zh_CN"), qtFolder)) {
+        qDebug() << "Qt's Chinese translation not found in" << qtFolder;
+        return false;
+    }
+    return QCoreApplication::installTranslator(qtTranslator);
+}
+
 bool installToolLanguage(QWidget* owner, const QString& baseName)
 {
     QSettings settings(toolSettingsFilePath(), QSettings::IniFormat);
@@ -89,6 +112,7 @@ bool installToolLanguage(QWidget* owner, const QString& baseName)
         translationFilePath(programDirectory(), baseName, !toolUsesChinese(language));
     qDebug() << "translation file:" << qmFile;
 
+    applyQtLanguage(new QTranslator(owner), toolUsesChinese(language));
     auto* translator = new QTranslator(owner);
     if (loadAndInstall(translator, qmFile))
         return true;

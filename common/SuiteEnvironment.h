@@ -13,6 +13,9 @@ namespace suite {
 // The folder the programs are started from; translations and the manual lie there.
 QString programDirectory();
 
+// The user manual "软件使用说明书.pdf" in the program directory.
+QString manualFilePath(const QString& programDir);
+
 // Path of a companion program in the program directory (".exe" on Windows).
 QString companionProgramPath(const QString& programDir, const QString& programName);
 
@@ -37,9 +40,21 @@ QString translationFilePath(const QString& programDir, const QString& baseName, 
 // for a translator left empty by a missing or empty file.
 bool loadAndInstall(QTranslator* translator, const QString& qmFile);
 
+// Folder of Qt's own translations (QLibraryInfo::TranslationsPath).
+QString qtTranslationsFolder();
+
+// Qt's own texts (file dialogs, standard buttons, key names) in the chosen language: for
+// Chinese, Qt's "qtbase_zh_CN" catalogue from qtFolder is loaded into the translator and
+// installed beside the program's own; for English the translator is removed, Qt speaks
+// English by itself. Returns true when the Chinese catalogue is installed. A missing
+// catalogue only goes to the debug output: the program's own texts still follow.
+bool applyQtLanguage(QTranslator* qtTranslator, bool chinese,
+                     const QString& qtFolder = qtTranslationsFolder());
+
 // Start-up language of a tool: reads EDITION/Language from the shared Config.ini,
 // installs baseName's translation with a translator owned by owner and shows
-// "切换语言失败" when installing fails. Returns true when the translation is installed.
+// "切换语言失败" when installing fails; Qt's own texts follow the same language. Returns
+// true when the program's translation is installed.
 bool installToolLanguage(QWidget* owner, const QString& baseName);
 
 }  // namespace suite

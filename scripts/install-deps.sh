@@ -3,12 +3,16 @@
 # they are all present already.
 set -eu
 
+# fonts-noto-cjk and qttranslations5-l10n are needed at run time: the Chinese interface
+# draws with the CJK font, and Qt's own texts (file dialogs, standard buttons) come from
+# Qt's qtbase_zh_CN catalogue.
 packages="build-essential cmake pkg-config
   qtbase5-dev qttools5-dev qttools5-dev-tools
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libpng-dev libjpeg62-turbo-dev nlohmann-json3-dev libbenchmark-dev
-  fonts-noto-cjk
-  libaravis-dev libusb-1.0-0-dev libudev-dev aravis-tools-cli aravis-tools iproute2"
+  fonts-noto-cjk qttranslations5-l10n
+  libaravis-dev libusb-1.0-0-dev libudev-dev aravis-tools-cli aravis-tools iproute2
+  dpkg-dev file appstream desktop-file-utils lintian"
 # Extra packages a caller needs (for example xvfb to run the viewer without a display).
 packages="$packages ${VEXO_EXTRA_PACKAGES:-}"
 

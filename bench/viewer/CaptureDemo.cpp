@@ -1,14 +1,16 @@
-// The viewer's main window with one simulated camera running a continuous capture, a
-// histogram window and the settings dialog's three pages, for looking at them (and
-// screenshots under Xvfb).
+// The viewer's main window with one simulated camera running a continuous capture (the
+// parameter panel on its video page), a histogram window, the settings dialog's three
+// pages and its folder chooser, for looking at them (and screenshots under Xvfb).
 //
 //   capture_demo [identifier] [--english] [--grab prefix] [--pictures folder]
 //
-// With --grab it writes <prefix>-capture.png, <prefix>-histogram.png and
-// <prefix>-settings-<page>.png of the whole screen, then quits.
+// With --grab it writes <prefix>-capture.png, <prefix>-histogram.png,
+// <prefix>-settings-<page>.png and <prefix>-folder-dialog.png of the whole screen, then
+// quits. The dialogs open where the viewer puts them, centred on the main window.
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
 #include <QDir>
 #include <QGraphicsView>
 #include <QListWidget>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolBox>
 
 #include "CameraThread.h"
 #include "ConfigWidget.h"
@@ -74,6 +77,7 @@ int main(int argc, char** argv)
     window.resize(1280, 800);
     window.move(0, 0);
     window.show();
+    window.findChild<QToolBox*>("toolBox_2")->setCurrentIndex(1);  // video parameters
 
     QTimer::singleShot(800, &window, [&]() { window.cameraWidget_open(identifier); });
     QTimer::singleShot(2000, &window, [&]() {
@@ -89,8 +93,6 @@ int main(int argc, char** argv)
             grabScreen(grab + "-capture.png");
         CameraThread* camera = window.cameraWindowList().first();
         camera->findChild<QMenu*>()->actions().at(4)->trigger();  // "直方图"
-        if (auto* histogram = topLevel<histogramWidget>())
-            histogram->move(420, 200);
     });
     QTimer::singleShot(6500, &window, [&]() {
         if (auto* histogram = topLevel<histogramWidget>()) {
@@ -103,8 +105,6 @@ int main(int argc, char** argv)
             grabScreen(grab + "-histogram.png");
         delete topLevel<histogramWidget>();
         window.findChild<QAction*>("action_capturesetting")->trigger();
-        if (auto* dialog = topLevel<ConfigWidget>())
-            dialog->move(400, 150);
     });
     const char* const pages[] = {"capture", "recording", "hotkeys"};
     for (int page = 0; page < 3; ++page) {
@@ -118,6 +118,21 @@ int main(int argc, char** argv)
                 grabScreen(QStringLiteral("%1-settings-%2.png").arg(grab, pages[page]));
         });
     }
-    QTimer::singleShot(grab.isEmpty() ? 60000 : 11500, &app, &QApplication::quit);
+    // The folder chooser of the capture page is modal: the timers go on inside it.
+    QTimer::singleShot(11500, &window, [&]() {
+        if (auto* dialog = topLevel<ConfigWidget>()) {
+            dialog->findChild<QListWidget*>("listWidget_menu")->setCurrentRow(0);
+            dialog->findChild<QPushButton*>("pushButton_openFile")->click();
+        }
+    });
+    QTimer::singleShot(12000, &window, [&]() {
+        if (!grab.isEmpty())
+            grabScreen(grab + "-folder-dialog.png");
+    });
+    QTimer::singleShot(13500, &window, [&]() {
+        if (auto* chooser = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            chooser->reject();
+    });
+    QTimer::singleShot(grab.isEmpty() ? 60000 : 14500, &app, &QApplication::quit);
     return app.exec();
 }

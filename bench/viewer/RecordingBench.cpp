@@ -117,20 +117,31 @@ std::unique_ptr<CameraThread> openWindow(const QString& identifier, int x)
 }
 
 // What one recording of one window came to.
+// "delivered" are the frames the library handed out between the start and the stop click
+// (a frame in flight at either click may fall on the other side); "numbered" are the
+// frames the camera numbered from the first recorded frame to the last, so any frame lost
+// inside the recording, in the library's ring or in the viewer, is the difference between
+// it and the frames in the file. CPU per frame is left out when busy loops share the process.
 void printRow(const char* label, const CameraThread& window, quint32 delivered, double seconds,
-              double shownWhile, double shownWithout, double extraCpuSeconds)
+              double shownWhile, double shownWithout, double extraCpuSeconds, bool cpuMeaningful)
 {
     const CameraThread::RecordingTotals& totals = window.lastRecording();
     const mediaprobe::Probe read = mediaprobe::probe(totals.file);
-    const double keptPercent = delivered ? 100.0 * read.decodedFrames / delivered : 0;
-    const double cpuPerFrameMs = totals.written ? 1000.0 * extraCpuSeconds / totals.written : 0;
+    const qint64 numbered = totals.firstFrameNumber >= 0
+                                ? totals.lastFrameNumber - totals.firstFrameNumber + 1
+                                : 0;
+    const double keptPercent = numbered ? 100.0 * read.decodedFrames / numbered : 0;
+    char cpu[32] = "  n/a";
+    if (cpuMeaningful && totals.written)
+        std::snprintf(cpu, sizeof cpu, "%5.2f", 1000.0 * extraCpuSeconds / totals.written);
     const char* preset = recordinglogic::h264PresetFor(read.width, read.height,
                                                        qRound(double(delivered) / seconds));
     std::printf(
-        "%-34s | delivered %5u | to recorder %5d | written %5d | in file %5d (%5.1f %%) | "
-        "dropped %4d | display %5.1f fps (without %5.1f) | CPU %5.2f ms/frame | %s | load %s\n",
-        label, delivered, totals.offered, totals.written, read.decodedFrames, keptPercent,
-        totals.dropped, shownWhile / seconds, shownWithout, cpuPerFrameMs,
+        "%-34s | delivered %5u | numbered %5lld | to recorder %5d | written %5d | in file %5d "
+        "(%5.1f %%) | dropped %4d | display %5.1f fps (without %5.1f) | CPU %s ms/frame | %s | "
+        "load %s\n",
+        label, delivered, numbered, totals.offered, totals.written, read.decodedFrames,
+        keptPercent, totals.dropped, shownWhile / seconds, shownWithout, cpu,
         read.codec == QLatin1String("h264") ? preset : "mpeg4", qPrintable(bench::loadAverage()));
     std::fflush(stdout);
     QFile::remove(totals.file);
@@ -139,7 +150,7 @@ void printRow(const char* label, const CameraThread& window, quint32 delivered, 
 // Records every window at once for seconds; stallAtMs blocks the GUI thread for 500 ms
 // at that time (negative: never).
 void recordTogether(std::vector<std::unique_ptr<CameraThread>>& windows, int videoType, int quality,
-                    int seconds, int stallAtMs, const QString& label)
+                    int seconds, int stallAtMs, const QString& label, bool cpuMeaningful = true)
 {
     SettingsStore* settings = settingsStore();
     settings->setValue(QStringLiteral("RECORDINFO"), QStringLiteral("VideoType"), videoType);
@@ -176,8 +187,8 @@ void recordTogether(std::vector<std::unique_ptr<CameraThread>>& windows, int vid
     std::vector<quint64> shown;
     for (auto& w : windows) {
         shown.push_back(shownFrames(*w));
-        w->findChild<QPushButton*>(QStringLiteral("pushButton_recording"))->click();
         delivered.push_back(deliveredFrames(*w));
+        w->findChild<QPushButton*>(QStringLiteral("pushButton_recording"))->click();
     }
     const double recordCpu = processCpuSeconds() - cpu;
     const double extraCpu = (recordCpu - idleCpu * recordSeconds / idleSeconds) / windows.size();
@@ -185,7 +196,7 @@ void recordTogether(std::vector<std::unique_ptr<CameraThread>>& windows, int vid
         const QString row =
             windows.size() > 1 ? QStringLiteral("%1 #%2").arg(label).arg(i + 1) : label;
         printRow(qPrintable(row), *windows[i], delivered[i] - deliveredBefore[i], recordSeconds,
-                 double(shown[i] - shownBefore[i]), shownWithout[i], extraCpu);
+                 double(shown[i] - shownBefore[i]), shownWithout[i], extraCpu, cpuMeaningful);
     }
 }
 
@@ -242,7 +253,8 @@ void stall(int seconds, bool busyLoops)
                                QStringLiteral("1920x1080@30 %1 %2 stall%3")
                                    .arg(videoType == 0 ? "mp4" : "avi")
                                    .arg(kQualityNames[quality])
-                                   .arg(busyLoops ? " +2 busy" : ""));
+                                   .arg(busyLoops ? " +2 busy" : ""),
+                               !busyLoops);
     }
     stop.store(true);
     for (auto& loop : loops)
@@ -310,7 +322,7 @@ void presets()
 
 int main(int argc, char** argv)
 {
-    // The settings store reads Config.ini before main: the bench starts itself again with
+    // The settings store locates Config.ini before main: the bench starts itself again with
     // a data folder of its own, so it never touches the user's settings.
     if (!qEnvironmentVariableIsSet("RECORDING_BENCH_DATA")) {
         char folder[] = "/tmp/recording-bench-XXXXXX";

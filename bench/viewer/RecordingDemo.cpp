@@ -66,14 +66,23 @@ int main(int argc, char** argv)
     });
     QTimer::singleShot(2500 + seconds * 500, &window, [&]() {
         window.grab().save(folder + "/window-recording.png");
-        std::printf("status: %s\n",
-                    qPrintable(window.findChild<QLabel*>("label_camerainfo")->text()));
+        std::printf("status: %s\nprogress: %s\n",
+                    qPrintable(window.findChild<QLabel*>("label_camerainfo")->text()),
+                    qPrintable(window.findChild<QLabel*>("label_recording")->text()));
     });
     QTimer::singleShot(2500 + seconds * 1000, &window, [&]() {
         button->click();
         std::printf("stopped after %.2f s: title \"%s\"\n", recording.nsecsElapsed() / 1e9,
                     qPrintable(window.windowTitle()));
         window.grab().save(folder + "/window-after.png");
+        const CameraThread::RecordingTotals& totals = window.lastRecording();
+        std::printf("camera numbered %lld frames (%lld..%lld), recorder took %d, wrote %d, "
+                    "dropped %d\n",
+                    totals.firstFrameNumber >= 0
+                        ? totals.lastFrameNumber - totals.firstFrameNumber + 1
+                        : 0,
+                    totals.firstFrameNumber, totals.lastFrameNumber, totals.offered,
+                    totals.written, totals.dropped);
         for (const QString& file : QDir(folder).entryList({"*.mp4", "*.avi"}, QDir::Files)) {
             const mediaprobe::Probe read = mediaprobe::probe(QDir(folder).filePath(file));
             std::printf("%s: %s %s %dx%d, %d frames decoded, %.2f s\n", qPrintable(file),

@@ -9,7 +9,7 @@
     </message>
     <message>
         <source>双击表格，即可对选择的相机进行IP配置！</source>
-        <translation>Double-click a row of the table to configure the IP of that camera!</translation>
+        <translation>Double-click a row to change that camera&apos;s IP address.</translation>
     </message>
     <message>
         <source>刷新</source>
@@ -25,7 +25,7 @@
     </message>
     <message>
         <source>修改IP</source>
-        <translation>Modify IP</translation>
+        <translation>Change IP</translation>
     </message>
     <message>
         <source>设备名称</source>
@@ -37,11 +37,11 @@
     </message>
     <message>
         <source>sensor版本</source>
-        <translation>Sensor version</translation>
+        <translation>Sensor</translation>
     </message>
     <message>
         <source>设备驱动</source>
-        <translation>Device driver</translation>
+        <translation>Driver</translation>
     </message>
     <message>
         <source>物理地址</source>
@@ -105,7 +105,7 @@
     </message>
     <message>
         <source>已打开</source>
-        <translation>Opened</translation>
+        <translation>Open</translation>
     </message>
     <message>
         <source>空闲</source>
@@ -116,11 +116,11 @@
     <name>ipModify</name>
     <message>
         <source>修改IP地址</source>
-        <translation>Modify IP address</translation>
+        <translation>Change IP address</translation>
     </message>
     <message>
         <source>修改IP地址使设备可达.</source>
-        <translation>Modify the IP address to make the device reachable.</translation>
+        <translation>Change the IP address so that the camera can be reached.</translation>
     </message>
     <message>
         <source>静态IP</source>
@@ -156,7 +156,7 @@
     </message>
     <message>
         <source>修改IP失败</source>
-        <translation>Failed to modify the IP</translation>
+        <translation>Failed to change the IP address</translation>
     </message>
     <message>
         <source>失败</source>
@@ -164,7 +164,7 @@
     </message>
     <message>
         <source>修改IP成功。</source>
-        <translation>The IP was modified.</translation>
+        <translation>The IP address was changed.</translation>
     </message>
 </context>
 <context>

@@ -65,11 +65,11 @@
     </message>
     <message>
         <source>请选择相机升级文件路径</source>
-        <translation>Please choose the path of the camera upgrade file</translation>
+        <translation>Choose the camera&apos;s upgrade file</translation>
     </message>
     <message>
         <source>已打开</source>
-        <translation>Opened</translation>
+        <translation>Open</translation>
     </message>
     <message>
         <source>空闲</source>
@@ -77,23 +77,23 @@
     </message>
     <message>
         <source>升级成功,请断电重启相机</source>
-        <translation>Upgrade succeeded, please power the camera off and on again</translation>
+        <translation>Upgrade succeeded. Please power the camera off and on again.</translation>
     </message>
     <message>
         <source>升级失败,升级文件路径错误</source>
-        <translation>Upgrade failed, the upgrade file path is wrong</translation>
+        <translation>Upgrade failed: the upgrade file path is wrong</translation>
     </message>
     <message>
         <source>升级失败,设备已经打开</source>
-        <translation>Upgrade failed, the device is already open</translation>
+        <translation>Upgrade failed: the camera is open</translation>
     </message>
     <message>
         <source>升级失败,升级文件不匹配</source>
-        <translation>Upgrade failed, the upgrade file does not match</translation>
+        <translation>Upgrade failed: the upgrade file does not fit this camera</translation>
     </message>
     <message>
         <source>升级失败,操作失败</source>
-        <translation>Upgrade failed, the operation failed</translation>
+        <translation>Upgrade failed: the operation failed</translation>
     </message>
 </context>
 <context>

@@ -19,12 +19,16 @@
         <source>确定</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>软件使用说明书</source>
+        <translation>User manual</translation>
+    </message>
 </context>
 <context>
     <name>CVideoThread</name>
     <message>
         <source>SDK保存图片成功</source>
-        <translation>Picture saved by the SDK</translation>
+        <translation>Picture saved</translation>
     </message>
 </context>
 <context>
@@ -35,7 +39,7 @@
     </message>
     <message>
         <source>双击表格，即可对选择的相机进行打开！</source>
-        <translation>Double-click a row to open that camera!</translation>
+        <translation>Double-click a row to open that camera.</translation>
     </message>
     <message>
         <source>重新扫描</source>
@@ -67,7 +71,7 @@
     </message>
     <message>
         <source>已打开</source>
-        <translation>Opened</translation>
+        <translation>Open</translation>
     </message>
     <message>
         <source>空闲</source>
@@ -154,7 +158,7 @@
     </message>
     <message>
         <source>SDK保存图片成功</source>
-        <translation>Picture saved by the SDK</translation>
+        <translation>Picture saved</translation>
     </message>
     <message>
         <source>图片未保存, 错误码:%1</source>
@@ -162,7 +166,7 @@
     </message>
     <message>
         <source>选择</source>
-        <translation>Select</translation>
+        <translation>Select a folder</translation>
     </message>
     <message>
         <source>相机帧率低于1帧/秒, 无法开始录像</source>
@@ -226,7 +230,7 @@
     </message>
     <message>
         <source>相机已进入连续抓图状态</source>
-        <translation>The camera is in continuous capture</translation>
+        <translation>Continuous capture is running</translation>
     </message>
     <message>
         <source>%1  已采集图片:%2</source>
@@ -273,15 +277,15 @@
     <name>ConfigWidget</name>
     <message>
         <source>设置</source>
-        <translation>Set</translation>
+        <translation>Settings</translation>
     </message>
     <message>
         <source>抓图</source>
-        <translation>Picture capture</translation>
+        <translation>Pictures</translation>
     </message>
     <message>
         <source>录像</source>
-        <translation>Record video</translation>
+        <translation>Recording</translation>
     </message>
     <message>
         <source>快捷键</source>
@@ -289,7 +293,7 @@
     </message>
     <message>
         <source>路径设置</source>
-        <translation>Folder</translation>
+        <translation>Save location</translation>
     </message>
     <message>
         <source>自动存储：</source>
@@ -297,7 +301,7 @@
     </message>
     <message>
         <source>保存路径：</source>
-        <translation>Save to:</translation>
+        <translation>Folder:</translation>
     </message>
     <message>
         <source>高级设置</source>
@@ -317,7 +321,7 @@
     </message>
     <message>
         <source>递增索引</source>
-        <translation>Running index</translation>
+        <translation>Number</translation>
     </message>
     <message>
         <source>连续抓图模式：</source>
@@ -337,7 +341,7 @@
     </message>
     <message>
         <source>张抓取一张</source>
-        <translation>frames, one picture</translation>
+        <translation>frames, take one picture</translation>
     </message>
     <message>
         <source>抓取</source>
@@ -358,14 +362,6 @@
     <message>
         <source>时</source>
         <translation>h</translation>
-    </message>
-    <message>
-        <source>秒抓取一张</source>
-        <translation>one picture</translation>
-    </message>
-    <message>
-        <source>秒停止抓图</source>
-        <translation>of capture</translation>
     </message>
     <message>
         <source>重置</source>
@@ -401,15 +397,15 @@
     </message>
     <message>
         <source>原始帧率</source>
-        <translation>Camera frame rate</translation>
+        <translation>Camera rate</translation>
     </message>
     <message>
         <source>自定义</source>
-        <translation>Custom layouts</translation>
+        <translation>Custom</translation>
     </message>
     <message>
         <source>桢/秒</source>
-        <translation>frames/s</translation>
+        <translation>fps</translation>
     </message>
     <message>
         <source>录像命名规则：</source>
@@ -457,7 +453,7 @@
     </message>
     <message>
         <source>选择</source>
-        <translation>Select</translation>
+        <translation>Select a folder</translation>
     </message>
     <message>
         <source>提示</source>
@@ -465,11 +461,28 @@
     </message>
     <message>
         <source>重置参数成功</source>
-        <translation>Settings reset</translation>
+        <translation>Values reset</translation>
     </message>
     <message>
         <source>自定义回放帧率: %1 到 %2 帧/秒</source>
         <translation>Custom playback rate: %1 to %2 frames/s</translation>
+    </message>
+    <message>
+        <source>抓取一张</source>
+        <translation>take one picture</translation>
+    </message>
+    <message>
+        <source>停止抓图</source>
+        <translation>of capture</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <comment>group of the hotkey fields</comment>
+        <translation>Key combinations</translation>
+    </message>
+    <message>
+        <source>快捷键与已有快捷键冲突，设置未保存。请修改快捷键后再按确定。</source>
+        <translation>Two hotkeys are the same, nothing was saved. Change the hotkeys, then press OK again.</translation>
     </message>
 </context>
 <context>
@@ -523,11 +536,11 @@
     <name>RoiWidget</name>
     <message>
         <source>ROI设置</source>
-        <translation>ROI Settings</translation>
+        <translation>Region of interest</translation>
     </message>
     <message>
         <source>刷新图片</source>
-        <translation>Refresh Image</translation>
+        <translation>Refresh image</translation>
     </message>
     <message>
         <source>从预设分辨率加载：</source>
@@ -535,15 +548,15 @@
     </message>
     <message>
         <source>自定义区域</source>
-        <translation>Custom Region</translation>
+        <translation>Custom region</translation>
     </message>
     <message>
         <source>水平偏移</source>
-        <translation>H Offset</translation>
+        <translation>X offset</translation>
     </message>
     <message>
         <source>垂直偏移</source>
-        <translation>V Offset</translation>
+        <translation>Y offset</translation>
     </message>
     <message>
         <source>图像宽度</source>
@@ -559,19 +572,19 @@
     </message>
     <message>
         <source>右上</source>
-        <translation>Top Right</translation>
+        <translation>Top right</translation>
     </message>
     <message>
         <source>左上</source>
-        <translation>Top Left</translation>
+        <translation>Top left</translation>
     </message>
     <message>
         <source>右下</source>
-        <translation>Bottom Right</translation>
+        <translation>Bottom right</translation>
     </message>
     <message>
         <source>左下</source>
-        <translation>Bottom Left</translation>
+        <translation>Bottom left</translation>
     </message>
     <message>
         <source>最大</source>
@@ -579,7 +592,7 @@
     </message>
     <message>
         <source>最大输入视场</source>
-        <translation>Max Field of View</translation>
+        <translation>Largest region</translation>
     </message>
     <message>
         <source>宽：</source>
@@ -591,7 +604,7 @@
     </message>
     <message>
         <source>最小输入视场</source>
-        <translation>Min Field of View</translation>
+        <translation>Smallest region</translation>
     </message>
     <message>
         <source>宽</source>
@@ -611,7 +624,7 @@
     </message>
     <message>
         <source>设置失败，请重新设置</source>
-        <translation>Setting failed, please set again</translation>
+        <translation>Setting failed, please try again</translation>
     </message>
     <message>
         <source>错误</source>
@@ -627,7 +640,7 @@
     </message>
     <message>
         <source>设置成功</source>
-        <translation>Set successfully</translation>
+        <translation>Region applied</translation>
     </message>
 </context>
 <context>
@@ -658,15 +671,15 @@
     </message>
     <message>
         <source>保存参数</source>
-        <translation>Save set</translation>
+        <translation>Save</translation>
     </message>
     <message>
         <source>导出参数到文件</source>
-        <translation>Export file</translation>
+        <translation>Export to file</translation>
     </message>
     <message>
         <source>加载参数从文件</source>
-        <translation>Import file</translation>
+        <translation>Import from file</translation>
     </message>
     <message>
         <source>恢复默认参数</source>
@@ -714,7 +727,7 @@
     </message>
     <message>
         <source>特殊设置</source>
-        <translation>Special</translation>
+        <translation>Special settings</translation>
     </message>
     <message>
         <source>参数保存</source>
@@ -797,10 +810,6 @@
         <translation>Nine views</translation>
     </message>
     <message>
-        <source>自定义</source>
-        <translation>Custom layouts</translation>
-    </message>
-    <message>
         <source>全屏</source>
         <translation>Full screen</translation>
     </message>
@@ -874,7 +883,7 @@
     </message>
     <message>
         <source>状态：</source>
-        <translation>State:</translation>
+        <translation>Status:</translation>
     </message>
     <message>
         <source>产品名称：</source>
@@ -890,11 +899,11 @@
     </message>
     <message>
         <source>版本：</source>
-        <translation>Edition:</translation>
+        <translation>Driver version:</translation>
     </message>
     <message>
         <source>固件版本：</source>
-        <translation>Firmware:</translation>
+        <translation>Firmware version:</translation>
     </message>
     <message>
         <source>选择一台相机查看设备信息</source>
@@ -914,7 +923,7 @@
     </message>
     <message>
         <source>未打开</source>
-        <translation>Closed</translation>
+        <translation>Not open</translation>
     </message>
     <message>
         <source>相机已在其它地方打开，无法关闭</source>
@@ -962,7 +971,7 @@
     </message>
     <message>
         <source>帧率</source>
-        <translation>Frame Speed</translation>
+        <translation>Frame rate</translation>
     </message>
     <message>
         <source>低速</source>
@@ -982,19 +991,19 @@
     </message>
     <message>
         <source>水平镜像</source>
-        <translation>Horizontal mirror</translation>
+        <translation>Mirror</translation>
     </message>
     <message>
         <source>垂直翻转</source>
-        <translation>Vertical flip</translation>
+        <translation>Flip</translation>
     </message>
     <message>
         <source>黑白模式</source>
-        <translation>Monochrome</translation>
+        <translation>Mono</translation>
     </message>
     <message>
         <source>坏点修正</source>
-        <translation>Defect pixel correction</translation>
+        <translation>Defect correction</translation>
     </message>
     <message>
         <source>底片模式</source>
@@ -1002,7 +1011,7 @@
     </message>
     <message>
         <source>输出图像</source>
-        <translation>Output Image</translation>
+        <translation>Output image</translation>
     </message>
     <message>
         <source>图像格式：</source>
@@ -1010,7 +1019,7 @@
     </message>
     <message>
         <source>图像处理</source>
-        <translation>Image Processing</translation>
+        <translation>Image processing</translation>
     </message>
     <message>
         <source>对比度：</source>
@@ -1026,11 +1035,11 @@
     </message>
     <message>
         <source>自动曝光</source>
-        <translation>Auto Exposure</translation>
+        <translation>Auto exposure</translation>
     </message>
     <message>
         <source>手动曝光</source>
-        <translation>Manual Exposure</translation>
+        <translation>Manual exposure</translation>
     </message>
     <message>
         <source>亮度目标：</source>
@@ -1042,7 +1051,7 @@
     </message>
     <message>
         <source>增益范围(倍数)</source>
-        <translation>Gain range (times)</translation>
+        <translation>Gain range (×)</translation>
     </message>
     <message>
         <source>抗闪频</source>
@@ -1058,7 +1067,7 @@
     </message>
     <message>
         <source>模拟增益(倍数)</source>
-        <translation>Analog gain (times)</translation>
+        <translation>Analog gain (×)</translation>
     </message>
     <message>
         <source>曝光时间(毫秒)</source>
@@ -1070,7 +1079,7 @@
     </message>
     <message>
         <source>手动白平衡</source>
-        <translation>Manual White Balance</translation>
+        <translation>Manual white balance</translation>
     </message>
     <message>
         <source>色温选择：</source>
@@ -1090,7 +1099,7 @@
     </message>
     <message>
         <source>一键白平衡</source>
-        <translation>One-touch White Balance</translation>
+        <translation>One-touch white balance</translation>
     </message>
     <message>
         <source>十字线1</source>
@@ -1138,7 +1147,7 @@
     </message>
     <message>
         <source>触发模式</source>
-        <translation>Trigger Mode</translation>
+        <translation>Trigger mode</translation>
     </message>
     <message>
         <source>连续采集</source>
@@ -1154,7 +1163,7 @@
     </message>
     <message>
         <source>触发参数</source>
-        <translation>Trigger Parameters</translation>
+        <translation>Trigger parameters</translation>
     </message>
     <message>
         <source>触发一次的帧数：</source>
@@ -1162,15 +1171,15 @@
     </message>
     <message>
         <source>触发延迟(微秒):</source>
-        <translation>Trigger delay (us):</translation>
+        <translation>Trigger delay (µs):</translation>
     </message>
     <message>
         <source>触发一次</source>
-        <translation>Trigger Once</translation>
+        <translation>Trigger once</translation>
     </message>
     <message>
         <source>硬件触发参数</source>
-        <translation>Hardware Trigger Parameters</translation>
+        <translation>Hardware trigger parameters</translation>
     </message>
     <message>
         <source>输入：</source>
@@ -1178,7 +1187,7 @@
     </message>
     <message>
         <source>工作模式：</source>
-        <translation>Work mode:</translation>
+        <translation>Mode:</translation>
     </message>
     <message>
         <source>触发</source>
@@ -1186,11 +1195,11 @@
     </message>
     <message>
         <source>输入IO</source>
-        <translation>Input IO</translation>
+        <translation>Input</translation>
     </message>
     <message>
         <source>触发方式：</source>
-        <translation>Trigger edge:</translation>
+        <translation>Trigger on:</translation>
     </message>
     <message>
         <source>上升沿触发</source>
@@ -1210,11 +1219,11 @@
     </message>
     <message>
         <source>去抖时间(微秒):</source>
-        <translation>Debounce time (us):</translation>
+        <translation>Debounce time (µs):</translation>
     </message>
     <message>
         <source>输出信号</source>
-        <translation>Output Signal</translation>
+        <translation>Output signal</translation>
     </message>
     <message>
         <source>输出：</source>
@@ -1230,7 +1239,7 @@
     </message>
     <message>
         <source>输出IO</source>
-        <translation>Output IO</translation>
+        <translation>Digital output</translation>
     </message>
     <message>
         <source>PWM</source>
@@ -1238,15 +1247,15 @@
     </message>
     <message>
         <source>延时(微秒):</source>
-        <translation>Delay (us):</translation>
+        <translation>Delay (µs):</translation>
     </message>
     <message>
         <source>脉冲宽度(微秒):</source>
-        <translation>Pulse width (us):</translation>
+        <translation>Pulse width (µs):</translation>
     </message>
     <message>
         <source>有效电平极性：</source>
-        <translation>Active polarity:</translation>
+        <translation>Active level:</translation>
     </message>
     <message>
         <source>低电平</source>
@@ -1274,11 +1283,11 @@
     </message>
     <message>
         <source>PWM周期(微秒):</source>
-        <translation>PWM period (us):</translation>
+        <translation>PWM period (µs):</translation>
     </message>
     <message>
         <source>PWM高电平时间(微秒):</source>
-        <translation>PWM high time (us):</translation>
+        <translation>PWM high time (µs):</translation>
     </message>
     <message>
         <source>分辨率：</source>
@@ -1286,7 +1295,7 @@
     </message>
     <message>
         <source>ROI区域</source>
-        <translation>ROI Region</translation>
+        <translation>Region of interest</translation>
     </message>
     <message>
         <source>水平偏移：</source>
@@ -1322,7 +1331,7 @@
     </message>
     <message>
         <source>GigE网络相机</source>
-        <translation>GigE Network Camera</translation>
+        <translation>GigE camera</translation>
     </message>
     <message>
         <source>DHCP</source>
@@ -1342,39 +1351,39 @@
     </message>
     <message>
         <source>设置</source>
-        <translation>Set</translation>
+        <translation>Apply</translation>
     </message>
     <message>
         <source>传输</source>
-        <translation>Transport</translation>
+        <translation>Transfer</translation>
     </message>
     <message>
         <source>最大传输大小(MTU):</source>
-        <translation>Maximum transmission unit (MTU):</translation>
+        <translation>Packet size (MTU):</translation>
     </message>
     <message>
         <source>为了达到最高传输效率，请设置为网卡最大传输包大小(1500-9000)。</source>
-        <translation>For the highest transfer efficiency, set the largest packet size of the network card (1500-9000).</translation>
+        <translation>For the fastest transfer, set the largest packet size the network card allows (1500-9000).</translation>
     </message>
     <message>
         <source>网络包间隔时间(微秒)</source>
-        <translation>Packet interval (us)</translation>
+        <translation>Packet interval (µs)</translation>
     </message>
     <message>
         <source>多通道</source>
-        <translation>Multiple Channels</translation>
+        <translation>Channels</translation>
     </message>
     <message>
         <source>手动调焦</source>
-        <translation>Manual Focus</translation>
+        <translation>Manual focus</translation>
     </message>
     <message>
         <source>恢复默认值</source>
-        <translation>Restore Default</translation>
+        <translation>Restore default</translation>
     </message>
     <message>
         <source>加载模式：</source>
-        <translation>Load mode:</translation>
+        <translation>Load by:</translation>
     </message>
     <message>
         <source>型号</source>
@@ -1390,7 +1399,7 @@
     </message>
     <message>
         <source>参数组别：</source>
-        <translation>Parameter group:</translation>
+        <translation>Parameter set:</translation>
     </message>
     <message>
         <source>A</source>
@@ -1450,11 +1459,11 @@
     </message>
     <message>
         <source>选择</source>
-        <translation>Select</translation>
+        <translation>Select a folder</translation>
     </message>
     <message>
         <source>修改成功</source>
-        <translation>Changed successfully</translation>
+        <translation>Change applied</translation>
     </message>
     <message>
         <source>相机不接受最大传输大小%1</source>
@@ -1462,7 +1471,7 @@
     </message>
     <message>
         <source>相机不接受网络包间隔时间%1微秒</source>
-        <translation>the camera does not accept the packet interval of %1 us</translation>
+        <translation>the camera does not accept the packet interval of %1 µs</translation>
     </message>
     <message>
         <source>修改失败：%1</source>
@@ -1523,6 +1532,16 @@
     <message>
         <source>修改设备名称失败</source>
         <translation>Failed to change the device name</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <comment>window layout menu</comment>
+        <translation>Custom layouts</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <comment>resolution list: a region of interest</comment>
+        <translation>Custom region</translation>
     </message>
     <message>
         <source>已加载参数组%1</source>
@@ -1861,7 +1880,7 @@
     </message>
     <message>
         <source>X轴:</source>
-        <translation>X axis:</translation>
+        <translation>Level:</translation>
     </message>
     <message>
         <source>通道</source>
@@ -1885,7 +1904,43 @@
     </message>
     <message>
         <source>X轴:%1</source>
-        <translation>X axis:%1</translation>
+        <translation>Level:%1</translation>
+    </message>
+    <message>
+        <source>红色:</source>
+        <translation>Red:</translation>
+    </message>
+    <message>
+        <source>绿色:</source>
+        <translation>Green:</translation>
+    </message>
+    <message>
+        <source>蓝色:</source>
+        <translation>Blue:</translation>
+    </message>
+    <message>
+        <source>红色</source>
+        <translation>Red</translation>
+    </message>
+    <message>
+        <source>绿色</source>
+        <translation>Green</translation>
+    </message>
+    <message>
+        <source>蓝色</source>
+        <translation>Blue</translation>
+    </message>
+    <message>
+        <source>红色:%1</source>
+        <translation>Red:%1</translation>
+    </message>
+    <message>
+        <source>绿色:%1</source>
+        <translation>Green:%1</translation>
+    </message>
+    <message>
+        <source>蓝色:%1</source>
+        <translation>Blue:%1</translation>
     </message>
 </context>
 <context>

@@ -19,6 +19,10 @@
         <source>确定</source>
         <translation>确定</translation>
     </message>
+    <message>
+        <source>软件使用说明书</source>
+        <translation>软件使用说明书</translation>
+    </message>
 </context>
 <context>
     <name>CVideoThread</name>
@@ -360,14 +364,6 @@
         <translation>时</translation>
     </message>
     <message>
-        <source>秒抓取一张</source>
-        <translation>秒抓取一张</translation>
-    </message>
-    <message>
-        <source>秒停止抓图</source>
-        <translation>秒停止抓图</translation>
-    </message>
-    <message>
         <source>重置</source>
         <translation>重置</translation>
     </message>
@@ -470,6 +466,23 @@
     <message>
         <source>自定义回放帧率: %1 到 %2 帧/秒</source>
         <translation>自定义回放帧率: %1 到 %2 帧/秒</translation>
+    </message>
+    <message>
+        <source>抓取一张</source>
+        <translation>抓取一张</translation>
+    </message>
+    <message>
+        <source>停止抓图</source>
+        <translation>停止抓图</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <comment>group of the hotkey fields</comment>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>快捷键与已有快捷键冲突，设置未保存。请修改快捷键后再按确定。</source>
+        <translation>快捷键与已有快捷键冲突，设置未保存。请修改快捷键后再按确定。</translation>
     </message>
 </context>
 <context>
@@ -795,10 +808,6 @@
     <message>
         <source>九画面</source>
         <translation>九画面</translation>
-    </message>
-    <message>
-        <source>自定义</source>
-        <translation>自定义</translation>
     </message>
     <message>
         <source>全屏</source>
@@ -1418,7 +1427,7 @@
     </message>
     <message>
         <source>Camera config files(*.Bin)</source>
-        <translation>Camera config files(*.Bin)</translation>
+        <translation>相机参数文件(*.Bin)</translation>
     </message>
     <message>
         <source>文件不存在或无法读取</source>
@@ -1523,6 +1532,16 @@
     <message>
         <source>修改设备名称失败</source>
         <translation>修改设备名称失败</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <comment>window layout menu</comment>
+        <translation>自定义</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <comment>resolution list: a region of interest</comment>
+        <translation>自定义</translation>
     </message>
     <message>
         <source>已加载参数组%1</source>
@@ -1886,6 +1905,42 @@
     <message>
         <source>X轴:%1</source>
         <translation>X轴:%1</translation>
+    </message>
+    <message>
+        <source>红色:</source>
+        <translation>红色:</translation>
+    </message>
+    <message>
+        <source>绿色:</source>
+        <translation>绿色:</translation>
+    </message>
+    <message>
+        <source>蓝色:</source>
+        <translation>蓝色:</translation>
+    </message>
+    <message>
+        <source>红色</source>
+        <translation>红色</translation>
+    </message>
+    <message>
+        <source>绿色</source>
+        <translation>绿色</translation>
+    </message>
+    <message>
+        <source>蓝色</source>
+        <translation>蓝色</translation>
+    </message>
+    <message>
+        <source>红色:%1</source>
+        <translation>红色:%1</translation>
+    </message>
+    <message>
+        <source>绿色:%1</source>
+        <translation>绿色:%1</translation>
+    </message>
+    <message>
+        <source>蓝色:%1</source>
+        <translation>蓝色:%1</translation>
     </message>
 </context>
 <context>

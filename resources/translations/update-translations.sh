@@ -14,7 +14,8 @@ for lang in zh_CN en_CN; do
 done
 for f in "$here"/*_zh_CN.ts; do
   # <translation type="unfinished"></translation> after <source>X</source> becomes X
-  perl -0pi -e 's{<source>([^<]*)</source>(\s*)<translation type="unfinished">[^<]*</translation>}{<source>$1</source>$2<translation>$1</translation>}g' "$f"
+  # (also when a disambiguating <comment> stands between them)
+  perl -0pi -e 's{<source>([^<]*)</source>(\s*(?:<comment>[^<]*</comment>\s*)?)<translation type="unfinished">[^<]*</translation>}{<source>$1</source>$2<translation>$1</translation>}g' "$f"
   sed -i 's/<TS version="2.1" language="[^"]*"/<TS version="2.1" language="zh_CN"/' "$f"
 done
 for f in "$here"/*_en_CN.ts; do

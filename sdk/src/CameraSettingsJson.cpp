@@ -101,7 +101,10 @@ struct Reader {
         auto it = find(key);
         if (it == object.end())
             return;
-        if (!it->is_number_integer())
+        // Past the largest signed number, an unsigned one would wrap to a negative value.
+        if (!it->is_number_integer() ||
+            (it->is_number_unsigned() &&
+             (high < 0 || it->get<unsigned long long>() > static_cast<unsigned long long>(high))))
             throw std::invalid_argument(key);
         const long long value = it->get<long long>();
         if (value < low || value > high)

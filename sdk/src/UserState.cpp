@@ -32,6 +32,27 @@ json readJson(const std::string& path)
     return document.is_object() ? document : json::object();
 }
 
+// A whole number in [low, high]. Fractions, text and numbers past the range read as
+// nothing stored: converting them as they are would wrap (4294967297 became group 1) or,
+// for a fraction past an int such as 1e300, be undefined.
+std::optional<int> storedInteger(const json& document, const char* key, int low, int high)
+{
+    auto it = document.find(key);
+    if (it == document.end() || !it->is_number_integer())
+        return std::nullopt;
+    if (it->is_number_unsigned()) {
+        const auto value = it->get<unsigned long long>();
+        if (high < 0 || value > static_cast<unsigned long long>(high) ||
+            static_cast<long long>(value) < low)
+            return std::nullopt;
+        return static_cast<int>(value);
+    }
+    const auto value = it->get<long long>();
+    if (value < low || value > high)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
 template <typename T>
 std::optional<T> typed(const json& document, const char* key)
 {
@@ -130,7 +151,7 @@ StoredCameraState UserState::load(const std::string& identifier) const
     const json document = readJson(cameraPath(identifier));
     StoredCameraState state;
     state.nickname = typed<std::string>(document, "nickname");
-    if (auto version = typed<int>(document, "firmwareVersion"); version && *version >= 0 && *version <= 0xFFFF)
+    if (auto version = storedInteger(document, "firmwareVersion", 0, 0xFFFF))
         state.firmwareVersion = static_cast<uint16_t>(*version);
     if (auto network = typed<json>(document, "network"); network && network->is_object()) {
         NetworkState n;
@@ -138,14 +159,13 @@ StoredCameraState UserState::load(const std::string& identifier) const
         n.subnetMask = typed<std::string>(*network, "mask").value_or("");
         n.gateway = typed<std::string>(*network, "gateway").value_or("");
         // A damaged or hand-edited address must not be shown as the camera's.
-        const auto mode = typed<int>(*network, "mode");
-        n.addressMode = mode.value_or(-1);
+        n.addressMode = storedInteger(*network, "mode", 0, 1).value_or(-1);
         if (isValidStoredAddress(n.addressMode, n.ipAddress, n.subnetMask, n.gateway))
             state.network = n;
     }
-    if (auto mode = typed<int>(document, "loadMode"); mode && *mode >= 0 && *mode <= 2)
+    if (auto mode = storedInteger(document, "loadMode", 0, 2))
         state.loadMode = *mode;
-    if (auto group = typed<int>(document, "currentGroup"); group && ((*group >= 0 && *group <= 3) || *group == 0xFF))
+    if (auto group = storedInteger(document, "currentGroup", 0, 0xFF); group && (*group <= 3 || *group == 0xFF))
         state.currentGroup = *group;
     return state;
 }

@@ -9,6 +9,8 @@
 
 using namespace zoomlogic;
 
+Q_DECLARE_METATYPE(windowlogic::CrosshairState)
+
 class CameraLogicTest : public QObject {
     Q_OBJECT
 private slots:
@@ -25,6 +27,8 @@ private slots:
     void toolBar();
     void statusNumbers_data();
     void statusNumbers();
+    void crosshairOverlay_data();
+    void crosshairOverlay();
     void hotkeyText_data();
     void hotkeyText();
     void hotkeysMatchInOrder_data();
@@ -249,6 +253,48 @@ void CameraLogicTest::statusNumbers_data()
     QTest::newRow("below a tenth is 0") << 0.05 << "0";
     QTest::newRow("high rate") << 1234.56 << "1234.5";
     QTest::newRow("not a number shows 0") << std::nan("") << "0";
+}
+
+void CameraLogicTest::crosshairOverlay_data()
+{
+    using windowlogic::CrosshairState;
+    QTest::addColumn<QVector<CrosshairState>>("crosshairs");
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QStringList>("lines");  // "h y" / "v x", then the colour
+    const CrosshairState green{325, 240, 0x00FF00, true};
+    QTest::newRow("1:1 needs none") << QVector<CrosshairState>{green} << 1.0 << QStringList();
+    QTest::newRow("enlarged needs none") << QVector<CrosshairState>{green} << 2.5 << QStringList();
+    QTest::newRow("scaled down: both lines through the pixel middles")
+        << QVector<CrosshairState>{green} << 0.3
+        << QStringList{"h 240.5 #00ff00", "v 325.5 #00ff00"};
+    QTest::newRow("colour is red + green * 256 + blue * 65536")
+        << QVector<CrosshairState>{{0, 479, 0x3020A0, true}} << 0.5
+        << QStringList{"h 479.5 #a02030", "v 0.5 #a02030"};
+    QTest::newRow("disabled ones are not drawn")
+        << QVector<CrosshairState>{{10, 10, 0xFF, false}, green} << 0.3
+        << QStringList{"h 240.5 #00ff00", "v 325.5 #00ff00"};
+    QTest::newRow("a line outside the image is left out, the other stays")
+        << QVector<CrosshairState>{{650, 100, 0xFF, true}, {20, 480, 0xFF, true}} << 0.3
+        << QStringList{"h 100.5 #ff0000", "v 20.5 #ff0000"};
+}
+
+void CameraLogicTest::crosshairOverlay()
+{
+    QFETCH(QVector<windowlogic::CrosshairState>, crosshairs);
+    QFETCH(double, scale);
+    QFETCH(QStringList, lines);
+    QStringList drawn;
+    for (const windowlogic::OverlayLine& l :
+         windowlogic::crosshairOverlay(crosshairs, QSize(650, 480), scale)) {
+        const bool horizontal = l.line.y1() == l.line.y2();
+        // Every line spans the whole image.
+        QCOMPARE(horizontal ? l.line.dx() : l.line.dy(), horizontal ? 650.0 : 480.0);
+        drawn << QStringLiteral("%1 %2 %3")
+                     .arg(horizontal ? "h" : "v")
+                     .arg(horizontal ? l.line.y1() : l.line.x1())
+                     .arg(l.colour.name());
+    }
+    QCOMPARE(drawn, lines);
 }
 
 void CameraLogicTest::statusNumbers()

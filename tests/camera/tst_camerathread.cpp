@@ -88,6 +88,7 @@ private slots:
     void fitUsesTheSmallerRatio();
     void frameOfAnotherSizeFitsAgain();
     void reopenedWindowFitsTheNewCamera();
+    void crosshairsShowWhenTheViewScalesDown();
     void navigationRectangleFollowsTheZoom();
     void rectangleFollowsAtTheNextRepaint();
     void draggingTheRectangleMovesTheViewAndStopsAtTheEdges();
@@ -606,6 +607,46 @@ void CameraWindowTest::wheelZoomsInHundredths()
     QCOMPARE(view->scene()->sceneRect(), QRectF(0, 0, 650, 480));
 }
 
+void CameraWindowTest::crosshairsShowWhenTheViewScalesDown()
+{
+    // A one-pixel crosshair in a 650x480 frame shown at about a third of its size: the
+    // view skips most of the frame's rows and columns, and both lines must still show.
+    window->resize(320, 340);
+    QVERIFY(openWindow());
+    QVERIFY(SdkSetCrosshair(window->cameraHandle(), 0, 321, 237, 0x00FF00, 1) == VEXO_SDK_OK);
+    QVERIFY(SdkSetCrosshair(window->cameraHandle(), 4, 100, 401, 0xFF00FF, 1) == VEXO_SDK_OK);
+    QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
+    QVERIFY(window->zoomFactor() < 0.5);
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    // Whether the line through the crosshair's pixels shows, within a screen pixel of where
+    // the view maps them, over the part of the frame in view.
+    const auto shows = [&](int x, int y, QColor colour) {
+        const QImage shot = view->viewport()->grab().toImage();
+        const QRect visible = QRect(view->mapFromScene(QPointF(0, 0)),
+                                    view->mapFromScene(QPointF(650, 480)) - QPoint(1, 1))
+                                  .intersected(shot.rect());
+        const QPoint at = view->mapFromScene(QPointF(x + 0.5, y + 0.5));
+        int bestRow = 0, bestColumn = 0;
+        for (int d = -1; d <= 1; ++d) {
+            int onRow = 0, onColumn = 0;
+            for (int sx = visible.left(); sx <= visible.right(); ++sx)
+                onRow += visible.contains(sx, at.y() + d) && shot.pixelColor(sx, at.y() + d) == colour;
+            for (int sy = visible.top(); sy <= visible.bottom(); ++sy)
+                onColumn += visible.contains(at.x() + d, sy) && shot.pixelColor(at.x() + d, sy) == colour;
+            bestRow = std::max(bestRow, onRow);
+            bestColumn = std::max(bestColumn, onColumn);
+        }
+        // The other crosshair crosses each line once.
+        return bestRow >= visible.width() - 4 && bestColumn >= visible.height() - 4;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(shows(321, 237, QColor(0, 255, 0)), kDeadlineMs);
+    QVERIFY(shows(100, 401, QColor(255, 0, 255)));
+    // At 1:1 the frame's own pixels show them; nothing is drawn over the frame.
+    QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        static_cast<CustomGraphicsScene*>(view->scene())->overlayLines().isEmpty(), kDeadlineMs);
+}
+
 void CameraWindowTest::fitUsesTheSmallerRatio()
 {
     QVERIFY(openWindow());
@@ -1122,9 +1163,10 @@ void CameraWindowTest::pictureThatCannotBeWrittenIsReported()
     window->cameraMessage(QStringLiteral("next"));
     QCOMPARE(status->text(), QStringLiteral("next"));
 
-    // An unknown picture type writes nothing and says so.
+    // An unknown picture type writes nothing and says so. The store reads one from the file
+    // as the default type (see tst_settingsstore), so it is put into the record directly.
     setCapture("SvaePath", folder.filePath(QStringLiteral("typeless")));
-    setCapture("PictureType", 7);
+    settingsStore()->captureSettings().pictureType = 7;
     window->cameraSavePic(pixels.data(), info);
     QCOMPARE(status->text(),
              QStringLiteral("图片未保存, 错误码:%1").arg(VEXO_SDK_INVALID_ARGUMENT));

@@ -146,7 +146,8 @@ public:
         QImage servedBy;   // the frame of the same number, as the sink saw it
         int framesBefore;  // frames the sink had seen when the picture arrived
     };
-    std::vector<Picture> pictures;
+    std::vector<Picture> pictures;     // asked for with requestPicture
+    std::vector<Picture> runPictures;  // taken by a count run
     QStringList messages;
     QList<float> captureRates;
     QList<int> frameCounts;
@@ -178,6 +179,10 @@ public:
         connect(thread, &CVideoThread::newestFrameReady, this, [this, source]() { show(source); });
         connect(thread, &CVideoThread::cameraSavePic, this, [this](BYTE* buffer, stImageInfo info) {
             pictures.push_back(
+                {framecopies::take(this, buffer), info, sink.copyOf(info.frameNumber), frames()});
+        });
+        connect(thread, &CVideoThread::runPictureReady, this, [this](BYTE* buffer, stImageInfo info) {
+            runPictures.push_back(
                 {framecopies::take(this, buffer), info, sink.copyOf(info.frameNumber), frames()});
         });
         connect(thread, &CVideoThread::cameraMessage, this,
@@ -402,26 +407,27 @@ void VideoThreadTest::countRunTakesEveryNthFrame()
     startThread();
     QTRY_VERIFY_WITH_TIMEOUT(receiver->frames() >= 2, kDeadlineMs);
     thread->startPictureRun(3, 5);
-    QTRY_COMPARE_WITH_TIMEOUT(int(receiver->pictures.size()), 5, kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(int(receiver->runPictures.size()), 5, kDeadlineMs);
     QTRY_VERIFY_WITH_TIMEOUT(!thread->isPictureRunActive(), kDeadlineMs);
     QCOMPARE(thread->picturesOfRun(), 5);
     const int framesAtEnd = receiver->frames();
     QTRY_VERIFY_WITH_TIMEOUT(receiver->frames() >= framesAtEnd + 6, kDeadlineMs);
-    QCOMPARE(int(receiver->pictures.size()), 5);  // the limit holds
+    QCOMPARE(int(receiver->runPictures.size()), 5);  // the limit holds
+    QVERIFY(receiver->pictures.empty());             // and none came as a requested picture
     QVERIFY(receiver->messages.isEmpty());        // run pictures are confirmed by their writer
 
     // Each picture is the frame three frames after the one before, by the order the
     // thread handed them out, and holds that frame's pixels.
     const std::vector<int> numbers = receiver->sink.numbers();
     std::vector<std::ptrdiff_t> positions;
-    for (const Receiver::Picture& picture : receiver->pictures) {
+    for (const Receiver::Picture& picture : receiver->runPictures) {
         const auto at = std::find(numbers.begin(), numbers.end(), picture.info.frameNumber);
         QVERIFY(at != numbers.end());
         positions.push_back(at - numbers.begin());
     }
     for (std::size_t i = 1; i < positions.size(); ++i)
         QCOMPARE(positions[i] - positions[i - 1], std::ptrdiff_t(3));
-    const Receiver::Picture& last = receiver->pictures.back();
+    const Receiver::Picture& last = receiver->runPictures.back();
     QCOMPARE(pictureImage(last), last.servedBy);
 }
 

@@ -92,8 +92,9 @@ void HistogramWidgetTest::formAsSpecified()
     QCOMPARE(headers, (QStringList{"  ", "通道", "最小值", "最大值", "平均值", "标准差"}));
     QCOMPARE(table->columnWidth(0), 30);
     QCOMPARE(table->columnWidth(3), 113);
-    QCOMPARE(cell(w, 0, 1), QStringLiteral("Red"));
-    QCOMPARE(cell(w, 2, 1), QStringLiteral("Blue"));
+    // The channel names are translated: Chinese here, "Red" and so on in English.
+    QCOMPARE(cell(w, 0, 1), QStringLiteral("红色"));
+    QCOMPARE(cell(w, 2, 1), QStringLiteral("蓝色"));
     QCOMPARE(cell(w, 1, 5), QStringLiteral("0"));
     QCOMPARE(table->item(1, 4)->textAlignment(), int(Qt::AlignCenter));
     QVERIFY(!(table->item(1, 4)->flags() & Qt::ItemIsEditable));

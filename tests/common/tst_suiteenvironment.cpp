@@ -126,6 +126,30 @@ private slots:
         const QString title = QCoreApplication::translate("Flashmere", "升级");
         QCOMPARE(title == QString("升级"), chinese);
         QVERIFY(!title.isEmpty());
+        // Qt's own file dialog speaks the same language.
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"),
+                 chinese ? QString("查找范围：") : QString("Look in:"));
+        QCOMPARE(watcher.count(), 0);
+    }
+
+    void qtTextsFollowTheLanguage()
+    {
+        QTranslator qtTranslator;
+        QVERIFY2(suite::applyQtLanguage(&qtTranslator, true),
+                 qPrintable("no qtbase_zh_CN.qm in " + suite::qtTranslationsFolder()));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "&Choose"), QString("选择(&C)"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("取消"));
+        // Switching to English takes Qt's Chinese away again, and switching twice does
+        // not stack it.
+        QVERIFY(suite::applyQtLanguage(&qtTranslator, true));
+        QVERIFY(!suite::applyQtLanguage(&qtTranslator, false));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
+
+        // A folder without Qt's catalogue leaves Qt in English, silently.
+        QTemporaryDir empty;
+        ModalDialogWatcher watcher;
+        QVERIFY(!suite::applyQtLanguage(&qtTranslator, true, empty.path()));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
         QCOMPARE(watcher.count(), 0);
     }
 

@@ -836,7 +836,7 @@ private slots:
         combo->setCurrentIndex(combo->count() - 1);
         QWidget* dialog = shownRegionDialog();
         QVERIFY(dialog);
-        QVERIFY(!dialog->parent());
+        QCOMPARE(dialog->parentWidget(), window.get());  // a dialog window of the main window
         QCOMPARE(probe(handle, "resolutionIndex"),
                  QString::number(combo->itemData(combo->count() - 2).toInt()));
         QVERIFY(!w<QPushButton>("pushButton_roi")->isEnabled());

@@ -1,6 +1,7 @@
 // The settings dialog: its pages and names, the millisecond/unit conversion, what OK
-// writes and reset does not, single-combination hotkey fields, the conflict rule, the
-// main window's three entries, and saved hotkeys acting in an open camera window.
+// writes (every changed page) and reset does not, single-combination hotkey fields, the
+// conflict rule, language changes, the main window's three entries, and saved hotkeys
+// acting in an open camera window.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,15 +14,18 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include "CameraThread.h"
+#include "CameraWindowLogic.h"
 #include "CaptureCameras.h"
 #include "ConfigLogic.h"
 #include "ConfigWidget.h"
 #include "CustomKeySequenceEdit.h"
 #include "ModalDialogWatcher.h"
 #include "SettingsStore.h"
+#include "SuiteEnvironment.h"
 #include "VexoCam.h"
 
 namespace {
@@ -93,6 +97,15 @@ private slots:
     void conflictDisablesSaveUntilResolved();
     void resetKeepsTheConflictMessageUntilTheNextRelease();
     void savedHotkeysActInAnOpenCameraWindow();
+    void hotkeysStayPortableWithQtsChineseTexts();
+    void okKeepsTheEditsOfEveryPage_data();
+    void okKeepsTheEditsOfEveryPage();
+    void okLeavesPagesNobodyChanged();
+    void okElsewhereRefusesClashingHotkeys();
+    void timeRowsNameTheirUnitOnce();
+    void folderFieldsShowThePathFromItsStart_data();
+    void folderFieldsShowThePathFromItsStart();
+    void followsALanguageSwitch();
     void mainWindowEntriesOpenTheirPages();
 
 private:
@@ -543,6 +556,194 @@ void ConfigWidgetTest::savedHotkeysActInAnOpenCameraWindow()
     camera.closeCamera();
 }
 
+void ConfigWidgetTest::hotkeysStayPortableWithQtsChineseTexts()
+{
+    // With Qt's Chinese texts a key's native name is Chinese ("空格" for Space); the
+    // camera windows match portable texts, so that is what is kept.
+    QTranslator qtChinese;
+    QVERIFY(suite::applyQtLanguage(&qtChinese, true));
+    auto* w = new ConfigWidget(2);
+    w->show();
+    auto* onoff = child<CustomKeySequenceEdit>(*w, "keySequenceEdit_Onoff");
+    type(onoff, Qt::Key_Space);
+    QVERIFY(onoff->findChild<QLineEdit*>()->text().startsWith(QStringLiteral("Ctrl+空格")));
+    QCOMPARE(w->currentHotkeyTexts()[6], QStringLiteral("Ctrl+Space"));
+    child<QPushButton>(*w, "pushButton_hotkeySave")->click();
+    QCOMPARE(settingsStore()->value("HOTKEYINFO", "Onoff").toString(),
+             QStringLiteral("Ctrl+Space"));
+    QCOMPARE(windowlogic::matchHotkey(windowlogic::hotkeyText(Qt::Key_Space, Qt::ControlModifier),
+                                      settingsStore()->hotkeySettings()),
+             windowlogic::HotkeyAction::Onoff);
+    ConfigWidget again(2);
+    QCOMPARE(child<QKeySequenceEdit>(again, "keySequenceEdit_Onoff")->keySequence(),
+             QKeySequence(Qt::CTRL + Qt::Key_Space));
+    QCoreApplication::removeTranslator(&qtChinese);
+}
+
+void ConfigWidgetTest::okKeepsTheEditsOfEveryPage_data()
+{
+    QTest::addColumn<int>("okPage");
+    QTest::addColumn<QString>("okButton");
+    QTest::newRow("OK of the capture page") << 0 << "pushButton_save";
+    QTest::newRow("OK of the recording page") << 1 << "pushButton_recordSave";
+    QTest::newRow("OK of the hotkey page") << 2 << "pushButton_hotkeySave";
+}
+
+void ConfigWidgetTest::okKeepsTheEditsOfEveryPage()
+{
+    QFETCH(int, okPage);
+    QFETCH(QString, okButton);
+    auto* w = new ConfigWidget(0);
+    w->show();
+    auto* pages = child<QListWidget>(*w, "listWidget_menu");
+    child<QLineEdit>(*w, "lineEdit_nameRulePrefix")->setText("Part_");
+    pages->setCurrentRow(1);
+    child<QComboBox>(*w, "comboBox_videoType")->setCurrentIndex(1);
+    pages->setCurrentRow(2);
+    type(child<CustomKeySequenceEdit>(*w, "keySequenceEdit_Onoff"), Qt::Key_F5, Qt::NoModifier);
+    pages->setCurrentRow(okPage);
+
+    QPointer<ConfigWidget> alive(w);
+    child<QPushButton>(*w, qPrintable(okButton))->click();
+    QTRY_VERIFY(alive.isNull());
+    QCOMPARE(watcher->count(), 0);
+    QCOMPARE(settingsStore()->value("CAPTURE", "NameRulePrefix").toString(),
+             QStringLiteral("Part_"));
+    QCOMPARE(settingsStore()->value("RECORDINFO", "VideoType").toInt(), 1);
+    QCOMPARE(settingsStore()->value("HOTKEYINFO", "Onoff").toString(), QStringLiteral("F5"));
+    QCOMPARE(settingsStore()->captureSettings().nameRulePrefix, QStringLiteral("Part_"));
+    QCOMPARE(settingsStore()->recordSettings().videoType, 1);
+    QCOMPARE(settingsStore()->hotkeySettings().onoff, QStringLiteral("F5"));
+}
+
+void ConfigWidgetTest::okLeavesPagesNobodyChanged()
+{
+    // Two windows are open; each OK writes what its user changed, not its old copy of
+    // the rest over what the other window saved.
+    auto* capture = new ConfigWidget(0);
+    auto* recording = new ConfigWidget(1);
+    child<QComboBox>(*recording, "comboBox_videoType")->setCurrentIndex(1);
+    child<QPushButton>(*recording, "pushButton_recordSave")->click();
+    // The capture page shows the 1 ms intervals of a reset as 0 s; it was not touched,
+    // so they are not rewritten.
+    QCOMPARE(settingsStore()->value("CAPTURE", "GrapTimeRadix").toInt(), 1);
+    child<QLineEdit>(*capture, "lineEdit_nameRulePrefix")->setText("First_");
+    child<QPushButton>(*capture, "pushButton_save")->click();
+    QCOMPARE(settingsStore()->value("CAPTURE", "NameRulePrefix").toString(),
+             QStringLiteral("First_"));
+    QCOMPARE(settingsStore()->value("RECORDINFO", "VideoType").toInt(), 1);
+    QCOMPARE(settingsStore()->hotkeySettings().onoff, QStringLiteral("Ctrl+U"));
+}
+
+void ConfigWidgetTest::okElsewhereRefusesClashingHotkeys()
+{
+    auto* w = new ConfigWidget(2);
+    w->show();
+    auto* onoff = child<CustomKeySequenceEdit>(*w, "keySequenceEdit_Onoff");
+    type(onoff, Qt::Key_Y);  // the picture hotkey's combination
+    auto* pages = child<QListWidget>(*w, "listWidget_menu");
+    pages->setCurrentRow(0);
+    child<QLineEdit>(*w, "lineEdit_nameRulePrefix")->setText("Part_");
+    const QByteArray before = settingsFile();
+
+    child<QPushButton>(*w, "pushButton_save")->click();
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(watcher->seen().first().title, QStringLiteral("提示"));
+    QCOMPARE(watcher->seen().first().text,
+             QStringLiteral("快捷键与已有快捷键冲突，设置未保存。请修改快捷键后再按确定。"));
+    QCOMPARE(watcher->seen().first().buttons, QStringList{"确定"});
+    // Nothing written, nothing lost: the window stays, showing the clash.
+    QCOMPARE(settingsFile(), before);
+    QVERIFY(w->isVisible());
+    QCOMPARE(child<QStackedWidget>(*w, "stackedWidget")->currentIndex(), 2);
+    QVERIFY(child<QLabel>(*w, "label_error")->isVisible());
+    QCOMPARE(child<QLineEdit>(*w, "lineEdit_nameRulePrefix")->text(), QStringLiteral("Part_"));
+
+    // Once the clash is gone, OK writes both pages.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&]() {
+            type(onoff, Qt::Key_F7, Qt::NoModifier);
+            return onoff->combination() == QKeySequence(Qt::Key_F7);
+        }(),
+        10000);
+    QPointer<ConfigWidget> alive(w);
+    child<QPushButton>(*w, "pushButton_hotkeySave")->click();
+    QTRY_VERIFY(alive.isNull());
+    QCOMPARE(settingsStore()->hotkeySettings().onoff, QStringLiteral("F7"));
+    QCOMPARE(settingsStore()->captureSettings().nameRulePrefix, QStringLiteral("Part_"));
+}
+
+void ConfigWidgetTest::timeRowsNameTheirUnitOnce()
+{
+    // "每 [1] [秒] 抓取一张": the unit is the combo box's, the label after it has none.
+    ConfigWidget w(0);
+    const QStringList units{"秒", "分", "时"};
+    for (const char* label : {"label_timeEveryUnit", "label_timeStopUnit"}) {
+        const QString text = child<QLabel>(w, label)->text();
+        for (const QString& unit : units)
+            QVERIFY2(!text.contains(unit), qPrintable(QString(label) + ": " + text));
+    }
+    QCOMPARE(child<QLabel>(w, "label_timeEveryUnit")->text(), QStringLiteral("抓取一张"));
+    QCOMPARE(child<QLabel>(w, "label_timeStopUnit")->text(), QStringLiteral("停止抓图"));
+}
+
+void ConfigWidgetTest::folderFieldsShowThePathFromItsStart_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("pictures") << 0 << "lineEdit_savePath";
+    QTest::newRow("recordings") << 1 << "lineEdit_recordPath";
+}
+
+void ConfigWidgetTest::folderFieldsShowThePathFromItsStart()
+{
+    QFETCH(int, page);
+    QFETCH(QString, field);
+    const QString path = "/home/somebody/" + QString(80, 'x') + "/pictures";
+    settingsStore()->setValue("CAPTURE", "SvaePath", path);
+    settingsStore()->setValue("RECORDINFO", "SvaePath", path);
+    ConfigWidget w(page);
+    w.show();
+    auto* edit = child<QLineEdit>(w, qPrintable(field));
+    QCOMPARE(edit->text(), path);
+    // Shown from the leading "/", the whole path in the tool tip.
+    QCOMPARE(edit->cursorPosition(), 0);
+    QCOMPARE(edit->toolTip(), path);
+}
+
+void ConfigWidgetTest::followsALanguageSwitch()
+{
+    auto* w = new ConfigWidget(1);
+    w->show();
+    child<QLineEdit>(*w, "lineEdit_recordNameRulePrefix")->setText("Typed_");
+    QTranslator english;
+    QVERIFY(english.load(qEnvironmentVariable("VEXO_PROGRAM_DIR") + "/VexoCam_en_CN.qm"));
+    QCoreApplication::installTranslator(&english);
+    QTRY_COMPARE(w->windowTitle(), QStringLiteral("Settings"));
+    auto* pages = child<QListWidget>(*w, "listWidget_menu");
+    QCOMPARE(pages->item(0)->text(), QStringLiteral("Pictures"));
+    QCOMPARE(child<QGroupBox>(*w, "groupBox_hotkey")->title(), QStringLiteral("Key combinations"));
+    QCOMPARE(child<QRadioButton>(*w, "radioButton_autoSpeed")->text(), QStringLiteral("Custom"));
+    QCOMPARE(child<QWidget>(*w, "widget_autoFrameRate")->toolTip(),
+             QStringLiteral("Custom playback rate: 1 to 240 frames/s"));
+    // Every page name fits the list beside the pages.
+    QVERIFY2(
+        pages->sizeHintForColumn(0) <= pages->viewport()->width(),
+        qPrintable(
+            QString("%1 > %2").arg(pages->sizeHintForColumn(0)).arg(pages->viewport()->width())));
+    // Texts change, what the user typed and where the window stands do not.
+    QCOMPARE(child<QStackedWidget>(*w, "stackedWidget")->currentIndex(), 1);
+    QCOMPARE(child<QLineEdit>(*w, "lineEdit_recordNameRulePrefix")->text(),
+             QStringLiteral("Typed_"));
+    QCOMPARE(child<QComboBox>(*w, "comboBox_videoQuality")->itemText(2), QStringLiteral("Best"));
+
+    QCoreApplication::removeTranslator(&english);
+    QTRY_COMPARE(w->windowTitle(), QStringLiteral("设置"));
+    QCOMPARE(pages->item(0)->text(), QStringLiteral("抓图"));
+    QCOMPARE(child<QWidget>(*w, "widget_autoFrameRate")->toolTip(),
+             QStringLiteral("自定义回放帧率: 1 到 240 帧/秒"));
+}
+
 void ConfigWidgetTest::mainWindowEntriesOpenTheirPages()
 {
     VexoCam window(nullptr, QString::fromLocal8Bit(qgetenv("VEXO_PROGRAM_DIR")));
@@ -557,7 +758,9 @@ void ConfigWidgetTest::mainWindowEntriesOpenTheirPages()
                 latest = d;
         QVERIFY(latest);
         QVERIFY(latest->isVisible());
-        QVERIFY(!latest->parentWidget());
+        // A dialog window of the main window, not a window of its own.
+        QCOMPARE(latest->parentWidget(), &window);
+        QVERIFY(latest->isWindow());
         QVERIFY(!latest->isModal());
     }
 }

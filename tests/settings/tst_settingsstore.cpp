@@ -228,6 +228,38 @@ private slots:
         QCOMPARE(mirrorValue(store, key).toInt(), 0);
     }
 
+    // Settings with fixed choices never hand the dialog, capture or recording a choice they
+    // have no meaning for: anything else reads as the key's missing value.
+    void choicesOutsideTheKeyReadAsMissing_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("auto save half ticked") << "CAPTURE/AutoSaveState" << QVariant("1") << 0;
+        QTest::newRow("recording auto save") << "RECORDINFO/AutoSaveState" << QVariant("5") << 0;
+        QTest::newRow("auto save kept") << "RECORDINFO/AutoSaveState" << QVariant("2") << 2;
+        QTest::newRow("picture type") << "CAPTURE/PictureType" << QVariant("3") << 0;
+        QTest::newRow("picture type kept") << "CAPTURE/PictureType" << QVariant("2") << 2;
+        QTest::newRow("name rule") << "CAPTURE/NameRuleFormat" << QVariant("-1") << 0;
+        QTest::newRow("capture mode") << "CAPTURE/CaptureMode" << QVariant("2") << 0;
+        QTest::newRow("count limit") << "CAPTURE/GrapNumberStop" << QVariant("1") << 0;
+        QTest::newRow("time limit") << "CAPTURE/GrapTimeStop" << QVariant("7") << 0;
+        QTest::newRow("video type") << "RECORDINFO/VideoType" << QVariant("2") << 0;
+        QTest::newRow("video quality") << "RECORDINFO/VideoQuality" << QVariant("3") << 0;
+        QTest::newRow("play speed") << "RECORDINFO/PlaySpeed" << QVariant("2") << 1;
+        QTest::newRow("custom play speed kept") << "RECORDINFO/PlaySpeed" << QVariant("0") << 0;
+        QTest::newRow("recording name rule") << "RECORDINFO/NameRuleFormat" << QVariant("9") << 0;
+    }
+    void choicesOutsideTheKeyReadAsMissing()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, stored);
+        QFETCH(int, expected);
+        writeCurrentFile({{key, stored}});
+        SettingsStore store(path());
+        QCOMPARE(mirrorValue(store, key).toInt(), expected);
+    }
+
     void damagedFilesAreResetWithoutLosingTheProgram_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -409,7 +441,7 @@ private slots:
 
     void processStoreUsesTheSharedUserFile()
     {
-        // Built before main(): no application name was known, so the file is directly in
+        // Located before main(): no application name was known, so the file is directly in
         // the data folder that the tools also find.
         const QString expected = qEnvironmentVariable("XDG_DATA_HOME") + "/Config.ini";
         QCOMPARE(settingsStore()->filePath(), expected);

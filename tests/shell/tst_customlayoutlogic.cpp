@@ -53,10 +53,13 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("single hex digit without leading zero")
-            << QByteArray::fromHex("0a0b0c0d0e0f") << "a:b:c:d:e:f";
-        QTest::newRow("zero bytes") << QByteArray::fromHex("000000000000") << "0:0:0:0:0:0";
-        QTest::newRow("two digits in lower case") << QByteArray::fromHex("001AFF10A0C3") << "0:1a:ff:10:a0:c3";
+        QTest::newRow("single hex digit gets a leading zero")
+            << QByteArray::fromHex("0a0b0c0d0e0f") << "0a:0b:0c:0d:0e:0f";
+        QTest::newRow("zero bytes") << QByteArray::fromHex("000000000000") << "00:00:00:00:00:00";
+        QTest::newRow("two digits in lower case")
+            << QByteArray::fromHex("001AFF10A0C3") << "00:1a:ff:10:a0:c3";
+        QTest::newRow("small and large bytes mixed")
+            << QByteArray::fromHex("000a1b012301") << "00:0a:1b:01:23:01";
     }
     void macText()
     {

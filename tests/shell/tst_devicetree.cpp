@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(label(window, "label_gigeIP"), QString::fromLatin1(config.ipAddress));
         QCOMPARE(label(window, "label_gigeNetMask"), QString::fromLatin1(config.subnetMask));
         QCOMPARE(label(window, "label_gigePorttype"), QString("GigE"));
-        QCOMPARE(label(window, "label_gigePhyAdder"), QString("0:a:1b:2c:3d:4e"));
+        QCOMPARE(label(window, "label_gigePhyAdder"), QString("00:0a:1b:2c:3d:4e"));
         QCOMPARE(label(window, "label_gigeBroAdder"), QString("未打开"));
 
         emit tree(window)->itemClicked(item(window, "Bench"), 0);

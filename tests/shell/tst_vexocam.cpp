@@ -226,6 +226,30 @@ private slots:
         QCOMPARE(settingsStore()->value("EDITION", "Language").toInt(), 0);
     }
 
+    void videoPageFitsThePanel_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::newRow("Chinese") << 0;
+        QTest::newRow("English") << 1;
+    }
+    void videoPageFitsThePanel()
+    {
+        // Longer English texts must not make the video page wider than the panel is at
+        // its starting width.
+        QFETCH(int, language);
+        setLanguage(language);
+        VexoCam window(nullptr, programDir);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* toolBox = window.findChild<QToolBox*>("toolBox_2");
+        QWidget* page = window.findChild<QWidget*>("page_videoinfo");
+        QVERIFY(toolBox->indexOf(page) >= 0);
+        QVERIFY2(page->minimumSizeHint().width() <= toolBox->width(),
+                 qPrintable(QString("needs %1 of %2")
+                                .arg(page->minimumSizeHint().width())
+                                .arg(toolBox->width())));
+    }
+
     void missingTranslationsAreReported()
     {
         QTemporaryDir emptyProgramDir;

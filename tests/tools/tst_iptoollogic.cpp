@@ -104,10 +104,11 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("leading zeros dropped") << QByteArray::fromHex("000a1b2c3d4e") << "0:a:1b:2c:3d:4e";
-        QTest::newRow("all zero") << QByteArray(6, '\0') << "0:0:0:0:0:0";
+        QTest::newRow("leading zeros kept")
+            << QByteArray::fromHex("000a1b2c3d4e") << "00:0a:1b:2c:3d:4e";
+        QTest::newRow("all zero") << QByteArray(6, '\0') << "00:00:00:00:00:00";
         QTest::newRow("all ones, lower case") << QByteArray::fromHex("ffffffffffff") << "ff:ff:ff:ff:ff:ff";
-        QTest::newRow("mixed") << QByteArray::fromHex("01a0b00c0d10") << "1:a0:b0:c:d:10";
+        QTest::newRow("mixed") << QByteArray::fromHex("01a0b00c0d10") << "01:a0:b0:0c:0d:10";
     }
     void macText()
     {

@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -101,6 +102,68 @@ private slots:
                      qPrintable("run resources/translations/update-translations.sh and translate:\n" +
                                 problems.join('\n')));
         }
+    }
+
+    // What the compiled files say for texts that were wrong: one Chinese text with two
+    // meanings gets two English ones, and the Chinese file may say more than the source.
+    void shippedTexts_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("disambiguation");
+        QTest::addColumn<QString>("text");
+        const QString en = "VexoCam_en_CN.qm";
+        QTest::newRow("custom entry of the resolution list")
+            << en << "VexoCam"
+            << "自定义"
+            << "resolution list: a region of interest"
+            << "Custom region";
+        QTest::newRow("custom layouts of the layout menu") << en << "VexoCam"
+                                                           << "自定义"
+                                                           << "window layout menu"
+                                                           << "Custom layouts";
+        QTest::newRow("custom playback speed") << en << "ConfigWidget"
+                                               << "自定义"
+                                               << ""
+                                               << "Custom";
+        QTest::newRow("settings window title") << en << "ConfigWidget"
+                                               << "设置"
+                                               << ""
+                                               << "Settings";
+        QTest::newRow("hotkey group") << en << "ConfigWidget"
+                                      << "设置"
+                                      << "group of the hotkey fields"
+                                      << "Key combinations";
+        QTest::newRow("GigE settings button") << en << "VexoCam"
+                                              << "设置"
+                                              << ""
+                                              << "Apply";
+        QTest::newRow("driver version of a USB camera") << en << "VexoCam"
+                                                        << "版本："
+                                                        << ""
+                                                        << "Driver version:";
+        QTest::newRow("red channel of the histogram") << en << "histogramWidget"
+                                                      << "红色"
+                                                      << ""
+                                                      << "Red";
+        QTest::newRow("parameter file filter in Chinese") << "VexoCam_zh_CN.qm"
+                                                          << "VexoCam"
+                                                          << "Camera config files(*.Bin)"
+                                                          << ""
+                                                          << "相机参数文件(*.Bin)";
+    }
+    void shippedTexts()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, context);
+        QFETCH(QString, source);
+        QFETCH(QString, disambiguation);
+        QTranslator translator;
+        QVERIFY(translator.load(qEnvironmentVariable("VEXO_PROGRAM_DIR") + "/" + file));
+        QTEST(translator.translate(qPrintable(context), qPrintable(source),
+                                   disambiguation.isEmpty() ? nullptr : qPrintable(disambiguation)),
+              "text");
     }
 };
 

@@ -223,7 +223,7 @@ void CVideoThread::run()
         frameCounter.fetch_add(1);
 
         if (runCopy)
-            emit cameraSavePic(runCopy, info);
+            emit runPictureReady(runCopy, info);
         if (pictureCopy) {
             emit cameraSavePic(pictureCopy, info);
             emit cameraMessage(tr("SDK保存图片成功"));

@@ -47,7 +47,7 @@ public:
     int frameCount() const { return frameCounter.load(); }
 
     // Pictures of a continuous capture by count: one from every everyFrames-th frame
-    // from now on, each sent through cameraSavePic, at most limit of them (0: no limit).
+    // from now on, each sent through runPictureReady, at most limit of them (0: no limit).
     // Counted in this thread, so no frame is missed however fast the camera runs.
     void startPictureRun(int everyFrames, int limit);
     void stopPictureRun();
@@ -81,6 +81,9 @@ signals:
     // A new frame waits in handOver(); sent once per armNotification().
     void newestFrameReady();
     void cameraSavePic(BYTE* buffer, stImageInfo info);
+    // A picture of the run started by startPictureRun; its own signal, so a picture the
+    // thread took for a run is told apart from a requested one however late it arrives.
+    void runPictureReady(BYTE* buffer, stImageInfo info);
     void cameraMessage(QString message);
     // The camera was unplugged (false) or delivers frames again after a replug (true).
     void connectionChanged(bool connected);

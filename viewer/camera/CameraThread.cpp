@@ -277,6 +277,8 @@ void CameraThread::startAcquisitionThread()
             Qt::QueuedConnection);
     connect(videoThread, SIGNAL(cameraSavePic(BYTE*, stImageInfo)), this,
             SLOT(cameraSavePic(BYTE*, stImageInfo)), Qt::AutoConnection);
+    connect(videoThread, &CVideoThread::runPictureReady, this, &CameraThread::runPictureArrived,
+            Qt::AutoConnection);
     connect(videoThread, SIGNAL(cameraMessage(QString)), this, SLOT(cameraMessage(QString)),
             Qt::AutoConnection);
     connect(videoThread, SIGNAL(connectionChanged(bool)), this, SLOT(onConnectionChanged(bool)),
@@ -329,6 +331,7 @@ void CameraThread::closeCamera()
     displayedItem = nullptr;
     displayingFrame = false;
     mainScene->setOpaqueArea(QRectF());
+    mainScene->setOverlayLines({});
     navigationItem = nullptr;
     ui->label_camerainfo->clear();
     statusKind = StatusKind::Other;
@@ -426,6 +429,26 @@ void CameraThread::acquireFrame(QImage image)
         fitToWindow();
         updateNavigationRect();
     }
+    updateCrosshairOverlay();
+}
+
+void CameraThread::updateCrosshairOverlay()
+{
+    QVector<windowlogic::CrosshairState> crosshairs;
+    if (handle != 0 && displayedItem && zoom < 1.0) {
+        for (int i = 0; i < 9; ++i) {
+            windowlogic::CrosshairState c;
+            int enabled = 0;
+            uint32_t colour = 0;
+            if (SdkGetCrosshair(handle, i, &c.x, &c.y, &colour, &enabled) != VEXO_SDK_OK)
+                continue;
+            c.colour = colour;
+            c.enabled = enabled != 0;
+            crosshairs.append(c);
+        }
+    }
+    const QSize image = displayedItem ? displayedItem->pixmap().size() : QSize();
+    mainScene->setOverlayLines(windowlogic::crosshairOverlay(crosshairs, image, zoom));
 }
 
 // The navigation panel's copy of the frame shown, scaled to the panel. Nobody sees it while
@@ -469,6 +492,7 @@ void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int P
     VexoFrameStatistics statistics{};
     if (handle != 0 && SdkGetFrameStatistics(handle, &statistics) == VEXO_SDK_OK)
         ui->label_camerainfo->setToolTip(tr("丢失帧数：%1").arg(statistics.lostFrames));
+    updateRecordingProgress();
     if (!statusNoticeHold.hasExpired())
         return;  // a recording or capture notice stays readable for a while
     showStatus(StatusKind::Rates);
@@ -490,6 +514,15 @@ void CameraThread::updateWindowTitle()
 void CameraThread::updateMediaIndicator()
 {
     ui->label_media->setVisible(recorder != nullptr || captureTimer != nullptr);
+    updateRecordingProgress();
+}
+
+void CameraThread::updateRecordingProgress()
+{
+    // A line of its own while recording, so the rate line keeps its length and notices
+    // never hide how many frames are in the file.
+    ui->label_recording->setVisible(recorder != nullptr);
+    ui->label_recording->setText(recordingProgressText());
 }
 
 void CameraThread::showStatus(StatusKind kind)
@@ -505,8 +538,6 @@ void CameraThread::showStatus(StatusKind kind)
                     .arg(windowlogic::rateText(lastDisplayFrameRate))
                     .arg(lastPicCount)
                     .arg(zoomPercent);
-            if (recorder)
-                text += QStringLiteral(" | ") + recordingProgressText();
             ui->label_camerainfo->setText(text);
             break;
         }

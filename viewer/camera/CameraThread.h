@@ -102,6 +102,7 @@ public slots:
     // Takes the newest frame of the acquisition thread and shows it.
     void showNewestFrame();
     void cameraSavePic(BYTE* buffer, stImageInfo info);
+    void runPictureArrived(BYTE* buffer, stImageInfo info);
     void cameraMessage(QString message);
     void onConnectionChanged(bool connected);
     void on_pushButton_open_clicked();
@@ -179,6 +180,8 @@ private:
     void updateWindowTitle();
     // The recording mark shows while a recording or a continuous capture runs.
     void updateMediaIndicator();
+    void updateRecordingProgress();
+    void updateCrosshairOverlay();
     // Shows text in the status line and keeps it there over the next rate reports.
     void showStatusNotice(const QString& text);
     void toggleContinuousCapture();

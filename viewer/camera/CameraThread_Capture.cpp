@@ -93,8 +93,10 @@ void CameraThread::continuousCaptureTick()
     using capturelogic::TickAction;
     TickAction action;
     if (captureRun.byCount) {
-        // The thread stops by itself at the limit; the run ends when its pictures are in.
-        action = !videoThread->isPictureRunActive() && captureRun.outstanding == 0
+        // The thread stops by itself at the limit; the run ends when every picture it
+        // took has arrived and is written.
+        action = !videoThread->isPictureRunActive() && captureRun.outstanding == 0 &&
+                         captureRun.picturesArrived >= videoThread->picturesOfRun()
                      ? TickAction::End
                      : TickAction::Wait;
     } else {

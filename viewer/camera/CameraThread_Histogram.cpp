@@ -1,6 +1,7 @@
 // The histogram window of a camera window: a new one per use of "直方图", fed with the
 // frames the display shows.
 #include "CameraThread.h"
+#include "WindowPlacement.h"
 #include "histogramWidget.h"
 
 void CameraThread::openHistogram()
@@ -14,5 +15,7 @@ void CameraThread::openHistogram()
     // acquisition the window opens and stays empty.
     connect(this, SIGNAL(frameShown(QImage)), histogram, SLOT(dealtData(QImage)),
             Qt::DirectConnection);
-    histogram->show();
+    // It belongs to the window the camera window sits in, so it outlives a camera window
+    // that the grid replaces.
+    suite::showAttached(histogram, this);
 }

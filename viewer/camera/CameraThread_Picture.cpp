@@ -24,6 +24,29 @@ constexpr int kAutoSave = 2;
 constexpr int kAskForFolder = 0;
 }  // namespace
 
+void CameraThread::runPictureArrived(BYTE* buffer, stImageInfo info)
+{
+    std::unique_ptr<BYTE[]> copy = framecopies::take(this, buffer);
+    if (!acceptsThreadReport())
+        return;
+    // A picture the thread took for a count run belongs to that run even when the run
+    // was stopped before it arrived: it goes into the run's folder, never elsewhere.
+    ++captureRun.picturesArrived;
+    if (captureRun.failed)
+        return;  // the run's failure stays in the status line
+    ++captureRun.outstanding;
+    // The thread may have taken more already; the title counts those too.
+    captureRun.picturesTaken =
+        std::max({captureRun.picturesTaken, captureRun.picturesArrived,
+                  videoThread ? videoThread->picturesOfRun() : 0});
+    updateWindowTitle();
+    if (!copy)
+        copy = capturelogic::copyOfPackedFrame(buffer, info.width, info.height);
+    int result = VEXO_SDK_OK;
+    if (writePicture(copy.get(), copy, info, true, &result) != PictureOutcome::Pending)
+        runPictureWritten(captureRun.generation, result);  // nothing could be written
+}
+
 void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
 {
     // The copy is ours from here on and is freed when this slot returns. An address
@@ -40,14 +63,10 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
             captureRun.outstanding = std::max(0, captureRun.outstanding - 1);
             return;  // the run's failure stays in the status line
         }
-        if (captureRun.byCount && captureTimer) {
-            // The thread took this frame itself; it is owed from now on.
+        // A picture asked for by hand during a count run is written with the run's
+        // pictures and waited for like them.
+        if (captureRun.byCount && captureTimer)
             ++captureRun.outstanding;
-            if (videoThread)
-                captureRun.picturesTaken =
-                    std::max(captureRun.picturesTaken + 1, videoThread->picturesOfRun());
-            updateWindowTitle();
-        }
         if (!copy)
             copy = capturelogic::copyOfPackedFrame(buffer, info.width, info.height);
         int result = VEXO_SDK_OK;

@@ -16,6 +16,7 @@ void CameraThread::applyZoom(double newZoom)
 {
     zoom = newZoom;
     ui->graphicsView->setTransform(QTransform::fromScale(zoom, zoom));
+    updateCrosshairOverlay();
 }
 
 QSizeF CameraThread::displayedPixmapSize() const

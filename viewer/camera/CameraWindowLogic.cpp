@@ -88,4 +88,23 @@ int decodeGridValue(const QByteArray& payload)
     return QString::fromLocal8Bit(payload).toInt();
 }
 
+QVector<OverlayLine> crosshairOverlay(const QVector<CrosshairState>& crosshairs, QSize image,
+                                      double viewScale)
+{
+    QVector<OverlayLine> lines;
+    if (viewScale >= 1.0 || image.isEmpty())
+        return lines;
+    for (const CrosshairState& c : crosshairs) {
+        if (!c.enabled)
+            continue;
+        const QColor colour(int(c.colour & 0xFF), int((c.colour >> 8) & 0xFF),
+                            int((c.colour >> 16) & 0xFF));
+        if (c.y >= 0 && c.y < image.height())
+            lines.append({QLineF(0, c.y + 0.5, image.width(), c.y + 0.5), colour});
+        if (c.x >= 0 && c.x < image.width())
+            lines.append({QLineF(c.x + 0.5, 0, c.x + 0.5, image.height()), colour});
+    }
+    return lines;
+}
+
 }  // namespace windowlogic

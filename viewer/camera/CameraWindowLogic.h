@@ -2,7 +2,11 @@
 // Rules of the camera window that need no widget: status line numbers, hotkey
 // matching and the drag-and-drop payloads.
 #include <QByteArray>
+#include <QColor>
+#include <QLineF>
+#include <QSize>
 #include <QString>
+#include <QVector>
 
 struct HotkeySettings;
 
@@ -15,6 +19,25 @@ QString rateText(double rate);
 // Elapsed time of a recording as the window shows it: "mm:ss", or "h:mm:ss" from an
 // hour on; negative times read as zero.
 QString elapsedText(qint64 elapsedMs);
+// A crosshair as the camera library holds it: position in image pixels, colour packed as
+// red + green * 256 + blue * 65536.
+struct CrosshairState {
+    int x = 0;
+    int y = 0;
+    quint32 colour = 0;
+    bool enabled = false;
+};
+struct OverlayLine {
+    QLineF line;  // in image coordinates
+    QColor colour;
+};
+// The library draws crosshairs into the frame, a pixel or two wide, and a view that scales
+// the frame down can skip those pixels. Below 1:1 the view draws each enabled crosshair
+// again as a line one screen pixel wide through the middle of its pixels; lines outside the
+// image are not drawn, as the library leaves them out too.
+QVector<OverlayLine> crosshairOverlay(const QVector<CrosshairState>& crosshairs, QSize image,
+                                      double viewScale);
+
 // Zoom percentage of the status line: the shown area relative to the image's pixel
 // area (zoom squared), truncated.
 int zoomPercentage(double zoom);

@@ -68,6 +68,7 @@ struct RunState {
     int nextIndex = 0;        // index of the next picture under the running-index rule
     bool byCount = false;     // pictures every N frames, taken by the acquisition thread
     int picturesTaken = 0;    // pictures requested from frames in this run
+    int picturesArrived = 0;  // pictures of a count run that reached the window
     qint64 deadlineMs = 0;    // end of a time-limited run, ms since the epoch
     int outstanding = 0;      // requested by the run, not yet written
     int picturesDropped = 0;  // refused by a full writer queue

@@ -15,6 +15,24 @@ void CustomGraphicsScene::setOpaqueArea(const QRectF& area)
     opaqueArea = area;
 }
 
+void CustomGraphicsScene::setOverlayLines(const QVector<windowlogic::OverlayLine>& lines)
+{
+    if (lines.isEmpty() && overlay.isEmpty())
+        return;
+    overlay = lines;
+    update();
+}
+
+void CustomGraphicsScene::drawForeground(QPainter* painter, const QRectF&)
+{
+    for (const windowlogic::OverlayLine& l : overlay) {
+        QPen pen(l.colour, 1);
+        pen.setCosmetic(true);
+        painter->setPen(pen);
+        painter->drawLine(l.line);
+    }
+}
+
 void CustomGraphicsScene::drawBackground(QPainter* painter, const QRectF& rect)
 {
     // The view painting; when the scene is rendered elsewhere (a grab), its first view.

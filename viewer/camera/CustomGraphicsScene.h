@@ -2,6 +2,9 @@
 #include <QGraphicsScene>
 #include <QRectF>
 #include <QString>
+#include <QVector>
+
+#include "CameraWindowLogic.h"
 
 // The scene of a camera window's image view. It accepts cameras dragged from the device
 // tree (MIME format "INFO", the camera identifier) and asks the window to open them.
@@ -14,16 +17,21 @@ public:
     // fill its own background get it painted around that part only, in the viewport's
     // background colour; an empty area paints all of it.
     void setOpaqueArea(const QRectF& area);
+    // Lines drawn over everything, one screen pixel wide whatever the view's scale.
+    void setOverlayLines(const QVector<windowlogic::OverlayLine>& lines);
+    const QVector<windowlogic::OverlayLine>& overlayLines() const { return overlay; }
 
 signals:
     void openCamera(const QString& acSn);
 
 protected:
     void drawBackground(QPainter* painter, const QRectF& rect) override;
+    void drawForeground(QPainter* painter, const QRectF& rect) override;
     void dragEnterEvent(QGraphicsSceneDragDropEvent* event) override;
     void dragMoveEvent(QGraphicsSceneDragDropEvent* event) override;
     void dropEvent(QGraphicsSceneDragDropEvent* event) override;
 
 private:
     QRectF opaqueArea;
+    QVector<windowlogic::OverlayLine> overlay;
 };

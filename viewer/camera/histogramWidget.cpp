@@ -74,6 +74,7 @@ histogramWidget::histogramWidget(int cameraHandle, QWidget* parent)
     : QWidget(parent), ui(new Ui::histogramWidget), handle(cameraHandle)
 {
     ui->setupUi(this);
+    formTitle = windowTitle();
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(785, 440);
@@ -120,8 +121,6 @@ void histogramWidget::buildTable()
     QTableWidget* table = ui->tableWidget;
     table->setColumnCount(6);
     table->setRowCount(histogramlogic::kChannels);
-    table->setHorizontalHeaderLabels(
-        {QStringLiteral("  "), tr("通道"), tr("最小值"), tr("最大值"), tr("平均值"), tr("标准差")});
     table->verticalHeader()->hide();
     table->horizontalHeader()->setMinimumSectionSize(kCheckColumnWidth);
     table->setColumnWidth(0, kCheckColumnWidth);
@@ -131,8 +130,6 @@ void histogramWidget::buildTable()
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    const QString names[histogramlogic::kChannels] = {
-        QStringLiteral("Red"), QStringLiteral("Green"), QStringLiteral("Blue")};
     for (int row = 0; row < histogramlogic::kChannels; ++row) {
         auto* holder = new QWidget(table);
         auto* layout = new QHBoxLayout(holder);
@@ -147,7 +144,7 @@ void histogramWidget::buildTable()
                 [bar = bars[size_t(row)]](bool on) { bar->setVisible(on); });
 
         for (int column = 1; column < 6; ++column) {
-            auto* item = new QTableWidgetItem(column == 1 ? names[row] : QStringLiteral("0"));
+            auto* item = new QTableWidgetItem(column == 1 ? QString() : QStringLiteral("0"));
             item->setTextAlignment(Qt::AlignCenter);
             item->setFlags(item->flags() & ~Qt::ItemIsEditable);
             table->setItem(row, column, item);
@@ -155,6 +152,31 @@ void histogramWidget::buildTable()
                 statisticCells[size_t(row)][size_t(column - 2)] = item;
         }
     }
+    setTableTexts();
+}
+
+void histogramWidget::setTableTexts()
+{
+    QTableWidget* table = ui->tableWidget;
+    table->setHorizontalHeaderLabels(
+        {QStringLiteral("  "), tr("通道"), tr("最小值"), tr("最大值"), tr("平均值"), tr("标准差")});
+    const QString names[histogramlogic::kChannels] = {tr("红色"), tr("绿色"), tr("蓝色")};
+    for (int row = 0; row < histogramlogic::kChannels; ++row)
+        table->item(row, 1)->setText(names[row]);
+}
+
+void histogramWidget::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        const bool titleFromForm = windowTitle() == formTitle;
+        const QString title = windowTitle();
+        ui->retranslateUi(this);
+        formTitle = windowTitle();
+        if (!titleFromForm)
+            setWindowTitle(title);
+        setTableTexts();
+    }
+    QWidget::changeEvent(event);
 }
 
 void histogramWidget::drawStaticFrame()
@@ -222,9 +244,9 @@ void histogramWidget::updateReadout()
     overlayScene->addRect(box.x(), box.y(), 80, 60, pen, kReadoutFill);
     const int at = histogramlogic::levelAt(x);
     const QString lines[4] = {tr("X轴:%1").arg(at),
-                              QStringLiteral("Red:%1").arg(frameLevels.counts[0][size_t(at)]),
-                              QStringLiteral("Green:%1").arg(frameLevels.counts[1][size_t(at)]),
-                              QStringLiteral("Blue:%1").arg(frameLevels.counts[2][size_t(at)])};
+                              tr("红色:%1").arg(frameLevels.counts[0][size_t(at)]),
+                              tr("绿色:%1").arg(frameLevels.counts[1][size_t(at)]),
+                              tr("蓝色:%1").arg(frameLevels.counts[2][size_t(at)])};
     const int offsets[4] = {1, 15, 30, 45};
     QFont readoutFont = font();
     readoutFont.setPixelSize(12);  // four lines in the 60-unit box

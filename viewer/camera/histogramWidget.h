@@ -17,8 +17,8 @@ class ChannelBars;
 
 // Live red, green and blue histogram of one camera's frames with a statistics table,
 // the counts at a chosen level and a read-out under the cursor. A top-level window
-// that deletes itself when closed; the camera window hands it each frame it shows
-// through dealtData.
+// that deletes itself when closed and follows language changes; the camera window hands
+// it each frame it shows through dealtData.
 class histogramWidget : public QWidget {
     Q_OBJECT
 public:
@@ -34,9 +34,11 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildTable();
+    void setTableTexts();
     void drawStaticFrame();
     void updateChart();
     void updateReadout();
@@ -52,4 +54,6 @@ private:
     std::array<ChannelBars*, histogramlogic::kChannels> bars{};
     std::array<QGraphicsSimpleTextItem*, 4> yLabels{};
     QTimer* readoutTimer = nullptr;
+    // The title the form gave; a camera name set by the opener stays on a language change.
+    QString formTitle;
 };

@@ -6,6 +6,9 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 
+#include <algorithm>
+#include <tuple>
+
 #include "ConfigLogic.h"
 #include "CustomKeySequenceEdit.h"
 #include "SettingsStore.h"
@@ -14,6 +17,8 @@
 
 namespace {
 
+constexpr int kPageListWidth = 104;  // the form's width, enough for the Chinese names
+constexpr int kPageListSlack = 8;
 constexpr int kUnchecked = 0;
 constexpr int kChecked = 2;
 
@@ -29,9 +34,47 @@ void showTime(int milliseconds, QSpinBox* value, QComboBox* unit)
     unit->setCurrentIndex(shown.unit);
 }
 
+// A folder shown from its start: a line edit given a text shows its end, which hides the
+// leading "/" of a path a little longer than the field.
+void showPath(QLineEdit* field, const QString& path)
+{
+    field->setText(path);
+    field->setCursorPosition(0);
+    field->setToolTip(path);
+}
+
 int timeOf(const QSpinBox* value, const QComboBox* unit)
 {
     return configlogic::msFromTimeValue(value->value(), unit->currentIndex());
+}
+
+// What a page writes; the running indexes are not on the pages.
+bool sameValues(const CaptureSettings& a, const CaptureSettings& b)
+{
+    const auto fields = [](const CaptureSettings& c) {
+        return std::tie(c.savePath, c.autoSaveState, c.pictureType, c.nameRulePrefix,
+                        c.nameRuleFormat, c.captureMode, c.grapNumberRadix, c.grapNumberStop,
+                        c.grapNumberCount, c.grapTimeRadix, c.grapTimeStop, c.grapTimeCount);
+    };
+    return fields(a) == fields(b);
+}
+
+bool sameValues(const RecordSettings& a, const RecordSettings& b)
+{
+    const auto fields = [](const RecordSettings& r) {
+        return std::tie(r.savePath, r.autoSaveState, r.videoType, r.videoQuality, r.playSpeed,
+                        r.autoFrameRate, r.nameRulePrefix, r.nameRuleFormat);
+    };
+    return fields(a) == fields(b);
+}
+
+bool sameValues(const HotkeySettings& a, const HotkeySettings& b)
+{
+    const auto fields = [](const HotkeySettings& h) {
+        return std::tie(h.windowSize, h.originalSize, h.enlarge, h.narrow, h.recording,
+                        h.photogrape, h.onoff, h.displaySwitch);
+    };
+    return fields(a) == fields(b);
 }
 
 // Whole numbers up to the validator's top only. QIntValidator lets a number with no more
@@ -66,9 +109,7 @@ ConfigWidget::ConfigWidget(int page, QWidget* parent)
     // The field takes only rates a recording can be written at, and says which.
     ui->lineEdit_autoFrameRate->setValidator(new RateValidator(
         kLowestCustomFrameRate, kHighestCustomFrameRate, ui->lineEdit_autoFrameRate));
-    ui->widget_autoFrameRate->setToolTip(tr("自定义回放帧率: %1 到 %2 帧/秒")
-                                             .arg(kLowestCustomFrameRate)
-                                             .arg(kHighestCustomFrameRate));
+    retranslate();
 
     for (QRadioButton* radio : {ui->radioButton_captureCountMode, ui->radioButton_captureTimeMode,
                                 ui->radioButton_originalSpeed, ui->radioButton_autoSpeed})
@@ -82,6 +123,9 @@ ConfigWidget::ConfigWidget(int page, QWidget* parent)
     fillRecordPage();
     fillCapturePage();
     fillHotkeyPage();
+    shownCapture = capturePageValues();
+    shownRecord = recordPageValues();
+    shownHotkeys = hotkeyPageValues();
 }
 
 ConfigWidget::~ConfigWidget()
@@ -102,7 +146,7 @@ std::array<CustomKeySequenceEdit*, ConfigWidget::kHotkeyCount> ConfigWidget::hot
 void ConfigWidget::fillCapturePage()
 {
     const CaptureSettings& c = store->captureSettings();
-    ui->lineEdit_savePath->setText(c.savePath);
+    showPath(ui->lineEdit_savePath, c.savePath);
     ui->checkBox_autoSaveState->setChecked(c.autoSaveState != 0);
     ui->comboBox_pictureType->setCurrentIndex(c.pictureType);
     ui->lineEdit_nameRulePrefix->setText(c.nameRulePrefix);
@@ -122,7 +166,7 @@ void ConfigWidget::fillCapturePage()
 void ConfigWidget::fillRecordPage()
 {
     const RecordSettings& r = store->recordSettings();
-    ui->lineEdit_recordPath->setText(r.savePath);
+    showPath(ui->lineEdit_recordPath, r.savePath);
     ui->checkBox_recordAutoSaveState->setChecked(r.autoSaveState != 0);
     ui->comboBox_videoType->setCurrentIndex(r.videoType);
     ui->comboBox_videoQuality->setCurrentIndex(r.videoQuality);
@@ -157,7 +201,7 @@ void ConfigWidget::fillHotkeyPage()
 
 void ConfigWidget::on_pushButton_init_clicked()
 {
-    ui->lineEdit_savePath->setText(SettingsStore::defaultPictureFolder());
+    showPath(ui->lineEdit_savePath, SettingsStore::defaultPictureFolder());
     ui->checkBox_autoSaveState->setChecked(false);
     ui->comboBox_pictureType->setCurrentIndex(0);
     ui->lineEdit_nameRulePrefix->setText(QStringLiteral("Image_"));
@@ -176,6 +220,11 @@ void ConfigWidget::on_pushButton_init_clicked()
 
 void ConfigWidget::on_pushButton_save_clicked()
 {
+    saveAndClose(CapturePage);
+}
+
+CaptureSettings ConfigWidget::capturePageValues() const
+{
     CaptureSettings c;
     c.savePath = ui->lineEdit_savePath->text();
     c.autoSaveState = checkState(ui->checkBox_autoSaveState);
@@ -189,15 +238,14 @@ void ConfigWidget::on_pushButton_save_clicked()
     c.grapTimeRadix = timeOf(ui->spinBox_grapTimeRadix, ui->comboBox_grapTimeRadix);
     c.grapTimeStop = checkState(ui->checkBox_timeStop);
     c.grapTimeCount = timeOf(ui->spinBox_grapTimeCount, ui->comboBox_grapTimeCount);
-    store->saveCaptureSettings(c);
-    close();
+    return c;
 }
 
 void ConfigWidget::on_pushButton_openFile_clicked()
 {
     const QString folder = chooseFolder();
     if (!folder.isEmpty())
-        ui->lineEdit_savePath->setText(folder);
+        showPath(ui->lineEdit_savePath, folder);
 }
 
 QString ConfigWidget::chooseFolder()
@@ -226,12 +274,12 @@ void ConfigWidget::on_pushButton_recordFileSelect_clicked()
 {
     const QString folder = chooseFolder();
     if (!folder.isEmpty())
-        ui->lineEdit_recordPath->setText(folder);
+        showPath(ui->lineEdit_recordPath, folder);
 }
 
 void ConfigWidget::on_pushButton_recordInit_clicked()
 {
-    ui->lineEdit_recordPath->setText(SettingsStore::defaultVideoFolder());
+    showPath(ui->lineEdit_recordPath, SettingsStore::defaultVideoFolder());
     ui->checkBox_recordAutoSaveState->setChecked(false);
     ui->comboBox_videoType->setCurrentIndex(0);
     ui->comboBox_videoQuality->setCurrentIndex(0);
@@ -245,6 +293,11 @@ void ConfigWidget::on_pushButton_recordInit_clicked()
 
 void ConfigWidget::on_pushButton_recordSave_clicked()
 {
+    saveAndClose(RecordPage);
+}
+
+RecordSettings ConfigWidget::recordPageValues() const
+{
     RecordSettings r;
     r.savePath = ui->lineEdit_recordPath->text();
     r.autoSaveState = checkState(ui->checkBox_recordAutoSaveState);
@@ -255,8 +308,7 @@ void ConfigWidget::on_pushButton_recordSave_clicked()
     r.autoFrameRate = boundedCustomFrameRate(ui->lineEdit_autoFrameRate->text().toInt(nullptr, 10));
     r.nameRulePrefix = ui->lineEdit_recordNameRulePrefix->text();
     r.playSpeed = ui->radioButton_autoSpeed->isChecked() ? 0 : 1;
-    store->saveRecordSettings(r);
-    close();
+    return r;
 }
 
 void ConfigWidget::listWidgetCurrentRow(int row)
@@ -268,10 +320,16 @@ void ConfigWidget::listWidgetCurrentRow(int row)
 
 void ConfigWidget::on_pushButton_hotkeySave_clicked()
 {
+    saveAndClose(HotkeyPage);
+}
+
+HotkeySettings ConfigWidget::hotkeyPageValues() const
+{
+    // Portable texts, as the camera windows match them whatever language Qt speaks.
     const auto fields = hotkeyFields();
     QString texts[kHotkeyCount];
     for (int i = 0; i < kHotkeyCount; ++i)
-        texts[i] = fields[size_t(i)]->combination().toString(QKeySequence::NativeText);
+        texts[i] = fields[size_t(i)]->combination().toString(QKeySequence::PortableText);
     HotkeySettings h;
     h.windowSize = texts[0];
     h.originalSize = texts[1];
@@ -281,9 +339,38 @@ void ConfigWidget::on_pushButton_hotkeySave_clicked()
     h.photogrape = texts[5];
     h.onoff = texts[6];
     h.displaySwitch = texts[7];
+    return h;
+}
+
+void ConfigWidget::saveAndClose(Page okPage)
+{
+    const CaptureSettings capture = capturePageValues();
+    const RecordSettings record = recordPageValues();
+    const HotkeySettings hotkeys = hotkeyPageValues();
+    const bool saveCapture = okPage == CapturePage || !sameValues(capture, shownCapture);
+    const bool saveRecord = okPage == RecordPage || !sameValues(record, shownRecord);
+    const bool saveHotkeys = okPage == HotkeyPage || !sameValues(hotkeys, shownHotkeys);
+
+    // The hotkey page's own OK is disabled while keys clash; another page's OK must not
+    // write them either, nor close and drop them without a word.
+    const QStringList texts(hotkeyTexts.begin(), hotkeyTexts.end());
+    if (saveHotkeys && okPage != HotkeyPage && configlogic::hasConflict(texts)) {
+        ui->listWidget_menu->setCurrentRow(HotkeyPage);
+        ui->label_error->show();
+        ui->pushButton_hotkeySave->setEnabled(false);
+        suite::showMessage(QMessageBox::Critical, this, tr("提示"),
+                           tr("快捷键与已有快捷键冲突，设置未保存。请修改快捷键后再按确定。"),
+                           tr("确定"));
+        return;
+    }
+    if (saveCapture)
+        store->saveCaptureSettings(capture);
+    if (saveRecord)
+        store->saveRecordSettings(record);
     // Open camera windows read the store's hotkeys at every key press, so the new keys
     // act at once.
-    store->saveHotkeySettings(h);
+    if (saveHotkeys)
+        store->saveHotkeySettings(hotkeys);
     close();
 }
 
@@ -303,6 +390,30 @@ void ConfigWidget::on_pushButton_hoykeyInit_clicked()
 void ConfigWidget::showResetDone()
 {
     suite::showMessage(QMessageBox::Information, this, tr("提示"), tr("重置参数成功"), tr("确定"));
+}
+
+void ConfigWidget::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(event);
+}
+
+void ConfigWidget::retranslate()
+{
+    ui->retranslateUi(this);
+    ui->widget_autoFrameRate->setToolTip(tr("自定义回放帧率: %1 到 %2 帧/秒")
+                                             .arg(kLowestCustomFrameRate)
+                                             .arg(kHighestCustomFrameRate));
+    fitPageList();
+}
+
+void ConfigWidget::fitPageList()
+{
+    // The page list is as wide as its longest name, which is longer in English.
+    QListWidget* list = ui->listWidget_menu;
+    const int width = list->sizeHintForColumn(0) + 2 * list->frameWidth() + kPageListSlack;
+    list->setFixedWidth(std::max(kPageListWidth, width));
 }
 
 bool ConfigWidget::eventFilter(QObject* watched, QEvent* event)

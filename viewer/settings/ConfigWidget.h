@@ -3,15 +3,17 @@
 #include <QWidget>
 #include <array>
 
+#include "SettingsStore.h"
+
 namespace Ui {
 class ConfigWidget;
 }
 class CustomKeySequenceEdit;
-class SettingsStore;
 
 // The viewer's preferences window: picture capture, video recording and hotkeys, one
-// page each with its own reset (controls only) and OK (writes the page's settings and
-// closes). A top-level window that deletes itself when closed.
+// page each with its own reset (controls only) and OK. Every OK writes its own page and
+// every other page the user changed, then closes: edits on a page out of sight are not
+// lost. A top-level window that deletes itself when closed and follows language changes.
 class ConfigWidget : public QWidget {
     Q_OBJECT
 public:
@@ -25,6 +27,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private slots:
     void on_pushButton_init_clicked();
@@ -39,9 +42,21 @@ private slots:
     void on_pushButton_hoykeyInit_clicked();
 
 private:
+    enum Page { CapturePage = 0, RecordPage = 1, HotkeyPage = 2 };
+
     void fillCapturePage();
     void fillRecordPage();
     void fillHotkeyPage();
+    // What each page would write now.
+    CaptureSettings capturePageValues() const;
+    RecordSettings recordPageValues() const;
+    HotkeySettings hotkeyPageValues() const;
+    // OK of page okPage: writes that page and every page changed since the window
+    // opened, then closes. Refuses, saying why and showing the hotkeys, while changed
+    // hotkeys clash.
+    void saveAndClose(Page okPage);
+    void retranslate();
+    void fitPageList();
     std::array<CustomKeySequenceEdit*, kHotkeyCount> hotkeyFields() const;
     QString chooseFolder();
     void showResetDone();
@@ -50,4 +65,8 @@ private:
     int page;
     SettingsStore* store;
     std::array<QString, kHotkeyCount> hotkeyTexts;
+    // The pages as they were filled, to tell which ones the user changed.
+    CaptureSettings shownCapture;
+    RecordSettings shownRecord;
+    HotkeySettings shownHotkeys;
 };

@@ -29,6 +29,8 @@ void CustomKeySequenceEdit::keyPressEvent(QKeyEvent* event)
         if (auto* text = findChild<QLineEdit*>())
             text->setText(single.toString(QKeySequence::NativeText));
     }
+    // The kept text is portable: the native one carries Qt's translated key names
+    // ("空格" for Space with Qt's Chinese texts), which the camera windows do not match.
     if (boundText)
-        *boundText = single.toString(QKeySequence::NativeText);
+        *boundText = single.toString(QKeySequence::PortableText);
 }

@@ -2,7 +2,8 @@
 #include <QKeySequenceEdit>
 
 // A key sequence field that keeps a single key combination: the first one typed since
-// editing began. Each key press also writes the combination's text into a bound text.
+// editing began. Each key press also writes the combination's portable text into a bound
+// text.
 class CustomKeySequenceEdit : public QKeySequenceEdit {
     Q_OBJECT
 public:

@@ -6,6 +6,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -23,6 +24,16 @@ QString textOf(const QVariant& value)
     if (value.type() == QVariant::StringList)
         return value.toStringList().join(QLatin1Char(','));
     return value.toString();
+}
+
+// A setting with fixed choices: a number outside them (a hand-edited or damaged file) reads
+// as the key's missing value, so neither the dialog nor capture or recording ever meets a
+// choice it has no meaning for (an AutoSaveState of 1 showed as ticked, yet saved nowhere).
+int choiceOf(const QSettings& settings, const char* key, std::initializer_list<int> choices,
+             int missing)
+{
+    const int number = settings.value(QLatin1String(key), missing).toInt();
+    return std::find(choices.begin(), choices.end(), number) != choices.end() ? number : missing;
 }
 
 QString folderOr(QStandardPaths::StandardLocation location)
@@ -243,23 +254,23 @@ bool SettingsStore::saveHotkeySettings(const HotkeySettings& h)
 
 // A key that is not in the file (removed by hand, or written by a build that lacked it)
 // takes the value a reset gives it, so a missing PlaySpeed still records at the camera's
-// rate and a missing running index starts at 1.
+// rate and a missing running index starts at 1; so does a choice the key does not offer.
 bool SettingsStore::loadCaptureSettings(CaptureSettings& c)
 {
     const CaptureSettings missing = defaultCaptureSettings();
     settings->beginGroup(kCapture);
     c.savePath = textOf(settings->value("SvaePath", missing.savePath));
-    c.autoSaveState = settings->value("AutoSaveState", missing.autoSaveState).toInt();
-    c.pictureType = settings->value("PictureType", missing.pictureType).toInt();
+    c.autoSaveState = choiceOf(*settings, "AutoSaveState", {0, 2}, missing.autoSaveState);
+    c.pictureType = choiceOf(*settings, "PictureType", {0, 1, 2}, missing.pictureType);
     c.nameRulePrefix = textOf(settings->value("NameRulePrefix", missing.nameRulePrefix));
-    c.nameRuleFormat = settings->value("NameRuleFormat", missing.nameRuleFormat).toInt();
+    c.nameRuleFormat = choiceOf(*settings, "NameRuleFormat", {0, 1}, missing.nameRuleFormat);
     c.nameRuleIndex = settings->value("NameRuleIndex", missing.nameRuleIndex).toInt();
-    c.captureMode = settings->value("CaptureMode", missing.captureMode).toInt();
+    c.captureMode = choiceOf(*settings, "CaptureMode", {0, 1}, missing.captureMode);
     c.grapNumberRadix = settings->value("GrapNumberRadix", missing.grapNumberRadix).toInt();
-    c.grapNumberStop = settings->value("GrapNumberStop", missing.grapNumberStop).toInt();
+    c.grapNumberStop = choiceOf(*settings, "GrapNumberStop", {0, 2}, missing.grapNumberStop);
     c.grapNumberCount = settings->value("GrapNumberCount", missing.grapNumberCount).toInt();
     c.grapTimeRadix = settings->value("GrapTimeRadix", missing.grapTimeRadix).toInt();
-    c.grapTimeStop = settings->value("GrapTimeStop", missing.grapTimeStop).toInt();
+    c.grapTimeStop = choiceOf(*settings, "GrapTimeStop", {0, 2}, missing.grapTimeStop);
     c.grapTimeCount = settings->value("GrapTimeCount", missing.grapTimeCount).toInt();
     settings->endGroup();
     return true;
@@ -270,13 +281,13 @@ bool SettingsStore::loadRecordSettings(RecordSettings& r)
     const RecordSettings missing = defaultRecordSettings();
     settings->beginGroup(kRecord);
     r.savePath = textOf(settings->value("SvaePath", missing.savePath));
-    r.autoSaveState = settings->value("AutoSaveState", missing.autoSaveState).toInt();
-    r.videoType = settings->value("VideoType", missing.videoType).toInt();
-    r.videoQuality = settings->value("VideoQuality", missing.videoQuality).toInt();
-    r.playSpeed = settings->value("PlaySpeed", missing.playSpeed).toInt();
+    r.autoSaveState = choiceOf(*settings, "AutoSaveState", {0, 2}, missing.autoSaveState);
+    r.videoType = choiceOf(*settings, "VideoType", {0, 1}, missing.videoType);
+    r.videoQuality = choiceOf(*settings, "VideoQuality", {0, 1, 2}, missing.videoQuality);
+    r.playSpeed = choiceOf(*settings, "PlaySpeed", {0, 1}, missing.playSpeed);
     r.autoFrameRate = settings->value("AutoFrameRate", missing.autoFrameRate).toInt();
     r.nameRulePrefix = textOf(settings->value("NameRulePrefix", missing.nameRulePrefix));
-    r.nameRuleFormat = settings->value("NameRuleFormat", missing.nameRuleFormat).toInt();
+    r.nameRuleFormat = choiceOf(*settings, "NameRuleFormat", {0, 1}, missing.nameRuleFormat);
     r.nameRuleIndex = settings->value("NameRuleIndex", missing.nameRuleIndex).toInt();
     settings->endGroup();
     return true;
@@ -387,12 +398,16 @@ void SettingsStore::saveCustomLayouts(const QList<SceneFrameLayout>& layouts)
         setValue(kCustom, QStringLiteral("UsedCustomWidget"), QString());
 }
 
-// Built during static initialisation, before any QApplication exists, so the
+// Asked during static initialisation, before any QApplication exists, so the
 // application-data location carries no program sub-folder and all three programs of the
 // suite meet in the same Config.ini.
-static SettingsStore g_settingsStore;
+static const QString g_settingsFilePath = SettingsStore::defaultFilePath();
 
 SettingsStore* settingsStore()
 {
-    return &g_settingsStore;
+    // Opened on first use, not before main(): a program asked only for its help or
+    // version never creates or rewrites the file. The viewer's main() opens it before
+    // its application object exists.
+    static SettingsStore store(g_settingsFilePath);
+    return &store;
 }

@@ -63,8 +63,8 @@ struct HotkeySettings {
     QString displaySwitch;
 };
 
-// The viewer's preferences in Config.ini. One instance lives for the whole process and
-// is built before main() (see settingsStore()); it mirrors the capture, recording and
+// The viewer's preferences in Config.ini. One instance lives for the whole process, from
+// its first use to the process's end (see settingsStore()); it mirrors the capture, recording and
 // hotkey groups in memory and resets them when the file is new or from another version.
 class SettingsStore {
 public:
@@ -125,5 +125,6 @@ private:
     HotkeySettings hotkeyMirror;
 };
 
-// The process-wide store, constructed during static initialisation.
+// The process-wide store. Its file is the one AppDataLocation names during static
+// initialisation; the file is opened (and written when new) on the first call.
 SettingsStore* settingsStore();

@@ -1,11 +1,14 @@
 #include "AboutWidget.h"
 
 #include <QDebug>
+#include <QFileInfo>
+#include <QUrl>
 
 #include "VexoCameraApi.h"
 #include "ui_AboutWidget.h"
 
-AboutWidget::AboutWidget(QWidget* parent) : QWidget(parent), ui(new Ui::AboutWidget)
+AboutWidget::AboutWidget(QWidget* parent, const QString& programDir)
+    : QWidget(parent), ui(new Ui::AboutWidget)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::WindowCloseButtonHint);
@@ -22,6 +25,19 @@ AboutWidget::AboutWidget(QWidget* parent) : QWidget(parent), ui(new Ui::AboutWid
     const QString versionText = QString::fromUtf8(version);
     qDebug() << "camera library version" << versionText;
     ui->label->setText(QStringLiteral("Prismora V1.5.0 SDK ") + versionText);
+
+    // The suite has no web site of its own; the link is the manual that ships with it.
+    const QString manual = suite::manualFilePath(programDir);
+    if (QFileInfo(manual).isFile()) {
+        const QString url = QUrl::fromLocalFile(manual).toString(QUrl::FullyEncoded);
+        ui->label_url->setText(QStringLiteral("<a href=\"%1\">%2</a>")
+                                   .arg(url.toHtmlEscaped(), tr("软件使用说明书").toHtmlEscaped()));
+        ui->label_url->setToolTip(manual);
+    } else {
+        qDebug() << "no manual to link in the About dialog:" << manual;
+        ui->label_url->clear();
+        ui->label_url->hide();
+    }
 }
 
 AboutWidget::~AboutWidget()

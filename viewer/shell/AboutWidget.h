@@ -5,12 +5,16 @@ namespace Ui {
 class AboutWidget;
 }
 
-// The About dialog: program name with the camera library's version, and who made it.
+#include "SuiteEnvironment.h"
+
+// The About dialog: program name with the camera library's version, who made it, and a
+// link to the user manual in programDir (no link when the manual is not there).
 // A top-level window that deletes itself when closed.
 class AboutWidget : public QWidget {
     Q_OBJECT
 public:
-    explicit AboutWidget(QWidget* parent = nullptr);
+    explicit AboutWidget(QWidget* parent = nullptr,
+                         const QString& programDir = suite::programDirectory());
     ~AboutWidget() override;
 
 private slots:

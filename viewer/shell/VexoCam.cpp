@@ -23,10 +23,10 @@
 #include "SuiteEnvironment.h"
 #include "SuiteMessages.h"
 #include "VexoCameraApi.h"
+#include "WindowPlacement.h"
 #include "ui_VexoCam.h"
 
 namespace {
-const char kManualName[] = "软件使用说明书.pdf";
 const int kSetAsidePage = 9;
 }  // namespace
 
@@ -41,6 +41,8 @@ VexoCam::VexoCam(QWidget* parent, const QString& programDir)
     const bool english =
         suite::viewerUsesEnglish(settingsStore()->value(QStringLiteral("EDITION"),
                                                         QStringLiteral("Language")));
+    qtTranslator = new QTranslator(this);
+    suite::applyQtLanguage(qtTranslator, !english);
     translator = new QTranslator(this);
     if (!suite::loadAndInstall(translator, suite::translationFilePath(programDirectory,
                                                                       QStringLiteral("VexoCam"),
@@ -161,18 +163,19 @@ void VexoCam::on_action_opencamera_triggered()
     auto* dialog = new CameraListWidget;
     connect(dialog, SIGNAL(cameraWidget_open(const QString)), this,
             SLOT(cameraWidget_open(const QString)));
-    dialog->show();
+    suite::showAttached(dialog, this);
 }
 
 void VexoCam::on_action_about_triggered()
 {
-    (new AboutWidget)->show();
+    suite::showAttached(new AboutWidget, this);
 }
 
 void VexoCam::switchLanguage(bool english)
 {
     const QString qmFile =
         suite::translationFilePath(programDirectory, QStringLiteral("VexoCam"), english);
+    suite::applyQtLanguage(qtTranslator, !english);
     if (!suite::loadAndInstall(translator, qmFile))
         suite::showMessage(QMessageBox::Critical, this, tr("提示"), tr("设置失败"), tr("确定"));
 
@@ -206,7 +209,7 @@ void VexoCam::on_action_language_EN_triggered()
 
 void VexoCam::on_action_help_triggered()
 {
-    const QString manual = programDirectory + QLatin1Char('/') + QString::fromUtf8(kManualName);
+    const QString manual = suite::manualFilePath(programDirectory);
     // Desktop services report success as soon as a viewer is launched, even for a file
     // that is not there, so the file is checked first.
     if (!QFileInfo(manual).isFile())
@@ -283,8 +286,7 @@ void VexoCam::resizeEvent(QResizeEvent* event)
 // ---------------------------------------------------------------------------------------
 void VexoCam::openSettingsDialog(int page)
 {
-    // Non-modal and without parent: several may be open, each deletes itself on close.
-    auto* dialog = new ConfigWidget(page, nullptr);
-    dialog->show();
+    // Non-modal: several may be open, each deletes itself on close.
+    suite::showAttached(new ConfigWidget(page, nullptr), this);
 }
 

@@ -168,6 +168,8 @@ private:
     QList<CameraThread*> cameraWindows;
     int currentCamera = 0;
     QTranslator* translator = nullptr;
+    // Qt's own texts (file dialogs, standard buttons) in Chinese; not installed for English.
+    QTranslator* qtTranslator = nullptr;
     QMenu* screenSwitchMenu = nullptr;
     QToolButton* screenSwitchButton = nullptr;
     QList<QAction*> customFrameActions;

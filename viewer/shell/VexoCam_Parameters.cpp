@@ -22,6 +22,7 @@
 #include "SuiteMessages.h"
 #include "VexoCam.h"
 #include "VexoCameraApi.h"
+#include "WindowPlacement.h"
 #include "ui_VexoCam.h"
 
 namespace {
@@ -925,7 +926,7 @@ RoiWidget* VexoCam::openRegionDialog()
         ui->comboBox_resolution->blockSignals(wasBlocked);
         showResolutionLabels();
     });
-    dialog->show();
+    suite::showAttached(dialog, this);
     return dialog;
 }
 

@@ -209,7 +209,8 @@ void VexoCam::readBack(int cameraHandle)
         const VexoResolution& resolution = capabilities.resolutions[i];
         ui->comboBox_resolution->addItem(panel::latin1Field(resolution.name), resolution.index);
     }
-    ui->comboBox_resolution->addItem(tr("自定义"), VEXO_SDK_CUSTOM_RESOLUTION);
+    ui->comboBox_resolution->addItem(tr("自定义", "resolution list: a region of interest"),
+                                     VEXO_SDK_CUSTOM_RESOLUTION);
     int resolutionIndex = 0;
     SdkGetResolutionIndex(cameraHandle, &resolutionIndex);
     showResolutionLabels();
