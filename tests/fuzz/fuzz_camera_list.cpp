@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_REQUIRE(identifiers.insert(m.identifier).second);
         FUZZ_REQUIRE(!m.resolutions.empty() && !m.imageFormats.empty());
         for (const ResolutionPreset& p : m.resolutions)
-            FUZZ_REQUIRE(checkRegion(m, p) == VEXO_SDK_OK && p.name.size() <= 47);
+            FUZZ_REQUIRE(checkRegion(m, p) == VEXO_SDK_OK && p.name.size() <= 48);
         CameraModel completedAgain = m;
         FUZZ_REQUIRE(completeCameraModel(completedAgain).empty());
 
