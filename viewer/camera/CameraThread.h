@@ -184,6 +184,8 @@ private:
     void updateMediaIndicator();
     void updateRecordingProgress();
     void updateCrosshairOverlay();
+    // Writes a picture into the continuous capture's folder (copy, or a copy of buffer).
+    void writeRunPicture(BYTE* buffer, std::unique_ptr<BYTE[]> copy, const stImageInfo& info);
     // Shows text in the status line and keeps it there over the next rate reports.
     void showStatusNotice(const QString& text);
     void toggleContinuousCapture();

@@ -41,6 +41,12 @@ void CameraThread::runPictureArrived(BYTE* buffer, stImageInfo info)
         std::max({captureRun.picturesTaken, captureRun.picturesArrived,
                   videoThread ? videoThread->picturesOfRun() : 0});
     updateWindowTitle();
+    writeRunPicture(buffer, std::move(copy), info);
+}
+
+void CameraThread::writeRunPicture(BYTE* buffer, std::unique_ptr<BYTE[]> copy,
+                                   const stImageInfo& info)
+{
     if (!copy)
         copy = capturelogic::copyOfPackedFrame(buffer, info.width, info.height);
     int result = VEXO_SDK_OK;
@@ -68,11 +74,7 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
         // pictures and waited for like them.
         if (captureRun.byCount && captureTimer)
             ++captureRun.outstanding;
-        if (!copy)
-            copy = capturelogic::copyOfPackedFrame(buffer, info.width, info.height);
-        int result = VEXO_SDK_OK;
-        if (writePicture(copy.get(), copy, info, true, &result) != PictureOutcome::Pending)
-            runPictureWritten(captureRun.generation, result);  // nothing could be written
+        writeRunPicture(buffer, std::move(copy), info);
         return;
     }
 
