@@ -1934,6 +1934,18 @@
         <source>相机未接受DHCP（错误码%1）</source>
         <translation>the camera did not accept DHCP (error code %1)</translation>
     </message>
+    <message>
+        <source>不接受“%1”：范围 %2，最多 %3 位小数</source>
+        <translation>“%1” not accepted: range %2, at most %3 decimals</translation>
+    </message>
+    <message>
+        <source>不接受“%1”：范围 %2</source>
+        <translation>“%1” not accepted: range %2</translation>
+    </message>
+    <message>
+        <source>不接受“%1”</source>
+        <translation>“%1” not accepted</translation>
+    </message>
 </context>
 <context>
     <name>histogramWidget</name>

@@ -1934,6 +1934,18 @@
         <source>相机未接受DHCP（错误码%1）</source>
         <translation>相机未接受DHCP（错误码%1）</translation>
     </message>
+    <message>
+        <source>不接受“%1”：范围 %2，最多 %3 位小数</source>
+        <translation>不接受“%1”：范围 %2，最多 %3 位小数</translation>
+    </message>
+    <message>
+        <source>不接受“%1”：范围 %2</source>
+        <translation>不接受“%1”：范围 %2</translation>
+    </message>
+    <message>
+        <source>不接受“%1”</source>
+        <translation>不接受“%1”</translation>
+    </message>
 </context>
 <context>
     <name>histogramWidget</name>

@@ -63,6 +63,18 @@ class PanelInputTest : public QObject {
     QString status() { return w<QStatusBar>("statusBar")->currentMessage(); }
     QString probed(const char* name) { return probe(handle, name); }
 
+    // A swallowed key is told in the status line with the field's range; keys the field
+    // takes tell nothing.
+    void checkRefusal(const QString& refused, const QString& range)
+    {
+        if (refused.isEmpty()) {
+            QVERIFY2(!status().contains(QStringLiteral("不接受")), qPrintable(status()));
+            return;
+        }
+        QVERIFY2(status().contains(refused), qPrintable(status()));
+        QVERIFY2(status().contains(range), qPrintable(status()));
+    }
+
     // Types text key by key as a user does, after selecting what the field holds, and
     // calls check after every key; Return ends the editing.
     void type(QWidget* field, const QString& text, const std::function<void()>& check)
@@ -101,24 +113,27 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("whileTyping");
         QTest::addColumn<double>("cameraUs");
+        QTest::addColumn<QString>("refused");
         // 14.8 µs steps: 30 ms is 2027 steps (29 999.6 µs), 25 ms 1689 steps.
         QTest::newRow("30") << "30"
-                            << "30" << 2027 * 14.8;
+                            << "30" << 2027 * 14.8 << QString();
         QTest::newRow("25") << "25"
-                            << "25" << 1689 * 14.8;
+                            << "25" << 1689 * 14.8 << QString();
         QTest::newRow("0.5") << "0.5"
-                             << "0.5" << 33 * 14.8;
+                             << "0.5" << 33 * 14.8 << QString();
         // The camera's longest exposure is 1480 ms: the last 0 of 2000 is refused.
         QTest::newRow("2000 stops at the range") << "2000"
-                                                 << "200" << 13513 * 14.8;
+                                                 << "200" << 13513 * 14.8 << "“2000”";
     }
     void typedExposureShowsTheCameraValue()
     {
         QFETCH(QString, typed);
         QFETCH(QString, whileTyping);
         QFETCH(double, cameraUs);
+        QFETCH(QString, refused);
         QVERIFY(apply(window.get(), "radioButton_manualExposure=1"));
         QVERIFY(apply(window.get(), "doubleSpinBox_exposureTime=10"));
+        w<QStatusBar>("statusBar")->clearMessage();
         const QString before = probed("exposureUs");
         auto* spin = w<QDoubleSpinBox>("doubleSpinBox_exposureTime");
         QString shown;
@@ -128,6 +143,7 @@ private slots:
             QVERIFY2(typed.startsWith(shown), qPrintable(shown));
         });
         QCOMPARE(shown, whileTyping);
+        checkRefusal(refused, "0.015\u20131480");
         QCOMPARE(probed("exposureUs"), QString::number(cameraUs));
         QCOMPARE(spin->text(), QString::number(cameraUs / 1000, 'f', 3));
         QCOMPARE(w<QSlider>("horizontalSlider_exposureTime")->value(),
@@ -139,21 +155,27 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("whileTyping");
         QTest::addColumn<int>("cameraMilli");
+        QTest::addColumn<QString>("refused");
         QTest::newRow("12.5") << "12.5"
-                              << "12.5" << 12500;
+                              << "12.5" << 12500 << QString();
         QTest::newRow("2.25") << "2.25"
-                              << "2.25" << 2250;
+                              << "2.25" << 2250 << QString();
         // 20 lies above the camera's 16: the 0 is refused.
         QTest::newRow("20 stops at 2") << "20"
-                                       << "2" << 2000;
+                                       << "2" << 2000 << "“20”";
+        // Three decimals at most: the fourth is refused.
+        QTest::newRow("1.2345 stops at 1.234") << "1.2345"
+                                               << "1.234" << 1234 << "“1.2345”";
     }
     void typedGainShowsTheCameraValue()
     {
         QFETCH(QString, typed);
         QFETCH(QString, whileTyping);
         QFETCH(int, cameraMilli);
+        QFETCH(QString, refused);
         QVERIFY(apply(window.get(), "radioButton_manualExposure=1"));
         QVERIFY(apply(window.get(), "doubleSpinBox_analogGain=1"));
+        w<QStatusBar>("statusBar")->clearMessage();
         auto* spin = w<QDoubleSpinBox>("doubleSpinBox_analogGain");
         QString shown;
         type(spin, typed, [&] {
@@ -161,6 +183,7 @@ private slots:
             shown = spin->text();
         });
         QCOMPARE(shown, whileTyping);
+        checkRefusal(refused, "1\u201316");
         QCOMPARE(probed("analogGain"), QString::number(cameraMilli));
         QCOMPARE(spin->text(), QString::number(cameraMilli / 1000.0, 'f', 3));
     }

@@ -11,6 +11,7 @@ class VexoCam;
 }
 class CameraThread;
 class DeviceNotifier;
+class QAbstractSpinBox;
 class QAction;
 class QCheckBox;
 class QGridLayout;
@@ -142,6 +143,7 @@ private:
     void selectParameterGroup(int group, bool checked);
     void showPanelHints();
     void showPanelStatus(const QString& text);
+    QString refusedInputText(QAbstractSpinBox* spin, const QString& attempted) const;
     void disableParameterPanel();
     // parameterEdit: a change that a parameter group would hold (all but the load mode).
     bool reportSetting(const char* operation, int result, const QString& what,

@@ -19,6 +19,7 @@
 #include "DeviceText.h"
 #include "ParameterPanelLogic.h"
 #include "RoiWidget.h"
+#include "SpinBoxInputNotice.h"
 #include "SuiteMessages.h"
 #include "VexoCam.h"
 #include "VexoCameraApi.h"
@@ -100,8 +101,19 @@ void VexoCam::connectParameterPanel()
                 SLOT(onLineEditFinished()));
     // Spin boxes likewise report their value when editing ends, so what the camera makes
     // of a value is written back only then and never under the cursor.
-    for (QAbstractSpinBox* spin : findChildren<QAbstractSpinBox*>())
+    // A character the spin box refuses (it would leave the range or the decimals) is
+    // told in the status line with the range, instead of vanishing without a word.
+    auto* notice = new SpinBoxInputNotice(this);
+    for (QAbstractSpinBox* spin : findChildren<QAbstractSpinBox*>()) {
         spin->setKeyboardTracking(false);
+        notice->watch(spin);
+    }
+    connect(notice, &SpinBoxInputNotice::refused, this,
+            [this](QAbstractSpinBox* spin, const QString& attempted) {
+                // Not a refused setting: the value the field keeps is still written when
+                // editing ends, and this notice stays to say why it is not what was typed.
+                ui->statusBar->showMessage(refusedInputText(spin, attempted), kStatusMs);
+            });
 
     const QList<QPair<QSlider*, QSpinBox*>> coupled = {
         {ui->horizontalSlider_iContrast, ui->spinBox_iContrast},
@@ -213,6 +225,18 @@ void VexoCam::showPanelStatus(const QString& text)
 {
     lastPanelStatus = text;
     ui->statusBar->showMessage(text, kStatusMs);
+}
+
+QString VexoCam::refusedInputText(QAbstractSpinBox* spin, const QString& attempted) const
+{
+    if (auto* real = qobject_cast<QDoubleSpinBox*>(spin))
+        return tr("不接受“%1”：范围 %2，最多 %3 位小数")
+            .arg(attempted, panel::limitsText({real->minimum(), real->maximum()}, real->decimals()))
+            .arg(real->decimals());
+    if (auto* whole = qobject_cast<QSpinBox*>(spin))
+        return tr("不接受“%1”：范围 %2")
+            .arg(attempted, panel::limitsText({double(whole->minimum()), double(whole->maximum())}, 0));
+    return tr("不接受“%1”").arg(attempted);
 }
 
 void VexoCam::disableParameterPanel()
