@@ -3,9 +3,9 @@
 // One pass per row: the raw row gets white balance and tone curve (gamma or preset table,
 // contrast) from per-colour 256-entry tables built in configure(), then bilinear demosaic
 // into three planar rows, saturation or monochrome, and packing into the output format
-// with horizontal and vertical mirroring. The row kernels have SIMD versions (see
-// PipelineKernels). Defect correction (before) and sharpening and crosshairs (after) are
-// separate passes that cost nothing when switched off.
+// with horizontal and vertical mirroring, and sharpening one row behind. The row kernels
+// have SIMD versions (see PipelineKernels). Defect correction (before) and crosshairs
+// (after) are separate passes; every step costs nothing when switched off.
 #include "Imaging.h"
 #include "PipelineKernels.h"
 
@@ -219,31 +219,41 @@ void correctDefects(const uint8_t* src, int w, int h, bool bayer, std::vector<ui
     }
 }
 
-// Unsharp mask with a 3x3 Gaussian, on every byte of the packed image (the alpha byte of
-// BGRA is constant and so stays unchanged). amount16 is the gain in 1/16.
-void sharpen(uint8_t* img, int w, int h, size_t bpp, int amount16)
-{
-    const size_t rowBytes = static_cast<size_t>(w) * bpp;
-    const size_t padBytes = rowBytes + 2 * bpp;
-    thread_local std::vector<uint8_t> buffer;
-    buffer.resize(padBytes * 3);
-    uint8_t* ring[3] = {buffer.data(), buffer.data() + padBytes, buffer.data() + 2 * padBytes};
-    // Rows are copied (edge pixels repeated) before they are overwritten.
-    auto load = [&](int y, uint8_t* dst) {
-        const uint8_t* s = img + static_cast<size_t>(std::clamp(y, 0, h - 1)) * rowBytes;
-        std::memcpy(dst + bpp, s, rowBytes);
-        std::memcpy(dst, s, bpp);
-        std::memcpy(dst + bpp + rowBytes, s + rowBytes - bpp, bpp);
-    };
-    load(-1, ring[2]);
-    load(0, ring[0]);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* nextRow = ring[(y + 1) % 3];
-        load(y + 1, nextRow);
-        kernels::sharpenRow(ring[(y + 2) % 3] + bpp, ring[y % 3] + bpp, nextRow + bpp,
-                            static_cast<int>(rowBytes), static_cast<int>(bpp), amount16,
-                            img + static_cast<size_t>(y) * rowBytes);
+// Packed rows waiting to be sharpened: three rows of the output image, each padded by
+// one pixel on both sides that repeats the edge pixel. Sharpening runs one row behind
+// packing, so the rows it reads are still in the cache instead of being read back from
+// the finished image.
+struct PackedRing {
+    std::vector<uint8_t> storage;
+    uint8_t* row[3] = {};
+    size_t bpp = 0, rowBytes = 0;
+
+    void reserve(int w, size_t bytesPerPixel)
+    {
+        bpp = bytesPerPixel;
+        rowBytes = static_cast<size_t>(w) * bpp;
+        const size_t padded = rowBytes + 2 * bpp;
+        storage.resize(3 * padded);
+        for (int i = 0; i < 3; ++i)
+            row[i] = storage.data() + i * padded + bpp;
     }
+    // Where row y is packed; pad() fills its edges once it is.
+    uint8_t* slot(int y) const { return row[y % 3]; }
+    void pad(int y) const
+    {
+        uint8_t* r = slot(y);
+        std::memcpy(r - bpp, r, bpp);
+        std::memcpy(r + rowBytes, r + rowBytes - bpp, bpp);
+    }
+};
+
+// Unsharp mask with a 3x3 Gaussian of packed row y, on every byte (the alpha byte of
+// BGRA is constant and so stays unchanged); rows above and below the image repeat its
+// edge rows. Rows y - 1 .. y + 1 must be in the ring. amount16 is the gain in 1/16.
+void sharpenRow(const PackedRing& ring, int y, int h, int amount16, uint8_t* dst)
+{
+    kernels::sharpenRow(ring.slot(std::max(y - 1, 0)), ring.slot(y), ring.slot(std::min(y + 1, h - 1)),
+                        static_cast<int>(ring.rowBytes), static_cast<int>(ring.bpp), amount16, dst);
 }
 
 void drawCrosshairs(const std::array<Crosshair, 9>& crosshairs, uint8_t* img, int w, int h,
@@ -386,6 +396,15 @@ int ImagePipeline::process(const RawFrame& raw, uint8_t* out, size_t outSize) co
     prepareRow(src, w, h, 0, bayer, t, identity, ring[0]);
     const size_t stride = static_cast<size_t>(w) * bpp;
     uint8_t* const* plane = buffers.plane;
+    auto outputRow = [&](int y) {
+        return out + static_cast<size_t>(s.mirrorVertical ? h - 1 - y : y) * stride;
+    };
+    // Sharpening is symmetric in up and down, so a vertically mirrored image is sharpened
+    // the same in source order as in output order.
+    const int amount16 = std::clamp(s.sharpness, 0, 100) * 48 / 100;
+    thread_local PackedRing packed;
+    if (amount16 > 0)
+        packed.reserve(w, bpp);
     for (int y = 0; y < h; ++y) {
         const uint8_t* current = ring[y % 3] + 1;
         const uint8_t *r, *g, *b;
@@ -408,13 +427,17 @@ int ImagePipeline::process(const RawFrame& raw, uint8_t* out, size_t outSize) co
                 prepareRow(src, w, h, y + 1, false, t, identity, ring[(y + 1) % 3]);
             r = g = b = current;
         }
-        uint8_t* dst = out + static_cast<size_t>(s.mirrorVertical ? h - 1 - y : y) * stride;
-        packRow(s.outputFormat, r, g, b, w, s.mirrorHorizontal, dst, buffers.luma);
+        if (amount16 == 0) {
+            packRow(s.outputFormat, r, g, b, w, s.mirrorHorizontal, outputRow(y), buffers.luma);
+            continue;
+        }
+        packRow(s.outputFormat, r, g, b, w, s.mirrorHorizontal, packed.slot(y), buffers.luma);
+        packed.pad(y);
+        if (y > 0)
+            sharpenRow(packed, y - 1, h, amount16, outputRow(y - 1));
     }
-
-    const int sharpness = std::clamp(s.sharpness, 0, 100);
-    if (sharpness > 0)
-        sharpen(out, w, h, bpp, sharpness * 48 / 100);
+    if (amount16 > 0)
+        sharpenRow(packed, h - 1, h, amount16, outputRow(h - 1));
     drawCrosshairs(s.crosshairs, out, w, h, s.outputFormat, bpp);
     return kImagingOk;
 }

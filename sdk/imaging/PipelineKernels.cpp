@@ -358,6 +358,66 @@ __attribute__((target("avx2"))) void sharpenAvx2(const uint8_t* up, const uint8_
 #undef widen
     sharpenBody(up + i, cur + i, down + i, n - i, step, amount16, dst + i);
 }
+bool cpuHasAvx512bw()
+{
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    return has;
+}
+
+// Signed 16-bit lanes to bytes clamped to 0..255, as clampByte does.
+__attribute__((target("avx512f,avx512bw"))) inline __m256i narrowClamped(__m512i v)
+{
+    return _mm512_maskz_cvtusepi16_epi8(~__mmask32(0), _mm512_max_epi16(v, _mm512_setzero_si512()));
+}
+
+// The AVX2 kernels' arithmetic in 32 lanes.
+__attribute__((target("avx512f,avx512bw"))) void sharpenAvx512(const uint8_t* up, const uint8_t* cur,
+                                                               const uint8_t* down, int n, int step,
+                                                               int amount16, uint8_t* dst)
+{
+#define widen(p) _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)))
+    const __m512i eight = _mm512_set1_epi16(8), gain = _mm512_set1_epi16(static_cast<short>(amount16));
+    int i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m512i c = widen(cur + i);
+        const __m512i cross = _mm512_add_epi16(_mm512_add_epi16(widen(cur + i - step), widen(cur + i + step)),
+                                               _mm512_add_epi16(widen(up + i), widen(down + i)));
+        const __m512i corners = _mm512_add_epi16(_mm512_add_epi16(widen(up + i - step), widen(up + i + step)),
+                                                 _mm512_add_epi16(widen(down + i - step), widen(down + i + step)));
+        const __m512i sum = _mm512_add_epi16(_mm512_add_epi16(_mm512_slli_epi16(c, 2), _mm512_slli_epi16(cross, 1)),
+                                             _mm512_add_epi16(corners, eight));
+        const __m512i blur = _mm512_srli_epi16(sum, 4);
+        const __m512i t = _mm512_srai_epi16(_mm512_add_epi16(_mm512_mullo_epi16(_mm512_sub_epi16(c, blur), gain), eight), 4);
+        // Saturating narrowing gives clampByte's 0..255.
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
+                            narrowClamped(_mm512_add_epi16(c, t)));
+    }
+#undef widen
+    sharpenAvx2(up + i, cur + i, down + i, n - i, step, amount16, dst + i);
+}
+
+__attribute__((target("avx512f,avx512bw"))) void saturateAvx512(uint8_t* r, uint8_t* g, uint8_t* b, int w, int sat64)
+{
+    const __m512i kR = _mm512_set1_epi16(77), kG = _mm512_set1_epi16(150), kB = _mm512_set1_epi16(29);
+    const __m512i half = _mm512_set1_epi16(128), gain = _mm512_set1_epi16(static_cast<short>(sat64));
+    int x = 0;
+    for (; x + 32 <= w; x += 32) {
+        const __m512i vr = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(r + x)));
+        const __m512i vg = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(g + x)));
+        const __m512i vb = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + x)));
+        const __m512i sum = _mm512_add_epi16(_mm512_add_epi16(_mm512_mullo_epi16(vr, kR), _mm512_mullo_epi16(vg, kG)),
+                                             _mm512_add_epi16(_mm512_mullo_epi16(vb, kB), half));
+        const __m512i y = _mm512_srli_epi16(sum, 8);
+#define channel(v) \
+    narrowClamped(_mm512_add_epi16(y, _mm512_srai_epi16(_mm512_mullo_epi16(_mm512_sub_epi16(v, y), gain), 6)))
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(r + x), channel(vr));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(g + x), channel(vg));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(b + x), channel(vb));
+#undef channel
+    }
+    saturateAvx2(r + x, g + x, b + x, w - x, sat64);
+}
+
 __attribute__((target("avx2"))) void defectAvx2(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int from,
                                                 int to, int step, int threshold, uint8_t* dst)
 {
@@ -433,6 +493,8 @@ void demosaicRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int
 void saturateRow(uint8_t* r, uint8_t* g, uint8_t* b, int w, int sat64)
 {
 #ifdef VEXO_IMAGING_X86
+    if (fast() && cpuHasAvx512bw())
+        return saturateAvx512(r, g, b, w, sat64);
     if (fast() && cpuHasAvx2())
         return saturateAvx2(r, g, b, w, sat64);
 #endif
@@ -452,6 +514,8 @@ void sharpenRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int 
                 int amount16, uint8_t* dst)
 {
 #ifdef VEXO_IMAGING_X86
+    if (fast() && cpuHasAvx512bw())
+        return sharpenAvx512(up, cur, down, n, step, amount16, dst);
     if (fast() && cpuHasAvx2())
         return sharpenAvx2(up, cur, down, n, step, amount16, dst);
 #endif

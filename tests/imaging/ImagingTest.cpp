@@ -48,6 +48,19 @@ RawFrame uniformFrame(int w, int h, uint8_t r, uint8_t g, uint8_t b,
                         [=](int, int, int c) { return c == 0 ? r : (c == 1 ? g : b); });
 }
 
+// Noise: every sample differs from its neighbours, so any lane or row mix-up shows.
+RawFrame noiseFrame(int w, int h)
+{
+    std::mt19937 gen(w * 31 + h);
+    RawFrame raw;
+    raw.width = w;
+    raw.height = h;
+    raw.pixels.resize(size_t(w) * h);
+    for (auto& v : raw.pixels)
+        v = uint8_t(gen());
+    return raw;
+}
+
 std::vector<uint8_t> processed(const PipelineSettings& settings, const RawFrame& raw)
 {
     ImagePipeline pipeline;
@@ -141,6 +154,8 @@ private slots:
     void mirrorsMoveMarker_data();
     void mirrorsMoveMarker();
     void sharpnessRaisesEdgeContrast();
+    void sharpeningEqualsAPassOverTheFinishedImage_data();
+    void sharpeningEqualsAPassOverTheFinishedImage();
     void crosshairs_data();
     void crosshairs();
     void defectCorrection_data();
@@ -702,6 +717,66 @@ void ImagingTest::sharpnessRaisesEdgeContrast()
     }
 }
 
+// The pipeline sharpens each row as soon as its neighbours are packed. The result must be
+// the unsharp mask of the finished image, with rows and pixels beyond the edges repeating
+// the edge ones, whatever the size, format and mirroring.
+void ImagingTest::sharpeningEqualsAPassOverTheFinishedImage_data()
+{
+    QTest::addColumn<int>("w");
+    QTest::addColumn<int>("h");
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<bool>("mirrorH");
+    QTest::addColumn<bool>("mirrorV");
+    QTest::addColumn<int>("sharpness");
+    QTest::newRow("one pixel") << 1 << 1 << uint(kPixelRGB8) << false << false << 100;
+    QTest::newRow("one row") << 9 << 1 << uint(kPixelRGB8) << false << false << 100;
+    QTest::newRow("one column") << 1 << 7 << uint(kPixelBGR8) << false << false << 60;
+    QTest::newRow("two rows mirrored") << 7 << 2 << uint(kPixelRGB8) << true << true << 100;
+    QTest::newRow("odd RGB8") << 161 << 33 << uint(kPixelRGB8) << false << false << 30;
+    QTest::newRow("odd RGB8 upside down") << 161 << 33 << uint(kPixelRGB8) << false << true << 30;
+    QTest::newRow("BGRA8 both mirrors") << 67 << 12 << uint(kPixelBGRA8) << true << true << 100;
+    QTest::newRow("mono upside down") << 99 << 17 << uint(kPixelMono8) << false << true << 80;
+    QTest::newRow("weakest") << 40 << 6 << uint(kPixelRGB8) << false << false << 3;
+}
+
+void ImagingTest::sharpeningEqualsAPassOverTheFinishedImage()
+{
+    QFETCH(int, w);
+    QFETCH(int, h);
+    QFETCH(uint, format);
+    QFETCH(bool, mirrorH);
+    QFETCH(bool, mirrorV);
+    QFETCH(int, sharpness);
+    const RawFrame raw = noiseFrame(w, h);
+    PipelineSettings s;
+    s.outputFormat = format;
+    s.mirrorHorizontal = mirrorH;
+    s.mirrorVertical = mirrorV;
+    s.saturation = 140;
+    const std::vector<uint8_t> soft = processed(s, raw);
+    s.sharpness = sharpness;
+    const std::vector<uint8_t> sharp = processed(s, raw);
+
+    const size_t bpp = bytesPerPixel(format), rowBytes = size_t(w) * bpp;
+    auto padded = [&](int y) {
+        const uint8_t* row = soft.data() + size_t(std::clamp(y, 0, h - 1)) * rowBytes;
+        std::vector<uint8_t> p(rowBytes + 2 * bpp);
+        std::copy(row, row + bpp, p.begin());
+        std::copy(row, row + rowBytes, p.begin() + bpp);
+        std::copy(row + rowBytes - bpp, row + rowBytes, p.end() - bpp);
+        return p;
+    };
+    std::vector<uint8_t> expected(soft.size());
+    for (int y = 0; y < h; ++y) {
+        const auto up = padded(y - 1), cur = padded(y), down = padded(y + 1);
+        kernels::sharpenRow(up.data() + bpp, cur.data() + bpp, down.data() + bpp, int(rowBytes), int(bpp),
+                            sharpness * 48 / 100, expected.data() + size_t(y) * rowBytes);
+    }
+    QVERIFY(sharp == expected);
+    if (sharpness > 30 && w * h > 1)
+        QVERIFY(sharp != soft);   // noise must come out visibly sharper
+}
+
 void ImagingTest::crosshairs_data()
 {
     QTest::addColumn<int>("x");
@@ -884,13 +959,7 @@ void ImagingTest::fastKernelsMatchPortable()
     QFETCH(int, sharpness);
     QFETCH(bool, defects);
     QFETCH(bool, monochrome);
-    std::mt19937 gen(w * 31 + h);
-    RawFrame raw;
-    raw.width = w;
-    raw.height = h;
-    raw.pixels.resize(size_t(w) * h);
-    for (auto& v : raw.pixels)
-        v = uint8_t(gen());  // noise: every sample differs, so any lane mix-up shows
+    const RawFrame raw = noiseFrame(w, h);
     PipelineSettings s;
     s.outputFormat = format;
     s.mirrorHorizontal = mirror;
