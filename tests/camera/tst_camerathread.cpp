@@ -100,6 +100,7 @@ private slots:
     void fitUsesTheSmallerRatio();
     void crosshairsShowWhenTheViewScalesDown();
     void frameOfAnotherSizeFitsAgain();
+    void layoutThatShrinksTheViewKeepsItFitted();
     void reopenedWindowFitsTheNewCamera();
     void navigationRectangleFollowsTheZoom();
     void rectangleFollowsAtTheNextRepaint();
@@ -689,6 +690,36 @@ void CameraWindowTest::frameOfAnotherSizeFitsAgain()
     QTRY_COMPARE_WITH_TIMEOUT(view->scene()->sceneRect(), QRectF(0, 0, 322, 240), kDeadlineMs);
     QTRY_COMPARE_WITH_TIMEOUT(window->zoomFactor(),
                               std::min(view->width() / 322.0, view->height() / 240.0), kDeadlineMs);
+}
+
+// The window's own layout can take room from the view without the window changing size:
+// the recording progress line appears below it. A fitted view fits again; a zoom the
+// user chose stays.
+void CameraWindowTest::layoutThatShrinksTheViewKeepsItFitted()
+{
+    QVERIFY(openWindow());
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    auto fit = [&] { return std::min(view->width() / 650.0, view->height() / 480.0); };
+    QTRY_COMPARE_WITH_TIMEOUT(view->scene()->sceneRect(), QRectF(0, 0, 650, 480), kDeadlineMs);
+    window->resize(700, 620);
+    QTRY_COMPARE_WITH_TIMEOUT(window->zoomFactor(), fit(), kDeadlineMs);
+    const int before = view->height();
+    auto* line = window->findChild<QLabel*>("label_recording");
+    QVERIFY(line);
+    line->setText("1\n2\n3\n4");
+    line->show();
+    QTRY_VERIFY_WITH_TIMEOUT(view->height() < before, kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->zoomFactor(), fit(), kDeadlineMs);
+
+    // The wheel zooms by hand: the line going away leaves that zoom alone.
+    const QPointF at(view->viewport()->width() / 2.0, view->viewport()->height() / 2.0);
+    QWheelEvent event(at, view->viewport()->mapToGlobal(at.toPoint()), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &event);
+    const double chosen = window->zoomFactor();
+    line->hide();
+    QTRY_COMPARE_WITH_TIMEOUT(view->height(), before, kDeadlineMs);
+    QCOMPARE(window->zoomFactor(), chosen);
 }
 
 // A window that showed one camera fits the next one's frames when they come, not the

@@ -6,9 +6,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolBox>
 #include <functional>
 #include <memory>
 
@@ -523,6 +526,35 @@ private slots:
         QCOMPARE(w<QLabel>("label_vheight")->text(), QString::number(region.regionHeight));
         dialog->close();
         combo->setCurrentIndex(0);
+    }
+
+    // Longer English texts must not push a page's fields out of sight: every page of the
+    // panel fits without scrolling sideways, in both languages.
+    void everyPageFitsThePanel_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << "action_language_EN";
+        QTest::newRow("Chinese") << "action_language_CH";
+    }
+    void everyPageFitsThePanel()
+    {
+        QFETCH(QString, language);
+        window->resize(1280, 800);
+        window->findChild<QAction*>(language)->trigger();
+        auto* pages = w<QToolBox>("toolBox_2");
+        for (int i = 0; i < pages->count(); ++i) {
+            pages->setCurrentIndex(i);
+            QWidget* page = pages->widget(i);
+            auto* area = qobject_cast<QScrollArea*>(page->parentWidget()->parentWidget());
+            QVERIFY(area);
+            QTRY_VERIFY_WITH_TIMEOUT(area->isVisible(), kDeadlineMs);
+            QTRY_VERIFY2_WITH_TIMEOUT(area->horizontalScrollBar()->maximum() == 0,
+                                      qPrintable(QString("%1 needs %2 more pixels")
+                                                     .arg(pages->itemText(i))
+                                                     .arg(area->horizontalScrollBar()->maximum())),
+                                      kDeadlineMs);
+        }
+        pages->setCurrentIndex(0);
     }
 };
 

@@ -714,6 +714,11 @@ bool CameraThread::eventFilter(QObject* watched, QEvent* event)
             zoomWithWheel(static_cast<QWheelEvent*>(event));
             return true;
         }
+    } else if (watched == ui->graphicsView) {
+        if (event->type() == QEvent::Resize && handle != 0 && fitted) {
+            fitToWindow();
+            updateNavigationRect();
+        }
     } else if (watched == ui->label_displayWindow) {
         filterNavigationRectangle(event);
     } else if (watched == mainScene) {

@@ -151,7 +151,7 @@ private:
     bool handleHotkey(QKeyEvent* event);
 
     // Zoom, fit and navigation (CameraThread_Zoom.cpp).
-    void applyZoom(double newZoom);
+    void applyZoom(double newZoom, bool fit = false);
     void zoomToOriginalSize();
     void zoomIn();
     void zoomOut();
@@ -241,6 +241,9 @@ private:
     double rectangleX = 100.0;
     double rectangleY = 100.0;
     double zoom = 1.0;
+    // The zoom is the fit of the view: a view resized by the window's own layout (a
+    // status line shown or hidden) fits again; a zoom the user chose stays.
+    bool fitted = false;
     QPushButton* zoomOutButton = nullptr;
     QPushButton* zoomInButton = nullptr;
     QLabel* zoomLabel = nullptr;

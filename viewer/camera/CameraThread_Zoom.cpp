@@ -12,9 +12,10 @@
 #include "ZoomLogic.h"
 #include "ui_CameraThread.h"
 
-void CameraThread::applyZoom(double newZoom)
+void CameraThread::applyZoom(double newZoom, bool fit)
 {
     zoom = newZoom;
+    fitted = fit;
     ui->graphicsView->setTransform(QTransform::fromScale(zoom, zoom));
     updateCrosshairOverlay();
 }
@@ -33,7 +34,7 @@ void CameraThread::fitToWindow()
         return;
     horizontalFitRatio = ratios.horizontal;
     verticalFitRatio = ratios.vertical;
-    applyZoom(ratios.zoom);
+    applyZoom(ratios.zoom, true);
 }
 
 void CameraThread::fitFromUser()

@@ -569,4 +569,13 @@ void setAddressField(char (&field)[16], const QString& text)
     }
 }
 
+QList<int> paneSizesFittingPanel(const QList<int>& sizes, int panelWidth, int minimumMiddle)
+{
+    if (sizes.size() != 3 || sizes[2] >= panelWidth)
+        return sizes;
+    const int spare = std::max(0, sizes[1] - minimumMiddle);
+    const int moved = std::min(spare, panelWidth - sizes[2]);
+    return {sizes[0], sizes[1] - moved, sizes[2] + moved};
+}
+
 }  // namespace panel

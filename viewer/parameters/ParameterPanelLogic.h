@@ -279,4 +279,9 @@ QString latin1Field(const char (&field)[N])
 // U+00FF become 0, the rest of the field is zero-filled, the last byte always stays 0.
 void setAddressField(char (&field)[16], const QString& text);
 
+// Splitter sizes (device pane, windows, panel) that give the panel at least
+// panelWidth, taken from the windows in the middle as far as they can give without
+// going below minimumMiddle. Sizes that already fit come back unchanged.
+QList<int> paneSizesFittingPanel(const QList<int>& sizes, int panelWidth, int minimumMiddle);
+
 }  // namespace panel

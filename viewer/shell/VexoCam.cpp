@@ -7,16 +7,20 @@
 #include <QLayout>
 #include <QMenu>
 #include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolBox>
 #include <QToolButton>
 #include <QTranslator>
 #include <QTreeWidgetItem>
 #include <QUrl>
+#include <algorithm>
 
 #include "AboutWidget.h"
 #include "CameraListWidget.h"
 #include "ConfigWidget.h"
+#include "ParameterPanelLogic.h"
 #include "CameraThread.h"
 #include "CustomWindowSettingWidget.h"
 #include "SettingsStore.h"
@@ -28,6 +32,8 @@
 
 namespace {
 const int kSetAsidePage = 9;
+// The camera windows keep at least this width when the panel grows to fit its texts.
+const int kMinimumWindowsWidth = 320;
 }  // namespace
 
 VexoCam::VexoCam(QWidget* parent, const QString& programDir)
@@ -79,6 +85,9 @@ VexoCam::VexoCam(QWidget* parent, const QString& programDir)
     ui->widget_settingToolbar->setEnabled(false);
 
     ui->splitter->setSizes({250, 625, 250});
+    // A page opened, the camera's values or the language can make the open page wider.
+    connect(ui->toolBox_2, &QToolBox::currentChanged, this,
+            [this] { QTimer::singleShot(0, this, &VexoCam::fitParameterPanel); });
 
     parameterPageSetAside = ui->toolBox_2->widget(kSetAsidePage);
     ui->toolBox_2->removeItem(kSetAsidePage);
@@ -171,6 +180,25 @@ void VexoCam::on_action_about_triggered()
     suite::showAttached(new AboutWidget, this);
 }
 
+// Widens the parameter panel, at the cost of the camera windows, until the open page fits
+// without scrolling sideways (English texts are longer); the user can still drag the
+// splitter. Only the open page is measured: a page's sizes are right once it is shown.
+void VexoCam::fitParameterPanel()
+{
+    QWidget* open = ui->toolBox_2->currentWidget();
+    auto* area = open && open->parentWidget()
+                     ? qobject_cast<QScrollArea*>(open->parentWidget()->parentWidget())
+                     : nullptr;
+    if (!area || !area->isVisible())
+        return;
+    const int shortfall = open->minimumSizeHint().width() - area->viewport()->width();
+    if (shortfall <= 0)
+        return;
+    const QList<int> sizes = ui->splitter->sizes();
+    ui->splitter->setSizes(
+        panel::paneSizesFittingPanel(sizes, sizes.value(2) + shortfall, kMinimumWindowsWidth));
+}
+
 void VexoCam::switchLanguage(bool english)
 {
     const QString qmFile =
@@ -190,6 +218,7 @@ void VexoCam::switchLanguage(bool english)
         window->retranslate();
     if (currentCamera != 0)
         readBack(currentCamera);
+    QTimer::singleShot(0, this, &VexoCam::fitParameterPanel);
     if (QTreeWidgetItem* item = ui->treeWidget_devicelist->currentItem())
         emit ui->treeWidget_devicelist->itemClicked(item, ui->treeWidget_devicelist->currentColumn());
 

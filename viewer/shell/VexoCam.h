@@ -143,6 +143,7 @@ private:
     void selectParameterGroup(int group, bool checked);
     void showPanelHints();
     void showPanelStatus(const QString& text);
+    void fitParameterPanel();
     QString refusedInputText(QAbstractSpinBox* spin, const QString& attempted) const;
     void disableParameterPanel();
     // parameterEdit: a change that a parameter group would hold (all but the load mode).

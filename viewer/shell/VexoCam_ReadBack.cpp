@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTimer>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolBox>
@@ -67,6 +68,8 @@ void VexoCam::connectReadBackSliders(bool connected)
 
 void VexoCam::readBack(int cameraHandle)
 {
+    // The camera's values and ranges can make the open page wider.
+    QTimer::singleShot(0, this, &VexoCam::fitParameterPanel);
     // A panel without a camera behind it would show zeros and act on nothing.
     VexoCameraParameters parameters{};
     const int parametersResult = cameraHandle == 0
