@@ -23,13 +23,31 @@ void CustomGraphicsScene::setOverlayLines(const QVector<windowlogic::OverlayLine
     update();
 }
 
-void CustomGraphicsScene::drawForeground(QPainter* painter, const QRectF&)
+void CustomGraphicsScene::setToolOverlay(const QImage& toolMarks,
+                                         const QVector<windowlogic::OverlayLine>& lines)
 {
-    for (const windowlogic::OverlayLine& l : overlay) {
-        QPen pen(l.colour, 1);
-        pen.setCosmetic(true);
-        painter->setPen(pen);
-        painter->drawLine(l.line);
+    if (toolMarks.isNull() && marks.isNull() && lines.isEmpty() && outlines.isEmpty())
+        return;
+    marks = toolMarks;
+    outlines = lines;
+    update();
+}
+
+void CustomGraphicsScene::drawForeground(QPainter* painter, const QRectF& rect)
+{
+    if (!marks.isNull()) {
+        // Pixel for pixel over the frame; magnified marks stay square like the frame's pixels.
+        const QRectF target = QRectF(QPointF(0, 0), QSizeF(marks.size())).intersected(rect);
+        if (!target.isEmpty())
+            painter->drawImage(target, marks, target);
+    }
+    for (const QVector<windowlogic::OverlayLine>* lines : {&overlay, &outlines}) {
+        for (const windowlogic::OverlayLine& l : *lines) {
+            QPen pen(l.colour, 1);
+            pen.setCosmetic(true);
+            painter->setPen(pen);
+            painter->drawLine(l.line);
+        }
     }
 }
 

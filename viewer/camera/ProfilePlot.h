@@ -1,0 +1,21 @@
+#pragma once
+// The live plot of the line profile tool: the values along the line, one curve per
+// channel (one grey curve for a mono camera), levels 0 .. 255 bottom to top.
+#include <QWidget>
+
+#include "MeasureLogic.h"
+
+class ProfilePlot : public QWidget {
+    Q_OBJECT
+public:
+    explicit ProfilePlot(QWidget* parent = nullptr);
+    void setProfile(const measurelogic::Profile& profile, bool monochrome);
+    const measurelogic::Profile& profile() const { return shown; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    measurelogic::Profile shown;
+    bool mono = false;
+};
