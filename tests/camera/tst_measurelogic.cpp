@@ -108,6 +108,7 @@ private slots:
     void clippingShare_data();
     void clippingShare();
     void clippingMarksTheRightPixels();
+    void marksOfAScaledDownViewCoverBlocks();
     void stepEdgeLaplacianVariance();
     void sharpnessFallsWithBlur_data();
     void sharpnessFallsWithBlur();
@@ -333,6 +334,40 @@ void MeasureLogicTest::clippingMarksTheRightPixels()
     QCOMPARE(QColor(r.overlay.pixel(8, 4)), kClippedHighColour);
     QCOMPARE(QColor(r.overlay.pixel(0, 0)), kClippedLowColour);
     QCOMPARE(qAlpha(r.overlay.pixel(4, 2)), 0);
+}
+
+void MeasureLogicTest::marksOfAScaledDownViewCoverBlocks()
+{
+    QCOMPARE(markSize(QSize(9, 5), 4), QSize(3, 2));
+    QCOMPARE(markSize(QSize(1920, 1080), 3), QSize(640, 360));
+    QCOMPARE(markSize(QSize(9, 5), 0), QSize(9, 5));
+
+    // Blocks of 4 × 4: the last column and row of blocks are cut short by the frame's edge.
+    QImage frame = filled(9, 5, qRgb(100, 100, 100));
+    frame.setPixel(8, 4, qRgb(255, 255, 255));  // alone in the bottom-right block
+    frame.setPixel(0, 0, qRgb(0, 0, 0));        // alone in the top-left block
+    frame.setPixel(4, 0, qRgb(0, 0, 0));        // high and low in one block: high shows
+    frame.setPixel(7, 3, qRgb(255, 0, 0));
+    Request request;
+    request.clipping = true;
+    request.markScale = 4;
+    const Results r = measure(frame, request);
+    QCOMPARE(r.markScale, 4);
+    QCOMPARE(r.overlay.size(), QSize(3, 2));
+    QCOMPARE(QColor(r.overlay.pixel(2, 1)), kClippedHighColour);
+    QCOMPARE(QColor(r.overlay.pixel(0, 0)), kClippedLowColour);
+    QCOMPARE(QColor(r.overlay.pixel(1, 0)), kClippedHighColour);
+    QCOMPARE(qAlpha(r.overlay.pixel(0, 1)), 0);
+    QCOMPARE(r.clipping.high, qint64(2));  // counts stay per pixel
+    QCOMPARE(r.clipping.low, qint64(2));
+
+    // The two marked columns of a step edge, 19 and 20, fall in block column 6 of 3.
+    const QImage edge = stepEdge(41, 15, 20, 0, 200);
+    QImage marks(markSize(edge.size(), 3), QImage::Format_ARGB32_Premultiplied);
+    marks.fill(Qt::transparent);
+    QCOMPARE(markPeaking(edge, marks, 3), qint64(2 * 13));
+    for (int x = 0; x < marks.width(); ++x)
+        QCOMPARE(qAlpha(marks.pixel(x, 2)) != 0, x == 6);
 }
 
 void MeasureLogicTest::stepEdgeLaplacianVariance()

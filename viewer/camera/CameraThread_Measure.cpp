@@ -18,7 +18,8 @@ void CameraThread::buildMeasureTools()
     button->setFlat(true);
     button->setStyleSheet(QStringLiteral(
         "QPushButton{background-color: rgba(222, 240, 255, 0); color: rgb(230, 230, 230);"
-        " padding: 0px 6px;} QPushButton::menu-indicator{width: 0px;}"));
+        " padding: 0px 6px;} QPushButton:open{background-color: rgb(70, 70, 76);}"
+        " QPushButton::menu-indicator{width: 0px;}"));
     button->setMinimumHeight(24);
     button->setMenu(measureTools->menu());
     // Beside the navigation button, the first of the title bar's buttons.

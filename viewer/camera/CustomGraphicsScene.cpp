@@ -23,24 +23,21 @@ void CustomGraphicsScene::setOverlayLines(const QVector<windowlogic::OverlayLine
     update();
 }
 
-void CustomGraphicsScene::setToolOverlay(const QImage& toolMarks,
+void CustomGraphicsScene::setToolOverlay(const QImage& toolMarks, const QRectF& area,
                                          const QVector<windowlogic::OverlayLine>& lines)
 {
     if (toolMarks.isNull() && marks.isNull() && lines.isEmpty() && outlines.isEmpty())
         return;
     marks = toolMarks;
+    marksArea = area;
     outlines = lines;
     update();
 }
 
 void CustomGraphicsScene::drawForeground(QPainter* painter, const QRectF& rect)
 {
-    if (!marks.isNull()) {
-        // Pixel for pixel over the frame; magnified marks stay square like the frame's pixels.
-        const QRectF target = QRectF(QPointF(0, 0), QSizeF(marks.size())).intersected(rect);
-        if (!target.isEmpty())
-            painter->drawImage(target, marks, target);
-    }
+    if (!marks.isNull() && marksArea.intersects(rect))
+        painter->drawImage(marksArea, marks);
     for (const QVector<windowlogic::OverlayLine>* lines : {&overlay, &outlines}) {
         for (const windowlogic::OverlayLine& l : *lines) {
             QPen pen(l.colour, 1);

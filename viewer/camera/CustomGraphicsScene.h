@@ -22,9 +22,10 @@ public:
     void setOverlayLines(const QVector<windowlogic::OverlayLine>& lines);
     const QVector<windowlogic::OverlayLine>& overlayLines() const { return overlay; }
     // What the measurement tools draw over the frame, in image coordinates: marks (an
-    // image of the frame's size, transparent where nothing is marked; null for none) and
+    // image stretched over area, transparent where nothing is marked; null for none) and
     // the outlines of the region and the line, one screen pixel wide.
-    void setToolOverlay(const QImage& marks, const QVector<windowlogic::OverlayLine>& lines);
+    void setToolOverlay(const QImage& marks, const QRectF& area,
+                        const QVector<windowlogic::OverlayLine>& lines);
     const QImage& toolMarks() const { return marks; }
     const QVector<windowlogic::OverlayLine>& toolLines() const { return outlines; }
 
@@ -42,5 +43,6 @@ private:
     QRectF opaqueArea;
     QVector<windowlogic::OverlayLine> overlay;
     QImage marks;
+    QRectF marksArea;
     QVector<windowlogic::OverlayLine> outlines;
 };

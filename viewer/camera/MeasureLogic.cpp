@@ -173,30 +173,37 @@ double laplacianVariance(const QImage& frame, const QRect& area)
     return std::max(0.0, double(squares) / count - mean * mean);
 }
 
-ClippingShare markClipping(const QImage& frame, QImage* overlay)
+QSize markSize(QSize frame, int scale)
+{
+    scale = std::max(1, scale);
+    return QSize((frame.width() + scale - 1) / scale, (frame.height() + scale - 1) / scale);
+}
+
+ClippingShare markClipping(const QImage& frame, QImage* overlay, int scale)
 {
     ClippingShare share;
     if (frame.isNull())
         return share;
+    scale = std::max(1, scale);
     const QImage rgb = rgbFrame(frame);
     const QRgb high = kClippedHighColour.rgb();
     const QRgb low = kClippedLowColour.rgb();
-    const bool marking = overlay && overlay->size() == rgb.size() &&
+    const bool marking = overlay && overlay->size() == markSize(rgb.size(), scale) &&
                          overlay->format() == QImage::Format_ARGB32_Premultiplied;
     for (int y = 0; y < rgb.height(); ++y) {
         const uchar* p = rgb.constScanLine(y);
-        QRgb* out = marking ? reinterpret_cast<QRgb*>(overlay->scanLine(y)) : nullptr;
+        QRgb* out = marking ? reinterpret_cast<QRgb*>(overlay->scanLine(y / scale)) : nullptr;
         for (int x = 0; x < rgb.width(); ++x, p += 3) {
             const int top = std::max({p[0], p[1], p[2]});
             const int bottom = std::min({p[0], p[1], p[2]});
             if (top == kTopLevel) {
                 ++share.high;
                 if (out)
-                    out[x] = high;
+                    out[x / scale] = high;
             } else if (bottom == 0) {
                 ++share.low;
-                if (out)
-                    out[x] = low;
+                if (out && out[x / scale] != high)
+                    out[x / scale] = low;
             }
         }
     }
@@ -204,9 +211,11 @@ ClippingShare markClipping(const QImage& frame, QImage* overlay)
     return share;
 }
 
-qint64 markPeaking(const QImage& frame, QImage& overlay)
+qint64 markPeaking(const QImage& frame, QImage& overlay, int scale)
 {
-    if (frame.width() < 3 || frame.height() < 3 || overlay.size() != frame.size() ||
+    scale = std::max(1, scale);
+    if (frame.width() < 3 || frame.height() < 3 ||
+        overlay.size() != markSize(frame.size(), scale) ||
         overlay.format() != QImage::Format_ARGB32_Premultiplied)
         return 0;
     static thread_local std::vector<uint8_t> grey;
@@ -247,10 +256,17 @@ qint64 markPeaking(const QImage& frame, QImage& overlay)
     const QRgb mark = kPeakingColour.rgb();
     for (int y = 1; y + 1 < height; ++y) {
         const uint16_t* in = magnitude.data() + std::size_t(y) * width;
-        QRgb* out = reinterpret_cast<QRgb*>(overlay.scanLine(y));
-        for (int x = 1; x + 1 < width; ++x) {
-            if (in[x] >= threshold)
-                out[x] = mark;
+        QRgb* out = reinterpret_cast<QRgb*>(overlay.scanLine(y / scale));
+        if (scale == 1) {
+            for (int x = 1; x + 1 < width; ++x) {
+                if (in[x] >= threshold)
+                    out[x] = mark;
+            }
+        } else {
+            for (int x = 1; x + 1 < width; ++x) {
+                if (in[x] >= threshold)
+                    out[x / scale] = mark;
+            }
         }
     }
     return above;
@@ -300,13 +316,14 @@ Results measure(const QImage& frame, const Request& request)
                 .intersected(rgb.rect());
         results.sharpness = laplacianVariance(rgb, results.sharpnessArea);
     }
+    results.markScale = std::max(1, request.markScale);
     if (request.clipping || request.peaking)
-        results.overlay = emptyOverlay(rgb.size());
+        results.overlay = emptyOverlay(markSize(rgb.size(), results.markScale));
     if (request.peaking)
-        results.peakingMarks = markPeaking(rgb, results.overlay);
+        results.peakingMarks = markPeaking(rgb, results.overlay, results.markScale);
     if (request.clipping) {
         results.hasClipping = true;
-        results.clipping = markClipping(rgb, &results.overlay);
+        results.clipping = markClipping(rgb, &results.overlay, results.markScale);
     }
     if (request.profile && !request.line.isNull()) {
         results.hasProfile = true;

@@ -103,6 +103,9 @@ struct Request {
     bool peaking = false;
     bool profile = false;
     QLineF line;
+    // Frame pixels per mark pixel each way: a view that scales the frame down would skip
+    // single marks, so each mark covers a block of the frame that the view shows.
+    int markScale = 1;
     quint64 tag = 0;  // handed back in the results, to tell which request they answer
     bool any() const { return statistics || sharpness || clipping || peaking || profile; }
 };
@@ -119,20 +122,24 @@ struct Results {
     ClippingShare clipping;
     bool hasProfile = false;
     Profile profile;
-    // Clipping and peaking marks at the frame's size, transparent elsewhere; null when
-    // neither is on.
+    // Clipping and peaking marks, one pixel per markScale × markScale block of the frame,
+    // transparent elsewhere; null when neither is on.
     QImage overlay;
+    int markScale = 1;
     qint64 peakingMarks = 0;
 };
 Results measure(const QImage& frame, const Request& request);
 
-// Marks clipped pixels of the whole frame in overlay (ARGB32 premultiplied, frame size;
-// null for counting only) and counts them.
-ClippingShare markClipping(const QImage& frame, QImage* overlay);
-// Marks the frame's sharpest edges in overlay (ARGB32 premultiplied, frame size): pixels
+// The size of the marks of a frame: one pixel per scale × scale block, blocks at the right
+// and bottom edges cut short.
+QSize markSize(QSize frame, int scale);
+// Marks clipped pixels of the whole frame in overlay (ARGB32 premultiplied, markSize;
+// null for counting only) and counts them. A block with a pixel clipped high shows that.
+ClippingShare markClipping(const QImage& frame, QImage* overlay, int scale = 1);
+// Marks the frame's sharpest edges in overlay (ARGB32 premultiplied, markSize): pixels
 // whose Laplacian magnitude reaches the floor and belongs to the strongest share (or, when
 // the strongest level alone is more, that level). Returns the pixels marked.
-qint64 markPeaking(const QImage& frame, QImage& overlay);
+qint64 markPeaking(const QImage& frame, QImage& overlay, int scale = 1);
 
 // The highest sharpness since the last reset.
 class PeakHold {

@@ -160,7 +160,8 @@ void MeasureTools::toolToggled(Tool tool, bool on)
         if (!on)
             drawing = false;
     }
-    if (tool == Tool::FocusScore && on)
+    // The score of another area is on another scale.
+    if ((tool == Tool::FocusScore && on) || tool == Tool::RegionStatistics)
         peak.reset();
     if (!on) {
         // Numbers and marks of a tool that is off go at once, not at the next result.
@@ -195,7 +196,7 @@ void MeasureTools::clear()
     reading = measurelogic::PixelReading();
     last = measurelogic::Results();
     peak.reset();
-    scene->setToolOverlay(QImage(), {});
+    scene->setToolOverlay(QImage(), QRectF(), {});
     showReading();
     updatePanel();
 }
@@ -227,6 +228,8 @@ measurelogic::Request MeasureTools::request() const
     r.peaking = isOn(Tool::FocusPeaking);
     r.profile = isOn(Tool::LineProfile) && !lineSegment.isNull();
     r.line = lineSegment;
+    const double viewScale = view->transform().m11();
+    r.markScale = viewScale > 0 && viewScale < 1 ? int(1.0 / viewScale) : 1;
     return r;
 }
 
@@ -269,8 +272,6 @@ void MeasureTools::takeResults(const measurelogic::Results& results)
 
 void MeasureTools::showResults()
 {
-    const bool marking = isOn(Tool::Clipping) || isOn(Tool::FocusPeaking);
-    scene->setToolOverlay(marking ? last.overlay : QImage(), scene->toolLines());
     updateOutlines();
     if (isOn(Tool::LineProfile))
         plot->setProfile(last.hasProfile ? last.profile : measurelogic::Profile(), mono);
@@ -366,7 +367,9 @@ void MeasureTools::updateOutlines()
     else if (isOn(Tool::LineProfile) && !lineSegment.isNull())
         lines.append({lineSegment, kLineColour});
     const bool marking = isOn(Tool::Clipping) || isOn(Tool::FocusPeaking);
-    scene->setToolOverlay(marking ? last.overlay : QImage(), lines);
+    const QRectF area(0, 0, last.overlay.width() * last.markScale,
+                      last.overlay.height() * last.markScale);
+    scene->setToolOverlay(marking ? last.overlay : QImage(), area, lines);
 }
 
 void MeasureTools::showReading()
