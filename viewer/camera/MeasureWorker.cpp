@@ -1,6 +1,8 @@
 #include "MeasureWorker.h"
 
 #include <QMetaType>
+#include <algorithm>
+#include <cstring>
 
 MeasureWorker::MeasureWorker(QObject* parent) : QObject(parent)
 {
@@ -24,8 +26,20 @@ bool MeasureWorker::offer(const QImage& frame, const measurelogic::Request& requ
         return false;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        // A deep copy: the frame given wraps a buffer that the next frame reuses.
-        pendingFrame = frame.copy();
+        // A deep copy, since the frame given wraps a buffer that the next frame reuses;
+        // into the buffer of an earlier pass when it fits, which spares a large frame the
+        // cost of fresh memory each time.
+        if (pendingFrame.size() != frame.size() || pendingFrame.format() != frame.format())
+            pendingFrame = QImage(frame.size(), frame.format());
+        if (pendingFrame.isNull() && !frame.isNull()) {
+            busy.store(false);
+            return false;
+        }
+        // Rows of either may be padded differently; the pixels take the shorter length.
+        const std::size_t rowBytes =
+            std::size_t(std::min(frame.bytesPerLine(), pendingFrame.bytesPerLine()));
+        for (int y = 0; y < frame.height(); ++y)
+            std::memcpy(pendingFrame.scanLine(y), frame.constScanLine(y), rowBytes);
         pendingRequest = request;
         pending = true;
     }
@@ -36,18 +50,18 @@ bool MeasureWorker::offer(const QImage& frame, const measurelogic::Request& requ
 void MeasureWorker::run()
 {
     for (;;) {
-        QImage frame;
         measurelogic::Request request;
         {
             std::unique_lock<std::mutex> lock(mutex);
             wake.wait(lock, [this]() { return pending || stopping; });
             if (stopping)
                 return;
-            frame.swap(pendingFrame);
+            // The buffers change places: the next offer fills the one measured before.
+            working.swap(pendingFrame);
             request = pendingRequest;
             pending = false;
         }
-        const measurelogic::Results results = measurelogic::measure(frame, request);
+        const measurelogic::Results results = measurelogic::measure(working, request);
         emit measured(results);
         busy.store(false);
     }

@@ -35,6 +35,7 @@ private:
     std::mutex mutex;
     std::condition_variable wake;
     QImage pendingFrame;
+    QImage working;  // the worker thread's frame
     measurelogic::Request pendingRequest;
     bool pending = false;
     bool stopping = false;
