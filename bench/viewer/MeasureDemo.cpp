@@ -54,21 +54,27 @@ void sweepFocus(CameraThread& window, MeasureTools* tools)
     tools->setOn(MeasureTools::Tool::FocusScore, true);
     int best = minimum;
     double bestScore = -1;
-    const int step = std::max(1, (maximum - minimum) / 25);
-    for (int position = minimum; position <= maximum; position += step) {
-        SdkSetExtendedParameter(handle, VEXO_SDK_EXT_FOCUS_POSITION, position);
-        // Frames made before the move may still be on their way: skip a few results.
-        bench::waitWithEvents(150);
-        const int results = tools->resultCount();
-        while (tools->resultCount() < results + 3)
-            bench::waitWithEvents(20);
-        const double score = tools->lastResults().sharpness;
-        std::printf("focus %5d: score %10.2f\n", position, score);
-        if (score > bestScore) {
-            bestScore = score;
-            best = position;
+    const auto sweep = [&](int from, int to, int step) {
+        for (int position = from; position <= to; position += step) {
+            SdkSetExtendedParameter(handle, VEXO_SDK_EXT_FOCUS_POSITION, position);
+            // Frames made before the move may still be on their way: skip a few results.
+            bench::waitWithEvents(150);
+            const int results = tools->resultCount();
+            while (tools->resultCount() < results + 3)
+                bench::waitWithEvents(20);
+            const double score = tools->lastResults().sharpness;
+            std::printf("focus %5d: score %10.2f\n", position, score);
+            if (score > bestScore) {
+                bestScore = score;
+                best = position;
+            }
         }
-    }
+    };
+    // Coarse over the whole range, then fine around the best coarse position.
+    const int step = std::max(1, (maximum - minimum) / 25);
+    sweep(minimum, maximum, step);
+    const int fineStep = std::max(1, step / 8);
+    sweep(std::max(minimum, best - step), std::min(maximum, best + step), fineStep);
     SdkSetExtendedParameter(handle, VEXO_SDK_EXT_FOCUS_POSITION, best);
     tools->resetPeak();
     std::printf("sharpest at focus %d (score %.2f)\n", best, bestScore);
