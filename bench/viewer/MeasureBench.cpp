@@ -160,19 +160,6 @@ Phase measureWindow(CameraThread& window, int seconds)
     return p;
 }
 
-void drag(QWidget* viewport, QPoint from, QPoint to)
-{
-    const auto send = [viewport](QEvent::Type type, QPoint at, Qt::MouseButton button,
-                                 Qt::MouseButtons buttons) {
-        QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(at), button, buttons,
-                          Qt::NoModifier);
-        QApplication::sendEvent(viewport, &event);
-    };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-}
-
 int benchWindow(int seconds)
 {
     CameraThread window;
@@ -194,9 +181,9 @@ int benchWindow(int seconds)
     };
     // The region is set while its tool draws, then the line.
     tools->setOn(MeasureTools::Tool::RegionStatistics, true);
-    drag(viewport, QPoint(100, 80), QPoint(900, 600));
+    bench::drag(viewport, QPoint(100, 80), QPoint(900, 600));
     tools->setOn(MeasureTools::Tool::LineProfile, true);
-    drag(viewport, QPoint(50, 400), QPoint(1200, 420));
+    bench::drag(viewport, QPoint(50, 400), QPoint(1200, 420));
     setAll(false);
     std::printf("window: platform %s, %d cores, 1920x1080 @30, %d s per phase, load %s\n",
                 qPrintable(QGuiApplication::platformName()), QThread::idealThreadCount(), seconds,

@@ -27,19 +27,6 @@
 
 namespace {
 
-void drag(QWidget* viewport, QPoint from, QPoint to)
-{
-    const auto send = [viewport](QEvent::Type type, QPoint at, Qt::MouseButton button,
-                                 Qt::MouseButtons buttons) {
-        QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(at), button, buttons,
-                          Qt::NoModifier);
-        QApplication::sendEvent(viewport, &event);
-    };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-}
-
 // Drives the focus through its range and reports the score after each step.
 void sweepFocus(CameraThread& window, MeasureTools* tools)
 {
@@ -141,11 +128,11 @@ int main(int argc, char** argv)
         measure->setOn(order[i], true);
         const QSize size = viewport->size();
         if (order[i] == Tool::RegionStatistics)
-            drag(viewport, QPoint(size.width() * 55 / 100, size.height() * 20 / 100),
-                 QPoint(size.width() * 85 / 100, size.height() * 55 / 100));
+            bench::drag(viewport, QPoint(size.width() * 55 / 100, size.height() * 20 / 100),
+                        QPoint(size.width() * 85 / 100, size.height() * 55 / 100));
         if (order[i] == Tool::LineProfile)
-            drag(viewport, QPoint(size.width() * 10 / 100, size.height() * 70 / 100),
-                 QPoint(size.width() * 90 / 100, size.height() * 62 / 100));
+            bench::drag(viewport, QPoint(size.width() * 10 / 100, size.height() * 70 / 100),
+                        QPoint(size.width() * 90 / 100, size.height() * 62 / 100));
     }
     if (focusSweep)
         sweepFocus(window, measure);

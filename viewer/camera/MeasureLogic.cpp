@@ -1,5 +1,7 @@
 #include "MeasureLogic.h"
 
+#include "HistogramLogic.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -98,40 +100,21 @@ RegionStatistics regionStatistics(const QImage& frame, const QRect& region)
     if (area.isEmpty())
         return statistics;
     const QImage rgb = rgbFrame(frame);
-    // Level counts, two sets taken in turn so that neighbouring pixels of one level do not
-    // wait on each other's increment; the statistics then come from 256 levels instead of
-    // millions of pixels, exactly.
-    static thread_local std::array<std::array<std::array<uint32_t, 256>, kChannels>, 2> sets;
-    for (auto& set : sets)
-        for (auto& channel : set)
-            channel.fill(0);
-    const int width = area.width();
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const uchar* p = rgb.constScanLine(y) + 3 * area.left();
-        int x = 0;
-        for (; x + 1 < width; x += 2, p += 6) {
-            ++sets[0][0][p[0]];
-            ++sets[0][1][p[1]];
-            ++sets[0][2][p[2]];
-            ++sets[1][0][p[3]];
-            ++sets[1][1][p[4]];
-            ++sets[1][2][p[5]];
-        }
-        if (x < width) {
-            ++sets[0][0][p[0]];
-            ++sets[0][1][p[1]];
-            ++sets[0][2][p[2]];
-        }
-    }
-    const qint64 pixels = qint64(width) * area.height();
-    statistics.pixels = pixels;
+    // The region's pixels in place, without a copy; the statistics then come from the
+    // level counts, 256 levels instead of millions of pixels, exactly.
+    const QImage pixels(rgb.constScanLine(area.top()) + 3 * area.left(), area.width(),
+                        area.height(), rgb.bytesPerLine(), QImage::Format_RGB888);
+    static thread_local histogramlogic::Levels levels;
+    if (!histogramlogic::countLevels(pixels, levels))
+        return statistics;
+    statistics.pixels = levels.pixels;
     for (int c = 0; c < kChannels; ++c) {
         ChannelStatistics& s = statistics.channels[c];
         double sum = 0;
         double squares = 0;
         s.minimum = -1;
-        for (int level = 0; level < 256; ++level) {
-            const double count = double(sets[0][c][level]) + double(sets[1][c][level]);
+        for (int level = 0; level < histogramlogic::kLevels; ++level) {
+            const double count = levels.counts[c][level];
             if (count == 0)
                 continue;
             if (s.minimum < 0)
@@ -140,8 +123,8 @@ RegionStatistics regionStatistics(const QImage& frame, const QRect& region)
             sum += count * level;
             squares += count * level * level;
         }
-        s.mean = sum / double(pixels);
-        s.deviation = std::sqrt(std::max(0.0, squares / double(pixels) - s.mean * s.mean));
+        s.mean = sum / double(levels.pixels);
+        s.deviation = std::sqrt(std::max(0.0, squares / double(levels.pixels) - s.mean * s.mean));
     }
     return statistics;
 }
