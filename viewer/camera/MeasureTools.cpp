@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "CustomGraphicsScene.h"
 #include "MeasureWorker.h"
@@ -65,9 +66,14 @@ MeasureTools::MeasureTools(QGraphicsView* imageView, CustomGraphicsScene* imageS
 
     panel = new QFrame(view);
     panel->setObjectName(QStringLiteral("widget_measure"));
-    panel->setStyleSheet(QStringLiteral(
-        "QFrame#widget_measure{background-color: rgba(20, 20, 20, 170); border-radius: 3px;}"
-        " QLabel{color: rgb(235, 235, 235); font-family: monospace;}"));
+    // Opaque, so that the frames painted beneath every few milliseconds do not make the
+    // panel repaint with them.
+    panel->setStyleSheet(
+        QStringLiteral("QLabel{color: rgb(235, 235, 235); font-family: monospace;}"));
+    QPalette dark = panel->palette();
+    dark.setColor(QPalette::Window, QColor(24, 24, 26));
+    panel->setPalette(dark);
+    panel->setAutoFillBackground(true);
     // The panel only shows numbers: drags over it still reach the image beneath.
     panel->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* layout = new QVBoxLayout(panel);
@@ -229,7 +235,9 @@ measurelogic::Request MeasureTools::request() const
     r.profile = isOn(Tool::LineProfile) && !lineSegment.isNull();
     r.line = lineSegment;
     const double viewScale = view->transform().m11();
-    r.markScale = viewScale > 0 && viewScale < 1 ? int(1.0 / viewScale) : 1;
+    // At most one mark pixel per screen pixel: no mark is skipped, and the view blends no
+    // more mark pixels than it shows.
+    r.markScale = viewScale > 0 && viewScale < 1 ? int(std::ceil(1.0 / viewScale - 1e-6)) : 1;
     return r;
 }
 

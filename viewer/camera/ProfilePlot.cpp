@@ -13,12 +13,22 @@ void ProfilePlot::setProfile(const measurelogic::Profile& profile, bool monochro
 {
     shown = profile;
     mono = monochrome;
+    rendered = QPixmap();
     update();
 }
 
 void ProfilePlot::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
+    if (rendered.size() != size())
+        render();
+    QPainter(this).drawPixmap(0, 0, rendered);
+}
+
+void ProfilePlot::render()
+{
+    rendered = QPixmap(size());
+    rendered.fill(Qt::transparent);
+    QPainter painter(&rendered);
     const QRectF area = QRectF(rect()).adjusted(2, 2, -2, -2);
     painter.fillRect(rect(), QColor(20, 20, 20, 200));
     painter.setPen(QColor(90, 90, 90));

@@ -1,6 +1,7 @@
 #pragma once
 // The live plot of the line profile tool: the values along the line, one curve per
 // channel (one grey curve for a mono camera), levels 0 .. 255 bottom to top.
+#include <QPixmap>
 #include <QWidget>
 
 #include "MeasureLogic.h"
@@ -16,6 +17,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The plot sits over the live image and is repainted with every frame shown beneath
+    // it; the curves are drawn once per profile and then only copied.
+    void render();
+    QPixmap rendered;
     measurelogic::Profile shown;
     bool mono = false;
 };
