@@ -69,10 +69,8 @@ MeasureTools::MeasureTools(QGraphicsView* imageView, CustomGraphicsScene* imageS
     // Opaque, so that the frames painted beneath every few milliseconds do not make the
     // panel repaint with them.
     panel->setStyleSheet(
-        QStringLiteral("QLabel{color: rgb(235, 235, 235); font-family: monospace;}"));
-    QPalette dark = panel->palette();
-    dark.setColor(QPalette::Window, QColor(24, 24, 26));
-    panel->setPalette(dark);
+        QStringLiteral("QFrame#widget_measure{background-color: rgb(24, 24, 26);}"
+                       " QLabel{color: rgb(235, 235, 235); font-family: monospace;}"));
     panel->setAutoFillBackground(true);
     // The panel only shows numbers: drags over it still reach the image beneath.
     panel->setAttribute(Qt::WA_TransparentForMouseEvents);
