@@ -1,14 +1,17 @@
 #pragma once
 // What the viewer benchmarks share: their own simulated cameras, the command line, the
 // machine's load and waiting while the GUI thread keeps working.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QMouseEvent>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <QWidget>
 
 namespace bench {
 
@@ -74,6 +77,20 @@ inline void waitWithEvents(int milliseconds)
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// A drag with the left button from one point of widget to another, as the mouse makes it.
+inline void drag(QWidget* widget, QPoint from, QPoint to)
+{
+    const auto send = [widget](QEvent::Type type, QPoint at, Qt::MouseButton button,
+                               Qt::MouseButtons buttons) {
+        QMouseEvent event(type, QPointF(at), widget->mapToGlobal(at), button, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 }
 
 }  // namespace bench

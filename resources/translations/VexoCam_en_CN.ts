@@ -284,6 +284,10 @@
         <source>无法开始录像: %1</source>
         <translation>Cannot start recording: %1</translation>
     </message>
+    <message>
+        <source>测量与对焦工具</source>
+        <translation>Measurement and focus tools</translation>
+    </message>
 </context>
 <context>
     <name>ConfigWidget</name>
@@ -546,6 +550,105 @@
     <message>
         <source>确定</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureTools</name>
+    <message>
+        <source>像素读数</source>
+        <translation>Pixel read-out</translation>
+    </message>
+    <message>
+        <source>区域统计</source>
+        <translation>Region statistics</translation>
+    </message>
+    <message>
+        <source>线轮廓</source>
+        <translation>Line profile</translation>
+    </message>
+    <message>
+        <source>过曝/欠曝标记</source>
+        <translation>Clipping marks</translation>
+    </message>
+    <message>
+        <source>对焦评分</source>
+        <translation>Focus score</translation>
+    </message>
+    <message>
+        <source>峰值对焦</source>
+        <translation>Focus peaking</translation>
+    </message>
+    <message>
+        <source>重置对焦峰值</source>
+        <translation>Reset focus peak</translation>
+    </message>
+    <message>
+        <source>清除区域和线</source>
+        <translation>Clear region and line</translation>
+    </message>
+    <message>
+        <source>测量</source>
+        <translation>Measure</translation>
+    </message>
+    <message>
+        <source>像素: 光标不在图像上</source>
+        <translation>Pixel: pointer not on the image</translation>
+    </message>
+    <message>
+        <source>像素 (%1, %2)  灰度 %3</source>
+        <translation>Pixel (%1, %2)  grey %3</translation>
+    </message>
+    <message>
+        <source>像素 (%1, %2)  R %3  G %4  B %5</source>
+        <translation>Pixel (%1, %2)  R %3  G %4  B %5</translation>
+    </message>
+    <message>
+        <source>区域统计: 在图像上拖出矩形</source>
+        <translation>Region statistics: drag a rectangle on the image</translation>
+    </message>
+    <message>
+        <source>区域 %1×%2 起点 (%3, %4): 等待图像</source>
+        <translation>Region %1×%2 at (%3, %4): waiting for a frame</translation>
+    </message>
+    <message>
+        <source>区域 %1×%2 起点 (%3, %4)  像素数 %5</source>
+        <translation>Region %1×%2 at (%3, %4)  pixels %5</translation>
+    </message>
+    <message>
+        <source>%1  均值 %2  标准差 %3  最小 %4  最大 %5</source>
+        <translation>%1  mean %2  std dev %3  min %4  max %5</translation>
+    </message>
+    <message>
+        <source>灰度</source>
+        <translation>Grey</translation>
+    </message>
+    <message>
+        <source>清晰度: 等待图像</source>
+        <translation>Sharpness: waiting for a frame</translation>
+    </message>
+    <message>
+        <source>清晰度（区域）: %1  峰值: %2</source>
+        <translation>Sharpness (region): %1  peak: %2</translation>
+    </message>
+    <message>
+        <source>清晰度（视图）: %1  峰值: %2</source>
+        <translation>Sharpness (view): %1  peak: %2</translation>
+    </message>
+    <message>
+        <source>过曝/欠曝: 等待图像</source>
+        <translation>Clipping: waiting for a frame</translation>
+    </message>
+    <message>
+        <source>过曝 %1%  欠曝 %2%</source>
+        <translation>Clipped high %1%  low %2%</translation>
+    </message>
+    <message>
+        <source>线轮廓: 在图像上拖出直线</source>
+        <translation>Line profile: drag a line on the image</translation>
+    </message>
+    <message>
+        <source>线轮廓 (%1, %2) → (%3, %4)  %5 点</source>
+        <translation>Line profile (%1, %2) → (%3, %4)  %5 points</translation>
     </message>
 </context>
 <context>

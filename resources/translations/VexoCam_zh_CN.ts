@@ -284,6 +284,10 @@
         <source>无法开始录像: %1</source>
         <translation>无法开始录像: %1</translation>
     </message>
+    <message>
+        <source>测量与对焦工具</source>
+        <translation>测量与对焦工具</translation>
+    </message>
 </context>
 <context>
     <name>ConfigWidget</name>
@@ -546,6 +550,105 @@
     <message>
         <source>确定</source>
         <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureTools</name>
+    <message>
+        <source>像素读数</source>
+        <translation>像素读数</translation>
+    </message>
+    <message>
+        <source>区域统计</source>
+        <translation>区域统计</translation>
+    </message>
+    <message>
+        <source>线轮廓</source>
+        <translation>线轮廓</translation>
+    </message>
+    <message>
+        <source>过曝/欠曝标记</source>
+        <translation>过曝/欠曝标记</translation>
+    </message>
+    <message>
+        <source>对焦评分</source>
+        <translation>对焦评分</translation>
+    </message>
+    <message>
+        <source>峰值对焦</source>
+        <translation>峰值对焦</translation>
+    </message>
+    <message>
+        <source>重置对焦峰值</source>
+        <translation>重置对焦峰值</translation>
+    </message>
+    <message>
+        <source>清除区域和线</source>
+        <translation>清除区域和线</translation>
+    </message>
+    <message>
+        <source>测量</source>
+        <translation>测量</translation>
+    </message>
+    <message>
+        <source>像素: 光标不在图像上</source>
+        <translation>像素: 光标不在图像上</translation>
+    </message>
+    <message>
+        <source>像素 (%1, %2)  灰度 %3</source>
+        <translation>像素 (%1, %2)  灰度 %3</translation>
+    </message>
+    <message>
+        <source>像素 (%1, %2)  R %3  G %4  B %5</source>
+        <translation>像素 (%1, %2)  R %3  G %4  B %5</translation>
+    </message>
+    <message>
+        <source>区域统计: 在图像上拖出矩形</source>
+        <translation>区域统计: 在图像上拖出矩形</translation>
+    </message>
+    <message>
+        <source>区域 %1×%2 起点 (%3, %4): 等待图像</source>
+        <translation>区域 %1×%2 起点 (%3, %4): 等待图像</translation>
+    </message>
+    <message>
+        <source>区域 %1×%2 起点 (%3, %4)  像素数 %5</source>
+        <translation>区域 %1×%2 起点 (%3, %4)  像素数 %5</translation>
+    </message>
+    <message>
+        <source>%1  均值 %2  标准差 %3  最小 %4  最大 %5</source>
+        <translation>%1  均值 %2  标准差 %3  最小 %4  最大 %5</translation>
+    </message>
+    <message>
+        <source>灰度</source>
+        <translation>灰度</translation>
+    </message>
+    <message>
+        <source>清晰度: 等待图像</source>
+        <translation>清晰度: 等待图像</translation>
+    </message>
+    <message>
+        <source>清晰度（区域）: %1  峰值: %2</source>
+        <translation>清晰度（区域）: %1  峰值: %2</translation>
+    </message>
+    <message>
+        <source>清晰度（视图）: %1  峰值: %2</source>
+        <translation>清晰度（视图）: %1  峰值: %2</translation>
+    </message>
+    <message>
+        <source>过曝/欠曝: 等待图像</source>
+        <translation>过曝/欠曝: 等待图像</translation>
+    </message>
+    <message>
+        <source>过曝 %1%  欠曝 %2%</source>
+        <translation>过曝 %1%  欠曝 %2%</translation>
+    </message>
+    <message>
+        <source>线轮廓: 在图像上拖出直线</source>
+        <translation>线轮廓: 在图像上拖出直线</translation>
+    </message>
+    <message>
+        <source>线轮廓 (%1, %2) → (%3, %4)  %5 点</source>
+        <translation>线轮廓 (%1, %2) → (%3, %4)  %5 点</translation>
     </message>
 </context>
 <context>

@@ -21,6 +21,7 @@
 #include "CameraWindowLogic.h"
 #include "CustomGraphicsScene.h"
 #include "FrameCopies.h"
+#include "MeasureTools.h"
 #include "RecordVideoThread.h"
 #include "SettingsStore.h"
 #include "SuiteMessages.h"
@@ -98,6 +99,7 @@ CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::Ca
     connect(hideNavigation, &QPushButton::clicked, ui->widget_Navigation, &QWidget::hide);
 
     buildContextMenu();
+    buildMeasureTools();
     connect(ui->graphicsView, &QWidget::customContextMenuRequested, this,
             [this]() { contextMenu->exec(QCursor::pos()); });
 
@@ -196,6 +198,7 @@ void CameraThread::retranslate()
     const QString title = windowTitle();
     const QString status = ui->label_camerainfo->text();
     setActionTexts();
+    retranslateMeasureTools();
     ui->retranslateUi(this);
     setWindowTitle(title);
     updateWindowTitle();  // a running recording or capture keeps its mark, in the new language
@@ -265,6 +268,7 @@ void CameraThread::startAcquisitionThread()
     const int result = SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_RGB8);
     if (result != VEXO_SDK_OK)
         qDebug() << "SdkSetOutputFormat returned" << result;
+    updateMeasureMonochrome();
     videoThread = new CVideoThread(handle, this);
     ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPauseIcon)));
     // The fit waits for the camera's first frame; the placeholder's size means nothing.
@@ -332,6 +336,7 @@ void CameraThread::closeCamera()
     displayingFrame = false;
     mainScene->setOpaqueArea(QRectF());
     mainScene->setOverlayLines({});
+    measureTools->clear();
     navigationItem = nullptr;
     ui->label_camerainfo->clear();
     statusKind = StatusKind::Other;
@@ -430,6 +435,7 @@ void CameraThread::acquireFrame(QImage image)
         updateNavigationRect();
     }
     updateCrosshairOverlay();
+    measureTools->frameShown(image);
 }
 
 void CameraThread::updateCrosshairOverlay()
@@ -706,6 +712,7 @@ bool CameraThread::eventFilter(QObject* watched, QEvent* event)
         if (event->type() == QEvent::KeyPress)
             handleHotkey(static_cast<QKeyEvent*>(event));
     } else if (watched == ui->graphicsView->viewport()) {
+        measureTools->viewportEvent(event);
         if (event->type() == QEvent::MouseButtonDblClick) {
             actionFullScreen->trigger();
         } else if (event->type() == QEvent::Wheel && handle != 0) {

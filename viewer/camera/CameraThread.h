@@ -16,6 +16,7 @@ namespace Ui {
 class CameraThread;
 }
 class CustomGraphicsScene;
+class MeasureTools;
 class QAction;
 class QGraphicsPixmapItem;
 class QGraphicsScene;
@@ -192,6 +193,12 @@ private:
     void stopContinuousCapture(bool fromClose);
     void openHistogram();
 
+    // Measurement and focus tools (CameraThread_Measure.cpp).
+    void buildMeasureTools();
+    void retranslateMeasureTools();
+    // The tools read grey values on a mono camera.
+    void updateMeasureMonochrome();
+
     // Continuous capture (CameraThread_Capture.cpp).
     void continuousCaptureTick();
     bool captureRequestPending() const;
@@ -274,4 +281,5 @@ private:
     QTimer* captureTimer = nullptr;
     PictureWriter* pictureWriter = nullptr;
     capturelogic::RunState captureRun;
+    MeasureTools* measureTools = nullptr;
 };

@@ -9,6 +9,7 @@
 
 #include "CameraThread.h"
 #include "CustomGraphicsScene.h"
+#include "MeasureTools.h"
 #include "ZoomLogic.h"
 #include "ui_CameraThread.h"
 
@@ -141,6 +142,8 @@ void CameraThread::filterNavigationRectangle(QEvent* event)
 void CameraThread::filterScenePanning(QEvent* event)
 {
     QGraphicsView* view = ui->graphicsView;
+    if (measureTools->isDrawing())
+        return;  // the drag draws a region or a line
     switch (event->type()) {
     case QEvent::GraphicsSceneMousePress:
         panAnchor = QCursor::pos();

@@ -23,13 +23,28 @@ void CustomGraphicsScene::setOverlayLines(const QVector<windowlogic::OverlayLine
     update();
 }
 
-void CustomGraphicsScene::drawForeground(QPainter* painter, const QRectF&)
+void CustomGraphicsScene::setToolOverlay(const QImage& toolMarks, const QRectF& area,
+                                         const QVector<windowlogic::OverlayLine>& lines)
 {
-    for (const windowlogic::OverlayLine& l : overlay) {
-        QPen pen(l.colour, 1);
-        pen.setCosmetic(true);
-        painter->setPen(pen);
-        painter->drawLine(l.line);
+    if (toolMarks.isNull() && marks.isNull() && lines.isEmpty() && outlines.isEmpty())
+        return;
+    marks = toolMarks;
+    marksArea = area;
+    outlines = lines;
+    update();
+}
+
+void CustomGraphicsScene::drawForeground(QPainter* painter, const QRectF& rect)
+{
+    if (!marks.isNull() && marksArea.intersects(rect))
+        painter->drawImage(marksArea, marks);
+    for (const QVector<windowlogic::OverlayLine>* lines : {&overlay, &outlines}) {
+        for (const windowlogic::OverlayLine& l : *lines) {
+            QPen pen(l.colour, 1);
+            pen.setCosmetic(true);
+            painter->setPen(pen);
+            painter->drawLine(l.line);
+        }
     }
 }
 

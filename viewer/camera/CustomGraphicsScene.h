@@ -1,5 +1,6 @@
 #pragma once
 #include <QGraphicsScene>
+#include <QImage>
 #include <QRectF>
 #include <QString>
 #include <QVector>
@@ -20,6 +21,13 @@ public:
     // Lines drawn over everything, one screen pixel wide whatever the view's scale.
     void setOverlayLines(const QVector<windowlogic::OverlayLine>& lines);
     const QVector<windowlogic::OverlayLine>& overlayLines() const { return overlay; }
+    // What the measurement tools draw over the frame, in image coordinates: marks (an
+    // image stretched over area, transparent where nothing is marked; null for none) and
+    // the outlines of the region and the line, one screen pixel wide.
+    void setToolOverlay(const QImage& marks, const QRectF& area,
+                        const QVector<windowlogic::OverlayLine>& lines);
+    const QImage& toolMarks() const { return marks; }
+    const QVector<windowlogic::OverlayLine>& toolLines() const { return outlines; }
 
 signals:
     void openCamera(const QString& acSn);
@@ -34,4 +42,7 @@ protected:
 private:
     QRectF opaqueArea;
     QVector<windowlogic::OverlayLine> overlay;
+    QImage marks;
+    QRectF marksArea;
+    QVector<windowlogic::OverlayLine> outlines;
 };
