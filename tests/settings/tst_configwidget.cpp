@@ -89,6 +89,7 @@ private slots:
     void resetsTouchNoSetting_data();
     void resetsTouchNoSetting();
     void recordPageSavesAndUnparsableRateIsZero();
+    void recordPageMeasurementOptions();
     void customRateKeepsToWhatARecordingUses_data();
     void customRateKeepsToWhatARecordingUses();
     void radioButtonsSwitchPagesAndRateField();
@@ -369,6 +370,53 @@ void ConfigWidgetTest::resetsTouchNoSetting()
     w->close();
     QCOMPARE(settingsFile(), before);
     QCOMPARE(settingsStore()->hotkeySettings().onoff, QStringLiteral("F5"));
+}
+
+void ConfigWidgetTest::recordPageMeasurementOptions()
+{
+    {
+        ConfigWidget w(1);
+        QComboBox* type = child<QComboBox>(w, "comboBox_videoType");
+        QCOMPARE(type->count(), 3);
+        QCOMPARE(type->itemText(2), QStringLiteral("图像序列"));
+        QCheckBox* info = child<QCheckBox>(w, "checkBox_frameInfoState");
+        QCOMPARE(info->text(), QStringLiteral("保存帧信息"));
+        QVERIFY(!info->isChecked());  // off unless asked for
+        // A sequence always lists its frames and has no quality to choose.
+        type->setCurrentIndex(2);
+        QVERIFY(info->isChecked());
+        QVERIFY(!info->isEnabled());
+        QVERIFY(!child<QComboBox>(w, "comboBox_videoQuality")->isEnabled());
+        type->setCurrentIndex(0);
+        QVERIFY(!info->isChecked());
+        QVERIFY(info->isEnabled());
+        info->setChecked(true);
+        child<QCheckBox>(w, "checkBox_recordFrameStop")->setChecked(true);
+        child<QSpinBox>(w, "spinBox_recordFrameStopCount")->setValue(250);
+        child<QCheckBox>(w, "checkBox_recordTimeStop")->setChecked(true);
+        child<QSpinBox>(w, "spinBox_recordTimeStopSeconds")->setValue(0);  // clamps to 1
+        const QString videos = folder.filePath("measurement-videos");
+        QVERIFY(QDir().mkpath(videos));
+        child<QLineEdit>(w, "lineEdit_recordPath")->setText(videos);
+        child<QPushButton>(w, "pushButton_recordSave")->click();
+    }
+    const RecordSettings& r = settingsStore()->recordSettings();
+    QCOMPARE(r.videoType, 0);
+    QCOMPARE(r.frameInfoState, 2);
+    QCOMPARE(r.frameStop, 2);
+    QCOMPARE(r.frameStopCount, 250);
+    QCOMPARE(r.timeStop, 2);
+    QCOMPARE(r.timeStopSeconds, 1);
+    QCOMPARE(settingsStore()->value("RECORDINFO", "FrameStopCount").toInt(), 250);
+
+    ConfigWidget again(1);
+    QVERIFY(child<QCheckBox>(again, "checkBox_frameInfoState")->isChecked());
+    QCOMPARE(child<QSpinBox>(again, "spinBox_recordFrameStopCount")->value(), 250);
+    // Saving a sequence keeps the choice made for video files.
+    child<QComboBox>(again, "comboBox_videoType")->setCurrentIndex(2);
+    child<QPushButton>(again, "pushButton_recordSave")->click();
+    QCOMPARE(settingsStore()->recordSettings().videoType, 2);
+    QCOMPARE(settingsStore()->recordSettings().frameInfoState, 2);
 }
 
 void ConfigWidgetTest::recordPageSavesAndUnparsableRateIsZero()

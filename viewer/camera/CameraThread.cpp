@@ -562,6 +562,8 @@ void CameraThread::onConnectionChanged(bool connected)
     // Rate reports pause while the camera is away; the next one after the replug
     // replaces the reconnection notice.
     showStatus(connected ? StatusKind::Reconnected : StatusKind::Disconnected);
+    if (!connected)
+        recordingCameraLost();
 }
 
 void CameraThread::cameraMessage(QString message)

@@ -25,6 +25,7 @@ class QPushButton;
 class QTimer;
 class PictureWriter;
 class RecordVideoThread;
+struct RecordSettings;
 
 // One cell of the window grid showing the live image of one camera: opens the camera
 // it is given, runs its acquisition thread and shows each frame with a status line,
@@ -81,8 +82,18 @@ public:
         qint64 firstFrameNumber = -1;  // the camera's numbers of the first and last frame
         qint64 lastFrameNumber = -1;
         bool failed = false;
+        // The first frame's camera time stamp and host arrival (steady and wall clock).
+        bool firstKnown = false;
+        qint64 firstCameraTimeUs = 0;
+        qint64 firstHostSteadyUs = 0;
+        qint64 firstHostWallUs = 0;
     };
     const RecordingTotals& lastRecording() const { return recordingTotals; }
+    // Recording of all cameras at once: starts this window's recording in folder without
+    // asking; false when none started (the window says why). A camera lost meanwhile
+    // ends its own recording (recordingCameraLost).
+    bool startRecordingIn(const QString& folder, bool ofAllCameras);
+    void endRecording();
     const capturelogic::RunState& continuousCapture() const { return captureRun; }
 
 signals:
@@ -173,6 +184,9 @@ private:
     void stopRecording();
     // Video recording (CameraThread_Recording.cpp).
     void startRecording();
+    void beginRecording(const QString& folder, const RecordSettings& record);
+    bool refuseRecordingRate(const RecordSettings& record);
+    void recordingCameraLost();
     void handleRecordingProblem(RecordVideoThread* source, int problem, const QString& detail);
     // Frames lost to the running recording so far; its elapsed time and counts as text.
     int recordingDroppedFrames() const;
@@ -257,6 +271,7 @@ private:
     QElapsedTimer recordingClock;
     RecordingTotals recordingTotals;
     quint32 lostFramesAtRecordingStart = 0;
+    bool recordingOfAllCameras = false;
     QDeadlineTimer statusNoticeHold;
     StatusKind statusKind = StatusKind::Other;
     float lastDisplayFrameRate = 0;

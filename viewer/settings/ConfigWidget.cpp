@@ -64,7 +64,8 @@ bool sameValues(const RecordSettings& a, const RecordSettings& b)
 {
     const auto fields = [](const RecordSettings& r) {
         return std::tie(r.savePath, r.autoSaveState, r.videoType, r.videoQuality, r.playSpeed,
-                        r.autoFrameRate, r.nameRulePrefix, r.nameRuleFormat);
+                        r.autoFrameRate, r.nameRulePrefix, r.nameRuleFormat, r.frameInfoState,
+                        r.frameStop, r.frameStopCount, r.timeStop, r.timeStopSeconds);
     };
     return fields(a) == fields(b);
 }
@@ -117,6 +118,8 @@ ConfigWidget::ConfigWidget(int page, QWidget* parent)
         connect(radio, SIGNAL(toggled(bool)), this, SLOT(onRadioClickResult(bool)));
     connect(ui->listWidget_menu, SIGNAL(currentRowChanged(int)), this,
             SLOT(listWidgetCurrentRow(int)));
+    connect(ui->comboBox_videoType, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this](int) { showSequenceChoices(); });
 
     ui->listWidget_menu->setCurrentRow(page);
     ui->stackedWidget->setCurrentIndex(page);
@@ -182,6 +185,22 @@ void ConfigWidget::fillRecordPage()
     ui->lineEdit_autoFrameRate->setText(QString::number(boundedCustomFrameRate(r.autoFrameRate)));
     ui->lineEdit_recordNameRulePrefix->setText(r.nameRulePrefix);
     ui->comboBox_recordNameRuleFormat->setCurrentIndex(r.nameRuleFormat);
+    ui->checkBox_frameInfoState->setChecked(r.frameInfoState != 0);
+    ui->checkBox_recordFrameStop->setChecked(r.frameStop != 0);
+    ui->spinBox_recordFrameStopCount->setValue(r.frameStopCount);
+    ui->checkBox_recordTimeStop->setChecked(r.timeStop != 0);
+    ui->spinBox_recordTimeStopSeconds->setValue(r.timeStopSeconds);
+    showSequenceChoices();
+}
+
+void ConfigWidget::showSequenceChoices()
+{
+    // A sequence always has its frame list, and no encoder to set a quality for.
+    const bool sequence = ui->comboBox_videoType->currentIndex() == kSequenceType;
+    ui->checkBox_frameInfoState->setChecked(sequence ||
+                                            store->recordSettings().frameInfoState != 0);
+    ui->checkBox_frameInfoState->setEnabled(!sequence);
+    ui->comboBox_videoQuality->setEnabled(!sequence);
 }
 
 void ConfigWidget::fillHotkeyPage()
@@ -303,6 +322,12 @@ void ConfigWidget::on_pushButton_recordInit_clicked()
     ui->lineEdit_autoFrameRate->setText(QStringLiteral("0"));
     ui->lineEdit_recordNameRulePrefix->setText(QStringLiteral("Video_"));
     ui->comboBox_recordNameRuleFormat->setCurrentIndex(0);
+    showSequenceChoices();
+    ui->checkBox_frameInfoState->setChecked(false);
+    ui->checkBox_recordFrameStop->setChecked(false);
+    ui->spinBox_recordFrameStopCount->setValue(100);
+    ui->checkBox_recordTimeStop->setChecked(false);
+    ui->spinBox_recordTimeStopSeconds->setValue(10);
     showResetDone();
 }
 
@@ -323,6 +348,14 @@ RecordSettings ConfigWidget::recordPageValues() const
     r.autoFrameRate = boundedCustomFrameRate(ui->lineEdit_autoFrameRate->text().toInt(nullptr, 10));
     r.nameRulePrefix = ui->lineEdit_recordNameRulePrefix->text();
     r.playSpeed = ui->radioButton_autoSpeed->isChecked() ? 0 : 1;
+    // A sequence ticks the box only to show it always has a frame list; the choice kept
+    // for video files is the user's own.
+    r.frameInfoState = r.videoType == kSequenceType ? store->recordSettings().frameInfoState
+                                                    : checkState(ui->checkBox_frameInfoState);
+    r.frameStop = checkState(ui->checkBox_recordFrameStop);
+    r.frameStopCount = ui->spinBox_recordFrameStopCount->value();
+    r.timeStop = checkState(ui->checkBox_recordTimeStop);
+    r.timeStopSeconds = ui->spinBox_recordTimeStopSeconds->value();
     return r;
 }
 

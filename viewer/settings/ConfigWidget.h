@@ -45,9 +45,12 @@ private slots:
 
 private:
     enum Page { CapturePage = 0, RecordPage = 1, HotkeyPage = 2 };
+    static constexpr int kSequenceType = 2;  // comboBox_videoType: MP4, AVI, sequence
 
     void fillCapturePage();
     void fillRecordPage();
+    // Options a sequence does not offer: no quality, the frame list always on.
+    void showSequenceChoices();
     void fillHotkeyPage();
     // What each page would write now.
     CaptureSettings capturePageValues() const;

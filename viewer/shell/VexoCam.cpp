@@ -68,6 +68,7 @@ VexoCam::VexoCam(QWidget* parent, const QString& programDir)
     screenSwitchButton->setIcon(QIcon(QStringLiteral(":/images/ICO/FourScreen.png")));
     screenSwitchButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     ui->toolBar->addWidget(screenSwitchButton);
+    setUpAllCameraRecording();
 
     // The grid is built once the window is on screen.
     QTimer::singleShot(100, this, &VexoCam::restoreWindowGrid);
@@ -182,6 +183,7 @@ void VexoCam::switchLanguage(bool english)
     ui->retranslateUi(this);
     showPanelHints();
     screenSwitchButton->setText(tr("画面切换"));
+    retranslateAllCameraRecording();
     if (gigeRoot)
         gigeRoot->setText(0, tr("网络相机"));
     if (usbRoot)

@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointer>
 #include <QList>
 #include <QMainWindow>
 #include <QSet>
@@ -33,6 +34,10 @@ public:
     QWidget* setAsideParameterPage() const { return parameterPageSetAside; }
     const QList<QAction*>& customLayoutActions() const { return customFrameActions; }
     const QList<CameraThread*>& cameraWindowList() const { return cameraWindows; }
+    // "全部录像" / "停止全部录像" (VexoCam_Recording.cpp).
+    QAction* allRecordingAction() const { return allRecording; }
+    // The summary file of the last all-camera recording; empty before one ended.
+    QString lastAllCameraSummary() const { return allRecordingSummary; }
 
 public slots:
     void cameraWindowSetting(SceneFrameLayout& layout);
@@ -173,6 +178,15 @@ private:
     QMenu* screenSwitchMenu = nullptr;
     QToolButton* screenSwitchButton = nullptr;
     QList<QAction*> customFrameActions;
+    void setUpAllCameraRecording();
+    void retranslateAllCameraRecording();
+    void toggleAllCameraRecording();
+    void startAllCameraRecording();
+    void stopAllCameraRecording();
+    QAction* allRecording = nullptr;
+    QString allRecordingFolder;  // where the running all-camera recording writes
+    QString allRecordingSummary;
+    QList<QPointer<CameraThread>> allRecordingWindows;
     QWidget* parameterPageSetAside = nullptr;
     QWidget* windowsContainerWidget = nullptr;
     QList<QCheckBox*> channelBoxes;
