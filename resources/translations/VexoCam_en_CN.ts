@@ -540,6 +540,26 @@
         <source>秒后停止</source>
         <translation>seconds, then stop</translation>
     </message>
+    <message>
+        <source>预录：</source>
+        <translation>Pre-trigger:</translation>
+    </message>
+    <message>
+        <source>关闭 (内存上限 %1 MB)</source>
+        <translation>Off (memory limit %1 MB)</translation>
+    </message>
+    <message>
+        <source>内存上限 %1 MB; 打开相机后显示所需内存</source>
+        <translation>Memory limit %1 MB; the memory needed shows once a camera is open</translation>
+    </message>
+    <message>
+        <source>约 %1 MB (%2×%3, %4 帧/秒), 上限 %5 MB</source>
+        <translation>About %1 MB (%2×%3, %4 fps), limit %5 MB</translation>
+    </message>
+    <message>
+        <source>预录 %1 秒需要约 %2 MB 内存, 超过上限 %3 MB, 设置未保存。请减少预录秒数。</source>
+        <translation>A pre-trigger of %1 s needs about %2 MB of memory, more than the limit of %3 MB; the settings were not saved. Please choose fewer seconds.</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>

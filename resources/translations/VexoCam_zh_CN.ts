@@ -540,6 +540,26 @@
         <source>秒后停止</source>
         <translation>秒后停止</translation>
     </message>
+    <message>
+        <source>预录：</source>
+        <translation>预录：</translation>
+    </message>
+    <message>
+        <source>关闭 (内存上限 %1 MB)</source>
+        <translation>关闭 (内存上限 %1 MB)</translation>
+    </message>
+    <message>
+        <source>内存上限 %1 MB; 打开相机后显示所需内存</source>
+        <translation>内存上限 %1 MB; 打开相机后显示所需内存</translation>
+    </message>
+    <message>
+        <source>约 %1 MB (%2×%3, %4 帧/秒), 上限 %5 MB</source>
+        <translation>约 %1 MB (%2×%3, %4 帧/秒), 上限 %5 MB</translation>
+    </message>
+    <message>
+        <source>预录 %1 秒需要约 %2 MB 内存, 超过上限 %3 MB, 设置未保存。请减少预录秒数。</source>
+        <translation>预录 %1 秒需要约 %2 MB 内存, 超过上限 %3 MB, 设置未保存。请减少预录秒数。</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>

@@ -12,6 +12,9 @@
 #include "../camera/SimulatedCameras.h"
 #include "CameraThread.h"
 #include "MediaProbe.h"
+#include "PreTriggerBuffer.h"
+#include "VexoCameraApi.h"
+#include <chrono>
 #include "ModalDialogWatcher.h"
 #include "RecordVideoThread.h"
 #include "SettingsStore.h"
@@ -53,6 +56,7 @@ private slots:
     void filesAndFrameListsMatchTheCamera();
     void frameCountRunStopsAtThatCount_data();
     void frameCountRunStopsAtThatCount();
+    void preTriggerStartsTheRecordingSecondsBefore();
     void allCameraRecordingLosesOnlyTheUnpluggedCamera();
 
 private:
@@ -198,6 +202,45 @@ void RecordingRunsTest::frameCountRunStopsAtThatCount()
     toggle(*w);
     QVERIFY(w->isRecording());
     toggle(*w);
+}
+
+void RecordingRunsTest::preTriggerStartsTheRecordingSecondsBefore()
+{
+    setRecord(QStringLiteral("VideoType"), 2);
+    setRecord(QStringLiteral("PreTriggerSeconds"), 2);
+    auto w = openWindow(testcameras::kOddWidth);
+    QVERIFY(w);
+    // The buffer comes with the window's first status report and fills for two seconds.
+    QTRY_VERIFY_WITH_TIMEOUT(w->preTriggerBuffer() &&
+                                 w->preTriggerBuffer()->spanKeptUs() >= 1900000,
+                             60000);
+    const qint64 clickedUs = std::chrono::duration_cast<std::chrono::microseconds>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count();
+    toggle(*w);
+    QVERIFY(w->isRecording());
+    QVERIFY(framesPass(*w, 10));
+    toggle(*w);
+    VexoFrameStatistics statistics{};
+    QCOMPARE(SdkGetFrameStatistics(w->cameraHandle(), &statistics), 0);
+
+    const CameraThread::RecordingTotals& totals = w->lastRecording();
+    const QList<QByteArrayList> rows = readRows(totals.file + QStringLiteral("/frames.csv"));
+    QCOMPARE(rows.size(), totals.written);
+    QCOMPARE(picturesIn(totals.file), totals.written);
+    // About two seconds of frames from before the click.
+    const qint64 firstUs = rows.first()[3].toLongLong();
+    QVERIFY2(clickedUs - firstUs >= 1800000 && clickedUs - firstUs <= 2600000,
+             qPrintable(QString::number(clickedUs - firstUs)));
+    // The camera's numbers run on across the start: none missing, none twice (unless the
+    // library itself lost frames on a machine too busy for the camera).
+    for (int i = 1; i < rows.size(); ++i) {
+        const qint64 step = rows[i][1].toLongLong() - rows[i - 1][1].toLongLong();
+        QVERIFY(step >= 1);
+        if (statistics.lostFrames == 0)
+            QCOMPARE(step, qint64(1));
+    }
+    QCOMPARE(totals.firstFrameNumber, rows.first()[1].toLongLong());
 }
 
 void RecordingRunsTest::allCameraRecordingLosesOnlyTheUnpluggedCamera()

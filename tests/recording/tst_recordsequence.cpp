@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "FrameInfoLog.h"
+#include "PreTriggerBuffer.h"
 #include "MediaProbe.h"
 #include "RecordVideoThread.h"
 #include "SequencePicture.h"
@@ -146,6 +147,7 @@ private slots:
     void existingFolderIsNeverUsed();
     void videoSidecarListsEveryEncodedFrame();
     void killedSequenceStaysConsistent();
+    void preTriggerHandsOverWithoutGapOrRepeat();
 
 private:
     QTemporaryDir folder;
@@ -439,6 +441,49 @@ void RecordSequenceTest::killedSequenceStaysConsistent()
         QVERIFY2(read.ok, qPrintable(names[i]));
         QCOMPARE(int(read.pixels[(size_t(120) * 160 - 1) * 3]), int(uchar(i * 7)));
     }
+}
+
+void RecordSequenceTest::preTriggerHandsOverWithoutGapOrRepeat()
+{
+    // Room for five frames of 32×24: the oldest leave first, the newest five stay.
+    const qint64 frameBytes = makeFrame(32, 24, 0, false).sizeInBytes();
+    PreTriggerBuffer buffer(qint64(3600) * 1000000, 5 * frameBytes);
+    for (int i = 0; i < 20; ++i)
+        buffer.takeFrame(makeFrame(32, 24, i, false), frameInfo(32, 24, 1000 + i, false));
+    QCOMPARE(buffer.framesKept(), 5);
+    QCOMPARE(buffer.bytesKept(), 5 * frameBytes);
+
+    const QString path = folder.filePath(QStringLiteral("pretriggered"));
+    RecordVideoThread::Options options;
+    options.imageSequence = true;
+    {
+        RecordVideoThread recorder(0, 30, 32, 24, path.toUtf8(), options);
+        QVERIFY(recorder.isOpened());
+        recorder.start();
+        buffer.forwardTo(&recorder);
+        QCOMPARE(buffer.framesKept(), 0);
+        for (int i = 20; i < 30; ++i)
+            buffer.takeFrame(makeFrame(32, 24, i, false), frameInfo(32, 24, 1000 + i, false));
+        buffer.forwardTo(nullptr);
+        buffer.takeFrame(makeFrame(32, 24, 30, false), frameInfo(32, 24, 1030, false));
+        recorder.endRecording();
+        QVERIFY(recorder.wait(60000));
+        QCOMPARE(recorder.framesEncoded(), 15);
+    }
+    QCOMPARE(buffer.framesKept(), 1);  // keeping again once the recording let go
+    const QList<QByteArrayList> rows = readRows(path + QStringLiteral("/frames.csv"));
+    QCOMPARE(rows.size(), 15);
+    for (int i = 0; i < rows.size(); ++i) {
+        QCOMPARE(rows[i][1].toLongLong(), qint64(1015 + i));
+        QCOMPARE(rows[i][10].toLongLong(), qint64(0));
+        // Kept frames carry the time they arrived, not the time they were handed on.
+        if (i > 0)
+            QVERIFY(rows[i][3].toLongLong() >= rows[i - 1][3].toLongLong());
+    }
+    QVERIFY(rows[0][3].toLongLong() < rows[5][3].toLongLong());
+    const TiffRead first = readTiff(path + QStringLiteral("/000000.tif"));
+    QVERIFY(first.ok);
+    QCOMPARE(int(first.pixels[(size_t(24) * 32 - 1) * 3]), int(uchar(15 * 7)));
 }
 
 int main(int argc, char** argv)

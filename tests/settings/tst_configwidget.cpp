@@ -90,6 +90,7 @@ private slots:
     void resetsTouchNoSetting();
     void recordPageSavesAndUnparsableRateIsZero();
     void recordPageMeasurementOptions();
+    void preTriggerBeyondItsMemoryIsRefused();
     void customRateKeepsToWhatARecordingUses_data();
     void customRateKeepsToWhatARecordingUses();
     void radioButtonsSwitchPagesAndRateField();
@@ -417,6 +418,35 @@ void ConfigWidgetTest::recordPageMeasurementOptions()
     child<QPushButton>(again, "pushButton_recordSave")->click();
     QCOMPARE(settingsStore()->recordSettings().videoType, 2);
     QCOMPARE(settingsStore()->recordSettings().frameInfoState, 2);
+}
+
+void ConfigWidgetTest::preTriggerBeyondItsMemoryIsRefused()
+{
+    watcher->clear();
+    ConfigWidget w(1);
+    QSpinBox* seconds = child<QSpinBox>(w, "spinBox_preTriggerSeconds");
+    QLabel* cost = child<QLabel>(w, "label_preTriggerCost");
+    QCOMPARE(seconds->value(), 0);
+    QCOMPARE(seconds->maximum(), 10);
+    const QString videos = folder.filePath("pretrigger-videos");
+    QVERIFY(QDir().mkpath(videos));
+    child<QLineEdit>(w, "lineEdit_recordPath")->setText(videos);
+    // 2592×1944 at 22 frames per second: one second fits, two do not.
+    w.setCameraFormat(2592, 1944, 22);
+    seconds->setValue(2);
+    QCOMPARE(cost->text(), QStringLiteral("约 649 MB (2592×1944, 22.0 帧/秒), 上限 384 MB"));
+    child<QPushButton>(w, "pushButton_recordSave")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(watcher->count(), 1, 30000);
+    QVERIFY(watcher->seen().first().text.startsWith(
+        QStringLiteral("预录 2 秒需要约 649 MB 内存, 超过上限 384 MB")));
+    QCOMPARE(settingsStore()->recordSettings().preTriggerSeconds, 0);
+    seconds->setValue(1);
+    QCOMPARE(cost->text(), QStringLiteral("约 332 MB (2592×1944, 22.0 帧/秒), 上限 384 MB"));
+    child<QPushButton>(w, "pushButton_recordSave")->click();
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(settingsStore()->recordSettings().preTriggerSeconds, 1);
+    QCOMPARE(settingsStore()->value("RECORDINFO", "PreTriggerSeconds").toInt(), 1);
+    settingsStore()->setValue("RECORDINFO", "PreTriggerSeconds", 0);
 }
 
 void ConfigWidgetTest::recordPageSavesAndUnparsableRateIsZero()

@@ -26,7 +26,7 @@ static QList<QPair<QString, QVariant>> resetKeys()
         {"RECORDINFO/NameRuleFormat", "0"},    {"RECORDINFO/NameRuleIndex", "1"},
         {"RECORDINFO/FrameInfoState", "0"},    {"RECORDINFO/FrameStop", "0"},
         {"RECORDINFO/FrameStopCount", "100"},  {"RECORDINFO/TimeStop", "0"},
-        {"RECORDINFO/TimeStopSeconds", "10"},
+        {"RECORDINFO/TimeStopSeconds", "10"}, {"RECORDINFO/PreTriggerSeconds", "0"},
         {"HOTKEYINFO/WindowSize", "Ctrl+P"},   {"HOTKEYINFO/OriginalSize", "Ctrl+W"},
         {"HOTKEYINFO/Enlarge", "Ctrl+E"},      {"HOTKEYINFO/Narrow", "Ctrl+R"},
         {"HOTKEYINFO/Recording", "Ctrl+T"},    {"HOTKEYINFO/Photogrape", "Ctrl+Y"},
@@ -55,6 +55,7 @@ static QVariant mirrorValue(SettingsStore& store, const QString& fullKey)
         {"RECORDINFO/FrameInfoState", r.frameInfoState}, {"RECORDINFO/FrameStop", r.frameStop},
         {"RECORDINFO/FrameStopCount", r.frameStopCount}, {"RECORDINFO/TimeStop", r.timeStop},
         {"RECORDINFO/TimeStopSeconds", r.timeStopSeconds},
+        {"RECORDINFO/PreTriggerSeconds", r.preTriggerSeconds},
         {"HOTKEYINFO/WindowSize", h.windowSize},   {"HOTKEYINFO/OriginalSize", h.originalSize},
         {"HOTKEYINFO/Enlarge", h.enlarge},         {"HOTKEYINFO/Narrow", h.narrow},
         {"HOTKEYINFO/Recording", h.recording},     {"HOTKEYINFO/Photogrape", h.photogrape},
@@ -260,6 +261,9 @@ private slots:
         QTest::newRow("frame count no number")
             << "RECORDINFO/FrameStopCount" << QVariant("many") << 100;
         QTest::newRow("frame count kept") << "RECORDINFO/FrameStopCount" << QVariant("250") << 250;
+        QTest::newRow("pre-trigger too long")
+            << "RECORDINFO/PreTriggerSeconds" << QVariant("11") << 0;
+        QTest::newRow("pre-trigger kept") << "RECORDINFO/PreTriggerSeconds" << QVariant("10") << 10;
         QTest::newRow("seconds negative") << "RECORDINFO/TimeStopSeconds" << QVariant("-4") << 10;
         QTest::newRow("video quality") << "RECORDINFO/VideoQuality" << QVariant("3") << 0;
         QTest::newRow("play speed") << "RECORDINFO/PlaySpeed" << QVariant("2") << 1;

@@ -21,6 +21,7 @@
 #include "CameraWindowLogic.h"
 #include "CustomGraphicsScene.h"
 #include "FrameCopies.h"
+#include "PreTriggerBuffer.h"
 #include "RecordVideoThread.h"
 #include "SettingsStore.h"
 #include "SuiteMessages.h"
@@ -319,6 +320,7 @@ void CameraThread::closeCamera()
     emit cameraClose(identifier);
 
     stopAcquisitionThread();
+    dropPreTrigger();
     if (handle != 0) {
         const int result = SdkCloseCamera(handle);
         if (result != VEXO_SDK_OK)
@@ -481,6 +483,7 @@ void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int P
     lastCaptureFrameRate = capFrameRate;
     lastDisplayFrameRate = disFrameRate;
     lastPicCount = PicCount;
+    keepPreTriggerCurrent();
     int width = 0;
     int height = 0;
     if (SdkGetResolution(handle, &width, &height) == VEXO_SDK_OK) {

@@ -25,6 +25,7 @@ class QPushButton;
 class QTimer;
 class PictureWriter;
 class RecordVideoThread;
+class PreTriggerBuffer;
 struct RecordSettings;
 
 // One cell of the window grid showing the live image of one camera: opens the camera
@@ -73,6 +74,8 @@ public:
     int shownFrameCount() const { return framesShown; }
     // The running recording's recorder; null when none runs.
     const RecordVideoThread* activeRecorder() const { return recorder; }
+    // The newest seconds kept for the next recording; null without a pre-trigger.
+    const PreTriggerBuffer* preTriggerBuffer() const { return preTrigger.get(); }
     // What the last recording that ended left: its file and counts.
     struct RecordingTotals {
         QString file;
@@ -187,6 +190,9 @@ private:
     void beginRecording(const QString& folder, const RecordSettings& record);
     bool refuseRecordingRate(const RecordSettings& record);
     void recordingCameraLost();
+    // The pre-trigger buffer follows RECORDINFO/PreTriggerSeconds while no recording runs.
+    void keepPreTriggerCurrent();
+    void dropPreTrigger();
     void handleRecordingProblem(RecordVideoThread* source, int problem, const QString& detail);
     // Frames lost to the running recording so far; its elapsed time and counts as text.
     int recordingDroppedFrames() const;
@@ -272,6 +278,7 @@ private:
     RecordingTotals recordingTotals;
     quint32 lostFramesAtRecordingStart = 0;
     bool recordingOfAllCameras = false;
+    std::unique_ptr<PreTriggerBuffer> preTrigger;
     QDeadlineTimer statusNoticeHold;
     StatusKind statusKind = StatusKind::Other;
     float lastDisplayFrameRate = 0;

@@ -9,6 +9,8 @@
 
 #include "CameraThread.h"
 #include "CameraWindowLogic.h"
+#include "ConfigLogic.h"
+#include "PreTriggerBuffer.h"
 #include "RecordVideoThread.h"
 #include "RecordingLogic.h"
 #include "SaveFolderPrompt.h"
@@ -88,6 +90,36 @@ void CameraThread::recordingCameraLost()
     const int written = recorder->framesEncoded();
     stopRecording();
     showStatusNotice(tr("相机已断开, 本相机的录像已停止 (已写入 %1 帧)").arg(written));
+}
+
+void CameraThread::keepPreTriggerCurrent()
+{
+    // A running recording takes every frame through the buffer; it changes only between.
+    if (!videoThread || recorder)
+        return;
+    const int seconds = qBound(0, settingsStore()->recordSettings().preTriggerSeconds,
+                               configlogic::kLongestPreTriggerSeconds);
+    const qint64 keepUs = qint64(seconds) * 1000000;
+    if (preTrigger && preTrigger->keepUs() == keepUs)
+        return;
+    if (preTrigger) {
+        videoThread->handOver().removeSink(preTrigger.get());
+        preTrigger.reset();
+    }
+    if (seconds > 0) {
+        // Never more than the limit, whatever the camera's size and rate became since the
+        // dialog checked them: the oldest frames go first.
+        preTrigger =
+            std::make_unique<PreTriggerBuffer>(keepUs, configlogic::kPreTriggerLimitBytes);
+        videoThread->handOver().addSink(preTrigger.get());
+    }
+}
+
+void CameraThread::dropPreTrigger()
+{
+    if (preTrigger && videoThread)
+        videoThread->handOver().removeSink(preTrigger.get());
+    preTrigger.reset();
 }
 
 void CameraThread::startRecording()
@@ -192,7 +224,12 @@ void CameraThread::beginRecording(const QString& folder, const RecordSettings& r
         Qt::QueuedConnection);
     recorder->start(QThread::InheritPriority);
     // From here on every frame the thread converts reaches the recorder's queue.
-    videoThread->handOver().addSink(recorder);
+    // With a pre-trigger the kept seconds go first and every later frame follows through
+    // the buffer, with no frame between them lost or twice.
+    if (preTrigger)
+        preTrigger->forwardTo(recorder);
+    else
+        videoThread->handOver().addSink(recorder);
     recordingClock.start();
     VexoFrameStatistics statistics{};
     lostFramesAtRecordingStart =
@@ -238,6 +275,8 @@ void CameraThread::stopRecording()
     const int lostByLibrary = framesLostByLibrarySinceRecordingStart();
     recorder = nullptr;
     // No frame reaches it from here on; the queue is written, then the file finished.
+    if (preTrigger)
+        preTrigger->forwardTo(nullptr);
     if (videoThread)
         videoThread->handOver().removeSink(finishing);
     finishing->endRecording();

@@ -409,11 +409,17 @@ void RecordVideoThread::image_to_avframe(QImage image)
 
 void RecordVideoThread::takeFrame(const QImage& image, const framehandover::FrameInfo& frame)
 {
+    takeFrameAt(image, frame, steadyNowUs(), wallNowUs());
+}
+
+void RecordVideoThread::takeFrameAt(const QImage& image, const framehandover::FrameInfo& frame,
+                                    qint64 hostSteadyUs, qint64 hostWallUs)
+{
     frameinfolog::FrameRow row;
     row.frameNumber = frame.info.frameNumber;
     row.cameraTimeUs = qint64(frame.info.timestampMs) * 1000;
-    row.hostSteadyUs = steadyNowUs();
-    row.hostWallUs = wallNowUs();
+    row.hostSteadyUs = hostSteadyUs;
+    row.hostWallUs = hostWallUs;
     row.exposureUs = frame.info.exposureUs;
     row.gainMilli = frame.info.analogGainMilli;
     row.width = image.width();

@@ -145,6 +145,10 @@ public:
     bool enqueueFrame(const QImage& image, qint64 captureUs);
     // The sink side: every frame of the camera, in the acquisition thread.
     void takeFrame(const QImage& image, const framehandover::FrameInfo& frame) override;
+    // The same for a frame that arrived earlier (kept before the recording started):
+    // hostSteadyUs and hostWallUs are its arrival on the host's clocks.
+    void takeFrameAt(const QImage& image, const framehandover::FrameInfo& frame,
+                     qint64 hostSteadyUs, qint64 hostWallUs);
     // No more frames: the thread writes what is queued, finishes the file and ends.
     void endRecording();
     // Writes what is queued (when the thread does not run), drains the encoder, writes

@@ -65,7 +65,8 @@ bool sameValues(const RecordSettings& a, const RecordSettings& b)
     const auto fields = [](const RecordSettings& r) {
         return std::tie(r.savePath, r.autoSaveState, r.videoType, r.videoQuality, r.playSpeed,
                         r.autoFrameRate, r.nameRulePrefix, r.nameRuleFormat, r.frameInfoState,
-                        r.frameStop, r.frameStopCount, r.timeStop, r.timeStopSeconds);
+                        r.frameStop, r.frameStopCount, r.timeStop, r.timeStopSeconds,
+                        r.preTriggerSeconds);
     };
     return fields(a) == fields(b);
 }
@@ -120,6 +121,8 @@ ConfigWidget::ConfigWidget(int page, QWidget* parent)
             SLOT(listWidgetCurrentRow(int)));
     connect(ui->comboBox_videoType, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this](int) { showSequenceChoices(); });
+    connect(ui->spinBox_preTriggerSeconds, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            [this](int) { showPreTriggerCost(); });
 
     ui->listWidget_menu->setCurrentRow(page);
     ui->stackedWidget->setCurrentIndex(page);
@@ -190,7 +193,45 @@ void ConfigWidget::fillRecordPage()
     ui->spinBox_recordFrameStopCount->setValue(r.frameStopCount);
     ui->checkBox_recordTimeStop->setChecked(r.timeStop != 0);
     ui->spinBox_recordTimeStopSeconds->setValue(r.timeStopSeconds);
+    ui->spinBox_preTriggerSeconds->setValue(r.preTriggerSeconds);
     showSequenceChoices();
+    showPreTriggerCost();
+}
+
+void ConfigWidget::setCameraFormat(int width, int height, double framesPerSecond)
+{
+    cameraWidth = width;
+    cameraHeight = height;
+    cameraRate = framesPerSecond;
+    showPreTriggerCost();
+}
+
+bool ConfigWidget::showPreTriggerCost()
+{
+    constexpr double kMiB = 1024.0 * 1024.0;
+    const int seconds = ui->spinBox_preTriggerSeconds->value();
+    const double limitMiB = configlogic::kPreTriggerLimitBytes / kMiB;
+    const qint64 bytes =
+        configlogic::preTriggerBytes(cameraWidth, cameraHeight, cameraRate, seconds);
+    bool fits = true;
+    QString text;
+    if (seconds == 0)
+        text = tr("关闭 (内存上限 %1 MB)").arg(limitMiB, 0, 'f', 0);
+    else if (bytes == 0)
+        text = tr("内存上限 %1 MB; 打开相机后显示所需内存").arg(limitMiB, 0, 'f', 0);
+    else {
+        fits = bytes <= configlogic::kPreTriggerLimitBytes;
+        text = tr("约 %1 MB (%2×%3, %4 帧/秒), 上限 %5 MB")
+                   .arg(bytes / kMiB, 0, 'f', 0)
+                   .arg(cameraWidth)
+                   .arg(cameraHeight)
+                   .arg(cameraRate, 0, 'f', 1)
+                   .arg(limitMiB, 0, 'f', 0);
+    }
+    ui->label_preTriggerCost->setText(text);
+    ui->label_preTriggerCost->setStyleSheet(fits ? QString()
+                                                 : QStringLiteral("color: rgb(200, 0, 0);"));
+    return fits;
 }
 
 void ConfigWidget::showSequenceChoices()
@@ -328,6 +369,7 @@ void ConfigWidget::on_pushButton_recordInit_clicked()
     ui->spinBox_recordFrameStopCount->setValue(100);
     ui->checkBox_recordTimeStop->setChecked(false);
     ui->spinBox_recordTimeStopSeconds->setValue(10);
+    ui->spinBox_preTriggerSeconds->setValue(0);
     showResetDone();
 }
 
@@ -356,6 +398,7 @@ RecordSettings ConfigWidget::recordPageValues() const
     r.frameStopCount = ui->spinBox_recordFrameStopCount->value();
     r.timeStop = checkState(ui->checkBox_recordTimeStop);
     r.timeStopSeconds = ui->spinBox_recordTimeStopSeconds->value();
+    r.preTriggerSeconds = ui->spinBox_preTriggerSeconds->value();
     return r;
 }
 
@@ -405,6 +448,21 @@ void ConfigWidget::saveAndClose(Page okPage)
     if (saveRecord && ui->checkBox_recordAutoSaveState->isChecked() &&
         !acceptFolder(ui->lineEdit_recordPath)) {
         ui->listWidget_menu->setCurrentRow(RecordPage);
+        return;
+    }
+    if (saveRecord && !showPreTriggerCost()) {
+        ui->listWidget_menu->setCurrentRow(RecordPage);
+        ui->spinBox_preTriggerSeconds->setFocus();
+        suite::showMessage(
+            QMessageBox::Warning, this, tr("提示"),
+            tr("预录 %1 秒需要约 %2 MB 内存, 超过上限 %3 MB, 设置未保存。请减少预录秒数。")
+                .arg(ui->spinBox_preTriggerSeconds->value())
+                .arg(configlogic::preTriggerBytes(cameraWidth, cameraHeight, cameraRate,
+                                                  ui->spinBox_preTriggerSeconds->value()) /
+                         (1024.0 * 1024.0),
+                     0, 'f', 0)
+                .arg(configlogic::kPreTriggerLimitBytes >> 20),
+            tr("确定"));
         return;
     }
     const CaptureSettings capture = capturePageValues();

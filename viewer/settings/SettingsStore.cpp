@@ -245,6 +245,7 @@ bool SettingsStore::saveRecordSettings(const RecordSettings& r)
     settings->setValue(kRecord + "/FrameStopCount", r.frameStopCount);
     settings->setValue(kRecord + "/TimeStop", r.timeStop);
     settings->setValue(kRecord + "/TimeStopSeconds", r.timeStopSeconds);
+    settings->setValue(kRecord + "/PreTriggerSeconds", r.preTriggerSeconds);
     const int index = recordMirror.nameRuleIndex;
     recordMirror = r;
     recordMirror.nameRuleIndex = index;
@@ -308,6 +309,8 @@ bool SettingsStore::loadRecordSettings(RecordSettings& r)
     r.frameStopCount = countOf(settings->value("FrameStopCount"), missing.frameStopCount);
     r.timeStop = choiceOf(*settings, "TimeStop", {0, 2}, missing.timeStop);
     r.timeStopSeconds = countOf(settings->value("TimeStopSeconds"), missing.timeStopSeconds);
+    r.preTriggerSeconds = choiceOf(*settings, "PreTriggerSeconds", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+                                   missing.preTriggerSeconds);
     settings->endGroup();
     return true;
 }

@@ -40,6 +40,7 @@ struct RecordSettings {
     int frameStopCount = 100;
     int timeStop = 0;         // 2: stop after timeStopSeconds
     int timeStopSeconds = 10;
+    int preTriggerSeconds = 0;  // newest seconds kept to start recordings with, 0 to 10
 };
 
 // The running file-name index that follows index (NameRuleIndex of both groups). Past

@@ -289,6 +289,8 @@ void VexoCam::resizeEvent(QResizeEvent* event)
 void VexoCam::openSettingsDialog(int page)
 {
     // Non-modal: several may be open, each deletes itself on close.
-    suite::showAttached(new ConfigWidget(page, nullptr), this);
+    auto* dialog = new ConfigWidget(page, nullptr);
+    showCameraFormatIn(dialog);
+    suite::showAttached(dialog, this);
 }
 

@@ -11,6 +11,7 @@ namespace Ui {
 class VexoCam;
 }
 class CameraThread;
+class ConfigWidget;
 class DeviceNotifier;
 class QAction;
 class QCheckBox;
@@ -178,6 +179,8 @@ private:
     QMenu* screenSwitchMenu = nullptr;
     QToolButton* screenSwitchButton = nullptr;
     QList<QAction*> customFrameActions;
+    // The current camera's size and rate, for what the recording page's options cost.
+    void showCameraFormatIn(ConfigWidget* dialog) const;
     void setUpAllCameraRecording();
     void retranslateAllCameraRecording();
     void toggleAllCameraRecording();

@@ -11,6 +11,7 @@
 #include <QSaveFile>
 
 #include "CameraThread.h"
+#include "ConfigWidget.h"
 #include "RecordVideoThread.h"
 #include "RecordingLogic.h"
 #include "SaveFolderPrompt.h"
@@ -32,6 +33,19 @@ QString cameraName(int handle)
     return QString();
 }
 }  // namespace
+
+void VexoCam::showCameraFormatIn(ConfigWidget* dialog) const
+{
+    for (const CameraThread* window : cameraWindows) {
+        if (window->cameraHandle() == 0 || window->cameraHandle() != currentCamera)
+            continue;
+        int width = 0;
+        int height = 0;
+        if (SdkGetResolution(currentCamera, &width, &height) == VEXO_SDK_OK)
+            dialog->setCameraFormat(width, height, window->lastCaptureRate());
+        return;
+    }
+}
 
 void VexoCam::setUpAllCameraRecording()
 {
