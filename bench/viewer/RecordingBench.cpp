@@ -35,6 +35,7 @@
 
 #include "BenchSupport.h"
 #include "CameraThread.h"
+#include "ConfigLogic.h"
 #include "MediaProbe.h"
 #include "RecordVideoThread.h"
 #include "RecordingLogic.h"
@@ -265,6 +266,11 @@ void sequence(int seconds)
         windows.push_back(openWindow(cameraIdentifier(s), 0));
         if (!windows.back())
             continue;
+        const qint64 perSecond = qint64(s.width) * 3 * s.height * s.framesPerSecond;
+        std::printf("%dx%d@%d pre-trigger memory %.1f MiB per second (limit %lld MiB: %lld s)\n",
+                    s.width, s.height, s.framesPerSecond, perSecond / 1048576.0,
+                    configlogic::kPreTriggerLimitBytes >> 20,
+                    configlogic::kPreTriggerLimitBytes / qMax<qint64>(1, perSecond));
         bench::waitWithEvents(2000);
         recordTogether(windows, recordinglogic::kImageSequenceType, 0, seconds, -1,
                        QStringLiteral("%1x%2@%3 sequence")

@@ -56,6 +56,7 @@ private slots:
     void filesAndFrameListsMatchTheCamera();
     void frameCountRunStopsAtThatCount_data();
     void frameCountRunStopsAtThatCount();
+    void vanishedSequenceFolderStopsTheRecordingByName();
     void preTriggerStartsTheRecordingSecondsBefore();
     void allCameraRecordingLosesOnlyTheUnpluggedCamera();
 
@@ -202,6 +203,23 @@ void RecordingRunsTest::frameCountRunStopsAtThatCount()
     toggle(*w);
     QVERIFY(w->isRecording());
     toggle(*w);
+}
+
+void RecordingRunsTest::vanishedSequenceFolderStopsTheRecordingByName()
+{
+    setRecord(QStringLiteral("VideoType"), 2);
+    auto w = openWindow(testcameras::kOddWidth);
+    QVERIFY(w);
+    toggle(*w);
+    QVERIFY(framesPass(*w, 3));
+    const QString sequence = QString::fromUtf8(w->activeRecorder()->filePath());
+    QVERIFY(QDir(sequence).removeRecursively());
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isRecording(), 60000);
+    // The sequence's own folder went, not the one it was in.
+    QVERIFY2(status(*w).startsWith(QStringLiteral("录像已停止: 录像文件夹已不存在: %1 (已写入 ")
+                                       .arg(QDir::toNativeSeparators(sequence))),
+             qPrintable(status(*w)));
+    QVERIFY(QFileInfo::exists(videos));
 }
 
 void RecordingRunsTest::preTriggerStartsTheRecordingSecondsBefore()

@@ -318,7 +318,9 @@ void CameraThread::handleRecordingProblem(RecordVideoThread* source, int problem
     if (source != recorder)
         return;  // a recording that has ended since
     const QString file = QDir::toNativeSeparators(QString::fromUtf8(recorder->filePath()));
-    const QString folder = QDir::toNativeSeparators(QFileInfo(file).path());
+    // A sequence is a folder of its own: that is what vanishes or fills up.
+    const QString folder =
+        recorder->isImageSequence() ? file : QDir::toNativeSeparators(QFileInfo(file).path());
     QString text;
     switch (RecordVideoThread::Problem(problem)) {
         case RecordVideoThread::Problem::SizeMismatch:

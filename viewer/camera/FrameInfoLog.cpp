@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <cerrno>
+#include <chrono>
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
@@ -12,6 +13,20 @@
 #include "VexoCameraApi.h"
 
 namespace frameinfolog {
+
+qint64 steadyNowUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+qint64 wallNowUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 QByteArray header()
 {

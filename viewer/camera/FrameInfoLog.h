@@ -23,6 +23,11 @@ struct FrameRow {
     qint64 droppedBefore = 0;  // frames the camera numbered since the first row that are missing
 };
 
+// The host's clocks the rows carry, in microseconds: the steady clock (the same for every
+// camera of the process, for putting them on one time line) and the wall clock.
+qint64 steadyNowUs();
+qint64 wallNowUs();
+
 // First line of every sidecar.
 QByteArray header();
 // One line, ending in a line feed.

@@ -1,26 +1,12 @@
 #include "PreTriggerBuffer.h"
 
-#include <chrono>
 #include <cstring>
 #include <new>
 
 #include "RecordVideoThread.h"
 
-namespace {
-qint64 steadyNowUs()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-qint64 wallNowUs()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-}  // namespace
+using frameinfolog::steadyNowUs;
+using frameinfolog::wallNowUs;
 
 PreTriggerBuffer::PreTriggerBuffer(qint64 keepUs, qint64 limitBytes)
     : keep(keepUs), limit(limitBytes)

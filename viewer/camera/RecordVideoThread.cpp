@@ -6,7 +6,6 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <new>
 #ifdef Q_OS_WIN
@@ -53,19 +52,8 @@ bool isMp4Family(const AVOutputFormat* format)
     return format && (qstrcmp(format->name, "mp4") == 0 || qstrcmp(format->name, "mov") == 0);
 }
 
-qint64 steadyNowUs()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-qint64 wallNowUs()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
+using frameinfolog::steadyNowUs;
+using frameinfolog::wallNowUs;
 
 // The row of a frame that came without the camera's description (writeFrame and the
 // slot): its position stands in for the camera's number.
