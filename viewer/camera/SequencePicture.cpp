@@ -115,8 +115,9 @@ int encode(TIFF* tiff, const Picture& p, std::vector<uchar>& scratch)
             }
             data = scratch.data();
         }
-        if (TIFFWriteEncodedStrip(tiff, uint32_t(strip), const_cast<uchar*>(data),
-                                  tmsize_t(rowBytes * rows)) < 0)
+        // Uncompressed, a strip is its bytes: written as they are, without libtiff's copy.
+        if (TIFFWriteRawStrip(tiff, uint32_t(strip), const_cast<uchar*>(data),
+                              tmsize_t(rowBytes * rows)) < 0)
             return EIO;
     }
     return TIFFFlush(tiff) ? 0 : EIO;
