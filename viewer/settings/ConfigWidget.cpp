@@ -130,6 +130,8 @@ ConfigWidget::ConfigWidget(int page, QWidget* parent)
     fillRecordPage();
     fillCapturePage();
     fillHotkeyPage();
+    // The recording page's rows need more height than the form's first size gives them.
+    resize(size().expandedTo(sizeHint()));
     shownCapture = capturePageValues();
     shownRecord = recordPageValues();
     shownHotkeys = hotkeyPageValues();
