@@ -17,6 +17,7 @@
 #include <chrono>
 #include "ModalDialogWatcher.h"
 #include "RecordVideoThread.h"
+#include "RecordingTestSupport.h"
 #include "SettingsStore.h"
 
 namespace {
@@ -82,14 +83,7 @@ void RecordingRunsTest::initTestCase()
 
 void RecordingRunsTest::init()
 {
-    videos = scratch.filePath(
-        QStringLiteral("videos-%1").arg(QTest::currentTestFunction()) +
-        (QTest::currentDataTag() ? QStringLiteral("-") + QTest::currentDataTag() : ""));
-    videos.replace(QLatin1Char(' '), QLatin1Char('_'));
-    settingsStore()->resetRecordSettings();
-    setRecord(QStringLiteral("SvaePath"), videos);
-    setRecord(QStringLiteral("AutoSaveState"), 2);
-    QDir().mkpath(videos);
+    videos = recordingtest::freshRecordingFolder(scratch);
     watcher = std::make_unique<ModalDialogWatcher>();
 }
 

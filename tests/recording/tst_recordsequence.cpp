@@ -17,6 +17,7 @@
 #include "PreTriggerBuffer.h"
 #include "MediaProbe.h"
 #include "RecordVideoThread.h"
+#include "RecordingTestSupport.h"
 #include "SequencePicture.h"
 #include "VexoCameraApi.h"
 
@@ -411,23 +412,9 @@ void RecordSequenceTest::videoSidecarListsEveryEncodedFrame()
 void RecordSequenceTest::killedSequenceStaysConsistent()
 {
     const QString path = folder.filePath(QStringLiteral("killed"));
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {"--sequence-until-killed", path});
-    QVERIFY(child.waitForStarted(30000));
-    int written = 0;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&]() {
-            while (child.canReadLine()) {
-                const QByteArray line = child.readLine().trimmed();
-                if (line.startsWith("written "))
-                    written = line.mid(8).toInt();
-            }
-            return written >= 60 || child.state() != QProcess::Running;
-        }(),
-        60000);
-    QCOMPARE(child.state(), QProcess::Running);
-    child.kill();  // SIGKILL, in the middle of some picture or row
-    QVERIFY(child.waitForFinished(30000));
+    // SIGKILL after 60 frames, in the middle of some picture or row.
+    const int written = recordingtest::killAfterWriting({"--sequence-until-killed", path}, 60);
+    QVERIFY(written >= 60);
 
     const QList<QByteArrayList> rows = readRows(path + QStringLiteral("/frames.csv"));
     const QStringList names = pictures(path);
