@@ -43,7 +43,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ -n "$(field Description)" ] || fail "no description"
 depends=$(field Depends)
 echo "depends: $depends"
-for wanted in fonts-noto-cjk qttranslations5-l10n libqt5widgets5 libqt5network5 libavcodec libavformat libswscale libc6; do
+for wanted in fonts-noto-cjk qttranslations5-l10n libqt5widgets5 libqt5network5 libavcodec libavformat libswscale libtiff libc6; do
   case ", $depends" in
     *", $wanted"*) ;;
     *) fail "Depends lacks $wanted" ;;

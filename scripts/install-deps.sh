@@ -9,7 +9,7 @@ set -eu
 packages="build-essential cmake pkg-config
   qtbase5-dev qttools5-dev qttools5-dev-tools
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-  libpng-dev libjpeg62-turbo-dev nlohmann-json3-dev libbenchmark-dev
+  libpng-dev libjpeg62-turbo-dev libtiff-dev nlohmann-json3-dev libbenchmark-dev
   fonts-noto-cjk qttranslations5-l10n
   libaravis-dev libusb-1.0-0-dev libudev-dev aravis-tools-cli aravis-tools iproute2
   dpkg-dev file appstream desktop-file-utils lintian"

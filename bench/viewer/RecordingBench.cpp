@@ -12,7 +12,9 @@
 // "single" (1280×720 at 30, 1920×1080 at 30 and 60, 2592×1944 at 22 fps; MP4
 // and AVI; the three qualities), "four" (four 1280×720 windows recording at once),
 // "stall" (1920×1080 at 30 with the GUI thread blocked for 500 ms in the middle) and
-// "busy" (the same beside two busy loops). Runs under whatever QT_QPA_PLATFORM is set.
+// "busy" (the same beside two busy loops) and "sequence" (image sequences of TIFF pictures
+// at 1920×1080 at 30 and 2592×1944 at 22 fps: pictures and frame-list rows against the
+// frames delivered, MB/s written). Runs under whatever QT_QPA_PLATFORM is set.
 #include <sys/resource.h>
 #include <unistd.h>
 #include <QApplication>
@@ -33,6 +35,7 @@
 
 #include "BenchSupport.h"
 #include "CameraThread.h"
+#include "ConfigLogic.h"
 #include "MediaProbe.h"
 #include "RecordVideoThread.h"
 #include "RecordingLogic.h"
@@ -147,6 +150,37 @@ void printRow(const char* label, const CameraThread& window, quint32 delivered, 
     QFile::remove(totals.file);
 }
 
+// What one image sequence came to: pictures and rows in its folder against the frames the
+// library delivered and the camera numbered, and the data rate to the disk.
+void printSequenceRow(const char* label, const CameraThread& window, quint32 delivered,
+                      double seconds, double extraCpuSeconds)
+{
+    const CameraThread::RecordingTotals& totals = window.lastRecording();
+    QDir folder(totals.file);
+    qint64 bytes = 0;
+    int pictures = 0;
+    for (const QFileInfo& file : folder.entryInfoList(QDir::Files)) {
+        bytes += file.size();
+        pictures += file.suffix() == QLatin1String("tif") ? 1 : 0;
+    }
+    QFile list(folder.filePath(QStringLiteral("frames.csv")));
+    int rows = -1;  // the header
+    if (list.open(QIODevice::ReadOnly))
+        while (!list.readLine().isEmpty())
+            ++rows;
+    const qint64 numbered = totals.firstFrameNumber >= 0
+                                ? totals.lastFrameNumber - totals.firstFrameNumber + 1
+                                : 0;
+    const double cpu = totals.written ? 1000.0 * extraCpuSeconds / totals.written : 0.0;
+    std::printf("%-34s | delivered %5u | numbered %5lld | written %5d | pictures %5d (%5.1f %%) | "
+                "rows %5d | dropped %4d | %6.1f MB/s | CPU %5.2f ms/frame | load %s\n",
+                label, delivered, numbered, totals.written, pictures,
+                numbered ? 100.0 * pictures / numbered : 0.0, rows, totals.dropped,
+                bytes / 1e6 / seconds, cpu, qPrintable(bench::loadAverage()));
+    std::fflush(stdout);
+    folder.removeRecursively();
+}
+
 // Records every window at once for seconds; stallAtMs blocks the GUI thread for 500 ms
 // at that time (negative: never).
 void recordTogether(std::vector<std::unique_ptr<CameraThread>>& windows, int videoType, int quality,
@@ -195,8 +229,13 @@ void recordTogether(std::vector<std::unique_ptr<CameraThread>>& windows, int vid
     for (std::size_t i = 0; i < windows.size(); ++i) {
         const QString row =
             windows.size() > 1 ? QStringLiteral("%1 #%2").arg(label).arg(i + 1) : label;
-        printRow(qPrintable(row), *windows[i], delivered[i] - deliveredBefore[i], recordSeconds,
-                 double(shown[i] - shownBefore[i]), shownWithout[i], extraCpu, cpuMeaningful);
+        if (recordinglogic::isImageSequence(videoType))
+            printSequenceRow(qPrintable(row), *windows[i], delivered[i] - deliveredBefore[i],
+                             recordSeconds, extraCpu);
+        else
+            printRow(qPrintable(row), *windows[i], delivered[i] - deliveredBefore[i],
+                     recordSeconds, double(shown[i] - shownBefore[i]), shownWithout[i], extraCpu,
+                     cpuMeaningful);
     }
 }
 
@@ -217,6 +256,27 @@ void single(int seconds)
                                    .arg(s.framesPerSecond)
                                    .arg(videoType == 0 ? "mp4" : "avi")
                                    .arg(kQualityNames[quality]));
+    }
+}
+
+void sequence(int seconds)
+{
+    for (const SetUp& s : {kSingle[1], kSingle[3]}) {
+        std::vector<std::unique_ptr<CameraThread>> windows;
+        windows.push_back(openWindow(cameraIdentifier(s), 0));
+        if (!windows.back())
+            continue;
+        const qint64 perSecond = qint64(s.width) * 3 * s.height * s.framesPerSecond;
+        std::printf("%dx%d@%d pre-trigger memory %.1f MiB per second (limit %lld MiB: %lld s)\n",
+                    s.width, s.height, s.framesPerSecond, perSecond / 1048576.0,
+                    configlogic::kPreTriggerLimitBytes >> 20,
+                    configlogic::kPreTriggerLimitBytes / qMax<qint64>(1, perSecond));
+        bench::waitWithEvents(2000);
+        recordTogether(windows, recordinglogic::kImageSequenceType, 0, seconds, -1,
+                       QStringLiteral("%1x%2@%3 sequence")
+                           .arg(s.width)
+                           .arg(s.height)
+                           .arg(s.framesPerSecond));
     }
 }
 
@@ -362,6 +422,8 @@ int main(int argc, char** argv)
         presets();
     if (only.isEmpty() || only == QLatin1String("single"))
         single(seconds);
+    if (only.isEmpty() || only == QLatin1String("sequence"))
+        sequence(seconds);
     if (only.isEmpty() || only == QLatin1String("four"))
         four(seconds);
     if (only.isEmpty() || only == QLatin1String("stall"))

@@ -2,8 +2,10 @@
 // recording button, for looking at it: screenshots during the recording, then the first
 // and last frame of the file as pictures.
 //
-//   recording_demo <folder> [identifier] [--seconds N] [--avi]
+//   recording_demo <folder> [identifier] [--seconds N] [--avi] [--sequence] [--pretrigger S]
 //
+// --sequence records TIFF pictures with their frame list; --pretrigger keeps S seconds
+// before the button is pressed (the button waits until they are there).
 // Writes the video into <folder>, plus <folder>/window-recording.png (during the
 // recording), <folder>/window-after.png and <folder>/frame-first.png, frame-last.png.
 // Changes RECORDINFO in the Config.ini it finds: run it with a private HOME/XDG folders
@@ -12,6 +14,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -31,11 +34,17 @@ int main(int argc, char** argv)
     QString identifier = QStringLiteral("VXG2301C0001");
     int seconds = 10;
     bool avi = false;
+    bool sequence = false;
+    int preTrigger = 0;
     for (int i = 2; i < arguments.size(); ++i) {
         if (arguments[i] == "--seconds" && i + 1 < arguments.size())
             seconds = arguments[++i].toInt();
         else if (arguments[i] == "--avi")
             avi = true;
+        else if (arguments[i] == "--sequence")
+            sequence = true;
+        else if (arguments[i] == "--pretrigger" && i + 1 < arguments.size())
+            preTrigger = arguments[++i].toInt();
         else
             identifier = arguments[i];
     }
@@ -43,7 +52,8 @@ int main(int argc, char** argv)
     SettingsStore* store = settingsStore();
     store->setValue("RECORDINFO", "SvaePath", folder);
     store->setValue("RECORDINFO", "AutoSaveState", 2);
-    store->setValue("RECORDINFO", "VideoType", avi ? 1 : 0);
+    store->setValue("RECORDINFO", "VideoType", sequence ? 2 : avi ? 1 : 0);
+    store->setValue("RECORDINFO", "PreTriggerSeconds", preTrigger);
     store->setValue("RECORDINFO", "PlaySpeed", 1);
 
     CameraThread window;
@@ -59,18 +69,20 @@ int main(int argc, char** argv)
     });
     auto* button = window.findChild<QPushButton*>("pushButton_recording");
     QElapsedTimer recording;
-    QTimer::singleShot(2500, &window, [&]() {
+    // The pre-trigger starts keeping at the first status report, a second in.
+    const int startMs = 2500 + preTrigger * 1000;
+    QTimer::singleShot(startMs, &window, [&]() {
         button->click();
         recording.start();
         std::printf("recording: title \"%s\"\n", qPrintable(window.windowTitle()));
     });
-    QTimer::singleShot(2500 + seconds * 500, &window, [&]() {
+    QTimer::singleShot(startMs + seconds * 500, &window, [&]() {
         window.grab().save(folder + "/window-recording.png");
         std::printf("status: %s\nprogress: %s\n",
                     qPrintable(window.findChild<QLabel*>("label_camerainfo")->text()),
                     qPrintable(window.findChild<QLabel*>("label_recording")->text()));
     });
-    QTimer::singleShot(2500 + seconds * 1000, &window, [&]() {
+    QTimer::singleShot(startMs + seconds * 1000, &window, [&]() {
         button->click();
         std::printf("stopped after %.2f s: title \"%s\"\n", recording.nsecsElapsed() / 1e9,
                     qPrintable(window.windowTitle()));
@@ -91,6 +103,10 @@ int main(int argc, char** argv)
             read.firstFrame.save(folder + "/frame-first.png");
             read.lastFrame.save(folder + "/frame-last.png");
         }
+        if (QFileInfo(totals.file).isDir())
+            std::printf("%s: %d pictures, frame list %lld bytes\n", qPrintable(totals.file),
+                        QDir(totals.file).entryList({"*.tif"}, QDir::Files).size(),
+                        QFileInfo(totals.file + "/frames.csv").size());
         std::fflush(stdout);
         app.quit();
     });

@@ -285,8 +285,16 @@
         <translation>Cannot start recording: %1</translation>
     </message>
     <message>
+        <source>相机已断开, 本相机的录像已停止 (已写入 %1 帧)</source>
+        <translation>Camera disconnected; its recording has stopped (%1 frames written)</translation>
+    </message>
+    <message>
+        <source>已达到设定的录制长度. %1</source>
+        <translation>The set recording length is reached. %1</translation>
+    </message>
+    <message>
         <source>测量与对焦工具</source>
-        <translation>Measurement and focus tools</translation>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -503,6 +511,58 @@
     <message>
         <source>推荐 MP4 (默认): 程序崩溃或被强行结束时, 只有 MP4 录像能完整保留; AVI 录像会缺少时长和索引。</source>
         <translation>MP4 (the default) is recommended: if the program crashes or is killed, only MP4 recordings are kept complete; AVI recordings lose their duration and index.</translation>
+    </message>
+    <message>
+        <source>图像序列</source>
+        <translation>Image sequence</translation>
+    </message>
+    <message>
+        <source>帧信息：</source>
+        <translation>Frame info:</translation>
+    </message>
+    <message>
+        <source>保存帧信息</source>
+        <translation>Save frame info</translation>
+    </message>
+    <message>
+        <source>每帧一行 CSV: 相机帧号、时间戳、曝光、增益; 图像序列总是保存</source>
+        <translation>One CSV line per frame: camera frame number, time stamps, exposure, gain; always saved with image sequences</translation>
+    </message>
+    <message>
+        <source>定长录制：</source>
+        <translation>Fixed length:</translation>
+    </message>
+    <message>
+        <source>录制</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>帧后停止</source>
+        <translation>frames, then stop</translation>
+    </message>
+    <message>
+        <source>秒后停止</source>
+        <translation>seconds, then stop</translation>
+    </message>
+    <message>
+        <source>预录：</source>
+        <translation>Pre-trigger:</translation>
+    </message>
+    <message>
+        <source>关闭 (内存上限 %1 MB)</source>
+        <translation>Off (memory limit %1 MB)</translation>
+    </message>
+    <message>
+        <source>内存上限 %1 MB; 打开相机后显示所需内存</source>
+        <translation>Memory limit %1 MB; the memory needed shows once a camera is open</translation>
+    </message>
+    <message>
+        <source>约 %1 MB (%2×%3, %4 帧/秒), 上限 %5 MB</source>
+        <translation>About %1 MB (%2×%3, %4 fps), limit %5 MB</translation>
+    </message>
+    <message>
+        <source>预录 %1 秒需要约 %2 MB 内存, 超过上限 %3 MB, 设置未保存。请减少预录秒数。</source>
+        <translation>A pre-trigger of %1 s needs about %2 MB of memory, more than the limit of %3 MB; the settings were not saved. Please choose fewer seconds.</translation>
     </message>
 </context>
 <context>
@@ -2046,8 +2106,32 @@
         <translation>“%1” not accepted: range %2</translation>
     </message>
     <message>
+        <source>全部录像</source>
+        <translation>Record all</translation>
+    </message>
+    <message>
+        <source>停止全部录像</source>
+        <translation>Stop recording all</translation>
+    </message>
+    <message>
+        <source>没有可以录像的相机窗口</source>
+        <translation>No camera window can record</translation>
+    </message>
+    <message>
+        <source>无法开始录像: %1</source>
+        <translation>Cannot start recording: %1</translation>
+    </message>
+    <message>
+        <source>没有相机开始录像, 原因见各相机窗口的状态栏</source>
+        <translation>No camera started recording; each camera window&apos;s status line says why</translation>
+    </message>
+    <message>
+        <source>无法写入录像汇总文件: %1 (%2)</source>
+        <translation>Cannot write the recording summary file: %1 (%2)</translation>
+    </message>
+    <message>
         <source>不接受“%1”</source>
-        <translation>“%1” not accepted</translation>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

@@ -285,6 +285,14 @@
         <translation>无法开始录像: %1</translation>
     </message>
     <message>
+        <source>相机已断开, 本相机的录像已停止 (已写入 %1 帧)</source>
+        <translation>相机已断开, 本相机的录像已停止 (已写入 %1 帧)</translation>
+    </message>
+    <message>
+        <source>已达到设定的录制长度. %1</source>
+        <translation>已达到设定的录制长度. %1</translation>
+    </message>
+    <message>
         <source>测量与对焦工具</source>
         <translation>测量与对焦工具</translation>
     </message>
@@ -503,6 +511,58 @@
     <message>
         <source>推荐 MP4 (默认): 程序崩溃或被强行结束时, 只有 MP4 录像能完整保留; AVI 录像会缺少时长和索引。</source>
         <translation>推荐 MP4 (默认): 程序崩溃或被强行结束时, 只有 MP4 录像能完整保留; AVI 录像会缺少时长和索引。</translation>
+    </message>
+    <message>
+        <source>图像序列</source>
+        <translation>图像序列</translation>
+    </message>
+    <message>
+        <source>帧信息：</source>
+        <translation>帧信息：</translation>
+    </message>
+    <message>
+        <source>保存帧信息</source>
+        <translation>保存帧信息</translation>
+    </message>
+    <message>
+        <source>每帧一行 CSV: 相机帧号、时间戳、曝光、增益; 图像序列总是保存</source>
+        <translation>每帧一行 CSV: 相机帧号、时间戳、曝光、增益; 图像序列总是保存</translation>
+    </message>
+    <message>
+        <source>定长录制：</source>
+        <translation>定长录制：</translation>
+    </message>
+    <message>
+        <source>录制</source>
+        <translation>录制</translation>
+    </message>
+    <message>
+        <source>帧后停止</source>
+        <translation>帧后停止</translation>
+    </message>
+    <message>
+        <source>秒后停止</source>
+        <translation>秒后停止</translation>
+    </message>
+    <message>
+        <source>预录：</source>
+        <translation>预录：</translation>
+    </message>
+    <message>
+        <source>关闭 (内存上限 %1 MB)</source>
+        <translation>关闭 (内存上限 %1 MB)</translation>
+    </message>
+    <message>
+        <source>内存上限 %1 MB; 打开相机后显示所需内存</source>
+        <translation>内存上限 %1 MB; 打开相机后显示所需内存</translation>
+    </message>
+    <message>
+        <source>约 %1 MB (%2×%3, %4 帧/秒), 上限 %5 MB</source>
+        <translation>约 %1 MB (%2×%3, %4 帧/秒), 上限 %5 MB</translation>
+    </message>
+    <message>
+        <source>预录 %1 秒需要约 %2 MB 内存, 超过上限 %3 MB, 设置未保存。请减少预录秒数。</source>
+        <translation>预录 %1 秒需要约 %2 MB 内存, 超过上限 %3 MB, 设置未保存。请减少预录秒数。</translation>
     </message>
 </context>
 <context>
@@ -2044,6 +2104,30 @@
     <message>
         <source>不接受“%1”：范围 %2</source>
         <translation>不接受“%1”：范围 %2</translation>
+    </message>
+    <message>
+        <source>全部录像</source>
+        <translation>全部录像</translation>
+    </message>
+    <message>
+        <source>停止全部录像</source>
+        <translation>停止全部录像</translation>
+    </message>
+    <message>
+        <source>没有可以录像的相机窗口</source>
+        <translation>没有可以录像的相机窗口</translation>
+    </message>
+    <message>
+        <source>无法开始录像: %1</source>
+        <translation>无法开始录像: %1</translation>
+    </message>
+    <message>
+        <source>没有相机开始录像, 原因见各相机窗口的状态栏</source>
+        <translation>没有相机开始录像, 原因见各相机窗口的状态栏</translation>
+    </message>
+    <message>
+        <source>无法写入录像汇总文件: %1 (%2)</source>
+        <translation>无法写入录像汇总文件: %1 (%2)</translation>
     </message>
     <message>
         <source>不接受“%1”</source>

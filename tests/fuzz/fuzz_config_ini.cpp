@@ -57,13 +57,19 @@ const QList<Field>& fields()
         CAPTURE_FIELD("GrapTimeCount", grapTimeCount, ANY_NUMBER),
         RECORD_FIELD("SvaePath", savePath, ANY_NUMBER),
         RECORD_FIELD("AutoSaveState", autoSaveState, 0, 2),
-        RECORD_FIELD("VideoType", videoType, 0, 1),
+        RECORD_FIELD("VideoType", videoType, 0, 1, 2),
         RECORD_FIELD("VideoQuality", videoQuality, 0, 1, 2),
         RECORD_FIELD("PlaySpeed", playSpeed, 0, 1),
         RECORD_FIELD("AutoFrameRate", autoFrameRate, ANY_NUMBER),
         RECORD_FIELD("NameRulePrefix", nameRulePrefix, ANY_NUMBER),
         RECORD_FIELD("NameRuleFormat", nameRuleFormat, 0, 1),
         RECORD_FIELD("NameRuleIndex", nameRuleIndex, ANY_NUMBER),
+        RECORD_FIELD("FrameInfoState", frameInfoState, 0, 2),
+        RECORD_FIELD("FrameStop", frameStop, 0, 2),
+        RECORD_FIELD("FrameStopCount", frameStopCount, ANY_NUMBER),
+        RECORD_FIELD("TimeStop", timeStop, 0, 2),
+        RECORD_FIELD("TimeStopSeconds", timeStopSeconds, ANY_NUMBER),
+        RECORD_FIELD("PreTriggerSeconds", preTriggerSeconds, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10),
         HOTKEY_FIELD("WindowSize", windowSize),
         HOTKEY_FIELD("OriginalSize", originalSize),
         HOTKEY_FIELD("Enlarge", enlarge),
@@ -121,7 +127,10 @@ bool sameRecord(const RecordSettings& a, const RecordSettings& b)
            a.videoType == b.videoType && a.videoQuality == b.videoQuality &&
            a.playSpeed == b.playSpeed && a.autoFrameRate == b.autoFrameRate &&
            a.nameRulePrefix == b.nameRulePrefix && a.nameRuleFormat == b.nameRuleFormat &&
-           a.nameRuleIndex == b.nameRuleIndex;
+           a.nameRuleIndex == b.nameRuleIndex && a.frameInfoState == b.frameInfoState &&
+           a.frameStop == b.frameStop && a.frameStopCount == b.frameStopCount &&
+           a.timeStop == b.timeStop && a.timeStopSeconds == b.timeStopSeconds &&
+           a.preTriggerSeconds == b.preTriggerSeconds;
 }
 
 template <>

@@ -26,6 +26,11 @@ private slots:
     void fixedRateCountsFrames();
     void longRecordingDoesNotDrift();
     void lastFrameLastsUntilTheStop();
+    void frameInfoPaths_data();
+    void frameInfoPaths();
+    void runLimits_data();
+    void runLimits();
+    void summaryPutsCamerasOnOneTimeLine();
 };
 
 void RecordingLogicTest::presets_data()
@@ -88,6 +93,8 @@ void RecordingLogicTest::names_data()
     QTest::newRow("index 0") << "/v" << 1 << 1 << 0 << "/v/Video_0.avi" << true << 1;
     QTest::newRow("largest index starts again at 1")
         << "/v" << 1 << 0 << 2147483647 << "/v/Video_2147483647.mp4" << true << 1;
+    QTest::newRow("sequence: a folder of that name")
+        << "/v" << 0 << 2 << 5 << "/v/Video_20260102030405067" << false << 0;
     QTest::newRow("unknown type: no extension") << "/v" << 1 << 4 << 2 << "/v/Video_2" << true << 3;
     QTest::newRow("unknown rule: nothing") << "/v" << 2 << 0 << 2 << "" << false << 0;
     QTest::newRow("no folder: nothing") << "" << 1 << 0 << 2 << "" << false << 0;
@@ -250,6 +257,84 @@ void RecordingLogicTest::lastFrameLastsUntilTheStop()
     for (int i = 0; i < 3; ++i)
         fixed.stamp(i * 1000000, i * 1000000);
     QCOMPARE(fixed.endStamp(99000000), 3);
+}
+
+void RecordingLogicTest::frameInfoPaths_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("mp4, asked for") << 0 << 2 << "/v/Video_1.mp4"
+                                    << "/v/Video_1_frames.csv";
+    QTest::newRow("avi with a free-name suffix") << 1 << 2 << "/v/Video_1_2.avi"
+                                                 << "/v/Video_1_2_frames.csv";
+    QTest::newRow("dots in the prefix") << 0 << 2 << "/v/cam.a_1.mp4"
+                                        << "/v/cam.a_1_frames.csv";
+    QTest::newRow("mp4, not asked for") << 0 << 0 << "/v/Video_1.mp4"
+                                        << "";
+    QTest::newRow("sequence: inside its folder") << 2 << 2 << "/v/Video_1"
+                                                 << "";
+}
+
+void RecordingLogicTest::frameInfoPaths()
+{
+    QFETCH(int, type);
+    QFETCH(int, state);
+    QFETCH(QString, path);
+    RecordSettings record;
+    record.videoType = type;
+    record.frameInfoState = state;
+    QTEST(frameInfoPath(path, record), "expected");
+}
+
+void RecordingLogicTest::runLimits_data()
+{
+    QTest::addColumn<int>("frameStop");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("timeStop");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<qint64>("frames");
+    QTest::addColumn<qint64>("durationMs");
+    QTest::newRow("none") << 0 << 100 << 0 << 10 << qint64(0) << qint64(0);
+    QTest::newRow("frames") << 2 << 100 << 0 << 10 << qint64(100) << qint64(0);
+    QTest::newRow("time") << 0 << 100 << 2 << 10 << qint64(0) << qint64(10000);
+    QTest::newRow("both, the first reached ends it")
+        << 2 << 5 << 2 << 86400 << qint64(5) << qint64(86400000);
+    QTest::newRow("count 0 is no limit") << 2 << 0 << 0 << 10 << qint64(0) << qint64(0);
+}
+
+void RecordingLogicTest::runLimits()
+{
+    QFETCH(int, frameStop);
+    QFETCH(int, count);
+    QFETCH(int, timeStop);
+    QFETCH(int, seconds);
+    RecordSettings record;
+    record.frameStop = frameStop;
+    record.frameStopCount = count;
+    record.timeStop = timeStop;
+    record.timeStopSeconds = seconds;
+    const RunLimits limits = recordinglogic::runLimits(record);
+    QTEST(limits.frames, "frames");
+    QTEST(limits.durationMs, "durationMs");
+}
+
+void RecordingLogicTest::summaryPutsCamerasOnOneTimeLine()
+{
+    SummaryEntry a{
+        QStringLiteral("Cam, left"), QStringLiteral("/v/a"), true, 10, 500, 2000, 9000, 30};
+    SummaryEntry b{QStringLiteral("B"), QStringLiteral("/v/b.mp4"), true, 3, 70, 1500, 8500, 31};
+    SummaryEntry c{QStringLiteral("C"), QStringLiteral("/v/c.mp4"), false, 0, 0, 0, 0, 0};
+    const QList<QByteArray> lines = allCameraSummary({a, b, c}).split('\n');
+    QCOMPARE(lines.size(), 5);  // header, three cameras, the last line feed
+    QVERIFY(lines[0].startsWith("camera,file,frames,"));
+    // Offsets from the camera whose first frame came first (b), on the steady clock.
+    QCOMPARE(lines[1], QByteArray("\"Cam, left\",/v/a,30,10,500,2000,9000,500"));
+    QCOMPARE(lines[2], QByteArray("B,/v/b.mp4,31,3,70,1500,8500,0"));
+    QCOMPARE(lines[3], QByteArray("C,/v/c.mp4,0,,,,,"));
+    QCOMPARE(summaryPath(QStringLiteral("/v"), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5, 67))),
+             QStringLiteral("/v/AllCameras_20260102030405067.csv"));
 }
 
 QTEST_GUILESS_MAIN(RecordingLogicTest)

@@ -15,6 +15,7 @@
 #include "MediaProbe.h"
 #include "ModalDialogWatcher.h"
 #include "RecordVideoThread.h"
+#include "RecordingTestSupport.h"
 #include "SettingsStore.h"
 #include "VexoCameraApi.h"
 
@@ -81,14 +82,7 @@ void RecordingWindowTest::initTestCase()
 
 void RecordingWindowTest::init()
 {
-    videos = scratch.filePath(
-        QStringLiteral("videos-%1").arg(QTest::currentTestFunction()) +
-        (QTest::currentDataTag() ? QStringLiteral("-") + QTest::currentDataTag() : ""));
-    videos.replace(QLatin1Char(' '), QLatin1Char('_'));
-    settingsStore()->resetRecordSettings();
-    setRecord(QStringLiteral("SvaePath"), videos);
-    setRecord(QStringLiteral("AutoSaveState"), 2);
-    QDir().mkpath(videos);  // the folder a user chose is there
+    videos = recordingtest::freshRecordingFolder(scratch);
     watcher = std::make_unique<ModalDialogWatcher>();
     window = std::make_unique<CameraThread>();
     window->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -14,6 +14,7 @@
 
 #include "MediaProbe.h"
 #include "RecordVideoThread.h"
+#include "RecordingTestSupport.h"
 
 using Problem = RecordVideoThread::Problem;
 Q_DECLARE_METATYPE(Problem)
@@ -524,24 +525,9 @@ void RecordVideoThreadTest::killedRecordingStaysPlayable()
     QFETCH(QString, name);
     QFETCH(bool, knowsItsDuration);
     const QString path = folder.filePath(name);
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {"--record-until-killed", path});
-    QVERIFY(child.waitForStarted(30000));
-    int written = 0;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&]() {
-            while (child.canReadLine()) {
-                const QByteArray line = child.readLine().trimmed();
-                if (line.startsWith("written "))
-                    written = line.mid(8).toInt();
-            }
-            return written >= 90 || child.state() != QProcess::Running;
-        }(),
-        60000);
-    QCOMPARE(child.state(), QProcess::Running);
-    child.kill();  // SIGKILL: no destructor, no trailer
-    QVERIFY(child.waitForFinished(30000));
-    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    // SIGKILL after 90 frames: no destructor, no trailer.
+    const int written = recordingtest::killAfterWriting({"--record-until-killed", path}, 90);
+    QVERIFY(written >= 90);
 
     const mediaprobe::Probe read = mediaprobe::probe(path);
     QVERIFY2(read.opened, qPrintable(read.error));

@@ -89,6 +89,8 @@ private slots:
     void resetsTouchNoSetting_data();
     void resetsTouchNoSetting();
     void recordPageSavesAndUnparsableRateIsZero();
+    void recordPageMeasurementOptions();
+    void preTriggerBeyondItsMemoryIsRefused();
     void customRateKeepsToWhatARecordingUses_data();
     void customRateKeepsToWhatARecordingUses();
     void radioButtonsSwitchPagesAndRateField();
@@ -369,6 +371,82 @@ void ConfigWidgetTest::resetsTouchNoSetting()
     w->close();
     QCOMPARE(settingsFile(), before);
     QCOMPARE(settingsStore()->hotkeySettings().onoff, QStringLiteral("F5"));
+}
+
+void ConfigWidgetTest::recordPageMeasurementOptions()
+{
+    {
+        ConfigWidget w(1);
+        QComboBox* type = child<QComboBox>(w, "comboBox_videoType");
+        QCOMPARE(type->count(), 3);
+        QCOMPARE(type->itemText(2), QStringLiteral("图像序列"));
+        QCheckBox* info = child<QCheckBox>(w, "checkBox_frameInfoState");
+        QCOMPARE(info->text(), QStringLiteral("保存帧信息"));
+        QVERIFY(!info->isChecked());  // off unless asked for
+        // A sequence always lists its frames and has no quality to choose.
+        type->setCurrentIndex(2);
+        QVERIFY(info->isChecked());
+        QVERIFY(!info->isEnabled());
+        QVERIFY(!child<QComboBox>(w, "comboBox_videoQuality")->isEnabled());
+        type->setCurrentIndex(0);
+        QVERIFY(!info->isChecked());
+        QVERIFY(info->isEnabled());
+        info->setChecked(true);
+        child<QCheckBox>(w, "checkBox_recordFrameStop")->setChecked(true);
+        child<QSpinBox>(w, "spinBox_recordFrameStopCount")->setValue(250);
+        child<QCheckBox>(w, "checkBox_recordTimeStop")->setChecked(true);
+        child<QSpinBox>(w, "spinBox_recordTimeStopSeconds")->setValue(0);  // clamps to 1
+        const QString videos = folder.filePath("measurement-videos");
+        QVERIFY(QDir().mkpath(videos));
+        child<QLineEdit>(w, "lineEdit_recordPath")->setText(videos);
+        child<QPushButton>(w, "pushButton_recordSave")->click();
+    }
+    const RecordSettings& r = settingsStore()->recordSettings();
+    QCOMPARE(r.videoType, 0);
+    QCOMPARE(r.frameInfoState, 2);
+    QCOMPARE(r.frameStop, 2);
+    QCOMPARE(r.frameStopCount, 250);
+    QCOMPARE(r.timeStop, 2);
+    QCOMPARE(r.timeStopSeconds, 1);
+    QCOMPARE(settingsStore()->value("RECORDINFO", "FrameStopCount").toInt(), 250);
+
+    ConfigWidget again(1);
+    QVERIFY(child<QCheckBox>(again, "checkBox_frameInfoState")->isChecked());
+    QCOMPARE(child<QSpinBox>(again, "spinBox_recordFrameStopCount")->value(), 250);
+    // Saving a sequence keeps the choice made for video files.
+    child<QComboBox>(again, "comboBox_videoType")->setCurrentIndex(2);
+    child<QPushButton>(again, "pushButton_recordSave")->click();
+    QCOMPARE(settingsStore()->recordSettings().videoType, 2);
+    QCOMPARE(settingsStore()->recordSettings().frameInfoState, 2);
+}
+
+void ConfigWidgetTest::preTriggerBeyondItsMemoryIsRefused()
+{
+    watcher->clear();
+    ConfigWidget w(1);
+    QSpinBox* seconds = child<QSpinBox>(w, "spinBox_preTriggerSeconds");
+    QLabel* cost = child<QLabel>(w, "label_preTriggerCost");
+    QCOMPARE(seconds->value(), 0);
+    QCOMPARE(seconds->maximum(), 10);
+    const QString videos = folder.filePath("pretrigger-videos");
+    QVERIFY(QDir().mkpath(videos));
+    child<QLineEdit>(w, "lineEdit_recordPath")->setText(videos);
+    // 2592×1944 at 22 frames per second: one second fits, two do not.
+    w.setCameraFormat(2592, 1944, 22);
+    seconds->setValue(2);
+    QCOMPARE(cost->text(), QStringLiteral("约 649 MB (2592×1944, 22.0 帧/秒), 上限 384 MB"));
+    child<QPushButton>(w, "pushButton_recordSave")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(watcher->count(), 1, 30000);
+    QVERIFY(watcher->seen().first().text.startsWith(
+        QStringLiteral("预录 2 秒需要约 649 MB 内存, 超过上限 384 MB")));
+    QCOMPARE(settingsStore()->recordSettings().preTriggerSeconds, 0);
+    seconds->setValue(1);
+    QCOMPARE(cost->text(), QStringLiteral("约 332 MB (2592×1944, 22.0 帧/秒), 上限 384 MB"));
+    child<QPushButton>(w, "pushButton_recordSave")->click();
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(settingsStore()->recordSettings().preTriggerSeconds, 1);
+    QCOMPARE(settingsStore()->value("RECORDINFO", "PreTriggerSeconds").toInt(), 1);
+    settingsStore()->setValue("RECORDINFO", "PreTriggerSeconds", 0);
 }
 
 void ConfigWidgetTest::recordPageSavesAndUnparsableRateIsZero()

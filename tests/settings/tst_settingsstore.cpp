@@ -24,6 +24,9 @@ static QList<QPair<QString, QVariant>> resetKeys()
         {"RECORDINFO/VideoQuality", "0"},      {"RECORDINFO/PlaySpeed", "1"},
         {"RECORDINFO/AutoFrameRate", "0"},     {"RECORDINFO/NameRulePrefix", "Video_"},
         {"RECORDINFO/NameRuleFormat", "0"},    {"RECORDINFO/NameRuleIndex", "1"},
+        {"RECORDINFO/FrameInfoState", "0"},    {"RECORDINFO/FrameStop", "0"},
+        {"RECORDINFO/FrameStopCount", "100"},  {"RECORDINFO/TimeStop", "0"},
+        {"RECORDINFO/TimeStopSeconds", "10"}, {"RECORDINFO/PreTriggerSeconds", "0"},
         {"HOTKEYINFO/WindowSize", "Ctrl+P"},   {"HOTKEYINFO/OriginalSize", "Ctrl+W"},
         {"HOTKEYINFO/Enlarge", "Ctrl+E"},      {"HOTKEYINFO/Narrow", "Ctrl+R"},
         {"HOTKEYINFO/Recording", "Ctrl+T"},    {"HOTKEYINFO/Photogrape", "Ctrl+Y"},
@@ -49,6 +52,10 @@ static QVariant mirrorValue(SettingsStore& store, const QString& fullKey)
         {"RECORDINFO/VideoQuality", r.videoQuality}, {"RECORDINFO/PlaySpeed", r.playSpeed},
         {"RECORDINFO/AutoFrameRate", r.autoFrameRate}, {"RECORDINFO/NameRulePrefix", r.nameRulePrefix},
         {"RECORDINFO/NameRuleFormat", r.nameRuleFormat}, {"RECORDINFO/NameRuleIndex", r.nameRuleIndex},
+        {"RECORDINFO/FrameInfoState", r.frameInfoState}, {"RECORDINFO/FrameStop", r.frameStop},
+        {"RECORDINFO/FrameStopCount", r.frameStopCount}, {"RECORDINFO/TimeStop", r.timeStop},
+        {"RECORDINFO/TimeStopSeconds", r.timeStopSeconds},
+        {"RECORDINFO/PreTriggerSeconds", r.preTriggerSeconds},
         {"HOTKEYINFO/WindowSize", h.windowSize},   {"HOTKEYINFO/OriginalSize", h.originalSize},
         {"HOTKEYINFO/Enlarge", h.enlarge},         {"HOTKEYINFO/Narrow", h.narrow},
         {"HOTKEYINFO/Recording", h.recording},     {"HOTKEYINFO/Photogrape", h.photogrape},
@@ -244,7 +251,20 @@ private slots:
         QTest::newRow("capture mode") << "CAPTURE/CaptureMode" << QVariant("2") << 0;
         QTest::newRow("count limit") << "CAPTURE/GrapNumberStop" << QVariant("1") << 0;
         QTest::newRow("time limit") << "CAPTURE/GrapTimeStop" << QVariant("7") << 0;
-        QTest::newRow("video type") << "RECORDINFO/VideoType" << QVariant("2") << 0;
+        QTest::newRow("video type") << "RECORDINFO/VideoType" << QVariant("3") << 0;
+        QTest::newRow("image sequence kept") << "RECORDINFO/VideoType" << QVariant("2") << 2;
+        QTest::newRow("frame information half ticked")
+            << "RECORDINFO/FrameInfoState" << QVariant("1") << 0;
+        QTest::newRow("frame limit kept") << "RECORDINFO/FrameStop" << QVariant("2") << 2;
+        QTest::newRow("time limit of recording") << "RECORDINFO/TimeStop" << QVariant("3") << 0;
+        QTest::newRow("frame count 0") << "RECORDINFO/FrameStopCount" << QVariant("0") << 100;
+        QTest::newRow("frame count no number")
+            << "RECORDINFO/FrameStopCount" << QVariant("many") << 100;
+        QTest::newRow("frame count kept") << "RECORDINFO/FrameStopCount" << QVariant("250") << 250;
+        QTest::newRow("pre-trigger too long")
+            << "RECORDINFO/PreTriggerSeconds" << QVariant("11") << 0;
+        QTest::newRow("pre-trigger kept") << "RECORDINFO/PreTriggerSeconds" << QVariant("10") << 10;
+        QTest::newRow("seconds negative") << "RECORDINFO/TimeStopSeconds" << QVariant("-4") << 10;
         QTest::newRow("video quality") << "RECORDINFO/VideoQuality" << QVariant("3") << 0;
         QTest::newRow("play speed") << "RECORDINFO/PlaySpeed" << QVariant("2") << 1;
         QTest::newRow("custom play speed kept") << "RECORDINFO/PlaySpeed" << QVariant("0") << 0;

@@ -22,6 +22,7 @@
 #include "CustomGraphicsScene.h"
 #include "FrameCopies.h"
 #include "MeasureTools.h"
+#include "PreTriggerBuffer.h"
 #include "RecordVideoThread.h"
 #include "SettingsStore.h"
 #include "SuiteMessages.h"
@@ -323,6 +324,7 @@ void CameraThread::closeCamera()
     emit cameraClose(identifier);
 
     stopAcquisitionThread();
+    dropPreTrigger();
     if (handle != 0) {
         const int result = SdkCloseCamera(handle);
         if (result != VEXO_SDK_OK)
@@ -487,6 +489,7 @@ void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int P
     lastCaptureFrameRate = capFrameRate;
     lastDisplayFrameRate = disFrameRate;
     lastPicCount = PicCount;
+    keepPreTriggerCurrent();
     int width = 0;
     int height = 0;
     if (SdkGetResolution(handle, &width, &height) == VEXO_SDK_OK) {
@@ -568,6 +571,8 @@ void CameraThread::onConnectionChanged(bool connected)
     // Rate reports pause while the camera is away; the next one after the replug
     // replaces the reconnection notice.
     showStatus(connected ? StatusKind::Reconnected : StatusKind::Disconnected);
+    if (!connected)
+        recordingCameraLost();
 }
 
 void CameraThread::cameraMessage(QString message)

@@ -26,6 +26,8 @@ class QPushButton;
 class QTimer;
 class PictureWriter;
 class RecordVideoThread;
+class PreTriggerBuffer;
+struct RecordSettings;
 
 // One cell of the window grid showing the live image of one camera: opens the camera
 // it is given, runs its acquisition thread and shows each frame with a status line,
@@ -73,6 +75,8 @@ public:
     int shownFrameCount() const { return framesShown; }
     // The running recording's recorder; null when none runs.
     const RecordVideoThread* activeRecorder() const { return recorder; }
+    // The newest seconds kept for the next recording; null without a pre-trigger.
+    const PreTriggerBuffer* preTriggerBuffer() const { return preTrigger.get(); }
     // What the last recording that ended left: its file and counts.
     struct RecordingTotals {
         QString file;
@@ -82,8 +86,18 @@ public:
         qint64 firstFrameNumber = -1;  // the camera's numbers of the first and last frame
         qint64 lastFrameNumber = -1;
         bool failed = false;
+        // The first frame's camera time stamp and host arrival (steady and wall clock).
+        bool firstKnown = false;
+        qint64 firstCameraTimeUs = 0;
+        qint64 firstHostSteadyUs = 0;
+        qint64 firstHostWallUs = 0;
     };
     const RecordingTotals& lastRecording() const { return recordingTotals; }
+    // Recording of all cameras at once: starts this window's recording in folder without
+    // asking; false when none started (the window says why). A camera lost meanwhile
+    // ends its own recording (recordingCameraLost).
+    bool startRecordingIn(const QString& folder, bool ofAllCameras);
+    void endRecording();
     const capturelogic::RunState& continuousCapture() const { return captureRun; }
 
 signals:
@@ -174,6 +188,12 @@ private:
     void stopRecording();
     // Video recording (CameraThread_Recording.cpp).
     void startRecording();
+    void beginRecording(const QString& folder, const RecordSettings& record);
+    bool refuseRecordingRate(const RecordSettings& record);
+    void recordingCameraLost();
+    // The pre-trigger buffer follows RECORDINFO/PreTriggerSeconds while no recording runs.
+    void keepPreTriggerCurrent();
+    void dropPreTrigger();
     void handleRecordingProblem(RecordVideoThread* source, int problem, const QString& detail);
     // Frames lost to the running recording so far; its elapsed time and counts as text.
     int recordingDroppedFrames() const;
@@ -267,6 +287,8 @@ private:
     QElapsedTimer recordingClock;
     RecordingTotals recordingTotals;
     quint32 lostFramesAtRecordingStart = 0;
+    bool recordingOfAllCameras = false;
+    std::unique_ptr<PreTriggerBuffer> preTrigger;
     QDeadlineTimer statusNoticeHold;
     StatusKind statusKind = StatusKind::Other;
     float lastDisplayFrameRate = 0;

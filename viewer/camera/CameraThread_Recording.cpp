@@ -9,6 +9,8 @@
 
 #include "CameraThread.h"
 #include "CameraWindowLogic.h"
+#include "ConfigLogic.h"
+#include "PreTriggerBuffer.h"
 #include "RecordVideoThread.h"
 #include "RecordingLogic.h"
 #include "SaveFolderPrompt.h"
@@ -41,15 +43,90 @@ void CameraThread::toggleRecording()
         startRecording();
 }
 
+namespace {
+// A sequence has no playback rate: its pictures carry the camera's times in their list.
+constexpr int kSequenceNominalRate = 30;
+
+recordinglogic::FileRate rateFor(const RecordSettings& record, float lastCaptureRate)
+{
+    if (recordinglogic::isImageSequence(record.videoType))
+        return recordinglogic::FileRate{kSequenceNominalRate, true};
+    return recordinglogic::fileRate(record, lastCaptureRate);
+}
+}  // namespace
+
+bool CameraThread::refuseRecordingRate(const RecordSettings& record)
+{
+    const recordinglogic::FileRate rate = rateFor(record, lastCaptureFrameRate);
+    if (rate.framesPerSecond > 0)
+        return false;
+    showStatusNotice(rate.realTime ? tr("相机帧率低于1帧/秒, 无法开始录像")
+                                   : tr("自定义帧率为0, 无法开始录像"));
+    return true;
+}
+
+bool CameraThread::startRecordingIn(const QString& folder, bool ofAllCameras)
+{
+    if (recorder || handle == 0 || !videoThread)
+        return false;
+    if (refuseRecordingRate(settingsStore()->recordSettings()))
+        return false;
+    beginRecording(folder, settingsStore()->recordSettings());
+    recordingOfAllCameras = recorder && ofAllCameras;
+    return recorder != nullptr;
+}
+
+void CameraThread::endRecording()
+{
+    stopRecording();
+}
+
+void CameraThread::recordingCameraLost()
+{
+    // In a recording of all cameras one camera that goes away ends its own file, so the
+    // others' files are not left with a gap nobody sees; the others record on.
+    if (!recorder || !recordingOfAllCameras)
+        return;
+    const int written = recorder->framesEncoded();
+    stopRecording();
+    showStatusNotice(tr("相机已断开, 本相机的录像已停止 (已写入 %1 帧)").arg(written));
+}
+
+void CameraThread::keepPreTriggerCurrent()
+{
+    // A running recording takes every frame through the buffer; it changes only between.
+    if (!videoThread || recorder)
+        return;
+    const int seconds = qBound(0, settingsStore()->recordSettings().preTriggerSeconds,
+                               configlogic::kLongestPreTriggerSeconds);
+    const qint64 keepUs = qint64(seconds) * 1000000;
+    if (preTrigger && preTrigger->keepUs() == keepUs)
+        return;
+    if (preTrigger) {
+        videoThread->handOver().removeSink(preTrigger.get());
+        preTrigger.reset();
+    }
+    if (seconds > 0) {
+        // Never more than the limit, whatever the camera's size and rate became since the
+        // dialog checked them: the oldest frames go first.
+        preTrigger =
+            std::make_unique<PreTriggerBuffer>(keepUs, configlogic::kPreTriggerLimitBytes);
+        videoThread->handOver().addSink(preTrigger.get());
+    }
+}
+
+void CameraThread::dropPreTrigger()
+{
+    if (preTrigger && videoThread)
+        videoThread->handOver().removeSink(preTrigger.get());
+    preTrigger.reset();
+}
+
 void CameraThread::startRecording()
 {
     RecordSettings record = settingsStore()->recordSettings();
-    const recordinglogic::FileRate rate = recordinglogic::fileRate(record, lastCaptureFrameRate);
-    if (rate.framesPerSecond <= 0) {
-        showStatusNotice(rate.realTime ? tr("相机帧率低于1帧/秒, 无法开始录像")
-                                       : tr("自定义帧率为0, 无法开始录像"));
+    if (refuseRecordingRate(record))
         return;
-    }
 
     QString folder;
     if (record.autoSaveState == kAskForFolder) {
@@ -72,7 +149,13 @@ void CameraThread::startRecording()
     }
     if (recorder || handle == 0 || !videoThread)
         return;  // the camera was closed while the dialog was open
+    beginRecording(folder, record);
+    recordingOfAllCameras = false;
+}
 
+void CameraThread::beginRecording(const QString& folder, const RecordSettings& record)
+{
+    const recordinglogic::FileRate rate = rateFor(record, lastCaptureFrameRate);
     const recordinglogic::VideoName name =
         recordinglogic::videoName(folder, record, QDateTime::currentDateTime());
     if (name.path.isEmpty()) {
@@ -88,6 +171,11 @@ void CameraThread::startRecording()
 
     RecordVideoThread::Options options;
     options.realTime = rate.realTime;
+    options.imageSequence = recordinglogic::isImageSequence(record.videoType);
+    options.frameInfoPath = recordinglogic::frameInfoPath(path, record).toUtf8();
+    const recordinglogic::RunLimits limits = recordinglogic::runLimits(record);
+    options.frameLimit = limits.frames;
+    options.durationLimitMs = limits.durationMs;
     auto* newRecorder =
         new RecordVideoThread(recordinglogic::bitRateForQuality(record.videoQuality),
                               rate.framesPerSecond, width, height, path.toUtf8(), options);
@@ -125,9 +213,23 @@ void CameraThread::startRecording()
             handleRecordingProblem(newRecorder, problem, detail);
         },
         Qt::QueuedConnection);
+    connect(
+        recorder, &RecordVideoThread::recordingLimitReached, this,
+        [this, newRecorder]() {
+            if (newRecorder == recorder) {
+                stopRecording();
+                showStatusNotice(tr("已达到设定的录制长度. %1").arg(ui->label_camerainfo->text()));
+            }
+        },
+        Qt::QueuedConnection);
     recorder->start(QThread::InheritPriority);
     // From here on every frame the thread converts reaches the recorder's queue.
-    videoThread->handOver().addSink(recorder);
+    // With a pre-trigger the kept seconds go first and every later frame follows through
+    // the buffer, with no frame between them lost or twice.
+    if (preTrigger)
+        preTrigger->forwardTo(recorder);
+    else
+        videoThread->handOver().addSink(recorder);
     recordingClock.start();
     VexoFrameStatistics statistics{};
     lostFramesAtRecordingStart =
@@ -173,6 +275,8 @@ void CameraThread::stopRecording()
     const int lostByLibrary = framesLostByLibrarySinceRecordingStart();
     recorder = nullptr;
     // No frame reaches it from here on; the queue is written, then the file finished.
+    if (preTrigger)
+        preTrigger->forwardTo(nullptr);
     if (videoThread)
         videoThread->handOver().removeSink(finishing);
     finishing->endRecording();
@@ -190,6 +294,11 @@ void CameraThread::stopRecording()
                                       finishing->firstFrameNumber(),
                                       finishing->lastFrameNumber(),
                                       problem != RecordVideoThread::Problem::None};
+    const RecordVideoThread::FirstFrame first = finishing->firstFrame();
+    recordingTotals.firstKnown = first.known;
+    recordingTotals.firstCameraTimeUs = first.cameraTimeUs;
+    recordingTotals.firstHostSteadyUs = first.hostSteadyUs;
+    recordingTotals.firstHostWallUs = first.hostWallUs;
     delete finishing;
 
     updateWindowTitle();
@@ -209,7 +318,9 @@ void CameraThread::handleRecordingProblem(RecordVideoThread* source, int problem
     if (source != recorder)
         return;  // a recording that has ended since
     const QString file = QDir::toNativeSeparators(QString::fromUtf8(recorder->filePath()));
-    const QString folder = QDir::toNativeSeparators(QFileInfo(file).path());
+    // A sequence is a folder of its own: that is what vanishes or fills up.
+    const QString folder =
+        recorder->isImageSequence() ? file : QDir::toNativeSeparators(QFileInfo(file).path());
     QString text;
     switch (RecordVideoThread::Problem(problem)) {
         case RecordVideoThread::Problem::SizeMismatch:

@@ -14,6 +14,9 @@
 #include <unistd.h>
 #endif
 
+#include "SequencePicture.h"
+#include "VexoCameraApi.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -47,6 +50,24 @@ bool isAvi(const AVOutputFormat* format)
 bool isMp4Family(const AVOutputFormat* format)
 {
     return format && (qstrcmp(format->name, "mp4") == 0 || qstrcmp(format->name, "mov") == 0);
+}
+
+using frameinfolog::steadyNowUs;
+using frameinfolog::wallNowUs;
+
+// The row of a frame that came without the camera's description (writeFrame and the
+// slot): its position stands in for the camera's number.
+frameinfolog::FrameRow plainRow(const QImage& image, qint64 captureUs)
+{
+    frameinfolog::FrameRow row;
+    row.frameNumber = -1;
+    row.cameraTimeUs = captureUs;
+    row.hostSteadyUs = steadyNowUs();
+    row.hostWallUs = wallNowUs();
+    row.width = image.width();
+    row.height = image.height();
+    row.pixelFormat = VEXO_SDK_PIXEL_RGB8;
+    return row;
 }
 
 }  // namespace
@@ -132,7 +153,49 @@ RecordVideoThread::RecordVideoThread(int bitRate, int frameRate, int width, int 
       options(recorderOptions),
       timeline(true, 1, 0)
 {
+    if (options.imageSequence) {
+        openSequence();
+        return;
+    }
+    // The sidecar first: a video file is only made when its sidecar could be.
+    if (!options.frameInfoPath.isEmpty()) {
+        if (const int error = infoLog.open(options.frameInfoPath)) {
+            fail(problemForErrno(error), AVERROR(error));
+            return;
+        }
+    }
     open();
+    if (!opened && infoLog.isOpen()) {
+        infoLog.close();
+        ::unlink(options.frameInfoPath.constData());
+    }
+}
+
+void RecordVideoThread::openSequence()
+{
+    if (width <= 0 || height <= 0 || path.isEmpty() || path.contains('\0')) {
+        fail(Problem::OpenFailed, AVERROR(EINVAL));
+        return;
+    }
+    // A folder of its own that nobody else writes in: never one that is there already.
+    if (::mkdir(path.constData(), 0777) != 0) {
+        const int error = errno;
+        fail(error == EEXIST ? Problem::OpenFailed : problemForErrno(error), AVERROR(error));
+        return;
+    }
+    const QByteArray sidecar =
+        options.frameInfoPath.isEmpty() ? path + "/frames.csv" : options.frameInfoPath;
+    if (const int error = infoLog.open(sidecar)) {
+        fail(problemForErrno(error), AVERROR(error));
+        ::rmdir(path.constData());
+        return;
+    }
+    options.frameInfoPath = sidecar;
+    encodeWidth = width;
+    encodeHeight = height;
+    arrivalClock.start();
+    folderCheck.start();
+    opened = true;
 }
 
 RecordVideoThread::~RecordVideoThread()
@@ -153,7 +216,11 @@ bool RecordVideoThread::fail(Problem problem, int result)
 
 RecordVideoThread::Problem RecordVideoThread::problemForWrite(int result) const
 {
-    const int code = output && output->lastErrno ? output->lastErrno : AVUNERROR(result);
+    return problemForErrno(output && output->lastErrno ? output->lastErrno : AVUNERROR(result));
+}
+
+RecordVideoThread::Problem RecordVideoThread::problemForErrno(int code)
+{
     switch (code) {
         case ENOSPC:
 #ifdef EDQUOT
@@ -330,11 +397,37 @@ void RecordVideoThread::image_to_avframe(QImage image)
 
 void RecordVideoThread::takeFrame(const QImage& image, const framehandover::FrameInfo& frame)
 {
-    if (!enqueueFrame(image, qint64(frame.info.timestampMs) * 1000))
+    takeFrameAt(image, frame, steadyNowUs(), wallNowUs());
+}
+
+void RecordVideoThread::takeFrameAt(const QImage& image, const framehandover::FrameInfo& frame,
+                                    qint64 hostSteadyUs, qint64 hostWallUs)
+{
+    frameinfolog::FrameRow row;
+    row.frameNumber = frame.info.frameNumber;
+    row.cameraTimeUs = qint64(frame.info.timestampMs) * 1000;
+    row.hostSteadyUs = hostSteadyUs;
+    row.hostWallUs = hostWallUs;
+    row.exposureUs = frame.info.exposureUs;
+    row.gainMilli = frame.info.analogGainMilli;
+    row.width = image.width();
+    row.height = image.height();
+    row.pixelFormat = quint32(frame.info.rawFormat);
+    if (!enqueue(image, row.cameraTimeUs, row))
         return;
     qint64 none = -1;
-    firstNumber.compare_exchange_strong(none, frame.info.frameNumber);
+    if (firstNumber.compare_exchange_strong(none, frame.info.frameNumber)) {
+        std::lock_guard<std::mutex> lock(firstMutex);
+        first =
+            FirstFrame{true, row.frameNumber, row.cameraTimeUs, row.hostSteadyUs, row.hostWallUs};
+    }
     lastNumber.store(frame.info.frameNumber);
+}
+
+RecordVideoThread::FirstFrame RecordVideoThread::firstFrame() const
+{
+    std::lock_guard<std::mutex> lock(firstMutex);
+    return first;
 }
 
 int RecordVideoThread::framesQueued() const
@@ -345,8 +438,22 @@ int RecordVideoThread::framesQueued() const
 
 bool RecordVideoThread::enqueueFrame(const QImage& image, qint64 captureUs)
 {
-    offeredFrames.fetch_add(1);
+    return enqueue(image, captureUs, plainRow(image, captureUs));
+}
+
+bool RecordVideoThread::enqueue(const QImage& image, qint64 captureUs,
+                                const frameinfolog::FrameRow& row)
+{
     const qint64 arrivalUs = arrivalClock.isValid() ? arrivalClock.nsecsElapsed() / 1000 : 0;
+    // A run of fixed length ends here, before the frame counts as offered: a frame
+    // after the end is not lost, it was never asked for.
+    if ((options.frameLimit > 0 && acceptedFrames.load() >= options.frameLimit) ||
+        (options.durationLimitMs > 0 && arrivalUs >= options.durationLimitMs * 1000)) {
+        if (!limitHit.exchange(true))
+            emit recordingLimitReached();
+        return false;
+    }
+    offeredFrames.fetch_add(1);
     const std::size_t bytes = std::size_t(image.bytesPerLine()) * std::size_t(image.height());
     std::unique_lock<std::mutex> lock(queueMutex);
     const bool full = int(queue.size()) >= kQueueMinimumFrames &&
@@ -380,9 +487,11 @@ bool RecordVideoThread::enqueueFrame(const QImage& image, qint64 captureUs)
     frame.bytesPerLine = int(image.bytesPerLine());
     frame.captureUs = captureUs;
     frame.arrivalUs = arrivalUs;
+    frame.row = row;
     lock.lock();
     queuedBytes += qint64(frame.capacity);
     queue.push_back(std::move(frame));
+    acceptedFrames.fetch_add(1);
     lock.unlock();
     queueChanged.notify_all();
     return true;
@@ -439,16 +548,55 @@ bool RecordVideoThread::writeQueuedFrame(const QueuedFrame& frame)
 {
     const QImage image(frame.pixels.get(), frame.width, frame.height, frame.bytesPerLine,
                        QImage::Format_RGB888);
-    return writeFrameAt(image, frame.captureUs, frame.arrivalUs);
+    return writeFrameAt(image, frame.captureUs, frame.arrivalUs, frame.row);
 }
 
 bool RecordVideoThread::writeFrame(const QImage& image, qint64 captureUs)
 {
     return writeFrameAt(image, captureUs,
-                        arrivalClock.isValid() ? arrivalClock.nsecsElapsed() / 1000 : 0);
+                        arrivalClock.isValid() ? arrivalClock.nsecsElapsed() / 1000 : 0,
+                        plainRow(image, captureUs));
 }
 
-bool RecordVideoThread::writeFrameAt(const QImage& image, qint64 captureUs, qint64 arrivalUs)
+bool RecordVideoThread::failWriting(Problem problem, int errnoCode)
+{
+    failed = true;
+    fail(problem, AVERROR(errnoCode));
+    emit recordingProblem(int(currentProblem), detail);
+    return false;
+}
+
+bool RecordVideoThread::writeInfoRow(const frameinfolog::FrameRow& row)
+{
+    if (!infoLog.isOpen())
+        return true;
+    frameinfolog::FrameRow complete = row;
+    if (complete.frameNumber < 0)
+        complete.frameNumber = infoLog.rows();
+    if (const int error = infoLog.append(complete))
+        return failWriting(problemForErrno(error), error);
+    infoRows.store(infoLog.rows());
+    return true;
+}
+
+bool RecordVideoThread::writePicture(const QImage& image)
+{
+    sequencepicture::Picture picture;
+    picture.rgb = image.constBits();
+    picture.width = image.width();
+    picture.height = image.height();
+    picture.bytesPerLine = int(image.bytesPerLine());
+    picture.grey = greyFrames;
+    const int error =
+        sequencepicture::write(path, sequencepicture::pictureName(encodedFrames.load()), picture,
+                               pictureScratch, options.writeFault);
+    if (error != 0)
+        return failWriting(problemForErrno(error), error);
+    return true;
+}
+
+bool RecordVideoThread::writeFrameAt(const QImage& image, qint64 captureUs, qint64 arrivalUs,
+                                     frameinfolog::FrameRow row)
 {
     if (!opened || failed || finished)
         return false;
@@ -476,6 +624,14 @@ bool RecordVideoThread::writeFrameAt(const QImage& image, qint64 captureUs, qint
     const QImage rgb = image.format() == QImage::Format_RGB888
                            ? image
                            : image.convertToFormat(QImage::Format_RGB888);
+    if (options.imageSequence) {
+        // The picture first, its row after: every row listed names a whole picture.
+        greyFrames = row.pixelFormat == VEXO_SDK_PIXEL_MONO8;
+        if (!writePicture(rgb))
+            return false;
+        encodedFrames.fetch_add(1);
+        return writeInfoRow(row);
+    }
     scaler = sws_getCachedContext(scaler, encodeWidth, encodeHeight, AV_PIX_FMT_RGB24, encodeWidth,
                                   encodeHeight, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr,
                                   nullptr);
@@ -508,7 +664,7 @@ bool RecordVideoThread::writeFrameAt(const QImage& image, qint64 captureUs, qint
     if (!encode(picture))
         return false;
     encodedFrames.fetch_add(1);
-    return true;
+    return writeInfoRow(row);
 }
 
 bool RecordVideoThread::encode(AVFrame* frame)
@@ -603,7 +759,7 @@ void RecordVideoThread::finish()
         std::lock_guard<std::mutex> lock(queueMutex);
         finished = true;
     }
-    if (opened && !failed) {
+    if (opened && !failed && !options.imageSequence) {
         // Frames still inside the encoder belong in the file too.
         const qint64 end = timeline.endStamp(arrivalClock.nsecsElapsed() / 1000);
         if (encode(nullptr)) {
@@ -649,6 +805,7 @@ void RecordVideoThread::finish()
     // A file that never got a header holds nothing; it was created here, so it goes.
     const bool removeFile = output && output->fd >= 0 && !headerWritten;
     output.reset();
+    infoLog.close();
     if (removeFile)
         ::unlink(path.constData());
     if (formatContext) {

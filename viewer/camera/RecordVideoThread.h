@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "FrameHandOver.h"
+#include "FrameInfoLog.h"
 #include "RecordingLogic.h"
 
 struct AVCodec;
@@ -40,6 +41,11 @@ struct SwsContext;
 // the speed the scene happened; with a fixed rate every frame lasts one period instead.
 // MP4 files are written in fragments and flushed as they go, so a recording whose
 // program dies stays playable up to its last fragment.
+//
+// As an image sequence the path names a folder the recorder creates, and every frame
+// becomes one lossless TIFF picture in it, named by its position. A CSV sidecar (always
+// for a sequence, on request for a video file) lists every recorded frame with the
+// camera's number and time stamps; its row is written once the frame is in the file.
 class RecordVideoThread : public QThread, public framehandover::FrameSink {
     Q_OBJECT
 public:
@@ -72,6 +78,24 @@ public:
         qint64 queueLimitBytes = kQueueLimitBytes;
         // Extra encoder options (name, value), applied before the encoder opens.
         QList<QPair<QByteArray, QByteArray>> encoderOptions;
+        // A folder of TIFF pictures instead of a video file.
+        bool imageSequence = false;
+        // Where the per-frame sidecar goes; empty: none.
+        QByteArray frameInfoPath;
+        // The recording takes this many frames, or frames for this long after it
+        // opened, and then no more (0: no limit); recordingLimitReached() tells.
+        qint64 frameLimit = 0;
+        qint64 durationLimitMs = 0;
+    };
+
+    // Of the first frame taken through takeFrame: the camera's time stamp and the
+    // host's steady and wall clocks at its arrival, in microseconds.
+    struct FirstFrame {
+        bool known = false;
+        qint64 frameNumber = 0;
+        qint64 cameraTimeUs = 0;
+        qint64 hostSteadyUs = 0;
+        qint64 hostWallUs = 0;
     };
 
     RecordVideoThread(int bitRate, int frameRate, int width, int height, const QByteArray& filePath,
@@ -101,6 +125,11 @@ public:
     qint64 firstFrameNumber() const { return firstNumber.load(); }
     qint64 lastFrameNumber() const { return lastNumber.load(); }
     int framesQueued() const;
+    FirstFrame firstFrame() const;
+    bool isImageSequence() const { return options.imageSequence; }
+    // Rows in the sidecar so far; 0 without one.
+    qint64 frameInfoRows() const { return infoRows.load(); }
+    bool limitReached() const { return limitHit.load(); }
     // Size of the file's pictures: the frame size, odd sizes padded by one row or column
     // (repeating the last one), since YUV 4:2:0 needs even sizes.
     QSize encodedSize() const { return QSize(encodeWidth, encodeHeight); }
@@ -116,6 +145,10 @@ public:
     bool enqueueFrame(const QImage& image, qint64 captureUs);
     // The sink side: every frame of the camera, in the acquisition thread.
     void takeFrame(const QImage& image, const framehandover::FrameInfo& frame) override;
+    // The same for a frame that arrived earlier (kept before the recording started):
+    // hostSteadyUs and hostWallUs are its arrival on the host's clocks.
+    void takeFrameAt(const QImage& image, const framehandover::FrameInfo& frame,
+                     qint64 hostSteadyUs, qint64 hostWallUs);
     // No more frames: the thread writes what is queued, finishes the file and ends.
     void endRecording();
     // Writes what is queued (when the thread does not run), drains the encoder, writes
@@ -132,6 +165,8 @@ signals:
     // A write failed (the recording is over) or, once per recording, frames of another
     // size arrived. The file keeps what was written before.
     void recordingProblem(int problem, QString detail);
+    // The frame or time limit is reached: the recording takes no more frames.
+    void recordingLimitReached();
 
 protected:
     // Writes queued frames until endRecording(), then finishes the file.
@@ -147,9 +182,16 @@ private:
         int bytesPerLine = 0;
         qint64 captureUs = 0;
         qint64 arrivalUs = 0;
+        frameinfolog::FrameRow row;
     };
     bool writeQueuedFrame(const QueuedFrame& frame);
-    bool writeFrameAt(const QImage& image, qint64 captureUs, qint64 arrivalUs);
+    bool writeFrameAt(const QImage& image, qint64 captureUs, qint64 arrivalUs,
+                      frameinfolog::FrameRow row);
+    bool enqueue(const QImage& image, qint64 captureUs, const frameinfolog::FrameRow& row);
+    bool writePicture(const QImage& image);
+    bool writeInfoRow(const frameinfolog::FrameRow& row);
+    bool failWriting(Problem problem, int errnoCode);
+    void openSequence();
     void writeQueue();
     void open();
     bool fail(Problem problem, int result);
@@ -159,6 +201,7 @@ private:
     // Pushes what the muxer wrote to the file; false when that failed.
     bool commitOutput();
     Problem problemForWrite(int result) const;
+    static Problem problemForErrno(int code);
 
     const int bitRate;
     const int rate;
@@ -200,6 +243,14 @@ private:
     std::atomic<qint64> firstNumber{-1};
     std::atomic<qint64> lastNumber{-1};
     qint64 packetDuration = 0;
+    frameinfolog::FrameInfoLog infoLog;
+    std::atomic<qint64> infoRows{0};
+    std::vector<uchar> pictureScratch;
+    bool greyFrames = false;  // the frame being written came from a grey sensor
+    std::atomic<qint64> acceptedFrames{0};
+    std::atomic<bool> limitHit{false};
+    mutable std::mutex firstMutex;
+    FirstFrame first;
 
     mutable std::mutex queueMutex;
     std::condition_variable queueChanged;

@@ -66,6 +66,68 @@ VideoName videoName(const QString& folder, const RecordSettings& record, const Q
     return name;
 }
 
+QString frameInfoPath(const QString& path, const RecordSettings& record)
+{
+    if (path.isEmpty() || isImageSequence(record.videoType) || record.frameInfoState == 0)
+        return QString();
+    const QFileInfo file(path);
+    return file.path() + QLatin1Char('/') + file.completeBaseName() + QStringLiteral("_frames.csv");
+}
+
+RunLimits runLimits(const RecordSettings& record)
+{
+    RunLimits limits;
+    if (record.frameStop != 0 && record.frameStopCount > 0)
+        limits.frames = record.frameStopCount;
+    if (record.timeStop != 0 && record.timeStopSeconds > 0)
+        limits.durationMs = qint64(record.timeStopSeconds) * 1000;
+    return limits;
+}
+
+namespace {
+// CSV field: quoted when it holds a comma, quote or line break.
+QByteArray csvField(const QString& text)
+{
+    QByteArray bytes = text.toUtf8();
+    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r'))
+        bytes = '"' + bytes.replace('"', "\"\"") + '"';
+    return bytes;
+}
+}  // namespace
+
+QByteArray allCameraSummary(const QList<SummaryEntry>& entries)
+{
+    qint64 earliest = 0;
+    bool any = false;
+    for (const SummaryEntry& e : entries) {
+        if (e.known && (!any || e.firstHostSteadyUs < earliest))
+            earliest = e.firstHostSteadyUs;
+        any = any || e.known;
+    }
+    QByteArray text(
+        "camera,file,frames,first_frame_number,first_camera_timestamp_us,first_host_steady_us,"
+        "first_host_wall_us,offset_from_first_us\n");
+    for (const SummaryEntry& e : entries) {
+        text += csvField(e.camera) + ',' + csvField(e.file) + ',' + QByteArray::number(e.frames);
+        if (e.known)
+            text += ',' + QByteArray::number(e.firstFrameNumber) + ',' +
+                    QByteArray::number(e.firstCameraTimeUs) + ',' +
+                    QByteArray::number(e.firstHostSteadyUs) + ',' +
+                    QByteArray::number(e.firstHostWallUs) + ',' +
+                    QByteArray::number(e.firstHostSteadyUs - earliest);
+        else
+            text += ",,,,,";
+        text += '\n';
+    }
+    return text;
+}
+
+QString summaryPath(const QString& folder, const QDateTime& now)
+{
+    return QStringLiteral("%1/AllCameras_%2.csv")
+        .arg(folder, now.toString(QStringLiteral("yyyyMMddhhmmsszzz")));
+}
+
 QString freePath(const QString& path)
 {
     return freePath(path, [](const QString& candidate) { return QFileInfo::exists(candidate); });

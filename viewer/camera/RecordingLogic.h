@@ -21,8 +21,47 @@ int bitRateForQuality(int videoQuality);
 // beyond, "ultrafast".
 const char* h264PresetFor(int width, int height, int framesPerSecond);
 
-// ".mp4" for video type 0, ".avi" for 1, nothing otherwise.
+// ".mp4" for video type 0, ".avi" for 1, nothing otherwise (an image sequence is a
+// folder of that name).
 QString extensionForType(int videoType);
+
+constexpr int kImageSequenceType = 2;
+inline bool isImageSequence(int videoType)
+{
+    return videoType == kImageSequenceType;
+}
+
+// Where the per-frame list of a recording at path goes: beside a video file when the user
+// asked for it (frameInfoState 2), as "<name>_frames.csv"; empty for none. A sequence
+// keeps its list inside its folder, which the recorder names itself.
+QString frameInfoPath(const QString& path, const RecordSettings& record);
+
+struct RunLimits {
+    qint64 frames = 0;      // 0: no limit
+    qint64 durationMs = 0;  // 0: no limit
+};
+// The fixed length of a recording: FrameStop with FrameStopCount frames, TimeStop with
+// TimeStopSeconds; both may be set, the first reached ends it.
+RunLimits runLimits(const RecordSettings& record);
+
+// One camera of a recording of all cameras at once.
+struct SummaryEntry {
+    QString camera;      // the camera's name
+    QString file;        // its recording
+    bool known = false;  // a frame was recorded
+    qint64 firstFrameNumber = 0;
+    qint64 firstCameraTimeUs = 0;
+    qint64 firstHostSteadyUs = 0;
+    qint64 firstHostWallUs = 0;
+    qint64 frames = 0;
+};
+// The summary file of an all-camera recording: a header and one line per camera with its
+// file, its first frame's camera and host times, and how long after the first camera to
+// start (host steady clock) its first frame came. Cameras without a frame have empty
+// times.
+QByteArray allCameraSummary(const QList<SummaryEntry>& entries);
+// "AllCameras_" + the local time to the millisecond + ".csv" in folder.
+QString summaryPath(const QString& folder, const QDateTime& now);
 
 struct VideoName {
     QString path;  // folder + "/" + prefix + time or index + extension

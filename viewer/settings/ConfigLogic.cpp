@@ -1,5 +1,7 @@
 #include "ConfigLogic.h"
 
+#include <cmath>
+
 #include <algorithm>
 
 namespace configlogic {
@@ -67,6 +69,14 @@ QStringList hotkeyResetTexts()
     return {QStringLiteral("Ctrl+P"), QStringLiteral("Ctrl+W"), QStringLiteral("Ctrl+E"),
             QStringLiteral("Ctrl+R"), QStringLiteral("Ctrl+T"), QStringLiteral("Ctrl+Y"),
             QStringLiteral("Ctrl+U"), QStringLiteral("Ctrl+I")};
+}
+
+qint64 preTriggerBytes(int width, int height, double framesPerSecond, int seconds)
+{
+    if (width <= 0 || height <= 0 || framesPerSecond <= 0 || seconds <= 0)
+        return 0;
+    const qint64 frames = qint64(std::ceil(framesPerSecond * seconds)) + 1;
+    return qint64(width) * 3 * qint64(height) * frames;
 }
 
 }  // namespace configlogic

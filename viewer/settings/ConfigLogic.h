@@ -1,4 +1,5 @@
 #pragma once
+#include <QtGlobal>
 // Rules of the settings dialog that need no widget: milliseconds shown as a number and
 // a unit, the single key combination of a hotkey field and the hotkey conflict test.
 #include <QKeySequence>
@@ -32,5 +33,14 @@ bool hasConflict(const QStringList& texts);
 // it keeps for them.
 QStringList hotkeyResetInputs();
 QStringList hotkeyResetTexts();
+
+// Memory the newest seconds of a camera may take while it waits for a recording to start
+// (RECORDINFO/PreTriggerSeconds): 2 s of 1920×1080 at 30 fps, 1 s of 2592×1944 at 22 fps;
+// below the recorder's queue limit, which takes them all at the start.
+constexpr qint64 kPreTriggerLimitBytes = qint64(384) << 20;
+constexpr int kLongestPreTriggerSeconds = 10;
+// Bytes that seconds of frames of width × height (24-bit, as the recorder takes them) at
+// framesPerSecond take, one frame more for the one arriving.
+qint64 preTriggerBytes(int width, int height, double framesPerSecond, int seconds);
 
 }  // namespace configlogic

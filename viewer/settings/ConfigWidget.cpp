@@ -64,7 +64,9 @@ bool sameValues(const RecordSettings& a, const RecordSettings& b)
 {
     const auto fields = [](const RecordSettings& r) {
         return std::tie(r.savePath, r.autoSaveState, r.videoType, r.videoQuality, r.playSpeed,
-                        r.autoFrameRate, r.nameRulePrefix, r.nameRuleFormat);
+                        r.autoFrameRate, r.nameRulePrefix, r.nameRuleFormat, r.frameInfoState,
+                        r.frameStop, r.frameStopCount, r.timeStop, r.timeStopSeconds,
+                        r.preTriggerSeconds);
     };
     return fields(a) == fields(b);
 }
@@ -117,6 +119,10 @@ ConfigWidget::ConfigWidget(int page, QWidget* parent)
         connect(radio, SIGNAL(toggled(bool)), this, SLOT(onRadioClickResult(bool)));
     connect(ui->listWidget_menu, SIGNAL(currentRowChanged(int)), this,
             SLOT(listWidgetCurrentRow(int)));
+    connect(ui->comboBox_videoType, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this](int) { showSequenceChoices(); });
+    connect(ui->spinBox_preTriggerSeconds, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            [this](int) { showPreTriggerCost(); });
 
     ui->listWidget_menu->setCurrentRow(page);
     ui->stackedWidget->setCurrentIndex(page);
@@ -124,6 +130,8 @@ ConfigWidget::ConfigWidget(int page, QWidget* parent)
     fillRecordPage();
     fillCapturePage();
     fillHotkeyPage();
+    // The recording page's rows need more height than the form's first size gives them.
+    resize(size().expandedTo(sizeHint()));
     shownCapture = capturePageValues();
     shownRecord = recordPageValues();
     shownHotkeys = hotkeyPageValues();
@@ -182,6 +190,60 @@ void ConfigWidget::fillRecordPage()
     ui->lineEdit_autoFrameRate->setText(QString::number(boundedCustomFrameRate(r.autoFrameRate)));
     ui->lineEdit_recordNameRulePrefix->setText(r.nameRulePrefix);
     ui->comboBox_recordNameRuleFormat->setCurrentIndex(r.nameRuleFormat);
+    ui->checkBox_frameInfoState->setChecked(r.frameInfoState != 0);
+    ui->checkBox_recordFrameStop->setChecked(r.frameStop != 0);
+    ui->spinBox_recordFrameStopCount->setValue(r.frameStopCount);
+    ui->checkBox_recordTimeStop->setChecked(r.timeStop != 0);
+    ui->spinBox_recordTimeStopSeconds->setValue(r.timeStopSeconds);
+    ui->spinBox_preTriggerSeconds->setValue(r.preTriggerSeconds);
+    showSequenceChoices();
+    showPreTriggerCost();
+}
+
+void ConfigWidget::setCameraFormat(int width, int height, double framesPerSecond)
+{
+    cameraWidth = width;
+    cameraHeight = height;
+    cameraRate = framesPerSecond;
+    showPreTriggerCost();
+}
+
+bool ConfigWidget::showPreTriggerCost()
+{
+    constexpr double kMiB = 1024.0 * 1024.0;
+    const int seconds = ui->spinBox_preTriggerSeconds->value();
+    const double limitMiB = configlogic::kPreTriggerLimitBytes / kMiB;
+    const qint64 bytes =
+        configlogic::preTriggerBytes(cameraWidth, cameraHeight, cameraRate, seconds);
+    bool fits = true;
+    QString text;
+    if (seconds == 0)
+        text = tr("关闭 (内存上限 %1 MB)").arg(limitMiB, 0, 'f', 0);
+    else if (bytes == 0)
+        text = tr("内存上限 %1 MB; 打开相机后显示所需内存").arg(limitMiB, 0, 'f', 0);
+    else {
+        fits = bytes <= configlogic::kPreTriggerLimitBytes;
+        text = tr("约 %1 MB (%2×%3, %4 帧/秒), 上限 %5 MB")
+                   .arg(bytes / kMiB, 0, 'f', 0)
+                   .arg(cameraWidth)
+                   .arg(cameraHeight)
+                   .arg(cameraRate, 0, 'f', 1)
+                   .arg(limitMiB, 0, 'f', 0);
+    }
+    ui->label_preTriggerCost->setText(text);
+    ui->label_preTriggerCost->setStyleSheet(fits ? QString()
+                                                 : QStringLiteral("color: rgb(200, 0, 0);"));
+    return fits;
+}
+
+void ConfigWidget::showSequenceChoices()
+{
+    // A sequence always has its frame list, and no encoder to set a quality for.
+    const bool sequence = ui->comboBox_videoType->currentIndex() == kSequenceType;
+    ui->checkBox_frameInfoState->setChecked(sequence ||
+                                            store->recordSettings().frameInfoState != 0);
+    ui->checkBox_frameInfoState->setEnabled(!sequence);
+    ui->comboBox_videoQuality->setEnabled(!sequence);
 }
 
 void ConfigWidget::fillHotkeyPage()
@@ -303,6 +365,13 @@ void ConfigWidget::on_pushButton_recordInit_clicked()
     ui->lineEdit_autoFrameRate->setText(QStringLiteral("0"));
     ui->lineEdit_recordNameRulePrefix->setText(QStringLiteral("Video_"));
     ui->comboBox_recordNameRuleFormat->setCurrentIndex(0);
+    showSequenceChoices();
+    ui->checkBox_frameInfoState->setChecked(false);
+    ui->checkBox_recordFrameStop->setChecked(false);
+    ui->spinBox_recordFrameStopCount->setValue(100);
+    ui->checkBox_recordTimeStop->setChecked(false);
+    ui->spinBox_recordTimeStopSeconds->setValue(10);
+    ui->spinBox_preTriggerSeconds->setValue(0);
     showResetDone();
 }
 
@@ -323,6 +392,15 @@ RecordSettings ConfigWidget::recordPageValues() const
     r.autoFrameRate = boundedCustomFrameRate(ui->lineEdit_autoFrameRate->text().toInt(nullptr, 10));
     r.nameRulePrefix = ui->lineEdit_recordNameRulePrefix->text();
     r.playSpeed = ui->radioButton_autoSpeed->isChecked() ? 0 : 1;
+    // A sequence ticks the box only to show it always has a frame list; the choice kept
+    // for video files is the user's own.
+    r.frameInfoState = r.videoType == kSequenceType ? store->recordSettings().frameInfoState
+                                                    : checkState(ui->checkBox_frameInfoState);
+    r.frameStop = checkState(ui->checkBox_recordFrameStop);
+    r.frameStopCount = ui->spinBox_recordFrameStopCount->value();
+    r.timeStop = checkState(ui->checkBox_recordTimeStop);
+    r.timeStopSeconds = ui->spinBox_recordTimeStopSeconds->value();
+    r.preTriggerSeconds = ui->spinBox_preTriggerSeconds->value();
     return r;
 }
 
@@ -372,6 +450,21 @@ void ConfigWidget::saveAndClose(Page okPage)
     if (saveRecord && ui->checkBox_recordAutoSaveState->isChecked() &&
         !acceptFolder(ui->lineEdit_recordPath)) {
         ui->listWidget_menu->setCurrentRow(RecordPage);
+        return;
+    }
+    if (saveRecord && !showPreTriggerCost()) {
+        ui->listWidget_menu->setCurrentRow(RecordPage);
+        ui->spinBox_preTriggerSeconds->setFocus();
+        suite::showMessage(
+            QMessageBox::Warning, this, tr("提示"),
+            tr("预录 %1 秒需要约 %2 MB 内存, 超过上限 %3 MB, 设置未保存。请减少预录秒数。")
+                .arg(ui->spinBox_preTriggerSeconds->value())
+                .arg(configlogic::preTriggerBytes(cameraWidth, cameraHeight, cameraRate,
+                                                  ui->spinBox_preTriggerSeconds->value()) /
+                         (1024.0 * 1024.0),
+                     0, 'f', 0)
+                .arg(configlogic::kPreTriggerLimitBytes >> 20),
+            tr("确定"));
         return;
     }
     const CaptureSettings capture = capturePageValues();

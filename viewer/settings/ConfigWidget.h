@@ -24,6 +24,8 @@ public:
     ~ConfigWidget() override;
 
     static constexpr int kHotkeyCount = 8;
+    // The camera the pre-trigger's memory is shown for: its picture size and frame rate.
+    void setCameraFormat(int width, int height, double framesPerSecond);
     // Current text of each hotkey field, in settings order.
     const std::array<QString, kHotkeyCount>& currentHotkeyTexts() const { return hotkeyTexts; }
 
@@ -45,9 +47,14 @@ private slots:
 
 private:
     enum Page { CapturePage = 0, RecordPage = 1, HotkeyPage = 2 };
+    static constexpr int kSequenceType = 2;  // comboBox_videoType: MP4, AVI, sequence
 
     void fillCapturePage();
     void fillRecordPage();
+    // Options a sequence does not offer: no quality, the frame list always on.
+    void showSequenceChoices();
+    // What the chosen pre-trigger costs; false when it is more than the limit.
+    bool showPreTriggerCost();
     void fillHotkeyPage();
     // What each page would write now.
     CaptureSettings capturePageValues() const;
@@ -67,6 +74,9 @@ private:
     void showResetDone();
 
     Ui::ConfigWidget* ui;
+    int cameraWidth = 0;
+    int cameraHeight = 0;
+    double cameraRate = 0;
     int page;
     SettingsStore* store;
     std::array<QString, kHotkeyCount> hotkeyTexts;

@@ -36,6 +36,14 @@ int choiceOf(const QSettings& settings, const char* key, std::initializer_list<i
     return std::find(choices.begin(), choices.end(), number) != choices.end() ? number : missing;
 }
 
+// A count of at least 1; anything else (missing, 0, negative, no number) reads as missing.
+int countOf(const QVariant& value, int missing)
+{
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    return ok && number >= 1 ? number : missing;
+}
+
 QString folderOr(QStandardPaths::StandardLocation location)
 {
     QString folder = QStandardPaths::writableLocation(location);
@@ -232,6 +240,12 @@ bool SettingsStore::saveRecordSettings(const RecordSettings& r)
     settings->setValue(kRecord + "/AutoFrameRate", r.autoFrameRate);
     settings->setValue(kRecord + "/NameRulePrefix", r.nameRulePrefix);
     settings->setValue(kRecord + "/NameRuleFormat", r.nameRuleFormat);
+    settings->setValue(kRecord + "/FrameInfoState", r.frameInfoState);
+    settings->setValue(kRecord + "/FrameStop", r.frameStop);
+    settings->setValue(kRecord + "/FrameStopCount", r.frameStopCount);
+    settings->setValue(kRecord + "/TimeStop", r.timeStop);
+    settings->setValue(kRecord + "/TimeStopSeconds", r.timeStopSeconds);
+    settings->setValue(kRecord + "/PreTriggerSeconds", r.preTriggerSeconds);
     const int index = recordMirror.nameRuleIndex;
     recordMirror = r;
     recordMirror.nameRuleIndex = index;
@@ -282,13 +296,21 @@ bool SettingsStore::loadRecordSettings(RecordSettings& r)
     settings->beginGroup(kRecord);
     r.savePath = textOf(settings->value("SvaePath", missing.savePath));
     r.autoSaveState = choiceOf(*settings, "AutoSaveState", {0, 2}, missing.autoSaveState);
-    r.videoType = choiceOf(*settings, "VideoType", {0, 1}, missing.videoType);
+    r.videoType = choiceOf(*settings, "VideoType", {0, 1, 2}, missing.videoType);
     r.videoQuality = choiceOf(*settings, "VideoQuality", {0, 1, 2}, missing.videoQuality);
     r.playSpeed = choiceOf(*settings, "PlaySpeed", {0, 1}, missing.playSpeed);
     r.autoFrameRate = settings->value("AutoFrameRate", missing.autoFrameRate).toInt();
     r.nameRulePrefix = textOf(settings->value("NameRulePrefix", missing.nameRulePrefix));
     r.nameRuleFormat = choiceOf(*settings, "NameRuleFormat", {0, 1}, missing.nameRuleFormat);
     r.nameRuleIndex = settings->value("NameRuleIndex", missing.nameRuleIndex).toInt();
+    // Files written before these options existed record as they did: no list, no limit.
+    r.frameInfoState = choiceOf(*settings, "FrameInfoState", {0, 2}, missing.frameInfoState);
+    r.frameStop = choiceOf(*settings, "FrameStop", {0, 2}, missing.frameStop);
+    r.frameStopCount = countOf(settings->value("FrameStopCount"), missing.frameStopCount);
+    r.timeStop = choiceOf(*settings, "TimeStop", {0, 2}, missing.timeStop);
+    r.timeStopSeconds = countOf(settings->value("TimeStopSeconds"), missing.timeStopSeconds);
+    r.preTriggerSeconds = choiceOf(*settings, "PreTriggerSeconds", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+                                   missing.preTriggerSeconds);
     settings->endGroup();
     return true;
 }

@@ -28,13 +28,19 @@ struct CaptureSettings {
 struct RecordSettings {
     QString savePath;
     int autoSaveState = 0;
-    int videoType = 0;        // 0 MP4, 1 AVI
+    int videoType = 0;        // 0 MP4, 1 AVI, 2 image sequence (TIFF pictures)
     int videoQuality = 0;     // 0 normal, 1 better, 2 best
     int playSpeed = 0;        // 1 camera's own frame rate, 0 autoFrameRate
     int autoFrameRate = 0;    // frames per second
     QString nameRulePrefix;
     int nameRuleFormat = 0;
     int nameRuleIndex = 0;
+    int frameInfoState = 0;   // 2: a per-frame CSV beside video files (sequences always)
+    int frameStop = 0;        // 2: stop after frameStopCount frames
+    int frameStopCount = 100;
+    int timeStop = 0;         // 2: stop after timeStopSeconds
+    int timeStopSeconds = 10;
+    int preTriggerSeconds = 0;  // newest seconds kept to start recordings with, 0 to 10
 };
 
 // The running file-name index that follows index (NameRuleIndex of both groups). Past

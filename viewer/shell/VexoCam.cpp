@@ -74,6 +74,7 @@ VexoCam::VexoCam(QWidget* parent, const QString& programDir)
     screenSwitchButton->setIcon(QIcon(QStringLiteral(":/images/ICO/FourScreen.png")));
     screenSwitchButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     ui->toolBar->addWidget(screenSwitchButton);
+    setUpAllCameraRecording();
 
     // The grid is built once the window is on screen.
     QTimer::singleShot(100, this, &VexoCam::restoreWindowGrid);
@@ -210,6 +211,7 @@ void VexoCam::switchLanguage(bool english)
     ui->retranslateUi(this);
     showPanelHints();
     screenSwitchButton->setText(tr("画面切换"));
+    retranslateAllCameraRecording();
     if (gigeRoot)
         gigeRoot->setText(0, tr("网络相机"));
     if (usbRoot)
@@ -316,6 +318,8 @@ void VexoCam::resizeEvent(QResizeEvent* event)
 void VexoCam::openSettingsDialog(int page)
 {
     // Non-modal: several may be open, each deletes itself on close.
-    suite::showAttached(new ConfigWidget(page, nullptr), this);
+    auto* dialog = new ConfigWidget(page, nullptr);
+    showCameraFormatIn(dialog);
+    suite::showAttached(dialog, this);
 }
 

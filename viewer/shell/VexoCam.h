@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointer>
 #include <QList>
 #include <QMainWindow>
 #include <QSet>
@@ -10,6 +11,7 @@ namespace Ui {
 class VexoCam;
 }
 class CameraThread;
+class ConfigWidget;
 class DeviceNotifier;
 class QAbstractSpinBox;
 class QAction;
@@ -34,6 +36,10 @@ public:
     QWidget* setAsideParameterPage() const { return parameterPageSetAside; }
     const QList<QAction*>& customLayoutActions() const { return customFrameActions; }
     const QList<CameraThread*>& cameraWindowList() const { return cameraWindows; }
+    // "全部录像" / "停止全部录像" (VexoCam_Recording.cpp).
+    QAction* allRecordingAction() const { return allRecording; }
+    // The summary file of the last all-camera recording; empty before one ended.
+    QString lastAllCameraSummary() const { return allRecordingSummary; }
 
 public slots:
     void cameraWindowSetting(SceneFrameLayout& layout);
@@ -176,6 +182,17 @@ private:
     QMenu* screenSwitchMenu = nullptr;
     QToolButton* screenSwitchButton = nullptr;
     QList<QAction*> customFrameActions;
+    // The current camera's size and rate, for what the recording page's options cost.
+    void showCameraFormatIn(ConfigWidget* dialog) const;
+    void setUpAllCameraRecording();
+    void retranslateAllCameraRecording();
+    void toggleAllCameraRecording();
+    void startAllCameraRecording();
+    void stopAllCameraRecording();
+    QAction* allRecording = nullptr;
+    QString allRecordingFolder;  // where the running all-camera recording writes
+    QString allRecordingSummary;
+    QList<QPointer<CameraThread>> allRecordingWindows;
     QWidget* parameterPageSetAside = nullptr;
     QWidget* windowsContainerWidget = nullptr;
     QList<QCheckBox*> channelBoxes;
