@@ -294,7 +294,7 @@
     </message>
     <message>
         <source>测量与对焦工具</source>
-        <translation type="unfinished"></translation>
+        <translation>Measurement and focus tools</translation>
     </message>
 </context>
 <context>
@@ -2131,7 +2131,7 @@
     </message>
     <message>
         <source>不接受“%1”</source>
-        <translation type="unfinished"></translation>
+        <translation>“%1” not accepted</translation>
     </message>
 </context>
 <context>
