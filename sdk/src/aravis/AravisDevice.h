@@ -44,6 +44,24 @@ public:
     std::optional<int> loadGroup(int group) override;
     void readHeld(CameraSettings& settings) override;
     std::optional<int> writeNickname(const std::string& name, std::string& stored) override;
+    bool hasOwnFeatures() const override { return true; }
+    std::optional<std::vector<FeatureDescription>> describeFeatures() override
+    {
+        return camera->describeFeatures();
+    }
+    int readFeature(const std::string& name, std::string& value, FeatureAccess& access,
+                    std::string& reason) override
+    {
+        return camera->readFeature(name, value, access, reason);
+    }
+    int writeFeature(const std::string& name, const std::string& value, std::string& reason) override
+    {
+        return camera->writeFeature(name, value, reason);
+    }
+    int executeFeature(const std::string& name, std::string& reason) override
+    {
+        return camera->executeFeature(name, reason);
+    }
 
 private:
     void run(FrameSink* sink);
