@@ -132,8 +132,8 @@ void CameraFeaturesTest::listsFeaturesWithTypesAndRanges_data()
         QTest::newRow("integer with range") << QByteArray("Contrast") << "Image Processing"
                                             << VEXO_SDK_FEATURE_INTEGER << RW << 0.0 << 100.0 << "";
         QTest::newRow("float, the camera's exposure range")
-            << QByteArray("ExposureTime") << "Acquisition Control" << VEXO_SDK_FEATURE_FLOAT << RW << 29.6
-            << 999992.0 << "";
+            << QByteArray("ExposureTime") << "Acquisition Control" << VEXO_SDK_FEATURE_FLOAT << RW << -1.0
+            << -1.0 << "";
         QTest::newRow("enumeration") << QByteArray("TriggerMode") << "Acquisition Control/Trigger"
                                      << VEXO_SDK_FEATURE_ENUMERATION << RW << 0.0 << 0.0 << "Hardware";
         QTest::newRow("boolean") << QByteArray("ReverseX") << "Image Format Control" << VEXO_SDK_FEATURE_BOOLEAN << RW
@@ -162,6 +162,16 @@ void CameraFeaturesTest::listsFeaturesWithTypesAndRanges()
     QCOMPARE(QString::fromUtf8(f.category), category);
     QCOMPARE(f.type, type);
     QCOMPARE(f.access, access);
+    if (minimum < 0 && maximum < 0) {
+        // The exposure range in steps of the capability record.
+        VexoCapabilities caps{};
+        double stepUs = 0;
+        QCOMPARE(SdkGetCapabilities(camera.handle, &caps), VEXO_SDK_OK);
+        QCOMPARE(SdkGetExposureStepTime(camera.handle, &stepUs), VEXO_SDK_OK);
+        minimum = caps.exposureMinSteps * stepUs;
+        maximum = caps.exposureMaxSteps * stepUs;
+        QCOMPARE(f.increment, stepUs);
+    }
     if (type == VEXO_SDK_FEATURE_INTEGER || type == VEXO_SDK_FEATURE_FLOAT) {
         // Ranges computed from exposure steps carry rounding.
         QVERIFY2(qAbs(f.minimum - minimum) <= 1e-9 * qMax(1.0, qAbs(minimum)), qPrintable(QString::number(f.minimum)));
