@@ -94,6 +94,8 @@ signals:
     // A frame was shown; consumers that need only the newest frame (the histogram) take
     // it here, during the call.
     void frameShown(QImage image);
+    // The user asks for the open camera's feature browser.
+    void featureBrowserRequested();
 
 public slots:
     void on_openCamera(const QString& acSn);
@@ -218,6 +220,7 @@ private:
     QAction* actionFit = nullptr;
     QAction* actionOriginalSize = nullptr;
     QAction* actionHistogram = nullptr;
+    QAction* actionFeatures = nullptr;
     QString identifier;
     int handle = 0;
     CVideoThread* videoThread = nullptr;
