@@ -214,6 +214,12 @@ VEXO_SDK_API int SdkReleaseFrame(int handle, uint32_t token);
 /* Frame counters since the camera was opened. Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
 VEXO_SDK_API int SdkGetFrameStatistics(int handle, VexoFrameStatistics* statistics);
 
+/* Stream statistics since the camera was opened: frames received, lost and incomplete,
+ * buffer underruns, network packets missing and resent, image bytes (see the record).
+ * Never waits for the camera: a camera busy with a setting reports what its stream
+ * counted last. Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (statistics null). */
+VEXO_SDK_API int SdkGetStreamStatistics(int handle, VexoStreamStatistics* statistics);
+
 /* Output format of SdkProcessImage: VEXO_SDK_PIXEL_RGB8 (default), _BGR8, _BGRA8, _MONO8.
  * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (format not offered). */
 VEXO_SDK_API int SdkSetOutputFormat(int handle, uint32_t pixelFormat);

@@ -287,3 +287,19 @@ typedef struct VexoFeatureInfo {
 VEXO_STATIC_ASSERT(sizeof(VexoFeatureInfo) == 1032, "feature record is 1032 bytes");
 VEXO_STATIC_ASSERT(offsetof(VexoFeatureInfo, type) == 992, "feature type");
 VEXO_STATIC_ASSERT(offsetof(VexoFeatureInfo, minimum) == 1008, "feature minimum");
+
+/* Stream statistics of an open camera since it was opened (SdkGetStreamStatistics). Counters
+ * only grow (until the handle closes); rates follow from two readings. */
+typedef struct VexoStreamStatistics {
+    uint64_t framesReceived;   /*  0 frames that arrived complete in the library's buffers */
+    uint64_t framesLost;       /*  8 frames never handed out: the lostFrames of SdkGetFrameStatistics */
+    uint64_t framesIncomplete; /* 16 frames that arrived with data missing (counted lost too) */
+    uint64_t bufferUnderruns;  /* 24 frames with no free buffer: in the camera's stream or the
+                                     library's (counted lost too) */
+    uint64_t packetsMissing;   /* 32 GigE Vision packets that never arrived (0 for other cameras) */
+    uint64_t packetsResent;    /* 40 GigE Vision packets the camera sent again on request */
+    uint64_t bytesReceived;    /* 48 image bytes as the camera sent them */
+} VexoStreamStatistics;
+
+VEXO_STATIC_ASSERT(sizeof(VexoStreamStatistics) == 56, "stream statistics record is 56 bytes");
+VEXO_STATIC_ASSERT(offsetof(VexoStreamStatistics, bytesReceived) == 48, "bytes received");

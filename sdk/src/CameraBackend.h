@@ -77,6 +77,15 @@ namespace vexo::sdk {
 
 struct NetworkState;
 
+// What a device's own stream counted since the device opened (see SdkGetStreamStatistics).
+struct StreamHealth {
+    uint64_t incompleteFrames = 0;  // frames the camera sent that arrived with data missing
+    uint64_t underruns = 0;         // frames the camera sent while no stream buffer was free
+    uint64_t missingPackets = 0;
+    uint64_t resentPackets = 0;
+    uint64_t bytes = 0;             // image bytes as the camera sent them
+};
+
 // One feature of a camera as its own description defines it (see SdkGetFeatureInfo).
 enum class FeatureType { Integer = 1, Float, Enumeration, Boolean, Command, String };
 enum class FeatureAccess { NotAvailable = 0, ReadOnly, ReadWrite };
@@ -183,6 +192,9 @@ public:
     // After loadGroup: what the camera now holds for the features it has, written over
     // settings (everything else is left as it is).
     virtual void readHeld(CameraSettings& /*settings*/) {}
+    // Counters of the camera's own stream; nullopt where the library's counters are all
+    // there is. Cheap (no waiting): asked while the camera streams.
+    virtual std::optional<StreamHealth> streamHealth() { return std::nullopt; }
     // The camera's own features (names, values as text: see SdkGetFeatureValue).
     // nullopt where the camera has no description of its own: the library then offers
     // the settings it holds. read and write return 0 or a code and say why in reason.

@@ -96,6 +96,8 @@ private slots:
     void frameLayoutIsRefusedWhileStreaming();
     void badArguments();
     void vanishedCameraAnswersDetached();
+    void streamStatisticsCount();
+    void heldBuffersCountAsUnderruns();
 
 private:
     QByteArray identifier;
@@ -395,6 +397,68 @@ void CameraFeaturesTest::vanishedCameraAnswersDetached()
                    result == VEXO_SDK_OK;
         }(),
         kDeadlineMs);
+}
+
+void CameraFeaturesTest::streamStatisticsCount()
+{
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    VexoStreamStatistics before{};
+    QCOMPARE(SdkGetStreamStatistics(camera.handle, &before), VEXO_SDK_OK);
+    QCOMPARE(before.framesReceived, uint64_t(0));
+    QCOMPARE(SdkGetStreamStatistics(camera.handle, nullptr), VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    const int frames = 5;
+    int width = 0, height = 0;
+    for (int i = 0; i < frames; ++i) {
+        const ProcessedFrame frame = takeFrame(camera.handle, kDeadlineMs);
+        QCOMPARE(frame.result, VEXO_SDK_OK);
+        width = frame.info.width;
+        height = frame.info.height;
+    }
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+    VexoStreamStatistics after{};
+    QCOMPARE(SdkGetStreamStatistics(camera.handle, &after), VEXO_SDK_OK);
+    VexoFrameStatistics frameStatistics{};
+    QCOMPARE(SdkGetFrameStatistics(camera.handle, &frameStatistics), VEXO_SDK_OK);
+    QVERIFY(after.framesReceived >= uint64_t(frames));
+    // 8-bit frames: a byte a pixel, as they came.
+    QVERIFY2(after.bytesReceived >= after.framesReceived * uint64_t(width) * uint64_t(height),
+             qPrintable(QString::number(after.bytesReceived)));
+    QCOMPARE(after.framesLost, uint64_t(frameStatistics.lostFrames));
+    QCOMPARE(after.packetsMissing, uint64_t(0));  // no network in between
+    QCOMPARE(after.packetsResent, uint64_t(0));
+    // Counters survive a stop: a second look gives the same.
+    VexoStreamStatistics again{};
+    QCOMPARE(SdkGetStreamStatistics(camera.handle, &again), VEXO_SDK_OK);
+    QCOMPARE(again.framesReceived, after.framesReceived);
+    QCOMPARE(again.bytesReceived, after.bytesReceived);
+}
+
+void CameraFeaturesTest::heldBuffersCountAsUnderruns()
+{
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    // Take frames and keep them until the library has no buffer left for the camera.
+    QVector<uint32_t> held;
+    int result = VEXO_SDK_OK;
+    while (result == VEXO_SDK_OK && held.size() < 64) {
+        uint32_t token = 0;
+        result = SdkGetFrame(camera.handle, &token, kDeadlineMs);
+        if (result == VEXO_SDK_OK)
+            held << token;
+    }
+    QCOMPARE(result, int(VEXO_SDK_BUFFERS_HELD));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            VexoStreamStatistics s{};
+            SdkGetStreamStatistics(camera.handle, &s);
+            return s.bufferUnderruns > 0 && s.framesLost >= s.bufferUnderruns;
+        }(),
+        kDeadlineMs);
+    for (uint32_t token : held)
+        SdkReleaseFrame(camera.handle, token);
 }
 
 QTEST_GUILESS_MAIN(CameraFeaturesTest)

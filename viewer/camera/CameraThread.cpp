@@ -120,6 +120,7 @@ CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::Ca
     toolBarTimer = new QTimer(this);
     connect(toolBarTimer, &QTimer::timeout, this, &CameraThread::updateToolBarVisibility);
     toolBarTimer->start(kToolBarPollMs);
+    setUpStreamHealth();
 }
 
 CameraThread::~CameraThread()
@@ -208,6 +209,7 @@ void CameraThread::retranslate()
     setWindowTitle(title);
     updateWindowTitle();  // a running recording or capture keeps its mark, in the new language
     ui->label_title->setText(windowTitle());  // unchanged titles send no change event
+    updateStreamHealth();
     if (statusKind == StatusKind::Other)
         ui->label_camerainfo->setText(status);
     else

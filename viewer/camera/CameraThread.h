@@ -11,6 +11,7 @@
 
 #include "CVideoThread.h"
 #include "ContinuousCaptureLogic.h"
+#include "StreamHealthLogic.h"
 
 namespace Ui {
 class CameraThread;
@@ -210,6 +211,15 @@ private:
     // Shows text in the status line and keeps the next rate reports from replacing it
     // for a few seconds, so a stopped run's reason can be read.
     void holdStatusText(const QString& text);
+
+    // Stream health line (CameraThread_StreamHealth.cpp).
+    void setUpStreamHealth();
+    void updateStreamHealth();
+    static constexpr int kStreamHealthIntervalMs = 1000;
+    QLabel* streamHealthLabel = nullptr;
+    QTimer* streamHealthTimer = nullptr;
+    streamhealth::Sample streamHealthSample;
+    double streamHealthRate = 0;
 
     Ui::CameraThread* ui;
     GridCell cell;

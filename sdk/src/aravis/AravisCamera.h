@@ -27,6 +27,8 @@ struct StreamCounters {
     uint64_t failures = 0;   // frames with missing or broken data
     uint64_t underruns = 0;  // frames the camera sent while no buffer was free
     uint64_t missingPackets = 0;
+    uint64_t resentPackets = 0;
+    uint64_t bytes = 0;  // image data of the buffers that arrived complete
     uint64_t lostFrames() const { return failures + underruns; }
 };
 
@@ -190,6 +192,7 @@ private:
     size_t payload = 0;
     // Counters of streams already stopped, so statistics cover the whole time open.
     StreamCounters before;
+    std::atomic<uint64_t> bytesReceived{0};
 };
 
 }  // namespace vexo::sdk::aravis

@@ -44,6 +44,7 @@ public:
     std::optional<int> loadGroup(int group) override;
     void readHeld(CameraSettings& settings) override;
     std::optional<int> writeNickname(const std::string& name, std::string& stored) override;
+    std::optional<StreamHealth> streamHealth() override;
     bool hasOwnFeatures() const override { return true; }
     std::optional<std::vector<FeatureDescription>> describeFeatures() override
     {
@@ -92,6 +93,10 @@ private:
     std::atomic<std::thread::id> streamThread{};
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> lostReported{false};
+    // What the stream thread last read of the stream's counters (asking the camera can
+    // wait for its feature lock).
+    std::mutex healthMutex;
+    StreamCounters lastCounters;
 };
 
 }  // namespace vexo::sdk::aravis
