@@ -309,7 +309,7 @@ void FeatureBrowser::showListed(const QVector<Feature>& list, int code)
     cameraGone = false;
     model->setFeatures(list);
     applyFilter();
-    setStatus(tr("%n 个属性", nullptr, list.size()));
+    setStatus(tr("%1 个属性").arg(list.size()));
 }
 
 void FeatureBrowser::showReadings(const QVector<features::Reading>& readings)
