@@ -2102,6 +2102,21 @@
     </message>
 </context>
 <context>
+    <name>features::Worker</name>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>no such file</translation>
+    </message>
+    <message>
+        <source>文件太大，不是相机属性文件</source>
+        <translation>too large for a camera feature file</translation>
+    </message>
+</context>
+<context>
     <name>histogramWidget</name>
     <message>
         <source>直方图</source>

@@ -3,6 +3,7 @@
 // one, or with VEXO_TEST_ARAVIS=fake Aravis' in-process fake camera.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -138,6 +139,8 @@ private slots:
     void saveThenLoadRestoresTheCamera();
     void badLinesAreReportedTheRestApplied();
     void fileOfAnotherModelIsRefusedByTheCamera();
+    void loadRefusesWhatIsNoFile_data();
+    void loadRefusesWhatIsNoFile();
     void browserWritesAndShowsRefusals();
     void browserFilters();
     void vanishingCameraIsShown();
@@ -380,6 +383,37 @@ void FeatureBrowserTest::fileOfAnotherModelIsRefusedByTheCamera()
     QCOMPARE(report.applied, 0);
     QCOMPARE(report.fileModel, QString("SomeOtherCamera"));
     QCOMPARE(writableValues(source), before);
+}
+
+void FeatureBrowserTest::loadRefusesWhatIsNoFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing file") << "missing";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("FIFO, which would block a read") << "fifo";
+    QTest::newRow("huge file") << "huge";
+}
+
+void FeatureBrowserTest::loadRefusesWhatIsNoFile()
+{
+    QFETCH(QString, kind);
+    const QString path = scratch.filePath("not-a-feature-file-" + kind);
+    if (kind == "folder")
+        QVERIFY(QDir().mkpath(path));
+    else if (kind == "fifo")
+        QCOMPARE(QProcess::execute("mkfifo", {path}), 0);
+    else if (kind == "huge") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(64 * 1024 * 1024));
+    }
+    ScriptedSource source;
+    Worker worker(&source);
+    QSignalSpy loaded(&worker, &Worker::fileLoaded);
+    worker.loadFile(path);
+    QCOMPARE(loaded.count(), 1);
+    QVERIFY(!loaded.at(0).at(2).toString().isEmpty());
+    QCOMPARE(source.writes, 0);
 }
 
 void FeatureBrowserTest::browserWritesAndShowsRefusals()

@@ -323,6 +323,7 @@ void FeatureBrowser::showReadings(const QVector<features::Reading>& readings)
         closed = closed || r.code == VEXO_SDK_INVALID_HANDLE;
     }
     model->applyReadings(readings);
+    placeCommandButtons();
     if (closed) {
         refreshTimer->stop();
         setStatus(tr("相机已关闭。"));

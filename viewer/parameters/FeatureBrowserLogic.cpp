@@ -1,6 +1,7 @@
 #include "FeatureBrowserLogic.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QSaveFile>
 #include <QTextStream>
@@ -281,11 +282,20 @@ void Worker::saveFile(const QString& path)
 
 void Worker::loadFile(const QString& path)
 {
-    QFile file(path);
-    // Refuses folders and devices, and anything too big to be a feature file.
+    // Only a regular file: opening a FIFO would wait for a writer, a device never ends.
     constexpr qint64 kLargestFile = 4 * 1024 * 1024;
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestFile) {
-        emit fileLoaded(path, LoadReport{}, file.isOpen() ? QStringLiteral("too large") : file.errorString());
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        emit fileLoaded(path, LoadReport{}, info.exists() ? tr("不是普通文件") : tr("文件不存在"));
+        return;
+    }
+    if (info.size() > kLargestFile) {
+        emit fileLoaded(path, LoadReport{}, tr("文件太大，不是相机属性文件"));
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        emit fileLoaded(path, LoadReport{}, file.errorString());
         return;
     }
     const QString text = QString::fromUtf8(file.read(kLargestFile + 1));
