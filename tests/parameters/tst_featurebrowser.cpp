@@ -432,6 +432,8 @@ void FeatureBrowserTest::browserWritesAndShowsRefusals()
     QVERIFY(model->setData(value, "64"));
     QTRY_COMPARE_WITH_TIMEOUT(model->feature(integer)->value, QString("64"), kDeadlineMs);
     QTRY_COMPARE_WITH_TIMEOUT(written.count(), 1, kDeadlineMs);
+    // Refreshes leave commands, which have no value, usable.
+    QCOMPARE(model->feature("TriggerSoftware")->access, Access::ReadWrite);
 
     // A change made elsewhere (the panel) shows within the refresh.
     if (fakeMode())

@@ -160,7 +160,7 @@ FeatureBrowser::FeatureBrowser(int handle, const QString& cameraName, QWidget* p
     view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                           QAbstractItemView::EditKeyPressed);
     view->header()->setSectionResizeMode(QHeaderView::Interactive);
-    view->setColumnWidth(0, 300);
+    view->setColumnWidth(0, 280);
     view->setUniformRowHeights(true);
 
     searchEdit = new QLineEdit(this);
@@ -284,8 +284,7 @@ void FeatureBrowser::applyFilter()
 {
     model->setFilter(static_cast<features::Visibility>(qMax(0, visibilityBox->currentIndex())),
                      searchEdit->text());
-    if (!searchEdit->text().trimmed().isEmpty() || model->rowCount() < 4)
-        view->expandAll();
+    view->expandAll();
 }
 
 void FeatureBrowser::refresh()

@@ -211,9 +211,11 @@ void Worker::listFeatures()
     QVector<Feature> list;
     const int code = source->list(list);
     known.clear();
+    knownSet.clear();
     for (Feature& f : list) {
-        known << f.name;
         if (f.type != Type::Command) {
+            known << f.name;
+            knownSet.insert(f.name);
             const Reading r = source->read(f.name);
             if (r.code == VEXO_SDK_OK) {
                 f.value = r.value;
@@ -228,8 +230,12 @@ void Worker::readValues(const QStringList& names)
 {
     QVector<Reading> readings;
     readings.reserve(names.size());
-    for (const QString& name : names)
+    for (const QString& name : names) {
+        // Commands have no value to read.
+        if (!knownSet.isEmpty() && !knownSet.contains(name))
+            continue;
         readings.push_back(source->read(name));
+    }
     emit valuesRead(readings);
 }
 

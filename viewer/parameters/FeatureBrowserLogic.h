@@ -5,6 +5,7 @@
 // thread (a network camera's read can wait for a time-out).
 #include <QMetaType>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -138,7 +139,8 @@ signals:
 
 private:
     Source* source;
-    QStringList known;  // names of the last list, for the read after a write
+    QStringList known;  // features of the last list that have a value (no commands)
+    QSet<QString> knownSet;
 };
 
 }  // namespace features
