@@ -170,6 +170,7 @@ FeatureBrowser::FeatureBrowser(int handle, const QString& cameraName, QWidget* p
     visibilityBox = new QComboBox(this);
     visibilityBox->setObjectName(QStringLiteral("comboBox_featureVisibility"));
     visibilityBox->addItems({QString(), QString(), QString()});
+    visibilityBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     saveButton = new QPushButton(this);
     saveButton->setObjectName(QStringLiteral("pushButton_saveFeatures"));
     loadButton = new QPushButton(this);
