@@ -483,6 +483,39 @@ const LibraryFeature* findLibraryFeature(const std::vector<LibraryFeature>& feat
     return nullptr;
 }
 
+// A write or a command: on the device for cameras with a description of their own (the
+// library's copy of the settings it maps, exposure, gain, region ..., then follows the
+// camera, so the parameter operations show what was written here), else on the library's
+// settings. reason gets why whenever the result is not OK.
+template <typename OnDevice, typename OnLibrary>
+int changeFeature(int handle, bool argumentsGiven, char* reason, OnDevice onDevice, OnLibrary onLibrary)
+{
+    std::string why;
+    const int result = withCamera(handle, [&](Camera& camera) {
+        if (!argumentsGiven) {
+            why = "no feature name or value";
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        }
+        const std::optional<bool> own = ownFeatures(camera);
+        if (!own) {
+            why = "the camera is unplugged";
+            return static_cast<int>(VEXO_SDK_DETACHED);
+        }
+        if (!*own)
+            return static_cast<int>(onLibrary(camera, why));
+        const auto r = camera.withDevice(
+            [&](CameraDevice& d) -> std::optional<int> { return onDevice(camera, d, why); });
+        const int code = r.value_or(VEXO_SDK_DETACHED);
+        if (code == VEXO_SDK_OK)
+            camera.adoptHeldSettings(camera.settings());
+        return code;
+    });
+    if (result == VEXO_SDK_INVALID_HANDLE)
+        why = "no such camera handle";
+    giveReason(reason, result == VEXO_SDK_OK ? std::string() : why);
+    return result;
+}
+
 }  // namespace
 
 extern "C" {
@@ -599,93 +632,53 @@ int SdkGetFeatureValue(int handle, const char* name, char* buffer, int* access)
 
 int SdkSetFeatureValue(int handle, const char* name, const char* value, char* reason)
 {
-    std::string why;
-    const int result = withCamera(handle, [&](Camera& camera) {
-        if (!name || !value) {
-            why = "no feature name or value";
-            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
-        }
-        const std::optional<bool> own = ownFeatures(camera);
-        if (!own) {
-            why = "the camera is unplugged";
-            return static_cast<int>(VEXO_SDK_DETACHED);
-        }
-        if (*own) {
+    return changeFeature(
+        handle, name && value, reason,
+        [&](Camera& camera, CameraDevice& device, std::string& why) {
             if (camera.running() && changesFrameLayout(name)) {
                 why = std::string(name) + " changes the frames: it is refused while the camera streams "
                                           "(stop the acquisition first)";
                 return static_cast<int>(VEXO_SDK_WRONG_MODE);
             }
-            const auto r = camera.withDevice([&](CameraDevice& d) -> std::optional<int> {
-                return d.writeFeature(name, value, why);
-            });
-            const int code = r.value_or(VEXO_SDK_DETACHED);
-            // The library's own copy of what it maps (exposure, gain, region ...) follows
-            // the camera, so the parameter operations show what was written here.
-            if (code == VEXO_SDK_OK)
-                camera.adoptHeldSettings(camera.settings());
+            return device.writeFeature(name, value, why);
+        },
+        [&](Camera& camera, std::string& why) {
+            const auto features = libraryFeatures(handle, camera);
+            const LibraryFeature* f = findLibraryFeature(features, name);
+            if (!f) {
+                why = std::string("the camera has no feature ") + name;
+                return static_cast<int>(VEXO_SDK_NOT_MATCHING);
+            }
+            if (int r = checkFeatureValue(f->description,
+                                          f->write ? FeatureAccess::ReadWrite : FeatureAccess::ReadOnly, value, why))
+                return r;
+            const int code = f->write(handle, value);
+            if (code == VEXO_SDK_NOT_MATCHING)
+                why = std::string("the camera cannot take ") + value + " for " + name;
+            else if (code != VEXO_SDK_OK)
+                why = std::string("the camera refused ") + value + " for " + name + " (code " +
+                      std::to_string(code) + ")";
             return code;
-        }
-        const auto features = libraryFeatures(handle, camera);
-        const LibraryFeature* f = findLibraryFeature(features, name);
-        if (!f) {
-            why = std::string("the camera has no feature ") + name;
-            return static_cast<int>(VEXO_SDK_NOT_MATCHING);
-        }
-        if (int r = checkFeatureValue(f->description, f->write ? FeatureAccess::ReadWrite : FeatureAccess::ReadOnly,
-                                      value, why))
-            return r;
-        const int code = f->write(handle, value);
-        if (code == VEXO_SDK_NOT_MATCHING)
-            why = std::string("the camera cannot take ") + value + " for " + name;
-        else if (code != VEXO_SDK_OK)
-            why = std::string("the camera refused ") + value + " for " + name + " (code " +
-                  std::to_string(code) + ")";
-        return code;
-    });
-    if (result == VEXO_SDK_INVALID_HANDLE)
-        why = "no such camera handle";
-    giveReason(reason, result == VEXO_SDK_OK ? std::string() : why);
-    return result;
+        });
 }
 
 int SdkExecuteFeature(int handle, const char* name, char* reason)
 {
-    std::string why;
-    const int result = withCamera(handle, [&](Camera& camera) {
-        if (!name) {
-            why = "no feature name";
-            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
-        }
-        const std::optional<bool> own = ownFeatures(camera);
-        if (!own) {
-            why = "the camera is unplugged";
-            return static_cast<int>(VEXO_SDK_DETACHED);
-        }
-        if (*own) {
-            const auto r = camera.withDevice([&](CameraDevice& d) -> std::optional<int> {
-                return d.executeFeature(name, why);
-            });
-            const int code = r.value_or(VEXO_SDK_DETACHED);
-            if (code == VEXO_SDK_OK)
-                camera.adoptHeldSettings(camera.settings());
+    return changeFeature(
+        handle, name != nullptr, reason,
+        [&](Camera&, CameraDevice& device, std::string& why) { return device.executeFeature(name, why); },
+        [&](Camera& camera, std::string& why) {
+            const auto features = libraryFeatures(handle, camera);
+            const LibraryFeature* f = findLibraryFeature(features, name);
+            if (!f || !f->execute) {
+                why = std::string("the camera has no command ") + name;
+                return static_cast<int>(VEXO_SDK_NOT_MATCHING);
+            }
+            const int code = f->execute(handle);
+            if (code != VEXO_SDK_OK)
+                why = std::string("the camera refused ") + name + " (code " + std::to_string(code) + ")";
             return code;
-        }
-        const auto features = libraryFeatures(handle, camera);
-        const LibraryFeature* f = findLibraryFeature(features, name);
-        if (!f || !f->execute) {
-            why = std::string("the camera has no command ") + name;
-            return static_cast<int>(VEXO_SDK_NOT_MATCHING);
-        }
-        const int code = f->execute(handle);
-        if (code != VEXO_SDK_OK)
-            why = std::string("the camera refused ") + name + " (code " + std::to_string(code) + ")";
-        return code;
-    });
-    if (result == VEXO_SDK_INVALID_HANDLE)
-        why = "no such camera handle";
-    giveReason(reason, result == VEXO_SDK_OK ? std::string() : why);
-    return result;
+        });
 }
 
 }  // extern "C"

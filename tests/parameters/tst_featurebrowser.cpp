@@ -22,21 +22,12 @@ constexpr int kDeadlineMs = 30000;
 
 bool fakeMode()
 {
-    return qEnvironmentVariable("VEXO_TEST_ARAVIS") == "fake";
+    return cameratest::fakeCameraMode();
 }
 
 QByteArray cameraUnderTest()
 {
-    if (!fakeMode())
-        return cameratest::kGigEColour;
-    int count = 0;
-    SdkEnumerateDevices(&count);
-    for (int i = 0; i < count; ++i) {
-        VexoDeviceInfo record{};
-        if (SdkGetDeviceInfo(i, &record) == VEXO_SDK_OK && QByteArray(record.productName) == "Fake")
-            return record.cameraIdentifier;
-    }
-    return {};
+    return cameratest::featureCameraUnderTest();
 }
 
 Feature feature(const QString& name, const QString& category, Visibility visibility,

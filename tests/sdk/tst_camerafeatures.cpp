@@ -17,22 +17,12 @@ constexpr int kDeadlineMs = 30000;
 
 bool fakeMode()
 {
-    return qEnvironmentVariable("VEXO_TEST_ARAVIS") == "fake";
+    return cameratest::fakeCameraMode();
 }
 
-// The camera under test: the fake camera, or the built-in colour GigE camera.
 QByteArray cameraUnderTest()
 {
-    if (!fakeMode())
-        return kGigEColour;
-    int count = 0;
-    SdkEnumerateDevices(&count);
-    for (int i = 0; i < count; ++i) {
-        VexoDeviceInfo record{};
-        if (SdkGetDeviceInfo(i, &record) == VEXO_SDK_OK && QByteArray(record.productName) == "Fake")
-            return record.cameraIdentifier;
-    }
-    return {};
+    return cameratest::featureCameraUnderTest();
 }
 
 struct Listed {
