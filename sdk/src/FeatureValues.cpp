@@ -84,9 +84,8 @@ int checkFeatureValue(const FeatureDescription& feature, FeatureAccess accessNow
         return VEXO_SDK_NOT_MATCHING;
     }
     if (accessNow != FeatureAccess::ReadWrite) {
-        reason = feature.name + (accessNow == FeatureAccess::ReadOnly
-                                     ? " is read-only now"
-                                     : " is not available now");
+        reason = feature.name + (accessNow == FeatureAccess::ReadOnly ? " is read-only now"
+                                                                      : " is not available now");
         return VEXO_SDK_WRONG_MODE;
     }
     const auto outOfRange = [&](const std::string& shown) {
@@ -95,51 +94,53 @@ int checkFeatureValue(const FeatureDescription& feature, FeatureAccess accessNow
         return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
     };
     switch (feature.type) {
-    case FeatureType::Integer: {
-        int64_t v = 0;
-        if (!parseFeatureInteger(text, v)) {
-            reason = "\"" + text + "\" is not a whole number";
-            return VEXO_SDK_INVALID_ARGUMENT;
+        case FeatureType::Integer: {
+            int64_t v = 0;
+            if (!parseFeatureInteger(text, v)) {
+                reason = "\"" + text + "\" is not a whole number";
+                return VEXO_SDK_INVALID_ARGUMENT;
+            }
+            if (static_cast<double>(v) < feature.minimum ||
+                static_cast<double>(v) > feature.maximum)
+                return outOfRange(std::to_string(v));
+            const auto step = static_cast<int64_t>(feature.increment);
+            if (step > 1 && (v - static_cast<int64_t>(feature.minimum)) % step != 0) {
+                reason = std::to_string(v) + " is not a step of " + std::to_string(step) +
+                         " from " + formatFeatureFloat(feature.minimum) + " (" + feature.name + ")";
+                return VEXO_SDK_OUT_OF_RANGE;
+            }
+            return VEXO_SDK_OK;
         }
-        if (static_cast<double>(v) < feature.minimum || static_cast<double>(v) > feature.maximum)
-            return outOfRange(std::to_string(v));
-        const auto step = static_cast<int64_t>(feature.increment);
-        if (step > 1 && (v - static_cast<int64_t>(feature.minimum)) % step != 0) {
-            reason = std::to_string(v) + " is not a step of " + std::to_string(step) + " from " +
-                     formatFeatureFloat(feature.minimum) + " (" + feature.name + ")";
-            return VEXO_SDK_OUT_OF_RANGE;
+        case FeatureType::Float: {
+            double v = 0;
+            if (!parseFeatureFloat(text, v)) {
+                reason = "\"" + text + "\" is not a number";
+                return VEXO_SDK_INVALID_ARGUMENT;
+            }
+            if (v < feature.minimum || v > feature.maximum)
+                return outOfRange(formatFeatureFloat(v));
+            return VEXO_SDK_OK;
         }
-        return VEXO_SDK_OK;
-    }
-    case FeatureType::Float: {
-        double v = 0;
-        if (!parseFeatureFloat(text, v)) {
-            reason = "\"" + text + "\" is not a number";
-            return VEXO_SDK_INVALID_ARGUMENT;
+        case FeatureType::Enumeration: {
+            const std::string t = trimmed(text);
+            if (std::find(feature.entries.begin(), feature.entries.end(), t) ==
+                feature.entries.end()) {
+                reason = "\"" + t + "\" is not an entry of " + feature.name;
+                return VEXO_SDK_NOT_MATCHING;
+            }
+            return VEXO_SDK_OK;
         }
-        if (v < feature.minimum || v > feature.maximum)
-            return outOfRange(formatFeatureFloat(v));
-        return VEXO_SDK_OK;
-    }
-    case FeatureType::Enumeration: {
-        const std::string t = trimmed(text);
-        if (std::find(feature.entries.begin(), feature.entries.end(), t) == feature.entries.end()) {
-            reason = "\"" + t + "\" is not an entry of " + feature.name;
-            return VEXO_SDK_NOT_MATCHING;
+        case FeatureType::Boolean: {
+            bool v = false;
+            if (!parseFeatureBoolean(text, v)) {
+                reason = "\"" + text + "\" is neither true nor false";
+                return VEXO_SDK_INVALID_ARGUMENT;
+            }
+            return VEXO_SDK_OK;
         }
-        return VEXO_SDK_OK;
-    }
-    case FeatureType::Boolean: {
-        bool v = false;
-        if (!parseFeatureBoolean(text, v)) {
-            reason = "\"" + text + "\" is neither true nor false";
-            return VEXO_SDK_INVALID_ARGUMENT;
-        }
-        return VEXO_SDK_OK;
-    }
-    case FeatureType::String:
-    case FeatureType::Command:
-        break;
+        case FeatureType::String:
+        case FeatureType::Command:
+            break;
     }
     return VEXO_SDK_OK;
 }

@@ -14,7 +14,10 @@ bool parseFeatureFloat(const std::string& text, double& value);
 bool parseFeatureBoolean(const std::string& text, bool& value);
 // The shortest text that reads back as the same double.
 std::string formatFeatureFloat(double value);
-inline const char* formatFeatureBoolean(bool value) { return value ? "true" : "false"; }
+inline const char* formatFeatureBoolean(bool value)
+{
+    return value ? "true" : "false";
+}
 
 // Checks text against the feature's type, entries, range, increment and the access it
 // has now. Returns 0, or INVALID_ARGUMENT (not of the type), NOT_MATCHING (no such

@@ -195,15 +195,18 @@ std::vector<LibraryFeature> libraryFeatures(int handle, Camera& camera)
     std::vector<LibraryFeature> out;
 
     const char* device = "Device Control";
-    out.push_back(textFeature(described("DeviceVendorName", "Vendor Name", device, FeatureType::String, B,
-                                        "Product series of the camera."),
-                              [](int h) { return std::string(parametersOf(h).device.productSeries); }));
-    out.push_back(textFeature(described("DeviceModelName", "Model Name", device, FeatureType::String, B,
-                                        "Model of the camera."),
-                              [](int h) { return std::string(parametersOf(h).device.productName); }));
-    out.push_back(textFeature(described("DeviceSerialNumber", "Serial Number", device, FeatureType::String,
-                                        B, "Identifier the camera is opened by."),
-                              [](int h) { return std::string(parametersOf(h).device.cameraIdentifier); }));
+    out.push_back(
+        textFeature(described("DeviceVendorName", "Vendor Name", device, FeatureType::String, B,
+                              "Product series of the camera."),
+                    [](int h) { return std::string(parametersOf(h).device.productSeries); }));
+    out.push_back(
+        textFeature(described("DeviceModelName", "Model Name", device, FeatureType::String, B,
+                              "Model of the camera."),
+                    [](int h) { return std::string(parametersOf(h).device.productName); }));
+    out.push_back(
+        textFeature(described("DeviceSerialNumber", "Serial Number", device, FeatureType::String, B,
+                              "Identifier the camera is opened by."),
+                    [](int h) { return std::string(parametersOf(h).device.cameraIdentifier); }));
     out.push_back(textFeature(described("DeviceFirmwareVersion", "Firmware Version", device,
                                         FeatureType::String, E, "Firmware the camera runs."),
                               [](int h) {
@@ -213,22 +216,44 @@ std::vector<LibraryFeature> libraryFeatures(int handle, Camera& camera)
                               }));
 
     const char* format = "Image Format Control";
-    out.push_back(integerFeature(described("SensorWidth", "Sensor Width", format, FeatureType::Integer, E,
-                                           "Width of the sensor.", "px"),
+    out.push_back(integerFeature(described("SensorWidth", "Sensor Width", format,
+                                           FeatureType::Integer, E, "Width of the sensor.", "px"),
                                  caps.sensorWidth, caps.sensorWidth,
-                                 [](int h, int& v) { VexoCapabilities c{}; int r = SdkGetCapabilities(h, &c); v = c.sensorWidth; return r; }, {}));
-    out.push_back(integerFeature(described("SensorHeight", "Sensor Height", format, FeatureType::Integer, E,
-                                           "Height of the sensor.", "px"),
+                                 [](int h, int& v) {
+                                     VexoCapabilities c{};
+                                     int r = SdkGetCapabilities(h, &c);
+                                     v = c.sensorWidth;
+                                     return r;
+                                 },
+                                 {}));
+    out.push_back(integerFeature(described("SensorHeight", "Sensor Height", format,
+                                           FeatureType::Integer, E, "Height of the sensor.", "px"),
                                  caps.sensorHeight, caps.sensorHeight,
-                                 [](int h, int& v) { VexoCapabilities c{}; int r = SdkGetCapabilities(h, &c); v = c.sensorHeight; return r; }, {}));
-    out.push_back(integerFeature(described("Width", "Width", format, FeatureType::Integer, B,
-                                           "Width of the frames delivered (set with the region).", "px"),
-                                 0, caps.sensorWidth, [](int h, int& v) { int hh = 0; return SdkGetResolution(h, &v, &hh); },
+                                 [](int h, int& v) {
+                                     VexoCapabilities c{};
+                                     int r = SdkGetCapabilities(h, &c);
+                                     v = c.sensorHeight;
+                                     return r;
+                                 },
                                  {}));
-    out.push_back(integerFeature(described("Height", "Height", format, FeatureType::Integer, B,
-                                           "Height of the frames delivered (set with the region).", "px"),
-                                 0, caps.sensorHeight, [](int h, int& v) { int w = 0; return SdkGetResolution(h, &w, &v); },
-                                 {}));
+    out.push_back(
+        integerFeature(described("Width", "Width", format, FeatureType::Integer, B,
+                                 "Width of the frames delivered (set with the region).", "px"),
+                       0, caps.sensorWidth,
+                       [](int h, int& v) {
+                           int hh = 0;
+                           return SdkGetResolution(h, &v, &hh);
+                       },
+                       {}));
+    out.push_back(
+        integerFeature(described("Height", "Height", format, FeatureType::Integer, B,
+                                 "Height of the frames delivered (set with the region).", "px"),
+                       0, caps.sensorHeight,
+                       [](int h, int& v) {
+                           int w = 0;
+                           return SdkGetResolution(h, &w, &v);
+                       },
+                       {}));
     {
         std::vector<std::string> names;
         std::vector<int64_t> codes;
@@ -258,17 +283,19 @@ std::vector<LibraryFeature> libraryFeatures(int handle, Camera& camera)
                                  [](int h, int v) { return SdkSetMirror(h, 1, v); }));
 
     const char* acquisition = "Acquisition Control";
-    out.push_back(enumerationFeature(described("FrameSpeed", "Frame Speed", acquisition,
-                                               FeatureType::Enumeration, B, "Frame rate of the sensor."),
-                                     {"Low", "Medium", "High"}, {0, 1, 2},
-                                     wide(parameter(&VexoCameraParameters::frameSpeed)),
-                                     narrow(&SdkSetFrameSpeed)));
-    out.push_back(booleanFeature(described("ExposureAuto", "Exposure Auto", acquisition, FeatureType::Boolean,
-                                           B, "The library sets exposure time and gain for the target brightness."),
-                                 parameter(&VexoCameraParameters::exposureMode), &SdkSetExposureMode));
+    out.push_back(enumerationFeature(
+        described("FrameSpeed", "Frame Speed", acquisition, FeatureType::Enumeration, B,
+                  "Frame rate of the sensor."),
+        {"Low", "Medium", "High"}, {0, 1, 2}, wide(parameter(&VexoCameraParameters::frameSpeed)),
+        narrow(&SdkSetFrameSpeed)));
+    out.push_back(booleanFeature(
+        described("ExposureAuto", "Exposure Auto", acquisition, FeatureType::Boolean, B,
+                  "The library sets exposure time and gain for the target brightness."),
+        parameter(&VexoCameraParameters::exposureMode), &SdkSetExposureMode));
     {
-        FeatureDescription d = described("ExposureTime", "Exposure Time", acquisition, FeatureType::Float, B,
-                                         "Exposure time of each frame; rounded to the exposure step.", "us");
+        FeatureDescription d =
+            described("ExposureTime", "Exposure Time", acquisition, FeatureType::Float, B,
+                      "Exposure time of each frame; rounded to the exposure step.", "us");
         d.minimum = caps.exposureMinSteps * stepUs;
         d.maximum = caps.exposureMaxSteps * stepUs;
         d.increment = stepUs;
@@ -302,18 +329,19 @@ std::vector<LibraryFeature> libraryFeatures(int handle, Camera& camera)
         };
         out.push_back(std::move(f));
     }
-    out.push_back(integerFeature(described("TargetBrightness", "Target Brightness", acquisition,
-                                           FeatureType::Integer, E, "Mean brightness automatic exposure aims at."),
-                                 0, 255, parameter(&VexoCameraParameters::targetBrightness),
-                                 &SdkSetTargetBrightness));
-    out.push_back(booleanFeature(described("AntiFlicker", "Anti-Flicker", acquisition, FeatureType::Boolean, E,
-                                           "Keeps exposures in step with the mains light."),
-                                 parameter(&VexoCameraParameters::antiFlicker), &SdkSetAntiFlicker));
-    out.push_back(enumerationFeature(described("LightFrequency", "Light Frequency", acquisition,
-                                               FeatureType::Enumeration, E, "Mains frequency of the lights."),
-                                     {"Hz50", "Hz60"}, {1, 2},
-                                     wide(parameter(&VexoCameraParameters::lightFrequency)),
-                                     narrow(&SdkSetLightFrequency)));
+    out.push_back(integerFeature(
+        described("TargetBrightness", "Target Brightness", acquisition, FeatureType::Integer, E,
+                  "Mean brightness automatic exposure aims at."),
+        0, 255, parameter(&VexoCameraParameters::targetBrightness), &SdkSetTargetBrightness));
+    out.push_back(
+        booleanFeature(described("AntiFlicker", "Anti-Flicker", acquisition, FeatureType::Boolean,
+                                 E, "Keeps exposures in step with the mains light."),
+                       parameter(&VexoCameraParameters::antiFlicker), &SdkSetAntiFlicker));
+    out.push_back(enumerationFeature(
+        described("LightFrequency", "Light Frequency", acquisition, FeatureType::Enumeration, E,
+                  "Mains frequency of the lights."),
+        {"Hz50", "Hz60"}, {1, 2}, wide(parameter(&VexoCameraParameters::lightFrequency)),
+        narrow(&SdkSetLightFrequency)));
 
     const char* trigger = "Acquisition Control/Trigger";
     {
@@ -323,26 +351,30 @@ std::vector<LibraryFeature> libraryFeatures(int handle, Camera& camera)
             names.emplace_back("Hardware");
             codes.push_back(2);
         }
-        out.push_back(enumerationFeature(described("TriggerMode", "Trigger Mode", trigger,
-                                                   FeatureType::Enumeration, B, "What starts a frame."),
-                                         names, codes, wide(getter(&SdkGetTriggerMode)),
-                                         narrow(&SdkSetTriggerMode)));
+        out.push_back(enumerationFeature(
+            described("TriggerMode", "Trigger Mode", trigger, FeatureType::Enumeration, B,
+                      "What starts a frame."),
+            names, codes, wide(getter(&SdkGetTriggerMode)), narrow(&SdkSetTriggerMode)));
     }
-    out.push_back(commandFeature(described("TriggerSoftware", "Trigger Software", trigger, FeatureType::Command,
-                                           B, "Takes frames now in software trigger mode."),
-                                 &SdkSoftwareTriggerOnce));
-    out.push_back(integerFeature(described("TriggerFrameCount", "Trigger Frame Count", trigger,
-                                           FeatureType::Integer, E, "Frames taken for each trigger."),
-                                 1, 1000, getter(&SdkGetTriggerFrameCount), &SdkSetTriggerFrameCount));
-    out.push_back(integerFeature(described("TriggerDelay", "Trigger Delay", trigger, FeatureType::Integer, E,
-                                           "Time from the trigger to the exposure.", "us"),
-                                 0, 10000000, getter(&SdkGetTriggerDelay), &SdkSetTriggerDelay));
+    out.push_back(commandFeature(
+        described("TriggerSoftware", "Trigger Software", trigger, FeatureType::Command, B,
+                  "Takes frames now in software trigger mode."),
+        &SdkSoftwareTriggerOnce));
+    out.push_back(
+        integerFeature(described("TriggerFrameCount", "Trigger Frame Count", trigger,
+                                 FeatureType::Integer, E, "Frames taken for each trigger."),
+                       1, 1000, getter(&SdkGetTriggerFrameCount), &SdkSetTriggerFrameCount));
+    out.push_back(
+        integerFeature(described("TriggerDelay", "Trigger Delay", trigger, FeatureType::Integer, E,
+                                 "Time from the trigger to the exposure.", "us"),
+                       0, 10000000, getter(&SdkGetTriggerDelay), &SdkSetTriggerDelay));
 
     const char* processing = "Image Processing";
     if (caps.colorSensor) {
-        out.push_back(booleanFeature(described("BalanceWhiteAuto", "Balance White Auto", processing,
-                                               FeatureType::Boolean, B, "The library balances the colours itself."),
-                                     parameter(&VexoCameraParameters::whiteBalanceMode), &SdkSetWhiteBalanceMode));
+        out.push_back(booleanFeature(
+            described("BalanceWhiteAuto", "Balance White Auto", processing, FeatureType::Boolean, B,
+                      "The library balances the colours itself."),
+            parameter(&VexoCameraParameters::whiteBalanceMode), &SdkSetWhiteBalanceMode));
         const char* names[] = {"BalanceRatioRed", "BalanceRatioGreen", "BalanceRatioBlue"};
         const char* shown[] = {"Balance Ratio Red", "Balance Ratio Green", "Balance Ratio Blue"};
         for (int c = 0; c < 3; ++c)
@@ -356,52 +388,62 @@ std::vector<LibraryFeature> libraryFeatures(int handle, Camera& camera)
                     return static_cast<int>(VEXO_SDK_OK);
                 },
                 [c](int h, int v) { return setBalance(h, c, v); }));
-        out.push_back(commandFeature(described("BalanceWhiteOnce", "Balance White Once", processing,
-                                               FeatureType::Command, B,
-                                               "Balances the colours once from the current picture."),
-                                     &SdkOneTouchWhiteBalance));
-        out.push_back(integerFeature(described("Saturation", "Saturation", processing, FeatureType::Integer, E,
-                                               "0 grey, 100 neutral, up to 255."),
-                                     0, 255, parameter(&VexoCameraParameters::saturation), &SdkSetSaturation));
-        out.push_back(booleanFeature(described("Monochrome", "Monochrome", processing, FeatureType::Boolean, E,
-                                               "Shows the colour picture in grey."),
-                                     parameter(&VexoCameraParameters::monochrome), &SdkSetMonochrome));
+        out.push_back(commandFeature(
+            described("BalanceWhiteOnce", "Balance White Once", processing, FeatureType::Command, B,
+                      "Balances the colours once from the current picture."),
+            &SdkOneTouchWhiteBalance));
+        out.push_back(integerFeature(
+            described("Saturation", "Saturation", processing, FeatureType::Integer, E,
+                      "0 grey, 100 neutral, up to 255."),
+            0, 255, parameter(&VexoCameraParameters::saturation), &SdkSetSaturation));
+        out.push_back(
+            booleanFeature(described("Monochrome", "Monochrome", processing, FeatureType::Boolean,
+                                     E, "Shows the colour picture in grey."),
+                           parameter(&VexoCameraParameters::monochrome), &SdkSetMonochrome));
     }
-    out.push_back(integerFeature(described("Contrast", "Contrast", processing, FeatureType::Integer, E, "0 .. 100."),
-                                 0, 100, parameter(&VexoCameraParameters::contrast), &SdkSetContrast));
-    out.push_back(integerFeature(described("Sharpness", "Sharpness", processing, FeatureType::Integer, E,
-                                           "0 (off) .. 100."),
-                                 0, 100, parameter(&VexoCameraParameters::sharpness), &SdkSetSharpness));
-    out.push_back(booleanFeature(described("DefectPixelCorrection", "Defect Pixel Correction", processing,
-                                           FeatureType::Boolean, G, "Replaces known defective pixels."),
-                                 [](int h, int& v) {
-                                     v = parametersOf(h).defectPixelCorrection;
-                                     return static_cast<int>(VEXO_SDK_OK);
-                                 },
-                                 &SdkSetDefectPixelCorrection));
+    out.push_back(integerFeature(
+        described("Contrast", "Contrast", processing, FeatureType::Integer, E, "0 .. 100."), 0, 100,
+        parameter(&VexoCameraParameters::contrast), &SdkSetContrast));
+    out.push_back(integerFeature(
+        described("Sharpness", "Sharpness", processing, FeatureType::Integer, E, "0 (off) .. 100."),
+        0, 100, parameter(&VexoCameraParameters::sharpness), &SdkSetSharpness));
+    out.push_back(booleanFeature(
+        described("DefectPixelCorrection", "Defect Pixel Correction", processing,
+                  FeatureType::Boolean, G, "Replaces known defective pixels."),
+        [](int h, int& v) {
+            v = parametersOf(h).defectPixelCorrection;
+            return static_cast<int>(VEXO_SDK_OK);
+        },
+        &SdkSetDefectPixelCorrection));
     const char* lut = "Image Processing/LUT";
-    out.push_back(enumerationFeature(described("LUTMode", "LUT Mode", lut, FeatureType::Enumeration, E,
-                                               "Lookup table from gamma and contrast, or a preset one."),
-                                     {"GammaContrast", "Preset"}, {0, 1}, wide(getter(&SdkGetLutMode)),
-                                     narrow(&SdkSetLutMode)));
+    out.push_back(enumerationFeature(
+        described("LUTMode", "LUT Mode", lut, FeatureType::Enumeration, E,
+                  "Lookup table from gamma and contrast, or a preset one."),
+        {"GammaContrast", "Preset"}, {0, 1}, wide(getter(&SdkGetLutMode)), narrow(&SdkSetLutMode)));
     out.push_back(integerFeature(described("Gamma", "Gamma", lut, FeatureType::Integer, E,
                                            "Gamma in hundredths (100 = 1.0)."),
                                  1, 1000, getter(&SdkGetGamma), &SdkSetGamma));
-    out.push_back(integerFeature(described("LUTContrast", "LUT Contrast", lut, FeatureType::Integer, E,
-                                           "Contrast of the lookup table, 100 neutral."),
+    out.push_back(integerFeature(described("LUTContrast", "LUT Contrast", lut, FeatureType::Integer,
+                                           E, "Contrast of the lookup table, 100 neutral."),
                                  0, 200, getter(&SdkGetLutContrast), &SdkSetLutContrast));
     if (caps.presetLutCount > 0)
-        out.push_back(integerFeature(described("LUTPreset", "LUT Preset", lut, FeatureType::Integer, G,
-                                               "Preset lookup table used in preset mode."),
-                                     0, caps.presetLutCount - 1, getter(&SdkGetPresetLut), &SdkSelectPresetLut));
+        out.push_back(integerFeature(described("LUTPreset", "LUT Preset", lut, FeatureType::Integer,
+                                               G, "Preset lookup table used in preset mode."),
+                                     0, caps.presetLutCount - 1, getter(&SdkGetPresetLut),
+                                     &SdkSelectPresetLut));
 
     if (m.focusDrive) {
         const char* lens = "Lens Control";
         out.push_back(integerFeature(
-            described("FocusPosition", "Focus Position", lens, FeatureType::Integer, B, "Position of the focus drive."),
+            described("FocusPosition", "Focus Position", lens, FeatureType::Integer, B,
+                      "Position of the focus drive."),
             m.focusMin, m.focusMax,
-            [](int h, int& v) { return SdkGetExtendedParameter(h, VEXO_SDK_EXT_FOCUS_POSITION, &v); },
-            [](int h, int v) { return SdkSetExtendedParameter(h, VEXO_SDK_EXT_FOCUS_POSITION, v); }));
+            [](int h, int& v) {
+                return SdkGetExtendedParameter(h, VEXO_SDK_EXT_FOCUS_POSITION, &v);
+            },
+            [](int h, int v) {
+                return SdkSetExtendedParameter(h, VEXO_SDK_EXT_FOCUS_POSITION, v);
+            }));
     }
     if (m.channelCount > 1) {
         out.push_back(integerFeature(
@@ -413,12 +455,14 @@ std::vector<LibraryFeature> libraryFeatures(int handle, Camera& camera)
     }
     if (m.isGigE()) {
         const char* transport = "Transport Layer Control";
-        out.push_back(integerFeature(described("PacketSize", "Packet Size", transport, FeatureType::Integer, G,
-                                               "Size of the stream's network packets.", "B"),
-                                     576, 9000, getter(&SdkGetPacketSize), &SdkSetPacketSize));
-        out.push_back(integerFeature(described("PacketInterval", "Packet Interval", transport,
-                                               FeatureType::Integer, G, "Pause between two packets.", "us"),
-                                     0, 100000, getter(&SdkGetPacketInterval), &SdkSetPacketInterval));
+        out.push_back(
+            integerFeature(described("PacketSize", "Packet Size", transport, FeatureType::Integer,
+                                     G, "Size of the stream's network packets.", "B"),
+                           576, 9000, getter(&SdkGetPacketSize), &SdkSetPacketSize));
+        out.push_back(
+            integerFeature(described("PacketInterval", "Packet Interval", transport,
+                                     FeatureType::Integer, G, "Pause between two packets.", "us"),
+                           0, 100000, getter(&SdkGetPacketInterval), &SdkSetPacketInterval));
     }
     return out;
 }
@@ -432,6 +476,18 @@ Snapshots& snapshots()
 {
     static Snapshots s;
     return s;
+}
+
+// Runs body with feature index of handle's last snapshot, or returns OUT_OF_RANGE.
+template <typename Body>
+int inSnapshot(int handle, int index, Body body)
+{
+    Snapshots& s = snapshots();
+    std::lock_guard<std::mutex> guard(s.mutex);
+    const auto it = s.byHandle.find(handle);
+    if (it == s.byHandle.end() || !inRange(index, 0, static_cast<long long>(it->second.size()) - 1))
+        return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
+    return static_cast<int>(body(it->second[static_cast<size_t>(index)]));
 }
 
 void copyText(char* buffer, size_t size, const std::string& text)
@@ -467,15 +523,21 @@ std::optional<bool> ownFeatures(Camera& camera)
 // for the frames of its start, so they change only while the camera is stopped.
 bool changesFrameLayout(const std::string& name)
 {
-    static const char* const names[] = {"Width", "Height", "BinningHorizontal", "BinningVertical",
-                                         "DecimationHorizontal", "DecimationVertical", "PixelFormat"};
+    static const char* const names[] = {"Width",
+                                        "Height",
+                                        "BinningHorizontal",
+                                        "BinningVertical",
+                                        "DecimationHorizontal",
+                                        "DecimationVertical",
+                                        "PixelFormat"};
     for (const char* n : names)
         if (name == n)
             return true;
     return false;
 }
 
-const LibraryFeature* findLibraryFeature(const std::vector<LibraryFeature>& features, const std::string& name)
+const LibraryFeature* findLibraryFeature(const std::vector<LibraryFeature>& features,
+                                         const std::string& name)
 {
     for (const LibraryFeature& f : features)
         if (f.description.name == name)
@@ -488,7 +550,8 @@ const LibraryFeature* findLibraryFeature(const std::vector<LibraryFeature>& feat
 // camera, so the parameter operations show what was written here), else on the library's
 // settings. reason gets why whenever the result is not OK.
 template <typename OnDevice, typename OnLibrary>
-int changeFeature(int handle, bool argumentsGiven, char* reason, OnDevice onDevice, OnLibrary onLibrary)
+int changeFeature(int handle, bool argumentsGiven, char* reason, OnDevice onDevice,
+                  OnLibrary onLibrary)
 {
     std::string why;
     const int result = withCamera(handle, [&](Camera& camera) {
@@ -555,27 +618,23 @@ int SdkGetFeatureInfo(int handle, int index, VexoFeatureInfo* info)
     return withCamera(handle, [&](Camera&) {
         if (!info)
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
-        Snapshots& s = snapshots();
-        std::lock_guard<std::mutex> guard(s.mutex);
-        const auto it = s.byHandle.find(handle);
-        if (it == s.byHandle.end() || !inRange(index, 0, static_cast<long long>(it->second.size()) - 1))
-            return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
-        const FeatureDescription& d = it->second[static_cast<size_t>(index)];
-        VexoFeatureInfo out{};
-        copyText(out.name, sizeof out.name, d.name);
-        copyText(out.displayName, sizeof out.displayName, d.displayName);
-        copyText(out.category, sizeof out.category, d.category);
-        copyText(out.description, sizeof out.description, d.description);
-        copyText(out.unit, sizeof out.unit, d.unit);
-        out.type = static_cast<int32_t>(d.type);
-        out.access = static_cast<int32_t>(d.access);
-        out.visibility = static_cast<int32_t>(d.visibility);
-        out.entryCount = static_cast<int32_t>(d.entries.size());
-        out.minimum = d.minimum;
-        out.maximum = d.maximum;
-        out.increment = d.increment;
-        *info = out;
-        return static_cast<int>(VEXO_SDK_OK);
+        return inSnapshot(handle, index, [&](const FeatureDescription& d) {
+            VexoFeatureInfo out{};
+            copyText(out.name, sizeof out.name, d.name);
+            copyText(out.displayName, sizeof out.displayName, d.displayName);
+            copyText(out.category, sizeof out.category, d.category);
+            copyText(out.description, sizeof out.description, d.description);
+            copyText(out.unit, sizeof out.unit, d.unit);
+            out.type = static_cast<int32_t>(d.type);
+            out.access = static_cast<int32_t>(d.access);
+            out.visibility = static_cast<int32_t>(d.visibility);
+            out.entryCount = static_cast<int32_t>(d.entries.size());
+            out.minimum = d.minimum;
+            out.maximum = d.maximum;
+            out.increment = d.increment;
+            *info = out;
+            return static_cast<int>(VEXO_SDK_OK);
+        });
     });
 }
 
@@ -584,16 +643,12 @@ int SdkGetFeatureEntry(int handle, int index, int entry, char* buffer)
     return withCamera(handle, [&](Camera&) {
         if (!buffer)
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
-        Snapshots& s = snapshots();
-        std::lock_guard<std::mutex> guard(s.mutex);
-        const auto it = s.byHandle.find(handle);
-        if (it == s.byHandle.end() || !inRange(index, 0, static_cast<long long>(it->second.size()) - 1))
-            return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
-        const auto& entries = it->second[static_cast<size_t>(index)].entries;
-        if (!inRange(entry, 0, static_cast<long long>(entries.size()) - 1))
-            return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
-        copyText(buffer, VEXO_SDK_TEXT_BUFFER_SIZE, entries[static_cast<size_t>(entry)]);
-        return static_cast<int>(VEXO_SDK_OK);
+        return inSnapshot(handle, index, [&](const FeatureDescription& d) {
+            if (!inRange(entry, 0, static_cast<long long>(d.entries.size()) - 1))
+                return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
+            copyText(buffer, VEXO_SDK_TEXT_BUFFER_SIZE, d.entries[static_cast<size_t>(entry)]);
+            return static_cast<int>(VEXO_SDK_OK);
+        });
     });
 }
 
@@ -636,8 +691,9 @@ int SdkSetFeatureValue(int handle, const char* name, const char* value, char* re
         handle, name && value, reason,
         [&](Camera& camera, CameraDevice& device, std::string& why) {
             if (camera.running() && changesFrameLayout(name)) {
-                why = std::string(name) + " changes the frames: it is refused while the camera streams "
-                                          "(stop the acquisition first)";
+                why = std::string(name) +
+                      " changes the frames: it is refused while the camera streams "
+                      "(stop the acquisition first)";
                 return static_cast<int>(VEXO_SDK_WRONG_MODE);
             }
             return device.writeFeature(name, value, why);
@@ -649,8 +705,9 @@ int SdkSetFeatureValue(int handle, const char* name, const char* value, char* re
                 why = std::string("the camera has no feature ") + name;
                 return static_cast<int>(VEXO_SDK_NOT_MATCHING);
             }
-            if (int r = checkFeatureValue(f->description,
-                                          f->write ? FeatureAccess::ReadWrite : FeatureAccess::ReadOnly, value, why))
+            if (int r = checkFeatureValue(
+                    f->description, f->write ? FeatureAccess::ReadWrite : FeatureAccess::ReadOnly,
+                    value, why))
                 return r;
             const int code = f->write(handle, value);
             if (code == VEXO_SDK_NOT_MATCHING)
@@ -666,7 +723,9 @@ int SdkExecuteFeature(int handle, const char* name, char* reason)
 {
     return changeFeature(
         handle, name != nullptr, reason,
-        [&](Camera&, CameraDevice& device, std::string& why) { return device.executeFeature(name, why); },
+        [&](Camera&, CameraDevice& device, std::string& why) {
+            return device.executeFeature(name, why);
+        },
         [&](Camera& camera, std::string& why) {
             const auto features = libraryFeatures(handle, camera);
             const LibraryFeature* f = findLibraryFeature(features, name);
@@ -676,7 +735,8 @@ int SdkExecuteFeature(int handle, const char* name, char* reason)
             }
             const int code = f->execute(handle);
             if (code != VEXO_SDK_OK)
-                why = std::string("the camera refused ") + name + " (code " + std::to_string(code) + ")";
+                why = std::string("the camera refused ") + name + " (code " + std::to_string(code) +
+                      ")";
             return code;
         });
 }

@@ -44,13 +44,18 @@ void StreamHealthTest::rateBetweenReadings_data()
     QTest::addColumn<quint64>("bytesAfter");
     QTest::addColumn<qint64>("timeAfter");
     QTest::addColumn<double>("rate");
-    QTest::newRow("one megabyte in a second") << quint64(0) << qint64(1000) << quint64(1000000) << qint64(2000) << 1.0;
-    QTest::newRow("half a second") << quint64(5000000) << qint64(0) << quint64(6000000) << qint64(500) << 2.0;
-    QTest::newRow("no first reading") << quint64(0) << qint64(-1) << quint64(1000000) << qint64(1000) << 0.0;
-    QTest::newRow("same time") << quint64(0) << qint64(1000) << quint64(1000000) << qint64(1000) << 0.0;
-    QTest::newRow("counters went back") << quint64(9000000) << qint64(0) << quint64(10) << qint64(1000) << 0.0;
-    QTest::newRow("beyond 32 bits") << quint64(5000000000ull) << qint64(0) << quint64(10000000000ull) << qint64(1000)
-                                    << 5000.0;
+    QTest::newRow("one megabyte in a second")
+        << quint64(0) << qint64(1000) << quint64(1000000) << qint64(2000) << 1.0;
+    QTest::newRow("half a second")
+        << quint64(5000000) << qint64(0) << quint64(6000000) << qint64(500) << 2.0;
+    QTest::newRow("no first reading")
+        << quint64(0) << qint64(-1) << quint64(1000000) << qint64(1000) << 0.0;
+    QTest::newRow("same time") << quint64(0) << qint64(1000) << quint64(1000000) << qint64(1000)
+                               << 0.0;
+    QTest::newRow("counters went back")
+        << quint64(9000000) << qint64(0) << quint64(10) << qint64(1000) << 0.0;
+    QTest::newRow("beyond 32 bits")
+        << quint64(5000000000ull) << qint64(0) << quint64(10000000000ull) << qint64(1000) << 5000.0;
 }
 
 void StreamHealthTest::rateBetweenReadings()
@@ -60,7 +65,9 @@ void StreamHealthTest::rateBetweenReadings()
     QFETCH(quint64, bytesAfter);
     QFETCH(qint64, timeAfter);
     QFETCH(double, rate);
-    QCOMPARE(streamhealth::megabytesPerSecond(sample(bytesBefore, timeBefore), sample(bytesAfter, timeAfter)), rate);
+    QCOMPARE(streamhealth::megabytesPerSecond(sample(bytesBefore, timeBefore),
+                                              sample(bytesAfter, timeAfter)),
+             rate);
 }
 
 void StreamHealthTest::textNamesEveryCounter()

@@ -158,11 +158,14 @@ void FeatureBrowserTest::treeFollowsTheFilter_data()
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<int>("topCategories");
     QTest::newRow("beginner") << 0 << "" << QStringList{"Width", "ExposureTime"} << 2;
-    QTest::newRow("expert") << 1 << "" << QStringList{"Width", "OffsetX", "ExposureTime", "ExposureAuto"} << 2;
+    QTest::newRow("expert") << 1 << ""
+                            << QStringList{"Width", "OffsetX", "ExposureTime", "ExposureAuto"} << 2;
     QTest::newRow("guru shows nested categories")
-        << 2 << "" << QStringList{"Width", "OffsetX", "ExposureTime", "ExposureAuto", "TriggerDelay", "DeviceTemperature"}
+        << 2 << "" << QStringList{"Width",        "OffsetX",      "ExposureTime",
+                                  "ExposureAuto", "TriggerDelay", "DeviceTemperature"}
         << 3;
-    QTest::newRow("search in any case") << 2 << "exposure" << QStringList{"ExposureTime", "ExposureAuto"} << 1;
+    QTest::newRow("search in any case")
+        << 2 << "exposure" << QStringList{"ExposureTime", "ExposureAuto"} << 1;
     QTest::newRow("search within the level") << 0 << "exposure" << QStringList{"ExposureTime"} << 1;
     QTest::newRow("nothing matches") << 2 << "nothing" << QStringList{} << 0;
 }
@@ -196,7 +199,8 @@ void FeatureBrowserTest::readingsUpdateTheTree()
     model.setFeatures(syntheticFeatures());
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     QSignalSpy writes(&model, &FeatureTreeModel::writeRequested);
-    model.applyReadings({Reading{"Width", "640", Access::ReadWrite, 0}, Reading{"NotThere", "1", Access::ReadWrite, 0}});
+    model.applyReadings({Reading{"Width", "640", Access::ReadWrite, 0},
+                         Reading{"NotThere", "1", Access::ReadWrite, 0}});
     QCOMPARE(changed.count(), 1);
     const QModelIndex value = model.indexOf("Width", FeatureTreeModel::ValueColumn);
     QCOMPARE(value.data().toString(), QString("640"));
@@ -224,19 +228,22 @@ void FeatureBrowserTest::parsesFeatureFiles_data()
     QTest::addColumn<QString>("model");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<int>("malformed");
-    QTest::newRow("plain") << "#model=Fake\nWidth=320\nPixelFormat=Mono8\n" << "Fake"
-                           << QStringList{"Width", "PixelFormat"} << 0;
-    QTest::newRow("Windows line ends and blanks") << "#model=Fake\r\n\r\n  Width = 320\r\n" << "Fake"
-                                                  << QStringList{"Width"} << 0;
-    QTest::newRow("comments") << "# saved\n#model=Fake\n# Width=1\nHeight=2\n" << "Fake" << QStringList{"Height"} << 0;
-    QTest::newRow("no model line") << "Width=320\n" << "" << QStringList{"Width"} << 0;
-    QTest::newRow("model after features is no header") << "Width=320\n#model=Fake\n" << "" << QStringList{"Width"}
-                                                       << 0;
-    QTest::newRow("lines without a name") << "#model=Fake\n=5\njust text\nWidth=1\n" << "Fake" << QStringList{"Width"}
-                                          << 2;
-    QTest::newRow("value with equals signs") << "#model=Fake\nDeviceUserID=a=b\n" << "Fake"
-                                             << QStringList{"DeviceUserID"} << 0;
-    QTest::newRow("empty") << "" << "" << QStringList{} << 0;
+    QTest::newRow("plain") << "#model=Fake\nWidth=320\nPixelFormat=Mono8\n"
+                           << "Fake" << QStringList{"Width", "PixelFormat"} << 0;
+    QTest::newRow("Windows line ends and blanks") << "#model=Fake\r\n\r\n  Width = 320\r\n"
+                                                  << "Fake" << QStringList{"Width"} << 0;
+    QTest::newRow("comments") << "# saved\n#model=Fake\n# Width=1\nHeight=2\n"
+                              << "Fake" << QStringList{"Height"} << 0;
+    QTest::newRow("no model line") << "Width=320\n"
+                                   << "" << QStringList{"Width"} << 0;
+    QTest::newRow("model after features is no header") << "Width=320\n#model=Fake\n"
+                                                       << "" << QStringList{"Width"} << 0;
+    QTest::newRow("lines without a name") << "#model=Fake\n=5\njust text\nWidth=1\n"
+                                          << "Fake" << QStringList{"Width"} << 2;
+    QTest::newRow("value with equals signs") << "#model=Fake\nDeviceUserID=a=b\n"
+                                             << "Fake" << QStringList{"DeviceUserID"} << 0;
+    QTest::newRow("empty") << ""
+                           << "" << QStringList{} << 0;
 }
 
 void FeatureBrowserTest::parsesFeatureFiles()
@@ -278,8 +285,8 @@ void FeatureBrowserTest::dependentFeaturesGetAnotherRound()
 {
     // OffsetX=80 fits only once Width has shrunk, which the file lists after it.
     ScriptedSource source;
-    const LoadReport report =
-        applyFeatureFile(source, parseFeatureFile("#model=Scripted\nOffsetX=80\nWidth=20\nGain=2\nNope=1\n"));
+    const LoadReport report = applyFeatureFile(
+        source, parseFeatureFile("#model=Scripted\nOffsetX=80\nWidth=20\nGain=2\nNope=1\n"));
     QVERIFY(!report.wrongModel);
     QCOMPARE(report.applied, 3);
     QCOMPARE(source.values["OffsetX"], QString("80"));
@@ -290,7 +297,8 @@ void FeatureBrowserTest::dependentFeaturesGetAnotherRound()
 
     // A file that cannot be applied whole says which line stayed refused.
     ScriptedSource other;
-    const LoadReport stuck = applyFeatureFile(other, parseFeatureFile("#model=Scripted\nOffsetX=90\nWidth=95\n"));
+    const LoadReport stuck =
+        applyFeatureFile(other, parseFeatureFile("#model=Scripted\nOffsetX=90\nWidth=95\n"));
     QCOMPARE(stuck.applied, 0);
     QCOMPARE(stuck.refused.size(), 2);
     QCOMPARE(stuck.refused[0].reason, QString("region beyond the sensor"));
@@ -320,12 +328,18 @@ void FeatureBrowserTest::saveThenLoadRestoresTheCamera()
     // Change the camera, then load.
     QString reason;
     const QList<QPair<QString, QString>> changes =
-        fakeMode() ? QList<QPair<QString, QString>>{{"Width", "200"}, {"ExposureTimeAbs", "33000"},
-                                                    {"AcquisitionMode", "MultiFrame"}, {"TriggerMode", "On"}}
-                   : QList<QPair<QString, QString>>{{"Contrast", "12"}, {"Gain", "3"}, {"TriggerMode", "Software"},
-                                                    {"ReverseX", "true"}, {"PacketSize", "4000"}};
+        fakeMode() ? QList<QPair<QString, QString>>{{"Width", "200"},
+                                                    {"ExposureTimeAbs", "33000"},
+                                                    {"AcquisitionMode", "MultiFrame"},
+                                                    {"TriggerMode", "On"}}
+                   : QList<QPair<QString, QString>>{{"Contrast", "12"},
+                                                    {"Gain", "3"},
+                                                    {"TriggerMode", "Software"},
+                                                    {"ReverseX", "true"},
+                                                    {"PacketSize", "4000"}};
     for (const auto& change : changes)
-        QVERIFY2(source.write(change.first, change.second, reason) == VEXO_SDK_OK, qPrintable(reason));
+        QVERIFY2(source.write(change.first, change.second, reason) == VEXO_SDK_OK,
+                 qPrintable(reason));
     QVERIFY(writableValues(source) != before);
 
     worker.loadFile(path);
@@ -346,8 +360,8 @@ void FeatureBrowserTest::badLinesAreReportedTheRestApplied()
     SdkFeatureSource source(camera.handle);
     const QString integer = fakeMode() ? "Width" : "Contrast";
     const QString good = fakeMode() ? "AcquisitionMode=SingleFrame" : "Sharpness=7";
-    const QString text = "#model=" + source.model() + "\nNoSuchFeature=1\n" + integer + "=wide\n" + integer +
-                         "=999999\nthis is no feature line\n" + good + "\n";
+    const QString text = "#model=" + source.model() + "\nNoSuchFeature=1\n" + integer + "=wide\n" +
+                         integer + "=999999\nthis is no feature line\n" + good + "\n";
     const LoadReport report = applyFeatureFile(source, parseFeatureFile(text));
     QVERIFY(!report.wrongModel);
     QCOMPARE(report.applied, 1);
@@ -432,7 +446,8 @@ void FeatureBrowserTest::browserWritesAndShowsRefusals()
     else
         QCOMPARE(SdkSetContrast(camera.handle, 41), VEXO_SDK_OK);
     const QString elsewhere = fakeMode() ? "ExposureTimeAbs" : "Contrast";
-    QTRY_COMPARE_WITH_TIMEOUT(model->feature(elsewhere)->value, QString(fakeMode() ? "12000" : "41"), kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(model->feature(elsewhere)->value,
+                              QString(fakeMode() ? "12000" : "41"), kDeadlineMs);
 
     // A refused write says why and what the camera holds.
     value = model->indexOf(integer, FeatureTreeModel::ValueColumn);
@@ -482,7 +497,8 @@ void FeatureBrowserTest::vanishingCameraIsShown()
     }
     // Closed under the browser: every feature greys, the browser says so.
     QCOMPARE(SdkCloseCamera(handle), VEXO_SDK_OK);
-    QTRY_VERIFY_WITH_TIMEOUT(browser.statusText() == FeatureBrowser::tr("相机已关闭。"), kDeadlineMs);
+    QTRY_VERIFY_WITH_TIMEOUT(browser.statusText() == FeatureBrowser::tr("相机已关闭。"),
+                             kDeadlineMs);
     const QString name = model->allFeatures().first().name;
     QCOMPARE(model->feature(name)->access, Access::NotAvailable);
     QVERIFY(!model->setData(model->indexOf(name, FeatureTreeModel::ValueColumn), "1"));

@@ -110,26 +110,28 @@ void CameraFeaturesTest::listsFeaturesWithTypesAndRanges_data()
     QTest::addColumn<QString>("entry");  // one entry an enumeration must have
     const int RO = VEXO_SDK_ACCESS_READ_ONLY, RW = VEXO_SDK_ACCESS_READ_WRITE;
     if (fakeMode()) {
-        QTest::newRow("integer with range") << QByteArray("Width") << "ImageFormatControl"
-                                            << VEXO_SDK_FEATURE_INTEGER << RW << 1.0 << 2048.0 << "";
-        QTest::newRow("float") << QByteArray("ExposureTimeAbs") << "AcquisitionControl" << VEXO_SDK_FEATURE_FLOAT
-                               << RW << 10.0 << 10000000.0 << "";
+        QTest::newRow("integer with range")
+            << QByteArray("Width") << "ImageFormatControl" << VEXO_SDK_FEATURE_INTEGER << RW << 1.0
+            << 2048.0 << "";
+        QTest::newRow("float") << QByteArray("ExposureTimeAbs") << "AcquisitionControl"
+                               << VEXO_SDK_FEATURE_FLOAT << RW << 10.0 << 10000000.0 << "";
         QTest::newRow("enumeration") << QByteArray("PixelFormat") << "ImageFormatControl"
                                      << VEXO_SDK_FEATURE_ENUMERATION << RW << 0.0 << 0.0 << "Mono8";
-        QTest::newRow("command") << QByteArray("TriggerSoftware") << "AcquisitionControl" << VEXO_SDK_FEATURE_COMMAND
-                                 << RW << 0.0 << 0.0 << "";
+        QTest::newRow("command") << QByteArray("TriggerSoftware") << "AcquisitionControl"
+                                 << VEXO_SDK_FEATURE_COMMAND << RW << 0.0 << 0.0 << "";
         QTest::newRow("read-only string") << QByteArray("DeviceModelName") << "DeviceControl"
                                           << VEXO_SDK_FEATURE_STRING << RO << 0.0 << 0.0 << "";
     } else {
         QTest::newRow("integer with range") << QByteArray("Contrast") << "Image Processing"
                                             << VEXO_SDK_FEATURE_INTEGER << RW << 0.0 << 100.0 << "";
         QTest::newRow("float, the camera's exposure range")
-            << QByteArray("ExposureTime") << "Acquisition Control" << VEXO_SDK_FEATURE_FLOAT << RW << -1.0
-            << -1.0 << "";
-        QTest::newRow("enumeration") << QByteArray("TriggerMode") << "Acquisition Control/Trigger"
-                                     << VEXO_SDK_FEATURE_ENUMERATION << RW << 0.0 << 0.0 << "Hardware";
-        QTest::newRow("boolean") << QByteArray("ReverseX") << "Image Format Control" << VEXO_SDK_FEATURE_BOOLEAN << RW
-                                 << 0.0 << 0.0 << "";
+            << QByteArray("ExposureTime") << "Acquisition Control" << VEXO_SDK_FEATURE_FLOAT << RW
+            << -1.0 << -1.0 << "";
+        QTest::newRow("enumeration")
+            << QByteArray("TriggerMode") << "Acquisition Control/Trigger"
+            << VEXO_SDK_FEATURE_ENUMERATION << RW << 0.0 << 0.0 << "Hardware";
+        QTest::newRow("boolean") << QByteArray("ReverseX") << "Image Format Control"
+                                 << VEXO_SDK_FEATURE_BOOLEAN << RW << 0.0 << 0.0 << "";
         QTest::newRow("command") << QByteArray("TriggerSoftware") << "Acquisition Control/Trigger"
                                  << VEXO_SDK_FEATURE_COMMAND << RW << 0.0 << 0.0 << "";
         QTest::newRow("read-only string") << QByteArray("DeviceModelName") << "Device Control"
@@ -166,8 +168,10 @@ void CameraFeaturesTest::listsFeaturesWithTypesAndRanges()
     }
     if (type == VEXO_SDK_FEATURE_INTEGER || type == VEXO_SDK_FEATURE_FLOAT) {
         // Ranges computed from exposure steps carry rounding.
-        QVERIFY2(qAbs(f.minimum - minimum) <= 1e-9 * qMax(1.0, qAbs(minimum)), qPrintable(QString::number(f.minimum)));
-        QVERIFY2(qAbs(f.maximum - maximum) <= 1e-9 * qMax(1.0, qAbs(maximum)), qPrintable(QString::number(f.maximum)));
+        QVERIFY2(qAbs(f.minimum - minimum) <= 1e-9 * qMax(1.0, qAbs(minimum)),
+                 qPrintable(QString::number(f.minimum)));
+        QVERIFY2(qAbs(f.maximum - maximum) <= 1e-9 * qMax(1.0, qAbs(maximum)),
+                 qPrintable(QString::number(f.maximum)));
     }
     if (!entry.isEmpty())
         QVERIFY2(all[name].entries.contains(entry), qPrintable(all[name].entries.join(',')));
@@ -183,7 +187,8 @@ void CameraFeaturesTest::writesAreReadBack_data()
     QTest::addColumn<QByteArray>("readBack");
     if (fakeMode()) {
         QTest::newRow("integer") << QByteArray("Width") << QByteArray("320") << QByteArray("320");
-        QTest::newRow("float") << QByteArray("ExposureTimeAbs") << QByteArray("20000") << QByteArray("20000");
+        QTest::newRow("float") << QByteArray("ExposureTimeAbs") << QByteArray("20000")
+                               << QByteArray("20000");
         QTest::newRow("enumeration") << QByteArray("AcquisitionMode") << QByteArray("SingleFrame")
                                      << QByteArray("SingleFrame");
         QTest::newRow("enumeration of a mapped feature")
@@ -194,9 +199,12 @@ void CameraFeaturesTest::writesAreReadBack_data()
         QTest::newRow("float, rounded to the step")
             << QByteArray("ExposureTime") << QByteArray("2000") << QByteArray("1998");
         QTest::newRow("float gain") << QByteArray("Gain") << QByteArray("2.5") << QByteArray("2.5");
-        QTest::newRow("enumeration") << QByteArray("TriggerMode") << QByteArray("Software") << QByteArray("Software");
-        QTest::newRow("boolean") << QByteArray("ReverseY") << QByteArray("true") << QByteArray("true");
-        QTest::newRow("boolean as a number") << QByteArray("ReverseY") << QByteArray("1") << QByteArray("true");
+        QTest::newRow("enumeration")
+            << QByteArray("TriggerMode") << QByteArray("Software") << QByteArray("Software");
+        QTest::newRow("boolean") << QByteArray("ReverseY") << QByteArray("true")
+                                 << QByteArray("true");
+        QTest::newRow("boolean as a number")
+            << QByteArray("ReverseY") << QByteArray("1") << QByteArray("true");
     }
 }
 
@@ -264,7 +272,8 @@ void CameraFeaturesTest::commandRuns()
     }
     QCOMPARE(SdkExecuteFeature(camera.handle, "NoSuchCommand", reason), VEXO_SDK_NOT_MATCHING);
     QVERIFY(reason[0] != '\0');
-    QCOMPARE(SdkExecuteFeature(camera.handle, fakeMode() ? "Width" : "Contrast", reason), VEXO_SDK_NOT_MATCHING);
+    QCOMPARE(SdkExecuteFeature(camera.handle, fakeMode() ? "Width" : "Contrast", reason),
+             VEXO_SDK_NOT_MATCHING);
 }
 
 void CameraFeaturesTest::refusedWritesSayWhy_data()
@@ -275,25 +284,26 @@ void CameraFeaturesTest::refusedWritesSayWhy_data()
     QTest::addColumn<QByteArray>("reasonHolds");
     const QByteArray integer = fakeMode() ? "Width" : "Contrast";
     const QByteArray enumeration = fakeMode() ? "AcquisitionMode" : "TriggerMode";
-    QTest::newRow("integer above its maximum") << integer << QByteArray("5000") << int(VEXO_SDK_OUT_OF_RANGE)
-                                               << QByteArray("outside");
-    QTest::newRow("integer below its minimum") << integer << QByteArray("-1") << int(VEXO_SDK_OUT_OF_RANGE)
-                                               << QByteArray("outside");
+    QTest::newRow("integer above its maximum")
+        << integer << QByteArray("5000") << int(VEXO_SDK_OUT_OF_RANGE) << QByteArray("outside");
+    QTest::newRow("integer below its minimum")
+        << integer << QByteArray("-1") << int(VEXO_SDK_OUT_OF_RANGE) << QByteArray("outside");
     QTest::newRow("not a number") << integer << QByteArray("wide") << int(VEXO_SDK_INVALID_ARGUMENT)
                                   << QByteArray("not a whole number");
-    QTest::newRow("fraction for an integer") << integer << QByteArray("2.5") << int(VEXO_SDK_INVALID_ARGUMENT)
-                                             << QByteArray("not a whole number");
-    QTest::newRow("no such entry") << enumeration << QByteArray("Sideways") << int(VEXO_SDK_NOT_MATCHING)
-                                   << QByteArray("not an entry");
+    QTest::newRow("fraction for an integer")
+        << integer << QByteArray("2.5") << int(VEXO_SDK_INVALID_ARGUMENT)
+        << QByteArray("not a whole number");
+    QTest::newRow("no such entry") << enumeration << QByteArray("Sideways")
+                                   << int(VEXO_SDK_NOT_MATCHING) << QByteArray("not an entry");
     QTest::newRow("read-only feature") << QByteArray("DeviceModelName") << QByteArray("Other")
                                        << int(VEXO_SDK_WRONG_MODE) << QByteArray("read-only");
-    QTest::newRow("unknown feature") << QByteArray("NoSuchFeature") << QByteArray("1") << int(VEXO_SDK_NOT_MATCHING)
-                                     << QByteArray("no feature");
+    QTest::newRow("unknown feature") << QByteArray("NoSuchFeature") << QByteArray("1")
+                                     << int(VEXO_SDK_NOT_MATCHING) << QByteArray("no feature");
     QTest::newRow("a command has no value") << QByteArray("TriggerSoftware") << QByteArray("1")
                                             << int(VEXO_SDK_NOT_MATCHING) << QByteArray("command");
     if (!fakeMode())
-        QTest::newRow("float out of range") << QByteArray("Gain") << QByteArray("99") << int(VEXO_SDK_OUT_OF_RANGE)
-                                            << QByteArray("outside");
+        QTest::newRow("float out of range") << QByteArray("Gain") << QByteArray("99")
+                                            << int(VEXO_SDK_OUT_OF_RANGE) << QByteArray("outside");
     else
         QTest::newRow("float out of range") << QByteArray("ExposureTimeAbs") << QByteArray("1")
                                             << int(VEXO_SDK_OUT_OF_RANGE) << QByteArray("outside");
@@ -323,8 +333,8 @@ void CameraFeaturesTest::frameLayoutIsRefusedWhileStreaming()
     const QByteArray before = valueOf(camera.handle, "PixelFormat");
     QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
     QByteArray reason;
-    const int r = writeFeature(camera.handle, fakeMode() ? "Width" : "PixelFormat", fakeMode() ? "128" : "Mono8",
-                               &reason);
+    const int r = writeFeature(camera.handle, fakeMode() ? "Width" : "PixelFormat",
+                               fakeMode() ? "128" : "Mono8", &reason);
     if (fakeMode()) {
         QCOMPARE(r, VEXO_SDK_WRONG_MODE);
         QVERIFY2(reason.contains("stop the acquisition"), reason.constData());
@@ -343,18 +353,23 @@ void CameraFeaturesTest::badArguments()
     char buffer[VEXO_SDK_FEATURE_VALUE_SIZE];
     VexoFeatureInfo info{};
     QCOMPARE(SdkGetFeatureCount(camera.handle, nullptr), VEXO_SDK_INVALID_ARGUMENT);
-    QCOMPARE(SdkGetFeatureValue(camera.handle, nullptr, buffer, nullptr), VEXO_SDK_INVALID_ARGUMENT);
-    QCOMPARE(SdkGetFeatureValue(camera.handle, "Width", nullptr, nullptr), VEXO_SDK_INVALID_ARGUMENT);
-    QCOMPARE(SdkSetFeatureValue(camera.handle, "Width", nullptr, nullptr), VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(SdkGetFeatureValue(camera.handle, nullptr, buffer, nullptr),
+             VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(SdkGetFeatureValue(camera.handle, "Width", nullptr, nullptr),
+             VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(SdkSetFeatureValue(camera.handle, "Width", nullptr, nullptr),
+             VEXO_SDK_INVALID_ARGUMENT);
     QCOMPARE(SdkGetFeatureInfo(camera.handle, 0, nullptr), VEXO_SDK_INVALID_ARGUMENT);
     int count = 0;
     QCOMPARE(SdkGetFeatureCount(camera.handle, &count), VEXO_SDK_OK);
     QCOMPARE(SdkGetFeatureInfo(camera.handle, count, &info), VEXO_SDK_OUT_OF_RANGE);
     QCOMPARE(SdkGetFeatureInfo(camera.handle, -1, &info), VEXO_SDK_OUT_OF_RANGE);
     QCOMPARE(SdkGetFeatureEntry(camera.handle, 0, 99, buffer), VEXO_SDK_OUT_OF_RANGE);
-    QCOMPARE(SdkGetFeatureValue(camera.handle + 1000, "Width", buffer, nullptr), VEXO_SDK_INVALID_HANDLE);
+    QCOMPARE(SdkGetFeatureValue(camera.handle + 1000, "Width", buffer, nullptr),
+             VEXO_SDK_INVALID_HANDLE);
     char reason[VEXO_SDK_FEATURE_REASON_SIZE] = {};
-    QCOMPARE(SdkSetFeatureValue(camera.handle + 1000, "Width", "1", reason), VEXO_SDK_INVALID_HANDLE);
+    QCOMPARE(SdkSetFeatureValue(camera.handle + 1000, "Width", "1", reason),
+             VEXO_SDK_INVALID_HANDLE);
     QVERIFY(reason[0] != '\0');
 }
 
@@ -383,8 +398,8 @@ void CameraFeaturesTest::vanishedCameraAnswersDetached()
         [&] {
             int result = 0;
             listFeatures(camera.handle, &result);
-            return result == VEXO_SDK_OK && valueOf(camera.handle, "Contrast", &result).size() > 0 &&
-                   result == VEXO_SDK_OK;
+            return result == VEXO_SDK_OK &&
+                   valueOf(camera.handle, "Contrast", &result).size() > 0 && result == VEXO_SDK_OK;
         }(),
         kDeadlineMs);
 }

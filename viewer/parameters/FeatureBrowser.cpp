@@ -48,39 +48,40 @@ public:
         if (!f)
             return QStyledItemDelegate::createEditor(parent, option, index);
         switch (f->type) {
-        case Type::Integer:
-            if (f->minimum >= std::numeric_limits<int>::min() && f->maximum <= std::numeric_limits<int>::max()) {
-                auto* box = new QSpinBox(parent);
-                box->setRange(static_cast<int>(f->minimum), static_cast<int>(f->maximum));
-                box->setSingleStep(f->increment >= 1 ? static_cast<int>(f->increment) : 1);
+            case Type::Integer:
+                if (f->minimum >= std::numeric_limits<int>::min() &&
+                    f->maximum <= std::numeric_limits<int>::max()) {
+                    auto* box = new QSpinBox(parent);
+                    box->setRange(static_cast<int>(f->minimum), static_cast<int>(f->maximum));
+                    box->setSingleStep(f->increment >= 1 ? static_cast<int>(f->increment) : 1);
+                    if (!f->unit.isEmpty())
+                        box->setSuffix(QLatin1Char(' ') + f->unit);
+                    return box;
+                }
+                break;
+            case Type::Float: {
+                auto* box = new QDoubleSpinBox(parent);
+                box->setDecimals(6);
+                box->setRange(f->minimum, f->maximum);
+                if (f->increment > 0)
+                    box->setSingleStep(f->increment);
                 if (!f->unit.isEmpty())
                     box->setSuffix(QLatin1Char(' ') + f->unit);
                 return box;
             }
-            break;
-        case Type::Float: {
-            auto* box = new QDoubleSpinBox(parent);
-            box->setDecimals(6);
-            box->setRange(f->minimum, f->maximum);
-            if (f->increment > 0)
-                box->setSingleStep(f->increment);
-            if (!f->unit.isEmpty())
-                box->setSuffix(QLatin1Char(' ') + f->unit);
-            return box;
-        }
-        case Type::Enumeration: {
-            auto* box = new QComboBox(parent);
-            box->addItems(f->entries);
-            return box;
-        }
-        case Type::Boolean: {
-            auto* box = new QComboBox(parent);
-            box->addItems({QStringLiteral("true"), QStringLiteral("false")});
-            return box;
-        }
-        case Type::String:
-        case Type::Command:
-            break;
+            case Type::Enumeration: {
+                auto* box = new QComboBox(parent);
+                box->addItems(f->entries);
+                return box;
+            }
+            case Type::Boolean: {
+                auto* box = new QComboBox(parent);
+                box->addItems({QStringLiteral("true"), QStringLiteral("false")});
+                return box;
+            }
+            case Type::String:
+            case Type::Command:
+                break;
         }
         return new QLineEdit(parent);
     }
@@ -98,7 +99,8 @@ public:
             line->setText(value);
     }
 
-    void setModelData(QWidget* editor, QAbstractItemModel* itemModel, const QModelIndex& index) const override
+    void setModelData(QWidget* editor, QAbstractItemModel* itemModel,
+                      const QModelIndex& index) const override
     {
         QString value;
         if (auto* box = qobject_cast<QSpinBox*>(editor))
@@ -156,7 +158,8 @@ FeatureBrowser::FeatureBrowser(int handle, const QString& cameraName, QWidget* p
     view = new QTreeView(this);
     view->setObjectName(QStringLiteral("treeView_features"));
     view->setModel(model);
-    view->setItemDelegateForColumn(FeatureTreeModel::ValueColumn, new FeatureEditorDelegate(model, view));
+    view->setItemDelegateForColumn(FeatureTreeModel::ValueColumn,
+                                   new FeatureEditorDelegate(model, view));
     view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                           QAbstractItemView::EditKeyPressed);
     view->header()->setSectionResizeMode(QHeaderView::Interactive);
@@ -294,7 +297,8 @@ void FeatureBrowser::refresh()
         return;
     readPending = true;
     const QStringList names = model->shownNames();
-    QMetaObject::invokeMethod(worker, [w = worker, names] { w->readValues(names); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [w = worker, names] { w->readValues(names); }, Qt::QueuedConnection);
 }
 
 void FeatureBrowser::showListed(const QVector<Feature>& list, int code)
@@ -364,13 +368,15 @@ void FeatureBrowser::showWritten(const QString& name, int code, const QString& r
 void FeatureBrowser::saveToFile(const QString& path)
 {
     setStatus(tr("正在保存..."));
-    QMetaObject::invokeMethod(worker, [w = worker, path] { w->saveFile(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [w = worker, path] { w->saveFile(path); }, Qt::QueuedConnection);
 }
 
 void FeatureBrowser::loadFromFile(const QString& path)
 {
     setStatus(tr("正在载入..."));
-    QMetaObject::invokeMethod(worker, [w = worker, path] { w->loadFile(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [w = worker, path] { w->loadFile(path); }, Qt::QueuedConnection);
 }
 
 void FeatureBrowser::showSaved(const QString& path, int code, const QString& detail)
@@ -378,10 +384,12 @@ void FeatureBrowser::showSaved(const QString& path, int code, const QString& det
     if (code == VEXO_SDK_OK)
         setStatus(tr("相机属性已保存到 %1").arg(path));
     else
-        setStatus(tr("相机属性未能保存到 %1：%2").arg(path, detail.isEmpty() ? tr("错误码 %1").arg(code) : detail));
+        setStatus(tr("相机属性未能保存到 %1：%2")
+                      .arg(path, detail.isEmpty() ? tr("错误码 %1").arg(code) : detail));
 }
 
-void FeatureBrowser::showLoaded(const QString& path, const features::LoadReport& report, const QString& error)
+void FeatureBrowser::showLoaded(const QString& path, const features::LoadReport& report,
+                                const QString& error)
 {
     reportView->clear();
     reportView->hide();
@@ -392,7 +400,8 @@ void FeatureBrowser::showLoaded(const QString& path, const features::LoadReport&
     if (report.wrongModel) {
         setStatus(report.fileModel.isEmpty()
                       ? tr("%1 不是相机属性文件（没有型号行）：未做任何更改。").arg(path)
-                      : tr("文件属于型号 %1，此相机是 %2：未做任何更改。").arg(report.fileModel, report.cameraModel));
+                      : tr("文件属于型号 %1，此相机是 %2：未做任何更改。")
+                            .arg(report.fileModel, report.cameraModel));
         return;
     }
     setStatus(tr("已载入 %1：应用 %2 项，拒绝 %3 项。")
@@ -422,8 +431,10 @@ void FeatureBrowser::placeCommandButtons()
         auto* button = qobject_cast<QPushButton*>(view->indexWidget(index));
         if (!button) {
             button = new QPushButton(view);
-            connect(button, &QPushButton::clicked, this,
-                    [this, name] { QMetaObject::invokeMethod(worker, [w = worker, name] { w->executeCommand(name); }, Qt::QueuedConnection); });
+            connect(button, &QPushButton::clicked, this, [this, name] {
+                QMetaObject::invokeMethod(
+                    worker, [w = worker, name] { w->executeCommand(name); }, Qt::QueuedConnection);
+            });
             view->setIndexWidget(index, button);
         }
         button->setText(tr("执行"));

@@ -25,7 +25,8 @@ public:
     static constexpr int refreshIntervalMs = 700;
 
     // The browser of the camera handle, made and shown if there is none yet.
-    static FeatureBrowser* showFor(int handle, const QString& cameraName, QWidget* parent = nullptr);
+    static FeatureBrowser* showFor(int handle, const QString& cameraName,
+                                   QWidget* parent = nullptr);
     // Closes the browser of handle (the camera closes).
     static void closeFor(int handle);
     static FeatureBrowser* browserOf(int handle);

@@ -20,8 +20,8 @@ QString fromUtf8(const char* text)
 // Codes worth another round in a load: the camera may take them once others are set.
 bool mayDependOnOthers(int code)
 {
-    return code == VEXO_SDK_OUT_OF_RANGE || code == VEXO_SDK_WRONG_MODE || code == VEXO_SDK_FAILED ||
-           code == VEXO_SDK_NOT_MATCHING;
+    return code == VEXO_SDK_OUT_OF_RANGE || code == VEXO_SDK_WRONG_MODE ||
+           code == VEXO_SDK_FAILED || code == VEXO_SDK_NOT_MATCHING;
 }
 
 constexpr int kLoadRounds = 3;
@@ -79,7 +79,8 @@ Reading SdkFeatureSource::read(const QString& name)
 int SdkFeatureSource::write(const QString& name, const QString& value, QString& reason)
 {
     char why[VEXO_SDK_FEATURE_REASON_SIZE] = {};
-    const int r = SdkSetFeatureValue(handle, name.toUtf8().constData(), value.toUtf8().constData(), why);
+    const int r =
+        SdkSetFeatureValue(handle, name.toUtf8().constData(), value.toUtf8().constData(), why);
     reason = fromUtf8(why);
     return r;
 }
@@ -188,7 +189,8 @@ LoadReport applyFeatureFile(Source& source, const ParsedFile& file)
                 lastRefusal.remove(line.lineNumber);
                 continue;
             }
-            lastRefusal.insert(line.lineNumber, Refusal{line.lineNumber, line.name, line.value, reason, code});
+            lastRefusal.insert(line.lineNumber,
+                               Refusal{line.lineNumber, line.name, line.value, reason, code});
             if (mayDependOnOthers(code))
                 retry.push_back(line);
         }

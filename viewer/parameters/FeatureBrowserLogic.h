@@ -92,9 +92,9 @@ struct FileLine {
     QString name, value;
 };
 struct ParsedFile {
-    QString model;                 // empty: the file names no model
+    QString model;  // empty: the file names no model
     QVector<FileLine> lines;
-    QStringList malformed;         // "line N: text" of lines that are no name=value pair
+    QStringList malformed;  // "line N: text" of lines that are no name=value pair
 };
 ParsedFile parseFeatureFile(const QString& text);
 

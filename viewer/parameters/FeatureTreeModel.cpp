@@ -206,27 +206,28 @@ QVariant FeatureTreeModel::data(const QModelIndex& index, int role) const
     }
     const Feature& f = featureList[node.feature];
     switch (role) {
-    case Qt::DisplayRole:
-        if (index.column() == NameColumn)
-            return f.displayName.isEmpty() ? f.name : f.displayName;
-        if (f.type == Type::Command)
-            return tr("执行");
-        return features::shownValue(f);
-    case Qt::EditRole:
-        return index.column() == ValueColumn ? QVariant(f.value) : QVariant(f.name);
-    case Qt::ToolTipRole:
-        return toolTip(f);
-    case NameRole:
-        return f.name;
-    default:
-        return {};
+        case Qt::DisplayRole:
+            if (index.column() == NameColumn)
+                return f.displayName.isEmpty() ? f.name : f.displayName;
+            if (f.type == Type::Command)
+                return tr("执行");
+            return features::shownValue(f);
+        case Qt::EditRole:
+            return index.column() == ValueColumn ? QVariant(f.value) : QVariant(f.name);
+        case Qt::ToolTipRole:
+            return toolTip(f);
+        case NameRole:
+            return f.name;
+        default:
+            return {};
     }
 }
 
 bool FeatureTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     const Feature* f = featureAt(index);
-    if (!f || role != Qt::EditRole || index.column() != ValueColumn || f->access != Access::ReadWrite)
+    if (!f || role != Qt::EditRole || index.column() != ValueColumn ||
+        f->access != Access::ReadWrite)
         return false;
     if (f->type == Type::Command) {
         emit executeRequested(f->name);

@@ -40,7 +40,8 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
 
     // The tooltip of a feature: its description, name, type and range.
     QString toolTip(const features::Feature& feature) const;
@@ -62,9 +63,9 @@ private:
 
     QVector<features::Feature> featureList;
     QHash<QString, int> byName;
-    QVector<Node> nodes;                 // nodes[0] is the invisible root
-    QHash<QString, int> categoryNodes;   // category path -> node
-    QHash<int, int> nodeOfFeature;       // feature index -> node
+    QVector<Node> nodes;                // nodes[0] is the invisible root
+    QHash<QString, int> categoryNodes;  // category path -> node
+    QHash<int, int> nodeOfFeature;      // feature index -> node
     features::Visibility level = features::Visibility::Beginner;
     QString search;
 };

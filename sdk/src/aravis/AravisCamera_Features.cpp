@@ -48,7 +48,8 @@ std::string text(const char* value)
     return value ? std::string(value) : std::string();
 }
 
-FeatureDescription describeNode(ArvGcFeatureNode* node, FeatureType type, const std::string& category)
+FeatureDescription describeNode(ArvGcFeatureNode* node, FeatureType type,
+                                const std::string& category)
 {
     FeatureDescription d;
     d.name = text(arv_gc_feature_node_get_name(node));
@@ -62,15 +63,15 @@ FeatureDescription describeNode(ArvGcFeatureNode* node, FeatureType type, const 
     d.type = type;
     d.access = accessOf(node);
     switch (arv_gc_feature_node_get_visibility(node)) {
-    case ARV_GC_VISIBILITY_GURU:
-        d.visibility = FeatureVisibility::Guru;
-        break;
-    case ARV_GC_VISIBILITY_EXPERT:
-        d.visibility = FeatureVisibility::Expert;
-        break;
-    default:
-        d.visibility = FeatureVisibility::Beginner;
-        break;
+        case ARV_GC_VISIBILITY_GURU:
+            d.visibility = FeatureVisibility::Guru;
+            break;
+        case ARV_GC_VISIBILITY_EXPERT:
+            d.visibility = FeatureVisibility::Expert;
+            break;
+        default:
+            d.visibility = FeatureVisibility::Beginner;
+            break;
     }
     GErrorHolder e;
     if (type == FeatureType::Integer) {
@@ -126,7 +127,8 @@ void collect(ArvGc* genicam, ArvGcCategory* category, const std::string& path,
             continue;
         if (ARV_IS_GC_CATEGORY(node)) {
             const std::string part = categoryPart(feature);
-            collect(genicam, ARV_GC_CATEGORY(node), path.empty() ? part : path + "/" + part, seen, out);
+            collect(genicam, ARV_GC_CATEGORY(node), path.empty() ? part : path + "/" + part, seen,
+                    out);
             continue;
         }
         if (const auto type = typeOf(node))
@@ -192,23 +194,23 @@ int AravisCamera::readFeature(const std::string& name, std::string& value, Featu
     GErrorHolder e;
     std::string read;
     switch (type) {
-    case FeatureType::Integer:
-        read = std::to_string(arv_gc_integer_get_value(ARV_GC_INTEGER(node), e.out()));
-        break;
-    case FeatureType::Float:
-        read = formatFeatureFloat(arv_gc_float_get_value(ARV_GC_FLOAT(node), e.out()));
-        break;
-    case FeatureType::Enumeration:
-        read = text(arv_gc_enumeration_get_string_value(ARV_GC_ENUMERATION(node), e.out()));
-        break;
-    case FeatureType::Boolean:
-        read = formatFeatureBoolean(arv_gc_boolean_get_value(ARV_GC_BOOLEAN(node), e.out()));
-        break;
-    case FeatureType::String:
-        read = text(arv_gc_string_get_value(ARV_GC_STRING(node), e.out()));
-        break;
-    case FeatureType::Command:
-        break;
+        case FeatureType::Integer:
+            read = std::to_string(arv_gc_integer_get_value(ARV_GC_INTEGER(node), e.out()));
+            break;
+        case FeatureType::Float:
+            read = formatFeatureFloat(arv_gc_float_get_value(ARV_GC_FLOAT(node), e.out()));
+            break;
+        case FeatureType::Enumeration:
+            read = text(arv_gc_enumeration_get_string_value(ARV_GC_ENUMERATION(node), e.out()));
+            break;
+        case FeatureType::Boolean:
+            read = formatFeatureBoolean(arv_gc_boolean_get_value(ARV_GC_BOOLEAN(node), e.out()));
+            break;
+        case FeatureType::String:
+            read = text(arv_gc_string_get_value(ARV_GC_STRING(node), e.out()));
+            break;
+        case FeatureType::Command:
+            break;
     }
     if (e.failed()) {
         reason = e.message();
@@ -219,7 +221,8 @@ int AravisCamera::readFeature(const std::string& name, std::string& value, Featu
     return VEXO_SDK_OK;
 }
 
-int AravisCamera::writeFeature(const std::string& name, const std::string& value, std::string& reason)
+int AravisCamera::writeFeature(const std::string& name, const std::string& value,
+                               std::string& reason)
 {
     std::lock_guard<std::mutex> guard(mutex);
     int code = 0;
@@ -232,32 +235,32 @@ int AravisCamera::writeFeature(const std::string& name, const std::string& value
         return r;
     GErrorHolder e;
     switch (type) {
-    case FeatureType::Integer: {
-        int64_t v = 0;
-        parseFeatureInteger(value, v);
-        arv_gc_integer_set_value(ARV_GC_INTEGER(node), v, e.out());
-        break;
-    }
-    case FeatureType::Float: {
-        double v = 0;
-        parseFeatureFloat(value, v);
-        arv_gc_float_set_value(ARV_GC_FLOAT(node), v, e.out());
-        break;
-    }
-    case FeatureType::Boolean: {
-        bool v = false;
-        parseFeatureBoolean(value, v);
-        arv_gc_boolean_set_value(ARV_GC_BOOLEAN(node), v, e.out());
-        break;
-    }
-    case FeatureType::Enumeration:
-        arv_gc_enumeration_set_string_value(ARV_GC_ENUMERATION(node), value.c_str(), e.out());
-        break;
-    case FeatureType::String:
-        arv_gc_string_set_value(ARV_GC_STRING(node), value.c_str(), e.out());
-        break;
-    case FeatureType::Command:
-        break;
+        case FeatureType::Integer: {
+            int64_t v = 0;
+            parseFeatureInteger(value, v);
+            arv_gc_integer_set_value(ARV_GC_INTEGER(node), v, e.out());
+            break;
+        }
+        case FeatureType::Float: {
+            double v = 0;
+            parseFeatureFloat(value, v);
+            arv_gc_float_set_value(ARV_GC_FLOAT(node), v, e.out());
+            break;
+        }
+        case FeatureType::Boolean: {
+            bool v = false;
+            parseFeatureBoolean(value, v);
+            arv_gc_boolean_set_value(ARV_GC_BOOLEAN(node), v, e.out());
+            break;
+        }
+        case FeatureType::Enumeration:
+            arv_gc_enumeration_set_string_value(ARV_GC_ENUMERATION(node), value.c_str(), e.out());
+            break;
+        case FeatureType::String:
+            arv_gc_string_set_value(ARV_GC_STRING(node), value.c_str(), e.out());
+            break;
+        case FeatureType::Command:
+            break;
     }
     if (e.failed()) {
         reason = e.message();
