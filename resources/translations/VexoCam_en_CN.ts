@@ -296,6 +296,14 @@
         <source>测量与对焦工具</source>
         <translation>Measurement and focus tools</translation>
     </message>
+    <message>
+        <source>相机属性</source>
+        <translation>Camera Features</translation>
+    </message>
+    <message>
+        <source>帧 收到 %1 丢失 %2 不完整 %3 · 包 缺失 %4 重发 %5 · %6 MB/s · 缓冲不足 %7</source>
+        <translation>Frames received %1 lost %2 incomplete %3 · packets missing %4 resent %5 · %6 MB/s · buffer underruns %7</translation>
+    </message>
 </context>
 <context>
     <name>ConfigWidget</name>
@@ -610,6 +618,156 @@
     <message>
         <source>确定</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>FeatureBrowser</name>
+    <message>
+        <source>保存相机属性</source>
+        <translation>Save Camera Features</translation>
+    </message>
+    <message>
+        <source>相机属性文件 (*.txt)</source>
+        <translation>Camera feature files (*.txt)</translation>
+    </message>
+    <message>
+        <source>载入相机属性</source>
+        <translation>Load Camera Features</translation>
+    </message>
+    <message>
+        <source>相机属性文件 (*.txt);;所有文件 (*)</source>
+        <translation>Camera feature files (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>相机属性 - %1</source>
+        <translation>Camera Features - %1</translation>
+    </message>
+    <message>
+        <source>搜索属性</source>
+        <translation>Search features</translation>
+    </message>
+    <message>
+        <source>级别:</source>
+        <translation>Level:</translation>
+    </message>
+    <message>
+        <source>初级</source>
+        <translation>Beginner</translation>
+    </message>
+    <message>
+        <source>专家</source>
+        <translation>Expert</translation>
+    </message>
+    <message>
+        <source>大师</source>
+        <translation>Guru</translation>
+    </message>
+    <message>
+        <source>保存属性...</source>
+        <translation>Save Features...</translation>
+    </message>
+    <message>
+        <source>载入属性...</source>
+        <translation>Load Features...</translation>
+    </message>
+    <message>
+        <source>相机已关闭。</source>
+        <translation>The camera is closed.</translation>
+    </message>
+    <message>
+        <source>相机已断开，属性暂不可用。</source>
+        <translation>The camera is disconnected; its features are not available for now.</translation>
+    </message>
+    <message>
+        <source>%1 个属性</source>
+        <translation>%1 features</translation>
+    </message>
+    <message>
+        <source>%1 未被接受：%2。相机现在的值：%3</source>
+        <translation>%1 was refused: %2. The camera now holds: %3</translation>
+    </message>
+    <message>
+        <source>%1 已写入。</source>
+        <translation>%1 written.</translation>
+    </message>
+    <message>
+        <source>错误码 %1</source>
+        <translation>error code %1</translation>
+    </message>
+    <message>
+        <source>正在保存...</source>
+        <translation>Saving...</translation>
+    </message>
+    <message>
+        <source>正在载入...</source>
+        <translation>Loading...</translation>
+    </message>
+    <message>
+        <source>相机属性已保存到 %1</source>
+        <translation>Camera features saved to %1</translation>
+    </message>
+    <message>
+        <source>相机属性未能保存到 %1：%2</source>
+        <translation>Camera features could not be saved to %1: %2</translation>
+    </message>
+    <message>
+        <source>无法读取 %1：%2</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 不是相机属性文件（没有型号行）：未做任何更改。</source>
+        <translation>%1 is no camera feature file (it has no model line): nothing was changed.</translation>
+    </message>
+    <message>
+        <source>文件属于型号 %1，此相机是 %2：未做任何更改。</source>
+        <translation>The file belongs to model %1, this camera is %2: nothing was changed.</translation>
+    </message>
+    <message>
+        <source>已载入 %1：应用 %2 项，拒绝 %3 项。</source>
+        <translation>Loaded %1: %2 applied, %3 refused.</translation>
+    </message>
+    <message>
+        <source>第 %1 行不是“名称=值”</source>
+        <translation>Line %1 is no &quot;name=value&quot;</translation>
+    </message>
+    <message>
+        <source>第 %1 行 %2=%3：%4</source>
+        <translation>Line %1 %2=%3: %4</translation>
+    </message>
+    <message>
+        <source>执行</source>
+        <translation>Execute</translation>
+    </message>
+</context>
+<context>
+    <name>FeatureTreeModel</name>
+    <message>
+        <source>范围 %1 .. %2</source>
+        <translation>Range %1 .. %2</translation>
+    </message>
+    <message>
+        <source>，步长 %1</source>
+        <translation>, step %1</translation>
+    </message>
+    <message>
+        <source>只读</source>
+        <translation>Read-only</translation>
+    </message>
+    <message>
+        <source>现在不可用</source>
+        <translation>Not available now</translation>
+    </message>
+    <message>
+        <source>执行</source>
+        <translation>Execute</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>值</source>
+        <translation>Value</translation>
     </message>
 </context>
 <context>
@@ -2132,6 +2290,29 @@
     <message>
         <source>不接受“%1”</source>
         <translation>“%1” not accepted</translation>
+    </message>
+    <message>
+        <source>相机属性</source>
+        <translation>Camera Features</translation>
+    </message>
+    <message>
+        <source>请先选中一个显示相机的窗口。</source>
+        <translation>Select a window showing a camera first.</translation>
+    </message>
+</context>
+<context>
+    <name>features::Worker</name>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>no such file</translation>
+    </message>
+    <message>
+        <source>文件太大，不是相机属性文件</source>
+        <translation>too large for a camera feature file</translation>
     </message>
 </context>
 <context>

@@ -296,6 +296,14 @@
         <source>测量与对焦工具</source>
         <translation>测量与对焦工具</translation>
     </message>
+    <message>
+        <source>相机属性</source>
+        <translation>相机属性</translation>
+    </message>
+    <message>
+        <source>帧 收到 %1 丢失 %2 不完整 %3 · 包 缺失 %4 重发 %5 · %6 MB/s · 缓冲不足 %7</source>
+        <translation>帧 收到 %1 丢失 %2 不完整 %3 · 包 缺失 %4 重发 %5 · %6 MB/s · 缓冲不足 %7</translation>
+    </message>
 </context>
 <context>
     <name>ConfigWidget</name>
@@ -610,6 +618,156 @@
     <message>
         <source>确定</source>
         <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>FeatureBrowser</name>
+    <message>
+        <source>保存相机属性</source>
+        <translation>保存相机属性</translation>
+    </message>
+    <message>
+        <source>相机属性文件 (*.txt)</source>
+        <translation>相机属性文件 (*.txt)</translation>
+    </message>
+    <message>
+        <source>载入相机属性</source>
+        <translation>载入相机属性</translation>
+    </message>
+    <message>
+        <source>相机属性文件 (*.txt);;所有文件 (*)</source>
+        <translation>相机属性文件 (*.txt);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>相机属性 - %1</source>
+        <translation>相机属性 - %1</translation>
+    </message>
+    <message>
+        <source>搜索属性</source>
+        <translation>搜索属性</translation>
+    </message>
+    <message>
+        <source>级别:</source>
+        <translation>级别:</translation>
+    </message>
+    <message>
+        <source>初级</source>
+        <translation>初级</translation>
+    </message>
+    <message>
+        <source>专家</source>
+        <translation>专家</translation>
+    </message>
+    <message>
+        <source>大师</source>
+        <translation>大师</translation>
+    </message>
+    <message>
+        <source>保存属性...</source>
+        <translation>保存属性...</translation>
+    </message>
+    <message>
+        <source>载入属性...</source>
+        <translation>载入属性...</translation>
+    </message>
+    <message>
+        <source>相机已关闭。</source>
+        <translation>相机已关闭。</translation>
+    </message>
+    <message>
+        <source>相机已断开，属性暂不可用。</source>
+        <translation>相机已断开，属性暂不可用。</translation>
+    </message>
+    <message>
+        <source>%1 个属性</source>
+        <translation>%1 个属性</translation>
+    </message>
+    <message>
+        <source>%1 未被接受：%2。相机现在的值：%3</source>
+        <translation>%1 未被接受：%2。相机现在的值：%3</translation>
+    </message>
+    <message>
+        <source>%1 已写入。</source>
+        <translation>%1 已写入。</translation>
+    </message>
+    <message>
+        <source>错误码 %1</source>
+        <translation>错误码 %1</translation>
+    </message>
+    <message>
+        <source>正在保存...</source>
+        <translation>正在保存...</translation>
+    </message>
+    <message>
+        <source>正在载入...</source>
+        <translation>正在载入...</translation>
+    </message>
+    <message>
+        <source>相机属性已保存到 %1</source>
+        <translation>相机属性已保存到 %1</translation>
+    </message>
+    <message>
+        <source>相机属性未能保存到 %1：%2</source>
+        <translation>相机属性未能保存到 %1：%2</translation>
+    </message>
+    <message>
+        <source>无法读取 %1：%2</source>
+        <translation>无法读取 %1：%2</translation>
+    </message>
+    <message>
+        <source>%1 不是相机属性文件（没有型号行）：未做任何更改。</source>
+        <translation>%1 不是相机属性文件（没有型号行）：未做任何更改。</translation>
+    </message>
+    <message>
+        <source>文件属于型号 %1，此相机是 %2：未做任何更改。</source>
+        <translation>文件属于型号 %1，此相机是 %2：未做任何更改。</translation>
+    </message>
+    <message>
+        <source>已载入 %1：应用 %2 项，拒绝 %3 项。</source>
+        <translation>已载入 %1：应用 %2 项，拒绝 %3 项。</translation>
+    </message>
+    <message>
+        <source>第 %1 行不是“名称=值”</source>
+        <translation>第 %1 行不是“名称=值”</translation>
+    </message>
+    <message>
+        <source>第 %1 行 %2=%3：%4</source>
+        <translation>第 %1 行 %2=%3：%4</translation>
+    </message>
+    <message>
+        <source>执行</source>
+        <translation>执行</translation>
+    </message>
+</context>
+<context>
+    <name>FeatureTreeModel</name>
+    <message>
+        <source>范围 %1 .. %2</source>
+        <translation>范围 %1 .. %2</translation>
+    </message>
+    <message>
+        <source>，步长 %1</source>
+        <translation>，步长 %1</translation>
+    </message>
+    <message>
+        <source>只读</source>
+        <translation>只读</translation>
+    </message>
+    <message>
+        <source>现在不可用</source>
+        <translation>现在不可用</translation>
+    </message>
+    <message>
+        <source>执行</source>
+        <translation>执行</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>值</source>
+        <translation>值</translation>
     </message>
 </context>
 <context>
@@ -2132,6 +2290,29 @@
     <message>
         <source>不接受“%1”</source>
         <translation>不接受“%1”</translation>
+    </message>
+    <message>
+        <source>相机属性</source>
+        <translation>相机属性</translation>
+    </message>
+    <message>
+        <source>请先选中一个显示相机的窗口。</source>
+        <translation>请先选中一个显示相机的窗口。</translation>
+    </message>
+</context>
+<context>
+    <name>features::Worker</name>
+    <message>
+        <source>不是普通文件</source>
+        <translation>不是普通文件</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>文件不存在</translation>
+    </message>
+    <message>
+        <source>文件太大，不是相机属性文件</source>
+        <translation>文件太大，不是相机属性文件</translation>
     </message>
 </context>
 <context>

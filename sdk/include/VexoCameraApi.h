@@ -214,6 +214,12 @@ VEXO_SDK_API int SdkReleaseFrame(int handle, uint32_t token);
 /* Frame counters since the camera was opened. Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */
 VEXO_SDK_API int SdkGetFrameStatistics(int handle, VexoFrameStatistics* statistics);
 
+/* Stream statistics since the camera was opened: frames received, lost and incomplete,
+ * buffer underruns, network packets missing and resent, image bytes (see the record).
+ * Never waits for the camera: a camera busy with a setting reports what its stream
+ * counted last. Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (statistics null). */
+VEXO_SDK_API int SdkGetStreamStatistics(int handle, VexoStreamStatistics* statistics);
+
 /* Output format of SdkProcessImage: VEXO_SDK_PIXEL_RGB8 (default), _BGR8, _BGRA8, _MONO8.
  * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (format not offered). */
 VEXO_SDK_API int SdkSetOutputFormat(int handle, uint32_t pixelFormat);
@@ -513,6 +519,57 @@ VEXO_SDK_API int SdkSetNetworkConfig(const char* identifier, const VexoNetworkCo
  * process, until the upgrade has ended. */
 VEXO_SDK_API int SdkUpgradeFirmware(int handle, const char* path,
                                     VexoUpgradeProgressCallback progress, void* context);
+
+/* ==== Camera features ================================================================== */
+/* Every setting the camera itself offers, by name: for GenICam cameras the features of
+ * their description (their SFNC and vendor names), for simulated cameras the settings
+ * the library holds for them, which go through the same checks as the operations above
+ * (so both always show the same value). Values travel as text:
+ *   integer      decimal ("1920")          float    decimal ("10000.5")
+ *   enumeration  the entry's name ("Mono8") boolean  "true" / "false" (also "1" / "0")
+ *   string       the text itself           command  no value (SdkExecuteFeature)
+ * reason buffers are VEXO_SDK_FEATURE_REASON_SIZE bytes; on a refused write they receive
+ * the camera's (or the library's) own words, on success an empty text. They are the one
+ * output written when a call fails. */
+
+/* Takes a snapshot of the camera's feature list for SdkGetFeatureInfo and
+ * SdkGetFeatureEntry, in the order of the camera's description (categories depth first;
+ * this is also the order in which settings are best applied).
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (count null), DETACHED. */
+VEXO_SDK_API int SdkGetFeatureCount(int handle, int* count);
+
+/* Fills the description of feature `index` (0 .. count - 1) of the last snapshot. access
+ * is what the camera said when the snapshot was taken (see SdkGetFeatureValue for now).
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (info null), OUT_OF_RANGE (index). */
+VEXO_SDK_API int SdkGetFeatureInfo(int handle, int index, VexoFeatureInfo* info);
+
+/* Writes the name of entry `entry` (0 .. entryCount - 1) of enumeration feature `index`
+ * of the last snapshot into buffer (VEXO_SDK_TEXT_BUFFER_SIZE bytes).
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (buffer null), OUT_OF_RANGE. */
+VEXO_SDK_API int SdkGetFeatureEntry(int handle, int index, int entry, char* buffer);
+
+/* Reads the value of the named feature as text into buffer (VEXO_SDK_FEATURE_VALUE_SIZE
+ * bytes) and its access now (VEXO_SDK_ACCESS_...) into *access (may be NULL). A
+ * not-available feature reads as an empty text. May wait for the camera (a network
+ * camera's time-out): call it off a user interface thread.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, NOT_MATCHING (no such feature, or a
+ * command), DETACHED, FAILED (the camera did not answer; nothing written). */
+VEXO_SDK_API int SdkGetFeatureValue(int handle, const char* name, char* buffer, int* access);
+
+/* Writes the named feature from text (see above). Before anything is sent the value is
+ * checked against the feature's type, range and increment and its access now.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (value not of the feature's type),
+ * NOT_MATCHING (no such feature, a command, or no such enumeration entry), OUT_OF_RANGE
+ * (outside minimum .. maximum or off the increment), WRONG_MODE (read-only or not
+ * available now, for example locked while the camera streams; the features that change
+ * the frames' size or layout, Width, Height, Binning..., Decimation... and PixelFormat,
+ * are refused while acquisition runs), DETACHED, FAILED (the camera refused it). reason says why whenever the result is not OK. */
+VEXO_SDK_API int SdkSetFeatureValue(int handle, const char* name, const char* value, char* reason);
+
+/* Executes the named command feature.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, NOT_MATCHING (no such command),
+ * WRONG_MODE (not available now), DETACHED, FAILED; reason as for SdkSetFeatureValue. */
+VEXO_SDK_API int SdkExecuteFeature(int handle, const char* name, char* reason);
 
 #ifdef __cplusplus
 }

@@ -247,3 +247,59 @@ typedef struct VexoFrameStatistics {
 
 VEXO_STATIC_ASSERT(sizeof(VexoFrameStatistics) == 8, "frame statistics record is two words");
 VEXO_STATIC_ASSERT(offsetof(VexoFrameStatistics, deliveredFrames) == 4, "delivered frames");
+
+/* Camera features (SdkGetFeatureInfo). */
+#define VEXO_SDK_FEATURE_VALUE_SIZE 256  /* value text buffers of SdkGetFeatureValue */
+#define VEXO_SDK_FEATURE_REASON_SIZE 256 /* reason buffers of the feature writes */
+
+#define VEXO_SDK_FEATURE_INTEGER 1
+#define VEXO_SDK_FEATURE_FLOAT 2
+#define VEXO_SDK_FEATURE_ENUMERATION 3
+#define VEXO_SDK_FEATURE_BOOLEAN 4
+#define VEXO_SDK_FEATURE_COMMAND 5
+#define VEXO_SDK_FEATURE_STRING 6
+
+#define VEXO_SDK_ACCESS_NOT_AVAILABLE 0
+#define VEXO_SDK_ACCESS_READ_ONLY 1
+#define VEXO_SDK_ACCESS_READ_WRITE 2
+
+#define VEXO_SDK_VISIBILITY_BEGINNER 0
+#define VEXO_SDK_VISIBILITY_EXPERT 1
+#define VEXO_SDK_VISIBILITY_GURU 2
+
+/* One feature of a camera. Texts are UTF-8, NUL-terminated (cut at a character
+ * boundary when longer). */
+typedef struct VexoFeatureInfo {
+    char name[64];          /*    0 the name values are read and written by */
+    char displayName[128];  /*   64 */
+    char category[256];     /*  192 category path, parts separated by '/' */
+    char description[512];  /*  448 */
+    char unit[32];          /*  960 */
+    int32_t type;           /*  992 VEXO_SDK_FEATURE_... */
+    int32_t access;         /*  996 VEXO_SDK_ACCESS_... */
+    int32_t visibility;     /* 1000 VEXO_SDK_VISIBILITY_... */
+    int32_t entryCount;     /* 1004 enumeration entries (SdkGetFeatureEntry) */
+    double minimum;         /* 1008 integer and float features */
+    double maximum;         /* 1016 */
+    double increment;       /* 1024 0 when any value in the range goes */
+} VexoFeatureInfo;
+
+VEXO_STATIC_ASSERT(sizeof(VexoFeatureInfo) == 1032, "feature record is 1032 bytes");
+VEXO_STATIC_ASSERT(offsetof(VexoFeatureInfo, type) == 992, "feature type");
+VEXO_STATIC_ASSERT(offsetof(VexoFeatureInfo, minimum) == 1008, "feature minimum");
+
+/* Stream statistics of an open camera since it was opened (SdkGetStreamStatistics). Counters
+ * only grow (until the handle closes); rates follow from two readings. */
+typedef struct VexoStreamStatistics {
+    uint64_t framesReceived;   /*  0 frames that arrived complete in the library's buffers */
+    uint64_t framesLost;       /*  8 frames never handed out: the lostFrames of SdkGetFrameStatistics */
+    uint64_t framesIncomplete; /* 16 frames that arrived with data missing (counted lost too) */
+    uint64_t bufferUnderruns;  /* 24 frames with no free buffer: in the camera's stream or the
+                                     library's (counted lost too) */
+    uint64_t packetsMissing;   /* 32 GigE Vision packets that never arrived (0 for other cameras) */
+    uint64_t packetsResent;    /* 40 GigE Vision packets the camera sent again on request */
+    uint64_t bytesReceived;    /* 48 image bytes as the camera sent them */
+} VexoStreamStatistics;
+
+VEXO_STATIC_ASSERT(sizeof(VexoStreamStatistics) == 56, "stream statistics record is 56 bytes");
+VEXO_STATIC_ASSERT(offsetof(VexoStreamStatistics, bytesReceived) == 48, "bytes received");

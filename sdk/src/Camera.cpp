@@ -206,6 +206,38 @@ VexoFrameStatistics Camera::statistics() const
     return s;
 }
 
+VexoStreamStatistics Camera::streamStatistics()
+{
+    // A device busy with a setting (a hung camera can hold it for seconds) keeps the
+    // counters it gave last.
+    {
+        std::unique_lock<std::mutex> deviceGuard(deviceMutex, std::try_to_lock);
+        if (deviceGuard.owns_lock() && device) {
+            if (const std::optional<StreamHealth> health = device->streamHealth()) {
+                std::lock_guard<std::mutex> guard(healthMutex);
+                deviceHealth = *health;
+                deviceCountsBytes = true;
+            }
+        }
+    }
+    VexoStreamStatistics s{};
+    s.framesReceived = framesComplete.load();
+    s.framesLost = ring.lostFrames();
+    s.framesIncomplete = framesIncomplete.load();
+    s.bufferUnderruns = framesWithoutBuffer.load();
+    s.bytesReceived = bytesComplete.load();
+    std::lock_guard<std::mutex> guard(healthMutex);
+    const StreamHealth& d = deviceHealth;
+    const StreamHealth& e = healthOfEarlierDevices;
+    s.framesIncomplete += d.incompleteFrames + e.incompleteFrames;
+    s.bufferUnderruns += d.underruns + e.underruns;
+    s.packetsMissing = d.missingPackets + e.missingPackets;
+    s.packetsResent = d.resentPackets + e.resentPackets;
+    if (deviceCountsBytes)
+        s.bytesReceived = d.bytes + e.bytes;
+    return s;
+}
+
 void Camera::applyAutomatics(const CameraSettings& used,
                              const std::optional<imaging::FrameStatistics>& stats,
                              double usedExposureUs, int usedGainMilli)

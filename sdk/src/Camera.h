@@ -79,6 +79,7 @@ public:
     int process(VexoImageInfo& info, const uint8_t* raw, uint8_t* out);
     int release(uint32_t token) { return ring.release(token) ? 0 : -1; }
     VexoFrameStatistics statistics() const;
+    VexoStreamStatistics streamStatistics();
     int softwareTrigger();
     int oneTouchWhiteBalance();
 
@@ -142,6 +143,12 @@ private:
     std::atomic<bool> isUnplugged{false};
     std::atomic<bool> isClosed{false};
     std::atomic<uint32_t> delivered{0};
+    // The library's own stream counters, and what the device's stream counted when it was
+    // last asked (kept across a replug: a new device counts from zero).
+    std::atomic<uint64_t> framesComplete{0}, framesIncomplete{0}, framesWithoutBuffer{0}, bytesComplete{0};
+    std::mutex healthMutex;
+    StreamHealth deviceHealth, healthOfEarlierDevices;
+    bool deviceCountsBytes = false;
 
     std::mutex upgradeMutex;
     std::condition_variable upgradeEnded;

@@ -77,6 +77,28 @@ namespace vexo::sdk {
 
 struct NetworkState;
 
+// What a device's own stream counted since the device opened (see SdkGetStreamStatistics).
+struct StreamHealth {
+    uint64_t incompleteFrames = 0;  // frames the camera sent that arrived with data missing
+    uint64_t underruns = 0;         // frames the camera sent while no stream buffer was free
+    uint64_t missingPackets = 0;
+    uint64_t resentPackets = 0;
+    uint64_t bytes = 0;             // image bytes as the camera sent them
+};
+
+// One feature of a camera as its own description defines it (see SdkGetFeatureInfo).
+enum class FeatureType { Integer = 1, Float, Enumeration, Boolean, Command, String };
+enum class FeatureAccess { NotAvailable = 0, ReadOnly, ReadWrite };
+enum class FeatureVisibility { Beginner = 0, Expert, Guru };
+struct FeatureDescription {
+    std::string name, displayName, category, description, unit;
+    FeatureType type = FeatureType::Integer;
+    FeatureAccess access = FeatureAccess::ReadWrite;
+    FeatureVisibility visibility = FeatureVisibility::Beginner;
+    double minimum = 0, maximum = 0, increment = 0;
+    std::vector<std::string> entries;
+};
+
 // Settings a device writes to its camera itself; the library leaves them to it.
 enum class DeviceFeature : uint32_t {
     Exposure = 1u << 0,          // exposure time
@@ -170,6 +192,26 @@ public:
     // After loadGroup: what the camera now holds for the features it has, written over
     // settings (everything else is left as it is).
     virtual void readHeld(CameraSettings& /*settings*/) {}
+    // Counters of the camera's own stream; nullopt where the library's counters are all
+    // there is. Cheap (no waiting): asked while the camera streams.
+    virtual std::optional<StreamHealth> streamHealth() { return std::nullopt; }
+    // The camera's own features (names, values as text: see SdkGetFeatureValue).
+    // nullopt where the camera has no description of its own: the library then offers
+    // the settings it holds. read and write return 0 or a code and say why in reason.
+    // hasOwnFeatures is cheap (no waiting); describeFeatures walks the whole description.
+    virtual bool hasOwnFeatures() const { return false; }
+    virtual std::optional<std::vector<FeatureDescription>> describeFeatures() { return std::nullopt; }
+    virtual int readFeature(const std::string& /*name*/, std::string& /*value*/,
+                            FeatureAccess& /*access*/, std::string& /*reason*/)
+    {
+        return -4;  // VEXO_SDK_NOT_MATCHING
+    }
+    virtual int writeFeature(const std::string& /*name*/, const std::string& /*value*/,
+                             std::string& /*reason*/)
+    {
+        return -4;
+    }
+    virtual int executeFeature(const std::string& /*name*/, std::string& /*reason*/) { return -4; }
     // Writes the name and reads it back into stored.
     virtual std::optional<int> writeNickname(const std::string& /*name*/, std::string& /*stored*/)
     {

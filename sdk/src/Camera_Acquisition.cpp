@@ -65,6 +65,17 @@ void Camera::releaseDevice()
     std::unique_ptr<CameraDevice> gone;
     {
         std::lock_guard<std::mutex> guard(deviceMutex);
+        // The next device counts from zero: keep what this one's stream counted.
+        if (const std::optional<StreamHealth> health = device->streamHealth()) {
+            std::lock_guard<std::mutex> healthGuard(healthMutex);
+            healthOfEarlierDevices.incompleteFrames += health->incompleteFrames;
+            healthOfEarlierDevices.underruns += health->underruns;
+            healthOfEarlierDevices.missingPackets += health->missingPackets;
+            healthOfEarlierDevices.resentPackets += health->resentPackets;
+            healthOfEarlierDevices.bytes += health->bytes;
+            deviceHealth = StreamHealth{};
+            deviceCountsBytes = true;
+        }
         gone = std::move(device);
     }
     gone.reset();  // closes the camera, outside the device lock
@@ -210,6 +221,8 @@ CapturedFrame* Camera::acquireBuffer()
     CapturedFrame* frame = ring.acquireWriteSlot();
     if (frame)
         frame->status = FrameStatus::Complete;
+    else
+        framesWithoutBuffer.fetch_add(1);
     // Counted before it is published, so a consumer holding the frame never sees a count
     // that does not include it; a frame with nowhere to go is lost at once.
     delivered.fetch_add(1);
@@ -219,6 +232,8 @@ CapturedFrame* Camera::acquireBuffer()
 void Camera::deliver(CapturedFrame* frame)
 {
     if (isUnplugged.load() || frame->status != FrameStatus::Complete) {
+        if (!isUnplugged.load())
+            framesIncomplete.fetch_add(1);
         frame->status = FrameStatus::Incomplete;  // counted lost, never handed out
         ring.commit(frame);
         return;
@@ -237,6 +252,8 @@ void Camera::deliver(CapturedFrame* frame)
     }
     const double exposureUs = frame->exposureUs;
     const int gainMilli = frame->gainMilli;
+    framesComplete.fetch_add(1);
+    bytesComplete.fetch_add(frame->raw.pixels.size());
     ring.commit(frame);
     applyAutomatics(used, stats, exposureUs, gainMilli);
 }

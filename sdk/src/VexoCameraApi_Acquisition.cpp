@@ -142,6 +142,16 @@ int SdkGetFrameStatistics(int handle, VexoFrameStatistics* statistics)
     });
 }
 
+int SdkGetStreamStatistics(int handle, VexoStreamStatistics* statistics)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!statistics)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        *statistics = camera.streamStatistics();
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
 int SdkSetOutputFormat(int handle, uint32_t pixelFormat)
 {
     return withCamera(handle, [&](Camera& camera) {

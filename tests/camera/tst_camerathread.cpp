@@ -250,7 +250,7 @@ void CameraWindowTest::contextMenuEntriesInOrder()
     QStringList texts;
     for (QAction* action : menu->actions())
         texts << action->text();
-    QCOMPARE(texts, (QStringList{"关闭", "全屏/窗口", "自适应", "原比例", "直方图", ""}));
+    QCOMPARE(texts, (QStringList{"关闭", "全屏/窗口", "自适应", "原比例", "直方图", "相机属性", ""}));
     auto* zoomLabel = menu->findChild<QLabel*>();
     QVERIFY(zoomLabel);
     QCOMPARE(zoomLabel->text(), QStringLiteral("缩放:"));

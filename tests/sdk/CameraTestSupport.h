@@ -107,4 +107,24 @@ inline int enumerationIndex(const char* identifier, VexoDeviceInfo* info = nullp
     return -1;
 }
 
+// The camera the feature tests use: Aravis' in-process fake camera with
+// VEXO_TEST_ARAVIS=fake, else the built-in colour GigE camera. Empty when it is not listed.
+inline bool fakeCameraMode()
+{
+    return qEnvironmentVariable("VEXO_TEST_ARAVIS") == "fake";
+}
+inline QByteArray featureCameraUnderTest()
+{
+    if (!fakeCameraMode())
+        return kGigEColour;
+    int count = 0;
+    SdkEnumerateDevices(&count);
+    for (int i = 0; i < count; ++i) {
+        VexoDeviceInfo record{};
+        if (SdkGetDeviceInfo(i, &record) == VEXO_SDK_OK && QByteArray(record.productName) == "Fake")
+            return record.cameraIdentifier;
+    }
+    return {};
+}
+
 }  // namespace cameratest

@@ -91,7 +91,8 @@ private slots:
             << QStringList{"action_capturesetting", "action_videosetting", "action_hotkey", "|", "action_defaultParPath"}
             << QStringList{"抓图", "录像", "快捷键", "", "打开相机参数默认保存目录"};
         QTest::newRow("tools") << "menu_3" << "工具"
-            << QStringList{"action_update", "action_ipSettingTool"} << QStringList{"升级工具", "IP配置工具"};
+            << QStringList{"action_update", "action_ipSettingTool", "action_cameraFeatures"}
+            << QStringList{"升级工具", "IP配置工具", "相机属性"};
         QTest::newRow("help") << "menu_4" << "帮助"
             << QStringList{"action_help", "action_about"} << QStringList{"帮助文档", "关于"};
         QTest::newRow("language") << "menu" << "语言切换"

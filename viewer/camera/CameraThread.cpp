@@ -123,6 +123,7 @@ CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::Ca
     toolBarTimer = new QTimer(this);
     connect(toolBarTimer, &QTimer::timeout, this, &CameraThread::updateToolBarVisibility);
     toolBarTimer->start(kToolBarPollMs);
+    setUpStreamHealth();
 }
 
 CameraThread::~CameraThread()
@@ -147,11 +148,14 @@ void CameraThread::buildContextMenu()
     actionFit = new QAction(this);
     actionOriginalSize = new QAction(this);
     actionHistogram = new QAction(this);
+    actionFeatures = new QAction(this);
+    actionFeatures->setObjectName(QStringLiteral("action_cameraFeatures"));
     contextMenu->addAction(actionClose);
     contextMenu->addAction(actionFullScreen);
     contextMenu->addAction(actionFit);
     contextMenu->addAction(actionOriginalSize);
     contextMenu->addAction(actionHistogram);
+    contextMenu->addAction(actionFeatures);
 
     auto* zoomWidget = new QWidget(contextMenu);
     auto* layout = new QHBoxLayout(zoomWidget);
@@ -177,6 +181,10 @@ void CameraThread::buildContextMenu()
     connect(actionFit, &QAction::triggered, this, &CameraThread::fitFromUser);
     connect(actionOriginalSize, &QAction::triggered, this, &CameraThread::zoomToOriginalSize);
     connect(actionHistogram, &QAction::triggered, this, &CameraThread::openHistogram);
+    connect(actionFeatures, &QAction::triggered, this, [this] {
+        if (handle != 0)
+            emit featureBrowserRequested();
+    });
     connect(zoomOutButton, &QPushButton::clicked, this, &CameraThread::zoomOut);
     connect(zoomInButton, &QPushButton::clicked, this, &CameraThread::zoomIn);
 }
@@ -188,6 +196,7 @@ void CameraThread::setActionTexts()
     actionFit->setText(tr("自适应"));
     actionOriginalSize->setText(tr("原比例"));
     actionHistogram->setText(tr("直方图"));
+    actionFeatures->setText(tr("相机属性"));
     if (zoomLabel)
         zoomLabel->setText(tr("缩放:"));
 }
@@ -204,6 +213,7 @@ void CameraThread::retranslate()
     setWindowTitle(title);
     updateWindowTitle();  // a running recording or capture keeps its mark, in the new language
     ui->label_title->setText(windowTitle());  // unchanged titles send no change event
+    updateStreamHealth();
     if (statusKind == StatusKind::Other)
         ui->label_camerainfo->setText(status);
     else

@@ -11,6 +11,7 @@
 
 #include "CVideoThread.h"
 #include "ContinuousCaptureLogic.h"
+#include "StreamHealthLogic.h"
 
 namespace Ui {
 class CameraThread;
@@ -109,6 +110,8 @@ signals:
     // A frame was shown; consumers that need only the newest frame (the histogram) take
     // it here, during the call.
     void frameShown(QImage image);
+    // The user asks for the open camera's feature browser.
+    void featureBrowserRequested();
 
 public slots:
     void on_openCamera(const QString& acSn);
@@ -236,6 +239,15 @@ private:
     // for a few seconds, so a stopped run's reason can be read.
     void holdStatusText(const QString& text);
 
+    // Stream health line (CameraThread_StreamHealth.cpp).
+    void setUpStreamHealth();
+    void updateStreamHealth();
+    static constexpr int kStreamHealthIntervalMs = 1000;
+    QLabel* streamHealthLabel = nullptr;
+    QTimer* streamHealthTimer = nullptr;
+    streamhealth::Sample streamHealthSample;
+    double streamHealthRate = 0;
+
     Ui::CameraThread* ui;
     GridCell cell;
     float lastCaptureFrameRate = 0;
@@ -245,6 +257,7 @@ private:
     QAction* actionFit = nullptr;
     QAction* actionOriginalSize = nullptr;
     QAction* actionHistogram = nullptr;
+    QAction* actionFeatures = nullptr;
     QString identifier;
     int handle = 0;
     CVideoThread* videoThread = nullptr;

@@ -61,6 +61,8 @@ private slots:
     void on_action_hotkey_triggered();
     void on_action_ipSettingTool_triggered();
     void on_action_update_triggered();
+    // The feature browser of the selected camera window's camera (VexoCam_Features.cpp).
+    void on_action_cameraFeatures_triggered();
     void on_action_help_triggered();
     void on_action_about_triggered();
     void on_action_language_CH_triggered();
@@ -132,6 +134,7 @@ private:
     void connectParameterPanel();
     void readBack(int cameraHandle);
     void openSettingsDialog(int page);
+    void openFeatureBrowser(CameraThread* window);
 
     // Parameter panel (VexoCam_Parameters.cpp, VexoCam_ReadBack.cpp,
     // VexoCam_ParameterGroups.cpp).

@@ -8,6 +8,7 @@
 #include "CameraThread.h"
 #include "DeviceNotification.h"
 #include "DeviceText.h"
+#include "FeatureBrowser.h"
 #include "SuiteMessages.h"
 #include "VexoCameraApi.h"
 #include "ui_VexoCam.h"
@@ -279,6 +280,7 @@ void VexoCam::onCloseCamera(const QString& identifier)
             emit ui->treeWidget_devicelist->itemClicked(item, 0);
     }
     if (window) {
+        FeatureBrowser::closeFor(window->cameraHandle());
         editedCameras.remove(window->cameraHandle());
         if (window->cameraHandle() == currentCamera)
             disableParameterPanel();

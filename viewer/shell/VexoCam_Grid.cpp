@@ -87,6 +87,8 @@ void VexoCam::cameraWindowSetting(SceneFrameLayout& requested)
         // closing its camera on the way out still runs timers that may build a layout.
         window->installEventFilter(this);
         connect(window, &QObject::destroyed, this, &VexoCam::forgetCameraWindow);
+        connect(window, &CameraThread::featureBrowserRequested, this,
+                [this, window] { openFeatureBrowser(window); });
         window->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         cameraWindows.append(window);
     }

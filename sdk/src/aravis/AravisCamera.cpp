@@ -895,8 +895,10 @@ StreamCounters AravisCamera::counters()
             guint64 resent = 0, missing = 0;
             arv_gv_stream_get_statistics(ARV_GV_STREAM(stream.get()), &resent, &missing);
             c.missingPackets += missing;
+            c.resentPackets += resent;
         }
     }
+    c.bytes = bytesReceived.load();
     return c;
 }
 
@@ -964,6 +966,7 @@ int AravisCamera::takeBuffer(ArvStream* s, const std::function<imaging::RawFrame
                 static_cast<const uint8_t*>(arv_buffer_get_image_data(buffer, &size));
             const uint32_t format =
                 static_cast<uint32_t>(arv_buffer_get_image_pixel_format(buffer));
+            bytesReceived.fetch_add(size);
             if (convertPixels(format, arv_buffer_get_image_width(buffer),
                               arv_buffer_get_image_height(buffer), data, size, *out)) {
                 meta.frameId = arv_buffer_get_frame_id(buffer);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "AravisObjects.h"
+#include "CameraBackend.h"
 #include "CameraModel.h"
 #include "Imaging.h"
 
@@ -26,6 +27,8 @@ struct StreamCounters {
     uint64_t failures = 0;   // frames with missing or broken data
     uint64_t underruns = 0;  // frames the camera sent while no buffer was free
     uint64_t missingPackets = 0;
+    uint64_t resentPackets = 0;
+    uint64_t bytes = 0;  // image data of the buffers that arrived complete
     uint64_t lostFrames() const { return failures + underruns; }
 };
 
@@ -81,6 +84,13 @@ public:
     int getBoolean(const char* feature, bool& value);
     int execute(const char* feature);
     std::vector<std::string> enumEntries(const char* feature);
+    // Every feature of the camera's GenICam description (AravisCamera_Features.cpp):
+    // categories from Root depth first, invisible features left out; values as text.
+    std::vector<FeatureDescription> describeFeatures();
+    int readFeature(const std::string& name, std::string& value, FeatureAccess& access,
+                    std::string& reason);
+    int writeFeature(const std::string& name, const std::string& value, std::string& reason);
+    int executeFeature(const std::string& name, std::string& reason);
     // PFNC codes of the pixel formats the camera offers.
     std::vector<uint32_t> pixelFormats();
     // Selects selectorEntry of selector, then writes feature (TriggerSelector FrameStart ...).
@@ -158,6 +168,8 @@ private:
     static void onControlLost(ArvDevice* device, gpointer self);
     static void onNewBuffer(ArvStream* stream, gpointer self);
     int checkFeature(const char* feature);
+    // The feature node of name, or null with the code and reason (mutex held).
+    ArvGcFeatureNode* featureNode(const std::string& name, int& code, std::string& reason);
     int selectBalanceChannel(int channel);
     // One buffer from s if there is one (TIMEOUT when not), converted into target().
     int takeBuffer(ArvStream* s, const std::function<imaging::RawFrame*()>& target,
@@ -180,6 +192,7 @@ private:
     size_t payload = 0;
     // Counters of streams already stopped, so statistics cover the whole time open.
     StreamCounters before;
+    std::atomic<uint64_t> bytesReceived{0};
 };
 
 }  // namespace vexo::sdk::aravis

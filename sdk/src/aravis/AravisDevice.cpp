@@ -432,6 +432,22 @@ int AravisDevice::startStream(FrameSink& frameSink)
 void AravisDevice::stopStream()
 {
     stopThread();
+    // The counters of a stopped stream live on in the camera's totals.
+    const StreamCounters counted = camera->counters();
+    std::lock_guard<std::mutex> guard(healthMutex);
+    lastCounters = counted;
+}
+
+std::optional<StreamHealth> AravisDevice::streamHealth()
+{
+    std::lock_guard<std::mutex> guard(healthMutex);
+    StreamHealth h;
+    h.incompleteFrames = lastCounters.failures;
+    h.underruns = lastCounters.underruns;
+    h.missingPackets = lastCounters.missingPackets;
+    h.resentPackets = lastCounters.resentPackets;
+    h.bytes = lastCounters.bytes;
+    return h;
 }
 
 void AravisDevice::run(FrameSink* frameSink)
@@ -454,7 +470,12 @@ void AravisDevice::run(FrameSink* frameSink)
             slot->status = result == VEXO_SDK_OK ? FrameStatus::Complete : FrameStatus::Incomplete;
             frameSink->deliver(slot);
         }
-        const uint64_t lostNow = camera->counters().lostFrames();
+        const StreamCounters counted = camera->counters();
+        {
+            std::lock_guard<std::mutex> guard(healthMutex);
+            lastCounters = counted;
+        }
+        const uint64_t lostNow = counted.lostFrames();
         if (lostNow > lostBefore) {
             frameSink->framesLost(
                 static_cast<uint32_t>(std::min<uint64_t>(lostNow - lostBefore, UINT32_MAX)));

@@ -44,6 +44,25 @@ public:
     std::optional<int> loadGroup(int group) override;
     void readHeld(CameraSettings& settings) override;
     std::optional<int> writeNickname(const std::string& name, std::string& stored) override;
+    std::optional<StreamHealth> streamHealth() override;
+    bool hasOwnFeatures() const override { return true; }
+    std::optional<std::vector<FeatureDescription>> describeFeatures() override
+    {
+        return camera->describeFeatures();
+    }
+    int readFeature(const std::string& name, std::string& value, FeatureAccess& access,
+                    std::string& reason) override
+    {
+        return camera->readFeature(name, value, access, reason);
+    }
+    int writeFeature(const std::string& name, const std::string& value, std::string& reason) override
+    {
+        return camera->writeFeature(name, value, reason);
+    }
+    int executeFeature(const std::string& name, std::string& reason) override
+    {
+        return camera->executeFeature(name, reason);
+    }
 
 private:
     void run(FrameSink* sink);
@@ -74,6 +93,10 @@ private:
     std::atomic<std::thread::id> streamThread{};
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> lostReported{false};
+    // What the stream thread last read of the stream's counters (asking the camera can
+    // wait for its feature lock).
+    std::mutex healthMutex;
+    StreamCounters lastCounters;
 };
 
 }  // namespace vexo::sdk::aravis

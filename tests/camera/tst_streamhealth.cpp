@@ -1,0 +1,123 @@
+// The camera window's stream health line and its rules, and the window's way to the
+// feature browser.
+#include <QAction>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QtTest>
+#include <memory>
+
+#include "CameraThread.h"
+#include "SimulatedCameras.h"
+#include "StreamHealthLogic.h"
+#include "VexoCameraApi.h"
+
+namespace {
+constexpr int kDeadlineMs = 30000;
+
+streamhealth::Sample sample(uint64_t bytes, qint64 timeMs)
+{
+    streamhealth::Sample s;
+    s.counters.bytesReceived = bytes;
+    s.timeMs = timeMs;
+    return s;
+}
+}  // namespace
+
+class StreamHealthTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(folder.isValid() && testcameras::install(folder)); }
+    void rateBetweenReadings_data();
+    void rateBetweenReadings();
+    void textNamesEveryCounter();
+    void windowShowsLiveCounters();
+    void contextMenuAsksForTheFeatureBrowser();
+
+private:
+    QTemporaryDir folder;
+};
+
+void StreamHealthTest::rateBetweenReadings_data()
+{
+    QTest::addColumn<quint64>("bytesBefore");
+    QTest::addColumn<qint64>("timeBefore");
+    QTest::addColumn<quint64>("bytesAfter");
+    QTest::addColumn<qint64>("timeAfter");
+    QTest::addColumn<double>("rate");
+    QTest::newRow("one megabyte in a second")
+        << quint64(0) << qint64(1000) << quint64(1000000) << qint64(2000) << 1.0;
+    QTest::newRow("half a second")
+        << quint64(5000000) << qint64(0) << quint64(6000000) << qint64(500) << 2.0;
+    QTest::newRow("no first reading")
+        << quint64(0) << qint64(-1) << quint64(1000000) << qint64(1000) << 0.0;
+    QTest::newRow("same time") << quint64(0) << qint64(1000) << quint64(1000000) << qint64(1000)
+                               << 0.0;
+    QTest::newRow("counters went back")
+        << quint64(9000000) << qint64(0) << quint64(10) << qint64(1000) << 0.0;
+    QTest::newRow("beyond 32 bits")
+        << quint64(5000000000ull) << qint64(0) << quint64(10000000000ull) << qint64(1000) << 5000.0;
+}
+
+void StreamHealthTest::rateBetweenReadings()
+{
+    QFETCH(quint64, bytesBefore);
+    QFETCH(qint64, timeBefore);
+    QFETCH(quint64, bytesAfter);
+    QFETCH(qint64, timeAfter);
+    QFETCH(double, rate);
+    QCOMPARE(streamhealth::megabytesPerSecond(sample(bytesBefore, timeBefore),
+                                              sample(bytesAfter, timeAfter)),
+             rate);
+}
+
+void StreamHealthTest::textNamesEveryCounter()
+{
+    VexoStreamStatistics c{};
+    c.framesReceived = 1234567;
+    c.framesLost = 21;
+    c.framesIncomplete = 3;
+    c.packetsMissing = 45;
+    c.packetsResent = 6;
+    c.bufferUnderruns = 7;
+    const QString text = streamhealth::text(c, 12.345);
+    for (const char* part : {"1234567", "21", " 3", "45", " 6", "12.3 MB/s", " 7"})
+        QVERIFY2(text.contains(part), qPrintable(text + " lacks " + part));
+}
+
+void StreamHealthTest::windowShowsLiveCounters()
+{
+    CameraThread window;
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.resize(640, 480);
+    window.show();
+    auto* label = window.findChild<QLabel*>("label_streamHealth");
+    QVERIFY(label);
+    QVERIFY(!label->isVisible());
+    QVERIFY(window.startCamera(testcameras::kSecond));
+    QTRY_VERIFY_WITH_TIMEOUT(label->isVisible(), kDeadlineMs);
+    // The counters move while frames come: two different texts, each naming the rate.
+    QTRY_VERIFY_WITH_TIMEOUT(!label->text().isEmpty(), kDeadlineMs);
+    const QString first = label->text();
+    QTRY_VERIFY_WITH_TIMEOUT(label->text() != first, kDeadlineMs);
+    QVERIFY(label->text().contains("MB/s"));
+    window.closeCamera();
+    QTRY_VERIFY_WITH_TIMEOUT(!label->isVisible(), kDeadlineMs);
+}
+
+void StreamHealthTest::contextMenuAsksForTheFeatureBrowser()
+{
+    CameraThread window;
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    QSignalSpy asked(&window, &CameraThread::featureBrowserRequested);
+    auto* action = window.findChild<QAction*>("action_cameraFeatures");
+    QVERIFY(action);
+    action->trigger();
+    QCOMPARE(asked.count(), 0);  // no camera open: nothing to browse
+    QVERIFY(window.startCamera(testcameras::kSecond));
+    action->trigger();
+    QCOMPARE(asked.count(), 1);
+    window.closeCamera();
+}
+
+QTEST_MAIN(StreamHealthTest)
+#include "tst_streamhealth.moc"

@@ -1,0 +1,48 @@
+// The stream health line under the status line: frames received, lost and incomplete,
+// packets missing and resent, the data rate and buffer underruns, read from the library
+// every second while a camera is open (the library answers without waiting for the camera).
+#include <QBoxLayout>
+#include <QDateTime>
+#include <QLabel>
+#include <QTimer>
+
+#include "CameraThread.h"
+#include "StreamHealthLogic.h"
+#include "VexoCameraApi.h"
+#include "ui_CameraThread.h"
+
+void CameraThread::setUpStreamHealth()
+{
+    streamHealthLabel = new QLabel(this);
+    streamHealthLabel->setObjectName(QStringLiteral("label_streamHealth"));
+    streamHealthLabel->setStyleSheet(QStringLiteral(
+        "QLabel#label_streamHealth{background-color: rgb(45, 45, 48); color: rgb(190, 190, 190); "
+        "padding: 0px 6px 2px 6px;}"));
+    streamHealthLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    streamHealthLabel->hide();
+    if (auto* layout = qobject_cast<QBoxLayout*>(ui->label_camerainfo->parentWidget()->layout()))
+        layout->insertWidget(layout->indexOf(ui->label_camerainfo) + 1, streamHealthLabel);
+    streamHealthTimer = new QTimer(this);
+    streamHealthTimer->setInterval(kStreamHealthIntervalMs);
+    connect(streamHealthTimer, &QTimer::timeout, this, &CameraThread::updateStreamHealth);
+    streamHealthTimer->start();
+}
+
+void CameraThread::updateStreamHealth()
+{
+    VexoStreamStatistics counters{};
+    if (handle == 0 || SdkGetStreamStatistics(handle, &counters) != VEXO_SDK_OK) {
+        streamHealthLabel->hide();
+        streamHealthSample = {};
+        return;
+    }
+    const streamhealth::Sample now{counters, QDateTime::currentMSecsSinceEpoch()};
+    // The rate keeps its last value between readings of the same time.
+    if (now.timeMs > streamHealthSample.timeMs) {
+        if (streamHealthSample.timeMs >= 0)
+            streamHealthRate = streamhealth::megabytesPerSecond(streamHealthSample, now);
+        streamHealthSample = now;
+    }
+    streamHealthLabel->setText(streamhealth::text(counters, streamHealthRate));
+    streamHealthLabel->show();
+}

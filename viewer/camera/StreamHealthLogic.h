@@ -1,0 +1,23 @@
+#pragma once
+// The camera window's stream health line: the library's stream counters and the data
+// rate between two readings, as text.
+#include <QString>
+#include <QtGlobal>
+
+#include "VexoCameraRecords.h"
+
+namespace streamhealth {
+
+struct Sample {
+    VexoStreamStatistics counters{};
+    qint64 timeMs = -1;  // when it was read; -1: no reading yet
+};
+
+// Megabytes (10^6 bytes) a second between two readings; 0 without a time between them or
+// when the counters went back (a new handle).
+double megabytesPerSecond(const Sample& earlier, const Sample& later);
+
+// "帧 收到 … 丢失 … 不完整 … · 包 缺失 … 重发 … · … MB/s · 缓冲不足 …", translated.
+QString text(const VexoStreamStatistics& counters, double megabytesPerSecond);
+
+}  // namespace streamhealth
