@@ -156,9 +156,10 @@ void MeasureToolsTest::toolsAreInTheTitleBarMenu()
                                  "峰值对焦", "", "重置对焦峰值", "清除区域和线"}));
     for (int i = 0; i < MeasureTools::kToolCount; ++i)
         QVERIFY(tools()->action(Tool(i))->isCheckable());
-    // The window's own context menu keeps its entries.
+    // The tools stay out of the window's own context menu.
     auto* contextMenu = window->findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
-    QCOMPARE(contextMenu->actions().size(), 6);
+    for (QAction* action : contextMenu->actions())
+        QVERIFY2(!texts.contains(action->text()) || action->text().isEmpty(), qPrintable(action->text()));
 }
 
 void MeasureToolsTest::nothingIsDoneWhileEveryToolIsOff()
