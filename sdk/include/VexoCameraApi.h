@@ -184,7 +184,10 @@ VEXO_SDK_API int SdkGetFrame(int handle, uint32_t* token, int timeoutMs);
 
 /* Takes one fresh frame whether or not acquisition runs: waits up to timeoutMs for the
  * next frame produced after the call (in software trigger mode the call triggers it).
- * Release it with SdkReleaseFrame like a frame of SdkGetFrame.
+ * While acquisition runs the grab takes nothing from the stream: the same frame still
+ * reaches SdkGetFrame, and a thread waiting in SdkGetFrame cannot take the grab's frame
+ * from it. Release it with SdkReleaseFrame like a frame of SdkGetFrame (each call's token
+ * once).
  * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, TIMEOUT, DETACHED (unplugged, at once),
  * BUFFERS_HELD (every buffer of the ring is held by the caller: release one),
  * BUSY (software trigger mode and too many triggers waiting). */

@@ -196,7 +196,9 @@ int Camera::grabFrame(uint32_t& token, int timeoutMs)
         if (result != VEXO_SDK_OK)
             return result;
     }
-    return ring.take(
+    // The stream's own consumers (a display, a recorder) keep getting every frame: the
+    // grab shares the next one with them instead of competing for it.
+    return ring.grab(
         token, before, deadlineAfter(timeoutMs), [this] { return frameWaitInterruption(); },
         VEXO_SDK_TIMEOUT, VEXO_SDK_BUFFERS_HELD);
 }

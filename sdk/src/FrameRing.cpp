@@ -34,16 +34,25 @@ CapturedFrame* FrameRing::acquireWriteSlot()
             s.state = SlotState::Writing;
             return &s.frame;
         }
-        if (s.state == SlotState::Ready && (!oldestReady || s.sequence < oldestReady->sequence))
+        if (s.state == SlotState::Ready && !s.held() &&
+            (!oldestReady || s.sequence < oldestReady->sequence))
             oldestReady = &s;
     }
-    if (!oldestReady) {
-        ++lost;   // every buffer is held: the new frame has nowhere to go
-        return nullptr;
-    }
-    ++lost;   // the consumer is too slow: its oldest frame gives way
+    ++lost;
+    if (!oldestReady)
+        return nullptr;  // every buffer is held: the new frame has nowhere to go
+    // The consumer is too slow: its oldest frame gives way.
     oldestReady->state = SlotState::Writing;
     return &oldestReady->frame;
+}
+
+uint32_t FrameRing::holdLocked(Slot& slot)
+{
+    const uint32_t token = nextToken++;
+    if (nextToken == 0)
+        nextToken = 1;
+    slot.holders.push_back(token);
+    return token;
 }
 
 void FrameRing::commit(CapturedFrame* frame)
@@ -60,6 +69,9 @@ void FrameRing::commit(CapturedFrame* frame)
         }
         s->state = SlotState::Ready;
         s->sequence = ++published;
+        for (GrabWaiter* waiter : grabWaiters)
+            if (waiter->token == 0 && waiter->after < s->sequence)
+                waiter->token = holdLocked(*s);
     }
     ready.notify_all();
 }
@@ -80,7 +92,7 @@ void FrameRing::addLost(uint32_t count)
 bool FrameRing::allHeldLocked() const
 {
     for (const Slot& s : slots)
-        if (s.state != SlotState::Held)
+        if (!s.held())
             return false;
     return true;
 }
@@ -104,19 +116,55 @@ int FrameRing::take(uint32_t& token, uint64_t after, std::chrono::steady_clock::
             if (s.state == SlotState::Ready && s.sequence > after &&
                 (!oldest || s.sequence < oldest->sequence))
                 oldest = &s;
-        if (!oldest && allHeldLocked())
-            return allHeldCode;
         if (oldest) {
-            oldest->state = SlotState::Held;
-            oldest->token = nextToken++;
-            if (nextToken == 0)
-                nextToken = 1;
-            token = oldest->token;
+            oldest->state = SlotState::Taken;
+            token = holdLocked(*oldest);
             return 0;
         }
+        if (allHeldLocked())
+            return allHeldCode;
         // After a time-out the loop looks once more: a frame may have come with it.
         if (timedOut)
             return timeoutCode;
+        timedOut = ready.wait_until(lock, deadline) == std::cv_status::timeout;
+    }
+}
+
+int FrameRing::grab(uint32_t& token, uint64_t after, std::chrono::steady_clock::time_point deadline,
+                    const std::function<int()>& interruption, int timeoutCode, int allHeldCode)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    GrabWaiter waiter;
+    waiter.after = after;
+    grabWaiters.push_back(&waiter);
+    const auto leave = [&](int code) {
+        grabWaiters.erase(std::find(grabWaiters.begin(), grabWaiters.end(), &waiter));
+        if (code == 0) {
+            token = waiter.token;
+        } else if (waiter.token != 0) {
+            releaseLocked(waiter.token);  // handed a frame, but the wait ends otherwise
+        }
+        return code;
+    };
+    bool timedOut = false;
+    for (;;) {
+        if (int code = interruption())
+            return leave(code);
+        if (waiter.token != 0)
+            return leave(0);
+        Slot* oldest = nullptr;
+        for (Slot& s : slots)
+            if ((s.state == SlotState::Ready || s.state == SlotState::Taken) &&
+                s.sequence > after && (!oldest || s.sequence < oldest->sequence))
+                oldest = &s;
+        if (oldest) {
+            waiter.token = holdLocked(*oldest);
+            return leave(0);
+        }
+        if (allHeldLocked())
+            return leave(allHeldCode);
+        if (timedOut)
+            return leave(timeoutCode);
         timedOut = ready.wait_until(lock, deadline) == std::cv_status::timeout;
     }
 }
@@ -125,7 +173,7 @@ const CapturedFrame* FrameRing::held(uint32_t token) const
 {
     std::lock_guard<std::mutex> lock(mutex);
     for (const Slot& s : slots)
-        if (s.state == SlotState::Held && s.token == token && token != 0)
+        if (s.heldBy(token))
             return &s.frame;
     return nullptr;
 }
@@ -134,30 +182,41 @@ const CapturedFrame* FrameRing::heldData(const uint8_t* data) const
 {
     std::lock_guard<std::mutex> lock(mutex);
     for (const Slot& s : slots)
-        if (s.state == SlotState::Held && data && s.frame.raw.pixels.data() == data)
+        if (s.held() && data && s.frame.raw.pixels.data() == data)
             return &s.frame;
     return nullptr;
+}
+
+bool FrameRing::releaseLocked(uint32_t token)
+{
+    for (Slot& s : slots) {
+        auto it = token != 0 ? std::find(s.holders.begin(), s.holders.end(), token) : s.holders.end();
+        if (it == s.holders.end())
+            continue;
+        s.holders.erase(it);
+        // A frame only grabbed stays for the stream; one the stream took is done with.
+        if (!s.held() && s.state == SlotState::Taken)
+            s.state = SlotState::Free;
+        return true;
+    }
+    return false;
 }
 
 bool FrameRing::release(uint32_t token)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    for (Slot& s : slots) {
-        if (s.state == SlotState::Held && s.token == token && token != 0) {
-            s.state = SlotState::Free;
-            s.token = 0;
-            return true;
-        }
-    }
-    return false;
+    return releaseLocked(token);
 }
 
 void FrameRing::dropReady()
 {
     std::lock_guard<std::mutex> lock(mutex);
-    for (Slot& s : slots)
-        if (s.state == SlotState::Ready)
-            s.state = SlotState::Free;
+    for (Slot& s : slots) {
+        if (s.state != SlotState::Ready)
+            continue;
+        // A grabbed frame stays until its holder lets go, but the stream no longer gets it.
+        s.state = s.held() ? SlotState::Taken : SlotState::Free;
+    }
 }
 
 void FrameRing::wake()

@@ -1,9 +1,12 @@
 #pragma once
 // The small ring of frame buffers between a camera's producer thread and its consumers.
 // The producer fills a free buffer, or overwrites the oldest frame nobody took (counted
-// as lost); consumers take frames oldest first and hold them until they release them.
-// Held buffers are never touched by the producer, so their pixels can be read without a
-// lock.
+// as lost). Stream consumers take frames oldest first, each frame once, and hold them
+// until they release them. A grab (one fresh frame for a caller outside the stream) does
+// not take its frame from the stream: it shares the next frame published after it began,
+// whoever else takes it, so a grab never races the stream for frames. Held buffers are
+// never touched by the producer, so their pixels can be read without a lock.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -49,6 +52,12 @@ public:
     // code for time-out / interruption.
     int take(uint32_t& token, uint64_t after, std::chrono::steady_clock::time_point deadline,
              const std::function<int()>& interruption, int timeoutCode, int allHeldCode);
+    // Like take, but shares the first frame published after `after` instead of taking it
+    // from the stream: the frame stays there for the stream's consumers, and while the
+    // grab waits, the producer hands it its frame when publishing it, so no other waiter
+    // can come first. Each grab gets its own token to release.
+    int grab(uint32_t& token, uint64_t after, std::chrono::steady_clock::time_point deadline,
+             const std::function<int()>& interruption, int timeoutCode, int allHeldCode);
     bool allHeld() const;
 
     const CapturedFrame* held(uint32_t token) const;
@@ -64,19 +73,33 @@ public:
     uint32_t lostFrames() const;
 
 private:
-    enum class SlotState { Free, Writing, Ready, Held };
+    // A published slot is Ready until a stream consumer takes it (Taken); either way it
+    // stays in place while any token holds it.
+    enum class SlotState { Free, Writing, Ready, Taken };
     struct Slot {
         CapturedFrame frame;
         SlotState state = SlotState::Free;
         uint64_t sequence = 0;
-        uint32_t token = 0;
+        std::vector<uint32_t> holders;
+        bool held() const { return !holders.empty(); }
+        bool heldBy(uint32_t token) const
+        {
+            return token != 0 && std::find(holders.begin(), holders.end(), token) != holders.end();
+        }
+    };
+    struct GrabWaiter {
+        uint64_t after = 0;
+        uint32_t token = 0;  // set by the producer when it hands the waiter a frame
     };
     Slot* slotOf(const CapturedFrame* frame);
     bool allHeldLocked() const;
+    uint32_t holdLocked(Slot& slot);
+    bool releaseLocked(uint32_t token);
 
     mutable std::mutex mutex;
     std::condition_variable ready;
     std::vector<Slot> slots;
+    std::vector<GrabWaiter*> grabWaiters;
     uint64_t published = 0;
     uint32_t nextToken = 1;
     uint32_t lost = 0;

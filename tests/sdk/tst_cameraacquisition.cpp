@@ -16,6 +16,7 @@
 #include <array>
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "CameraTestSupport.h"
@@ -50,6 +51,7 @@ private slots:
     void hardwareTriggerFollowsInputEdges_data();
     void hardwareTriggerFollowsInputEdges();
     void grabWorksWithAndWithoutAcquisition();
+    void grabsShareFramesWithTheStream();
     void savePictureFiles_data();
     void savePictureFiles();
     void savePictureFailureLeavesNoFile();
@@ -537,6 +539,59 @@ void CameraAcquisitionTest::grabWorksWithAndWithoutAcquisition()
     QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
     ProcessedFrame triggered = takeFrame(camera.handle, 30000, true);
     QCOMPARE(triggered.result, VEXO_SDK_OK);
+}
+
+void CameraAcquisitionTest::grabsShareFramesWithTheStream()
+{
+    // A grab beside a thread that streams (a camera window with its region dialog open)
+    // must neither race that thread for frames nor take frames away from it: the stream
+    // sees every frame a grab got, and every grab gets a frame.
+    OpenCamera camera(kUsbFast);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    std::mutex seenMutex;
+    std::vector<int32_t> seen;
+    std::atomic<bool> stop{false};
+    std::thread stream([&] {
+        while (!stop.load()) {
+            uint32_t token = 0;
+            if (SdkGetFrame(camera.handle, &token, 200) != VEXO_SDK_OK)
+                continue;
+            VexoImageInfo info{};
+            if (SdkGetRawImage(camera.handle, token, &info)) {
+                std::lock_guard<std::mutex> lock(seenMutex);
+                seen.push_back(info.frameNumber);
+            }
+            SdkReleaseFrame(camera.handle, token);
+        }
+    });
+    const auto streamSaw = [&](int32_t frameNumber) {
+        std::lock_guard<std::mutex> lock(seenMutex);
+        return std::find(seen.begin(), seen.end(), frameNumber) != seen.end();
+    };
+    int grabs = 0;
+    for (; grabs < 8; ++grabs) {
+        uint32_t token = 0;
+        const int result = SdkGrabFrameWithTimeout(camera.handle, &token, 30000);
+        if (result != VEXO_SDK_OK)
+            break;
+        VexoImageInfo info{};
+        const bool read = SdkGetRawImage(camera.handle, token, &info) != nullptr;
+        // Held by the grab, the frame cannot give way in the ring, so the stream gets it
+        // however slow that thread is.
+        const bool shared = read && QTest::qWaitFor([&] { return streamSaw(info.frameNumber); },
+                                                    30000);
+        SdkReleaseFrame(camera.handle, token);
+        if (!shared)
+            break;
+    }
+    stop.store(true);
+    stream.join();
+    QCOMPARE(grabs, 8);
+    // Each grab's token is its own: released once, it is gone.
+    uint32_t token = 0;
+    QCOMPARE(SdkGrabFrameWithTimeout(camera.handle, &token, 30000), VEXO_SDK_OK);
+    QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_OK);
+    QVERIFY(SdkReleaseFrame(camera.handle, token) != VEXO_SDK_OK);
 }
 
 void CameraAcquisitionTest::savePictureFiles_data()
