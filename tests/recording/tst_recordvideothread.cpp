@@ -77,7 +77,9 @@ QList<qint64> unevenTimes(int n)
 // Child process: records until killed, telling the parent how many frames it wrote.
 int recordUntilKilled(const QByteArray& path)
 {
-    RecordVideoThread recorder(kBitRate, 30, 320, 240, path);
+    RecordVideoThread::Options options;
+    options.frameInfoPath = path + ".csv";
+    RecordVideoThread recorder(kBitRate, 30, 320, 240, path, options);
     if (!recorder.isOpened())
         return 2;
     const Frame frame = makeFrame(320, 240);
@@ -538,6 +540,13 @@ void RecordVideoThreadTest::killedRecordingStaysPlayable()
     QVERIFY2(read.durationSeconds >= (written - 25) / 30.0,
              qPrintable(QString::number(read.durationSeconds)));
     QVERIFY(reddish(read.lastFrame.pixel(8, 8)));
+    // The frame sidecar lists exactly frames the file holds: a row is written once its
+    // frame is readable (MP4: once its fragment is out), so it may trail by one fragment.
+    QFile sidecar(path + ".csv");
+    QVERIFY(sidecar.open(QIODevice::ReadOnly));
+    const int rows = sidecar.readAll().count('\n') - 1;
+    QVERIFY2(rows <= read.decodedFrames && rows >= read.decodedFrames - 13,
+             qPrintable(QStringLiteral("%1 rows, %2 decoded").arg(rows).arg(read.decodedFrames)));
     if (knowsItsDuration)
         QVERIFY2(read.streamDurationSeconds >= (written - 25) / 30.0,
                  qPrintable(QString::number(read.streamDurationSeconds)));

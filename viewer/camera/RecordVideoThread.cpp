@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <new>
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -349,7 +350,8 @@ void RecordVideoThread::open()
     // Every packet reaches the disk at once, and MP4 goes in self-contained fragments:
     // a recording cut short by a crash keeps what was recorded.
     av_dict_set(&muxerOptions, "flush_packets", "1", 0);
-    if (isMp4Family(outputFormat))
+    fragmented = isMp4Family(outputFormat);
+    if (fragmented)
         av_dict_set(&muxerOptions, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
     result = avformat_write_header(formatContext, &muxerOptions);
     av_dict_free(&muxerOptions);
@@ -661,16 +663,31 @@ bool RecordVideoThread::writeFrameAt(const QImage& image, qint64 captureUs, qint
     }
     sws_scale(scaler, source, sourceStride, 0, encodeHeight, picture->data, picture->linesize);
     picture->pts = timeline.stamp(captureUs, arrivalUs);
+    frameRefused = false;
     if (!encode(picture))
         return false;
     encodedFrames.fetch_add(1);
-    return writeInfoRow(row);
+    // The frame's row waits until the frame itself is in the file (see releaseRows).
+    if (infoLog.isOpen() && !frameRefused)
+        pendingRows.push_back(row);
+    return true;
+}
+
+bool RecordVideoThread::releaseRows(qint64 framesInFile)
+{
+    while (!pendingRows.empty() && infoLog.rows() < framesInFile) {
+        if (!writeInfoRow(pendingRows.front()))
+            return false;
+        pendingRows.pop_front();
+    }
+    return true;
 }
 
 bool RecordVideoThread::encode(AVFrame* frame)
 {
     int result = avcodec_send_frame(codecContext, frame);
     if (result < 0 && result != AVERROR_EOF) {
+        frameRefused = true;
         lastResultCode = result;
         qDebug() << "avcodec_send_frame" << errorText(result);
         return true;  // the encoder refused this frame; the recording goes on
@@ -700,6 +717,7 @@ bool RecordVideoThread::writeHeldPacket()
         return true;
     av_packet_rescale_ts(heldPacket, codecContext->time_base, videoStream->time_base);
     heldPacket->stream_index = videoStream->index;
+    const bool key = (heldPacket->flags & AV_PKT_FLAG_KEY) != 0;
     int result = av_interleaved_write_frame(formatContext, heldPacket);
     av_packet_unref(heldPacket);
     if (result >= 0 && !commitOutput())
@@ -711,7 +729,12 @@ bool RecordVideoThread::writeHeldPacket()
         return false;
     }
     ++writtenPackets;
-    return true;
+    // Packets reach the file as they are written, except in MP4, whose fragments are
+    // written whole when the next key frame begins a new one: only then are the frames
+    // before that key frame readable after a crash.
+    if (!fragmented)
+        return releaseRows(writtenPackets.load());
+    return key ? releaseRows(writtenPackets.load() - 1) : true;
 }
 
 bool RecordVideoThread::commitOutput()
@@ -792,7 +815,10 @@ void RecordVideoThread::finish()
             result = AVERROR(output->lastErrno ? output->lastErrno : EIO);
         if (result < 0)
             fail(Problem::FinishFailed, result);
+        else
+            releaseRows(std::numeric_limits<qint64>::max());  // the last fragment is out
     }
+    pendingRows.clear();  // frames that never reached the file have no row
     if (codecContext)
         avcodec_free_context(&codecContext);
     sws_freeContext(scaler);

@@ -190,6 +190,8 @@ private:
     bool enqueue(const QImage& image, qint64 captureUs, const frameinfolog::FrameRow& row);
     bool writePicture(const QImage& image);
     bool writeInfoRow(const frameinfolog::FrameRow& row);
+    // Writes the rows of the first framesInFile frames of the file, those not yet written.
+    bool releaseRows(qint64 framesInFile);
     bool failWriting(Problem problem, int errnoCode);
     void openSequence();
     void writeQueue();
@@ -244,6 +246,10 @@ private:
     std::atomic<qint64> lastNumber{-1};
     qint64 packetDuration = 0;
     frameinfolog::FrameInfoLog infoLog;
+    // Rows of frames encoded but not yet readable in the file, oldest first.
+    std::deque<frameinfolog::FrameRow> pendingRows;
+    bool fragmented = false;     // MP4: the file grows by whole fragments
+    bool frameRefused = false;   // the encoder refused the frame just sent
     std::atomic<qint64> infoRows{0};
     std::vector<uchar> pictureScratch;
     bool greyFrames = false;  // the frame being written came from a grey sensor
