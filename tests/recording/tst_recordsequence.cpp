@@ -149,6 +149,7 @@ private slots:
     void videoSidecarListsEveryEncodedFrame();
     void killedSequenceStaysConsistent();
     void preTriggerHandsOverWithoutGapOrRepeat();
+    void preTriggerCountsFramesMissingBeforeAndAfterTheStart();
 
 private:
     QTemporaryDir folder;
@@ -471,6 +472,33 @@ void RecordSequenceTest::preTriggerHandsOverWithoutGapOrRepeat()
     const TiffRead first = readTiff(path + QStringLiteral("/000000.tif"));
     QVERIFY(first.ok);
     QCOMPARE(int(first.pixels[(size_t(24) * 32 - 1) * 3]), int(uchar(15 * 7)));
+}
+
+void RecordSequenceTest::preTriggerCountsFramesMissingBeforeAndAfterTheStart()
+{
+    // Frames the library lost inside the kept seconds belong to the recording's losses as
+    // much as those lost after the start; a wrapping or restarting count adds none.
+    PreTriggerBuffer buffer(qint64(3600) * 1000000, qint64(64) * 1024 * 1024);
+    for (qint64 number : {990, 1000, 1001, 1003, 1006, 1007})
+        buffer.takeFrame(makeFrame(16, 12, 0, false), frameInfo(16, 12, number, false));
+    QCOMPARE(buffer.framesMissing(), qint64(0));  // nothing counted while only keeping
+    RecordVideoThread::Options options;
+    options.imageSequence = true;
+    RecordVideoThread recorder(0, 30, 16, 12, folder.filePath(QStringLiteral("gaps")).toUtf8(),
+                               options);
+    QVERIFY(recorder.isOpened());
+    recorder.start();
+    buffer.forwardTo(&recorder);
+    QCOMPARE(buffer.framesMissing(), qint64(9 + 1 + 2));  // 991-999, 1002, 1004-1005
+    // 1008-1009 are missing; the jump far ahead (a restarted count), the wrap from
+    // 0xFFFFFFFF to 0 and the step back to 0 add nothing.
+    for (qint64 number : {1010LL, 0xFFFFFFFFLL, 0LL, 1LL, 0LL, 1LL})
+        buffer.takeFrame(makeFrame(16, 12, 0, false), frameInfo(16, 12, number, false));
+    QCOMPARE(buffer.framesMissing(), qint64(12 + 2));
+    buffer.forwardTo(nullptr);
+    recorder.endRecording();
+    QVERIFY(recorder.wait(60000));
+    QCOMPARE(recorder.framesEncoded(), 12);
 }
 
 int main(int argc, char** argv)

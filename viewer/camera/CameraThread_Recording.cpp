@@ -250,11 +250,21 @@ int CameraThread::framesLostByLibrarySinceRecordingStart() const
     return int(statistics.lostFrames - lostFramesAtRecordingStart);
 }
 
+int CameraThread::framesLostBeforeTheRecorder() const
+{
+    // With a pre-trigger the recording reaches back before its start, so the library's
+    // counter since the start misses losses in the kept seconds: the buffer counts the
+    // gaps in the camera's frame numbers of everything it passed on instead.
+    if (preTrigger)
+        return int(preTrigger->framesMissing());
+    return framesLostByLibrarySinceRecordingStart();
+}
+
 int CameraThread::recordingDroppedFrames() const
 {
     if (!recorder)
         return 0;
-    return recorder->framesDropped() + framesLostByLibrarySinceRecordingStart();
+    return recorder->framesDropped() + framesLostBeforeTheRecorder();
 }
 
 QString CameraThread::recordingProgressText() const
@@ -272,7 +282,7 @@ void CameraThread::stopRecording()
     if (!recorder)
         return;
     RecordVideoThread* finishing = recorder;
-    const int lostByLibrary = framesLostByLibrarySinceRecordingStart();
+    const int lostByLibrary = framesLostBeforeTheRecorder();
     recorder = nullptr;
     // No frame reaches it from here on; the queue is written, then the file finished.
     if (preTrigger)

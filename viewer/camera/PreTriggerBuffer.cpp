@@ -19,6 +19,7 @@ void PreTriggerBuffer::takeFrame(const QImage& image, const framehandover::Frame
     const qint64 wallUs = wallNowUs();
     std::lock_guard<std::mutex> lock(mutex);
     if (target) {
+        count(frame);
         target->takeFrameAt(image, frame, steadyUs, wallUs);
         return;
     }
@@ -64,8 +65,11 @@ void PreTriggerBuffer::trim()
 void PreTriggerBuffer::forwardTo(RecordVideoThread* recorder)
 {
     std::lock_guard<std::mutex> lock(mutex);
+    missing = 0;
+    numbered = false;
     if (recorder) {
         for (const Kept& kept : frames) {
+            count(kept.frame);
             const QImage image(kept.pixels.get(), kept.width, kept.height, kept.bytesPerLine,
                                kept.format);
             recorder->takeFrameAt(image, kept.frame, kept.hostSteadyUs, kept.hostWallUs);
@@ -75,6 +79,26 @@ void PreTriggerBuffer::forwardTo(RecordVideoThread* recorder)
     spare.clear();
     bytes = 0;
     target = recorder;
+}
+
+void PreTriggerBuffer::count(const framehandover::FrameInfo& frame)
+{
+    // The camera's numbers are 32 bits and wrap around; the difference does too.
+    constexpr quint32 kLargestGap = 1u << 20;
+    const quint32 number = quint32(frame.info.frameNumber);
+    if (numbered) {
+        const quint32 gap = number - lastNumber - 1u;
+        if (gap < kLargestGap)
+            missing += qint64(gap);
+    }
+    numbered = true;
+    lastNumber = number;
+}
+
+qint64 PreTriggerBuffer::framesMissing() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return missing;
 }
 
 int PreTriggerBuffer::framesKept() const

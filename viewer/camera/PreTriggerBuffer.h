@@ -26,6 +26,11 @@ public:
     void forwardTo(RecordVideoThread* recorder);
 
     int framesKept() const;
+    // Frames missing among those handed to the recorder since forwardTo(recorder), by the
+    // camera's frame numbers: what the library lost or this buffer could not keep, both in
+    // the kept seconds and after them. A frame number that jumps back or far ahead (the
+    // camera restarted its count) adds nothing.
+    qint64 framesMissing() const;
     qint64 bytesKept() const;
     // Microseconds between the oldest and the newest frame kept.
     qint64 spanKeptUs() const;
@@ -44,6 +49,7 @@ private:
         qint64 hostWallUs = 0;
     };
     void trim();
+    void count(const framehandover::FrameInfo& frame);
 
     const qint64 keep;
     const qint64 limit;
@@ -52,4 +58,7 @@ private:
     std::deque<Kept> spare;  // buffers of frames that left, used again
     qint64 bytes = 0;
     RecordVideoThread* target = nullptr;
+    qint64 missing = 0;
+    bool numbered = false;
+    quint32 lastNumber = 0;
 };
