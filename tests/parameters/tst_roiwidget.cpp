@@ -9,7 +9,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QtTest>
+#include <QProcess>
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "../camera/SimulatedCameras.h"
 #include "ModalDialogWatcher.h"
@@ -113,6 +116,7 @@ private slots:
     void regionOffTheSensorIsRefused();
     void applyAfterTheCameraClosedIsRefused();
     void refreshFailuresKeepThePreview();
+    void previewWaitsOutAFrameThatIsLate();
     void noCameraShowsBothRefreshFailures();
     void draggingMovesAndResizesTheRectangle();
     void presetListSwitchesTheCamera();
@@ -390,6 +394,48 @@ void RoiWidgetTest::refreshFailuresKeepThePreview()
     QCOMPARE(d->findChild<QLineEdit*>("lineEdit_maxwidth")->text(), QStringLiteral("640"));
     d->repaint();
     QCOMPARE(readOut(d), values);
+}
+
+namespace {
+std::atomic<bool> lateFrameNoticed{false};
+QtMessageHandler previousHandler = nullptr;
+void noticeLateFrame(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (text.contains(QLatin1String("no preview frame within 5 s")))
+        lateFrameNoticed.store(true);
+    previousHandler(type, context, text);
+}
+}  // namespace
+
+void RoiWidgetTest::previewWaitsOutAFrameThatIsLate()
+{
+    // A PC too busy to deliver a frame within the grab's 5 s gets another try before the
+    // dialog gives up: a hardware-triggered camera whose first pulse comes only after the
+    // first wait has run out still fills the preview, and nothing is reported.
+    QCOMPARE(SdkOpenCamera(&handle, kColour1080), 0);
+    QCOMPARE(SdkSetInputMode(handle, 0, 0), 0);
+    QCOMPARE(SdkSetInputTriggerEdge(handle, 0, 0), 0);
+    QCOMPARE(SdkSetTriggerMode(handle, 2), 0);
+    QCOMPARE(SdkStartAcquisition(handle), 0);
+    lateFrameNoticed.store(false);
+    previousHandler = qInstallMessageHandler(noticeLateFrame);
+    std::atomic<bool> stop{false};
+    std::thread pulser([&] {
+        // The dialog's grab holds this test's thread; the pulse comes from outside it.
+        while (!stop.load() && !lateFrameNoticed.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!stop.load())
+            QProcess::execute(qEnvironmentVariable("VEXO_PROGRAM_DIR") + "/vexocam-sim",
+                              {"pulse", QString::fromLatin1(kColour1080), "0", "3"});
+    });
+    RoiWidget* d = openDialog(handle);
+    stop.store(true);
+    pulser.join();
+    qInstallMessageHandler(previousHandler);
+    QVERIFY(lateFrameNoticed.load());
+    QCOMPARE(watcher->count(), 0);
+    QVERIFY(!d->findChild<QLabel*>("widget_6")->pixmap(Qt::ReturnByValue).isNull());
+    QCOMPARE(d->findChild<QLineEdit*>("lineEdit_maxwidth")->text(), QStringLiteral("1920"));
 }
 
 void RoiWidgetTest::noCameraShowsBothRefreshFailures()

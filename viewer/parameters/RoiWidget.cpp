@@ -76,9 +76,14 @@ bool RoiWidget::grabPreview()
     VexoImageInfo info{};
     BYTE* raw = nullptr;
     // A frame exposed just before the resolution changed can still arrive after the
-    // change; its size gives it away, and the next frame has the new one.
+    // change; its size gives it away, and the next frame has the new one. A PC busy
+    // enough to keep a frame away for the whole time-out gets another try as well.
     for (int attempt = 0; attempt < kGrabAttempts; ++attempt) {
         result = SdkGrabFrameWithTimeout(camera, &token, 5000);
+        if (result == VEXO_SDK_TIMEOUT && attempt + 1 < kGrabAttempts) {
+            qWarning() << "no preview frame within 5 s; trying again";
+            continue;
+        }
         if (result != 0)
             break;
         raw = SdkGetRawImage(camera, token, &info);
