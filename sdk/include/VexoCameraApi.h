@@ -223,6 +223,12 @@ VEXO_SDK_API int SdkGetFrameStatistics(int handle, VexoFrameStatistics* statisti
  * counted last. Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (statistics null). */
 VEXO_SDK_API int SdkGetStreamStatistics(int handle, VexoStreamStatistics* statistics);
 
+/* Whether the way this PC receives the camera's stream costs frames or CPU, and the
+ * figures behind it (see the record); all zero for cameras whose stream needs no set-up
+ * (USB, simulated). Never waits for the camera. Returns OK, INVALID_HANDLE,
+ * INVALID_ARGUMENT (advice null). */
+VEXO_SDK_API int SdkGetStreamAdvice(int handle, VexoStreamAdvice* advice);
+
 /* Output format of SdkProcessImage: VEXO_SDK_PIXEL_RGB8 (default), _BGR8, _BGRA8, _MONO8.
  * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (format not offered). */
 VEXO_SDK_API int SdkSetOutputFormat(int handle, uint32_t pixelFormat);

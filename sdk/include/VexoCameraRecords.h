@@ -303,3 +303,22 @@ typedef struct VexoStreamStatistics {
 
 VEXO_STATIC_ASSERT(sizeof(VexoStreamStatistics) == 56, "stream statistics record is 56 bytes");
 VEXO_STATIC_ASSERT(offsetof(VexoStreamStatistics, bytesReceived) == 48, "bytes received");
+
+/* How the PC receives a camera's stream, where that costs frames or CPU
+ * (SdkGetStreamAdvice). flags: */
+#define VEXO_SDK_STREAM_UDP_SOCKET 0x1u          /* a GigE Vision stream goes through an ordinary
+                                                    UDP socket: the program may not open a packet
+                                                    socket (it lacks CAP_NET_RAW), which costs
+                                                    more CPU per packet */
+#define VEXO_SDK_STREAM_SMALL_SOCKET_BUFFER 0x2u /* ... and the system's limit on socket receive
+                                                    buffers (net.core.rmem_max) is below one frame,
+                                                    so a busy PC loses packets */
+typedef struct VexoStreamAdvice {
+    uint32_t flags;             /*  0 VEXO_SDK_STREAM_..., 0 when nothing needs saying */
+    uint32_t reserved;          /*  4 0 */
+    uint64_t socketBufferLimit; /*  8 the system's receive buffer limit in bytes (GigE only) */
+    uint64_t frameBytes;        /* 16 bytes of one frame as the camera sends it (GigE only) */
+} VexoStreamAdvice;
+
+VEXO_STATIC_ASSERT(sizeof(VexoStreamAdvice) == 24, "stream advice record is 24 bytes");
+VEXO_STATIC_ASSERT(offsetof(VexoStreamAdvice, frameBytes) == 16, "stream advice frame bytes");

@@ -238,6 +238,26 @@ VexoStreamStatistics Camera::streamStatistics()
     return s;
 }
 
+VexoStreamAdvice Camera::streamAdvice()
+{
+    // Like the statistics: a device busy with a setting (the library's automatic exposure
+    // writes one a frame) keeps what it said last, at the latest when its stream started.
+    {
+        std::unique_lock<std::mutex> deviceGuard(deviceMutex, std::try_to_lock);
+        if (deviceGuard.owns_lock() && device) {
+            const StreamAdvice advice = device->streamAdvice();
+            std::lock_guard<std::mutex> guard(healthMutex);
+            lastAdvice = advice;
+        }
+    }
+    std::lock_guard<std::mutex> guard(healthMutex);
+    VexoStreamAdvice a{};
+    a.flags = lastAdvice.flags;
+    a.socketBufferLimit = lastAdvice.socketBufferLimit;
+    a.frameBytes = lastAdvice.frameBytes;
+    return a;
+}
+
 void Camera::applyAutomatics(const CameraSettings& used,
                              const std::optional<imaging::FrameStatistics>& stats,
                              double usedExposureUs, int usedGainMilli)

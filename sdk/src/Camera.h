@@ -80,6 +80,7 @@ public:
     int release(uint32_t token) { return ring.release(token) ? 0 : -1; }
     VexoFrameStatistics statistics() const;
     VexoStreamStatistics streamStatistics();
+    VexoStreamAdvice streamAdvice();
     int softwareTrigger();
     int oneTouchWhiteBalance();
 
@@ -148,6 +149,7 @@ private:
     std::atomic<uint64_t> framesComplete{0}, framesIncomplete{0}, framesWithoutBuffer{0}, bytesComplete{0};
     std::mutex healthMutex;
     StreamHealth deviceHealth, healthOfEarlierDevices;
+    StreamAdvice lastAdvice;
     bool deviceCountsBytes = false;
 
     std::mutex upgradeMutex;

@@ -86,6 +86,13 @@ struct StreamHealth {
     uint64_t bytes = 0;             // image bytes as the camera sent them
 };
 
+// How the PC receives a device's stream (see SdkGetStreamAdvice).
+struct StreamAdvice {
+    uint32_t flags = 0;  // VEXO_SDK_STREAM_...
+    uint64_t socketBufferLimit = 0;
+    uint64_t frameBytes = 0;
+};
+
 // One feature of a camera as its own description defines it (see SdkGetFeatureInfo).
 enum class FeatureType { Integer = 1, Float, Enumeration, Boolean, Command, String };
 enum class FeatureAccess { NotAvailable = 0, ReadOnly, ReadWrite };
@@ -195,6 +202,8 @@ public:
     // Counters of the camera's own stream; nullopt where the library's counters are all
     // there is. Cheap (no waiting): asked while the camera streams.
     virtual std::optional<StreamHealth> streamHealth() { return std::nullopt; }
+    // What the way the stream is received costs; nothing to say by default. Cheap.
+    virtual StreamAdvice streamAdvice() { return {}; }
     // The camera's own features (names, values as text: see SdkGetFeatureValue).
     // nullopt where the camera has no description of its own: the library then offers
     // the settings it holds. read and write return 0 or a code and say why in reason.

@@ -35,6 +35,10 @@ int Camera::start()
         return result;
     streaming = true;
     isRunning.store(true);
+    // Now the stream's frame size is known; later questions may find the device busy.
+    const StreamAdvice advice = device->streamAdvice();
+    std::lock_guard<std::mutex> healthGuard(healthMutex);
+    lastAdvice = advice;
     return VEXO_SDK_OK;
 }
 
@@ -321,10 +325,14 @@ void Camera::deviceReturned()
     ring.dropReady();
     isUnplugged.store(false);
     if (isRunning.load()) {
-        if (device->startStream(*this) == VEXO_SDK_OK)
+        if (device->startStream(*this) == VEXO_SDK_OK) {
             streaming = true;
-        else
+            const StreamAdvice advice = device->streamAdvice();
+            std::lock_guard<std::mutex> healthGuard(healthMutex);
+            lastAdvice = advice;
+        } else {
             isUnplugged.store(true);
+        }
     }
     ring.wake();
 }

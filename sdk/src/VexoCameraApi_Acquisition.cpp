@@ -152,6 +152,16 @@ int SdkGetStreamStatistics(int handle, VexoStreamStatistics* statistics)
     });
 }
 
+int SdkGetStreamAdvice(int handle, VexoStreamAdvice* advice)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!advice)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        *advice = camera.streamAdvice();
+        return static_cast<int>(VEXO_SDK_OK);
+    });
+}
+
 int SdkSetOutputFormat(int handle, uint32_t pixelFormat)
 {
     return withCamera(handle, [&](Camera& camera) {

@@ -30,6 +30,7 @@ private slots:
     void rateBetweenReadings_data();
     void rateBetweenReadings();
     void textNamesEveryCounter();
+    void adviceGivesTheFixOncePerProcess();
     void windowShowsLiveCounters();
     void contextMenuAsksForTheFeatureBrowser();
 
@@ -82,6 +83,34 @@ void StreamHealthTest::textNamesEveryCounter()
     const QString text = streamhealth::text(c, 12.345);
     for (const char* part : {"1234567", "21", " 3", "45", " 6", "12.3 MB/s", " 7"})
         QVERIFY2(text.contains(part), qPrintable(text + " lacks " + part));
+}
+
+void StreamHealthTest::adviceGivesTheFixOncePerProcess()
+{
+    VexoStreamAdvice advice{};
+    advice.flags = VEXO_SDK_STREAM_UDP_SOCKET | VEXO_SDK_STREAM_SMALL_SOCKET_BUFFER;
+    advice.socketBufferLimit = 212992;
+    advice.frameBytes = 1920 * 1080;
+    const QString program = QStringLiteral("/opt/suite/Prismora");
+    QVERIFY(streamhealth::adviceText(advice, 0, program).isEmpty());
+    const QString udp = streamhealth::adviceText(advice, VEXO_SDK_STREAM_UDP_SOCKET, program);
+    QVERIFY2(udp.contains("setcap cap_net_raw+ep /opt/suite/Prismora"), qPrintable(udp));
+    QVERIFY(!udp.contains("rmem_max"));
+    const QString small =
+        streamhealth::adviceText(advice, VEXO_SDK_STREAM_SMALL_SOCKET_BUFFER, program);
+    // The figures in KB, the frame rounded up, and the command that raises the limit.
+    QVERIFY2(small.contains("208") && small.contains("2025") &&
+                 small.contains("sysctl -w net.core.rmem_max=33554432"),
+             qPrintable(small));
+    QVERIFY(!small.contains("setcap"));
+
+    // Nine GigE windows hear each piece of advice once.
+    QCOMPARE(streamhealth::takeUnsaidAdvice(VEXO_SDK_STREAM_UDP_SOCKET),
+             quint32(VEXO_SDK_STREAM_UDP_SOCKET));
+    QCOMPARE(streamhealth::takeUnsaidAdvice(VEXO_SDK_STREAM_UDP_SOCKET), quint32(0));
+    QCOMPARE(streamhealth::takeUnsaidAdvice(advice.flags),
+             quint32(VEXO_SDK_STREAM_SMALL_SOCKET_BUFFER));
+    QCOMPARE(streamhealth::takeUnsaidAdvice(advice.flags), quint32(0));
 }
 
 void StreamHealthTest::windowShowsLiveCounters()

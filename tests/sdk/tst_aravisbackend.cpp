@@ -8,6 +8,8 @@
 #include <QtTest>
 
 #include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <atomic>
@@ -199,6 +201,25 @@ void AravisBackendTest::streamsFrames()
     VexoFrameStatistics statistics{};
     QCOMPARE(SdkGetFrameStatistics(camera.handle, &statistics), VEXO_SDK_OK);
     QVERIFY(statistics.deliveredFrames >= 3);
+
+    // How the stream is received: only a GigE camera has anything to say, and it names
+    // the frame size the camera sends and this system's socket buffer limit.
+    VexoStreamAdvice advice{};
+    QCOMPARE(SdkGetStreamAdvice(camera.handle, nullptr), VEXO_SDK_INVALID_ARGUMENT);
+    QCOMPARE(SdkGetStreamAdvice(camera.handle, &advice), VEXO_SDK_OK);
+    if (gigeMode()) {
+        QCOMPARE(advice.frameBytes, uint64_t(width) * uint64_t(height));  // 8-bit frames
+        QFile limit(QStringLiteral("/proc/sys/net/core/rmem_max"));
+        QVERIFY(limit.open(QIODevice::ReadOnly));
+        QCOMPARE(advice.socketBufferLimit, limit.readAll().trimmed().toULongLong());
+        const int packetSocket = ::socket(AF_PACKET, SOCK_RAW, 0);
+        if (packetSocket >= 0)
+            ::close(packetSocket);
+        QCOMPARE(bool(advice.flags & VEXO_SDK_STREAM_UDP_SOCKET), packetSocket < 0);
+    } else {
+        QCOMPARE(advice.flags, 0u);
+        QCOMPARE(advice.frameBytes, uint64_t(0));
+    }
     QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
 }
 

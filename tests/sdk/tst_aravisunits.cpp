@@ -6,6 +6,7 @@
 #include "aravis/AravisDevice.h"
 #include "aravis/AravisIdentity.h"
 #include "aravis/AravisPixels.h"
+#include "aravis/StreamSetup.h"
 #include "VexoCameraApi.h"
 
 #include <arv.h>
@@ -13,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vexo::sdk;
@@ -63,6 +66,9 @@ private slots:
     void mapsFrameSpeed_data();
     void mapsFrameSpeed();
     void readsBackWhatTheCameraHolds();
+    void adviceOnReceivingTheStream_data();
+    void adviceOnReceivingTheStream();
+    void readsSysctlNumbers();
 };
 
 void AravisUnitsTest::convertsPixels_data()
@@ -379,6 +385,66 @@ void AravisUnitsTest::readsBackWhatTheCameraHolds()
     QCOMPARE(held.triggerMode, 2);
     QCOMPARE(held.inputs.front().mode, 0);
     QCOMPARE(held.inputs.front().edge, 0);
+}
+
+void AravisUnitsTest::adviceOnReceivingTheStream_data()
+{
+    QTest::addColumn<bool>("gigE");
+    QTest::addColumn<bool>("packetSocket");
+    QTest::addColumn<qulonglong>("limit");
+    QTest::addColumn<qulonglong>("frameBytes");
+    QTest::addColumn<uint>("flags");
+    const qulonglong debianDefault = 212992, frame1080 = 1920 * 1080;
+    QTest::newRow("USB camera") << false << false << debianDefault << frame1080 << 0u;
+    QTest::newRow("packet socket, small buffer") << true << true << debianDefault << frame1080 << 0u;
+    QTest::newRow("UDP, small buffer")
+        << true << false << debianDefault << frame1080
+        << uint(VEXO_SDK_STREAM_UDP_SOCKET | VEXO_SDK_STREAM_SMALL_SOCKET_BUFFER);
+    QTest::newRow("UDP, raised buffer")
+        << true << false << qulonglong(33554432) << frame1080 << uint(VEXO_SDK_STREAM_UDP_SOCKET);
+    QTest::newRow("UDP, buffer exactly one frame")
+        << true << false << frame1080 << frame1080 << uint(VEXO_SDK_STREAM_UDP_SOCKET);
+    QTest::newRow("UDP, limit unreadable")
+        << true << false << qulonglong(0) << frame1080 << uint(VEXO_SDK_STREAM_UDP_SOCKET);
+    QTest::newRow("UDP, before the first stream")
+        << true << false << debianDefault << qulonglong(0) << uint(VEXO_SDK_STREAM_UDP_SOCKET);
+}
+
+void AravisUnitsTest::adviceOnReceivingTheStream()
+{
+    QFETCH(bool, gigE);
+    QFETCH(bool, packetSocket);
+    QFETCH(qulonglong, limit);
+    QFETCH(qulonglong, frameBytes);
+    QFETCH(uint, flags);
+    const StreamAdvice advice = adviceFor(gigE, StreamSetup{packetSocket, limit}, frameBytes);
+    QCOMPARE(uint(advice.flags), flags);
+    if (gigE) {
+        QCOMPARE(qulonglong(advice.socketBufferLimit), limit);
+        QCOMPARE(qulonglong(advice.frameBytes), frameBytes);
+    }
+}
+
+void AravisUnitsTest::readsSysctlNumbers()
+{
+    QTemporaryDir dir;
+    const auto valueOf = [&](const QByteArray& text) {
+        QFile file(dir.filePath(QStringLiteral("value")));
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(text);
+        file.close();
+        return readSysctlNumber(file.fileName().toStdString());
+    };
+    QCOMPARE(valueOf("212992\n"), uint64_t(212992));
+    QCOMPARE(valueOf("33554432"), uint64_t(33554432));
+    QCOMPARE(valueOf(""), uint64_t(0));
+    QCOMPARE(valueOf("-5\n"), uint64_t(0));
+    QCOMPARE(valueOf("12abc\n"), uint64_t(0));
+    QCOMPARE(valueOf("99999999999999999999999\n"), uint64_t(0));  // too long for 64 bits
+    QCOMPARE(readSysctlNumber(dir.filePath(QStringLiteral("missing")).toStdString()), uint64_t(0));
+    // This machine's own limit reads as a number.
+    if (QFile::exists(QStringLiteral("/proc/sys/net/core/rmem_max")))
+        QVERIFY(readSysctlNumber("/proc/sys/net/core/rmem_max") > 0);
 }
 
 QTEST_GUILESS_MAIN(AravisUnitsTest)

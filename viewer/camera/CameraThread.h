@@ -201,6 +201,7 @@ private:
     // Frames lost to the running recording so far; its elapsed time and counts as text.
     int recordingDroppedFrames() const;
     int framesLostByLibrarySinceRecordingStart() const;
+    int framesLostBeforeTheRecorder() const;
     QString recordingProgressText() const;
     // The title names the camera and says what runs: a continuous capture, a recording.
     void updateWindowTitle();
@@ -242,6 +243,7 @@ private:
     // Stream health line (CameraThread_StreamHealth.cpp).
     void setUpStreamHealth();
     void updateStreamHealth();
+    void sayStreamAdvice();
     static constexpr int kStreamHealthIntervalMs = 1000;
     QLabel* streamHealthLabel = nullptr;
     QTimer* streamHealthTimer = nullptr;

@@ -2,6 +2,7 @@
 // packets missing and resent, the data rate and buffer underruns, read from the library
 // every second while a camera is open (the library answers without waiting for the camera).
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLabel>
 #include <QTimer>
@@ -45,4 +46,18 @@ void CameraThread::updateStreamHealth()
     }
     streamHealthLabel->setText(streamhealth::text(counters, streamHealthRate));
     streamHealthLabel->show();
+    sayStreamAdvice();
+}
+
+void CameraThread::sayStreamAdvice()
+{
+    // Advice on the PC's set-up for this camera's stream: on the health line's tooltip
+    // for as long as it holds, and in the status line the first time this process meets it.
+    VexoStreamAdvice advice{};
+    if (SdkGetStreamAdvice(handle, &advice) != VEXO_SDK_OK)
+        return;
+    const QString program = QCoreApplication::applicationFilePath();
+    streamHealthLabel->setToolTip(streamhealth::adviceText(advice, advice.flags, program));
+    if (const quint32 unsaid = streamhealth::takeUnsaidAdvice(advice.flags))
+        showStatusNotice(streamhealth::adviceText(advice, unsaid, program));
 }

@@ -1,6 +1,9 @@
 #include "StreamHealthLogic.h"
 
 #include <QCoreApplication>
+#include <QStringList>
+
+#include <atomic>
 
 namespace streamhealth {
 
@@ -26,6 +29,32 @@ QString text(const VexoStreamStatistics& c, double rate)
         .arg(c.packetsResent)
         .arg(rate, 0, 'f', rate < 10 ? 2 : 1)
         .arg(c.bufferUnderruns);
+}
+
+QString adviceText(const VexoStreamAdvice& advice, quint32 flags, const QString& program)
+{
+    QStringList parts;
+    if (flags & VEXO_SDK_STREAM_UDP_SOCKET)
+        parts << QCoreApplication::translate(
+                     "CameraThread",
+                     "GigE 图像经普通 UDP 套接字接收 (程序没有 CAP_NET_RAW 权限, 不能使用包套接字), "
+                     "CPU 占用更高. 解决: sudo setcap cap_net_raw+ep %1")
+                     .arg(program);
+    if (flags & VEXO_SDK_STREAM_SMALL_SOCKET_BUFFER)
+        parts << QCoreApplication::translate(
+                     "CameraThread",
+                     "系统的套接字接收缓冲区上限 %1 KB 小于一帧图像 %2 KB, 计算机繁忙时会丢包. "
+                     "解决: sudo sysctl -w net.core.rmem_max=33554432 "
+                     "net.core.rmem_default=33554432")
+                     .arg(advice.socketBufferLimit / 1024)
+                     .arg((advice.frameBytes + 1023) / 1024);
+    return parts.join(QLatin1Char(' '));
+}
+
+quint32 takeUnsaidAdvice(quint32 flags)
+{
+    static std::atomic<quint32> said{0};
+    return flags & ~said.fetch_or(flags);
 }
 
 }  // namespace streamhealth

@@ -829,6 +829,7 @@ int AravisCamera::startStream()
     payload = arv_camera_get_payload(camera.get(), e.out());
     if (e.failed() || payload == 0)
         return VEXO_SDK_FAILED;
+    lastPayload.store(payload);
     stream.reset(arv_camera_create_stream(camera.get(), nullptr, nullptr, e.out()));
     if (!stream)
         return VEXO_SDK_FAILED;
@@ -879,6 +880,11 @@ int AravisCamera::stopStream()
     isStreaming.store(false);
     wakeWaiters();
     return e.failed() && !controlLost.load() ? VEXO_SDK_FAILED : VEXO_SDK_OK;
+}
+
+size_t AravisCamera::streamPayload()
+{
+    return lastPayload.load();
 }
 
 StreamCounters AravisCamera::counters()

@@ -161,6 +161,9 @@ public:
     // Wakes popFrame waits so they look at their cancelled() again.
     void wakeWaiters();
     StreamCounters counters();
+    // Bytes of one frame as the camera sends it; 0 before the first stream started.
+    // Never waits, also while a write to the camera is under way.
+    size_t streamPayload();
 
 private:
     AravisCamera() = default;
@@ -190,6 +193,7 @@ private:
     uint64_t events = 0;
     int streamUsers = 0;  // popFrame calls using the stream
     size_t payload = 0;
+    std::atomic<size_t> lastPayload{0};  // read without the lock
     // Counters of streams already stopped, so statistics cover the whole time open.
     StreamCounters before;
     std::atomic<uint64_t> bytesReceived{0};

@@ -450,6 +450,15 @@ std::optional<StreamHealth> AravisDevice::streamHealth()
     return h;
 }
 
+StreamAdvice AravisDevice::streamAdvice()
+{
+    const uint64_t frameBytes = camera->streamPayload();
+    std::lock_guard<std::mutex> guard(healthMutex);
+    if (!setup)
+        setup = probeStreamSetup();
+    return adviceFor(cameraModel->isGigE(), *setup, frameBytes);
+}
+
 void AravisDevice::run(FrameSink* frameSink)
 {
     pthread_setname_np(pthread_self(), "vexo-arv-stream");

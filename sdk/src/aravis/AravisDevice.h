@@ -6,11 +6,13 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "AravisCamera.h"
 #include "CameraBackend.h"
+#include "StreamSetup.h"
 
 namespace vexo::sdk::aravis {
 
@@ -45,6 +47,7 @@ public:
     void readHeld(CameraSettings& settings) override;
     std::optional<int> writeNickname(const std::string& name, std::string& stored) override;
     std::optional<StreamHealth> streamHealth() override;
+    StreamAdvice streamAdvice() override;
     bool hasOwnFeatures() const override { return true; }
     std::optional<std::vector<FeatureDescription>> describeFeatures() override
     {
@@ -97,6 +100,7 @@ private:
     // wait for its feature lock).
     std::mutex healthMutex;
     StreamCounters lastCounters;
+    std::optional<StreamSetup> setup;  // probed on the first question
 };
 
 }  // namespace vexo::sdk::aravis
