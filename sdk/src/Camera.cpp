@@ -238,17 +238,21 @@ VexoStreamStatistics Camera::streamStatistics()
     return s;
 }
 
+void Camera::noteStreamAdviceLocked()
+{
+    const StreamAdvice advice = device->streamAdvice();
+    std::lock_guard<std::mutex> guard(healthMutex);
+    lastAdvice = advice;
+}
+
 VexoStreamAdvice Camera::streamAdvice()
 {
     // Like the statistics: a device busy with a setting (the library's automatic exposure
     // writes one a frame) keeps what it said last, at the latest when its stream started.
     {
         std::unique_lock<std::mutex> deviceGuard(deviceMutex, std::try_to_lock);
-        if (deviceGuard.owns_lock() && device) {
-            const StreamAdvice advice = device->streamAdvice();
-            std::lock_guard<std::mutex> guard(healthMutex);
-            lastAdvice = advice;
-        }
+        if (deviceGuard.owns_lock() && device)
+            noteStreamAdviceLocked();
     }
     std::lock_guard<std::mutex> guard(healthMutex);
     VexoStreamAdvice a{};

@@ -119,6 +119,8 @@ private:
     // Stops the stream and drops the device (lifecycleMutex held).
     void releaseDevice();
     void stopLocked();
+    // Keeps what the device says about its stream (deviceMutex held, device present).
+    void noteStreamAdviceLocked();
     void finishClose();
 
     CameraBackend& backend;

@@ -36,9 +36,7 @@ int Camera::start()
     streaming = true;
     isRunning.store(true);
     // Now the stream's frame size is known; later questions may find the device busy.
-    const StreamAdvice advice = device->streamAdvice();
-    std::lock_guard<std::mutex> healthGuard(healthMutex);
-    lastAdvice = advice;
+    noteStreamAdviceLocked();
     return VEXO_SDK_OK;
 }
 
@@ -327,9 +325,7 @@ void Camera::deviceReturned()
     if (isRunning.load()) {
         if (device->startStream(*this) == VEXO_SDK_OK) {
             streaming = true;
-            const StreamAdvice advice = device->streamAdvice();
-            std::lock_guard<std::mutex> healthGuard(healthMutex);
-            lastAdvice = advice;
+            noteStreamAdviceLocked();
         } else {
             isUnplugged.store(true);
         }

@@ -103,6 +103,17 @@ bool FrameRing::allHeld() const
     return allHeldLocked();
 }
 
+FrameRing::Slot* FrameRing::oldestAfterLocked(uint64_t after, bool takenToo)
+{
+    Slot* oldest = nullptr;
+    for (Slot& s : slots) {
+        const bool published = s.state == SlotState::Ready || (takenToo && s.state == SlotState::Taken);
+        if (published && s.sequence > after && (!oldest || s.sequence < oldest->sequence))
+            oldest = &s;
+    }
+    return oldest;
+}
+
 int FrameRing::take(uint32_t& token, uint64_t after, std::chrono::steady_clock::time_point deadline,
                     const std::function<int()>& interruption, int timeoutCode, int allHeldCode)
 {
@@ -111,12 +122,7 @@ int FrameRing::take(uint32_t& token, uint64_t after, std::chrono::steady_clock::
     for (;;) {
         if (int code = interruption())
             return code;
-        Slot* oldest = nullptr;
-        for (Slot& s : slots)
-            if (s.state == SlotState::Ready && s.sequence > after &&
-                (!oldest || s.sequence < oldest->sequence))
-                oldest = &s;
-        if (oldest) {
+        if (Slot* oldest = oldestAfterLocked(after, false)) {
             oldest->state = SlotState::Taken;
             token = holdLocked(*oldest);
             return 0;
@@ -152,12 +158,8 @@ int FrameRing::grab(uint32_t& token, uint64_t after, std::chrono::steady_clock::
             return leave(code);
         if (waiter.token != 0)
             return leave(0);
-        Slot* oldest = nullptr;
-        for (Slot& s : slots)
-            if ((s.state == SlotState::Ready || s.state == SlotState::Taken) &&
-                s.sequence > after && (!oldest || s.sequence < oldest->sequence))
-                oldest = &s;
-        if (oldest) {
+        // A grab may share a frame the stream has already taken.
+        if (Slot* oldest = oldestAfterLocked(after, true)) {
             waiter.token = holdLocked(*oldest);
             return leave(0);
         }

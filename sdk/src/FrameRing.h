@@ -94,6 +94,8 @@ private:
     Slot* slotOf(const CapturedFrame* frame);
     bool allHeldLocked() const;
     uint32_t holdLocked(Slot& slot);
+    // The oldest frame published after `after`: Ready ones, and with `takenToo` taken ones.
+    Slot* oldestAfterLocked(uint64_t after, bool takenToo);
     bool releaseLocked(uint32_t token);
 
     mutable std::mutex mutex;
