@@ -18,6 +18,7 @@ inline const char* const kGigEColour = "VXG2301C0001";   // 1920x1080, 1 in, 2 o
 inline const char* const kGigEMono = "VXG5002M0001";     // 2592x1944 mono
 inline const char* const kUsbFocus = "VXU1301C0001";     // 1280x1024, focus, 4 channels
 inline const char* const kUsbFast = "VXU0302C0001";      // 640x480, no output lines
+inline const char* const kUsbMono12 = "VXU1212M0001";    // 1280x960 mono, 12-bit (Mono12 first)
 
 // An open camera, closed when the test leaves the scope.
 class OpenCamera {
