@@ -20,50 +20,6 @@ namespace {
 
 constexpr int kDeadlineMs = 30000;
 
-unsigned wordAt(const std::vector<BYTE>& data, size_t i)
-{
-    return static_cast<unsigned>(data[2 * i]) | static_cast<unsigned>(data[2 * i + 1]) << 8;
-}
-
-// One held frame: its raw data and the outputs of it in the formats asked for, all from
-// the same frame.
-struct Outputs {
-    int result = -1;
-    VexoImageInfo raw{};
-    std::vector<BYTE> rawData;
-    std::vector<std::vector<BYTE>> out;
-    std::vector<VexoImageInfo> outInfo;
-};
-
-Outputs outputsOfOneFrame(int handle, const std::vector<uint32_t>& formats)
-{
-    Outputs o;
-    uint32_t token = 0;
-    o.result = SdkGetFrame(handle, &token, kDeadlineMs);
-    if (o.result != VEXO_SDK_OK)
-        return o;
-    BYTE* data = SdkGetRawImage(handle, token, &o.raw);
-    if (!data) {
-        o.result = -1000;
-        SdkReleaseFrame(handle, token);
-        return o;
-    }
-    o.rawData.assign(data, data + o.raw.dataSize);
-    for (uint32_t format : formats) {
-        VexoImageInfo info = o.raw;
-        std::vector<BYTE> out(static_cast<size_t>(info.width) * info.height * 4, 0xEE);
-        o.result = SdkSetOutputFormat(handle, format);
-        if (o.result == VEXO_SDK_OK)
-            o.result = SdkProcessImage(handle, &info, data, out.data());
-        if (o.result != VEXO_SDK_OK)
-            break;
-        o.out.push_back(std::move(out));
-        o.outInfo.push_back(info);
-    }
-    SdkReleaseFrame(handle, token);
-    return o;
-}
-
 // Manual exposure in the middle of the range, so frames are neither black nor clipped.
 void settle(int handle)
 {
