@@ -272,6 +272,13 @@ public:
 
         scratch_.resize(static_cast<size_t>(w));
         int16_t lut[256];
+        // Deeper sensors: the same brightness in finer steps (step = 2^(depth - 8) of them
+        // per 8-bit level), the noise scaled alike plus a dither of one level, so the low
+        // bits carry detail.
+        const int shift = out.bitDepth - 8;
+        const int step = 1 << shift;
+        const int top = (1 << out.bitDepth) - 1;
+        int32_t deepLut[256];
         double lutFactor = -1.0;
         uint64_t rng = mix64(seed_ ^ (frameNumber * 0x9E3779B97F4A7C15ull));
         for (int y = 0; y < h; ++y) {
@@ -292,9 +299,16 @@ public:
             // Tables only change when the row brightness moves by 1/1024.
             factor = std::round(factor * 1024.0) / 1024.0;
             if (factor != lutFactor) {
-                for (int v = 0; v < 256; ++v)
+                for (int v = 0; v < 256; ++v) {
                     lut[v] = static_cast<int16_t>(std::min(255.0, std::round(v * factor)));
+                    deepLut[v] =
+                        static_cast<int32_t>(std::min<double>(top, std::round(v * factor * step)));
+                }
                 lutFactor = factor;
+            }
+            if (shift > 0) {
+                renderDeepRow(src, deepLut, noise, step, top, w, y, rng, out);
+                continue;
             }
             uint8_t* dst = out.pixels.data() + static_cast<size_t>(y) * w;
             for (int x0 = 0; x0 < w; x0 += kNoiseSegment) {
@@ -313,6 +327,33 @@ public:
     }
 
 private:
+    // One row of a deep frame: 16-bit words, brightness from deepLut, 8-bit noise scaled
+    // by step plus a uniform dither within one step.
+    static void renderDeepRow(const uint8_t* src, const int32_t* deepLut, const int8_t* noise,
+                              int step, int top, int w, int y, uint64_t& rng, RawFrame& out)
+    {
+        uint8_t* dst = out.pixels.data() + static_cast<size_t>(y) * w * 2;
+        const int half = step / 2;
+        for (int x0 = 0; x0 < w; x0 += kNoiseSegment) {
+            rng = mix64(rng);
+            const int8_t* n = noise + (rng % kNoiseTableSize);
+            uint32_t dither = static_cast<uint32_t>(rng >> 32) | 1u;
+            const int end = std::min(w - x0, kNoiseSegment);
+            const uint8_t* s = src + x0;
+            uint8_t* o = dst + 2 * static_cast<size_t>(x0);
+            for (int x = 0; x < end; ++x) {
+                dither ^= dither << 13;
+                dither ^= dither >> 17;
+                dither ^= dither << 5;
+                const int fine = static_cast<int>(dither & static_cast<uint32_t>(step - 1)) - half;
+                int v = deepLut[s[x]] + n[x] * step + fine;
+                v = v < 0 ? 0 : (v > top ? top : v);
+                o[2 * x] = static_cast<uint8_t>(v);
+                o[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+            }
+        }
+    }
+
     struct Flicker {
         bool on = false;
         double t0 = 0, exposure = 0, omega = 0, rowTime = 0;

@@ -1,4 +1,5 @@
-// Picture files: BMP (written here), JPEG (libjpeg-turbo) and PNG (libpng). Every file is
+// Picture files: BMP (written here), JPEG (libjpeg-turbo), PNG (libpng) and TIFF
+// (libtiff). Every file is
 // written to a temporary name in the target folder, flushed to disk and moved into place
 // without replacing anything, so the final name only ever holds a complete picture and a
 // picture taken earlier is never lost to a later one of the same name.
@@ -16,6 +17,7 @@
 
 #include <jpeglib.h>
 #include <png.h>
+#include <tiffio.h>
 
 #ifdef _WIN32
 #include <io.h>
@@ -53,6 +55,9 @@ bool sourceLayout(uint32_t fmt, SourceLayout& l)
             return true;
         case kPixelMono8:
             l = {1, -1, -1, -1};
+            return true;
+        case kPixelMono16:
+            l = {2, -1, -1, -1};
             return true;
         default:
             return false;
@@ -150,11 +155,14 @@ bool writePng(std::FILE* f, const uint8_t* pixels, int w, int h, uint32_t fmt, s
     }
     png_init_io(png, f);
     png_set_compression_level(png, 3);  // capture speed matters more than the last few percent
-    const bool mono = fmt == kPixelMono8;
-    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8,
+    const bool deep = fmt == kPixelMono16;
+    const bool mono = fmt == kPixelMono8 || deep;
+    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), deep ? 16 : 8,
                  mono ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
+    if (deep)
+        png_set_swap(png);  // PNG samples are big-endian, ours little-endian
     if (fmt == kPixelBGR8 || fmt == kPixelBGRA8)
         png_set_bgr(png);
     if (fmt == kPixelBGRA8)
@@ -164,6 +172,114 @@ bool writePng(std::FILE* f, const uint8_t* pixels, int w, int h, uint32_t fmt, s
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
+}
+
+// libtiff writes through these, on the temporary file; errors are kept to this file
+// (the programs may have set their own global libtiff handlers).
+tmsize_t tiffRead(thandle_t h, void* data, tmsize_t size)
+{
+    return static_cast<tmsize_t>(
+        std::fread(data, 1, static_cast<size_t>(size), static_cast<std::FILE*>(h)));
+}
+tmsize_t tiffWrite(thandle_t h, void* data, tmsize_t size)
+{
+    return static_cast<tmsize_t>(
+        std::fwrite(data, 1, static_cast<size_t>(size), static_cast<std::FILE*>(h)));
+}
+toff_t tiffSeek(thandle_t h, toff_t offset, int whence)
+{
+    auto* f = static_cast<std::FILE*>(h);
+#ifdef _WIN32
+    if (_fseeki64(f, static_cast<__int64>(offset), whence) != 0)
+        return static_cast<toff_t>(-1);
+    return static_cast<toff_t>(_ftelli64(f));
+#else
+    if (fseeko(f, static_cast<off_t>(offset), whence) != 0)
+        return static_cast<toff_t>(-1);
+    return static_cast<toff_t>(ftello(f));
+#endif
+}
+int tiffClose(thandle_t)
+{
+    return 0;  // the caller flushes and closes the file
+}
+toff_t tiffSize(thandle_t h)
+{
+    auto* f = static_cast<std::FILE*>(h);
+    std::fflush(f);
+#ifdef _WIN32
+    struct _stat64 st {};
+    return _fstat64(_fileno(f), &st) == 0 ? static_cast<toff_t>(st.st_size) : 0;
+#else
+    struct stat st {};
+    return fstat(fileno(f), &st) == 0 ? static_cast<toff_t>(st.st_size) : 0;
+#endif
+}
+int tiffMap(thandle_t, void**, toff_t*)
+{
+    return 0;
+}
+void tiffUnmap(thandle_t, void*, toff_t) {}
+int tiffQuiet(TIFF*, void*, const char*, const char*, va_list)
+{
+    return 1;
+}
+
+// Uncompressed TIFF: 8-bit grey, 16-bit grey or 24-bit RGB.
+bool writeTiff(std::FILE* f, const uint8_t* pixels, int w, int h, uint32_t fmt,
+               const SourceLayout& l)
+{
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    if (!options)
+        return false;
+    TIFFOpenOptionsSetErrorHandlerExtR(options, tiffQuiet, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, tiffQuiet, nullptr);
+    TIFF* tiff = TIFFClientOpenExt("picture", "w", f, tiffRead, tiffWrite, tiffSeek, tiffClose,
+                                   tiffSize, tiffMap, tiffUnmap, options);
+    TIFFOpenOptionsFree(options);
+    if (!tiff)
+        return false;
+    const bool mono = l.redIndex < 0;
+    const uint16_t bits = fmt == kPixelMono16 ? 16 : 8;
+    const uint16_t samples = mono ? 1 : 3;
+    bool ok =
+        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(w)) &&
+        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(h)) &&
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, samples) &&
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, bits) &&
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, mono ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB) &&
+        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+        TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE) &&
+        TIFFSetField(tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, static_cast<uint32_t>(64));
+    // Rows in the file's order of samples; 16-bit words are written in this machine's
+    // byte order, which the file header records.
+    std::vector<uint8_t> row(static_cast<size_t>(w) * samples * (bits / 8));
+    for (int y = 0; ok && y < h; ++y) {
+        const uint8_t* src = pixels + static_cast<size_t>(y) * w * l.bpp;
+        if (mono) {
+            if (bits == 16) {
+                for (int x = 0; x < w; ++x) {
+                    const uint16_t v = static_cast<uint16_t>(src[2 * x] | src[2 * x + 1] << 8);
+                    std::memcpy(row.data() + 2 * static_cast<size_t>(x), &v, 2);
+                }
+            } else {
+                std::memcpy(row.data(), src, static_cast<size_t>(w));
+            }
+        } else {
+            for (int x = 0; x < w; ++x) {
+                const uint8_t* p = src + static_cast<size_t>(x) * l.bpp;
+                uint8_t* q = row.data() + 3 * static_cast<size_t>(x);
+                q[0] = p[l.redIndex];
+                q[1] = p[l.greenIndex];
+                q[2] = p[l.blueIndex];
+            }
+        }
+        ok = TIFFWriteScanline(tiff, row.data(), static_cast<uint32_t>(y), 0) == 1;
+    }
+    ok = ok && TIFFFlush(tiff) == 1;
+    TIFFClose(tiff);
+    return ok;
 }
 
 struct JpegError {
@@ -362,9 +478,16 @@ int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width
         case ImageFileType::Png:
             extension = ".png";
             break;
+        case ImageFileType::Tiff:
+            extension = ".tif";
+            break;
         default:
             return kImagingBadArgument;
     }
+    // 16-bit grey fits only PNG and TIFF.
+    if (pixelFormat == kPixelMono16 && typeCode != static_cast<int>(ImageFileType::Png) &&
+        typeCode != static_cast<int>(ImageFileType::Tiff))
+        return kImagingUnknownFormat;
     const std::string finalName = baseName + extension;
     if (const int taken = finalNameState(finalName); taken != kImagingOk)
         return taken;
@@ -384,6 +507,9 @@ int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width
             break;
         case ImageFileType::Png:
             ok = writePng(f, pixels, width, height, pixelFormat, layout.bpp);
+            break;
+        case ImageFileType::Tiff:
+            ok = writeTiff(f, pixels, width, height, pixelFormat, layout);
             break;
     }
     ok = ok && flushToDisk(f);

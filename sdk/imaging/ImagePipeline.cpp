@@ -290,7 +290,90 @@ void drawCrosshairs(const std::array<Crosshair, 9>& crosshairs, uint8_t* img, in
     }
 }
 
+// The top eight bits of a deep frame (values above the depth's range count as 255).
+void reduceToEightBits(const RawFrame& deep, RawFrame& eight)
+{
+    eight.width = deep.width;
+    eight.height = deep.height;
+    eight.layout = deep.layout;
+    eight.bitDepth = 8;
+    eight.frameNumber = deep.frameNumber;
+    eight.timestampUs = deep.timestampUs;
+    const size_t count = static_cast<size_t>(deep.width) * static_cast<size_t>(deep.height);
+    eight.pixels.resize(count);
+    const int shift = deep.bitDepth - 8;
+    const uint8_t* src = deep.pixels.data();
+    uint8_t* dst = eight.pixels.data();
+    for (size_t i = 0; i < count; ++i) {
+        const unsigned v =
+            (static_cast<unsigned>(src[2 * i]) | static_cast<unsigned>(src[2 * i + 1]) << 8) >>
+            shift;
+        dst[i] = static_cast<uint8_t>(v > 255 ? 255 : v);
+    }
+}
+
+// Mono16 output: every grey sample moved up to fill 16 bits, mirrored as asked.
+int deepGrey(const RawFrame& raw, bool mirrorHorizontal, bool mirrorVertical, uint8_t* out)
+{
+    if (raw.layout != RawLayout::Mono8)
+        return kImagingUnknownFormat;
+    const int w = raw.width, h = raw.height;
+    const int up = 16 - raw.bitDepth;
+    for (int y = 0; y < h; ++y) {
+        const size_t sourceRow = static_cast<size_t>(mirrorVertical ? h - 1 - y : y) * w;
+        uint8_t* dst = out + static_cast<size_t>(y) * w * 2;
+        for (int x = 0; x < w; ++x) {
+            const size_t i = sourceRow + static_cast<size_t>(mirrorHorizontal ? w - 1 - x : x);
+            const unsigned v = std::min(rawSample(raw, i) << up, 65535u);
+            dst[2 * x] = static_cast<uint8_t>(v);
+            dst[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+        }
+    }
+    return kImagingOk;
+}
+
 }  // namespace
+
+int rawBitDepth(uint32_t pixelFormat)
+{
+    switch (pixelFormat) {
+        case kPixelMono8:
+        case kPixelBayerRG8:
+            return 8;
+        case kPixelMono10:
+        case kPixelBayerRG10:
+            return 10;
+        case kPixelMono12:
+        case kPixelBayerRG12:
+            return 12;
+        case kPixelMono16:
+        case kPixelBayerRG16:
+            return 16;
+        default:
+            return 0;
+    }
+}
+
+bool isBayerFormat(uint32_t pixelFormat)
+{
+    return pixelFormat == kPixelBayerRG8 || pixelFormat == kPixelBayerRG10 ||
+           pixelFormat == kPixelBayerRG12 || pixelFormat == kPixelBayerRG16;
+}
+
+uint32_t rawPixelFormat(RawLayout layout, int bitDepth)
+{
+    const bool bayer = layout == RawLayout::BayerRG8;
+    switch (bitDepth) {
+        case 10:
+            return bayer ? kPixelBayerRG10 : kPixelMono10;
+        case 12:
+            return bayer ? kPixelBayerRG12 : kPixelMono12;
+        case 16:
+            return bayer ? kPixelBayerRG16 : kPixelMono16;
+        default:
+            return bayer ? kPixelBayerRG8 : kPixelMono8;
+    }
+}
 
 const std::vector<std::string>& presetLutNames()
 {
@@ -303,6 +386,8 @@ size_t bytesPerPixel(uint32_t pixelFormat)
     switch (pixelFormat) {
     case kPixelMono8:
     case kPixelBayerRG8: return 1;
+    case kPixelMono16:
+        return 2;
     case kPixelRGB8:
     case kPixelBGR8: return 3;
     case kPixelBGRA8: return 4;
@@ -349,20 +434,29 @@ const PipelineSettings& ImagePipeline::settings() const
     return d->settings;
 }
 
-int ImagePipeline::process(const RawFrame& raw, uint8_t* out, size_t outSize) const
+int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) const
 {
     const PipelineSettings& s = d->settings;
     const size_t bpp = bytesPerPixel(s.outputFormat);
     if (bpp == 0)
         return kImagingUnknownFormat;
-    const int w = raw.width, h = raw.height;
+    const int w = input.width, h = input.height;
     if (w <= 0 || h <= 0 || w > kImagingMaxDimension || h > kImagingMaxDimension || !out)
         return kImagingBadArgument;
+    if (input.bitDepth < 8 || input.bitDepth > 16)
+        return kImagingBadArgument;
     const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
-    if (raw.pixels.size() < count)
+    if (input.pixels.size() < count * (input.bitDepth > 8 ? 2 : 1))
         return kImagingBadArgument;
     if (outSize < count * bpp)
         return kImagingBufferTooSmall;
+    if (s.outputFormat == kPixelMono16)
+        return deepGrey(input, s.mirrorHorizontal, s.mirrorVertical, out);
+    // Deep frames go through the 8-bit pipeline as their top eight bits.
+    thread_local RawFrame reduced;
+    if (input.bitDepth > 8)
+        reduceToEightBits(input, reduced);
+    const RawFrame& raw = input.bitDepth > 8 ? reduced : input;
     const bool bayer = raw.layout == RawLayout::BayerRG8;
     if (s.outputFormat == kPixelBayerRG8) {
         // Raw passthrough: the sensor's own samples, untouched.
@@ -444,11 +538,25 @@ int ImagePipeline::process(const RawFrame& raw, uint8_t* out, size_t outSize) co
 
 FrameStatistics ImagePipeline::statistics(const RawFrame& raw)
 {
+    const int w = raw.width, h = raw.height;
+    const size_t bytes = raw.bitDepth > 8 ? 2 : 1;
+    if (w <= 0 || h <= 0 || raw.bitDepth < 8 || raw.bitDepth > 16 ||
+        raw.pixels.size() < static_cast<size_t>(w) * static_cast<size_t>(h) * bytes)
+        return FrameStatistics{};
+    if (raw.bitDepth == 8) {
+        const uint8_t* px = raw.pixels.data();
+        return statisticsOf(raw, [px](size_t i) { return static_cast<unsigned>(px[i]); });
+    }
+    const int shift = raw.bitDepth - 8;
+    return statisticsOf(
+        raw, [&raw, shift](size_t i) { return std::min(rawSample(raw, i) >> shift, 255u); });
+}
+
+template <typename Sample>
+FrameStatistics ImagePipeline::statisticsOf(const RawFrame& raw, Sample at)
+{
     FrameStatistics stats;
     const int w = raw.width, h = raw.height;
-    if (w <= 0 || h <= 0 || raw.pixels.size() < static_cast<size_t>(w) * static_cast<size_t>(h))
-        return stats;
-    const uint8_t* px = raw.pixels.data();
     // Sample whole 2x2 cells on an even grid so every Bayer colour is seen, about 40 000
     // cells at most.
     const double cells = (static_cast<double>(w) * h) / 4.0;
@@ -459,29 +567,30 @@ FrameStatistics ImagePipeline::statistics(const RawFrame& raw)
     // bottom edge keeps the samples that are inside.
     const int fullWidth = w - 1;  // cells starting before this have both columns
     for (int y = 0; y < h; y += step) {
-        const uint8_t* top = px + static_cast<size_t>(y) * w;
-        const uint8_t* bottom = y + 1 < h ? top + w : nullptr;
+        const size_t top = static_cast<size_t>(y) * w;
+        const bool hasBottom = y + 1 < h;
+        const size_t bottom = top + static_cast<size_t>(w);
         uint64_t r = 0, g = 0, b = 0, cells = 0;
         int x = 0;
         for (; x < fullWidth; x += step, ++cells) {
-            r += top[x];
-            g += top[x + 1];
-            if (bottom) {
-                g += bottom[x];
-                b += bottom[x + 1];
+            r += at(top + x);
+            g += at(top + x + 1);
+            if (hasBottom) {
+                g += at(bottom + x);
+                b += at(bottom + x + 1);
             }
         }
         sum[0] += r;
         sum[1] += g;
         sum[2] += b;
         n[0] += cells;
-        n[1] += cells * (bottom ? 2 : 1);
-        n[2] += bottom ? cells : 0;
+        n[1] += cells * (hasBottom ? 2 : 1);
+        n[2] += hasBottom ? cells : 0;
         if (x < w) {  // the last cell has only its left column
-            sum[0] += top[x];
+            sum[0] += at(top + x);
             ++n[0];
-            if (bottom) {
-                sum[1] += bottom[x];
+            if (hasBottom) {
+                sum[1] += at(bottom + x);
                 ++n[1];
             }
         }

@@ -15,7 +15,13 @@ namespace vexo::imaging {
 
 // Pixel format codes (GigE Vision PFNC values) understood by the pipeline.
 constexpr uint32_t kPixelMono8 = 0x01080001;
+constexpr uint32_t kPixelMono10 = 0x01100003;  // deep formats: one 16-bit little-endian word
+constexpr uint32_t kPixelMono12 = 0x01100005;  // a sample, the value in its low bits
+constexpr uint32_t kPixelMono16 = 0x01100007;
 constexpr uint32_t kPixelBayerRG8 = 0x01080009;
+constexpr uint32_t kPixelBayerRG10 = 0x0110000D;
+constexpr uint32_t kPixelBayerRG12 = 0x01100011;
+constexpr uint32_t kPixelBayerRG16 = 0x0110002F;
 constexpr uint32_t kPixelRGB8 = 0x02180014;  // the viewer's 24-bit RGB
 constexpr uint32_t kPixelBGR8 = 0x02180015;
 constexpr uint32_t kPixelBGRA8 = 0x02200017;
@@ -32,12 +38,17 @@ constexpr int kImagingFileExists = -7;        // the final name is taken; nothin
 constexpr int kImagingNotAFile = -8;          // the final name is a folder, FIFO, device...
 constexpr int kImagingMaxDimension = 32768;   // larger widths or heights are rejected
 
+// The mosaic of a raw frame: grey, or RGGB. The names keep their 8-bit spelling; the
+// frame's bitDepth says how deep its samples are.
 enum class RawLayout : uint8_t { Mono8, BayerRG8 };
 
 struct RawFrame {
     int width = 0;  // pixels
     int height = 0;
     RawLayout layout = RawLayout::BayerRG8;
+    // Significant bits of a sample: 8 (one byte a sample) or 10, 12, 16 (one 16-bit
+    // little-endian word a sample, the value in its low bits, 0 .. 2^bitDepth - 1).
+    int bitDepth = 8;
     std::vector<uint8_t> pixels;  // width * height samples, row-major, no padding
     uint64_t frameNumber = 0;
     int64_t timestampUs = 0;
@@ -46,7 +57,7 @@ struct RawFrame {
 struct DefectPixel {
     int x;
     int y;
-    uint8_t value;
+    uint8_t value;  // 0 dead, 255 hot; on deeper sensors 255 stands for the largest value
 };  // sensor coordinates
 
 // Everything the simulated sensor needs to render one exposure.
@@ -56,6 +67,7 @@ struct SensorSettings {
     int regionWidth = 0, regionHeight = 0;
     int outputWidth = 0, outputHeight = 0;  // after binning / skipping; == region when none
     RawLayout layout = RawLayout::BayerRG8;
+    int bitDepth = 8;  // of the samples rendered: 8, 10, 12 or 16
     double exposureUs = 10000.0;
     int analogGainMilli = 1000;  // thousandths of a multiple
     bool antiFlicker = false;
@@ -96,6 +108,10 @@ public:
 //   bottom); all lit gives even light, none leaves a 3 % ambient. A single-channel
 //   camera is lit when bit 0 is set.
 // - Noise: Gaussian, sigma = sqrt((noiseSigma * gain)^2 + 2.5 * gain) digital numbers.
+// - Depth: with bitDepth above 8 the frame holds 16-bit words; brightness and noise are
+//   the same as at 8 bits, times 2^(bitDepth - 8), rounded at the finer step, so the low
+//   bits carry real detail (the 8-bit frame is the deep one's top eight bits, within the
+//   rounding of noise).
 // - The same settings, time and frame number give the same frame.
 // The static part is rebuilt when geometry, layout, light channels or focus change (a
 // few tens of milliseconds); other frames only redraw the ball, the text and the noise.
@@ -104,6 +120,7 @@ std::unique_ptr<Scene> makeDemoScene(uint32_t seed);
 // coordinates; sampled through the Bayer mosaic (or as luminance
 // (77 r + 150 g + 29 b + 128) >> 8 for mono sensors), without noise, flicker, blur or
 // exposure scaling. The sensor's defect pixels are applied (pass none for exact values).
+// A deeper sensor gets value << (bitDepth - 8).
 std::unique_ptr<Scene> makePatternScene(std::function<uint8_t(int x, int y, int c)> value);
 
 // A crosshair is a full-width horizontal and a full-height vertical line through (x, y),
@@ -147,6 +164,21 @@ struct FrameStatistics {
 const std::vector<std::string>& presetLutNames();
 
 size_t bytesPerPixel(uint32_t pixelFormat);  // 0 for formats the pipeline lacks
+// Sample depth of a raw pixel format (8 for Mono8 / BayerRG8, 10, 12 or 16 for the deep
+// ones), 0 for any other format.
+int rawBitDepth(uint32_t pixelFormat);
+// Whether a raw pixel format is a colour mosaic (BayerRG8 .. BayerRG16).
+bool isBayerFormat(uint32_t pixelFormat);
+// The raw pixel format of a frame: its mosaic and depth (Mono12, BayerRG16, ...).
+uint32_t rawPixelFormat(RawLayout layout, int bitDepth);
+// Sample i of a raw frame's data, whatever its depth.
+inline unsigned rawSample(const RawFrame& raw, size_t i)
+{
+    if (raw.bitDepth <= 8)
+        return raw.pixels[i];
+    return static_cast<unsigned>(raw.pixels[2 * i]) | static_cast<unsigned>(raw.pixels[2 * i + 1])
+                                                          << 8;
+}
 // Line thickness of the crosshairs for an image of this size (1 up to 1079 rows, 2 from
 // 1080, ...).
 int crosshairThickness(int width, int height);
@@ -162,12 +194,23 @@ public:
     // Output formats: RGB8, BGR8, BGRA8 (alpha 255), Mono8, and BayerRG8 as a raw
     // passthrough of a Bayer frame (no processing at all). Safe to call from several
     // threads at once on one pipeline as long as nobody calls configure() meanwhile.
+    // Deep frames (bitDepth above 8) are first reduced to their top eight bits
+    // (sample >> (bitDepth - 8), at most 255); everything then runs as for an 8-bit frame.
+    // Mono16 output is for measurement and takes only grey frames (a Bayer frame gives
+    // kImagingUnknownFormat): out = sample << (16 - bitDepth) (at most 65535), 16-bit
+    // little-endian words, so the full range of any depth spans 0 .. 65535 and the
+    // native value is out >> (16 - bitDepth). Of the settings only the mirrors apply;
+    // tone curve, contrast, lookup tables, sharpening, defect correction and crosshairs
+    // would change the values measured and are left out.
     int process(const RawFrame& raw, uint8_t* out, size_t outSize) const;
     // Cheap, subsampled statistics of the raw frame for automatic exposure and white
-    // balance (whole 2x2 cells on an even grid, about 40 000 cells at most).
+    // balance (whole 2x2 cells on an even grid, about 40 000 cells at most), on the
+    // 0..255 scale whatever the frame's depth.
     static FrameStatistics statistics(const RawFrame& raw);
 
 private:
+    template <typename Sample>
+    static FrameStatistics statisticsOf(const RawFrame& raw, Sample at);
     struct Impl;
     std::unique_ptr<Impl> d;
 };
@@ -189,17 +232,19 @@ void autoExposureStep(const FrameStatistics& stats, int targetBrightness,
 // stays 1.0, red and blue within 0.25 .. 4. A frame too dark to judge gives 1.0 for all.
 void whiteBalanceGains(const FrameStatistics& stats, double& red, double& green, double& blue);
 
-enum class ImageFileType { Jpeg = 1, Bmp = 2, Png = 8 };
-// Writes an image (pixels in pixelFormat: RGB8, BGR8, BGRA8 or Mono8) to baseName +
-// ".bmp" / ".jpg" / ".png" through a temporary file that is renamed into place, so a
+enum class ImageFileType { Jpeg = 1, Bmp = 2, Png = 8, Tiff = 16 };
+// Writes an image (pixels in pixelFormat: RGB8, BGR8, BGRA8, Mono8 or Mono16) to baseName
+// + ".bmp" / ".jpg" / ".png" / ".tif" through a temporary file that is renamed into place, so a
 // failed write never leaves a partial file. quality 1..100 for JPEG (others: 90).
 // Returns 0 or a negative kImaging... code. Nothing that has the final name is ever
 // replaced: kImagingFileExists when a file (or a symbolic link) has it, kImagingNotAFile
 // when a folder, FIFO or device has it; in both cases nothing is written and no temporary
 // file is left. Of two writers racing for one name exactly one succeeds.
-// Type codes: 1 JPEG, 2 BMP (24-bit, or 8-bit grey for Mono8), 8 PNG. BGRA8 drops alpha.
+// Type codes: 1 JPEG, 2 BMP (24-bit, or 8-bit grey for Mono8), 8 PNG, 16 TIFF
+// (uncompressed, one strip per 64 rows). BGRA8 drops alpha.
 // Mono8 makes an 8-bit grey file of every type (BMP with a grey palette, PNG colour type
-// grey, JPEG with one component).
+// grey, JPEG with one component, TIFF min-is-black). Mono16 (16-bit little-endian words)
+// makes a 16-bit grey PNG or TIFF; JPEG and BMP cannot hold it (kImagingUnknownFormat).
 int writeImageFile(const std::string& baseName, const uint8_t* pixels, int width, int height,
                    uint32_t pixelFormat, int typeCode, int quality);
 

@@ -40,7 +40,9 @@ void prepareFrame(const SensorSettings& s, const SceneGeometry& g, double timeSe
     out.width = g.outputWidth;
     out.height = g.outputHeight;
     out.layout = s.layout;
-    out.pixels.resize(static_cast<size_t>(g.outputWidth) * g.outputHeight);
+    out.bitDepth = s.bitDepth > 8 ? std::min(s.bitDepth, 16) : 8;
+    out.pixels.resize(static_cast<size_t>(g.outputWidth) * g.outputHeight *
+                      (out.bitDepth > 8 ? 2 : 1));
     out.frameNumber = frameNumber;
     out.timestampUs = static_cast<int64_t>(timeSec * 1e6);
 }
@@ -55,8 +57,17 @@ void applyDefects(const SensorSettings& s, const SceneGeometry& g, RawFrame& out
                                        g.regionWidth);
         const int y = static_cast<int>(static_cast<long long>(p.y - g.offsetY) * g.outputHeight /
                                        g.regionHeight);
-        if (x < g.outputWidth && y < g.outputHeight)
-            out.pixels[static_cast<size_t>(y) * g.outputWidth + x] = p.value;
+        if (x >= g.outputWidth || y >= g.outputHeight)
+            continue;
+        const size_t i = static_cast<size_t>(y) * g.outputWidth + x;
+        if (out.bitDepth <= 8) {
+            out.pixels[i] = p.value;
+        } else {
+            const unsigned top = (1u << out.bitDepth) - 1;
+            const unsigned v =
+                p.value == 255 ? top : (static_cast<unsigned>(p.value) << (out.bitDepth - 8));
+            putSample16(out, i, v);
+        }
     }
 }
 
@@ -72,19 +83,25 @@ public:
         const SceneGeometry g = SceneGeometry::from(sensor);
         prepareFrame(sensor, g, timeSec, frameNumber, out);
         const bool bayer = sensor.layout == RawLayout::BayerRG8;
+        const int shift = out.bitDepth - 8;
         for (int y = 0; y < g.outputHeight; ++y) {
             const int sy = g.sensorY(y);
-            uint8_t* row = out.pixels.data() + static_cast<size_t>(y) * g.outputWidth;
+            const size_t rowStart = static_cast<size_t>(y) * g.outputWidth;
             for (int x = 0; x < g.outputWidth; ++x) {
                 const int sx = g.sensorX(x);
+                uint8_t v = 0;
                 if (!value_) {
-                    row[x] = 0;
+                    v = 0;
                 } else if (bayer) {
-                    row[x] = value_(sx, sy, bayerColour(x, y));
+                    v = value_(sx, sy, bayerColour(x, y));
                 } else {
                     const int r = value_(sx, sy, 0), gr = value_(sx, sy, 1), b = value_(sx, sy, 2);
-                    row[x] = static_cast<uint8_t>((77 * r + 150 * gr + 29 * b + 128) >> 8);
+                    v = static_cast<uint8_t>((77 * r + 150 * gr + 29 * b + 128) >> 8);
                 }
+                if (shift == 0)
+                    out.pixels[rowStart + x] = v;
+                else
+                    putSample16(out, rowStart + x, static_cast<unsigned>(v) << shift);
             }
         }
         applyDefects(sensor, g, out);

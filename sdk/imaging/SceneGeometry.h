@@ -32,10 +32,17 @@ inline int bayerColour(int x, int y)
     return (y & 1) == 0 ? ((x & 1) == 0 ? 0 : 1) : ((x & 1) == 0 ? 1 : 2);
 }
 
+// Stores sample i of a deep frame (a 16-bit little-endian word).
+inline void putSample16(RawFrame& out, size_t i, unsigned v)
+{
+    out.pixels[2 * i] = static_cast<uint8_t>(v);
+    out.pixels[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+}
+
 // Writes the sensor's defect pixels that fall inside the region into the frame.
 void applyDefects(const SensorSettings& s, const SceneGeometry& g, RawFrame& out);
 
-// Sizes the frame for the geometry and stamps it.
+// Sizes the frame for the geometry and the sensor's depth, and stamps it.
 void prepareFrame(const SensorSettings& s, const SceneGeometry& g, double timeSec,
                   uint64_t frameNumber, RawFrame& out);
 

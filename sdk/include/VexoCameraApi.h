@@ -75,10 +75,21 @@ enum {
 #define VEXO_SDK_PIXEL_RGB8 0x02180014u      /* 24-bit RGB, the viewer's output format */
 #define VEXO_SDK_PIXEL_BGR8 0x02180015u      /* 24-bit BGR */
 #define VEXO_SDK_PIXEL_BGRA8 0x02200017u     /* 32-bit BGRA */
+/* Deep formats: one 16-bit little-endian word a sample. Raw frames (image formats) hold
+ * the sensor's value in the low bits: 0 .. 1023 for 10 bits, 0 .. 4095 for 12 bits. As
+ * output format (SdkSetOutputFormat), VEXO_SDK_PIXEL_MONO16 spans the full 16 bits. */
+#define VEXO_SDK_PIXEL_MONO10 0x01100003u     /* 10-bit grey */
+#define VEXO_SDK_PIXEL_MONO12 0x01100005u     /* 12-bit grey */
+#define VEXO_SDK_PIXEL_MONO16 0x01100007u     /* 16-bit grey */
+#define VEXO_SDK_PIXEL_BAYER_RG10 0x0110000Du /* 10-bit Bayer mosaic, red first */
+#define VEXO_SDK_PIXEL_BAYER_RG12 0x01100011u /* 12-bit Bayer mosaic, red first */
+#define VEXO_SDK_PIXEL_BAYER_RG16 0x0110002Fu /* 16-bit Bayer mosaic, red first */
 
+/* Picture file types of SdkSaveImageFile. */
 #define VEXO_SDK_FILE_JPG 1
 #define VEXO_SDK_FILE_BMP 2
 #define VEXO_SDK_FILE_PNG 8
+#define VEXO_SDK_FILE_TIFF 16 /* ".tif", uncompressed; the one besides PNG that holds 16 bits */
 
 #define VEXO_SDK_FACTORY_GROUP 0xFF     /* parameter group holding the factory defaults */
 #define VEXO_SDK_CUSTOM_RESOLUTION 0xFF /* resolution index of a custom region */
@@ -195,15 +206,23 @@ VEXO_SDK_API int SdkGrabFrameWithTimeout(int handle, uint32_t* token, int timeou
 
 /* Returns the raw sensor data of a held frame (valid until SdkReleaseFrame) and fills
  * info: width, height, rawFormat and pixelFormat (both the sensor format), frame number,
- * time stamp, exposure, gain and data size. Returns NULL for an invalid handle, a token
- * not held or a null info. */
+ * time stamp, exposure, gain and data size. The sensor format keeps the camera's depth:
+ * MONO8 or BAYER_RG8 (width * height bytes), or MONO10/12/16, BAYER_RG10/12/16
+ * (width * height 16-bit little-endian words, the value in the low bits; dataSize =
+ * width * height * 2). Returns NULL for an invalid handle, a token not held or a null
+ * info. */
 VEXO_SDK_API BYTE* SdkGetRawImage(int handle, uint32_t token, VexoImageInfo* info);
 
 /* Converts raw data of a held frame (from SdkGetRawImage, with its info) into the output
  * format chosen with SdkSetOutputFormat, applying every image parameter. out must hold
  * width * height * bytes-per-pixel of that format (4 bytes per pixel is always enough).
- * On success info->pixelFormat and info->dataSize describe the output.
- * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, INVALID_FRAME (raw not held). */
+ * On success info->pixelFormat and info->dataSize describe the output; info->rawFormat
+ * still names the frame's own format (and so its depth).
+ * Frames deeper than 8 bits give the 8-bit outputs (RGB8, BGR8, BGRA8, MONO8) from their
+ * top eight bits, value >> (depth - 8), then every image parameter as for an 8-bit frame.
+ * See SdkSetOutputFormat for MONO16.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT, INVALID_FRAME (raw not held), WRONG_MODE
+ * (MONO16 output and a colour mosaic frame; nothing is written). */
 VEXO_SDK_API int SdkProcessImage(int handle, VexoImageInfo* info, BYTE* raw, BYTE* out);
 
 /* Finishing step after SdkProcessImage: the conversion already applies every setting,
@@ -229,12 +248,23 @@ VEXO_SDK_API int SdkGetStreamStatistics(int handle, VexoStreamStatistics* statis
  * INVALID_ARGUMENT (advice null). */
 VEXO_SDK_API int SdkGetStreamAdvice(int handle, VexoStreamAdvice* advice);
 
-/* Output format of SdkProcessImage: VEXO_SDK_PIXEL_RGB8 (default), _BGR8, _BGRA8, _MONO8.
- * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (format not offered). */
+/* Output format of SdkProcessImage: VEXO_SDK_PIXEL_RGB8 (default), _BGR8, _BGRA8, _MONO8,
+ * or _MONO16 for grey frames.
+ * MONO16 is for measurement: 16-bit little-endian words holding the frame's own values
+ * moved up to fill 16 bits, out = value << (16 - depth) with the depth of info->rawFormat
+ * (a 12-bit value v gives v * 16, so 4095 gives 65520; an 8-bit frame gives v * 256); the
+ * native value is out >> (16 - depth). The mirrors apply (the region is the frame's own).
+ * Gamma, contrast, the lookup tables (gamma / contrast mode and preset tables),
+ * sharpening, defect pixel correction and crosshairs are not applied, since they would
+ * change what is measured; white balance, saturation and monochrome concern colour only.
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (format not offered; MONO16 while the
+ * camera's image format is a colour mosaic: choose a grey image format first). */
 VEXO_SDK_API int SdkSetOutputFormat(int handle, uint32_t pixelFormat);
 
 /* Writes a processed image (buffer described by info: width, height, pixelFormat) to
- * baseName plus ".jpg", ".bmp" or ".png" for typeCode 1, 2, 8. quality 1 .. 100 (JPEG).
+ * baseName plus ".jpg", ".bmp", ".png" or ".tif" for typeCode 1, 2, 8, 16 (VEXO_SDK_FILE_...).
+ * quality 1 .. 100 (JPEG). A MONO16 image makes a 16-bit grey PNG or TIFF with the
+ * buffer's values; JPG and BMP cannot hold 16 bits and give INVALID_ARGUMENT.
  * The file appears complete or not at all, and never replaces anything: when the name is
  * taken nothing is written (pick another name and call again). Of several callers saving
  * to one name at the same time exactly one gets OK. A MONO8 image, and on a mono camera an
@@ -242,7 +272,8 @@ VEXO_SDK_API int SdkSetOutputFormat(int handle, uint32_t pixelFormat);
  * grey, JPEG with one component); anything coloured in it keeps the file 24-bit.
  * Like every path of this interface, baseName ends at its first NUL byte: a caller whose
  * text may hold one must refuse it before, or the file gets the name before the NUL.
- * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (no buffer or record, an empty baseName),
+ * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT (no buffer or record, an empty baseName,
+ * an unknown type code, MONO16 as JPG or BMP),
  * OUT_OF_RANGE (quality), FILE_EXISTS (a file or symbolic link of that name exists
  * already), WRONG_PATH (a folder, FIFO or device has the name, or baseName ends with a
  * path separator and so names no file), FAILED (cannot write, for example the folder is

@@ -191,8 +191,10 @@ int Camera::process(VexoImageInfo& info, const uint8_t* raw, uint8_t* out)
     const uint32_t pixelFormat = pipeline.settings().outputFormat;
     const size_t size = static_cast<size_t>(frame->raw.width) * static_cast<size_t>(frame->raw.height) *
                         imaging::bytesPerPixel(pixelFormat);
-    if (pipeline.process(frame->raw, out, size) != 0)
-        return VEXO_SDK_FAILED;
+    if (const int result = pipeline.process(frame->raw, out, size); result != imaging::kImagingOk)
+        return result == imaging::kImagingUnknownFormat && pixelFormat == imaging::kPixelMono16
+                   ? VEXO_SDK_WRONG_MODE  // a colour mosaic frame has no 16-bit grey
+                   : VEXO_SDK_FAILED;
     info.pixelFormat = pixelFormat;
     info.dataSize = static_cast<int32_t>(size);
     return VEXO_SDK_OK;

@@ -20,8 +20,10 @@
 //   is already counted as lost). Frames the camera sent that never arrived complete
 //   (missing packets, stream underruns) are reported with framesLost, or delivered with
 //   a status other than Complete; both count as lost and are never handed out.
-//   Layouts: the pipeline takes Mono8 and BayerRG8 (see imaging::RawLayout); a device
-//   whose camera sends something else converts (or extends the pipeline).
+//   Layouts: the pipeline takes grey and RGGB frames (see imaging::RawLayout) of 8 bits,
+//   or 10, 12, 16 bits in 16-bit words (RawFrame::bitDepth, set on every frame: buffers
+//   are reused); a device whose camera sends something else converts (or extends the
+//   pipeline).
 //
 // Settings
 //   The library keeps the complete CameraSettings of a handle and validates every value

@@ -125,6 +125,7 @@ CameraModel modelFromJson(const json& j, size_t position)
     optionalText(j, id, "interface", m.interfaceText);
     optionalInteger(j, id, "deviceTypeCode", m.deviceTypeCode, 0, 0xFFFFFFFFll);
     optionalFlag(j, id, "color", m.colorSensor);
+    optionalInteger(j, id, "bitDepth", m.bitDepth, 0, kInt);
     optionalNumber(j, id, "maxFramesPerSecond", m.maxFramesPerSecond);
     optionalNumber(j, id, "exposureStepUs", m.exposureStepUs);
     optionalInteger(j, id, "exposureMinSteps", m.exposureMinSteps, 0, kInt);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "DottedNumbers.h"
+#include "Imaging.h"
 #include "VexoCameraApi.h"
 
 namespace vexo::sdk {
@@ -183,10 +184,24 @@ std::string completeCameraModel(CameraModel& m)
         if (preset.name.size() > sizeof(VexoResolution::name))
             return m.identifier + ": resolution names are limited to 48 bytes";
     }
+    if (m.bitDepth != 8 && m.bitDepth != 10 && m.bitDepth != 12 && m.bitDepth != 16)
+        return m.identifier + ": bitDepth must be 8, 10, 12 or 16";
     m.imageFormats.clear();
-    if (m.colorSensor)
+    const std::string depth = std::to_string(m.bitDepth);
+    const bool deep = m.bitDepth > 8;
+    if (m.colorSensor) {
+        if (deep)
+            m.imageFormats.push_back(
+                {"BayerRG" + depth,
+                 imaging::rawPixelFormat(imaging::RawLayout::BayerRG8, m.bitDepth)});
         m.imageFormats.push_back({"BayerRG8", VEXO_SDK_PIXEL_BAYER_RG8});
+    }
+    if (deep)
+        m.imageFormats.push_back(
+            {"Mono" + depth, imaging::rawPixelFormat(imaging::RawLayout::Mono8, m.bitDepth)});
     m.imageFormats.push_back({"Mono8", VEXO_SDK_PIXEL_MONO8});
+    if (deep && m.colorSensor)
+        std::swap(m.imageFormats[1], m.imageFormats[2]);  // both deep formats first
 
     if (m.isGigE()) {
         if (m.ipAddress.empty()) {
@@ -322,6 +337,33 @@ std::vector<CameraModel> defaultCameraModels()
                      {"320X240 ROI", 160, 120, 320, 240, 320, 240},
                      {"320X240 BIN2", 0, 0, 640, 480, 320, 240}};
     models.push_back(d);
+
+    // A measurement camera: 12-bit samples, so pictures and measurements keep the
+    // sensor's own depth.
+    CameraModel e;
+    e.identifier = "VXU1212M0001";
+    e.productSeries = "VX-U Series";
+    e.productName = "VX-U121M-12";
+    e.nickname = "USB 12-bit mono";
+    e.edition = "3.1.0";
+    e.sensorText = "CMOS 1/1.8\" 1.2MP GS 12-bit";
+    e.interfaceText = "USB3.0";
+    e.firmwareVersion = 0x2101;
+    e.deviceTypeCode = 0x1212;
+    e.sensorWidth = 1280;
+    e.sensorHeight = 960;
+    e.colorSensor = false;
+    e.bitDepth = 12;
+    e.maxFramesPerSecond = 60;
+    e.exposureStepUs = 10;
+    e.exposureMinSteps = 2;
+    e.exposureMaxSteps = 100000;
+    e.gainMinMilli = 1000;
+    e.gainMaxMilli = 16000;
+    e.inputLines = 1;
+    e.outputLines = 1;
+    e.sceneSeed = 0x051212;
+    models.push_back(e);
 
     for (auto& m : models)
         completeCameraModel(m);

@@ -32,6 +32,9 @@ struct CameraModel {
 
     int sensorWidth = 0, sensorHeight = 0;
     bool colorSensor = true;
+    // Bits a sample of the sensor holds: 8, 10, 12 or 16. A deeper sensor offers its own
+    // depth first (Mono12, or BayerRG12 and Mono12 for colour) and the 8-bit formats after.
+    int bitDepth = 8;
     double maxFramesPerSecond = 30;  // full sensor at high frame speed
     double exposureStepUs = 10;
     int exposureMinSteps = 1, exposureMaxSteps = 100000;
@@ -47,7 +50,7 @@ struct CameraModel {
     uint8_t macAddress[6] = {0, 0, 0, 0, 0, 0};
 
     std::vector<ResolutionPreset> resolutions;   // at least one; the first is the default
-    std::vector<ImageFormatEntry> imageFormats;  // derived from colorSensor
+    std::vector<ImageFormatEntry> imageFormats;  // derived from colorSensor and bitDepth
 
     // What the library itself may do for the camera: simulated cameras take upgrade files
     // and keep their network settings in the library; GenICam cameras have no standard for
@@ -67,7 +70,8 @@ constexpr long long kLongestExposureUs = 2147483647;
 // returns an empty text, or describes why the model cannot be used.
 std::string completeCameraModel(CameraModel& model);
 
-// The cameras a new user sees: two GigE and two USB cameras with different sensors.
+// The cameras a new user sees: two GigE and three USB cameras with different sensors,
+// one of them 12-bit.
 std::vector<CameraModel> defaultCameraModels();
 
 // Reads a camera list file (JSON, format in sdk/README.md). On any error returns false

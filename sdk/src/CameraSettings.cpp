@@ -76,9 +76,10 @@ imaging::SensorSettings sensorSettings(const CameraModel& m, const CameraSetting
     sensor.regionHeight = r.regionHeight;
     sensor.outputWidth = r.outputWidth;
     sensor.outputHeight = r.outputHeight;
-    sensor.layout = (m.colorSensor && s.imageFormat == VEXO_SDK_PIXEL_BAYER_RG8)
+    sensor.layout = (m.colorSensor && imaging::isBayerFormat(s.imageFormat))
                         ? imaging::RawLayout::BayerRG8
                         : imaging::RawLayout::Mono8;
+    sensor.bitDepth = std::max(8, imaging::rawBitDepth(s.imageFormat));
     sensor.exposureUs = s.exposureUs;
     sensor.analogGainMilli = s.gainMilli;
     sensor.antiFlicker = s.antiFlicker != 0;

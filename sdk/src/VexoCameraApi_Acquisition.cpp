@@ -8,10 +8,20 @@ using namespace vexo::sdk;
 
 namespace {
 
+// The interface's codes are the pipeline's.
+static_assert(VEXO_SDK_PIXEL_MONO10 == vexo::imaging::kPixelMono10 &&
+              VEXO_SDK_PIXEL_MONO12 == vexo::imaging::kPixelMono12 &&
+              VEXO_SDK_PIXEL_MONO16 == vexo::imaging::kPixelMono16 &&
+              VEXO_SDK_PIXEL_BAYER_RG10 == vexo::imaging::kPixelBayerRG10 &&
+              VEXO_SDK_PIXEL_BAYER_RG12 == vexo::imaging::kPixelBayerRG12 &&
+              VEXO_SDK_PIXEL_BAYER_RG16 == vexo::imaging::kPixelBayerRG16);
+static_assert(VEXO_SDK_FILE_TIFF == static_cast<int>(vexo::imaging::ImageFileType::Tiff));
+
 bool isOutputFormat(uint32_t format)
 {
     return format == VEXO_SDK_PIXEL_RGB8 || format == VEXO_SDK_PIXEL_BGR8 ||
-           format == VEXO_SDK_PIXEL_BGRA8 || format == VEXO_SDK_PIXEL_MONO8;
+           format == VEXO_SDK_PIXEL_BGRA8 || format == VEXO_SDK_PIXEL_MONO8 ||
+           format == VEXO_SDK_PIXEL_MONO16;
 }
 
 // A base name that ends with a separator names a folder, not a file: the picture would
@@ -84,9 +94,8 @@ BYTE* SdkGetRawImage(int handle, uint32_t token, VexoImageInfo* info)
         VexoImageInfo filled{};
         filled.width = frame->raw.width;
         filled.height = frame->raw.height;
-        const uint32_t format = frame->raw.layout == vexo::imaging::RawLayout::BayerRG8
-                                    ? VEXO_SDK_PIXEL_BAYER_RG8
-                                    : VEXO_SDK_PIXEL_MONO8;
+        const uint32_t format =
+            vexo::imaging::rawPixelFormat(frame->raw.layout, frame->raw.bitDepth);
         filled.rawFormat = static_cast<int32_t>(format);
         filled.pixelFormat = format;
         filled.frameNumber = static_cast<int32_t>(frame->raw.frameNumber & 0x7FFFFFFF);
@@ -167,6 +176,10 @@ int SdkSetOutputFormat(int handle, uint32_t pixelFormat)
     return withCamera(handle, [&](Camera& camera) {
         if (!isOutputFormat(pixelFormat))
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        // Deep output has no colour: a camera sending a colour mosaic cannot give it.
+        if (pixelFormat == VEXO_SDK_PIXEL_MONO16 &&
+            vexo::imaging::isBayerFormat(camera.settings().imageFormat))
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
         camera.setOutputFormat(pixelFormat);
         return static_cast<int>(VEXO_SDK_OK);
     });
@@ -179,7 +192,10 @@ int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer, const VexoI
         if (!baseName || !*baseName || !buffer || !info || !describesImage(*info))
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
         if (typeCode != VEXO_SDK_FILE_JPG && typeCode != VEXO_SDK_FILE_BMP &&
-            typeCode != VEXO_SDK_FILE_PNG)
+            typeCode != VEXO_SDK_FILE_PNG && typeCode != VEXO_SDK_FILE_TIFF)
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        if (info->pixelFormat == VEXO_SDK_PIXEL_MONO16 && typeCode != VEXO_SDK_FILE_PNG &&
+            typeCode != VEXO_SDK_FILE_TIFF)
             return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
         if (quality < 1 || quality > 100)
             return static_cast<int>(VEXO_SDK_OUT_OF_RANGE);
@@ -191,6 +207,7 @@ int SdkSaveImageFile(int handle, const char* baseName, BYTE* buffer, const VexoI
         // times the file for nothing. Anything coloured drawn on it (a crosshair) keeps it RGB.
         std::vector<uint8_t> grey;
         if (!camera.model().colorSensor && format != VEXO_SDK_PIXEL_MONO8 &&
+            format != VEXO_SDK_PIXEL_MONO16 &&
             vexo::imaging::greyLevelsOf(buffer, info->width, info->height, format, grey)) {
             pixels = grey.data();
             format = VEXO_SDK_PIXEL_MONO8;

@@ -185,6 +185,12 @@ private slots:
     void placementNeverReplaces();
     void greyLevels_data();
     void greyLevels();
+
+    // ------------------------------------------------------------- deep frames
+    void deepFramesGoThroughAsTheirTopBits_data();
+    void deepFramesGoThroughAsTheirTopBits();
+    void demoSceneRendersDeepSamples_data();
+    void demoSceneRendersDeepSamples();
 };
 
 // ---------------------------------------------------------------------------- scenes
@@ -1442,3 +1448,131 @@ void ImagingTest::greyLevels()
 
 QTEST_GUILESS_MAIN(ImagingTest)
 #include "ImagingTest.moc"
+
+// ------------------------------------------------------------------------ deep frames
+
+namespace {
+
+// The same pattern at another depth: every sample value << (depth - 8) plus low bits
+// that the 8-bit pipeline must drop.
+RawFrame deepened(const RawFrame& eight, int depth, unsigned lowBits)
+{
+    RawFrame deep = eight;
+    deep.bitDepth = depth;
+    deep.pixels.assign(eight.pixels.size() * 2, 0);
+    for (size_t i = 0; i < eight.pixels.size(); ++i) {
+        const unsigned v =
+            (unsigned(eight.pixels[i]) << (depth - 8)) | (lowBits & ((1u << (depth - 8)) - 1));
+        deep.pixels[2 * i] = uint8_t(v);
+        deep.pixels[2 * i + 1] = uint8_t(v >> 8);
+    }
+    return deep;
+}
+
+}  // namespace
+
+void ImagingTest::deepFramesGoThroughAsTheirTopBits_data()
+{
+    QTest::addColumn<RawLayout>("layout");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<bool>("everySetting");
+    QTest::newRow("Bayer 12-bit, RGB, neutral")
+        << RawLayout::BayerRG8 << 12 << uint(kPixelRGB8) << false;
+    QTest::newRow("Bayer 10-bit, BGRA, every setting")
+        << RawLayout::BayerRG8 << 10 << uint(kPixelBGRA8) << true;
+    QTest::newRow("Bayer 16-bit, BGR, every setting")
+        << RawLayout::BayerRG8 << 16 << uint(kPixelBGR8) << true;
+    QTest::newRow("mono 12-bit, Mono8, every setting")
+        << RawLayout::Mono8 << 12 << uint(kPixelMono8) << true;
+    QTest::newRow("mono 16-bit, RGB, neutral")
+        << RawLayout::Mono8 << 16 << uint(kPixelRGB8) << false;
+}
+
+void ImagingTest::deepFramesGoThroughAsTheirTopBits()
+{
+    QFETCH(RawLayout, layout);
+    QFETCH(int, depth);
+    QFETCH(uint, format);
+    QFETCH(bool, everySetting);
+
+    const RawFrame eight = noiseFrame(67, 41);
+    RawFrame shaped = eight;
+    shaped.layout = layout;
+    PipelineSettings s;
+    s.outputFormat = format;
+    if (everySetting) {
+        s.wbRed = 1.4;
+        s.wbBlue = 0.7;
+        s.saturation = 150;
+        s.sharpness = 70;
+        s.gamma = 180;
+        s.contrast = 130;
+        s.mirrorHorizontal = s.mirrorVertical = true;
+        s.defectCorrection = true;
+        s.crosshairs[0] = Crosshair{true, 20, 10, 0, 255, 0};
+    }
+    const std::vector<uint8_t> expected = processed(s, shaped);
+    for (unsigned low : {0u, 0xFFFFu, 0x5555u}) {
+        const RawFrame deep = deepened(shaped, depth, low);
+        QCOMPARE(processed(s, deep), expected);
+        // The controllers see the same frame too.
+        const FrameStatistics a = ImagePipeline::statistics(shaped),
+                              b = ImagePipeline::statistics(deep);
+        QCOMPARE(b.meanLuma, a.meanLuma);
+        QCOMPARE(b.meanRed, a.meanRed);
+        QCOMPARE(b.meanBlue, a.meanBlue);
+    }
+    // A deep frame short of its words is refused, not read past its end.
+    RawFrame shortDeep = deepened(shaped, depth, 0);
+    shortDeep.pixels.resize(shortDeep.pixels.size() - 1);
+    ImagePipeline pipeline;
+    pipeline.configure(s);
+    std::vector<uint8_t> out(expected.size());
+    QCOMPARE(pipeline.process(shortDeep, out.data(), out.size()), kImagingBadArgument);
+}
+
+void ImagingTest::demoSceneRendersDeepSamples_data()
+{
+    QTest::addColumn<RawLayout>("layout");
+    QTest::addColumn<int>("depth");
+    QTest::newRow("mono 12-bit") << RawLayout::Mono8 << 12;
+    QTest::newRow("mono 10-bit") << RawLayout::Mono8 << 10;
+    QTest::newRow("Bayer 16-bit") << RawLayout::BayerRG8 << 16;
+}
+
+void ImagingTest::demoSceneRendersDeepSamples()
+{
+    QFETCH(RawLayout, layout);
+    QFETCH(int, depth);
+
+    SensorSettings sensor = sensorOf(320, 240, layout);
+    sensor.defects = {{5, 5, 255}, {9, 9, 0}};
+    RawFrame eight, deep;
+    makeDemoScene(7)->render(sensor, 1.25, 3, eight);
+    sensor.bitDepth = depth;
+    makeDemoScene(7)->render(sensor, 1.25, 3, deep);
+    QCOMPARE(deep.bitDepth, depth);
+    QCOMPARE(deep.pixels.size(), eight.pixels.size() * 2);
+    const unsigned top = (1u << depth) - 1, step = 1u << (depth - 8);
+    unsigned largest = 0;
+    size_t fine = 0, far = 0;
+    double sumDeep = 0, sumEight = 0;
+    for (size_t i = 0; i < eight.pixels.size(); ++i) {
+        const unsigned v = rawSample(deep, i);
+        largest = std::max(largest, v);
+        fine += v % step != 0;
+        // The same exposure: the top eight bits are the 8-bit sample, give or take the noise.
+        far += std::abs(int(v / step) - int(eight.pixels[i])) > 12;
+        sumDeep += v / double(step);
+        sumEight += eight.pixels[i];
+    }
+    QVERIFY2(largest <= top, qPrintable(QString::number(largest)));
+    QVERIFY(largest > 255);
+    QVERIFY2(fine > eight.pixels.size() / 2, "low bits mostly zero");
+    QVERIFY2(far < eight.pixels.size() / 100, qPrintable(QString::number(far)));
+    QVERIFY(std::abs(sumDeep - sumEight) / eight.pixels.size() < 1.0);
+    // Defect pixels: hot is the depth's largest value, dead zero.
+    QCOMPARE(rawSample(deep, 5 * 320 + 5), top);
+    QCOMPARE(rawSample(deep, 9 * 320 + 9), 0u);
+}

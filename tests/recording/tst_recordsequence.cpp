@@ -198,6 +198,13 @@ void RecordSequenceTest::rowText()
              QByteArray("3,77,2541000,123456789,1765000000000000,10000,1.050,2592,1944,Mono8,1\n"));
     QCOMPARE(frameinfolog::header().count(','), frameinfolog::row(row).count(','));
     QCOMPARE(frameinfolog::pixelFormatName(0x1234), QByteArray("0x1234"));
+    // Deep cameras: named, and a grey one of any depth makes grey pictures.
+    QCOMPARE(frameinfolog::pixelFormatName(VEXO_SDK_PIXEL_MONO12), QByteArray("Mono12"));
+    QCOMPARE(frameinfolog::pixelFormatName(VEXO_SDK_PIXEL_BAYER_RG16), QByteArray("BayerRG16"));
+    QVERIFY(frameinfolog::isGreyFormat(VEXO_SDK_PIXEL_MONO12));
+    QVERIFY(frameinfolog::isGreyFormat(VEXO_SDK_PIXEL_MONO8));
+    QVERIFY(!frameinfolog::isGreyFormat(VEXO_SDK_PIXEL_BAYER_RG12));
+    QVERIFY(!frameinfolog::isGreyFormat(VEXO_SDK_PIXEL_RGB8));
 }
 
 void RecordSequenceTest::picturesAndRowsEqualTheFrames_data()

@@ -18,6 +18,7 @@ inline const char* const kGigEColour = "VXG2301C0001";   // 1920x1080, 1 in, 2 o
 inline const char* const kGigEMono = "VXG5002M0001";     // 2592x1944 mono
 inline const char* const kUsbFocus = "VXU1301C0001";     // 1280x1024, focus, 4 channels
 inline const char* const kUsbFast = "VXU0302C0001";      // 640x480, no output lines
+inline const char* const kUsbMono12 = "VXU1212M0001";    // 1280x960 mono, 12-bit (Mono12 first)
 
 // An open camera, closed when the test leaves the scope.
 class OpenCamera {
@@ -61,6 +62,52 @@ inline ProcessedFrame takeFrame(int handle, int timeoutMs = 30000, bool grab = f
     frame.result = SdkProcessImage(handle, &frame.info, raw, frame.pixels.data());
     SdkReleaseFrame(handle, token);
     return frame;
+}
+
+// Sample i of 16-bit little-endian data (deep raw frames, MONO16 output).
+inline unsigned wordAt(const std::vector<BYTE>& data, size_t i)
+{
+    return static_cast<unsigned>(data[2 * i]) | static_cast<unsigned>(data[2 * i + 1]) << 8;
+}
+
+// One held frame: its raw data and the outputs of it in the formats asked for, all from
+// the same frame.
+struct Outputs {
+    int result = -1;
+    VexoImageInfo raw{};
+    std::vector<BYTE> rawData;
+    std::vector<std::vector<BYTE>> out;
+    std::vector<VexoImageInfo> outInfo;
+};
+
+inline Outputs outputsOfOneFrame(int handle, const std::vector<uint32_t>& formats,
+                                 int timeoutMs = 30000)
+{
+    Outputs o;
+    uint32_t token = 0;
+    o.result = SdkGetFrame(handle, &token, timeoutMs);
+    if (o.result != VEXO_SDK_OK)
+        return o;
+    BYTE* data = SdkGetRawImage(handle, token, &o.raw);
+    if (!data) {
+        o.result = -1000;
+        SdkReleaseFrame(handle, token);
+        return o;
+    }
+    o.rawData.assign(data, data + o.raw.dataSize);
+    for (uint32_t format : formats) {
+        VexoImageInfo info = o.raw;
+        std::vector<BYTE> out(static_cast<size_t>(info.width) * info.height * 4, 0xEE);
+        o.result = SdkSetOutputFormat(handle, format);
+        if (o.result == VEXO_SDK_OK)
+            o.result = SdkProcessImage(handle, &info, data, out.data());
+        if (o.result != VEXO_SDK_OK)
+            break;
+        o.out.push_back(std::move(out));
+        o.outInfo.push_back(info);
+    }
+    SdkReleaseFrame(handle, token);
+    return o;
 }
 
 inline double meanOf(const std::vector<BYTE>& bytes, size_t count)

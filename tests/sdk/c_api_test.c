@@ -110,11 +110,41 @@ static void checkFrameCycle(void)
     CHECK_EQ(info.opened, 0);
 }
 
+/* The 12-bit camera from C: raw frames of 16-bit words and the 16-bit grey output. */
+static void checkDeepFrame(void)
+{
+    int handle = 0;
+    uint32_t token = 0;
+    VexoImageInfo image;
+    BYTE* raw;
+    BYTE* grey;
+    size_t pixels;
+
+    CHECK_EQ(SdkOpenCamera(&handle, "VXU1212M0001"), VEXO_SDK_OK);
+    CHECK_EQ(SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_MONO16), VEXO_SDK_OK);
+    CHECK_EQ(SdkStartAcquisition(handle), VEXO_SDK_OK);
+    CHECK_EQ(SdkGetFrame(handle, &token, 30000), VEXO_SDK_OK);
+    raw = SdkGetRawImage(handle, token, &image);
+    CHECK_EQ(raw != NULL, 1);
+    pixels = (size_t)image.width * (size_t)image.height;
+    CHECK_EQ(image.rawFormat, (int32_t)VEXO_SDK_PIXEL_MONO12);
+    CHECK_EQ(image.dataSize, (int32_t)(pixels * 2u));
+    grey = (BYTE*)malloc(pixels * 4u);
+    CHECK_EQ(SdkProcessImage(handle, &image, raw, grey), VEXO_SDK_OK);
+    CHECK_EQ(image.pixelFormat, VEXO_SDK_PIXEL_MONO16);
+    CHECK_EQ(image.dataSize, (int32_t)(pixels * 2u));
+    CHECK_EQ(SdkReleaseFrame(handle, token), VEXO_SDK_OK);
+    free(grey);
+    CHECK_EQ(VEXO_SDK_FILE_TIFF, 16);
+    CHECK_EQ(SdkCloseCamera(handle), VEXO_SDK_OK);
+}
+
 int main(void)
 {
     checkRecordOffsets();
     checkBadInput();
     checkFrameCycle();
+    checkDeepFrame();
     if (failures)
         fprintf(stderr, "%d check(s) failed\n", failures);
     else

@@ -4,6 +4,7 @@
 // starts on 127.0.0.1 and must run inside a network namespace that has only loopback.
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QtTest>
 
@@ -113,6 +114,7 @@ private slots:
     void hungCameraStreamsAgain();
     void acquisitionLeftRunningIsStopped();
     void userSetsAndNameInTheCamera();
+    void mono16StreamKeepsTheTestPattern();
 
 private:
     void startGigECamera(const QString& genicam = {});
@@ -855,6 +857,82 @@ void AravisBackendTest::userSetsAndNameInTheCamera()
     gigeCamera.kill();
     QVERIFY(gigeCamera.waitForFinished(10000));
     startGigECamera();
+}
+
+// The fake camera's Mono16 stream: 16-bit words of its diagonal ramp, 256 * (x + y +
+// frame id) modulo 65535 at exposure 10 ms and the lowest gain. The library keeps all 16
+// bits in raw frames, the 16-bit output and a 16-bit picture; the 8-bit outputs are the
+// high bytes.
+void AravisBackendTest::mono16StreamKeepsTheTestPattern()
+{
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    VexoCapabilities caps{};
+    QCOMPARE(SdkGetCapabilities(camera.handle, &caps), VEXO_SDK_OK);
+    bool offered = false;
+    for (int i = 0; i < caps.imageFormatCount; ++i)
+        offered = offered || (caps.imageFormats[i].formatId == VEXO_SDK_PIXEL_MONO16 &&
+                              QByteArray(caps.imageFormats[i].name) == "Mono16");
+    QVERIFY2(offered, "the fake camera's Mono16 is not offered");
+    QCOMPARE(SdkSetImageFormat(camera.handle, VEXO_SDK_PIXEL_MONO16), VEXO_SDK_OK);
+    QCOMPARE(SdkSetExposureMode(camera.handle, 0), VEXO_SDK_OK);
+    QCOMPARE(SdkSetExposureTime(camera.handle, 10000.0), VEXO_SDK_OK);
+    QCOMPARE(SdkSetAnalogGain(camera.handle, 1000), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+
+    Outputs o;
+    QString problem = "no frame";
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < kDeadlineMs) {
+        o = outputsOfOneFrame(camera.handle, {VEXO_SDK_PIXEL_MONO16, VEXO_SDK_PIXEL_MONO8}, 5000);
+        if (o.result != VEXO_SDK_OK)
+            continue;
+        if (uint(o.raw.rawFormat) != VEXO_SDK_PIXEL_MONO16) {
+            problem = QString("raw format 0x%1").arg(uint(o.raw.rawFormat), 0, 16);
+            continue;
+        }
+        problem.clear();
+        const unsigned id = unsigned(o.raw.frameNumber);
+        for (int y = 0; y < o.raw.height && problem.isEmpty(); ++y)
+            for (int x = 0; x < o.raw.width && problem.isEmpty(); ++x) {
+                const unsigned want = (256u * (unsigned(x) + unsigned(y) + id)) % 65535u;
+                const unsigned got = wordAt(o.rawData, size_t(y) * o.raw.width + x);
+                if (got != want)
+                    problem = QString("(%1, %2) of frame %3: %4, not %5")
+                                  .arg(x)
+                                  .arg(y)
+                                  .arg(id)
+                                  .arg(got)
+                                  .arg(want);
+            }
+        if (problem.isEmpty())
+            break;
+    }
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const size_t count = size_t(o.raw.width) * o.raw.height;
+    QCOMPARE(size_t(o.raw.dataSize), count * 2);
+    size_t deepOff = 0, eightOff = 0;
+    for (size_t i = 0; i < count; ++i) {
+        deepOff += wordAt(o.out[0], i) != wordAt(o.rawData, i);
+        eightOff += o.out[1][i] != (wordAt(o.rawData, i) >> 8);
+    }
+    QCOMPARE(deepOff, size_t(0));
+    QCOMPARE(eightOff, size_t(0));
+
+    const QString base = scratch.filePath("fake-mono16");
+    QCOMPARE(SdkSaveImageFile(camera.handle, QFile::encodeName(base).constData(), o.out[0].data(),
+                              &o.outInfo[0], VEXO_SDK_FILE_PNG, 100),
+             VEXO_SDK_OK);
+    const QImage picture(base + ".png");
+    QCOMPARE(picture.format(), QImage::Format_Grayscale16);
+    size_t pictureOff = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* line = reinterpret_cast<const quint16*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            pictureOff += line[x] != wordAt(o.rawData, size_t(y) * o.raw.width + x);
+    }
+    QCOMPARE(pictureOff, size_t(0));
 }
 
 QTEST_GUILESS_MAIN(AravisBackendTest)

@@ -31,7 +31,8 @@ constexpr uint32_t kMono8 = 0x01080001, kMono10 = 0x01100003, kMono12 = 0x011000
                    kMono16 = 0x01100007;
 constexpr uint32_t kBayerGR8 = 0x01080008, kBayerRG8 = 0x01080009, kBayerGB8 = 0x0108000A,
                    kBayerBG8 = 0x0108000B;
-constexpr uint32_t kBayerBG12 = 0x01100013;
+constexpr uint32_t kBayerBG12 = 0x01100013, kBayerGR16 = 0x0110002E, kBayerRG10 = 0x0110000D,
+                   kBayerGB10 = 0x0110000E, kBayerRG12 = 0x01100011, kBayerRG16 = 0x0110002F;
 constexpr uint32_t kRGB8 = 0x02180014, kBGR8 = 0x02180015;
 constexpr uint32_t kMono12Packed = 0x010C0006;
 
@@ -52,6 +53,8 @@ class AravisUnitsTest : public QObject {
 private slots:
     void convertsPixels_data();
     void convertsPixels();
+    void mapsCameraFormatsToLibraryFormats_data();
+    void mapsCameraFormatsToLibraryFormats();
     void refusesBadFrames_data();
     void refusesBadFrames();
     void mapsIdentifiers_data();
@@ -98,19 +101,24 @@ void AravisUnitsTest::convertsPixels_data()
     QTest::newRow("odd width repeats the same colour")
         << kBayerGR8 << 3 << 2 << Bytes{20, 10, 21, 40, 30, 41} << true
         << Bytes{10, 21, 10, 30, 41, 30};
-    QTest::newRow("Mono10 keeps the top eight bits")
+    // Deeper samples keep their depth, in 16-bit little-endian words.
+    QTest::newRow("Mono10 keeps its ten bits")
         << kMono10 << 3 << 1 << littleEndian16({0x3FF, 0x200, 0x004}) << false
-        << Bytes{255, 128, 1};
-    QTest::newRow("Mono12 keeps the top eight bits")
-        << kMono12 << 3 << 1 << littleEndian16({0xFFF, 0x800, 0x010}) << false
-        << Bytes{255, 128, 1};
+        << littleEndian16({0x3FF, 0x200, 0x004});
+    QTest::newRow("Mono12 keeps its twelve bits")
+        << kMono12 << 3 << 1 << littleEndian16({0xFFF, 0x800, 0x013}) << false
+        << littleEndian16({0xFFF, 0x800, 0x013});
     QTest::newRow("Mono12 out-of-range samples saturate")
-        << kMono12 << 1 << 1 << littleEndian16({0xFFFF}) << false << Bytes{255};
-    QTest::newRow("Mono16 keeps the high byte")
-        << kMono16 << 2 << 1 << littleEndian16({0xFF00, 0x1234}) << false << Bytes{255, 0x12};
-    QTest::newRow("BayerBG12 reduced and moved")
-        << kBayerBG12 << 2 << 2 << littleEndian16({0x400, 0x300, 0x200, 0x100}) << true
-        << Bytes{0x10, 0x20, 0x30, 0x40};
+        << kMono12 << 2 << 1 << littleEndian16({0xFFFF, 0x1000}) << false
+        << littleEndian16({0xFFF, 0xFFF});
+    QTest::newRow("Mono16 kept whole") << kMono16 << 2 << 1 << littleEndian16({0xFF00, 0x1234})
+                                       << false << littleEndian16({0xFF00, 0x1234});
+    QTest::newRow("BayerBG12 moved, deep")
+        << kBayerBG12 << 2 << 2 << littleEndian16({0x403, 0x302, 0x201, 0x100}) << true
+        << littleEndian16({0x100, 0x201, 0x302, 0x403});
+    QTest::newRow("BayerGR16 moved one column, deep")
+        << kBayerGR16 << 4 << 1 << littleEndian16({0x2000, 0x1001, 0x2002, 0x1003}) << true
+        << littleEndian16({0x1001, 0x2002, 0x1003, 0x2002});
     QTest::newRow("RGB8 sampled into RGGB")
         << kRGB8 << 2 << 2 << Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12} << true
         << Bytes{1, 5, 8, 12};
@@ -133,7 +141,40 @@ void AravisUnitsTest::convertsPixels()
     QCOMPARE(frame.width, width);
     QCOMPARE(frame.height, height);
     QCOMPARE(frame.layout == vexo::imaging::RawLayout::BayerRG8, bayer);
+    PixelLayout layout;
+    QVERIFY(describePixelFormat(format, layout));
+    QCOMPARE(frame.bitDepth, layout.threeColours ? 8 : layout.bitsPerSample);
     QCOMPARE(frame.pixels, expected);
+    // A buffer the ring reuses gets its depth set again: a deep frame after an 8-bit one
+    // (and the other way round) is never read with the depth of the one before.
+    vexo::imaging::RawFrame reused;
+    reused.bitDepth = frame.bitDepth > 8 ? 8 : 16;
+    QVERIFY(convertPixels(format, width, height, input.data(), input.size(), reused));
+    QCOMPARE(reused.bitDepth, frame.bitDepth);
+    QCOMPARE(reused.pixels, expected);
+}
+
+void AravisUnitsTest::mapsCameraFormatsToLibraryFormats_data()
+{
+    QTest::addColumn<uint32_t>("camera");
+    QTest::addColumn<uint32_t>("library");
+    QTest::newRow("Mono8") << kMono8 << kMono8;
+    QTest::newRow("Mono10") << kMono10 << kMono10;
+    QTest::newRow("Mono12") << kMono12 << kMono12;
+    QTest::newRow("Mono16") << kMono16 << kMono16;
+    QTest::newRow("BayerGR8") << kBayerGR8 << kBayerRG8;
+    QTest::newRow("BayerGB10") << kBayerGB10 << kBayerRG10;
+    QTest::newRow("BayerBG12") << kBayerBG12 << kBayerRG12;
+    QTest::newRow("BayerGR16") << kBayerGR16 << kBayerRG16;
+    QTest::newRow("RGB8") << kRGB8 << kBayerRG8;
+    QTest::newRow("packed Mono12 is unknown") << kMono12Packed << uint32_t(0);
+}
+
+void AravisUnitsTest::mapsCameraFormatsToLibraryFormats()
+{
+    QFETCH(uint32_t, camera);
+    QFETCH(uint32_t, library);
+    QCOMPARE(libraryFormatOf(camera), library);
 }
 
 void AravisUnitsTest::refusesBadFrames_data()

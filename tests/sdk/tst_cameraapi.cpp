@@ -55,7 +55,7 @@ void CameraApiTest::defaultCameraSet()
 {
     int count = 0;
     QCOMPARE(SdkEnumerateDevices(&count), VEXO_SDK_OK);
-    QCOMPARE(count, 4);
+    QCOMPARE(count, 5);
     int gige = 0;
     QStringList identifiers;
     for (int i = 0; i < count; ++i) {
@@ -71,9 +71,10 @@ void CameraApiTest::defaultCameraSet()
         QCOMPARE(info.opened, 0);
     }
     QCOMPARE(gige, 2);
-    QCOMPARE(QSet<QString>(identifiers.begin(), identifiers.end()).size(), 4);
+    QCOMPARE(QSet<QString>(identifiers.begin(), identifiers.end()).size(), 5);
     QVERIFY(identifiers.contains(kGigEColour));
     QVERIFY(identifiers.contains(kUsbFast));
+    QVERIFY(identifiers.contains(kUsbMono12));
 }
 
 void CameraApiTest::openMarksCameraOpenAndCloseReleasesIt()

@@ -48,9 +48,27 @@ QByteArray pixelFormatName(quint32 pixelFormat)
             return QByteArrayLiteral("BGR8");
         case VEXO_SDK_PIXEL_BGRA8:
             return QByteArrayLiteral("BGRA8");
+        case VEXO_SDK_PIXEL_MONO10:
+            return QByteArrayLiteral("Mono10");
+        case VEXO_SDK_PIXEL_MONO12:
+            return QByteArrayLiteral("Mono12");
+        case VEXO_SDK_PIXEL_MONO16:
+            return QByteArrayLiteral("Mono16");
+        case VEXO_SDK_PIXEL_BAYER_RG10:
+            return QByteArrayLiteral("BayerRG10");
+        case VEXO_SDK_PIXEL_BAYER_RG12:
+            return QByteArrayLiteral("BayerRG12");
+        case VEXO_SDK_PIXEL_BAYER_RG16:
+            return QByteArrayLiteral("BayerRG16");
         default:
             return "0x" + QByteArray::number(pixelFormat, 16);
     }
+}
+
+bool isGreyFormat(quint32 pixelFormat)
+{
+    return pixelFormat == VEXO_SDK_PIXEL_MONO8 || pixelFormat == VEXO_SDK_PIXEL_MONO10 ||
+           pixelFormat == VEXO_SDK_PIXEL_MONO12 || pixelFormat == VEXO_SDK_PIXEL_MONO16;
 }
 
 QByteArray row(const FrameRow& f)

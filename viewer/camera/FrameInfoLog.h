@@ -34,6 +34,8 @@ QByteArray header();
 QByteArray row(const FrameRow& frame);
 // Name of a pixel format code ("Mono8", "RGB8", ...), or its code in hex.
 QByteArray pixelFormatName(quint32 pixelFormat);
+// Whether a camera's raw format is grey, of any depth.
+bool isGreyFormat(quint32 pixelFormat);
 
 // Frames missing before frameNumber: the camera's numbers since firstNumber (both the
 // camera's low 32 bits, so a wrap-around counts on) minus the frames recorded before it.

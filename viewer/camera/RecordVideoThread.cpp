@@ -628,7 +628,7 @@ bool RecordVideoThread::writeFrameAt(const QImage& image, qint64 captureUs, qint
                            : image.convertToFormat(QImage::Format_RGB888);
     if (options.imageSequence) {
         // The picture first, its row after: every row listed names a whole picture.
-        greyFrames = row.pixelFormat == VEXO_SDK_PIXEL_MONO8;
+        greyFrames = frameinfolog::isGreyFormat(row.pixelFormat);
         if (!writePicture(rgb))
             return false;
         encodedFrames.fetch_add(1);

@@ -62,6 +62,17 @@ std::shared_ptr<const CameraModel> describeCamera(AravisCamera& camera, const Ca
         if (completeCameraModel(withCurrent).empty())
             m = std::move(withCurrent);
     }
+    // Deep formats the camera sends follow the 8-bit ones, one per depth and mosaic.
+    for (uint32_t code : camera.pixelFormats()) {
+        const uint32_t library = libraryFormatOf(code);
+        const int depth = imaging::rawBitDepth(library);
+        if (depth <= 8 ||
+            std::any_of(m.imageFormats.begin(), m.imageFormats.end(),
+                        [&](const ImageFormatEntry& f) { return f.formatId == library; }))
+            continue;
+        const std::string kind = imaging::isBayerFormat(library) ? "BayerRG" : "Mono";
+        m.imageFormats.push_back({kind + std::to_string(depth), library});
+    }
     return std::make_shared<const CameraModel>(std::move(m));
 }
 
@@ -183,12 +194,18 @@ void AravisDevice::readHeld(CameraSettings& s)
     uint32_t pfnc = 0;
     PixelLayout layout;
     if (camera->pixelFormat(pfnc) == VEXO_SDK_OK && describePixelFormat(pfnc, layout)) {
-        const uint32_t wanted = layout.mosaic != Mosaic::None || layout.threeColours
-                                    ? VEXO_SDK_PIXEL_BAYER_RG8
-                                    : VEXO_SDK_PIXEL_MONO8;
+        // The camera's own format where the library offers it (a deep one too), else
+        // the 8-bit format of its kind.
+        const uint32_t own = libraryFormatOf(pfnc);
+        const uint32_t eightBit = layout.mosaic != Mosaic::None || layout.threeColours
+                                      ? VEXO_SDK_PIXEL_BAYER_RG8
+                                      : VEXO_SDK_PIXEL_MONO8;
+        bool ownOffered = false;
         for (const ImageFormatEntry& f : cameraModel->imageFormats)
-            if (f.formatId == wanted)
-                s.imageFormat = wanted;
+            ownOffered = ownOffered || f.formatId == own;
+        for (const ImageFormatEntry& f : cameraModel->imageFormats)
+            if (f.formatId == (ownOffered ? own : eightBit))
+                s.imageFormat = f.formatId;
     }
     int64_t value = 0;
     if (hasFeature(deviceFeatures, DeviceFeature::Transport)) {
@@ -231,12 +248,16 @@ bool AravisDevice::attached()
 
 int AravisDevice::choosePixelFormat(uint32_t libraryFormat)
 {
-    const bool colour = libraryFormat != VEXO_SDK_PIXEL_MONO8;
+    const int depth = imaging::rawBitDepth(libraryFormat);
+    const bool colour = depth == 0 || imaging::isBayerFormat(libraryFormat);
     uint32_t best = 0;
     int bestScore = 0;
     for (uint32_t code : camera->pixelFormats()) {
         PixelLayout l;
         if (!describePixelFormat(code, l) || (l.mosaic != Mosaic::None || l.threeColours) != colour)
+            continue;
+        // A deep format is asked for by its depth: only that depth will do.
+        if (depth > 8 && libraryFormatOf(code) != libraryFormat)
             continue;
         const int score = pixelFormatPreference(code);
         if (score > bestScore) {

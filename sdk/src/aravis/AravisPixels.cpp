@@ -29,16 +29,6 @@ PixelLayout bayer(Mosaic mosaic, int bits)
     return l;
 }
 
-// Reads sample i of a frame as eight bits.
-inline uint8_t sample8(const uint8_t* data, size_t i, int bytesPerPixel, int shift)
-{
-    if (bytesPerPixel == 1)
-        return data[i];
-    const unsigned v =
-        static_cast<unsigned>(data[2 * i]) | (static_cast<unsigned>(data[2 * i + 1]) << 8);
-    return static_cast<uint8_t>(std::min(255u, v >> shift));
-}
-
 }  // namespace
 
 bool describePixelFormat(uint32_t pixelFormat, PixelLayout& layout)
@@ -141,6 +131,7 @@ bool convertPixels(uint32_t pixelFormat, int width, int height, const uint8_t* d
 
     out.width = width;
     out.height = height;
+    out.bitDepth = 8;
     out.pixels.resize(w * h);
     uint8_t* dst = out.pixels.data();
     if (l.threeColours) {
@@ -159,21 +150,52 @@ bool convertPixels(uint32_t pixelFormat, int width, int height, const uint8_t* d
 
     out.layout =
         l.mosaic == Mosaic::None ? imaging::RawLayout::Mono8 : imaging::RawLayout::BayerRG8;
-    const int shift = l.bitsPerSample - 8;
+    out.bitDepth = l.bitsPerSample;
     const size_t dx = (l.mosaic == Mosaic::GR || l.mosaic == Mosaic::BG) && w >= 2 ? 1 : 0;
     const size_t dy = (l.mosaic == Mosaic::GB || l.mosaic == Mosaic::BG) && h >= 2 ? 1 : 0;
-    if (dx == 0 && dy == 0 && l.bytesPerPixel == 1) {
-        std::memcpy(dst, data, w * h);
+    if (l.bytesPerPixel == 1) {
+        if (dx == 0 && dy == 0) {
+            std::memcpy(dst, data, w * h);
+            return true;
+        }
+        for (size_t y = 0; y < h; ++y) {
+            const size_t sy = y + dy < h ? y + dy : y + dy - 2;
+            for (size_t x = 0; x < w; ++x) {
+                const size_t sx = x + dx < w ? x + dx : x + dx - 2;
+                dst[y * w + x] = data[sy * w + sx];
+            }
+        }
         return true;
     }
+    // Deep samples stay deep: 16-bit little-endian words, as the camera sends them, held
+    // to the format's range (a 12-bit word above 4095 is the camera's fault, not a value).
+    out.pixels.resize(w * h * 2);
+    dst = out.pixels.data();
+    const unsigned top = (1u << l.bitsPerSample) - 1;
     for (size_t y = 0; y < h; ++y) {
         const size_t sy = y + dy < h ? y + dy : y + dy - 2;
         for (size_t x = 0; x < w; ++x) {
             const size_t sx = x + dx < w ? x + dx : x + dx - 2;
-            dst[y * w + x] = sample8(data, sy * w + sx, l.bytesPerPixel, shift);
+            const uint8_t* p = data + 2 * (sy * w + sx);
+            const unsigned v =
+                std::min(top, static_cast<unsigned>(p[0]) | static_cast<unsigned>(p[1]) << 8);
+            dst[2 * (y * w + x)] = static_cast<uint8_t>(v);
+            dst[2 * (y * w + x) + 1] = static_cast<uint8_t>(v >> 8);
         }
     }
     return true;
+}
+
+uint32_t libraryFormatOf(uint32_t pixelFormat)
+{
+    PixelLayout l;
+    if (!describePixelFormat(pixelFormat, l))
+        return 0;
+    if (l.threeColours)
+        return imaging::kPixelBayerRG8;
+    return imaging::rawPixelFormat(
+        l.mosaic == Mosaic::None ? imaging::RawLayout::Mono8 : imaging::RawLayout::BayerRG8,
+        l.bitsPerSample);
 }
 
 }  // namespace vexo::sdk::aravis

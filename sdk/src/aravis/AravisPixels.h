@@ -1,10 +1,10 @@
 #pragma once
 // Camera pixel formats (GenICam PFNC codes) turned into the raw frames the image pipeline
-// processes: 8-bit grey or an RGGB mosaic. Deeper samples are reduced to their top eight
-// bits; other Bayer phases are moved by one column and/or row onto the RGGB phase (the
-// last column or row repeats the one two before it, which has the same colour); RGB and
-// BGR frames are sampled back into an RGGB mosaic so the pipeline's white balance,
-// colour and tone settings apply to every camera alike.
+// processes: grey or an RGGB mosaic, of 8 bits, or of 16-bit words that keep the depth of
+// 10, 12 and 16-bit formats. Other Bayer phases are moved by one column and/or row onto
+// the RGGB phase (the last column or row repeats the one two before it, which has the
+// same colour); RGB and BGR frames are sampled back into an RGGB mosaic so the pipeline's
+// white balance, colour and tone settings apply to every camera alike.
 #include <cstddef>
 #include <cstdint>
 
@@ -30,8 +30,13 @@ bool describePixelFormat(uint32_t pixelFormat, PixelLayout& layout);
 bool convertPixels(uint32_t pixelFormat, int width, int height, const uint8_t* data, size_t size,
                    imaging::RawFrame& out);
 
+// The library's image format for frames of a camera format: Mono8 .. Mono16 as they are,
+// every Bayer phase as BayerRG of its depth, RGB8 and BGR8 as BayerRG8; 0 when unknown.
+uint32_t libraryFormatOf(uint32_t pixelFormat);
+
 // How much the backend prefers a format the camera offers (higher is better, 0 unusable):
-// 8-bit formats first since they cost nothing to convert, RGB last.
+// 8-bit formats first since they cost nothing to convert, RGB last. Used for the 8-bit
+// library formats; a deep library format takes a camera format of exactly its depth.
 int pixelFormatPreference(uint32_t pixelFormat);
 
 }  // namespace vexo::sdk::aravis
