@@ -580,6 +580,14 @@
         <source>预录 %1 秒需要约 %2 MB 内存, 超过上限 %3 MB, 设置未保存。请减少预录秒数。</source>
         <translation>A pre-trigger of %1 s needs about %2 MB of memory, more than the limit of %3 MB; the settings were not saved. Please choose fewer seconds.</translation>
     </message>
+    <message>
+        <source>保存相机位深 (16 位)</source>
+        <translation>Keep camera bit depth (16-bit)</translation>
+    </message>
+    <message>
+        <source>10、12、16 位黑白相机的图片按相机的位深保存为 16 位 PNG 或 TIFF, 不含伽马、对比度、查找表、锐化和十字线; 其他相机和 BMP、JPG 保存显示的 8 位图像</source>
+        <translation>Pictures of 10, 12 and 16-bit mono cameras are saved with the camera&apos;s bit depth as 16-bit PNG or TIFF, without gamma, contrast, lookup table, sharpening and crosshairs; other cameras, and BMP and JPG, save the 8-bit image shown</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>

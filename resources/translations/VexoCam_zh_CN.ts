@@ -580,6 +580,14 @@
         <source>预录 %1 秒需要约 %2 MB 内存, 超过上限 %3 MB, 设置未保存。请减少预录秒数。</source>
         <translation>预录 %1 秒需要约 %2 MB 内存, 超过上限 %3 MB, 设置未保存。请减少预录秒数。</translation>
     </message>
+    <message>
+        <source>保存相机位深 (16 位)</source>
+        <translation>保存相机位深 (16 位)</translation>
+    </message>
+    <message>
+        <source>10、12、16 位黑白相机的图片按相机的位深保存为 16 位 PNG 或 TIFF, 不含伽马、对比度、查找表、锐化和十字线; 其他相机和 BMP、JPG 保存显示的 8 位图像</source>
+        <translation>10、12、16 位黑白相机的图片按相机的位深保存为 16 位 PNG 或 TIFF, 不含伽马、对比度、查找表、锐化和十字线; 其他相机和 BMP、JPG 保存显示的 8 位图像</translation>
+    </message>
 </context>
 <context>
     <name>CustomWindowSettingWidget</name>

@@ -12,6 +12,8 @@ namespace testcameras {
 // 650 × 3 = 1950 bytes per row: not a multiple of 4.
 inline const char kOddWidth[] = "TESTODD650";
 inline const char kSecond[] = "TESTSMALL320";
+// Grey, 12 bits a sample; 322 × 3 = 966 bytes per 8-bit row.
+inline const char kDeepMono[] = "TESTDEEP12";
 inline const char kMissing[] = "NOSUCHCAMERA";
 
 inline bool install(QTemporaryDir& folder)
@@ -26,7 +28,9 @@ inline bool install(QTemporaryDir& folder)
    "resolutions": [{"name": "650x480", "width": 650, "height": 480},
                    {"name": "322x240", "width": 322, "height": 240}]},
   {"identifier": "TESTSMALL320", "nickname": "Small camera", "sensorWidth": 320, "sensorHeight": 240,
-   "maxFramesPerSecond": 60, "interface": "GigE"}
+   "maxFramesPerSecond": 60, "interface": "GigE"},
+  {"identifier": "TESTDEEP12", "nickname": "Deep mono camera", "sensorWidth": 322, "sensorHeight": 240,
+   "color": false, "bitDepth": 12, "maxFramesPerSecond": 60, "interface": "USB3.0"}
 ]})");
     file.close();
     qputenv("VEXOCAM_CAMERAS", QFile::encodeName(path));

@@ -443,18 +443,26 @@ void CameraLogicTest::pictureTypeCodes_data()
 {
     QTest::addColumn<int>("pictureType");
     QTest::addColumn<int>("code");
-    QTest::newRow("BMP") << 0 << 2;
-    QTest::newRow("JPG") << 1 << 1;
-    QTest::newRow("PNG") << 2 << 8;
-    QTest::newRow("unknown") << 3 << 0;
-    QTest::newRow("negative") << -1 << 0;
+    QTest::addColumn<bool>("holds16Bits");
+    QTest::newRow("BMP") << 0 << 2 << false;
+    QTest::newRow("JPG") << 1 << 1 << false;
+    QTest::newRow("PNG") << 2 << 8 << true;
+    QTest::newRow("TIFF") << 3 << 16 << true;
+    QTest::newRow("unknown") << 4 << 0 << false;
+    QTest::newRow("negative") << -1 << 0 << false;
 }
 
 void CameraLogicTest::pictureTypeCodes()
 {
     QFETCH(int, pictureType);
     QFETCH(int, code);
+    QFETCH(bool, holds16Bits);
     QCOMPARE(picturelogic::pictureTypeCode(pictureType), code);
+    CaptureSettings capture;
+    capture.pictureType = pictureType;
+    QVERIFY(!picturelogic::keepsBitDepth(capture));  // not asked for
+    capture.keepBitDepth = 2;
+    QCOMPARE(picturelogic::keepsBitDepth(capture), holds16Bits);
 }
 
 void CameraLogicTest::frameBuffer_data()

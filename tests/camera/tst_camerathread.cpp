@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+#include <tiffio.h>
+#include <vector>
 
 #include "CameraThread.h"
 #include "CustomGraphicsScene.h"
@@ -120,6 +122,8 @@ private slots:
     void pictureIntoChosenFolder();
     void cancelledFolderDialogSavesNothingAndClaimsNothing();
     void pictureThatCannotBeWrittenIsReported();
+    void deepCameraPicturesKeepTheirDepth_data();
+    void deepCameraPicturesKeepTheirDepth();
     void unusableFolderTakesNoPicture_data();
     void unusableFolderTakesNoPicture();
     void fullScreenNeedsACameraToEnter();
@@ -1217,6 +1221,106 @@ void CameraWindowTest::pictureThatCannotBeWrittenIsReported()
     QCOMPARE(status->text(),
              QStringLiteral("图片未保存, 错误码:%1").arg(VEXO_SDK_INVALID_ARGUMENT));
     QVERIFY(filesIn(folder.filePath(QStringLiteral("typeless"))).isEmpty());
+}
+
+namespace {
+
+// The grey values of a picture file and the bits a value has in it; 0 bits when the file
+// cannot be read or is not grey.
+struct GreyPicture {
+    int bits = 0;
+    QSize size;
+    std::vector<quint16> values;
+};
+
+GreyPicture readGreyPicture(const QString& path)
+{
+    GreyPicture picture;
+    if (path.endsWith(QLatin1String(".tif"))) {
+        TIFF* tiff = TIFFOpen(QFile::encodeName(path).constData(), "r");
+        if (!tiff)
+            return picture;
+        uint32_t w = 0, h = 0;
+        uint16_t samples = 0, bits = 0;
+        TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &w);
+        TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &h);
+        TIFFGetField(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+        TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+        if (samples == 1 && bits == 16) {
+            picture.values.resize(size_t(w) * h);
+            bool ok = true;
+            for (uint32_t y = 0; y < h && ok; ++y)
+                ok = TIFFReadScanline(tiff, picture.values.data() + size_t(y) * w, y) >= 0;
+            if (ok) {
+                picture.bits = 16;
+                picture.size = QSize(int(w), int(h));
+            }
+        }
+        TIFFClose(tiff);
+        return picture;
+    }
+    const QImage image(path);
+    if (!image.isGrayscale())
+        return picture;
+    picture.size = image.size();
+    picture.bits = image.format() == QImage::Format_Grayscale16 ? 16 : image.depth();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            picture.values.push_back(picture.bits == 16
+                                         ? reinterpret_cast<const quint16*>(image.constScanLine(y))[x]
+                                         : quint16(qGray(image.pixel(x, y))));
+    return picture;
+}
+
+}  // namespace
+
+void CameraWindowTest::deepCameraPicturesKeepTheirDepth_data()
+{
+    QTest::addColumn<int>("pictureType");
+    QTest::addColumn<int>("keepBitDepth");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<int>("bits");
+    QTest::newRow("PNG keeps 12 bits") << 2 << 2 << ".png" << 16;
+    QTest::newRow("TIFF keeps 12 bits") << 3 << 2 << ".tif" << 16;
+    QTest::newRow("PNG of the shown image") << 2 << 0 << ".png" << 8;
+    QTest::newRow("BMP cannot hold 16 bits") << 0 << 2 << ".bmp" << 8;
+}
+
+void CameraWindowTest::deepCameraPicturesKeepTheirDepth()
+{
+    QFETCH(int, pictureType);
+    QFETCH(int, keepBitDepth);
+    QFETCH(QString, extension);
+    QFETCH(int, bits);
+    const QString pictures = folder.filePath(QStringLiteral("deep/%1").arg(QTest::currentDataTag()));
+    setCapture("SvaePath", pictures);
+    setCapture("AutoSaveState", 2);
+    setCapture("NameRuleFormat", 1);
+    setCapture("PictureType", pictureType);
+    setCapture("KeepBitDepth", keepBitDepth);
+
+    QVERIFY(openWindow(testcameras::kDeepMono));
+    QTRY_VERIFY_WITH_TIMEOUT(window->acquisitionThread()->frameCount() > 0, kDeadlineMs);
+    window->findChild<QPushButton*>("pushButton_photogrape")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(filesIn(pictures).size(), 1, kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->findChild<QLabel*>("label_camerainfo")->text(), kSaved,
+                              kDeadlineMs);
+    const QString file = filesIn(pictures).first();
+    QVERIFY2(file.endsWith(extension), qPrintable(file));
+
+    const GreyPicture picture = readGreyPicture(QDir(pictures).filePath(file));
+    QCOMPARE(picture.bits, bits);
+    QCOMPARE(picture.size, QSize(322, 240));
+    if (bits == 16) {
+        // A 12-bit value v is stored as v * 16: every value a multiple of 16, and the
+        // camera's low bits show as values an 8-bit picture could not hold.
+        int finerThan8Bits = 0;
+        for (quint16 v : picture.values) {
+            QVERIFY2(v % 16 == 0, qPrintable(QString::number(v)));
+            finerThan8Bits += v % 256 != 0;
+        }
+        QVERIFY(finerThan8Bits > int(picture.values.size()) / 4);
+    }
 }
 
 void CameraWindowTest::unusableFolderTakesNoPicture_data()

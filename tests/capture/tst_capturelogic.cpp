@@ -102,7 +102,8 @@ void CaptureLogicTest::uniqueBaseNameSuffixesTheNewPicture()
     QCOMPARE(capturelogic::pictureExtension(0), QStringLiteral(".bmp"));
     QCOMPARE(capturelogic::pictureExtension(1), QStringLiteral(".jpg"));
     QCOMPARE(capturelogic::pictureExtension(2), QStringLiteral(".png"));
-    QCOMPARE(capturelogic::pictureExtension(3), QString());
+    QCOMPARE(capturelogic::pictureExtension(3), QStringLiteral(".tif"));
+    QCOMPARE(capturelogic::pictureExtension(4), QString());
 }
 
 void CaptureLogicTest::countRun_data()

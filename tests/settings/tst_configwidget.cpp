@@ -283,12 +283,21 @@ void ConfigWidgetTest::capturePageRoundTrip()
     c.grapTimeRadix = 90000;
     c.grapTimeStop = 2;
     c.grapTimeCount = 7200000;
+    c.keepBitDepth = 2;
     settingsStore()->saveCaptureSettings(c);
 
     ConfigWidget w(0);
+    QCOMPARE(child<QComboBox>(w, "comboBox_pictureType")->currentIndex(), 2);
+    auto* keepDepth = child<QCheckBox>(w, "checkBox_keepBitDepth");
+    QVERIFY(keepDepth->isChecked());
+    QVERIFY(keepDepth->isEnabled());
+    // BMP and JPG hold 8 bits only: the choice waits, unchanged, for PNG or TIFF.
+    child<QComboBox>(w, "comboBox_pictureType")->setCurrentIndex(1);
+    QVERIFY(!keepDepth->isEnabled());
+    child<QComboBox>(w, "comboBox_pictureType")->setCurrentIndex(3);
+    QVERIFY(keepDepth->isEnabled());
     QCOMPARE(child<QLineEdit>(w, "lineEdit_savePath")->text(), here);
     QVERIFY(child<QCheckBox>(w, "checkBox_autoSaveState")->isChecked());
-    QCOMPARE(child<QComboBox>(w, "comboBox_pictureType")->currentIndex(), 2);
     QCOMPARE(child<QLineEdit>(w, "lineEdit_nameRulePrefix")->text(), QStringLiteral("Part_"));
     QVERIFY(child<QRadioButton>(w, "radioButton_captureTimeMode")->isChecked());
     QCOMPARE(child<QStackedWidget>(w, "stackedWidget_2")->currentIndex(), 1);
@@ -313,8 +322,9 @@ void ConfigWidgetTest::capturePageRoundTrip()
                               settingsStore()->value("CAPTURE", "GrapNumberCount").toInt(),
                               settingsStore()->value("CAPTURE", "GrapTimeRadix").toInt(),
                               settingsStore()->value("CAPTURE", "GrapTimeStop").toInt(),
-                              settingsStore()->value("CAPTURE", "GrapTimeCount").toInt()};
-    QCOMPARE(stored, (QVariantList{here, 2, 2, "Part_", 1, 1, 12, 2, 30, 60000, 2, 45000}));
+                              settingsStore()->value("CAPTURE", "GrapTimeCount").toInt(),
+                              settingsStore()->value("CAPTURE", "KeepBitDepth").toInt()};
+    QCOMPARE(stored, (QVariantList{here, 2, 3, "Part_", 1, 1, 12, 2, 30, 60000, 2, 45000, 2}));
 }
 
 void ConfigWidgetTest::resetsTouchNoSetting_data()

@@ -19,7 +19,8 @@ static QList<QPair<QString, QVariant>> resetKeys()
         {"CAPTURE/CaptureMode", "0"},          {"CAPTURE/GrapNumberRadix", "1"},
         {"CAPTURE/GrapNumberStop", "0"},       {"CAPTURE/GrapNumberCount", "1"},
         {"CAPTURE/GrapTimeRadix", "1"},        {"CAPTURE/GrapTimeStop", "0"},
-        {"CAPTURE/GrapTimeCount", "1"},        {"RECORDINFO/SvaePath", videos},
+        {"CAPTURE/GrapTimeCount", "1"},        {"CAPTURE/KeepBitDepth", "0"},
+        {"RECORDINFO/SvaePath", videos},
         {"RECORDINFO/AutoSaveState", "0"},     {"RECORDINFO/VideoType", "0"},
         {"RECORDINFO/VideoQuality", "0"},      {"RECORDINFO/PlaySpeed", "1"},
         {"RECORDINFO/AutoFrameRate", "0"},     {"RECORDINFO/NameRulePrefix", "Video_"},
@@ -47,7 +48,8 @@ static QVariant mirrorValue(SettingsStore& store, const QString& fullKey)
         {"CAPTURE/CaptureMode", c.captureMode},    {"CAPTURE/GrapNumberRadix", c.grapNumberRadix},
         {"CAPTURE/GrapNumberStop", c.grapNumberStop}, {"CAPTURE/GrapNumberCount", c.grapNumberCount},
         {"CAPTURE/GrapTimeRadix", c.grapTimeRadix}, {"CAPTURE/GrapTimeStop", c.grapTimeStop},
-        {"CAPTURE/GrapTimeCount", c.grapTimeCount}, {"RECORDINFO/SvaePath", r.savePath},
+        {"CAPTURE/GrapTimeCount", c.grapTimeCount}, {"CAPTURE/KeepBitDepth", c.keepBitDepth},
+        {"RECORDINFO/SvaePath", r.savePath},
         {"RECORDINFO/AutoSaveState", r.autoSaveState}, {"RECORDINFO/VideoType", r.videoType},
         {"RECORDINFO/VideoQuality", r.videoQuality}, {"RECORDINFO/PlaySpeed", r.playSpeed},
         {"RECORDINFO/AutoFrameRate", r.autoFrameRate}, {"RECORDINFO/NameRulePrefix", r.nameRulePrefix},
@@ -245,7 +247,10 @@ private slots:
         QTest::newRow("auto save half ticked") << "CAPTURE/AutoSaveState" << QVariant("1") << 0;
         QTest::newRow("recording auto save") << "RECORDINFO/AutoSaveState" << QVariant("5") << 0;
         QTest::newRow("auto save kept") << "RECORDINFO/AutoSaveState" << QVariant("2") << 2;
-        QTest::newRow("picture type") << "CAPTURE/PictureType" << QVariant("3") << 0;
+        QTest::newRow("picture type") << "CAPTURE/PictureType" << QVariant("4") << 0;
+        QTest::newRow("TIFF kept") << "CAPTURE/PictureType" << QVariant("3") << 3;
+        QTest::newRow("bit depth half ticked") << "CAPTURE/KeepBitDepth" << QVariant("1") << 0;
+        QTest::newRow("bit depth kept") << "CAPTURE/KeepBitDepth" << QVariant("2") << 2;
         QTest::newRow("picture type kept") << "CAPTURE/PictureType" << QVariant("2") << 2;
         QTest::newRow("name rule") << "CAPTURE/NameRuleFormat" << QVariant("-1") << 0;
         QTest::newRow("capture mode") << "CAPTURE/CaptureMode" << QVariant("2") << 0;

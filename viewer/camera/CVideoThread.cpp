@@ -5,9 +5,11 @@
 #include <QElapsedTimer>
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 #include "AcquisitionLogic.h"
 #include "FrameCopies.h"
+#include "PictureLogic.h"
 #include "VexoCameraApi.h"
 
 namespace {
@@ -59,6 +61,35 @@ void CVideoThread::setPlaying(bool playing)
 void CVideoThread::requestPicture()
 {
     saveRequestFlag.store(true);
+}
+
+void CVideoThread::setDeepPictures(bool keepDepth)
+{
+    deepPictures.store(keepDepth);
+}
+
+BYTE* CVideoThread::deepPictureCopy(const BYTE* raw, const stImageInfo& rawInfo,
+                                    stImageInfo& pictureInfo)
+{
+    if (!deepPictures.load() || !picturelogic::isDeepGrey(uint32_t(rawInfo.rawFormat)))
+        return nullptr;
+    // The 16-bit image is made in a copy of the size the 8-bit ones have, so whoever
+    // handles picture copies can treat every one alike.
+    const std::size_t bytes =
+        std::size_t(acquisitionlogic::frameRowBytes(rawInfo.width)) * std::size_t(rawInfo.height);
+    if (deepScratch.size() < bytes)
+        deepScratch.resize(bytes);
+    stImageInfo deepInfo = rawInfo;
+    int result = SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_MONO16);
+    if (result == VEXO_SDK_OK)
+        result = SdkProcessImage(handle, &deepInfo, const_cast<BYTE*>(raw), deepScratch.data());
+    reportFailure("SdkSetOutputFormat", SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_RGB8));
+    if (result != VEXO_SDK_OK || deepInfo.pixelFormat != VEXO_SDK_PIXEL_MONO16) {
+        reportFailure("SdkProcessImage (16-bit picture)", result);
+        return nullptr;  // the picture is the 8-bit image instead
+    }
+    pictureInfo = deepInfo;
+    return framecopies::store(pictureOwner, deepScratch.data(), bytes);
 }
 
 void CVideoThread::startPictureRun(int everyFrames, int limit)
@@ -177,12 +208,13 @@ void CVideoThread::run()
             reportFailure("SdkReleaseFrame", SdkReleaseFrame(handle, token));
             continue;
         }
+        const stImageInfo rawInfo = info;
         const int processed = SdkProcessImage(handle, &info, raw, buffer);
-        reportFailure("SdkReleaseFrame", SdkReleaseFrame(handle, token));
-        if (processed != VEXO_SDK_OK)
-            continue;
-        if (info.pixelFormat != VEXO_SDK_PIXEL_RGB8) {
-            reportFailure("SdkSetOutputFormat", SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_RGB8));
+        if (processed != VEXO_SDK_OK || info.pixelFormat != VEXO_SDK_PIXEL_RGB8) {
+            reportFailure("SdkReleaseFrame", SdkReleaseFrame(handle, token));
+            if (processed == VEXO_SDK_OK)
+                reportFailure("SdkSetOutputFormat",
+                              SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_RGB8));
             continue;
         }
         reportFailure("SdkPostProcessImage", SdkPostProcessImage(handle, buffer, &info));
@@ -192,7 +224,15 @@ void CVideoThread::run()
         const int rowBytes = acquisitionlogic::frameRowBytes(info.width);
         const std::size_t frameBytes = std::size_t(rowBytes) * std::size_t(info.height);
 
-        // Pictures are copied before the hand-over, which gives the buffer to the reader.
+        // Pictures are copied before the hand-over, which gives the buffer to the reader,
+        // and before the raw frame goes back, since a deep one is made from it.
+        stImageInfo pictureInfo = info;
+        const auto pictureOf = [&]() {
+            if (BYTE* deep = deepPictureCopy(raw, rawInfo, pictureInfo))
+                return deep;
+            pictureInfo = info;
+            return framecopies::store(pictureOwner, buffer, frameBytes);
+        };
         BYTE* runCopy = nullptr;
         const int every = runEvery.load();
         if (every > 0) {
@@ -205,15 +245,14 @@ void CVideoThread::run()
                 framesSinceRunPicture = 0;
                 const int limit = runLimit.load();
                 if (limit <= 0 || runPictures.load() < limit) {
-                    runCopy = framecopies::store(pictureOwner, buffer, frameBytes);
+                    runCopy = pictureOf();
                     if (runPictures.fetch_add(1) + 1 >= limit && limit > 0)
                         runEvery.store(0);
                 }
             }
         }
-        BYTE* pictureCopy = saveRequestFlag.exchange(false)
-                                ? framecopies::store(pictureOwner, buffer, frameBytes)
-                                : nullptr;
+        BYTE* pictureCopy = saveRequestFlag.exchange(false) ? pictureOf() : nullptr;
+        reportFailure("SdkReleaseFrame", SdkReleaseFrame(handle, token));
 
         framehandover::FrameInfo frame;
         frame.info = info;
@@ -223,9 +262,9 @@ void CVideoThread::run()
         frameCounter.fetch_add(1);
 
         if (runCopy)
-            emit runPictureReady(runCopy, info);
+            emit runPictureReady(runCopy, pictureInfo);
         if (pictureCopy) {
-            emit cameraSavePic(pictureCopy, info);
+            emit cameraSavePic(pictureCopy, pictureInfo);
             emit cameraMessage(tr("SDK保存图片成功"));
         }
     }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <vector>
 
 #include "FrameHandOver.h"
 #include "VexoCameraRecords.h"
@@ -45,6 +46,11 @@ public:
 
     // Frames converted and handed out since the thread was created (PicCount).
     int frameCount() const { return frameCounter.load(); }
+
+    // Pictures of grey frames deeper than 8 bits are 16-bit grey (MONO16, the camera's
+    // own values without tone or sharpening) when on; otherwise, and for every other
+    // frame, a picture is the 24-bit image shown.
+    void setDeepPictures(bool keepDepth);
 
     // Pictures of a continuous capture by count: one from every everyFrames-th frame
     // from now on, each sent through runPictureReady, at most limit of them (0: no limit).
@@ -96,11 +102,16 @@ private:
     void waitWhilePaused();
     // Sleeps up to delayMs; a stop request ends the sleep at once.
     void sleepUnlessStopped(int delayMs);
+    // The 16-bit picture copy of a held raw frame, when pictures keep their depth and the
+    // frame is deep grey; null otherwise (the picture is then the shown image).
+    BYTE* deepPictureCopy(const BYTE* raw, const stImageInfo& rawInfo, stImageInfo& pictureInfo);
 
     const int handle;
     const void* pictureOwner;
     std::atomic<bool> playFlag{true};
     std::atomic<bool> saveRequestFlag{false};
+    std::atomic<bool> deepPictures{false};
+    std::vector<BYTE> deepScratch;
     std::atomic<bool> stopFlag{false};
     std::atomic<int> frameCounter{0};
     std::atomic<int> runEvery{0};

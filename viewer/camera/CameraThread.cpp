@@ -20,6 +20,7 @@
 
 #include "CameraWindowLogic.h"
 #include "CustomGraphicsScene.h"
+#include "PictureLogic.h"
 #include "FrameCopies.h"
 #include "MeasureTools.h"
 #include "PreTriggerBuffer.h"
@@ -635,8 +636,11 @@ void CameraThread::on_pushButton_photogrape_clicked()
 
 void CameraThread::requestPicture()
 {
-    if (handle != 0 && videoThread)
+    if (handle != 0 && videoThread) {
+        videoThread->setDeepPictures(
+            picturelogic::keepsBitDepth(settingsStore()->captureSettings()));
         videoThread->requestPicture();
+    }
 }
 
 void CameraThread::on_pushButton_recording_clicked()

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "CameraThread.h"
+#include "PictureLogic.h"
 #include "SaveFolderPrompt.h"
 #include "SettingsStore.h"
 #include "VexoCameraApi.h"
@@ -71,6 +72,7 @@ void CameraThread::toggleContinuousCapture()
     captureTimer = new QTimer(this);
     connect(captureTimer, &QTimer::timeout, this, &CameraThread::continuousCaptureTick);
     updateMediaIndicator();
+    videoThread->setDeepPictures(picturelogic::keepsBitDepth(capture));
     if (captureRun.byCount) {
         // Counted frame by frame in the acquisition thread, whatever the GUI is doing.
         const capturelogic::CountRun countRun = capturelogic::countRun(

@@ -37,6 +37,8 @@ QString pictureExtension(int pictureType)
             return QStringLiteral(".jpg");
         case 2:
             return QStringLiteral(".png");
+        case 3:
+            return QStringLiteral(".tif");
         default:
             return QString();
     }

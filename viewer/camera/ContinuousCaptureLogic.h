@@ -28,8 +28,8 @@ QString safeFolderName(const QString& title);
 QString uniqueBaseName(const QString& baseName, const QString& extension,
                        const std::function<bool(const QString&)>& exists);
 
-// File name extension the camera library adds for a picture type (0 BMP, 1 JPG, 2 PNG);
-// empty for any other type.
+// File name extension the camera library adds for a picture type (0 BMP, 1 JPG, 2 PNG,
+// 3 TIFF); empty for any other type.
 QString pictureExtension(int pictureType);
 
 // A copy of a packed 24-bit frame (rows of width × 3 bytes); null for no pixels.

@@ -1,5 +1,6 @@
 #include "PictureLogic.h"
 
+#include "ConfigLogic.h"
 #include "SettingsStore.h"
 #include "VexoCameraApi.h"
 
@@ -14,9 +15,22 @@ int pictureTypeCode(int pictureType)
         return VEXO_SDK_FILE_JPG;
     case 2:
         return VEXO_SDK_FILE_PNG;
+    case 3:
+        return VEXO_SDK_FILE_TIFF;
     default:
         return 0;
     }
+}
+
+bool keepsBitDepth(const CaptureSettings& capture)
+{
+    return capture.keepBitDepth != 0 && configlogic::pictureTypeHolds16Bits(capture.pictureType);
+}
+
+bool isDeepGrey(uint32_t rawFormat)
+{
+    return rawFormat == VEXO_SDK_PIXEL_MONO10 || rawFormat == VEXO_SDK_PIXEL_MONO12 ||
+           rawFormat == VEXO_SDK_PIXEL_MONO16;
 }
 
 PictureName pictureName(const QString& folder, const CaptureSettings& capture,

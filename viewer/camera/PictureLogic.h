@@ -2,14 +2,22 @@
 // File names and type codes of single pictures.
 #include <QDateTime>
 #include <QString>
+#include <cstdint>
 
 struct CaptureSettings;
 
 namespace picturelogic {
 
-// Library file type code for the capture settings' picture type (0 BMP, 1 JPG, 2 PNG);
-// 0 for any other value, meaning no file is written.
+// Library file type code for the capture settings' picture type (0 BMP, 1 JPG, 2 PNG,
+// 3 TIFF); 0 for any other value, meaning no file is written.
 int pictureTypeCode(int pictureType);
+
+// Whether pictures are to keep a deep camera's bit depth: asked for, and a format that
+// holds 16 bits (PNG or TIFF).
+bool keepsBitDepth(const CaptureSettings& capture);
+// Whether a raw frame format is grey and deeper than 8 bits (Mono10, Mono12, Mono16): the
+// frames whose pictures can keep their depth.
+bool isDeepGrey(uint32_t rawFormat);
 
 struct PictureName {
     QString baseName;       // folder + "/" + prefix + "_" + time or index; no extension

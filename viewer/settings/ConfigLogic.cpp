@@ -41,6 +41,11 @@ int msFromTimeValue(int value, int unit)
     return value * kUnitMs[unit];
 }
 
+bool pictureTypeHolds16Bits(int pictureType)
+{
+    return pictureType == 2 || pictureType == 3;
+}
+
 QKeySequence firstCombination(const QKeySequence& sequence)
 {
     const QString first =

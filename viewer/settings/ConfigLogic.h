@@ -23,6 +23,9 @@ TimeValue timeValueFromMs(int milliseconds);
 // Milliseconds of a value in a unit (1000, 60000 or 3600000 per step).
 int msFromTimeValue(int value, int unit);
 
+// Picture types (CAPTURE/PictureType) whose files can hold 16-bit grey: PNG (2), TIFF (3).
+bool pictureTypeHolds16Bits(int pictureType);
+
 // The first combination of a sequence, as a field that keeps a single one shows it.
 QKeySequence firstCombination(const QKeySequence& sequence);
 

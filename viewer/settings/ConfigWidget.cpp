@@ -55,7 +55,8 @@ bool sameValues(const CaptureSettings& a, const CaptureSettings& b)
     const auto fields = [](const CaptureSettings& c) {
         return std::tie(c.savePath, c.autoSaveState, c.pictureType, c.nameRulePrefix,
                         c.nameRuleFormat, c.captureMode, c.grapNumberRadix, c.grapNumberStop,
-                        c.grapNumberCount, c.grapTimeRadix, c.grapTimeStop, c.grapTimeCount);
+                        c.grapNumberCount, c.grapTimeRadix, c.grapTimeStop, c.grapTimeCount,
+                        c.keepBitDepth);
     };
     return fields(a) == fields(b);
 }
@@ -119,6 +120,8 @@ ConfigWidget::ConfigWidget(int page, QWidget* parent)
         connect(radio, SIGNAL(toggled(bool)), this, SLOT(onRadioClickResult(bool)));
     connect(ui->listWidget_menu, SIGNAL(currentRowChanged(int)), this,
             SLOT(listWidgetCurrentRow(int)));
+    connect(ui->comboBox_pictureType, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this](int) { showBitDepthChoice(); });
     connect(ui->comboBox_videoType, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this](int) { showSequenceChoices(); });
     connect(ui->spinBox_preTriggerSeconds, QOverload<int>::of(&QSpinBox::valueChanged), this,
@@ -158,6 +161,8 @@ void ConfigWidget::fillCapturePage()
     showPath(ui->lineEdit_savePath, c.savePath);
     ui->checkBox_autoSaveState->setChecked(c.autoSaveState != 0);
     ui->comboBox_pictureType->setCurrentIndex(c.pictureType);
+    ui->checkBox_keepBitDepth->setChecked(c.keepBitDepth != 0);
+    showBitDepthChoice();
     ui->lineEdit_nameRulePrefix->setText(c.nameRulePrefix);
     ui->comboBox_nameRuleFormat->setCurrentIndex(c.nameRuleFormat);
     if (c.captureMode != 0)
@@ -262,11 +267,19 @@ void ConfigWidget::fillHotkeyPage()
 
 // ---- Capture page -----------------------------------------------------------------------
 
+void ConfigWidget::showBitDepthChoice()
+{
+    // Only PNG and TIFF hold 16 bits; the choice is kept for when one of them is chosen.
+    ui->checkBox_keepBitDepth->setEnabled(
+        configlogic::pictureTypeHolds16Bits(ui->comboBox_pictureType->currentIndex()));
+}
+
 void ConfigWidget::on_pushButton_init_clicked()
 {
     showPath(ui->lineEdit_savePath, SettingsStore::defaultPictureFolder());
     ui->checkBox_autoSaveState->setChecked(false);
     ui->comboBox_pictureType->setCurrentIndex(0);
+    ui->checkBox_keepBitDepth->setChecked(false);
     ui->lineEdit_nameRulePrefix->setText(QStringLiteral("Image_"));
     ui->comboBox_nameRuleFormat->setCurrentIndex(0);
     ui->radioButton_captureCountMode->setChecked(true);
@@ -306,6 +319,7 @@ CaptureSettings ConfigWidget::capturePageValues() const
     c.savePath = ui->lineEdit_savePath->text();
     c.autoSaveState = checkState(ui->checkBox_autoSaveState);
     c.pictureType = ui->comboBox_pictureType->currentIndex();
+    c.keepBitDepth = checkState(ui->checkBox_keepBitDepth);
     c.nameRuleFormat = ui->comboBox_nameRuleFormat->currentIndex();
     c.nameRulePrefix = ui->lineEdit_nameRulePrefix->text();
     c.grapNumberRadix = ui->spinBox_captureAsRadix->text().toInt(nullptr, 10);

@@ -53,6 +53,7 @@ private:
     void fillRecordPage();
     // Options a sequence does not offer: no quality, the frame list always on.
     void showSequenceChoices();
+    void showBitDepthChoice();
     // What the chosen pre-trigger costs; false when it is more than the limit.
     bool showPreTriggerCost();
     void fillHotkeyPage();

@@ -177,6 +177,7 @@ CaptureSettings SettingsStore::defaultCaptureSettings()
     c.grapTimeRadix = 1;
     c.grapTimeStop = 0;
     c.grapTimeCount = 1;
+    c.keepBitDepth = 0;
     return c;
 }
 
@@ -223,6 +224,7 @@ bool SettingsStore::saveCaptureSettings(const CaptureSettings& c)
     settings->setValue(kCapture + "/GrapTimeRadix", c.grapTimeRadix);
     settings->setValue(kCapture + "/GrapTimeStop", c.grapTimeStop);
     settings->setValue(kCapture + "/GrapTimeCount", c.grapTimeCount);
+    settings->setValue(kCapture + "/KeepBitDepth", c.keepBitDepth);
     // The running index belongs to capture, not to the dialog.
     const int index = captureMirror.nameRuleIndex;
     captureMirror = c;
@@ -275,7 +277,7 @@ bool SettingsStore::loadCaptureSettings(CaptureSettings& c)
     settings->beginGroup(kCapture);
     c.savePath = textOf(settings->value("SvaePath", missing.savePath));
     c.autoSaveState = choiceOf(*settings, "AutoSaveState", {0, 2}, missing.autoSaveState);
-    c.pictureType = choiceOf(*settings, "PictureType", {0, 1, 2}, missing.pictureType);
+    c.pictureType = choiceOf(*settings, "PictureType", {0, 1, 2, 3}, missing.pictureType);
     c.nameRulePrefix = textOf(settings->value("NameRulePrefix", missing.nameRulePrefix));
     c.nameRuleFormat = choiceOf(*settings, "NameRuleFormat", {0, 1}, missing.nameRuleFormat);
     c.nameRuleIndex = settings->value("NameRuleIndex", missing.nameRuleIndex).toInt();
@@ -286,6 +288,7 @@ bool SettingsStore::loadCaptureSettings(CaptureSettings& c)
     c.grapTimeRadix = settings->value("GrapTimeRadix", missing.grapTimeRadix).toInt();
     c.grapTimeStop = choiceOf(*settings, "GrapTimeStop", {0, 2}, missing.grapTimeStop);
     c.grapTimeCount = settings->value("GrapTimeCount", missing.grapTimeCount).toInt();
+    c.keepBitDepth = choiceOf(*settings, "KeepBitDepth", {0, 2}, missing.keepBitDepth);
     settings->endGroup();
     return true;
 }

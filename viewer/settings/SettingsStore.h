@@ -11,7 +11,7 @@ class QSettings;
 struct CaptureSettings {
     QString savePath;
     int autoSaveState = 0;    // 0 ask for a folder, 2 save into savePath (check-box state)
-    int pictureType = 0;      // 0 BMP, 1 JPG, 2 PNG
+    int pictureType = 0;      // 0 BMP, 1 JPG, 2 PNG, 3 TIFF
     QString nameRulePrefix;
     int nameRuleFormat = 0;   // 0 prefix + date and time, 1 prefix + running index
     int nameRuleIndex = 0;
@@ -22,6 +22,9 @@ struct CaptureSettings {
     int grapTimeRadix = 0;    // milliseconds
     int grapTimeStop = 0;
     int grapTimeCount = 0;    // milliseconds
+    // 2: pictures of grey cameras deeper than 8 bits keep the camera's depth (16-bit PNG or
+    // TIFF); 0: every picture is the 8-bit image shown.
+    int keepBitDepth = 0;
 };
 
 // Video recording preferences, group RECORDINFO.
