@@ -11,6 +11,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
+#include <functional>
 
 #include "CameraThread.h"
 #include "CaptureCameras.h"
@@ -23,6 +25,28 @@ QImage filled(int width, int height, QRgb colour)
     QImage image(width, height, QImage::Format_RGB888);
     image.fill(colour);
     return image;
+}
+
+// A 16-bit grey frame holding bits-deep values v as v << (16 - bits).
+QImage deepFrame(int width, int height, int bits, const std::function<int(int x, int y)>& value)
+{
+    QImage image(width, height, QImage::Format_Grayscale16);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            reinterpret_cast<quint16*>(image.scanLine(y))[x] = quint16(value(x, y) << (16 - bits));
+    return image;
+}
+
+QStringList xAxisLabels(histogramWidget& w)
+{
+    QStringList labels;
+    for (QGraphicsItem* item : w.findChild<QGraphicsView*>("graphicsView")->scene()->items())
+        if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+            if (text->pos().y() == 50)  // on the x axis
+                labels << text->text();
+    std::sort(labels.begin(), labels.end(),
+              [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
+    return labels;
 }
 
 QString cell(histogramWidget& w, int row, int column)
@@ -52,6 +76,9 @@ private slots:
     void emptyFrameKeepsTheLastOne();
     void uncheckedChannelsAreNotDrawn();
     void levelReadout();
+    void deepFramesShowTheCameraLevels_data();
+    void deepFramesShowTheCameraLevels();
+    void deepCameraIsCountedInItsOwnLevels();
     void cameraWindowOpensOneWindowPerUse();
 
 private:
@@ -190,6 +217,84 @@ void HistogramWidgetTest::levelReadout()
     QCOMPARE(w.findChild<QLabel*>("label_blue")->text(), QStringLiteral("0"));
     w.findChild<QSpinBox*>("spinBox_x")->setValue(5);
     QTRY_COMPARE(w.findChild<QLabel*>("label_blue")->text(), QStringLiteral("4"));
+}
+
+void HistogramWidgetTest::deepFramesShowTheCameraLevels_data()
+{
+    QTest::addColumn<QImage>("frame");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<QStringList>("statistics");  // minimum, maximum, mean, deviation
+    QTest::addColumn<int>("bar");                 // a bar and its count
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QStringList>("axis");
+    // Every 12-bit level once: 16 levels a bar, deviation sqrt((4096² - 1) / 12).
+    QTest::newRow("12-bit ramp") << deepFrame(64, 64, 12, [](int x, int y) { return 64 * y + x; })
+                                 << 12 << QStringList{"0", "4095", "2047", "1182.41"} << 100
+                                 << 16 << QStringList{"0", "800", "1600", "2400", "3200", "4000"};
+    QTest::newRow("10-bit top level")
+        << deepFrame(5, 3, 10, [](int, int) { return 1023; }) << 10
+        << QStringList{"1023", "1023", "1023", "0"} << 255 << 15
+        << QStringList{"0", "200", "400", "600", "800", "1000"};
+    QTest::newRow("16-bit halves")
+        << deepFrame(4, 2, 16, [](int x, int) { return x < 2 ? 1 : 65535; }) << 16
+        << QStringList{"1", "65535", "32768", "32767"} << 0 << 4
+        << QStringList{"0", "12800", "25600", "38400", "51200", "64000"};
+}
+
+void HistogramWidgetTest::deepFramesShowTheCameraLevels()
+{
+    QFETCH(QImage, frame);
+    QFETCH(int, bits);
+    QFETCH(QStringList, statistics);
+    QFETCH(int, bar);
+    QFETCH(int, count);
+    QFETCH(QStringList, axis);
+    histogramWidget w(0);
+    w.dealtNativeData(frame, bits);
+    for (int row = 0; row < 3; ++row) {
+        QStringList shown;
+        for (int column = 2; column < 6; ++column)
+            shown << cell(w, row, column);
+        QCOMPARE(shown, statistics);  // a grey frame: the same in every channel
+        QCOMPARE(w.levels().counts[size_t(row)][size_t(bar)], count);
+    }
+    QCOMPARE(w.levels().pixels, qint64(frame.width()) * frame.height());
+    QCOMPARE(xAxisLabels(w), axis);
+
+    // The same frame's 8-bit image follows and is not counted again; the next frame's is.
+    w.dealtData(filled(2, 2, qRgb(7, 7, 7)));
+    QCOMPARE(cell(w, 0, 3), statistics[1]);
+    w.dealtData(filled(2, 2, qRgb(7, 7, 7)));
+    QCOMPARE(cell(w, 0, 3), QStringLiteral("7"));
+    QCOMPARE(xAxisLabels(w), (QStringList{"0", "50", "100", "150", "200", "250"}));
+
+    // Frames that are not 16-bit grey, or of no depth the camera can have, change nothing.
+    w.dealtNativeData(filled(2, 2, qRgb(1, 1, 1)), bits);
+    w.dealtNativeData(frame, 17);
+    QCOMPARE(cell(w, 0, 3), QStringLiteral("7"));
+}
+
+void HistogramWidgetTest::deepCameraIsCountedInItsOwnLevels()
+{
+    CameraThread window;
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    QVERIFY(window.startCamera(QString::fromLatin1(capturecameras::kDeep)));
+    QAction* action = nullptr;
+    for (QAction* a : window.findChild<QMenu*>()->actions())
+        if (a->text() == QStringLiteral("直方图"))
+            action = a;
+    QVERIFY(action);
+    action->trigger();
+    QCOMPARE(openHistograms().size(), 1);
+    histogramWidget* histogram = openHistograms().first();
+    // The simulated scene is bright somewhere: its highest level is above what 8 bits hold.
+    QTRY_VERIFY_WITH_TIMEOUT(cell(*histogram, 0, 3).toInt() > 255, 30000);
+    QVERIFY(cell(*histogram, 0, 3).toInt() <= 4095);
+    QCOMPARE(histogram->levels().pixels, qint64(160 * 120));
+    QCOMPARE(xAxisLabels(*histogram).last(), QStringLiteral("4000"));
+    window.closeCamera();
+    delete histogram;
 }
 
 void HistogramWidgetTest::cameraWindowOpensOneWindowPerUse()

@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QElapsedTimer>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -68,28 +69,28 @@ void CVideoThread::setDeepPictures(bool keepDepth)
     deepPictures.store(keepDepth);
 }
 
-BYTE* CVideoThread::deepPictureCopy(const BYTE* raw, const stImageInfo& rawInfo,
-                                    stImageInfo& pictureInfo)
+void CVideoThread::setNativeFrames(bool wanted)
 {
-    if (!deepPictures.load() || !picturelogic::isDeepGrey(uint32_t(rawInfo.rawFormat)))
-        return nullptr;
-    // The 16-bit image is made in a copy of the size the 8-bit ones have, so whoever
-    // handles picture copies can treat every one alike.
+    nativeFrames.store(wanted);
+}
+
+bool CVideoThread::makeNative(const BYTE* raw, const stImageInfo& rawInfo, stImageInfo& nativeInfo)
+{
+    // Room for an 8-bit copy too: a 16-bit picture is filed like one.
     const std::size_t bytes =
         std::size_t(acquisitionlogic::frameRowBytes(rawInfo.width)) * std::size_t(rawInfo.height);
-    if (deepScratch.size() < bytes)
-        deepScratch.resize(bytes);
-    stImageInfo deepInfo = rawInfo;
+    if (nativeScratch.size() < bytes)
+        nativeScratch.resize(bytes);
+    nativeInfo = rawInfo;
     int result = SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_MONO16);
     if (result == VEXO_SDK_OK)
-        result = SdkProcessImage(handle, &deepInfo, const_cast<BYTE*>(raw), deepScratch.data());
+        result = SdkProcessImage(handle, &nativeInfo, const_cast<BYTE*>(raw), nativeScratch.data());
     reportFailure("SdkSetOutputFormat", SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_RGB8));
-    if (result != VEXO_SDK_OK || deepInfo.pixelFormat != VEXO_SDK_PIXEL_MONO16) {
-        reportFailure("SdkProcessImage (16-bit picture)", result);
-        return nullptr;  // the picture is the 8-bit image instead
+    if (result != VEXO_SDK_OK || nativeInfo.pixelFormat != VEXO_SDK_PIXEL_MONO16) {
+        reportFailure("SdkProcessImage (16-bit grey)", result);
+        return false;  // pictures are then the 8-bit image, readers get none
     }
-    pictureInfo = deepInfo;
-    return framecopies::store(pictureOwner, deepScratch.data(), bytes);
+    return true;
 }
 
 void CVideoThread::startPictureRun(int everyFrames, int limit)
@@ -224,12 +225,25 @@ void CVideoThread::run()
         const int rowBytes = acquisitionlogic::frameRowBytes(info.width);
         const std::size_t frameBytes = std::size_t(rowBytes) * std::size_t(info.height);
 
-        // Pictures are copied before the hand-over, which gives the buffer to the reader,
-        // and before the raw frame goes back, since a deep one is made from it.
+        // The camera's own values of a deep grey frame, made at most once a frame and only
+        // for a picture or a reader that asks for them, before the raw frame goes back.
+        const int nativeBits = picturelogic::deepGreyBits(uint32_t(rawInfo.rawFormat));
+        int nativeState = 0;  // 0 not made yet, 1 in nativeScratch, -1 failed
+        stImageInfo nativeInfo{};
+        const auto native = [&]() {
+            if (nativeState == 0)
+                nativeState = makeNative(raw, rawInfo, nativeInfo) ? 1 : -1;
+            return nativeState == 1;
+        };
+        // Pictures are copied before the hand-over, which gives the buffer to the reader.
         stImageInfo pictureInfo = info;
         const auto pictureOf = [&]() {
-            if (BYTE* deep = deepPictureCopy(raw, rawInfo, pictureInfo))
-                return deep;
+            if (nativeBits != 0 && deepPictures.load() && native()) {
+                // The 16-bit picture sits in a copy of the 8-bit one's size, so whoever
+                // handles picture copies treats every one alike.
+                pictureInfo = nativeInfo;
+                return framecopies::store(pictureOwner, nativeScratch.data(), frameBytes);
+            }
             pictureInfo = info;
             return framecopies::store(pictureOwner, buffer, frameBytes);
         };
@@ -252,9 +266,17 @@ void CVideoThread::run()
             }
         }
         BYTE* pictureCopy = saveRequestFlag.exchange(false) ? pictureOf() : nullptr;
+        framehandover::FrameInfo frame;
+        if (nativeBits != 0 && nativeFrames.load() && native()) {
+            frame.native = QImage(info.width, info.height, QImage::Format_Grayscale16);
+            const std::size_t nativeRow = std::size_t(info.width) * 2;
+            for (int y = 0; y < info.height && !frame.native.isNull(); ++y)
+                std::memcpy(frame.native.scanLine(y), nativeScratch.data() + nativeRow * y,
+                            nativeRow);
+            frame.nativeBits = nativeBits;
+        }
         reportFailure("SdkReleaseFrame", SdkReleaseFrame(handle, token));
 
-        framehandover::FrameInfo frame;
         frame.info = info;
         frame.sequence = ++sequence;
         if (frames.deliver(info.width, info.height, rowBytes, QImage::Format_RGB888, frame))

@@ -51,6 +51,9 @@ public:
     // own values without tone or sharpening) when on; otherwise, and for every other
     // frame, a picture is the 24-bit image shown.
     void setDeepPictures(bool keepDepth);
+    // While wanted, each frame of a deep grey camera carries its own values to the
+    // newest-frame reader (FrameInfo::native), for the histogram and measurements.
+    void setNativeFrames(bool wanted);
 
     // Pictures of a continuous capture by count: one from every everyFrames-th frame
     // from now on, each sent through runPictureReady, at most limit of them (0: no limit).
@@ -102,16 +105,17 @@ private:
     void waitWhilePaused();
     // Sleeps up to delayMs; a stop request ends the sleep at once.
     void sleepUnlessStopped(int delayMs);
-    // The 16-bit picture copy of a held raw frame, when pictures keep their depth and the
-    // frame is deep grey; null otherwise (the picture is then the shown image).
-    BYTE* deepPictureCopy(const BYTE* raw, const stImageInfo& rawInfo, stImageInfo& pictureInfo);
+    // Converts a held raw frame to 16-bit grey (MONO16) into nativeScratch; false when the
+    // library cannot.
+    bool makeNative(const BYTE* raw, const stImageInfo& rawInfo, stImageInfo& nativeInfo);
 
     const int handle;
     const void* pictureOwner;
     std::atomic<bool> playFlag{true};
     std::atomic<bool> saveRequestFlag{false};
     std::atomic<bool> deepPictures{false};
-    std::vector<BYTE> deepScratch;
+    std::atomic<bool> nativeFrames{false};
+    std::vector<BYTE> nativeScratch;
     std::atomic<bool> stopFlag{false};
     std::atomic<int> frameCounter{0};
     std::atomic<int> runEvery{0};

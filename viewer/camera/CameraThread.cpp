@@ -282,6 +282,7 @@ void CameraThread::startAcquisitionThread()
         qDebug() << "SdkSetOutputFormat returned" << result;
     updateMeasureMonochrome();
     videoThread = new CVideoThread(handle, this);
+    videoThread->setNativeFrames(nativeFrameReaders > 0);
     ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPauseIcon)));
     // The fit waits for the camera's first frame; the placeholder's size means nothing.
     fittedFrameSize = QSize();
@@ -408,6 +409,8 @@ void CameraThread::takeNewestFrame()
     framehandover::FrameInfo frame;
     if (videoThread->handOver().takeNewest(image, frame)) {
         acquireFrame(image);
+        if (!frame.native.isNull())
+            emit nativeFrameShown(frame.native, frame.nativeBits);
         emit frameShown(image);
     }
     displayPacer->start();

@@ -110,6 +110,9 @@ signals:
     // A frame was shown; consumers that need only the newest frame (the histogram) take
     // it here, during the call.
     void frameShown(QImage image);
+    // Sent just before frameShown for a frame of a deep grey camera while a reader wants
+    // the camera's own values (see framehandover::FrameInfo::native).
+    void nativeFrameShown(QImage grey16, int bits);
     // The user asks for the open camera's feature browser.
     void featureBrowserRequested();
 
@@ -268,6 +271,8 @@ private:
     CustomGraphicsScene* mainScene = nullptr;
     QGraphicsPixmapItem* displayedItem = nullptr;
     bool displayingFrame = false;
+    // Open windows that read the camera's own values of deep frames (histograms).
+    int nativeFrameReaders = 0;
     int framesShown = 0;  // displayedItem holds a camera frame, not the placeholder
     QGraphicsScene* navigationScene = nullptr;
     QGraphicsPixmapItem* navigationItem = nullptr;

@@ -15,6 +15,16 @@ void CameraThread::openHistogram()
     // acquisition the window opens and stays empty.
     connect(this, SIGNAL(frameShown(QImage)), histogram, SLOT(dealtData(QImage)),
             Qt::DirectConnection);
+    // A deep grey camera's frames are counted in the camera's own levels.
+    connect(this, &CameraThread::nativeFrameShown, histogram, &histogramWidget::dealtNativeData,
+            Qt::DirectConnection);
+    ++nativeFrameReaders;
+    if (videoThread)
+        videoThread->setNativeFrames(true);
+    connect(histogram, &QObject::destroyed, this, [this]() {
+        if (--nativeFrameReaders == 0 && videoThread)
+            videoThread->setNativeFrames(false);
+    });
     // It belongs to the window the camera window sits in, so it outlives a camera window
     // that the grid replaces.
     suite::showAttached(histogram, this);

@@ -20,6 +20,10 @@ namespace framehandover {
 struct FrameInfo {
     stImageInfo info{};    // the processed frame as the library described it
     quint64 sequence = 0;  // 1 for the thread's first frame, one more for each further
+    // The camera's own values of a grey frame deeper than 8 bits, when asked for: 16-bit
+    // grey, each value moved up to fill 16 bits (value << (16 - nativeBits)); else null.
+    QImage native;
+    int nativeBits = 0;
 };
 
 class FrameSink {

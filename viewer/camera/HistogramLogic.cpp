@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace histogramlogic {
 
@@ -58,7 +59,9 @@ bool countLevels(const QImage& image, Levels& levels)
     return true;
 }
 
-ChannelStatistics channelStatistics(const ChannelCounts& counts, qint64 pixels)
+namespace {
+
+ChannelStatistics statisticsOf(const int* counts, int levelCount, qint64 pixels)
 {
     ChannelStatistics s;
     if (pixels <= 0)
@@ -67,7 +70,7 @@ ChannelStatistics channelStatistics(const ChannelCounts& counts, qint64 pixels)
     int highest = -1;
     quint64 sum = 0;
     quint64 sumOfSquares = 0;
-    for (int level = 0; level < kLevels; ++level) {
+    for (int level = 0; level < levelCount; ++level) {
         const quint64 count = quint64(std::max(counts[level], 0));
         if (count == 0)
             continue;
@@ -85,6 +88,46 @@ ChannelStatistics channelStatistics(const ChannelCounts& counts, qint64 pixels)
     const double variance = double(sumOfSquares) / double(pixels) - mean * mean;
     s.deviation = variance > 0 ? std::sqrt(variance) : 0.0;
     return s;
+}
+
+}  // namespace
+
+ChannelStatistics channelStatistics(const ChannelCounts& counts, qint64 pixels)
+{
+    return statisticsOf(counts.data(), kLevels, pixels);
+}
+
+bool countNativeLevels(const QImage& grey16, int bits, Levels& levels,
+                       ChannelStatistics& statistics)
+{
+    if (grey16.isNull() || grey16.format() != QImage::Format_Grayscale16 || bits < 8 ||
+        bits > 16 || grey16.width() <= 0 || grey16.height() <= 0)
+        return false;
+    const int shift = 16 - bits;
+    static thread_local std::vector<int> native;
+    native.assign(size_t(1) << bits, 0);
+    const int width = grey16.width();
+    const int height = grey16.height();
+    for (int y = 0; y < height; ++y) {
+        const quint16* p = reinterpret_cast<const quint16*>(grey16.constScanLine(y));
+        for (int x = 0; x < width; ++x)
+            ++native[p[x] >> shift];
+    }
+    // A bar holds the camera levels that share their top eight bits.
+    ChannelCounts bars{};
+    const int perBar = 1 << (bits - 8);
+    for (int level = 0; level < int(native.size()); ++level)
+        bars[size_t(level / perBar)] += native[size_t(level)];
+    levels.counts.fill(bars);
+    levels.pixels = qint64(width) * height;
+    levels.maximumCount = *std::max_element(bars.begin(), bars.end());
+    statistics = statisticsOf(native.data(), int(native.size()), levels.pixels);
+    return true;
+}
+
+int nativeLevel(int bar, int bits)
+{
+    return bar << std::clamp(bits - 8, 0, 8);
 }
 
 QString deviationText(double deviation)

@@ -35,6 +35,16 @@ struct ChannelStatistics {
 // Statistics of one channel over pixels values; all 0 when pixels is 0.
 ChannelStatistics channelStatistics(const ChannelCounts& counts, qint64 pixels);
 
+// Counts a 16-bit grey frame that holds a deeper camera's own values, each moved up to
+// fill 16 bits (value << (16 - bits)): the chart's 256 bars hold 2^(bits - 8) camera levels
+// each, the same in all three channels (the frame is grey); statistics are in the
+// camera's levels (0 .. 2^bits - 1). False, leaving both untouched, for an empty image,
+// another format or bits outside 8..16.
+bool countNativeLevels(const QImage& grey16, int bits, Levels& levels,
+                       ChannelStatistics& statistics);
+// The first camera level of a bar.
+int nativeLevel(int bar, int bits);
+
 // The deviation as the table shows it: six significant digits.
 QString deviationText(double deviation);
 

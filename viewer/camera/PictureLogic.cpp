@@ -27,10 +27,18 @@ bool keepsBitDepth(const CaptureSettings& capture)
     return capture.keepBitDepth != 0 && configlogic::pictureTypeHolds16Bits(capture.pictureType);
 }
 
-bool isDeepGrey(uint32_t rawFormat)
+int deepGreyBits(uint32_t rawFormat)
 {
-    return rawFormat == VEXO_SDK_PIXEL_MONO10 || rawFormat == VEXO_SDK_PIXEL_MONO12 ||
-           rawFormat == VEXO_SDK_PIXEL_MONO16;
+    switch (rawFormat) {
+    case VEXO_SDK_PIXEL_MONO10:
+        return 10;
+    case VEXO_SDK_PIXEL_MONO12:
+        return 12;
+    case VEXO_SDK_PIXEL_MONO16:
+        return 16;
+    default:
+        return 0;
+    }
 }
 
 PictureName pictureName(const QString& folder, const CaptureSettings& capture,

@@ -15,9 +15,9 @@ int pictureTypeCode(int pictureType);
 // Whether pictures are to keep a deep camera's bit depth: asked for, and a format that
 // holds 16 bits (PNG or TIFF).
 bool keepsBitDepth(const CaptureSettings& capture);
-// Whether a raw frame format is grey and deeper than 8 bits (Mono10, Mono12, Mono16): the
-// frames whose pictures can keep their depth.
-bool isDeepGrey(uint32_t rawFormat);
+// The depth of a raw frame format that is grey and deeper than 8 bits (10 for Mono10, 12,
+// 16); 0 for any other. Pictures of those frames can keep their depth.
+int deepGreyBits(uint32_t rawFormat);
 
 struct PictureName {
     QString baseName;       // folder + "/" + prefix + "_" + time or index; no extension

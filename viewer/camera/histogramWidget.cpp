@@ -188,6 +188,7 @@ void histogramWidget::drawStaticFrame()
         QGraphicsSimpleTextItem* label = chartScene->addSimpleText(QString::number(50 * k));
         label->setTransform(upright());
         label->setPos(46 + 100 * k, kAxisY);
+        xLabels[size_t(k)] = label;
     }
     for (int k = 0; k <= 4; ++k)
         chartScene->addLine(156 + 100 * k, kAxisY, 156 + 100 * k, kAxisY + 5, pen);
@@ -201,19 +202,48 @@ void histogramWidget::drawStaticFrame()
 
 void histogramWidget::dealtData(QImage image)
 {
+    if (nextFrameCounted) {
+        nextFrameCounted = false;  // counted in the camera's own levels already
+        return;
+    }
     // An empty frame keeps what the last one showed.
     if (!histogramlogic::countLevels(image, frameLevels))
         return;
-    for (int c = 0; c < histogramlogic::kChannels; ++c) {
-        const histogramlogic::ChannelStatistics s =
-            histogramlogic::channelStatistics(frameLevels.counts[size_t(c)], frameLevels.pixels);
-        auto& cells = statisticCells[size_t(c)];
-        cells[0]->setText(QString::number(s.minimum));
-        cells[1]->setText(QString::number(s.maximum));
-        cells[2]->setText(QString::number(s.mean));
-        cells[3]->setText(histogramlogic::deviationText(s.deviation));
-    }
+    setLevelBits(8);
+    for (int c = 0; c < histogramlogic::kChannels; ++c)
+        showStatistics(c, histogramlogic::channelStatistics(frameLevels.counts[size_t(c)],
+                                                            frameLevels.pixels));
     updateChart();
+}
+
+void histogramWidget::dealtNativeData(QImage grey16, int bits)
+{
+    histogramlogic::ChannelStatistics s;
+    if (!histogramlogic::countNativeLevels(grey16, bits, frameLevels, s))
+        return;
+    nextFrameCounted = true;
+    setLevelBits(bits);
+    for (int c = 0; c < histogramlogic::kChannels; ++c)
+        showStatistics(c, s);
+    updateChart();
+}
+
+void histogramWidget::showStatistics(int channel, const histogramlogic::ChannelStatistics& s)
+{
+    auto& cells = statisticCells[size_t(channel)];
+    cells[0]->setText(QString::number(s.minimum));
+    cells[1]->setText(QString::number(s.maximum));
+    cells[2]->setText(QString::number(s.mean));
+    cells[3]->setText(histogramlogic::deviationText(s.deviation));
+}
+
+void histogramWidget::setLevelBits(int bits)
+{
+    if (bits == levelBits)
+        return;
+    levelBits = bits;
+    for (int k = 0; k <= 5; ++k)
+        xLabels[size_t(k)]->setText(QString::number(histogramlogic::nativeLevel(50 * k, bits)));
 }
 
 void histogramWidget::updateChart()
@@ -243,7 +273,7 @@ void histogramWidget::updateReadout()
     const QPoint box = histogramlogic::readoutBoxOrigin(x, overlay->width());
     overlayScene->addRect(box.x(), box.y(), 80, 60, pen, kReadoutFill);
     const int at = histogramlogic::levelAt(x);
-    const QString lines[4] = {tr("X轴:%1").arg(at),
+    const QString lines[4] = {tr("X轴:%1").arg(histogramlogic::nativeLevel(at, levelBits)),
                               tr("红色:%1").arg(frameLevels.counts[0][size_t(at)]),
                               tr("绿色:%1").arg(frameLevels.counts[1][size_t(at)]),
                               tr("蓝色:%1").arg(frameLevels.counts[2][size_t(at)])};

@@ -31,6 +31,10 @@ public:
 public slots:
     // One frame of 24-bit RGB; used only during the call.
     void dealtData(QImage image);
+    // The camera's own values of the frame that dealtData gets next (16-bit grey, see
+    // histogramlogic::countNativeLevels): the chart, the table and the read-out then show
+    // the camera's levels, and that frame's 8-bit image is not counted again.
+    void dealtNativeData(QImage grey16, int bits);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,6 +45,9 @@ private:
     void setTableTexts();
     void drawStaticFrame();
     void updateChart();
+    void showStatistics(int channel, const histogramlogic::ChannelStatistics& s);
+    // Levels of the x axis and the read-out: 8 for the shown image, or the camera's depth.
+    void setLevelBits(int bits);
     void updateReadout();
     void clearOverlay();
 
@@ -53,6 +60,9 @@ private:
     QGraphicsScene* overlayScene = nullptr;
     std::array<ChannelBars*, histogramlogic::kChannels> bars{};
     std::array<QGraphicsSimpleTextItem*, 4> yLabels{};
+    std::array<QGraphicsSimpleTextItem*, 6> xLabels{};
+    int levelBits = 8;
+    bool nextFrameCounted = false;
     QTimer* readoutTimer = nullptr;
     // The title the form gave; a camera name set by the opener stays on a language change.
     QString formTitle;
