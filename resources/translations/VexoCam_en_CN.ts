@@ -884,6 +884,10 @@
         <source>线轮廓 (%1, %2) → (%3, %4)  %5 点</source>
         <translation>Line profile (%1, %2) → (%3, %4)  %5 points</translation>
     </message>
+    <message>
+        <source>像素 (%1, %2)  灰度 %3  原始值 %4 (%5 位)</source>
+        <translation>Pixel (%1, %2)  grey %3  raw %4 (%5-bit)</translation>
+    </message>
 </context>
 <context>
     <name>RoiWidget</name>

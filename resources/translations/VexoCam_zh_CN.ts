@@ -884,6 +884,10 @@
         <source>线轮廓 (%1, %2) → (%3, %4)  %5 点</source>
         <translation>线轮廓 (%1, %2) → (%3, %4)  %5 点</translation>
     </message>
+    <message>
+        <source>像素 (%1, %2)  灰度 %3  原始值 %4 (%5 位)</source>
+        <translation>像素 (%1, %2)  灰度 %3  原始值 %4 (%5 位)</translation>
+    </message>
 </context>
 <context>
     <name>RoiWidget</name>

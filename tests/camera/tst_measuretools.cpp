@@ -28,6 +28,7 @@ namespace {
 constexpr int kDeadlineMs = 30000;
 const char kColour[] = "TOOLSCOLOUR650";
 const char kMono[] = "TOOLSMONO322";
+const char kDeep[] = "TOOLSDEEP12";
 
 using Tool = MeasureTools::Tool;
 
@@ -42,7 +43,9 @@ bool installCameras(QTemporaryDir& folder)
   {"identifier": "TOOLSCOLOUR650", "sensorWidth": 650, "sensorHeight": 480, "color": true,
    "maxFramesPerSecond": 30},
   {"identifier": "TOOLSMONO322", "sensorWidth": 322, "sensorHeight": 240, "color": false,
-   "maxFramesPerSecond": 30}
+   "maxFramesPerSecond": 30},
+  {"identifier": "TOOLSDEEP12", "sensorWidth": 322, "sensorHeight": 240, "color": false,
+   "bitDepth": 12, "maxFramesPerSecond": 30}
 ]})");
     file.close();
     qputenv("VEXOCAM_CAMERAS", QFile::encodeName(path));
@@ -191,6 +194,9 @@ void MeasureToolsTest::readoutFollowsTheCursor_data()
         << QStringLiteral("^像素 \\((\\d+), (\\d+)\\)  R \\d+  G \\d+  B \\d+$");
     QTest::newRow("mono camera") << QByteArray(kMono)
                                  << QStringLiteral("^像素 \\((\\d+), (\\d+)\\)  灰度 \\d+$");
+    QTest::newRow("12-bit mono camera")
+        << QByteArray(kDeep)
+        << QStringLiteral("^像素 \\((\\d+), (\\d+)\\)  灰度 \\d+  原始值 \\d+ \\(12 位\\)$");
 }
 
 void MeasureToolsTest::readoutFollowsTheCursor()
@@ -213,8 +219,14 @@ void MeasureToolsTest::readoutFollowsTheCursor()
         QCOMPARE(QPoint(match.captured(1).toInt(), match.captured(2).toInt()), pixel);
         QVERIFY(tools()->lastReading().valid);
         QCOMPARE(tools()->lastReading().position, pixel);
-        if (camera == kMono)
+        if (camera != kColour)
             QCOMPARE(tools()->lastReading().red, tools()->lastReading().grey);
+        if (camera == kDeep) {
+            // The shown grey level is the camera value's top eight bits, as processed.
+            const measurelogic::PixelReading r = tools()->lastReading();
+            QCOMPARE(r.rawBits, 12);
+            QVERIFY2(qAbs(r.raw / 16 - r.grey) <= 1, qPrintable(label("label_measurePixel")));
+        }
     }
     const QSize frame = scene()->sceneRect().size().toSize();
     view()->centerOn(frame.width(), frame.height());

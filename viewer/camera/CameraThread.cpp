@@ -408,6 +408,7 @@ void CameraThread::takeNewestFrame()
     QImage image;
     framehandover::FrameInfo frame;
     if (videoThread->handOver().takeNewest(image, frame)) {
+        measureTools->setNativeFrame(frame.native, frame.nativeBits);
         acquireFrame(image);
         if (!frame.native.isNull())
             emit nativeFrameShown(frame.native, frame.nativeBits);

@@ -222,6 +222,8 @@ private:
 
     // Measurement and focus tools (CameraThread_Measure.cpp).
     void buildMeasureTools();
+    // A histogram or tool starts (+1) or stops (-1) reading deep frames' own values.
+    void addNativeFrameReader(int change);
     void retranslateMeasureTools();
     // The tools read grey values on a mono camera.
     void updateMeasureMonochrome();
@@ -271,7 +273,7 @@ private:
     CustomGraphicsScene* mainScene = nullptr;
     QGraphicsPixmapItem* displayedItem = nullptr;
     bool displayingFrame = false;
-    // Open windows that read the camera's own values of deep frames (histograms).
+    // Open histograms and tools that read the camera's own values of deep frames.
     int nativeFrameReaders = 0;
     int framesShown = 0;  // displayedItem holds a camera frame, not the placeholder
     QGraphicsScene* navigationScene = nullptr;

@@ -18,13 +18,8 @@ void CameraThread::openHistogram()
     // A deep grey camera's frames are counted in the camera's own levels.
     connect(this, &CameraThread::nativeFrameShown, histogram, &histogramWidget::dealtNativeData,
             Qt::DirectConnection);
-    ++nativeFrameReaders;
-    if (videoThread)
-        videoThread->setNativeFrames(true);
-    connect(histogram, &QObject::destroyed, this, [this]() {
-        if (--nativeFrameReaders == 0 && videoThread)
-            videoThread->setNativeFrames(false);
-    });
+    addNativeFrameReader(1);
+    connect(histogram, &QObject::destroyed, this, [this]() { addNativeFrameReader(-1); });
     // It belongs to the window the camera window sits in, so it outlives a camera window
     // that the grid replaces.
     suite::showAttached(histogram, this);

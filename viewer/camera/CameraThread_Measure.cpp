@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPushButton>
+#include <algorithm>
 
 #include "CameraThread.h"
 #include "MeasureTools.h"
@@ -13,6 +14,8 @@
 void CameraThread::buildMeasureTools()
 {
     measureTools = new MeasureTools(ui->graphicsView, mainScene, this);
+    connect(measureTools, &MeasureTools::nativeFramesWanted, this,
+            [this](bool wanted) { addNativeFrameReader(wanted ? 1 : -1); });
     auto* button = new QPushButton(ui->widget_titleBar);
     button->setObjectName(QStringLiteral("pushButton_measure"));
     button->setFlat(true);
@@ -26,6 +29,13 @@ void CameraThread::buildMeasureTools()
     if (auto* layout = qobject_cast<QHBoxLayout*>(ui->widget_titleBar->layout()))
         layout->insertWidget(layout->indexOf(ui->pushButton_navigation), button);
     retranslateMeasureTools();
+}
+
+void CameraThread::addNativeFrameReader(int change)
+{
+    nativeFrameReaders = std::max(0, nativeFrameReaders + change);
+    if (videoThread)
+        videoThread->setNativeFrames(nativeFrameReaders > 0);
 }
 
 void CameraThread::retranslateMeasureTools()

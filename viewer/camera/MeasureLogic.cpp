@@ -93,6 +93,17 @@ PixelReading readPixel(const QImage& frame, QPointF scenePoint)
     return reading;
 }
 
+void addRawValue(PixelReading& reading, const QImage& grey16, int bits)
+{
+    if (!reading.valid || grey16.format() != QImage::Format_Grayscale16 || bits <= 8 ||
+        bits > 16 || !grey16.rect().contains(reading.position))
+        return;
+    const quint16 value =
+        reinterpret_cast<const quint16*>(grey16.constScanLine(reading.position.y()))[reading.position.x()];
+    reading.raw = value >> (16 - bits);
+    reading.rawBits = bits;
+}
+
 RegionStatistics regionStatistics(const QImage& frame, const QRect& region)
 {
     RegionStatistics statistics;

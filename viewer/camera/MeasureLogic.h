@@ -47,8 +47,14 @@ struct PixelReading {
     int green = 0;
     int blue = 0;
     int grey = 0;  // what a mono camera's pixel holds; the luma of a colour one
+    int raw = 0;   // the camera's own value, when rawBits > 0
+    int rawBits = 0;
 };
 PixelReading readPixel(const QImage& frame, QPointF scenePoint);
+// Adds the camera's own value of the reading's pixel from a 16-bit grey frame of that
+// camera (value << (16 - bits)); leaves the reading as it was when the frame does not
+// fit (another size or format, bits outside 9..16) or the reading is not valid.
+void addRawValue(PixelReading& reading, const QImage& grey16, int bits);
 // The frame's grey level of an RGB pixel: integer luma, equal to the value for R = G = B.
 inline int greyLevel(int red, int green, int blue)
 {

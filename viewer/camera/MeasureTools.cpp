@@ -151,6 +151,11 @@ void MeasureTools::setMonochrome(bool monochrome)
 
 void MeasureTools::toolToggled(Tool tool, bool on)
 {
+    if (tool == Tool::PixelReadout) {
+        if (!on)
+            setNativeFrame(QImage(), 0);
+        emit nativeFramesWanted(on);
+    }
     if (tool == Tool::RegionStatistics || tool == Tool::LineProfile) {
         // The tool turned on last draws; turning it off hands drags to the other.
         if (on)
@@ -255,6 +260,7 @@ void MeasureTools::frameShown(const QImage& frame)
     }
     if (isOn(Tool::PixelReadout) && cursorInside) {
         reading = measurelogic::readPixel(frame, cursorScene);
+        measurelogic::addRawValue(reading, nativeFrame, nativeBits);
         showReading();
     }
     if (!needsWorker() || !worker)
@@ -304,6 +310,19 @@ void MeasureTools::readUnderCursor()
     const QImage one = frameItem->pixmap().copy(QRect(pixel, QSize(1, 1))).toImage();
     reading = measurelogic::readPixel(one, QPointF(0.5, 0.5));
     reading.position = pixel;
+    measurelogic::addRawValue(reading, nativeFrame, nativeBits);
+}
+
+void MeasureTools::setNativeFrame(const QImage& grey16, int bits)
+{
+    // Kept (shared, not copied) for the read-out between frames.
+    nativeFrame = wantsNativeFrames() ? grey16 : QImage();
+    nativeBits = nativeFrame.isNull() ? 0 : bits;
+}
+
+bool MeasureTools::wantsNativeFrames() const
+{
+    return isOn(Tool::PixelReadout);
 }
 
 void MeasureTools::viewportEvent(QEvent* event)
@@ -387,6 +406,13 @@ void MeasureTools::showReading()
     pixelLabel->show();
     if (!reading.valid)
         pixelLabel->setText(tr("像素: 光标不在图像上"));
+    else if (mono && reading.rawBits > 0)
+        pixelLabel->setText(tr("像素 (%1, %2)  灰度 %3  原始值 %4 (%5 位)")
+                                .arg(reading.position.x())
+                                .arg(reading.position.y())
+                                .arg(reading.grey)
+                                .arg(reading.raw)
+                                .arg(reading.rawBits));
     else if (mono)
         pixelLabel->setText(tr("像素 (%1, %2)  灰度 %3")
                                 .arg(reading.position.x())

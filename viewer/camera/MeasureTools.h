@@ -6,6 +6,7 @@
 // The heavy work runs in a MeasureWorker thread on the newest shown frame, at most
 // kMeasureIntervalMs apart; with every tool off nothing is done per frame.
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLineF>
 #include <QObject>
 #include <QPointF>
@@ -22,7 +23,6 @@ class QAction;
 class QEvent;
 class QFrame;
 class QGraphicsView;
-class QImage;
 class QLabel;
 class QMenu;
 
@@ -54,9 +54,20 @@ public:
 
     // A frame being shown; valid only during the call.
     void frameShown(const QImage& frame);
+    // The camera's own values of the frame shown next (16-bit grey, see
+    // framehandover::FrameInfo::native), or a null image for a frame without them.
+    void setNativeFrame(const QImage& grey16, int bits);
+    // Whether the tools turned on read the camera's own values of deep frames.
+    bool wantsNativeFrames() const;
     // Mouse events of the view's viewport: read-out under the cursor, drawing the region
     // or the line. Never consumes them.
     void viewportEvent(QEvent* event);
+
+signals:
+    // wantsNativeFrames() changed.
+    void nativeFramesWanted(bool wanted);
+
+public:
     // A drag draws a region or a line: the view must not pan meanwhile.
     bool isDrawing() const { return drawing; }
     // The camera went: region, line, marks, numbers and the peak go too.
@@ -111,6 +122,8 @@ private:
     bool cursorInside = false;
     QPointF cursorScene;
     measurelogic::PixelReading reading;
+    QImage nativeFrame;
+    int nativeBits = 0;
     measurelogic::Results last;
     int received = 0;
     quint64 generation = 1;  // results of older requests are dropped
