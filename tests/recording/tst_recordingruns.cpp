@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+#include <tiffio.h>
+#include <vector>
 
 #include "../camera/SimulatedCameras.h"
 #include "CameraThread.h"
@@ -58,6 +60,7 @@ private slots:
     void frameCountRunStopsAtThatCount_data();
     void frameCountRunStopsAtThatCount();
     void vanishedSequenceFolderStopsTheRecordingByName();
+    void preTriggerStartsTheRecordingSecondsBefore_data();
     void preTriggerStartsTheRecordingSecondsBefore();
     void allCameraRecordingLosesOnlyTheUnpluggedCamera();
 
@@ -216,11 +219,51 @@ void RecordingRunsTest::vanishedSequenceFolderStopsTheRecordingByName()
     QVERIFY(QFileInfo::exists(videos));
 }
 
+namespace {
+
+// Bits a sample of a TIFF picture holds (0 when it cannot be read), and for 16-bit grey
+// whether every value is a multiple of 16, as a 12-bit camera's own values moved up are.
+int tiffBits(const QString& path, bool* steppedBy16 = nullptr)
+{
+    TIFF* tiff = TIFFOpen(QFile::encodeName(path).constData(), "r");
+    if (!tiff)
+        return 0;
+    uint16_t bits = 0;
+    uint32_t width = 0, height = 0;
+    TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    if (steppedBy16 && bits == 16) {
+        std::vector<quint16> row(width);
+        *steppedBy16 = true;
+        for (uint32_t y = 0; y < height && *steppedBy16; ++y) {
+            *steppedBy16 = TIFFReadScanline(tiff, row.data(), y) >= 0;
+            for (quint16 v : row)
+                *steppedBy16 = *steppedBy16 && v % 16 == 0;
+        }
+    }
+    TIFFClose(tiff);
+    return bits;
+}
+
+}  // namespace
+
+void RecordingRunsTest::preTriggerStartsTheRecordingSecondsBefore_data()
+{
+    QTest::addColumn<QByteArray>("camera");
+    QTest::addColumn<int>("bits");
+    QTest::newRow("8-bit camera") << QByteArray(testcameras::kOddWidth) << 8;
+    // The kept seconds and the rest keep the camera's 12 bits, as 16-bit grey.
+    QTest::newRow("12-bit grey camera") << QByteArray(testcameras::kDeepMono) << 16;
+}
+
 void RecordingRunsTest::preTriggerStartsTheRecordingSecondsBefore()
 {
+    QFETCH(QByteArray, camera);
+    QFETCH(int, bits);
     setRecord(QStringLiteral("VideoType"), 2);
     setRecord(QStringLiteral("PreTriggerSeconds"), 2);
-    auto w = openWindow(testcameras::kOddWidth);
+    auto w = openWindow(camera.constData());
     QVERIFY(w);
     // The buffer comes with the window's first status report and fills for two seconds.
     QTRY_VERIFY_WITH_TIMEOUT(w->preTriggerBuffer() &&
@@ -253,6 +296,15 @@ void RecordingRunsTest::preTriggerStartsTheRecordingSecondsBefore()
             QCOMPARE(step, qint64(1));
     }
     QCOMPARE(totals.firstFrameNumber, rows.first()[1].toLongLong());
+    const QStringList names =
+        QDir(totals.file).entryList({QStringLiteral("*.tif")}, QDir::Files, QDir::Name);
+    QVERIFY(names.size() >= 2);
+    QCOMPARE(tiffBits(totals.file + QLatin1Char('/') + names.first()), bits);
+    bool steppedBy16 = false;
+    QCOMPARE(tiffBits(totals.file + QLatin1Char('/') + names.last(), &steppedBy16), bits);
+    // The camera's own values, not the shown image widened.
+    if (bits == 16)
+        QVERIFY(steppedBy16);
 }
 
 void RecordingRunsTest::allCameraRecordingLosesOnlyTheUnpluggedCamera()

@@ -62,7 +62,9 @@ struct TiffRead {
     int width = 0;
     int height = 0;
     int samples = 0;
-    std::vector<uchar> pixels;  // packed rows
+    int bits = 0;
+    std::vector<uchar> pixels;     // packed rows of 8-bit pictures
+    std::vector<quint16> values;   // of 16-bit grey ones
 };
 
 TiffRead readTiff(const QString& path)
@@ -80,10 +82,17 @@ TiffRead readTiff(const QString& path)
     read.width = int(w);
     read.height = int(h);
     read.samples = samples;
-    read.pixels.resize(size_t(w) * h * samples);
-    read.ok = bits == 8;
-    for (uint32_t y = 0; y < h && read.ok; ++y)
-        read.ok = TIFFReadScanline(tiff, read.pixels.data() + size_t(y) * w * samples, y) >= 0;
+    read.bits = bits;
+    read.ok = bits == 8 || (bits == 16 && samples == 1);
+    if (bits == 16) {
+        read.values.resize(size_t(w) * h);
+        for (uint32_t y = 0; y < h && read.ok; ++y)
+            read.ok = TIFFReadScanline(tiff, read.values.data() + size_t(y) * w, y) >= 0;
+    } else {
+        read.pixels.resize(size_t(w) * h * samples);
+        for (uint32_t y = 0; y < h && read.ok; ++y)
+            read.ok = TIFFReadScanline(tiff, read.pixels.data() + size_t(y) * w * samples, y) >= 0;
+    }
     TIFFClose(tiff);
     return read;
 }
@@ -150,6 +159,7 @@ private slots:
     void killedSequenceStaysConsistent();
     void preTriggerHandsOverWithoutGapOrRepeat();
     void preTriggerCountsFramesMissingBeforeAndAfterTheStart();
+    void deepGreySequenceKeepsTheCameraValues();
 
 private:
     QTemporaryDir folder;
@@ -506,6 +516,72 @@ void RecordSequenceTest::preTriggerCountsFramesMissingBeforeAndAfterTheStart()
     recorder.endRecording();
     QVERIFY(recorder.wait(60000));
     QCOMPARE(recorder.framesEncoded(), 12);
+}
+
+void RecordSequenceTest::deepGreySequenceKeepsTheCameraValues()
+{
+    // A 12-bit camera: frame i's value at (x, y) is (x + 3 y + 100 i) mod 4096, carried as
+    // value << 4 beside its shown 8-bit image. Frame 0 comes without them (the window was
+    // still asking), frames 1..3 go through the pre-trigger buffer, 4..9 straight on.
+    const int width = 33;
+    const int height = 20;
+    const auto deepFrame = [&](int i, bool withValues) {
+        framehandover::FrameInfo frame = frameInfo(width, height, 700 + i, true);
+        frame.info.rawFormat = int32_t(VEXO_SDK_PIXEL_MONO12);
+        if (withValues) {
+            frame.native = QImage(width, height, QImage::Format_Grayscale16);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    reinterpret_cast<quint16*>(frame.native.scanLine(y))[x] =
+                        quint16(((x + 3 * y + 100 * i) % 4096) << 4);
+            frame.nativeBits = 12;
+        }
+        return frame;
+    };
+    const qint64 eightBitBytes = makeFrame(width, height, 0, true).sizeInBytes();
+    PreTriggerBuffer buffer(qint64(3600) * 1000000, qint64(1) << 30);
+    for (int i = 1; i <= 3; ++i)
+        buffer.takeFrame(makeFrame(width, height, i, true), deepFrame(i, true));
+    // The values kept count against the buffer's limit beside the shown images.
+    QCOMPARE(buffer.bytesKept(), 3 * (eightBitBytes + deepFrame(1, true).native.sizeInBytes()));
+
+    const QString path = folder.filePath(QStringLiteral("deep"));
+    RecordVideoThread::Options options;
+    options.imageSequence = true;
+    {
+        RecordVideoThread recorder(0, 30, width, height, path.toUtf8(), options);
+        QVERIFY(recorder.isOpened());
+        recorder.start();
+        recorder.takeFrame(makeFrame(width, height, 0, true), deepFrame(0, false));
+        buffer.forwardTo(&recorder);
+        for (int i = 4; i < 10; ++i)
+            buffer.takeFrame(makeFrame(width, height, i, true), deepFrame(i, true));
+        buffer.forwardTo(nullptr);
+        recorder.endRecording();
+        QVERIFY(recorder.wait(60000));
+        QCOMPARE(recorder.framesEncoded(), 10);
+    }
+    const QStringList names = pictures(path);
+    QCOMPARE(names.size(), 10);
+    const QList<QByteArrayList> rows = readRows(path + QStringLiteral("/frames.csv"));
+    QCOMPARE(rows.size(), 10);
+    for (int i = 0; i < 10; ++i) {
+        const TiffRead read = readTiff(path + QLatin1Char('/') + names[i]);
+        QVERIFY2(read.ok, qPrintable(names[i]));
+        QCOMPARE(read.bits, 16);
+        QCOMPARE(read.width, width);
+        QCOMPARE(read.height, height);
+        QCOMPARE(rows[i][1].toLongLong(), qint64(700 + i));
+        QCOMPARE(rows[i][9], QByteArray("Mono12"));
+        if (i == 0) {
+            // Widened from the shown image: 8-bit v becomes v * 257.
+            QCOMPARE(int(read.values[0]), 1 * 257);
+            continue;
+        }
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                QCOMPARE(int(read.values[size_t(y) * width + x]) >> 4, (x + 3 * y + 100 * i) % 4096);
+    }
 }
 
 int main(int argc, char** argv)

@@ -224,6 +224,7 @@ private:
     void buildMeasureTools();
     // A histogram or tool starts (+1) or stops (-1) reading deep frames' own values.
     void addNativeFrameReader(int change);
+    void updateNativeForRecording();
     void retranslateMeasureTools();
     // The tools read grey values on a mono camera.
     void updateMeasureMonochrome();
@@ -275,6 +276,7 @@ private:
     bool displayingFrame = false;
     // Open histograms and tools that read the camera's own values of deep frames.
     int nativeFrameReaders = 0;
+    bool nativeForRecording = false;  // counted among them
     int framesShown = 0;  // displayedItem holds a camera frame, not the placeholder
     QGraphicsScene* navigationScene = nullptr;
     QGraphicsPixmapItem* navigationItem = nullptr;

@@ -92,8 +92,22 @@ void CameraThread::recordingCameraLost()
     showStatusNotice(tr("相机已断开, 本相机的录像已停止 (已写入 %1 帧)").arg(written));
 }
 
+void CameraThread::updateNativeForRecording()
+{
+    // An image sequence keeps a deep grey camera's own values: frames carry them while
+    // one records, or while the seconds before one are kept.
+    const bool wanted = recorder ? recorder->isImageSequence()
+                                 : preTrigger && recordinglogic::isImageSequence(
+                                                     settingsStore()->recordSettings().videoType);
+    if (wanted != nativeForRecording) {
+        nativeForRecording = wanted;
+        addNativeFrameReader(wanted ? 1 : -1);
+    }
+}
+
 void CameraThread::keepPreTriggerCurrent()
 {
+    updateNativeForRecording();
     // A running recording takes every frame through the buffer; it changes only between.
     if (!videoThread || recorder)
         return;
@@ -113,6 +127,7 @@ void CameraThread::keepPreTriggerCurrent()
             std::make_unique<PreTriggerBuffer>(keepUs, configlogic::kPreTriggerLimitBytes);
         videoThread->handOver().addSink(preTrigger.get());
     }
+    updateNativeForRecording();
 }
 
 void CameraThread::dropPreTrigger()
@@ -120,6 +135,7 @@ void CameraThread::dropPreTrigger()
     if (preTrigger && videoThread)
         videoThread->handOver().removeSink(preTrigger.get());
     preTrigger.reset();
+    updateNativeForRecording();
 }
 
 void CameraThread::startRecording()
@@ -206,6 +222,7 @@ void CameraThread::beginRecording(const QString& folder, const RecordSettings& r
                                   name.nextIndex);
 
     recorder = newRecorder;
+    updateNativeForRecording();
     // Queued: the recorder reports from its own thread and is deleted in reply.
     connect(
         recorder, &RecordVideoThread::recordingProblem, this,
@@ -284,6 +301,7 @@ void CameraThread::stopRecording()
     RecordVideoThread* finishing = recorder;
     const int lostByLibrary = framesLostBeforeTheRecorder();
     recorder = nullptr;
+    updateNativeForRecording();
     // No frame reaches it from here on; the queue is written, then the file finished.
     if (preTrigger)
         preTrigger->forwardTo(nullptr);

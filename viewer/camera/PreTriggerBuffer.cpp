@@ -45,9 +45,15 @@ void PreTriggerBuffer::takeFrame(const QImage& image, const framehandover::Frame
     kept.frame = frame;
     kept.hostSteadyUs = steadyUs;
     kept.hostWallUs = wallUs;
-    bytes += qint64(kept.bytes);
+    bytes += charge(kept);
     frames.push_back(std::move(kept));
     trim();
+}
+
+qint64 PreTriggerBuffer::charge(const Kept& kept)
+{
+    // A deep camera's own values kept with the frame count against the limit too.
+    return qint64(kept.bytes) + (kept.frame.native.isNull() ? 0 : kept.frame.native.sizeInBytes());
 }
 
 void PreTriggerBuffer::trim()
@@ -55,7 +61,8 @@ void PreTriggerBuffer::trim()
     // The oldest go first, so what stays is a contiguous stretch ending at the newest.
     while (!frames.empty() &&
            (bytes > limit || frames.back().hostSteadyUs - frames.front().hostSteadyUs > keep)) {
-        bytes -= qint64(frames.front().bytes);
+        bytes -= charge(frames.front());
+        frames.front().frame.native = QImage();  // a spare buffer holds no frame
         if (spare.size() < 2)
             spare.push_back(std::move(frames.front()));
         frames.pop_front();

@@ -48,6 +48,7 @@ private:
         qint64 hostSteadyUs = 0;
         qint64 hostWallUs = 0;
     };
+    static qint64 charge(const Kept& kept);
     void trim();
     void count(const framehandover::FrameInfo& frame);
 

@@ -15,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include "PictureLogic.h"
 #include "SequencePicture.h"
 #include "VexoCameraApi.h"
 
@@ -412,10 +413,18 @@ void RecordVideoThread::takeFrameAt(const QImage& image, const framehandover::Fr
     row.hostWallUs = hostWallUs;
     row.exposureUs = frame.info.exposureUs;
     row.gainMilli = frame.info.analogGainMilli;
-    row.width = image.width();
-    row.height = image.height();
+    // A sequence of a deep grey camera keeps the camera's own values, 16-bit grey; a
+    // frame that came without them (the first, while the camera window was still asking
+    // for them) is widened from its shown image, so the folder holds one format.
+    // A video file takes the shown image.
+    QImage source = image;
+    if (options.imageSequence && picturelogic::deepGreyBits(quint32(frame.info.rawFormat)) != 0)
+        source = frame.native.isNull() ? image.convertToFormat(QImage::Format_Grayscale16)
+                                       : frame.native;
+    row.width = source.width();
+    row.height = source.height();
     row.pixelFormat = quint32(frame.info.rawFormat);
-    if (!enqueue(image, row.cameraTimeUs, row))
+    if (!enqueue(source, row.cameraTimeUs, row))
         return;
     qint64 none = -1;
     if (firstNumber.compare_exchange_strong(none, frame.info.frameNumber)) {
@@ -487,6 +496,7 @@ bool RecordVideoThread::enqueue(const QImage& image, qint64 captureUs,
     frame.width = image.width();
     frame.height = image.height();
     frame.bytesPerLine = int(image.bytesPerLine());
+    frame.format = image.format();
     frame.captureUs = captureUs;
     frame.arrivalUs = arrivalUs;
     frame.row = row;
@@ -549,7 +559,7 @@ void RecordVideoThread::writeQueue()
 bool RecordVideoThread::writeQueuedFrame(const QueuedFrame& frame)
 {
     const QImage image(frame.pixels.get(), frame.width, frame.height, frame.bytesPerLine,
-                       QImage::Format_RGB888);
+                       frame.format);
     return writeFrameAt(image, frame.captureUs, frame.arrivalUs, frame.row);
 }
 
@@ -589,6 +599,7 @@ bool RecordVideoThread::writePicture(const QImage& image)
     picture.height = image.height();
     picture.bytesPerLine = int(image.bytesPerLine());
     picture.grey = greyFrames;
+    picture.bits = image.format() == QImage::Format_Grayscale16 ? 16 : 8;
     const int error =
         sequencepicture::write(path, sequencepicture::pictureName(encodedFrames.load()), picture,
                                pictureScratch, options.writeFault);
@@ -623,12 +634,13 @@ bool RecordVideoThread::writeFrameAt(const QImage& image, qint64 captureUs, qint
         }
     }
 
-    const QImage rgb = image.format() == QImage::Format_RGB888
+    const bool deepGrey = image.format() == QImage::Format_Grayscale16;
+    const QImage rgb = image.format() == QImage::Format_RGB888 || deepGrey
                            ? image
                            : image.convertToFormat(QImage::Format_RGB888);
     if (options.imageSequence) {
         // The picture first, its row after: every row listed names a whole picture.
-        greyFrames = frameinfolog::isGreyFormat(row.pixelFormat);
+        greyFrames = deepGrey || frameinfolog::isGreyFormat(row.pixelFormat);
         if (!writePicture(rgb))
             return false;
         encodedFrames.fetch_add(1);

@@ -180,6 +180,7 @@ private:
         int width = 0;
         int height = 0;
         int bytesPerLine = 0;
+        QImage::Format format = QImage::Format_RGB888;  // or 16-bit grey in a sequence
         qint64 captureUs = 0;
         qint64 arrivalUs = 0;
         frameinfolog::FrameRow row;

@@ -81,22 +81,26 @@ void quietWarning(const char*, const char*, va_list) {}
 
 int encode(TIFF* tiff, const Picture& p, std::vector<uchar>& scratch)
 {
-    const int samples = p.grey ? 1 : 3;
-    const qint64 rowBytes = qint64(p.width) * samples;
+    const bool deep = p.bits == 16;
+    const int samples = p.grey || deep ? 1 : 3;
+    const qint64 rowBytes = qint64(p.width) * samples * (deep ? 2 : 1);
     const int rowsPerStrip = int(qBound<qint64>(1, kStripBytes / rowBytes, p.height));
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(p.width));
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(p.height));
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(samples));
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, p.grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, uint16_t(deep ? 16 : 8));
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
+                 samples == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
     TIFFSetField(tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, uint32_t(rowsPerStrip));
 
-    // Rows packed as the strip wants them: grey takes the red channel, RGB rows with
-    // padding are closed up.
-    const bool packed = !p.grey && p.bytesPerLine == rowBytes;
+    // Rows packed as the strip wants them: 8-bit grey takes the red channel, rows with
+    // padding are closed up. 16-bit values go in the machine's order, which the file's
+    // header names.
+    const bool pickRed = p.grey && !deep;
+    const bool packed = !pickRed && p.bytesPerLine == rowBytes;
     if (!packed)
         scratch.resize(size_t(rowBytes) * size_t(rowsPerStrip));
     for (int first = 0, strip = 0; first < p.height; first += rowsPerStrip, ++strip) {
@@ -106,7 +110,7 @@ int encode(TIFF* tiff, const Picture& p, std::vector<uchar>& scratch)
             for (int y = 0; y < rows; ++y) {
                 const uchar* from = p.rgb + qint64(first + y) * p.bytesPerLine;
                 uchar* to = scratch.data() + qint64(y) * rowBytes;
-                if (p.grey) {
+                if (pickRed) {
                     for (int x = 0; x < p.width; ++x)
                         to[x] = from[3 * x];
                 } else {
@@ -135,8 +139,9 @@ QByteArray pictureName(qint64 position)
 int write(const QByteArray& folder, const QByteArray& name, const Picture& picture,
           std::vector<uchar>& scratch, const WriteFault& fault)
 {
+    const int pixelBytes = picture.bits == 16 ? 2 : 3;
     if (!picture.rgb || picture.width <= 0 || picture.height <= 0 ||
-        picture.bytesPerLine < picture.width * 3)
+        (picture.bits != 8 && picture.bits != 16) || picture.bytesPerLine < picture.width * pixelBytes)
         return EINVAL;
     const QByteArray finalPath = folder + '/' + name;
     // Hidden, so nobody counting the pictures sees one that is still being written.

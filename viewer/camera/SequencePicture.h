@@ -1,6 +1,6 @@
 #pragma once
 // One picture of an image sequence: an uncompressed TIFF (lossless, readable by every
-// measurement tool), 8-bit grey or 24-bit RGB, written under a hidden temporary name and
+// measurement tool), 8 or 16-bit grey or 24-bit RGB, written under a hidden temporary name and
 // renamed into place, so the folder only ever holds whole pictures.
 #include <QByteArray>
 #include <QtGlobal>
@@ -13,11 +13,12 @@ namespace sequencepicture {
 QByteArray pictureName(qint64 position);
 
 struct Picture {
-    const uchar* rgb = nullptr;  // packed RGB rows
+    const uchar* rgb = nullptr;  // packed RGB rows, or 16-bit grey rows when bits is 16
     int width = 0;
     int height = 0;
     int bytesPerLine = 0;
     bool grey = false;  // store the red channel as 8-bit grey (the frame is grey)
+    int bits = 8;       // 16: the rows hold one 16-bit grey value a pixel, stored as they are
 };
 
 // Test seam: called before every write with the bytes to write; a non-zero result is
