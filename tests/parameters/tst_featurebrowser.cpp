@@ -138,6 +138,7 @@ private slots:
 
 private:
     QByteArray identifier;
+    cameratest::FakeGigECamera gigeCamera;
     QTemporaryDir scratch;
 };
 
@@ -146,7 +147,12 @@ void FeatureBrowserTest::initTestCase()
     qRegisterMetaType<QVector<features::Feature>>();
     qRegisterMetaType<QVector<features::Reading>>();
     qRegisterMetaType<features::LoadReport>();
-    identifier = cameraUnderTest();
+    if (cameratest::gigeCameraMode()) {
+        QString why;
+        QVERIFY2(gigeCamera.start({}, &why), qPrintable(why));
+    }
+    // A GigE camera is found once it answers the discovery.
+    cameratest::retryUntil([&] { return !(identifier = cameraUnderTest()).isEmpty(); });
     QVERIFY2(!identifier.isEmpty(), "the camera under test is not listed");
     QVERIFY(scratch.isValid());
 }

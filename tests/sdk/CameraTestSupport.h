@@ -2,11 +2,13 @@
 // Helpers shared by the camera library tests. They use only the library's public header
 // and the vexocam-sim program, exactly as the suite's programs and users do.
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QtTest>
 
+#include <functional>
 #include <vector>
 
 #include "VexoCameraApi.h"
@@ -154,11 +156,82 @@ inline int enumerationIndex(const char* identifier, VexoDeviceInfo* info = nullp
     return -1;
 }
 
-// The camera the feature tests use: Aravis' in-process fake camera with
-// VEXO_TEST_ARAVIS=fake, else the built-in colour GigE camera. Empty when it is not listed.
+// Calls attempt until it returns true or the deadline passes; true when it did. Each
+// attempt runs once (unlike the QTRY macros, which may evaluate their condition again).
+inline bool retryUntil(const std::function<bool()>& attempt, int deadlineMs = 30000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        if (attempt())
+            return true;
+        QTest::qWait(100);
+    } while (timer.elapsed() < deadlineMs);
+    return false;
+}
+
+// VEXO_TEST_ARAVIS=gige: Aravis' fake GigE Vision camera on loopback, which the test starts
+// (only ever inside a loopback-only network namespace, see run-in-loopback-namespace.sh).
+inline bool gigeCameraMode()
+{
+    return qEnvironmentVariable("VEXO_TEST_ARAVIS") == "gige";
+}
+
+// The fake GigE Vision camera of aravis-tools-cli, stopped with the object.
+class FakeGigECamera {
+public:
+    ~FakeGigECamera() { stop(); }
+    // Starts it on 127.0.0.1 with 640x480 Mono8 frames at 30 fps (or another GenICam
+    // description); false, with why, when it does not come up.
+    bool start(const QString& genicam = {}, QString* why = nullptr)
+    {
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QStringList arguments{"-i", "127.0.0.1"};
+        if (!genicam.isEmpty())
+            arguments << "-g" << genicam;
+        process.start("arv-fake-gv-camera-0.8", arguments);
+        if (!process.waitForStarted(10000)) {
+            if (why)
+                *why = "arv-fake-gv-camera-0.8 (aravis-tools-cli) does not start";
+            return false;
+        }
+        // Small frames keep the tests light; the camera takes its set-up as features.
+        if (!retryUntil([] {
+                return QProcess::execute("arv-tool-0.8",
+                                         {"control", "Width=640", "Height=480",
+                                          "PixelFormat=Mono8", "AcquisitionFrameRate=30"}) == 0;
+            })) {
+            if (why)
+                *why = "the fake GigE camera does not answer arv-tool-0.8";
+            return false;
+        }
+        return true;
+    }
+    void stop()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+    // Kills it at once, as an unplugged camera goes; true once it has gone.
+    bool kill()
+    {
+        process.kill();
+        return process.waitForFinished(10000);
+    }
+    qint64 processId() const { return process.processId(); }
+
+private:
+    QProcess process;
+};
+
+// The camera the feature tests use: an Aravis fake camera with VEXO_TEST_ARAVIS=fake (the
+// in-process one) or gige (the GigE Vision one, which the test starts), else the built-in
+// colour GigE camera. Empty when it is not listed.
 inline bool fakeCameraMode()
 {
-    return qEnvironmentVariable("VEXO_TEST_ARAVIS") == "fake";
+    return qEnvironmentVariable("VEXO_TEST_ARAVIS") == "fake" || gigeCameraMode();
 }
 inline QByteArray featureCameraUnderTest()
 {

@@ -29,7 +29,7 @@ constexpr int kDeadlineMs = 30000;
 
 bool gigeMode()
 {
-    return qEnvironmentVariable("VEXO_TEST_ARAVIS") == "gige";
+    return gigeCameraMode();
 }
 
 // Index of the fake camera in a fresh enumeration, or -1; fills info.
@@ -68,19 +68,6 @@ double meanWhen(int handle, const std::function<bool(double)>& accept)
     return mean;
 }
 
-// Calls attempt until it returns true or the deadline passes; true when it did. Each
-// attempt runs once (unlike the QTRY macros, which may evaluate their condition again).
-bool retryUntil(const std::function<bool()>& attempt, int deadlineMs = kDeadlineMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        if (attempt())
-            return true;
-        QTest::qWait(100);
-    } while (timer.elapsed() < deadlineMs);
-    return false;
-}
 
 // Manual exposure, grey frames and neutral colour, so only what the test sets moves the
 // picture (the fake camera draws a grey ramp in Mono8 and a colour map in Bayer formats).
@@ -119,25 +106,14 @@ private slots:
 private:
     void startGigECamera(const QString& genicam = {});
     QByteArray identifier;
-    QProcess gigeCamera;
+    FakeGigECamera gigeCamera;
     QTemporaryDir scratch;
 };
 
 void AravisBackendTest::startGigECamera(const QString& genicam)
 {
-    gigeCamera.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QStringList arguments{"-i", "127.0.0.1"};
-    if (!genicam.isEmpty())
-        arguments << "-g" << genicam;
-    gigeCamera.start("arv-fake-gv-camera-0.8", arguments);
-    QVERIFY2(gigeCamera.waitForStarted(10000),
-             "arv-fake-gv-camera-0.8 (aravis-tools-cli) does not start");
-    // Small frames keep the test light; the camera takes its set-up as features.
-    QVERIFY(retryUntil([] {
-        return QProcess::execute("arv-tool-0.8",
-                                 {"control", "Width=640", "Height=480", "PixelFormat=Mono8",
-                                  "AcquisitionFrameRate=30"}) == 0;
-    }));
+    QString why;
+    QVERIFY2(gigeCamera.start(genicam, &why), qPrintable(why));
 }
 
 void AravisBackendTest::initTestCase()
@@ -151,10 +127,7 @@ void AravisBackendTest::initTestCase()
 
 void AravisBackendTest::cleanupTestCase()
 {
-    if (gigeCamera.state() != QProcess::NotRunning) {
-        gigeCamera.kill();
-        gigeCamera.waitForFinished(5000);
-    }
+    gigeCamera.stop();
 }
 
 void AravisBackendTest::enumeratesTheFakeCamera()
@@ -526,8 +499,7 @@ void AravisBackendTest::vanishedCameraIsDetachedAndResumes()
     QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
     QCOMPARE(takeFrame(camera.handle, kDeadlineMs).result, VEXO_SDK_OK);
 
-    gigeCamera.kill();
-    QVERIFY(gigeCamera.waitForFinished(10000));
+    QVERIFY(gigeCamera.kill());
     QVERIFY(retryUntil([&] { return takeFrame(camera.handle, 1000).result == VEXO_SDK_DETACHED; }));
     QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_DETACHED);
 
@@ -547,8 +519,7 @@ void AravisBackendTest::vanishedCameraIsDetachedAndResumes()
     // Restarted at once (or a cable pulled for a moment): back before discovery could miss
     // it. The connection is lost all the same, and the handle resumes all the same. Frames
     // still held from before are taken first, so a frame now comes from the new stream.
-    gigeCamera.kill();
-    QVERIFY(gigeCamera.waitForFinished(10000));
+    QVERIFY(gigeCamera.kill());
     while (takeFrame(camera.handle, 200).result == VEXO_SDK_OK) {
     }
     startGigECamera();
@@ -783,8 +754,7 @@ void AravisBackendTest::userSetsAndNameInTheCamera()
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(genicam) == genicam.size());
     file.close();
-    gigeCamera.kill();
-    QVERIFY(gigeCamera.waitForFinished(10000));
+    QVERIFY(gigeCamera.kill());
     startGigECamera(path);
     QVERIFY(retryUntil([] {
         return QProcess::execute("arv-tool-0.8", {"control", "UserSetLoadRegister=99",
@@ -854,8 +824,7 @@ void AravisBackendTest::userSetsAndNameInTheCamera()
     }
     QCOMPARE(cameraFeature("UserSetLoadRegister"), QByteArray("0"));
 
-    gigeCamera.kill();
-    QVERIFY(gigeCamera.waitForFinished(10000));
+    QVERIFY(gigeCamera.kill());
     startGigECamera();
 }
 
