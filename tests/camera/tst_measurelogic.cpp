@@ -236,6 +236,8 @@ private slots:
     void kernelsAgreeWithThePlainWay_data();
     void kernelsAgreeWithThePlainWay();
     void overlaysAreReusedOnlyWhenNothingHoldsThem();
+    void plotPointsKeepPeaksAndDips_data();
+    void plotPointsKeepPeaksAndDips();
 };
 
 void MeasureLogicTest::pixelReadout_data()
@@ -751,6 +753,52 @@ void MeasureLogicTest::overlaysAreReusedOnlyWhenNothingHoldsThem()
     // Another size of marks gets an overlay of its own.
     request.markScale = 3;
     QCOMPARE(measure(frame, request, &pool).overlay.size(), markSize(frame.size(), 3));
+}
+
+void MeasureLogicTest::plotPointsKeepPeaksAndDips_data()
+{
+    QTest::addColumn<QVector<int>>("values");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("points");  // expected count; -1 for at most two a column
+    QVector<int> ramp;
+    for (int i = 0; i < 2001; ++i)
+        ramp.append(i % 200);
+    QVector<int> spiky = ramp;
+    spiky[777] = 255;
+    spiky[1333] = 0;
+    spiky[1334] = 254;
+    QTest::newRow("fewer than two a column") << QVector<int>{5, 9, 2, 7} << 2 << 4;
+    QTest::newRow("flat, one a column") << QVector<int>(1000, 128) << 50 << 50;
+    QTest::newRow("ramp") << ramp << 100 << -1;
+    QTest::newRow("spike and dip side by side") << spiky << 100 << -1;
+    QTest::newRow("one column") << spiky << 1 << 2;
+    QTest::newRow("no columns") << QVector<int>{1, 2, 3} << 0 << 0;
+    QTest::newRow("nothing") << QVector<int>() << 10 << 0;
+}
+
+void MeasureLogicTest::plotPointsKeepPeaksAndDips()
+{
+    QFETCH(QVector<int>, values);
+    QFETCH(int, columns);
+    QFETCH(int, points);
+    const QVector<QPoint> plotted = plotPoints(values, columns);
+    if (points >= 0)
+        QCOMPARE(plotted.size(), points);
+    else
+        QVERIFY(plotted.size() <= 2 * columns);
+    for (int i = 0; i < plotted.size(); ++i) {
+        QCOMPARE(plotted[i].y(), values[plotted[i].x()]);
+        if (i > 0)
+            QVERIFY(plotted[i].x() > plotted[i - 1].x());
+    }
+    // Every column's extremes are there, so the whole profile's are too.
+    if (!plotted.isEmpty() && columns > 0) {
+        const auto byValue = [](QPoint a, QPoint b) { return a.y() < b.y(); };
+        QCOMPARE(std::min_element(plotted.begin(), plotted.end(), byValue)->y(),
+                 *std::min_element(values.begin(), values.end()));
+        QCOMPARE(std::max_element(plotted.begin(), plotted.end(), byValue)->y(),
+                 *std::max_element(values.begin(), values.end()));
+    }
 }
 
 QTEST_GUILESS_MAIN(MeasureLogicTest)

@@ -443,6 +443,35 @@ void OverlayPool::keep(const QImage& overlay)
     next = (next + 1) % kKept;
 }
 
+QVector<QPoint> plotPoints(const QVector<int>& values, int columns)
+{
+    QVector<QPoint> points;
+    const int samples = values.size();
+    if (samples <= 2 * std::max(columns, 0)) {
+        points.reserve(samples);
+        for (int i = 0; i < samples; ++i)
+            points.append(QPoint(i, values[i]));
+        return points;
+    }
+    points.reserve(2 * columns);
+    for (int c = 0; c < columns; ++c) {
+        const int from = int(qint64(c) * samples / columns);
+        const int to = int(qint64(c + 1) * samples / columns);
+        int lowest = from;
+        int highest = from;
+        for (int i = from + 1; i < to; ++i) {
+            if (values[i] < values[lowest])
+                lowest = i;
+            if (values[i] > values[highest])
+                highest = i;
+        }
+        points.append(QPoint(std::min(lowest, highest), values[std::min(lowest, highest)]));
+        if (lowest != highest)
+            points.append(QPoint(std::max(lowest, highest), values[std::max(lowest, highest)]));
+    }
+    return points;
+}
+
 Results measure(const QImage& frame, const Request& request, OverlayPool* pool)
 {
     Results results;

@@ -91,6 +91,10 @@ struct Profile {
     int samples() const { return values[0].size(); }
 };
 Profile lineProfile(const QImage& frame, const QLineF& line);
+// What a plot columns wide draws of values, as (sample index, value): all of them when
+// there are at most two a column, else each column's lowest and highest in the order they
+// come, so that the curve keeps every peak and dip with far fewer points to stroke.
+QVector<QPoint> plotPoints(const QVector<int>& values, int columns);
 
 // ---- One pass for a frame
 // What the tools that are on want of a frame.
