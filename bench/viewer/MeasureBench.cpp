@@ -6,6 +6,10 @@
 //     and the whole process's CPU per shown frame.
 //
 //   measure_bench [--seconds N] [--only tools|window]
+//                 [--tools readout,region,line,clipping,focus,peaking]
+//
+// --tools names the tools the window phases turn on (all of them unless given), to tell
+// what each costs the display.
 //
 // Runs under whatever QT_QPA_PLATFORM is set (offscreen, or xcb under Xvfb). The window
 // phases alternate twice so that load from other work on the machine hits both.
@@ -161,7 +165,7 @@ Phase measureWindow(CameraThread& window, int seconds)
     return p;
 }
 
-int benchWindow(int seconds)
+int benchWindow(int seconds, const QStringList& chosen)
 {
     CameraThread window;
     window.setAttribute(Qt::WA_DeleteOnClose, false);
@@ -176,9 +180,12 @@ int benchWindow(int seconds)
     bench::waitWithEvents(1500);
     auto* tools = window.findChild<MeasureTools*>("measureTools");
     QWidget* viewport = window.findChild<QGraphicsView*>("graphicsView")->viewport();
+    const QStringList names{"readout", "region", "line", "clipping", "focus", "peaking"};
     const auto setAll = [&](bool on) {
-        for (int i = 0; i < MeasureTools::kToolCount; ++i)
-            tools->setOn(MeasureTools::Tool(i), on);
+        for (int i = 0; i < MeasureTools::kToolCount; ++i) {
+            const bool wanted = chosen.isEmpty() || chosen.contains(names[i]);
+            tools->setOn(MeasureTools::Tool(i), on && wanted);
+        }
     };
     // The region is set while its tool draws, then the line.
     tools->setOn(MeasureTools::Tool::RegionStatistics, true);
@@ -186,8 +193,9 @@ int benchWindow(int seconds)
     tools->setOn(MeasureTools::Tool::LineProfile, true);
     bench::drag(viewport, QPoint(50, 400), QPoint(1200, 420));
     setAll(false);
-    std::printf("window: platform %s, %d cores, 1920x1080 @30, %d s per phase, load %s\n",
+    std::printf("window: platform %s, %d cores, 1920x1080 @30, %d s per phase, tools %s, load %s\n",
                 qPrintable(QGuiApplication::platformName()), QThread::idealThreadCount(), seconds,
+                chosen.isEmpty() ? "all" : qPrintable(chosen.join(QLatin1Char(','))),
                 qPrintable(bench::loadAverage()));
     double offSum = 0;
     double onSum = 0;
@@ -216,6 +224,13 @@ int benchWindow(int seconds)
     return 0;
 }
 
+QStringList chosenTools(const QStringList& arguments)
+{
+    const int at = arguments.indexOf(QStringLiteral("--tools"));
+    return at >= 0 && at + 1 < arguments.size() ? arguments[at + 1].split(QLatin1Char(','))
+                                                : QStringList();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -228,6 +243,6 @@ int main(int argc, char** argv)
     if (arguments.only.isEmpty() || arguments.only == "tools")
         benchTools();
     if (arguments.only.isEmpty() || arguments.only == "window")
-        return benchWindow(arguments.seconds);
+        return benchWindow(arguments.seconds, chosenTools(app.arguments()));
     return 0;
 }
