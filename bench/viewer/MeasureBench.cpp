@@ -6,6 +6,10 @@
 //     and the whole process's CPU per shown frame.
 //
 //   measure_bench [--seconds N] [--only tools|window]
+//                 [--tools readout,region,line,clipping,focus,peaking]
+//
+// --tools names the tools the window phases turn on (all of them unless given), to tell
+// what each costs the display.
 //
 // Runs under whatever QT_QPA_PLATFORM is set (offscreen, or xcb under Xvfb). The window
 // phases alternate twice so that load from other work on the machine hits both.
@@ -93,13 +97,13 @@ void benchTools()
         const double statistics =
             msPerCall([&]() { sink = sink + regionStatistics(frame, all).channels[0].mean; });
         const double sharpness = msPerCall([&]() { sink = sink + laplacianVariance(frame, all); });
+        // The overlay is cleared each time but kept, as the worker's overlay pool does.
+        QImage overlay(frame.size(), QImage::Format_ARGB32_Premultiplied);
         const double clipping = msPerCall([&]() {
-            QImage overlay(frame.size(), QImage::Format_ARGB32_Premultiplied);
             overlay.fill(Qt::transparent);
             sink = sink + double(markClipping(frame, &overlay).high);
         });
         const double peaking = msPerCall([&]() {
-            QImage overlay(frame.size(), QImage::Format_ARGB32_Premultiplied);
             overlay.fill(Qt::transparent);
             sink = sink + double(markPeaking(frame, overlay));
         });
@@ -110,8 +114,9 @@ void benchTools()
         everything.peaking = everything.profile = true;
         everything.region = all;
         everything.line = diagonal;
+        OverlayPool pool;
         const double together =
-            msPerCall([&]() { sink = sink + measure(frame, everything).sharpness; });
+            msPerCall([&]() { sink = sink + measure(frame, everything, &pool).sharpness; });
         std::printf(
             "%dx%d, ms CPU per frame: read-out %.4f | hand-over copy %.2f | statistics (whole "
             "frame)"
@@ -160,7 +165,7 @@ Phase measureWindow(CameraThread& window, int seconds)
     return p;
 }
 
-int benchWindow(int seconds)
+int benchWindow(int seconds, const QStringList& chosen)
 {
     CameraThread window;
     window.setAttribute(Qt::WA_DeleteOnClose, false);
@@ -175,9 +180,12 @@ int benchWindow(int seconds)
     bench::waitWithEvents(1500);
     auto* tools = window.findChild<MeasureTools*>("measureTools");
     QWidget* viewport = window.findChild<QGraphicsView*>("graphicsView")->viewport();
+    const QStringList names{"readout", "region", "line", "clipping", "focus", "peaking"};
     const auto setAll = [&](bool on) {
-        for (int i = 0; i < MeasureTools::kToolCount; ++i)
-            tools->setOn(MeasureTools::Tool(i), on);
+        for (int i = 0; i < MeasureTools::kToolCount; ++i) {
+            const bool wanted = chosen.isEmpty() || chosen.contains(names[i]);
+            tools->setOn(MeasureTools::Tool(i), on && wanted);
+        }
     };
     // The region is set while its tool draws, then the line.
     tools->setOn(MeasureTools::Tool::RegionStatistics, true);
@@ -185,8 +193,9 @@ int benchWindow(int seconds)
     tools->setOn(MeasureTools::Tool::LineProfile, true);
     bench::drag(viewport, QPoint(50, 400), QPoint(1200, 420));
     setAll(false);
-    std::printf("window: platform %s, %d cores, 1920x1080 @30, %d s per phase, load %s\n",
+    std::printf("window: platform %s, %d cores, 1920x1080 @30, %d s per phase, tools %s, load %s\n",
                 qPrintable(QGuiApplication::platformName()), QThread::idealThreadCount(), seconds,
+                chosen.isEmpty() ? "all" : qPrintable(chosen.join(QLatin1Char(','))),
                 qPrintable(bench::loadAverage()));
     double offSum = 0;
     double onSum = 0;
@@ -215,6 +224,13 @@ int benchWindow(int seconds)
     return 0;
 }
 
+QStringList chosenTools(const QStringList& arguments)
+{
+    const int at = arguments.indexOf(QStringLiteral("--tools"));
+    return at >= 0 && at + 1 < arguments.size() ? arguments[at + 1].split(QLatin1Char(','))
+                                                : QStringList();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -227,6 +243,6 @@ int main(int argc, char** argv)
     if (arguments.only.isEmpty() || arguments.only == "tools")
         benchTools();
     if (arguments.only.isEmpty() || arguments.only == "window")
-        return benchWindow(arguments.seconds);
+        return benchWindow(arguments.seconds, chosenTools(app.arguments()));
     return 0;
 }

@@ -1,6 +1,7 @@
 // The numbers of the measurement and focus tools on frames with known answers: ramps, step
 // edges, saturated patches, sharp and blurred targets, in colour and mono, at odd sizes and
 // at the image borders.
+#include <QRandomGenerator>
 #include <QtTest>
 #include <cmath>
 
@@ -91,6 +92,116 @@ double consecutiveDeviation(int n)
     return std::sqrt((double(n) * n - 1.0) / 12.0);
 }
 
+// Strong random edges, flat runs and clipped pixels both ways: every branch of the kernels.
+QImage rough(int width, int height, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QImage image(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const quint32 pick = random.bounded(10u);
+            if (pick == 0)
+                image.setPixel(x, y, qRgb(255, int(random.bounded(256u)), 40));
+            else if (pick == 1)
+                image.setPixel(x, y, qRgb(int(random.bounded(256u)), 0, 90));
+            else if (pick < 5)
+                image.setPixel(x, y, qRgb(120, 120, 120));
+            else
+                image.setPixel(x, y,
+                               qRgb(int(random.bounded(256u)), int(random.bounded(256u)),
+                                    int(random.bounded(256u))));
+        }
+    return image;
+}
+
+// The tools' answers worked out pixel by pixel, the plain way, to hold the row kernels to.
+int referenceGrey(const QImage& frame, int x, int y)
+{
+    const QRgb p = frame.pixel(x, y);
+    return greyLevel(qRed(p), qGreen(p), qBlue(p));
+}
+
+int referenceLaplacian(const QImage& frame, int x, int y)
+{
+    return referenceGrey(frame, x - 1, y) + referenceGrey(frame, x + 1, y) +
+           referenceGrey(frame, x, y - 1) + referenceGrey(frame, x, y + 1) -
+           4 * referenceGrey(frame, x, y);
+}
+
+double referenceLaplacianVariance(const QImage& frame, const QRect& area)
+{
+    const QRect inside = area.intersected(frame.rect());
+    if (inside.width() < 3 || inside.height() < 3)
+        return 0.0;
+    qint64 sum = 0;
+    qint64 squares = 0;
+    for (int y = inside.top() + 1; y < inside.bottom(); ++y)
+        for (int x = inside.left() + 1; x < inside.right(); ++x) {
+            const qint64 l = referenceLaplacian(frame, x, y);
+            sum += l;
+            squares += l * l;
+        }
+    const double count = double(inside.width() - 2) * double(inside.height() - 2);
+    const double mean = double(sum) / count;
+    return std::max(0.0, double(squares) / count - mean * mean);
+}
+
+ClippingShare referenceClipping(const QImage& frame, QImage& overlay, int scale)
+{
+    ClippingShare share;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x) {
+            const QRgb p = frame.pixel(x, y);
+            const int top = std::max({qRed(p), qGreen(p), qBlue(p)});
+            const int bottom = std::min({qRed(p), qGreen(p), qBlue(p)});
+            if (top == 255) {
+                ++share.high;
+                overlay.setPixel(x / scale, y / scale, kClippedHighColour.rgb());
+            } else if (bottom == 0) {
+                ++share.low;
+                if (overlay.pixel(x / scale, y / scale) != kClippedHighColour.rgb())
+                    overlay.setPixel(x / scale, y / scale, kClippedLowColour.rgb());
+            }
+        }
+    share.pixels = qint64(frame.width()) * frame.height();
+    return share;
+}
+
+qint64 referencePeaking(const QImage& frame, QImage& overlay, int scale)
+{
+    std::vector<qint64> counts(4 * 255 + 1, 0);
+    for (int y = 1; y + 1 < frame.height(); ++y)
+        for (int x = 1; x + 1 < frame.width(); ++x)
+            ++counts[std::size_t(std::abs(referenceLaplacian(frame, x, y)))];
+    int strongest = int(counts.size()) - 1;
+    while (strongest > 0 && counts[std::size_t(strongest)] == 0)
+        --strongest;
+    if (strongest < kPeakingFloor)
+        return 0;
+    const qint64 allowed =
+        qint64(kPeakingShare * double(frame.width() - 2) * double(frame.height() - 2));
+    int threshold = strongest + 1;
+    qint64 above = 0;
+    while (threshold > kPeakingFloor && above + counts[std::size_t(threshold - 1)] <= allowed)
+        above += counts[std::size_t(--threshold)];
+    if (threshold > strongest) {
+        threshold = strongest;
+        above = counts[std::size_t(strongest)];
+    }
+    for (int y = 1; y + 1 < frame.height(); ++y)
+        for (int x = 1; x + 1 < frame.width(); ++x)
+            if (std::abs(referenceLaplacian(frame, x, y)) >= threshold)
+                overlay.setPixel(x / scale, y / scale, kPeakingColour.rgb());
+    return above;
+}
+
+QImage clearOverlay(QSize frame, int scale)
+{
+    QImage overlay(markSize(frame, scale), QImage::Format_ARGB32_Premultiplied);
+    overlay.fill(Qt::transparent);
+    return overlay;
+}
+
 }  // namespace
 
 class MeasureLogicTest : public QObject {
@@ -122,6 +233,11 @@ private slots:
     void measureDoesWhatIsAsked_data();
     void measureDoesWhatIsAsked();
     void peakHoldKeepsTheHighestSinceReset();
+    void kernelsAgreeWithThePlainWay_data();
+    void kernelsAgreeWithThePlainWay();
+    void overlaysAreReusedOnlyWhenNothingHoldsThem();
+    void plotPointsKeepPeaksAndDips_data();
+    void plotPointsKeepPeaksAndDips();
 };
 
 void MeasureLogicTest::pixelReadout_data()
@@ -563,6 +679,126 @@ void MeasureLogicTest::peakHoldKeepsTheHighestSinceReset()
     hold.reset();
     hold.add(2.0);
     QCOMPARE(hold.peak(), 2.0);
+}
+
+void MeasureLogicTest::kernelsAgreeWithThePlainWay_data()
+{
+    QTest::addColumn<QImage>("frame");
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<QRect>("area");
+    // Widths around the eight pixels the peaking search takes at once, and rows padded to
+    // four bytes; areas at the borders and past them.
+    QTest::newRow("smallest") << rough(3, 3, 1) << 1 << QRect(0, 0, 3, 3);
+    QTest::newRow("9 x 4") << rough(9, 4, 2) << 1 << QRect(0, 0, 9, 4);
+    QTest::newRow("10 x 5, blocks of 3") << rough(10, 5, 3) << 3 << QRect(1, 1, 9, 4);
+    QTest::newRow("17 x 9, blocks of 2") << rough(17, 9, 4) << 2 << QRect(5, 0, 40, 9);
+    QTest::newRow("33 x 7") << rough(33, 7, 5) << 1 << QRect(-4, -4, 20, 30);
+    QTest::newRow("67 x 13, blocks of 4") << rough(67, 13, 6) << 4 << QRect(60, 2, 7, 11);
+    QTest::newRow("130 x 6, wider than a chunk") << rough(130, 6, 7) << 1 << QRect(0, 0, 130, 6);
+    QTest::newRow("1100 x 4, sums past a chunk") << rough(1100, 4, 8) << 5 << QRect(0, 0, 1100, 4);
+    QTest::newRow("sharp target, 61 x 45") << target(61, 45, true) << 1 << QRect(3, 3, 50, 30);
+    QTest::newRow("blurred target")
+        << blurred(target(61, 45, false), 2) << 2 << QRect(0, 0, 61, 45);
+    QTest::newRow("32-bit frame") << rough(21, 11, 9).convertToFormat(QImage::Format_RGB32) << 1
+                                  << QRect(0, 0, 21, 11);
+    QTest::newRow("2 x 2, too small for a Laplacian") << rough(2, 2, 10) << 1 << QRect(0, 0, 2, 2);
+}
+
+void MeasureLogicTest::kernelsAgreeWithThePlainWay()
+{
+    QFETCH(QImage, frame);
+    QFETCH(int, scale);
+    QFETCH(QRect, area);
+    QCOMPARE(laplacianVariance(frame, area), referenceLaplacianVariance(frame, area));
+
+    QImage expected = clearOverlay(frame.size(), scale);
+    QImage marks = clearOverlay(frame.size(), scale);
+    const ClippingShare expectedShare = referenceClipping(frame, expected, scale);
+    const ClippingShare share = markClipping(frame, &marks, scale);
+    QCOMPARE(share.high, expectedShare.high);
+    QCOMPARE(share.low, expectedShare.low);
+    QCOMPARE(share.pixels, expectedShare.pixels);
+    QCOMPARE(marks, expected);
+
+    // Peaking marks first, then clipping over them, as one pass of the tools does.
+    expected = clearOverlay(frame.size(), scale);
+    marks = clearOverlay(frame.size(), scale);
+    QCOMPARE(markPeaking(frame, marks, scale), referencePeaking(frame, expected, scale));
+    QCOMPARE(marks, expected);
+    markClipping(frame, &marks, scale);
+    referenceClipping(frame, expected, scale);
+    QCOMPARE(marks, expected);
+}
+
+void MeasureLogicTest::overlaysAreReusedOnlyWhenNothingHoldsThem()
+{
+    const QImage frame = rough(40, 30, 11);
+    Request request;
+    request.clipping = true;
+    request.peaking = true;
+    OverlayPool pool;
+    Results first = measure(frame, request, &pool);
+    const uchar* firstPixels = first.overlay.constBits();
+    // Still held: the next pass marks into other memory and leaves the held marks alone.
+    const QImage held = first.overlay.copy();
+    const Results second = measure(filled(40, 30, qRgb(100, 100, 100)), request, &pool);
+    QVERIFY(second.overlay.constBits() != firstPixels);
+    QCOMPARE(first.overlay, held);
+    QCOMPARE(qAlpha(second.overlay.pixel(0, 0)), 0);
+    // Let go: its memory comes back, cleared and marked afresh, equal to a fresh pass.
+    first = Results();
+    const Results third = measure(frame, request, &pool);
+    QCOMPARE(third.overlay.constBits(), firstPixels);
+    QCOMPARE(third.overlay, measure(frame, request).overlay);
+    // Another size of marks gets an overlay of its own.
+    request.markScale = 3;
+    QCOMPARE(measure(frame, request, &pool).overlay.size(), markSize(frame.size(), 3));
+}
+
+void MeasureLogicTest::plotPointsKeepPeaksAndDips_data()
+{
+    QTest::addColumn<QVector<int>>("values");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("points");  // expected count; -1 for at most two a column
+    QVector<int> ramp;
+    for (int i = 0; i < 2001; ++i)
+        ramp.append(i % 200);
+    QVector<int> spiky = ramp;
+    spiky[777] = 255;
+    spiky[1333] = 0;
+    spiky[1334] = 254;
+    QTest::newRow("fewer than two a column") << QVector<int>{5, 9, 2, 7} << 2 << 4;
+    QTest::newRow("flat, one a column") << QVector<int>(1000, 128) << 50 << 50;
+    QTest::newRow("ramp") << ramp << 100 << -1;
+    QTest::newRow("spike and dip side by side") << spiky << 100 << -1;
+    QTest::newRow("one column") << spiky << 1 << 2;
+    QTest::newRow("no columns") << QVector<int>{1, 2, 3} << 0 << 0;
+    QTest::newRow("nothing") << QVector<int>() << 10 << 0;
+}
+
+void MeasureLogicTest::plotPointsKeepPeaksAndDips()
+{
+    QFETCH(QVector<int>, values);
+    QFETCH(int, columns);
+    QFETCH(int, points);
+    const QVector<QPoint> plotted = plotPoints(values, columns);
+    if (points >= 0)
+        QCOMPARE(plotted.size(), points);
+    else
+        QVERIFY(plotted.size() <= 2 * columns);
+    for (int i = 0; i < plotted.size(); ++i) {
+        QCOMPARE(plotted[i].y(), values[plotted[i].x()]);
+        if (i > 0)
+            QVERIFY(plotted[i].x() > plotted[i - 1].x());
+    }
+    // Every column's extremes are there, so the whole profile's are too.
+    if (!plotted.isEmpty() && columns > 0) {
+        const auto byValue = [](QPoint a, QPoint b) { return a.y() < b.y(); };
+        QCOMPARE(std::min_element(plotted.begin(), plotted.end(), byValue)->y(),
+                 *std::min_element(values.begin(), values.end()));
+        QCOMPARE(std::max_element(plotted.begin(), plotted.end(), byValue)->y(),
+                 *std::max_element(values.begin(), values.end()));
+    }
 }
 
 QTEST_GUILESS_MAIN(MeasureLogicTest)

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -52,6 +53,40 @@ bool installCameras(QTemporaryDir& folder)
     return true;
 }
 
+// Marks 10 × 8 with a few single pixels set, in colour.
+QImage someMarks(QRgb colour, int shift)
+{
+    QImage marks(10, 8, QImage::Format_ARGB32_Premultiplied);
+    marks.fill(Qt::transparent);
+    for (const QPoint p : {QPoint(0, 0), QPoint(9, 7), QPoint(3, 4), QPoint(7, 1)})
+        marks.setPixel((p.x() + shift) % 10, p.y(), colour);
+    return marks;
+}
+
+// The scene's foreground rendered onto a black device, source scene rect onto all of it.
+QImage rendered(CustomGraphicsScene& scene, const QRectF& source, QSize device)
+{
+    QImage out(device, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::black);
+    QPainter painter(&out);
+    scene.render(&painter, QRectF(QPointF(0, 0), QSizeF(device)), source, Qt::IgnoreAspectRatio);
+    return out;
+}
+
+// The same marks stretched over area by the painter directly.
+QImage drawnDirectly(const QImage& marks, const QRectF& area, const QRectF& source, QSize device)
+{
+    QImage out(device, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::black);
+    QPainter painter(&out);
+    painter.setClipRect(QRect(QPoint(0, 0), device));
+    painter.setTransform(
+        QTransform::fromTranslate(-source.left(), -source.top()) *
+        QTransform::fromScale(device.width() / source.width(), device.height() / source.height()));
+    painter.drawImage(area, marks);
+    return out;
+}
+
 void sendMouse(QWidget* viewport, QEvent::Type type, QPoint at, Qt::MouseButton button,
                Qt::MouseButtons buttons)
 {
@@ -87,6 +122,8 @@ private slots:
     void clippingAndPeakingMarksComeAndGo();
     void focusScoresTheViewOrTheRegionAndHoldsThePeak();
     void closingTheCameraClearsTheTools();
+    void marksAreDrawnWhereTheyWouldBeScaledEachTime_data();
+    void marksAreDrawnWhereTheyWouldBeScaledEachTime();
 
 private:
     bool open(const char* identifier = kColour);
@@ -162,7 +199,8 @@ void MeasureToolsTest::toolsAreInTheTitleBarMenu()
     // The tools stay out of the window's own context menu.
     auto* contextMenu = window->findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
     for (QAction* action : contextMenu->actions())
-        QVERIFY2(!texts.contains(action->text()) || action->text().isEmpty(), qPrintable(action->text()));
+        QVERIFY2(!texts.contains(action->text()) || action->text().isEmpty(),
+                 qPrintable(action->text()));
 }
 
 void MeasureToolsTest::nothingIsDoneWhileEveryToolIsOff()
@@ -405,6 +443,46 @@ void MeasureToolsTest::closingTheCameraClearsTheTools()
     QTRY_VERIFY_WITH_TIMEOUT(!scene()->toolMarks().isNull(), kDeadlineMs);
     QVERIFY(view()->transform().m11() >= 1);  // the small frame is magnified: marks 1:1
     QCOMPARE(scene()->toolMarks().size(), QSize(322, 240));
+}
+
+void MeasureToolsTest::marksAreDrawnWhereTheyWouldBeScaledEachTime_data()
+{
+    QTest::addColumn<QRectF>("area");    // of the marks, in the scene
+    QTest::addColumn<QRectF>("source");  // the scene rect shown
+    QTest::addColumn<QSize>("device");
+    QTest::newRow("frame size") << QRectF(0, 0, 10, 8) << QRectF(0, 0, 10, 8) << QSize(10, 8);
+    QTest::newRow("blocks of 4, scaled down")
+        << QRectF(0, 0, 40, 32) << QRectF(0, 0, 40, 32) << QSize(23, 19);
+    QTest::newRow("zoomed in, off the device")
+        << QRectF(0, 0, 40, 32) << QRectF(13.5, 6.25, 12, 9) << QSize(97, 71);
+    QTest::newRow("panned past the frame")
+        << QRectF(0, 0, 40, 32) << QRectF(-7.3, -3.1, 40, 32) << QSize(61, 49);
+}
+
+void MeasureToolsTest::marksAreDrawnWhereTheyWouldBeScaledEachTime()
+{
+    QFETCH(QRectF, area);
+    QFETCH(QRectF, source);
+    QFETCH(QSize, device);
+    CustomGraphicsScene scene;
+    scene.setSceneRect(QRectF(-50, -50, 200, 200));
+    const QImage red = someMarks(qRgb(255, 0, 0), 0);
+    scene.setToolOverlay(red, area, {});
+    QCOMPARE(rendered(scene, source, device), drawnDirectly(red, area, source, device));
+    // Painted again without a change, then new marks, then another view: each as drawn
+    // directly, never an earlier set left from before.
+    QCOMPARE(rendered(scene, source, device), drawnDirectly(red, area, source, device));
+    QImage green = someMarks(qRgb(0, 255, 0), 3);
+    scene.setToolOverlay(green, area, {});
+    QCOMPARE(rendered(scene, source, device), drawnDirectly(green, area, source, device));
+    // Marks changed after they were shown.
+    green.setPixel(5, 5, qRgb(0, 0, 255));
+    scene.setToolOverlay(green, area, {});
+    QCOMPARE(rendered(scene, source, device), drawnDirectly(green, area, source, device));
+    const QRectF shifted = source.translated(2.5, 1);
+    QCOMPARE(rendered(scene, shifted, device), drawnDirectly(green, area, shifted, device));
+    scene.setToolOverlay(QImage(), area, {});
+    QCOMPARE(rendered(scene, source, device), drawnDirectly(QImage(), area, source, device));
 }
 
 QTEST_MAIN(MeasureToolsTest)

@@ -30,6 +30,8 @@ void CustomGraphicsScene::setToolOverlay(const QImage& toolMarks, const QRectF& 
         return;
     marks = toolMarks;
     marksArea = area;
+    if (marks.isNull())
+        scaledMarks = QImage();
     outlines = lines;
     update();
 }
@@ -37,7 +39,7 @@ void CustomGraphicsScene::setToolOverlay(const QImage& toolMarks, const QRectF& 
 void CustomGraphicsScene::drawForeground(QPainter* painter, const QRectF& rect)
 {
     if (!marks.isNull() && marksArea.intersects(rect))
-        painter->drawImage(marksArea, marks);
+        drawMarks(painter);
     for (const QVector<windowlogic::OverlayLine>* lines : {&overlay, &outlines}) {
         for (const windowlogic::OverlayLine& l : *lines) {
             QPen pen(l.colour, 1);
@@ -46,6 +48,41 @@ void CustomGraphicsScene::drawForeground(QPainter* painter, const QRectF& rect)
             painter->drawLine(l.line);
         }
     }
+}
+
+void CustomGraphicsScene::drawMarks(QPainter* painter)
+{
+    const QTransform toDevice = painter->transform();
+    const QSize device(painter->device()->width(), painter->device()->height());
+    if (toDevice.type() > QTransform::TxScale || device.isEmpty()) {
+        painter->drawImage(marksArea, marks);  // rotated or sheared: scaled each time
+        return;
+    }
+    if (scaledKey != marks.cacheKey() || scaledTransform != toDevice || scaledDevice != device) {
+        scaledKey = marks.cacheKey();
+        scaledTransform = toDevice;
+        scaledDevice = device;
+        // Only the part on the device: a view zoomed far in shows little of the marks.
+        const QRect part =
+            toDevice.mapRect(marksArea).toAlignedRect().intersected(QRect(QPoint(0, 0), device));
+        scaledAt = part.topLeft();
+        scaledMarks = QImage(part.size(), QImage::Format_ARGB32_Premultiplied);
+        if (!scaledMarks.isNull()) {
+            scaledMarks.fill(Qt::transparent);
+            QPainter scaling(&scaledMarks);
+            // Copied, not blended: over a transparent image the same, and several times
+            // faster.
+            scaling.setCompositionMode(QPainter::CompositionMode_Source);
+            scaling.setTransform(toDevice * QTransform::fromTranslate(-part.left(), -part.top()));
+            scaling.drawImage(marksArea, marks);
+        }
+    }
+    if (scaledMarks.isNull())
+        return;
+    painter->save();
+    painter->resetTransform();
+    painter->drawImage(scaledAt, scaledMarks);
+    painter->restore();
 }
 
 void CustomGraphicsScene::drawBackground(QPainter* painter, const QRectF& rect)

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRectF>
 #include <QString>
+#include <QTransform>
 #include <QVector>
 
 #include "CameraWindowLogic.h"
@@ -40,9 +41,19 @@ protected:
     void dropEvent(QGraphicsSceneDragDropEvent* event) override;
 
 private:
+    void drawMarks(QPainter* painter);
+
     QRectF opaqueArea;
     QVector<windowlogic::OverlayLine> overlay;
     QImage marks;
     QRectF marksArea;
+    // The marks scaled once to the device pixels of a view, for as long as neither they
+    // nor the view's transform and size change: a frame repaints the view many times
+    // per new set of marks, and scaling a large overlay each time costs the display rate.
+    QImage scaledMarks;
+    QPoint scaledAt;
+    qint64 scaledKey = 0;
+    QTransform scaledTransform;
+    QSize scaledDevice;
     QVector<windowlogic::OverlayLine> outlines;
 };

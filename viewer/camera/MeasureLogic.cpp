@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace measurelogic {
 
@@ -17,24 +20,136 @@ QImage rgbFrame(const QImage& frame)
                                                    : frame.convertToFormat(QImage::Format_RGB888);
 }
 
-// The grey levels of area (inside the frame), row after row.
-void greyPlane(const QImage& rgb, const QRect& area, std::vector<uint8_t>& grey)
+// Row kernels: plain loops over 8-bit rows that the compiler turns into vector code (this
+// file is built with the dynamic vector cost model), with an AVX2 clone chosen at run time.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define MEASURE_ROW_KERNEL __attribute__((target_clones("avx2", "default")))
+#else
+#define MEASURE_ROW_KERNEL
+#endif
+
+// Grey levels of width pixels of an RGB888 row.
+MEASURE_ROW_KERNEL void greyRow(const uint8_t* __restrict rgb, int width, uint8_t* __restrict grey)
 {
-    const int width = area.width();
-    grey.resize(std::size_t(width) * std::size_t(area.height()));
-    uint8_t* out = grey.data();
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const uchar* p = rgb.constScanLine(y) + 3 * area.left();
-        for (int x = 0; x < width; ++x, p += 3)
-            *out++ = uint8_t(greyLevel(p[0], p[1], p[2]));
+    for (int x = 0; x < width; ++x)
+        grey[x] = uint8_t((rgb[3 * x] * 77 + rgb[3 * x + 1] * 150 + rgb[3 * x + 2] * 29) >> 8);
+}
+
+// |Laplacian| of the centre row's pixels 1 .. width - 2 into magnitude[1 .. width - 2].
+MEASURE_ROW_KERNEL void laplacianMagnitudeRow(const uint8_t* __restrict up,
+                                              const uint8_t* __restrict centre,
+                                              const uint8_t* __restrict down, int width,
+                                              uint16_t* __restrict magnitude)
+{
+    for (int x = 1; x + 1 < width; ++x) {
+        const int l = up[x] + down[x] + centre[x - 1] + centre[x + 1] - 4 * centre[x];
+        magnitude[x] = uint16_t(l < 0 ? -l : l);
     }
 }
 
-inline int laplacianAt(const uint8_t* centre, int stride)
+// Sum and sum of squares of the Laplacian of the centre row's pixels 1 .. width - 2. Each
+// chunk stays within 32 bits: at most 1020² per pixel.
+MEASURE_ROW_KERNEL void laplacianRowSums(const uint8_t* __restrict up,
+                                         const uint8_t* __restrict centre,
+                                         const uint8_t* __restrict down, int width, qint64& sum,
+                                         qint64& squares)
 {
-    return int(centre[-stride]) + int(centre[stride]) + int(centre[-1]) + int(centre[1]) -
-           4 * int(centre[0]);
+    constexpr int kChunk = 1024;
+    for (int from = 1; from + 1 < width; from += kChunk) {
+        const int to = std::min(width - 1, from + kChunk);
+        int32_t chunkSum = 0;
+        int32_t chunkSquares = 0;
+        for (int x = from; x < to; ++x) {
+            const int32_t l = up[x] + down[x] + centre[x - 1] + centre[x + 1] - 4 * centre[x];
+            chunkSum += l;
+            chunkSquares += l * l;
+        }
+        sum += chunkSum;
+        squares += chunkSquares;
+    }
 }
+
+constexpr uint8_t kNotClipped = 0;
+constexpr uint8_t kClippedLow = 1;
+constexpr uint8_t kClippedHigh = 2;
+
+// Clipping of each pixel of an RGB888 row into flags; counts those high and those low.
+MEASURE_ROW_KERNEL void clippingRow(const uint8_t* __restrict rgb, int width,
+                                    uint8_t* __restrict flags, int& high, int& low)
+{
+    int highs = 0;
+    int lows = 0;
+    for (int x = 0; x < width; ++x) {
+        const uint8_t r = rgb[3 * x];
+        const uint8_t g = rgb[3 * x + 1];
+        const uint8_t b = rgb[3 * x + 2];
+        const uint8_t top = std::max(r, std::max(g, b));
+        const uint8_t bottom = std::min(r, std::min(g, b));
+        const uint8_t isHigh = top == kTopLevel;
+        const uint8_t isLow = (bottom == 0) & !isHigh;
+        flags[x] = uint8_t(isHigh * kClippedHigh + isLow * kClippedLow);
+        highs += isHigh;
+        lows += isLow;
+    }
+    high = highs;
+    low = lows;
+}
+
+// Marks one pixel per flag, as colour high or low; other pixels keep what they show.
+MEASURE_ROW_KERNEL void markClippedRow(const uint8_t* __restrict flags, int width,
+                                       QRgb* __restrict out, QRgb high, QRgb low)
+{
+    for (int x = 0; x < width; ++x) {
+        const uint8_t f = flags[x];
+        out[x] = f == kClippedHigh ? high : f == kClippedLow ? low : out[x];
+    }
+}
+
+// The pixels 1 .. width - 2 of a row of magnitudes at the peaking floor or above: their
+// columns into xs and magnitudes into levels, in order; returns how many.
+std::size_t keepCandidates(const uint16_t* magnitude, int width, uint32_t* xs, uint16_t* levels)
+{
+    std::size_t kept = 0;
+    int x = 1;
+#ifdef __SSE2__
+    // Eight at a time: most pixels of most frames lie below the floor.
+    const __m128i below = _mm_set1_epi16(kPeakingFloor - 1);
+    for (; x + 8 < width; x += 8) {
+        const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(magnitude + x));
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpgt_epi16(m, below))) & 0x5555u;
+        while (mask) {
+            const int i = __builtin_ctz(mask) / 2;
+            xs[kept] = uint32_t(x + i);
+            levels[kept] = magnitude[x + i];
+            ++kept;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; x + 1 < width; ++x) {
+        if (magnitude[x] >= kPeakingFloor) {
+            xs[kept] = uint32_t(x);
+            levels[kept] = magnitude[x];
+            ++kept;
+        }
+    }
+    return kept;
+}
+
+// Three grey rows of an area, the newest replacing the oldest: a Laplacian needs no more.
+class GreyRows {
+public:
+    void start(int width)
+    {
+        rowWidth = width;
+        rows.resize(std::size_t(3) * std::size_t(width));
+    }
+    uint8_t* row(int y) { return rows.data() + std::size_t(y % 3) * std::size_t(rowWidth); }
+
+private:
+    int rowWidth = 0;
+    std::vector<uint8_t> rows;
+};
 
 QImage emptyOverlay(QSize size)
 {
@@ -145,24 +260,18 @@ double laplacianVariance(const QImage& frame, const QRect& area)
     const QRect inside = area.intersected(frame.rect());
     if (inside.width() < 3 || inside.height() < 3)
         return 0.0;
-    static thread_local std::vector<uint8_t> grey;
-    greyPlane(rgbFrame(frame), inside, grey);
-    const int stride = inside.width();
+    const QImage rgb = rgbFrame(frame);
+    const int width = inside.width();
+    static thread_local GreyRows grey;
+    grey.start(width);
     qint64 sum = 0;
     qint64 squares = 0;
-    for (int y = 1; y + 1 < inside.height(); ++y) {
-        const uint8_t* row = grey.data() + std::size_t(y) * stride;
-        qint64 rowSum = 0;
-        qint64 rowSquares = 0;
-        for (int x = 1; x + 1 < stride; ++x) {
-            const int l = laplacianAt(row + x, stride);
-            rowSum += l;
-            rowSquares += l * l;
-        }
-        sum += rowSum;
-        squares += rowSquares;
+    for (int y = 0; y < inside.height(); ++y) {
+        greyRow(rgb.constScanLine(inside.top() + y) + 3 * inside.left(), width, grey.row(y));
+        if (y >= 2)
+            laplacianRowSums(grey.row(y - 2), grey.row(y - 1), grey.row(y), width, sum, squares);
     }
-    const double count = double(stride - 2) * double(inside.height() - 2);
+    const double count = double(width - 2) * double(inside.height() - 2);
     const double mean = double(sum) / count;
     return std::max(0.0, double(squares) / count - mean * mean);
 }
@@ -180,28 +289,36 @@ ClippingShare markClipping(const QImage& frame, QImage* overlay, int scale)
         return share;
     scale = std::max(1, scale);
     const QImage rgb = rgbFrame(frame);
+    const int width = rgb.width();
+    const int height = rgb.height();
     const QRgb high = kClippedHighColour.rgb();
     const QRgb low = kClippedLowColour.rgb();
     const bool marking = overlay && overlay->size() == markSize(rgb.size(), scale) &&
                          overlay->format() == QImage::Format_ARGB32_Premultiplied;
-    for (int y = 0; y < rgb.height(); ++y) {
-        const uchar* p = rgb.constScanLine(y);
-        QRgb* out = marking ? reinterpret_cast<QRgb*>(overlay->scanLine(y / scale)) : nullptr;
-        for (int x = 0; x < rgb.width(); ++x, p += 3) {
-            const int top = std::max({p[0], p[1], p[2]});
-            const int bottom = std::min({p[0], p[1], p[2]});
-            if (top == kTopLevel) {
-                ++share.high;
-                if (out)
-                    out[x / scale] = high;
-            } else if (bottom == 0) {
-                ++share.low;
-                if (out && out[x / scale] != high)
-                    out[x / scale] = low;
-            }
+    static thread_local std::vector<uint8_t> flags;
+    flags.resize(std::size_t(width));
+    for (int y = 0; y < height; ++y) {
+        int highs = 0;
+        int lows = 0;
+        clippingRow(rgb.constScanLine(y), width, flags.data(), highs, lows);
+        share.high += highs;
+        share.low += lows;
+        if (!marking || highs + lows == 0)
+            continue;
+        QRgb* out = reinterpret_cast<QRgb*>(overlay->scanLine(y / scale));
+        if (scale == 1) {
+            markClippedRow(flags.data(), width, out, high, low);
+            continue;
+        }
+        // A block with a pixel clipped high shows that, whatever its other pixels are.
+        for (int x = 0; x < width; ++x) {
+            if (flags[x] == kClippedHigh)
+                out[x / scale] = high;
+            else if (flags[x] == kClippedLow && out[x / scale] != high)
+                out[x / scale] = low;
         }
     }
-    share.pixels = qint64(rgb.width()) * rgb.height();
+    share.pixels = qint64(width) * height;
     return share;
 }
 
@@ -212,25 +329,42 @@ qint64 markPeaking(const QImage& frame, QImage& overlay, int scale)
         overlay.size() != markSize(frame.size(), scale) ||
         overlay.format() != QImage::Format_ARGB32_Premultiplied)
         return 0;
-    static thread_local std::vector<uint8_t> grey;
+    const QImage rgb = rgbFrame(frame);
+    const int width = rgb.width();
+    const int height = rgb.height();
+    // One pass keeps only the pixels at the floor or above, with their magnitude: few on
+    // most frames, and all that the threshold and the marks need.
+    static thread_local GreyRows grey;
     static thread_local std::vector<uint16_t> magnitude;
-    const QRect all = frame.rect();
-    greyPlane(rgbFrame(frame), all, grey);
-    const int width = all.width();
-    const int height = all.height();
-    magnitude.assign(std::size_t(width) * std::size_t(height), 0);
-    std::array<qint64, kLaplacianLevels> counts{};
-    for (int y = 1; y + 1 < height; ++y) {
-        const uint8_t* row = grey.data() + std::size_t(y) * width;
-        uint16_t* out = magnitude.data() + std::size_t(y) * width;
-        for (int x = 1; x + 1 < width; ++x) {
-            const int l = std::abs(laplacianAt(row + x, width));
-            out[x] = uint16_t(l);
-            ++counts[l];
+    static thread_local std::vector<uint32_t> candidateX;
+    static thread_local std::vector<uint16_t> candidateMagnitude;
+    static thread_local std::vector<std::size_t> rowEnd;  // of each row's candidates
+    grey.start(width);
+    magnitude.resize(std::size_t(width));
+    rowEnd.assign(std::size_t(height), 0);
+    std::size_t candidates = 0;
+    for (int y = 0; y < height; ++y) {
+        greyRow(rgb.constScanLine(y), width, grey.row(y));
+        if (y < 2)
+            continue;
+        laplacianMagnitudeRow(grey.row(y - 2), grey.row(y - 1), grey.row(y), width,
+                              magnitude.data());
+        // Room for every pixel of the row, so that the loop below writes without checks.
+        if (candidateX.size() < candidates + std::size_t(width)) {
+            candidateX.resize(std::max(candidates + std::size_t(width), 2 * candidateX.size()));
+            candidateMagnitude.resize(candidateX.size());
         }
+        candidates = keepCandidates(magnitude.data(), width, candidateX.data() + candidates,
+                                    candidateMagnitude.data() + candidates) +
+                     candidates;
+        rowEnd[std::size_t(y - 1)] = candidates;
     }
+    rowEnd[std::size_t(height - 1)] = candidates;
+    std::array<qint64, kLaplacianLevels> counts{};
+    for (std::size_t i = 0; i < candidates; ++i)
+        ++counts[candidateMagnitude[i]];
     int strongest = kLaplacianLevels - 1;
-    while (strongest > 0 && counts[strongest] == 0)
+    while (strongest >= kPeakingFloor && counts[strongest] == 0)
         --strongest;
     if (strongest < kPeakingFloor)
         return 0;
@@ -248,20 +382,19 @@ qint64 markPeaking(const QImage& frame, QImage& overlay, int scale)
         above = counts[strongest];
     }
     const QRgb mark = kPeakingColour.rgb();
+    const uint32_t* xs = candidateX.data();
+    const uint16_t* levels = candidateMagnitude.data();
+    std::size_t begin = 0;
     for (int y = 1; y + 1 < height; ++y) {
-        const uint16_t* in = magnitude.data() + std::size_t(y) * width;
+        const std::size_t end = rowEnd[std::size_t(y)];
+        if (begin == end)
+            continue;
         QRgb* out = reinterpret_cast<QRgb*>(overlay.scanLine(y / scale));
-        if (scale == 1) {
-            for (int x = 1; x + 1 < width; ++x) {
-                if (in[x] >= threshold)
-                    out[x] = mark;
-            }
-        } else {
-            for (int x = 1; x + 1 < width; ++x) {
-                if (in[x] >= threshold)
-                    out[x / scale] = mark;
-            }
+        for (std::size_t i = begin; i < end; ++i) {
+            if (levels[i] >= threshold)
+                out[scale == 1 ? xs[i] : xs[i] / uint32_t(scale)] = mark;
         }
+        begin = end;
     }
     return above;
 }
@@ -290,7 +423,67 @@ Profile lineProfile(const QImage& frame, const QLineF& line)
     return profile;
 }
 
-Results measure(const QImage& frame, const Request& request)
+QImage OverlayPool::take(QSize size)
+{
+    if (size.isEmpty())
+        return QImage();
+    for (QImage& image : kept) {
+        // Held by the pool alone: no result shows it any more. Moved out, so that writing
+        // the marks copies nothing.
+        if (!image.isNull() && image.size() == size && image.isDetached()) {
+            QImage reused = std::move(image);
+            image = QImage();
+            reused.fill(Qt::transparent);
+            return reused;
+        }
+    }
+    return emptyOverlay(size);
+}
+
+void OverlayPool::keep(const QImage& overlay)
+{
+    if (overlay.isNull())
+        return;
+    for (QImage& image : kept) {
+        if (image.isNull()) {
+            image = overlay;
+            return;
+        }
+    }
+    kept[next] = overlay;
+    next = (next + 1) % kKept;
+}
+
+QVector<QPoint> plotPoints(const QVector<int>& values, int columns)
+{
+    QVector<QPoint> points;
+    const int samples = values.size();
+    if (samples <= 2 * std::max(columns, 0)) {
+        points.reserve(samples);
+        for (int i = 0; i < samples; ++i)
+            points.append(QPoint(i, values[i]));
+        return points;
+    }
+    points.reserve(2 * columns);
+    for (int c = 0; c < columns; ++c) {
+        const int from = int(qint64(c) * samples / columns);
+        const int to = int(qint64(c + 1) * samples / columns);
+        int lowest = from;
+        int highest = from;
+        for (int i = from + 1; i < to; ++i) {
+            if (values[i] < values[lowest])
+                lowest = i;
+            if (values[i] > values[highest])
+                highest = i;
+        }
+        points.append(QPoint(std::min(lowest, highest), values[std::min(lowest, highest)]));
+        if (lowest != highest)
+            points.append(QPoint(std::max(lowest, highest), values[std::max(lowest, highest)]));
+    }
+    return points;
+}
+
+Results measure(const QImage& frame, const Request& request, OverlayPool* pool)
 {
     Results results;
     results.tag = request.tag;
@@ -312,13 +505,16 @@ Results measure(const QImage& frame, const Request& request)
     }
     results.markScale = std::max(1, request.markScale);
     if (request.clipping || request.peaking)
-        results.overlay = emptyOverlay(markSize(rgb.size(), results.markScale));
+        results.overlay = pool ? pool->take(markSize(rgb.size(), results.markScale))
+                               : emptyOverlay(markSize(rgb.size(), results.markScale));
     if (request.peaking)
         results.peakingMarks = markPeaking(rgb, results.overlay, results.markScale);
     if (request.clipping) {
         results.hasClipping = true;
         results.clipping = markClipping(rgb, &results.overlay, results.markScale);
     }
+    if (pool)
+        pool->keep(results.overlay);
     if (request.profile && !request.line.isNull()) {
         results.hasProfile = true;
         results.profile = lineProfile(rgb, request.line);

@@ -97,6 +97,10 @@ struct Profile {
     int samples() const { return values[0].size(); }
 };
 Profile lineProfile(const QImage& frame, const QLineF& line);
+// What a plot columns wide draws of values, as (sample index, value): all of them when
+// there are at most two a column, else each column's lowest and highest in the order they
+// come, so that the curve keeps every peak and dip with far fewer points to stroke.
+QVector<QPoint> plotPoints(const QVector<int>& values, int columns);
 
 // ---- One pass for a frame
 // What the tools that are on want of a frame.
@@ -134,7 +138,23 @@ struct Results {
     int markScale = 1;
     qint64 peakingMarks = 0;
 };
-Results measure(const QImage& frame, const Request& request);
+// Overlays of earlier passes, filled again for a later one once no result holds them any
+// more: a large frame's marks then cost no fresh memory each time.
+class OverlayPool {
+public:
+    // A transparent ARGB32 premultiplied image of size, the pool's no more until kept;
+    // null for an empty size.
+    QImage take(QSize size);
+    // An overlay that results hand out; the pool reuses it once they are gone.
+    void keep(const QImage& overlay);
+
+private:
+    static constexpr int kKept = 3;  // the one being shown, one queued, one spare
+    std::array<QImage, kKept> kept;
+    int next = 0;
+};
+// Overlays come from pool when one is given.
+Results measure(const QImage& frame, const Request& request, OverlayPool* pool = nullptr);
 
 // The size of the marks of a frame: one pixel per scale × scale block, blocks at the right
 // and bottom edges cut short.

@@ -61,7 +61,7 @@ void MeasureWorker::run()
             request = pendingRequest;
             pending = false;
         }
-        const measurelogic::Results results = measurelogic::measure(working, request);
+        const measurelogic::Results results = measurelogic::measure(working, request, &overlays);
         emit measured(results);
         busy.store(false);
     }

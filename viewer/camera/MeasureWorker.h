@@ -35,7 +35,8 @@ private:
     std::mutex mutex;
     std::condition_variable wake;
     QImage pendingFrame;
-    QImage working;  // the worker thread's frame
+    QImage working;                      // the worker thread's frame
+    measurelogic::OverlayPool overlays;  // the worker thread's too
     measurelogic::Request pendingRequest;
     bool pending = false;
     bool stopping = false;

@@ -1,7 +1,8 @@
 #include "ProfilePlot.h"
 
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
+#include <algorithm>
 
 ProfilePlot::ProfilePlot(QWidget* parent) : QWidget(parent)
 {
@@ -40,17 +41,20 @@ void ProfilePlot::render()
     const QColor colours[] = {QColor(255, 80, 80), QColor(80, 230, 80), QColor(90, 140, 255)};
     const int curves = mono ? 1 : measurelogic::kChannels;
     const double step = samples > 1 ? area.width() / double(samples - 1) : 0.0;
+    // At most two points a device pixel: a long line's thousands of samples would cost
+    // the display rate each time the profile changes, and show no more.
+    const int columns = std::max(1, int(area.width()));
     for (int c = 0; c < curves; ++c) {
-        QPainterPath path;
-        for (int i = 0; i < samples; ++i) {
-            const QPointF point(area.left() + i * step,
-                                area.bottom() - area.height() * shown.values[c][i] / 255.0);
-            if (i == 0)
-                path.moveTo(point);
-            else
-                path.lineTo(point);
-        }
-        painter.setPen(QPen(mono ? QColor(230, 230, 230) : colours[c], 1.2));
-        painter.drawPath(path);
+        const QVector<QPoint> points = measurelogic::plotPoints(shown.values[c], columns);
+        QPolygonF curve;
+        curve.reserve(points.size());
+        for (const QPoint& p : points)
+            curve.append(
+                QPointF(area.left() + p.x() * step, area.bottom() - area.height() * p.y() / 255.0));
+        // A one-pixel cosmetic pen takes the painter's fast path for thin lines.
+        QPen pen(mono ? QColor(230, 230, 230) : colours[c], 1);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.drawPolyline(curve);
     }
 }
