@@ -302,6 +302,80 @@ __attribute__((target("avx2"))) int packTriplesAvx2(const uint8_t* p0, const uin
     return x;
 }
 
+// Byte indices for packing 64 pixels of three planes (or four with a constant alpha) with
+// vpermt2b / vpermb: for output vector k and byte j, which sample of the first two planes
+// (0..127) or of the third (0..63) it takes, straight or mirrored.
+struct PackIndices {
+    alignas(64) uint8_t triple[2][3][64];  // [mirror][output vector][byte]
+    alignas(64) uint8_t quad[2][4][64];
+    PackIndices()
+    {
+        for (int m = 0; m < 2; ++m) {
+            for (int k = 0; k < 3; ++k)
+                for (int j = 0; j < 64; ++j) {
+                    const int byte = 64 * k + j, pixel = m ? 63 - byte / 3 : byte / 3;
+                    triple[m][k][j] = static_cast<uint8_t>(byte % 3 == 1 ? 64 + pixel : pixel);
+                }
+            for (int k = 0; k < 4; ++k)
+                for (int j = 0; j < 64; ++j) {
+                    const int byte = 64 * k + j, pixel = m ? 63 - byte / 4 : byte / 4;
+                    quad[m][k][j] = static_cast<uint8_t>(byte % 4 == 1 ? 64 + pixel : pixel);
+                }
+        }
+    }
+};
+
+// Bytes 2, 5, 8, ... of three output vectors (the third plane), and bytes 2, 6, 10, ... and
+// 3, 7, 11, ... of four (third plane, alpha).
+constexpr __mmask64 kThirdOfTriple[3] = {0x4924924924924924ull, 0x2492492492492492ull, 0x9249249249249249ull};
+constexpr __mmask64 kThirdOfQuad = 0x4444444444444444ull, kFourthOfQuad = 0x8888888888888888ull;
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int packTriplesVbmi(const uint8_t* p0, const uint8_t* p1,
+                                                                         const uint8_t* p2, int w, bool mirror,
+                                                                         uint8_t* dst)
+{
+    static const PackIndices indices;
+    const int m = mirror ? 1 : 0;
+    __m512i idx[3];
+    for (int k = 0; k < 3; ++k)
+        idx[k] = _mm512_load_si512(indices.triple[m][k]);
+    int x = 0;
+    for (; x + 64 <= w; x += 64) {
+        const __m512i a = _mm512_loadu_si512(p0 + x), b = _mm512_loadu_si512(p1 + x);
+        const __m512i c = _mm512_loadu_si512(p2 + x);
+        uint8_t* o = dst + 3 * static_cast<size_t>(mirror ? w - x - 64 : x);
+        for (int k = 0; k < 3; ++k) {
+            const __m512i ab = _mm512_permutex2var_epi8(a, idx[k], b);
+            _mm512_storeu_si512(o + 64 * k, _mm512_mask_permutexvar_epi8(ab, kThirdOfTriple[k], idx[k], c));
+        }
+    }
+    return x;
+}
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int packBgraVbmi(const uint8_t* r, const uint8_t* g,
+                                                                      const uint8_t* b, int w, bool mirror,
+                                                                      uint8_t* dst)
+{
+    static const PackIndices indices;
+    const int m = mirror ? 1 : 0;
+    __m512i idx[4];
+    for (int k = 0; k < 4; ++k)
+        idx[k] = _mm512_load_si512(indices.quad[m][k]);
+    const __m512i opaque = _mm512_set1_epi8(-1);
+    int x = 0;
+    for (; x + 64 <= w; x += 64) {
+        const __m512i vb = _mm512_loadu_si512(b + x), vg = _mm512_loadu_si512(g + x);
+        const __m512i vr = _mm512_loadu_si512(r + x);
+        uint8_t* o = dst + 4 * static_cast<size_t>(mirror ? w - x - 64 : x);
+        for (int k = 0; k < 4; ++k) {
+            const __m512i bg = _mm512_permutex2var_epi8(vb, idx[k], vg);
+            const __m512i bgr = _mm512_mask_permutexvar_epi8(bg, kThirdOfQuad, idx[k], vr);
+            _mm512_storeu_si512(o + 64 * k, _mm512_mask_mov_epi8(bgr, kFourthOfQuad, opaque));
+        }
+    }
+    return x;
+}
+
 // 16 pixels per step in 16-bit lanes; same arithmetic as saturateBody.
 __attribute__((target("avx2"))) void saturateAvx2(uint8_t* r, uint8_t* g, uint8_t* b, int w, int sat64)
 {
@@ -394,6 +468,57 @@ __attribute__((target("avx512f,avx512bw"))) void sharpenAvx512(const uint8_t* up
     }
 #undef widen
     sharpenAvx2(up + i, cur + i, down + i, n - i, step, amount16, dst + i);
+}
+
+// 16-bit lane k: even = 1 2 1 sum around byte i + 2k of row, odd = around byte i + 2k + 1;
+// vpmaddubsw on the row shifted by one gives the first two terms of each.
+__attribute__((target("avx512f,avx512bw"))) inline void pairSums(const uint8_t* row, __m512i& even,
+                                                                 __m512i& odd)
+{
+    const __m512i oneTwo = _mm512_set1_epi16(0x0201), lowBytes = _mm512_set1_epi16(0x00FF);
+    const __m512i right = _mm512_loadu_si512(row + 1);
+    even = _mm512_add_epi16(_mm512_maddubs_epi16(_mm512_loadu_si512(row - 1), oneTwo),
+                            _mm512_and_si512(right, lowBytes));
+    odd = _mm512_add_epi16(_mm512_maddubs_epi16(_mm512_loadu_si512(row), oneTwo), _mm512_srli_epi16(right, 8));
+}
+
+// sharpenBody's arithmetic for the 32 even (or odd) samples of a block, from the 1 2 1
+// sums of the rows and c * (16 + amount16) in 16-bit lanes:
+// c + (((c - blur) * a + 8) >> 4) is (c * (16 + a) - blur * a + 8) >> 4 exactly.
+__attribute__((target("avx512f,avx512bw"))) inline __m512i unsharp(__m512i scaledC, __m512i upSum,
+                                                                   __m512i curSum, __m512i downSum,
+                                                                   __m512i gain)
+{
+    const __m512i eight = _mm512_set1_epi16(8);
+    const __m512i sum = _mm512_add_epi16(_mm512_add_epi16(upSum, downSum), _mm512_slli_epi16(curSum, 1));
+    const __m512i blur = _mm512_srli_epi16(_mm512_add_epi16(sum, eight), 4);
+    return _mm512_srai_epi16(_mm512_add_epi16(_mm512_sub_epi16(scaledC, _mm512_mullo_epi16(blur, gain)), eight), 4);
+}
+
+// The unsharp mask of a planar row (step 1), 64 bytes a step without widening; rows
+// must be readable at -1 .. n. Returns how many bytes it did.
+__attribute__((target("avx512f,avx512bw"))) int sharpenPlaneAvx512(const uint8_t* up, const uint8_t* cur,
+                                                                   const uint8_t* down, int n, int amount16,
+                                                                   uint8_t* dst)
+{
+    const __m512i gain = _mm512_set1_epi16(static_cast<short>(amount16));
+    const short scale = static_cast<short>(16 + amount16);   // at most 64: a signed byte
+    const __m512i scaleEven = _mm512_set1_epi16(scale), scaleOdd = _mm512_set1_epi16(static_cast<short>(scale << 8));
+    // packus leaves each 128-bit lane as 8 even then 8 odd results; this interleaves them.
+    // Bytes 0 8 1 9 2 10 ... 7 15 in each lane.
+    const __m512i interleave = _mm512_set4_epi32(0x0F070E06, 0x0D050C04, 0x0B030A02, 0x09010800);
+    int i = 0;
+    for (; i + 64 <= n; i += 64) {
+        __m512i ue, uo, ce, co, de, dO;
+        pairSums(up + i, ue, uo);
+        pairSums(cur + i, ce, co);
+        pairSums(down + i, de, dO);
+        const __m512i c = _mm512_loadu_si512(cur + i);
+        const __m512i even = unsharp(_mm512_maddubs_epi16(c, scaleEven), ue, ce, de, gain);
+        const __m512i odd = unsharp(_mm512_maddubs_epi16(c, scaleOdd), uo, co, dO, gain);
+        _mm512_storeu_si512(dst + i, _mm512_shuffle_epi8(_mm512_packus_epi16(even, odd), interleave));
+    }
+    return i;
 }
 
 __attribute__((target("avx512f,avx512bw"))) void saturateAvx512(uint8_t* r, uint8_t* g, uint8_t* b, int w, int sat64)
@@ -514,8 +639,10 @@ void sharpenRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int 
                 int amount16, uint8_t* dst)
 {
 #ifdef VEXO_IMAGING_X86
-    if (fast() && cpuHasAvx512bw())
-        return sharpenAvx512(up, cur, down, n, step, amount16, dst);
+    if (fast() && cpuHasAvx512bw()) {
+        const int done = step == 1 ? sharpenPlaneAvx512(up, cur, down, n, amount16, dst) : 0;
+        return sharpenAvx512(up + done, cur + done, down + done, n - done, step, amount16, dst + done);
+    }
     if (fast() && cpuHasAvx2())
         return sharpenAvx2(up, cur, down, n, step, amount16, dst);
 #endif
@@ -536,8 +663,10 @@ void packRgbRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, int w, boo
 {
     int x = 0;
 #ifdef VEXO_IMAGING_X86
+    if (fast() && cpuHasVbmi())
+        x = packTriplesVbmi(r, g, b, w, mirror, dst);
     if (fast() && cpuHasAvx2())
-        x = packTriplesAvx2(r, g, b, w, mirror, dst);
+        x += packTriplesAvx2(r + x, g + x, b + x, w - x, mirror, mirror ? dst : dst + 3 * static_cast<size_t>(x));
 #endif
     packTriplesPortable(r, g, b, x, w, mirror, dst);
 }
@@ -551,8 +680,10 @@ void packBgraRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, int w, bo
 {
     int x = 0;
 #ifdef VEXO_IMAGING_X86
+    if (fast() && cpuHasVbmi())
+        x = packBgraVbmi(r, g, b, w, mirror, dst);
     if (fast() && cpuHasAvx2())
-        x = packBgraAvx2(r, g, b, w, mirror, dst);
+        x += packBgraAvx2(r + x, g + x, b + x, w - x, mirror, mirror ? dst : dst + 4 * static_cast<size_t>(x));
 #endif
     packBgraPortable(r, g, b, x, w, mirror, dst);
 }
