@@ -115,9 +115,21 @@ struct RowBuffers {
     uint8_t* plane[3][3] = {};  // ring slot, then planar r, g, b of that row
     uint8_t* grey[3] = {};      // ring slot: the row's single plane when the output is grey
     uint8_t* sharp[3] = {};     // sharpened r, g, b (or grey) of the row being packed
+    std::vector<uint16_t> sumStorage;
+    uint16_t* sums[3][3] = {};  // ring slot, then the horizontal sums of each plane (or grey)
 
     void reserve(int w)
     {
+        // 64-byte aligned rows of whole 64-sample blocks.
+        const size_t sumStride = (static_cast<size_t>(w) + 63) / 64 * 64;
+        sumStorage.resize(9 * sumStride + 32);
+        uint16_t* s = sumStorage.data();
+        s += (64 - reinterpret_cast<uintptr_t>(s) % 64) % 64 / sizeof(uint16_t);
+        for (auto& slot : sums)
+            for (auto& row : slot) {
+                row = s;
+                s += sumStride;
+            }
         const size_t padW = static_cast<size_t>(w) + 2, planeW = static_cast<size_t>(w);
         storage.resize(3 * padW + 9 * padW + 3 * padW + 3 * planeW);
         uint8_t* p = storage.data();
@@ -478,20 +490,22 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
     // same in source order as in a vertically mirrored output order.
     const int amount16 = std::clamp(s.sharpness, 0, 100) * 48 / 100;
     const bool grey = !bayer || monochrome || !colourOut;   // one plane a row
+    const int planes = grey ? 1 : 3;
+    // The plane c of ring slot i.
+    auto planeOf = [&](int i, int c) { return grey ? buffers.grey[i] : buffers.plane[i][c]; };
+    int summed = 0;   // leading samples of each plane whose horizontal sums are kept
     auto sharpenAndPack = [&](int y) {
         const int up = std::max(y - 1, 0) % 3, cur = y % 3, down = std::min(y + 1, h - 1) % 3;
         uint8_t* const* sharp = buffers.sharp;
-        if (grey) {
-            kernels::sharpenRow(buffers.grey[up], buffers.grey[cur], buffers.grey[down], w, 1, amount16,
-                                sharp[0]);
-            packRow(s.outputFormat, sharp[0], sharp[0], sharp[0], w, s.mirrorHorizontal, outputRow(y),
-                    nullptr);
-            return;
+        for (int c = 0; c < planes; ++c) {
+            kernels::sharpenFromSums(buffers.sums[up][c], buffers.sums[cur][c], buffers.sums[down][c],
+                                     planeOf(cur, c), summed, amount16, sharp[c]);
+            kernels::sharpenRow(planeOf(up, c) + summed, planeOf(cur, c) + summed, planeOf(down, c) + summed,
+                                w - summed, 1, amount16, sharp[c] + summed);
         }
-        for (int c = 0; c < 3; ++c)
-            kernels::sharpenRow(buffers.plane[up][c], buffers.plane[cur][c], buffers.plane[down][c], w, 1,
-                                amount16, sharp[c]);
-        packRow(s.outputFormat, sharp[0], sharp[1], sharp[2], w, s.mirrorHorizontal, outputRow(y), nullptr);
+        const int last = planes - 1;
+        packRow(s.outputFormat, sharp[0], sharp[std::min(1, last)], sharp[last], w, s.mirrorHorizontal,
+                outputRow(y), nullptr);
     };
     for (int y = 0; y < h; ++y) {
         const uint8_t* current = ring[y % 3] + 1;
@@ -521,17 +535,16 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
             packRow(s.outputFormat, r, g, b, w, s.mirrorHorizontal, outputRow(y), greyRow);
             continue;
         }
-        if (grey) {
-            if (r != greyRow) {
-                if (r == g && g == b)
-                    std::memcpy(greyRow, r, static_cast<size_t>(w));
-                else
-                    kernels::lumaRow(r, g, b, w, greyRow);
-            }
-            padPlane(greyRow, w);
-        } else {
-            for (int c = 0; c < 3; ++c)
-                padPlane(plane[c], w);
+        if (grey && r != greyRow) {
+            if (r == g && g == b)
+                std::memcpy(greyRow, r, static_cast<size_t>(w));
+            else
+                kernels::lumaRow(r, g, b, w, greyRow);
+        }
+        for (int c = 0; c < planes; ++c) {
+            uint8_t* finished = planeOf(y % 3, c);
+            padPlane(finished, w);
+            summed = kernels::planeRowSums(finished, w, buffers.sums[y % 3][c]);
         }
         if (y > 0)
             sharpenAndPack(y - 1);

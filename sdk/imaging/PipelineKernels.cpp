@@ -521,6 +521,36 @@ __attribute__((target("avx512f,avx512bw"))) int sharpenPlaneAvx512(const uint8_t
     return i;
 }
 
+__attribute__((target("avx512f,avx512bw"))) int planeRowSumsAvx512(const uint8_t* row, int n, uint16_t* sums)
+{
+    int i = 0;
+    for (; i + 64 <= n; i += 64) {
+        __m512i even, odd;
+        pairSums(row + i, even, odd);
+        _mm512_store_si512(sums + i, even);
+        _mm512_store_si512(sums + i + 32, odd);
+    }
+    return i;
+}
+
+__attribute__((target("avx512f,avx512bw"))) void sharpenFromSumsAvx512(const uint16_t* up, const uint16_t* cur,
+                                                                       const uint16_t* down, const uint8_t* row,
+                                                                       int n, int amount16, uint8_t* dst)
+{
+    const __m512i gain = _mm512_set1_epi16(static_cast<short>(amount16));
+    const short scale = static_cast<short>(16 + amount16);
+    const __m512i scaleEven = _mm512_set1_epi16(scale), scaleOdd = _mm512_set1_epi16(static_cast<short>(scale << 8));
+    const __m512i interleave = _mm512_set4_epi32(0x0F070E06, 0x0D050C04, 0x0B030A02, 0x09010800);
+    for (int i = 0; i + 64 <= n; i += 64) {
+        const __m512i c = _mm512_loadu_si512(row + i);
+        const __m512i even = unsharp(_mm512_maddubs_epi16(c, scaleEven), _mm512_load_si512(up + i),
+                                     _mm512_load_si512(cur + i), _mm512_load_si512(down + i), gain);
+        const __m512i odd = unsharp(_mm512_maddubs_epi16(c, scaleOdd), _mm512_load_si512(up + i + 32),
+                                    _mm512_load_si512(cur + i + 32), _mm512_load_si512(down + i + 32), gain);
+        _mm512_storeu_si512(dst + i, _mm512_shuffle_epi8(_mm512_packus_epi16(even, odd), interleave));
+    }
+}
+
 __attribute__((target("avx512f,avx512bw"))) void saturateAvx512(uint8_t* r, uint8_t* g, uint8_t* b, int w, int sat64)
 {
     const __m512i kR = _mm512_set1_epi16(77), kG = _mm512_set1_epi16(150), kB = _mm512_set1_epi16(29);
@@ -647,6 +677,29 @@ void sharpenRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int 
         return sharpenAvx2(up, cur, down, n, step, amount16, dst);
 #endif
     sharpenPortable(up, cur, down, n, step, amount16, dst);
+}
+
+int planeRowSums(const uint8_t* row, int n, uint16_t* sums)
+{
+#ifdef VEXO_IMAGING_X86
+    if (fast() && cpuHasAvx512bw())
+        return planeRowSumsAvx512(row, n, sums);
+#endif
+    (void)row;
+    (void)n;
+    (void)sums;
+    return 0;
+}
+
+void sharpenFromSums(const uint16_t* up, const uint16_t* cur, const uint16_t* down, const uint8_t* row, int n,
+                     int amount16, uint8_t* dst)
+{
+#ifdef VEXO_IMAGING_X86
+    if (n > 0)
+        sharpenFromSumsAvx512(up, cur, down, row, n, amount16, dst);
+#else
+    (void)up, (void)cur, (void)down, (void)row, (void)n, (void)amount16, (void)dst;
+#endif
 }
 
 void defectRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int from, int to,
