@@ -247,6 +247,24 @@ void correctDefects(const uint8_t* src, int w, int h, bool bayer, std::vector<ui
     }
 }
 
+// count pixels of bpp bytes, step bytes apart, get colour; the copy has a fixed size per
+// format, so it is a few moves instead of a library call per pixel.
+template <size_t Bpp>
+void paintPixels(uint8_t* p, size_t step, int count, const uint8_t* colour)
+{
+    for (int i = 0; i < count; ++i, p += step)
+        std::memcpy(p, colour, Bpp);
+}
+
+void paintPixels(uint8_t* p, size_t step, int count, size_t bpp, const uint8_t* colour)
+{
+    switch (bpp) {
+    case 1: paintPixels<1>(p, step, count, colour); break;
+    case 3: paintPixels<3>(p, step, count, colour); break;
+    default: paintPixels<4>(p, step, count, colour); break;
+    }
+}
+
 void drawCrosshairs(const std::array<Crosshair, 9>& crosshairs, uint8_t* img, int w, int h,
                     uint32_t fmt, size_t bpp)
 {
@@ -264,19 +282,14 @@ void drawCrosshairs(const std::array<Crosshair, 9>& crosshairs, uint8_t* img, in
         default: colour[0] = static_cast<uint8_t>(lumaOf(ch.r, ch.g, ch.b)); break;
         }
         const int first = -(thickness - 1) / 2;
+        const size_t stride = static_cast<size_t>(w) * bpp;
         for (int k = first; k < first + thickness; ++k) {
             const int y = ch.y + k;
-            if (y >= 0 && y < h) {
-                uint8_t* p = img + static_cast<size_t>(y) * w * bpp;
-                for (int x = 0; x < w; ++x, p += bpp)
-                    std::memcpy(p, colour, bpp);
-            }
+            if (y >= 0 && y < h)
+                paintPixels(img + static_cast<size_t>(y) * stride, bpp, w, bpp, colour);
             const int x = ch.x + k;
-            if (x >= 0 && x < w) {
-                uint8_t* p = img + static_cast<size_t>(x) * bpp;
-                for (int y2 = 0; y2 < h; ++y2, p += static_cast<size_t>(w) * bpp)
-                    std::memcpy(p, colour, bpp);
-            }
+            if (x >= 0 && x < w)
+                paintPixels(img + static_cast<size_t>(x) * bpp, stride, h, bpp, colour);
         }
     }
 }
