@@ -522,8 +522,10 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
     };
     for (int y = 0; y < h; ++y) {
         const uint8_t* current = ring[y % 3] + 1;
-        uint8_t* const* plane = buffers.plane[y % 3];
-        uint8_t* greyRow = buffers.grey[y % 3];
+        // Without sharpening a row's planes are packed at once: one slot keeps them in cache.
+        const int slot = amount16 > 0 ? y % 3 : 0;
+        uint8_t* const* plane = buffers.plane[slot];
+        uint8_t* greyRow = buffers.grey[slot];
         const uint8_t *r, *g, *b;
         if (bayer) {
             prepareRow(src, w, h, y + 1, true, t, identity, ring[(y + 1) % 3]);
