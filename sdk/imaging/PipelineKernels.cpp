@@ -302,75 +302,55 @@ __attribute__((target("avx2"))) int packTriplesAvx2(const uint8_t* p0, const uin
     return x;
 }
 
-// Byte indices for packing 64 pixels of three planes (or four with a constant alpha) with
-// vpermt2b / vpermb: for output vector k and byte j, which sample of the first two planes
-// (0..127) or of the third (0..63) it takes, straight or mirrored.
+// Byte indices and masks for packing 64 pixels of three planes (and a constant alpha when
+// Bpp is 4) with vpermt2b / vpermb: for output vector k and byte j, which sample of the
+// first two planes (0..127) or of the third (0..63) it takes, straight or mirrored; which
+// bytes take the third plane, and which the alpha.
+template <int Bpp>
 struct PackIndices {
-    alignas(64) uint8_t triple[2][3][64];  // [mirror][output vector][byte]
-    alignas(64) uint8_t quad[2][4][64];
+    alignas(64) uint8_t index[2][Bpp][64];  // [mirror][output vector][byte]
+    __mmask64 third[Bpp] = {}, alpha[Bpp] = {};
     PackIndices()
     {
-        for (int m = 0; m < 2; ++m) {
-            for (int k = 0; k < 3; ++k)
-                for (int j = 0; j < 64; ++j) {
-                    const int byte = 64 * k + j, pixel = m ? 63 - byte / 3 : byte / 3;
-                    triple[m][k][j] = static_cast<uint8_t>(byte % 3 == 1 ? 64 + pixel : pixel);
+        for (int k = 0; k < Bpp; ++k)
+            for (int j = 0; j < 64; ++j) {
+                const int byte = 64 * k + j, pixel = byte / Bpp, channel = byte % Bpp;
+                for (int m = 0; m < 2; ++m) {
+                    const int source = m ? 63 - pixel : pixel;
+                    index[m][k][j] = static_cast<uint8_t>(channel == 1 ? 64 + source : source);
                 }
-            for (int k = 0; k < 4; ++k)
-                for (int j = 0; j < 64; ++j) {
-                    const int byte = 64 * k + j, pixel = m ? 63 - byte / 4 : byte / 4;
-                    quad[m][k][j] = static_cast<uint8_t>(byte % 4 == 1 ? 64 + pixel : pixel);
-                }
-        }
+                if (channel == 2)
+                    third[k] |= __mmask64(1) << j;
+                if (channel == 3)
+                    alpha[k] |= __mmask64(1) << j;
+            }
     }
 };
 
-// Bytes 2, 5, 8, ... of three output vectors (the third plane), and bytes 2, 6, 10, ... and
-// 3, 7, 11, ... of four (third plane, alpha).
-constexpr __mmask64 kThirdOfTriple[3] = {0x4924924924924924ull, 0x2492492492492492ull, 0x9249249249249249ull};
-constexpr __mmask64 kThirdOfQuad = 0x4444444444444444ull, kFourthOfQuad = 0x8888888888888888ull;
-
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int packTriplesVbmi(const uint8_t* p0, const uint8_t* p1,
-                                                                         const uint8_t* p2, int w, bool mirror,
-                                                                         uint8_t* dst)
+// Interleaves p0, p1, p2 (and alpha 255 when Bpp is 4) 64 pixels a step; returns how many
+// pixels it did.
+template <int Bpp>
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int packVbmi(const uint8_t* p0, const uint8_t* p1,
+                                                                  const uint8_t* p2, int w, bool mirror,
+                                                                  uint8_t* dst)
 {
-    static const PackIndices indices;
+    static const PackIndices<Bpp> tables;
     const int m = mirror ? 1 : 0;
-    __m512i idx[3];
-    for (int k = 0; k < 3; ++k)
-        idx[k] = _mm512_load_si512(indices.triple[m][k]);
+    __m512i idx[Bpp];
+    for (int k = 0; k < Bpp; ++k)
+        idx[k] = _mm512_load_si512(tables.index[m][k]);
+    const __m512i opaque = _mm512_set1_epi8(-1);
     int x = 0;
     for (; x + 64 <= w; x += 64) {
         const __m512i a = _mm512_loadu_si512(p0 + x), b = _mm512_loadu_si512(p1 + x);
         const __m512i c = _mm512_loadu_si512(p2 + x);
-        uint8_t* o = dst + 3 * static_cast<size_t>(mirror ? w - x - 64 : x);
-        for (int k = 0; k < 3; ++k) {
+        uint8_t* o = dst + Bpp * static_cast<size_t>(mirror ? w - x - 64 : x);
+        for (int k = 0; k < Bpp; ++k) {
             const __m512i ab = _mm512_permutex2var_epi8(a, idx[k], b);
-            _mm512_storeu_si512(o + 64 * k, _mm512_mask_permutexvar_epi8(ab, kThirdOfTriple[k], idx[k], c));
-        }
-    }
-    return x;
-}
-
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int packBgraVbmi(const uint8_t* r, const uint8_t* g,
-                                                                      const uint8_t* b, int w, bool mirror,
-                                                                      uint8_t* dst)
-{
-    static const PackIndices indices;
-    const int m = mirror ? 1 : 0;
-    __m512i idx[4];
-    for (int k = 0; k < 4; ++k)
-        idx[k] = _mm512_load_si512(indices.quad[m][k]);
-    const __m512i opaque = _mm512_set1_epi8(-1);
-    int x = 0;
-    for (; x + 64 <= w; x += 64) {
-        const __m512i vb = _mm512_loadu_si512(b + x), vg = _mm512_loadu_si512(g + x);
-        const __m512i vr = _mm512_loadu_si512(r + x);
-        uint8_t* o = dst + 4 * static_cast<size_t>(mirror ? w - x - 64 : x);
-        for (int k = 0; k < 4; ++k) {
-            const __m512i bg = _mm512_permutex2var_epi8(vb, idx[k], vg);
-            const __m512i bgr = _mm512_mask_permutexvar_epi8(bg, kThirdOfQuad, idx[k], vr);
-            _mm512_storeu_si512(o + 64 * k, _mm512_mask_mov_epi8(bgr, kFourthOfQuad, opaque));
+            __m512i v = _mm512_mask_permutexvar_epi8(ab, tables.third[k], idx[k], c);
+            if constexpr (Bpp == 4)
+                v = _mm512_mask_mov_epi8(v, tables.alpha[k], opaque);
+            _mm512_storeu_si512(o + 64 * k, v);
         }
     }
     return x;
@@ -761,7 +741,7 @@ void packRgbRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, int w, boo
     int x = 0;
 #ifdef VEXO_IMAGING_X86
     if (fast() && cpuHasVbmi())
-        x = packTriplesVbmi(r, g, b, w, mirror, dst);
+        x = packVbmi<3>(r, g, b, w, mirror, dst);
     if (fast() && cpuHasAvx2())
         x += packTriplesAvx2(r + x, g + x, b + x, w - x, mirror, mirror ? dst : dst + 3 * static_cast<size_t>(x));
 #endif
@@ -778,7 +758,7 @@ void packBgraRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, int w, bo
     int x = 0;
 #ifdef VEXO_IMAGING_X86
     if (fast() && cpuHasVbmi())
-        x = packBgraVbmi(r, g, b, w, mirror, dst);
+        x = packVbmi<4>(b, g, r, w, mirror, dst);
     if (fast() && cpuHasAvx2())
         x += packBgraAvx2(r + x, g + x, b + x, w - x, mirror, mirror ? dst : dst + 4 * static_cast<size_t>(x));
 #endif
