@@ -2,8 +2,8 @@
 //
 // One pass per row: the raw row gets white balance and tone curve (gamma or preset table,
 // contrast) from per-colour 256-entry tables built in configure(), then bilinear demosaic
-// into three planar rows, saturation or monochrome, and packing into the output format
-// with horizontal and vertical mirroring, and sharpening one row behind. The row kernels
+// into three planar rows, saturation or monochrome, sharpening of the finished planes one
+// row behind, and packing into the output format with horizontal and vertical mirroring. The row kernels
 // have SIMD versions (see PipelineKernels). Defect correction (before) and crosshairs
 // (after) are separate passes; every step costs nothing when switched off.
 #include "Imaging.h"
@@ -106,28 +106,56 @@ bool isIdentity(const uint8_t* table)
 }
 
 // Per-row scratch of one processing call; thread_local so concurrent calls never share.
+// The finished planes (after demosaic, saturation or luma) of the last three rows form a
+// ring, each plane padded by one sample on both sides that repeats the edge sample, so
+// sharpening can run on them one row behind, before packing.
 struct RowBuffers {
     std::vector<uint8_t> storage;
-    uint8_t* padded[3] = {};   // ring of padded raw rows, tables applied
-    uint8_t* plane[3] = {};    // planar r, g, b of the current row
-    uint8_t* luma = nullptr;
+    uint8_t* padded[3] = {};    // ring of padded raw rows, tables applied
+    uint8_t* plane[3][3] = {};  // ring slot, then planar r, g, b of that row
+    uint8_t* grey[3] = {};      // ring slot: the row's single plane when the output is grey
+    uint8_t* sharp[3] = {};     // sharpened r, g, b (or grey) of the row being packed
+    std::vector<uint16_t> sumStorage;
+    uint16_t* sums[3][3] = {};  // ring slot, then the horizontal sums of each plane (or grey)
 
     void reserve(int w)
     {
+        // 64-byte aligned rows of whole 64-sample blocks.
+        const size_t sumStride = (static_cast<size_t>(w) + 63) / 64 * 64;
+        sumStorage.resize(9 * sumStride + 32);
+        uint16_t* s = sumStorage.data();
+        s += (64 - reinterpret_cast<uintptr_t>(s) % 64) % 64 / sizeof(uint16_t);
+        for (auto& slot : sums)
+            for (auto& row : slot) {
+                row = s;
+                s += sumStride;
+            }
         const size_t padW = static_cast<size_t>(w) + 2, planeW = static_cast<size_t>(w);
-        storage.resize(3 * padW + 4 * planeW);
+        storage.resize(3 * padW + 9 * padW + 3 * padW + 3 * planeW);
         uint8_t* p = storage.data();
-        for (auto& row : padded) {
-            row = p;
-            p += padW;
-        }
-        for (auto& row : plane) {
-            row = p;
-            p += planeW;
-        }
-        luma = p;
+        auto take = [&p](size_t n) {
+            uint8_t* row = p;
+            p += n;
+            return row;
+        };
+        for (auto& row : padded)
+            row = take(padW);
+        for (auto& slot : plane)
+            for (auto& row : slot)
+                row = take(padW) + 1;
+        for (auto& row : grey)
+            row = take(padW) + 1;
+        for (auto& row : sharp)
+            row = take(planeW);
     }
 };
+
+// Repeats the edge samples of a plane of w samples into its padding.
+inline void padPlane(uint8_t* row, int w)
+{
+    row[-1] = row[0];
+    row[w] = row[w - 1];
+}
 
 // Raw row y with the tables of its colours applied, padded by one mirrored sample on
 // each side. Applying the tables before interpolation costs one lookup per sample
@@ -219,41 +247,22 @@ void correctDefects(const uint8_t* src, int w, int h, bool bayer, std::vector<ui
     }
 }
 
-// Packed rows waiting to be sharpened: three rows of the output image, each padded by
-// one pixel on both sides that repeats the edge pixel. Sharpening runs one row behind
-// packing, so the rows it reads are still in the cache instead of being read back from
-// the finished image.
-struct PackedRing {
-    std::vector<uint8_t> storage;
-    uint8_t* row[3] = {};
-    size_t bpp = 0, rowBytes = 0;
-
-    void reserve(int w, size_t bytesPerPixel)
-    {
-        bpp = bytesPerPixel;
-        rowBytes = static_cast<size_t>(w) * bpp;
-        const size_t padded = rowBytes + 2 * bpp;
-        storage.resize(3 * padded);
-        for (int i = 0; i < 3; ++i)
-            row[i] = storage.data() + i * padded + bpp;
-    }
-    // Where row y is packed; pad() fills its edges once it is.
-    uint8_t* slot(int y) const { return row[y % 3]; }
-    void pad(int y) const
-    {
-        uint8_t* r = slot(y);
-        std::memcpy(r - bpp, r, bpp);
-        std::memcpy(r + rowBytes, r + rowBytes - bpp, bpp);
-    }
-};
-
-// Unsharp mask with a 3x3 Gaussian of packed row y, on every byte (the alpha byte of
-// BGRA is constant and so stays unchanged); rows above and below the image repeat its
-// edge rows. Rows y - 1 .. y + 1 must be in the ring. amount16 is the gain in 1/16.
-void sharpenRow(const PackedRing& ring, int y, int h, int amount16, uint8_t* dst)
+// count pixels of bpp bytes, step bytes apart, get colour; the copy has a fixed size per
+// format, so it is a few moves instead of a library call per pixel.
+template <size_t Bpp>
+void paintPixels(uint8_t* p, size_t step, int count, const uint8_t* colour)
 {
-    kernels::sharpenRow(ring.slot(std::max(y - 1, 0)), ring.slot(y), ring.slot(std::min(y + 1, h - 1)),
-                        static_cast<int>(ring.rowBytes), static_cast<int>(ring.bpp), amount16, dst);
+    for (int i = 0; i < count; ++i, p += step)
+        std::memcpy(p, colour, Bpp);
+}
+
+void paintPixels(uint8_t* p, size_t step, int count, size_t bpp, const uint8_t* colour)
+{
+    switch (bpp) {
+    case 1: paintPixels<1>(p, step, count, colour); break;
+    case 3: paintPixels<3>(p, step, count, colour); break;
+    default: paintPixels<4>(p, step, count, colour); break;
+    }
 }
 
 void drawCrosshairs(const std::array<Crosshair, 9>& crosshairs, uint8_t* img, int w, int h,
@@ -273,19 +282,14 @@ void drawCrosshairs(const std::array<Crosshair, 9>& crosshairs, uint8_t* img, in
         default: colour[0] = static_cast<uint8_t>(lumaOf(ch.r, ch.g, ch.b)); break;
         }
         const int first = -(thickness - 1) / 2;
+        const size_t stride = static_cast<size_t>(w) * bpp;
         for (int k = first; k < first + thickness; ++k) {
             const int y = ch.y + k;
-            if (y >= 0 && y < h) {
-                uint8_t* p = img + static_cast<size_t>(y) * w * bpp;
-                for (int x = 0; x < w; ++x, p += bpp)
-                    std::memcpy(p, colour, bpp);
-            }
+            if (y >= 0 && y < h)
+                paintPixels(img + static_cast<size_t>(y) * stride, bpp, w, bpp, colour);
             const int x = ch.x + k;
-            if (x >= 0 && x < w) {
-                uint8_t* p = img + static_cast<size_t>(x) * bpp;
-                for (int y2 = 0; y2 < h; ++y2, p += static_cast<size_t>(w) * bpp)
-                    std::memcpy(p, colour, bpp);
-            }
+            if (x >= 0 && x < w)
+                paintPixels(img + static_cast<size_t>(x) * bpp, stride, h, bpp, colour);
         }
     }
 }
@@ -489,26 +493,47 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
         prepareRow(src, w, h, -1, true, t, identity, ring[2]);
     prepareRow(src, w, h, 0, bayer, t, identity, ring[0]);
     const size_t stride = static_cast<size_t>(w) * bpp;
-    uint8_t* const* plane = buffers.plane;
     auto outputRow = [&](int y) {
         return out + static_cast<size_t>(s.mirrorVertical ? h - 1 - y : y) * stride;
     };
-    // Sharpening is symmetric in up and down, so a vertically mirrored image is sharpened
-    // the same in source order as in output order.
+    // Sharpening works on the finished planes one row behind and packs its result: the
+    // same bytes as an unsharp mask over the packed image (packing only moves samples,
+    // the mask is symmetric, and the alpha of BGRA is constant), with each sample handled
+    // once instead of once per output byte. Being symmetric in up and down, it is also the
+    // same in source order as in a vertically mirrored output order.
     const int amount16 = std::clamp(s.sharpness, 0, 100) * 48 / 100;
-    thread_local PackedRing packed;
-    if (amount16 > 0)
-        packed.reserve(w, bpp);
+    const bool grey = !bayer || monochrome || !colourOut;   // one plane a row
+    const int planes = grey ? 1 : 3;
+    // The plane c of ring slot i.
+    auto planeOf = [&](int i, int c) { return grey ? buffers.grey[i] : buffers.plane[i][c]; };
+    int summed = 0;   // leading samples of each plane whose horizontal sums are kept
+    auto sharpenAndPack = [&](int y) {
+        const int up = std::max(y - 1, 0) % 3, cur = y % 3, down = std::min(y + 1, h - 1) % 3;
+        uint8_t* const* sharp = buffers.sharp;
+        for (int c = 0; c < planes; ++c) {
+            kernels::sharpenFromSums(buffers.sums[up][c], buffers.sums[cur][c], buffers.sums[down][c],
+                                     planeOf(cur, c), summed, amount16, sharp[c]);
+            kernels::sharpenRow(planeOf(up, c) + summed, planeOf(cur, c) + summed, planeOf(down, c) + summed,
+                                w - summed, 1, amount16, sharp[c] + summed);
+        }
+        const int last = planes - 1;
+        packRow(s.outputFormat, sharp[0], sharp[std::min(1, last)], sharp[last], w, s.mirrorHorizontal,
+                outputRow(y), nullptr);
+    };
     for (int y = 0; y < h; ++y) {
         const uint8_t* current = ring[y % 3] + 1;
+        // Without sharpening a row's planes are packed at once: one slot keeps them in cache.
+        const int slot = amount16 > 0 ? y % 3 : 0;
+        uint8_t* const* plane = buffers.plane[slot];
+        uint8_t* greyRow = buffers.grey[slot];
         const uint8_t *r, *g, *b;
         if (bayer) {
             prepareRow(src, w, h, y + 1, true, t, identity, ring[(y + 1) % 3]);
             kernels::demosaicRow(ring[(y + 2) % 3] + 1, current, ring[(y + 1) % 3] + 1, w,
                                  (y & 1) == 0, plane[0], plane[1], plane[2]);
             if (monochrome) {
-                kernels::lumaRow(plane[0], plane[1], plane[2], w, buffers.luma);
-                r = g = b = buffers.luma;
+                kernels::lumaRow(plane[0], plane[1], plane[2], w, greyRow);
+                r = g = b = greyRow;
             } else {
                 if (saturate)
                     kernels::saturateRow(plane[0], plane[1], plane[2], w, sat64);
@@ -522,16 +547,25 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
             r = g = b = current;
         }
         if (amount16 == 0) {
-            packRow(s.outputFormat, r, g, b, w, s.mirrorHorizontal, outputRow(y), buffers.luma);
+            packRow(s.outputFormat, r, g, b, w, s.mirrorHorizontal, outputRow(y), greyRow);
             continue;
         }
-        packRow(s.outputFormat, r, g, b, w, s.mirrorHorizontal, packed.slot(y), buffers.luma);
-        packed.pad(y);
+        if (grey && r != greyRow) {
+            if (r == g && g == b)
+                std::memcpy(greyRow, r, static_cast<size_t>(w));
+            else
+                kernels::lumaRow(r, g, b, w, greyRow);
+        }
+        for (int c = 0; c < planes; ++c) {
+            uint8_t* finished = planeOf(y % 3, c);
+            padPlane(finished, w);
+            summed = kernels::planeRowSums(finished, w, buffers.sums[y % 3][c]);
+        }
         if (y > 0)
-            sharpenRow(packed, y - 1, h, amount16, outputRow(y - 1));
+            sharpenAndPack(y - 1);
     }
     if (amount16 > 0)
-        sharpenRow(packed, h - 1, h, amount16, outputRow(h - 1));
+        sharpenAndPack(h - 1);
     drawCrosshairs(s.crosshairs, out, w, h, s.outputFormat, bpp);
     return kImagingOk;
 }

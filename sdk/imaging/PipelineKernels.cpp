@@ -302,6 +302,60 @@ __attribute__((target("avx2"))) int packTriplesAvx2(const uint8_t* p0, const uin
     return x;
 }
 
+// Byte indices and masks for packing 64 pixels of three planes (and a constant alpha when
+// Bpp is 4) with vpermt2b / vpermb: for output vector k and byte j, which sample of the
+// first two planes (0..127) or of the third (0..63) it takes, straight or mirrored; which
+// bytes take the third plane, and which the alpha.
+template <int Bpp>
+struct PackIndices {
+    alignas(64) uint8_t index[2][Bpp][64];  // [mirror][output vector][byte]
+    __mmask64 third[Bpp] = {}, alpha[Bpp] = {};
+    PackIndices()
+    {
+        for (int k = 0; k < Bpp; ++k)
+            for (int j = 0; j < 64; ++j) {
+                const int byte = 64 * k + j, pixel = byte / Bpp, channel = byte % Bpp;
+                for (int m = 0; m < 2; ++m) {
+                    const int source = m ? 63 - pixel : pixel;
+                    index[m][k][j] = static_cast<uint8_t>(channel == 1 ? 64 + source : source);
+                }
+                if (channel == 2)
+                    third[k] |= __mmask64(1) << j;
+                if (channel == 3)
+                    alpha[k] |= __mmask64(1) << j;
+            }
+    }
+};
+
+// Interleaves p0, p1, p2 (and alpha 255 when Bpp is 4) 64 pixels a step; returns how many
+// pixels it did.
+template <int Bpp>
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int packVbmi(const uint8_t* p0, const uint8_t* p1,
+                                                                  const uint8_t* p2, int w, bool mirror,
+                                                                  uint8_t* dst)
+{
+    static const PackIndices<Bpp> tables;
+    const int m = mirror ? 1 : 0;
+    __m512i idx[Bpp];
+    for (int k = 0; k < Bpp; ++k)
+        idx[k] = _mm512_load_si512(tables.index[m][k]);
+    const __m512i opaque = _mm512_set1_epi8(-1);
+    int x = 0;
+    for (; x + 64 <= w; x += 64) {
+        const __m512i a = _mm512_loadu_si512(p0 + x), b = _mm512_loadu_si512(p1 + x);
+        const __m512i c = _mm512_loadu_si512(p2 + x);
+        uint8_t* o = dst + Bpp * static_cast<size_t>(mirror ? w - x - 64 : x);
+        for (int k = 0; k < Bpp; ++k) {
+            const __m512i ab = _mm512_permutex2var_epi8(a, idx[k], b);
+            __m512i v = _mm512_mask_permutexvar_epi8(ab, tables.third[k], idx[k], c);
+            if constexpr (Bpp == 4)
+                v = _mm512_mask_mov_epi8(v, tables.alpha[k], opaque);
+            _mm512_storeu_si512(o + 64 * k, v);
+        }
+    }
+    return x;
+}
+
 // 16 pixels per step in 16-bit lanes; same arithmetic as saturateBody.
 __attribute__((target("avx2"))) void saturateAvx2(uint8_t* r, uint8_t* g, uint8_t* b, int w, int sat64)
 {
@@ -394,6 +448,129 @@ __attribute__((target("avx512f,avx512bw"))) void sharpenAvx512(const uint8_t* up
     }
 #undef widen
     sharpenAvx2(up + i, cur + i, down + i, n - i, step, amount16, dst + i);
+}
+
+// 16-bit lane k: even = 1 2 1 sum around byte i + 2k of row, odd = around byte i + 2k + 1;
+// vpmaddubsw on the row shifted by one gives the first two terms of each.
+__attribute__((target("avx512f,avx512bw"))) inline void pairSums(const uint8_t* row, __m512i& even,
+                                                                 __m512i& odd)
+{
+    const __m512i oneTwo = _mm512_set1_epi16(0x0201), lowBytes = _mm512_set1_epi16(0x00FF);
+    const __m512i right = _mm512_loadu_si512(row + 1);
+    even = _mm512_add_epi16(_mm512_maddubs_epi16(_mm512_loadu_si512(row - 1), oneTwo),
+                            _mm512_and_si512(right, lowBytes));
+    odd = _mm512_add_epi16(_mm512_maddubs_epi16(_mm512_loadu_si512(row), oneTwo), _mm512_srli_epi16(right, 8));
+}
+
+// sharpenBody's arithmetic for the 32 even (or odd) samples of a block, from the 1 2 1
+// sums of the rows and c * (16 + amount16) in 16-bit lanes:
+// c + (((c - blur) * a + 8) >> 4) is (c * (16 + a) - blur * a + 8) >> 4 exactly.
+__attribute__((target("avx512f,avx512bw"))) inline __m512i unsharp(__m512i scaledC, __m512i upSum,
+                                                                   __m512i curSum, __m512i downSum,
+                                                                   __m512i gain)
+{
+    const __m512i eight = _mm512_set1_epi16(8);
+    const __m512i sum = _mm512_add_epi16(_mm512_add_epi16(upSum, downSum), _mm512_slli_epi16(curSum, 1));
+    const __m512i blur = _mm512_srli_epi16(_mm512_add_epi16(sum, eight), 4);
+    return _mm512_srai_epi16(_mm512_add_epi16(_mm512_sub_epi16(scaledC, _mm512_mullo_epi16(blur, gain)), eight), 4);
+}
+
+// The unsharp mask of a planar row (step 1), 64 bytes a step without widening; rows
+// must be readable at -1 .. n. Returns how many bytes it did.
+__attribute__((target("avx512f,avx512bw"))) int sharpenPlaneAvx512(const uint8_t* up, const uint8_t* cur,
+                                                                   const uint8_t* down, int n, int amount16,
+                                                                   uint8_t* dst)
+{
+    const __m512i gain = _mm512_set1_epi16(static_cast<short>(amount16));
+    const short scale = static_cast<short>(16 + amount16);   // at most 64: a signed byte
+    const __m512i scaleEven = _mm512_set1_epi16(scale), scaleOdd = _mm512_set1_epi16(static_cast<short>(scale << 8));
+    // packus leaves each 128-bit lane as 8 even then 8 odd results; this interleaves them.
+    // Bytes 0 8 1 9 2 10 ... 7 15 in each lane.
+    const __m512i interleave = _mm512_set4_epi32(0x0F070E06, 0x0D050C04, 0x0B030A02, 0x09010800);
+    int i = 0;
+    for (; i + 64 <= n; i += 64) {
+        __m512i ue, uo, ce, co, de, dO;
+        pairSums(up + i, ue, uo);
+        pairSums(cur + i, ce, co);
+        pairSums(down + i, de, dO);
+        const __m512i c = _mm512_loadu_si512(cur + i);
+        const __m512i even = unsharp(_mm512_maddubs_epi16(c, scaleEven), ue, ce, de, gain);
+        const __m512i odd = unsharp(_mm512_maddubs_epi16(c, scaleOdd), uo, co, dO, gain);
+        _mm512_storeu_si512(dst + i, _mm512_shuffle_epi8(_mm512_packus_epi16(even, odd), interleave));
+    }
+    return i;
+}
+
+__attribute__((target("avx512f,avx512bw"))) int planeRowSumsAvx512(const uint8_t* row, int n, uint16_t* sums)
+{
+    int i = 0;
+    for (; i + 64 <= n; i += 64) {
+        __m512i even, odd;
+        pairSums(row + i, even, odd);
+        _mm512_store_si512(sums + i, even);
+        _mm512_store_si512(sums + i + 32, odd);
+    }
+    return i;
+}
+
+__attribute__((target("avx512f,avx512bw"))) void sharpenFromSumsAvx512(const uint16_t* up, const uint16_t* cur,
+                                                                       const uint16_t* down, const uint8_t* row,
+                                                                       int n, int amount16, uint8_t* dst)
+{
+    const __m512i gain = _mm512_set1_epi16(static_cast<short>(amount16));
+    const short scale = static_cast<short>(16 + amount16);
+    const __m512i scaleEven = _mm512_set1_epi16(scale), scaleOdd = _mm512_set1_epi16(static_cast<short>(scale << 8));
+    const __m512i interleave = _mm512_set4_epi32(0x0F070E06, 0x0D050C04, 0x0B030A02, 0x09010800);
+    for (int i = 0; i + 64 <= n; i += 64) {
+        const __m512i c = _mm512_loadu_si512(row + i);
+        const __m512i even = unsharp(_mm512_maddubs_epi16(c, scaleEven), _mm512_load_si512(up + i),
+                                     _mm512_load_si512(cur + i), _mm512_load_si512(down + i), gain);
+        const __m512i odd = unsharp(_mm512_maddubs_epi16(c, scaleOdd), _mm512_load_si512(up + i + 32),
+                                    _mm512_load_si512(cur + i + 32), _mm512_load_si512(down + i + 32), gain);
+        _mm512_storeu_si512(dst + i, _mm512_shuffle_epi8(_mm512_packus_epi16(even, odd), interleave));
+    }
+}
+
+// saturateBody for 64 pixels a step with sat64 at most 127 (a signed byte): the luma and
+// v * sat64 come from vpmaddubsw on the even and the odd bytes, and
+// ((v - y) * s) >> 6 is (v * s - y * s) >> 6 exactly. Returns how many pixels it did.
+__attribute__((target("avx512f,avx512bw"))) int saturateBytesAvx512(uint8_t* r, uint8_t* g, uint8_t* b, int w,
+                                                                    int sat64)
+{
+    // Weights in the low (even pixels) or the high byte (odd pixels) of each 16-bit lane;
+    // green's 150 does not fit a signed byte and is 2 * 75.
+    const __m512i redEven = _mm512_set1_epi16(77), redOdd = _mm512_set1_epi16(77 << 8);
+    const __m512i greenEven = _mm512_set1_epi16(75), greenOdd = _mm512_set1_epi16(75 << 8);
+    const __m512i blueEven = _mm512_set1_epi16(29), blueOdd = _mm512_set1_epi16(29 << 8);
+    const __m512i satEven = _mm512_set1_epi16(static_cast<short>(sat64));
+    const __m512i satOdd = _mm512_set1_epi16(static_cast<short>(sat64 << 8));
+    const __m512i half = _mm512_set1_epi16(128);
+    const __m512i interleave = _mm512_set4_epi32(0x0F070E06, 0x0D050C04, 0x0B030A02, 0x09010800);
+    int x = 0;
+    for (; x + 64 <= w; x += 64) {
+        const __m512i vr = _mm512_loadu_si512(r + x), vg = _mm512_loadu_si512(g + x);
+        const __m512i vb = _mm512_loadu_si512(b + x);
+        // The weighted sum reaches 65408 at most: exact in unsigned 16-bit lanes.
+        auto luma = [&](__m512i wr, __m512i wg, __m512i wb) __attribute__((target("avx512f,avx512bw"))) {
+            const __m512i rb = _mm512_add_epi16(_mm512_maddubs_epi16(vr, wr), _mm512_maddubs_epi16(vb, wb));
+            const __m512i gg = _mm512_slli_epi16(_mm512_maddubs_epi16(vg, wg), 1);
+            return _mm512_srli_epi16(_mm512_add_epi16(_mm512_add_epi16(rb, gg), half), 8);
+        };
+        const __m512i yEven = luma(redEven, greenEven, blueEven), yOdd = luma(redOdd, greenOdd, blueOdd);
+        const __m512i ysEven = _mm512_mullo_epi16(yEven, satEven);
+        const __m512i ysOdd = _mm512_mullo_epi16(yOdd, satEven);
+        auto channel = [&](__m512i v) __attribute__((target("avx512f,avx512bw"))) {
+            const __m512i even = _mm512_add_epi16(
+                yEven, _mm512_srai_epi16(_mm512_sub_epi16(_mm512_maddubs_epi16(v, satEven), ysEven), 6));
+            const __m512i odd = _mm512_add_epi16(
+                yOdd, _mm512_srai_epi16(_mm512_sub_epi16(_mm512_maddubs_epi16(v, satOdd), ysOdd), 6));
+            return _mm512_shuffle_epi8(_mm512_packus_epi16(even, odd), interleave);
+        };
+        _mm512_storeu_si512(r + x, channel(vr));
+        _mm512_storeu_si512(g + x, channel(vg));
+        _mm512_storeu_si512(b + x, channel(vb));
+    }
+    return x;
 }
 
 __attribute__((target("avx512f,avx512bw"))) void saturateAvx512(uint8_t* r, uint8_t* g, uint8_t* b, int w, int sat64)
@@ -493,8 +670,10 @@ void demosaicRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int
 void saturateRow(uint8_t* r, uint8_t* g, uint8_t* b, int w, int sat64)
 {
 #ifdef VEXO_IMAGING_X86
-    if (fast() && cpuHasAvx512bw())
-        return saturateAvx512(r, g, b, w, sat64);
+    if (fast() && cpuHasAvx512bw()) {
+        const int done = sat64 < 128 ? saturateBytesAvx512(r, g, b, w, sat64) : 0;
+        return saturateAvx512(r + done, g + done, b + done, w - done, sat64);
+    }
     if (fast() && cpuHasAvx2())
         return saturateAvx2(r, g, b, w, sat64);
 #endif
@@ -514,12 +693,37 @@ void sharpenRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int 
                 int amount16, uint8_t* dst)
 {
 #ifdef VEXO_IMAGING_X86
-    if (fast() && cpuHasAvx512bw())
-        return sharpenAvx512(up, cur, down, n, step, amount16, dst);
+    if (fast() && cpuHasAvx512bw()) {
+        const int done = step == 1 ? sharpenPlaneAvx512(up, cur, down, n, amount16, dst) : 0;
+        return sharpenAvx512(up + done, cur + done, down + done, n - done, step, amount16, dst + done);
+    }
     if (fast() && cpuHasAvx2())
         return sharpenAvx2(up, cur, down, n, step, amount16, dst);
 #endif
     sharpenPortable(up, cur, down, n, step, amount16, dst);
+}
+
+int planeRowSums(const uint8_t* row, int n, uint16_t* sums)
+{
+#ifdef VEXO_IMAGING_X86
+    if (fast() && cpuHasAvx512bw())
+        return planeRowSumsAvx512(row, n, sums);
+#endif
+    (void)row;
+    (void)n;
+    (void)sums;
+    return 0;
+}
+
+void sharpenFromSums(const uint16_t* up, const uint16_t* cur, const uint16_t* down, const uint8_t* row, int n,
+                     int amount16, uint8_t* dst)
+{
+#ifdef VEXO_IMAGING_X86
+    if (n > 0)
+        sharpenFromSumsAvx512(up, cur, down, row, n, amount16, dst);
+#else
+    (void)up, (void)cur, (void)down, (void)row, (void)n, (void)amount16, (void)dst;
+#endif
 }
 
 void defectRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int from, int to,
@@ -536,8 +740,10 @@ void packRgbRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, int w, boo
 {
     int x = 0;
 #ifdef VEXO_IMAGING_X86
+    if (fast() && cpuHasVbmi())
+        x = packVbmi<3>(r, g, b, w, mirror, dst);
     if (fast() && cpuHasAvx2())
-        x = packTriplesAvx2(r, g, b, w, mirror, dst);
+        x += packTriplesAvx2(r + x, g + x, b + x, w - x, mirror, mirror ? dst : dst + 3 * static_cast<size_t>(x));
 #endif
     packTriplesPortable(r, g, b, x, w, mirror, dst);
 }
@@ -551,8 +757,10 @@ void packBgraRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, int w, bo
 {
     int x = 0;
 #ifdef VEXO_IMAGING_X86
+    if (fast() && cpuHasVbmi())
+        x = packVbmi<4>(b, g, r, w, mirror, dst);
     if (fast() && cpuHasAvx2())
-        x = packBgraAvx2(r, g, b, w, mirror, dst);
+        x += packBgraAvx2(r + x, g + x, b + x, w - x, mirror, mirror ? dst : dst + 4 * static_cast<size_t>(x));
 #endif
     packBgraPortable(r, g, b, x, w, mirror, dst);
 }

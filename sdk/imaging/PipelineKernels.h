@@ -29,6 +29,16 @@ void lumaRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, int w, uint8_
 void sharpenRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int n, int step,
                 int amount16, uint8_t* dst);
 
+// The unsharp mask of planar rows (step 1) in two steps, so that the horizontal sums of a
+// row are made once for the three output rows that use them. planeRowSums() stores them for
+// the leading whole blocks of a row readable at -1 .. n and returns how many samples it
+// covered (a multiple of 64; 0 where the machine lacks the kernel); sums holds n 16-bit
+// words and is 64-byte aligned. sharpenFromSums() then gives sharpenRow()'s bytes for those
+// n samples of row from the sums of the rows above, at and below; sharpenRow() does the rest.
+int planeRowSums(const uint8_t* row, int n, uint16_t* sums);
+void sharpenFromSums(const uint16_t* up, const uint16_t* cur, const uint16_t* down, const uint8_t* row, int n,
+                     int amount16, uint8_t* dst);
+
 // Defect test for x in from..to-1, whose four same-colour neighbours (x +- step in cur, x in
 // up and down) all exist: a sample more than threshold above or below all of them is
 // replaced by their mean, others are copied.

@@ -189,6 +189,8 @@ private slots:
     // ------------------------------------------------------------- deep frames
     void deepFramesGoThroughAsTheirTopBits_data();
     void deepFramesGoThroughAsTheirTopBits();
+    void fastPathsMatchPortableAtEveryShape_data();
+    void fastPathsMatchPortableAtEveryShape();
     void demoSceneRendersDeepSamples_data();
     void demoSceneRendersDeepSamples();
 };
@@ -743,6 +745,9 @@ void ImagingTest::sharpeningEqualsAPassOverTheFinishedImage_data()
     QTest::newRow("BGRA8 both mirrors") << 67 << 12 << uint(kPixelBGRA8) << true << true << 100;
     QTest::newRow("mono upside down") << 99 << 17 << uint(kPixelMono8) << false << true << 80;
     QTest::newRow("weakest") << 40 << 6 << uint(kPixelRGB8) << false << false << 3;
+    QTest::newRow("whole blocks BGR8 both mirrors") << 128 << 5 << uint(kPixelBGR8) << true << true << 100;
+    QTest::newRow("blocks and a tail RGB8") << 257 << 4 << uint(kPixelRGB8) << true << false << 50;
+    QTest::newRow("mono blocks and a tail") << 193 << 6 << uint(kPixelMono8) << true << false << 100;
 }
 
 void ImagingTest::sharpeningEqualsAPassOverTheFinishedImage()
@@ -1530,6 +1535,72 @@ void ImagingTest::deepFramesGoThroughAsTheirTopBits()
     pipeline.configure(s);
     std::vector<uint8_t> out(expected.size());
     QCOMPARE(pipeline.process(shortDeep, out.data(), out.size()), kImagingBadArgument);
+}
+
+// The fast kernels work in blocks of 64 samples and keep sums between rows; whatever the
+// width (below, at and beyond whole blocks), mirroring, output format, sensor, depth and
+// saturation (the largest takes another kernel) they give the portable kernels' bytes.
+void ImagingTest::fastPathsMatchPortableAtEveryShape_data()
+{
+    QTest::addColumn<int>("w");
+    QTest::addColumn<int>("h");
+    QTest::addColumn<RawLayout>("layout");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<bool>("mirrorH");
+    QTest::addColumn<bool>("mirrorV");
+    QTest::addColumn<int>("saturation");
+    QTest::addColumn<bool>("monochrome");
+    const auto bayer = RawLayout::BayerRG8, mono = RawLayout::Mono8;
+    QTest::newRow("narrower than a block") << 63 << 5 << bayer << 8 << uint(kPixelRGB8) << true << false << 120 << false;
+    QTest::newRow("one block") << 64 << 4 << bayer << 8 << uint(kPixelBGR8) << false << true << 150 << false;
+    QTest::newRow("a block and one") << 65 << 7 << bayer << 8 << uint(kPixelBGRA8) << true << true << 80 << false;
+    QTest::newRow("odd, both mirrors, RGB8") << 321 << 9 << bayer << 8 << uint(kPixelRGB8) << true << true << 199 << false;
+    QTest::newRow("largest saturation") << 191 << 6 << bayer << 8 << uint(kPixelRGB8) << true << false << 200 << false;
+    QTest::newRow("no saturation") << 130 << 5 << bayer << 8 << uint(kPixelBGR8) << false << false << 0 << false;
+    QTest::newRow("monochrome BGRA8") << 129 << 6 << bayer << 8 << uint(kPixelBGRA8) << true << false << 100 << true;
+    QTest::newRow("Bayer to Mono8") << 255 << 7 << bayer << 8 << uint(kPixelMono8) << true << true << 150 << false;
+    QTest::newRow("mono sensor RGB8") << 200 << 5 << mono << 8 << uint(kPixelRGB8) << true << true << 150 << false;
+    QTest::newRow("mono sensor Mono8") << 97 << 8 << mono << 8 << uint(kPixelMono8) << true << false << 100 << false;
+    QTest::newRow("10-bit Bayer BGRA8") << 150 << 6 << bayer << 10 << uint(kPixelBGRA8) << true << true << 130 << false;
+    QTest::newRow("12-bit Bayer RGB8") << 333 << 5 << bayer << 12 << uint(kPixelRGB8) << false << true << 170 << false;
+    QTest::newRow("16-bit Bayer BGR8") << 77 << 9 << bayer << 16 << uint(kPixelBGR8) << true << false << 110 << false;
+    QTest::newRow("12-bit mono Mono8") << 141 << 6 << mono << 12 << uint(kPixelMono8) << true << true << 100 << false;
+}
+
+void ImagingTest::fastPathsMatchPortableAtEveryShape()
+{
+    QFETCH(int, w);
+    QFETCH(int, h);
+    QFETCH(RawLayout, layout);
+    QFETCH(int, depth);
+    QFETCH(uint, format);
+    QFETCH(bool, mirrorH);
+    QFETCH(bool, mirrorV);
+    QFETCH(int, saturation);
+    QFETCH(bool, monochrome);
+    RawFrame raw = noiseFrame(w, h);
+    raw.layout = layout;
+    if (depth > 8)
+        raw = deepened(raw, depth, 0x5555);
+    PipelineSettings s;
+    s.outputFormat = format;
+    s.mirrorHorizontal = mirrorH;
+    s.mirrorVertical = mirrorV;
+    s.wbRed = 1.45;
+    s.wbBlue = 1.68;
+    s.gamma = 120;
+    s.contrast = 120;
+    s.saturation = saturation;
+    s.monochrome = monochrome;
+    s.crosshairs[0] = Crosshair{true, w / 3, h / 2, 0, 255, 0};
+    for (int sharpness : {0, 30, 100}) {
+        s.sharpness = sharpness;
+        kernels::usePortableKernels(true);
+        const auto portable = processed(s, raw);
+        kernels::usePortableKernels(false);
+        QVERIFY2(processed(s, raw) == portable, qPrintable(QString("sharpness %1").arg(sharpness)));
+    }
 }
 
 void ImagingTest::demoSceneRendersDeepSamples_data()
