@@ -16,6 +16,7 @@
 
 #include "CameraThread.h"
 #include "CaptureCameras.h"
+#include "HistogramLogic.h"
 #include "histogramWidget.h"
 
 namespace {
@@ -227,18 +228,22 @@ void HistogramWidgetTest::deepFramesShowTheCameraLevels_data()
     QTest::addColumn<int>("bar");                 // a bar and its count
     QTest::addColumn<int>("count");
     QTest::addColumn<QStringList>("axis");
+    QTest::addColumn<QString>("typed");  // a camera level typed into the read-out, its bar's count
+    QTest::addColumn<int>("typedCount");
     // Every 12-bit level once: 16 levels a bar, deviation sqrt((4096² - 1) / 12).
     QTest::newRow("12-bit ramp") << deepFrame(64, 64, 12, [](int x, int y) { return 64 * y + x; })
                                  << 12 << QStringList{"0", "4095", "2047", "1182.41"} << 100
-                                 << 16 << QStringList{"0", "800", "1600", "2400", "3200", "4000"};
+                                 << 16 << QStringList{"0", "800", "1600", "2400", "3200", "4000"}
+                                 << QStringLiteral("1607") << 16;
     QTest::newRow("10-bit top level")
         << deepFrame(5, 3, 10, [](int, int) { return 1023; }) << 10
         << QStringList{"1023", "1023", "1023", "0"} << 255 << 15
-        << QStringList{"0", "200", "400", "600", "800", "1000"};
+        << QStringList{"0", "200", "400", "600", "800", "1000"} << QStringLiteral("1023") << 15;
     QTest::newRow("16-bit halves")
         << deepFrame(4, 2, 16, [](int x, int) { return x < 2 ? 1 : 65535; }) << 16
         << QStringList{"1", "65535", "32768", "32767"} << 0 << 4
-        << QStringList{"0", "12800", "25600", "38400", "51200", "64000"};
+        << QStringList{"0", "12800", "25600", "38400", "51200", "64000"}
+        << QStringLiteral("65535") << 4;
 }
 
 void HistogramWidgetTest::deepFramesShowTheCameraLevels()
@@ -249,6 +254,8 @@ void HistogramWidgetTest::deepFramesShowTheCameraLevels()
     QFETCH(int, bar);
     QFETCH(int, count);
     QFETCH(QStringList, axis);
+    QFETCH(QString, typed);
+    QFETCH(int, typedCount);
     histogramWidget w(0);
     w.dealtNativeData(frame, bits);
     for (int row = 0; row < 3; ++row) {
@@ -261,12 +268,24 @@ void HistogramWidgetTest::deepFramesShowTheCameraLevels()
     QCOMPARE(w.levels().pixels, qint64(frame.width()) * frame.height());
     QCOMPARE(xAxisLabels(w), axis);
 
+    // The read-out's level is a camera level too: typed, it selects the bar holding it.
+    auto* spin = w.findChild<QSpinBox*>("spinBox_x");
+    QCOMPARE(spin->maximum(), (1 << bits) - 1);
+    QCOMPARE(spin->singleStep(), 1 << (bits - 8));
+    spin->selectAll();
+    QTest::keyClicks(spin, typed);
+    QTest::keyClick(spin, Qt::Key_Return);
+    QTRY_COMPARE(w.findChild<QLabel*>("label_red")->text(), QString::number(typedCount));
+
     // The same frame's 8-bit image follows and is not counted again; the next frame's is.
     w.dealtData(filled(2, 2, qRgb(7, 7, 7)));
     QCOMPARE(cell(w, 0, 3), statistics[1]);
     w.dealtData(filled(2, 2, qRgb(7, 7, 7)));
     QCOMPARE(cell(w, 0, 3), QStringLiteral("7"));
     QCOMPARE(xAxisLabels(w), (QStringList{"0", "50", "100", "150", "200", "250"}));
+    // Back in 8-bit levels, the read-out keeps its bar.
+    QCOMPARE(spin->maximum(), 255);
+    QCOMPARE(spin->value(), histogramlogic::barOfLevel(typed.toInt(), bits));
 
     // Frames that are not 16-bit grey, or of no depth the camera can have, change nothing.
     w.dealtNativeData(filled(2, 2, qRgb(1, 1, 1)), bits);

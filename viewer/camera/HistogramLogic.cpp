@@ -130,6 +130,11 @@ int nativeLevel(int bar, int bits)
     return bar << std::clamp(bits - 8, 0, 8);
 }
 
+int barOfLevel(int level, int bits)
+{
+    return std::clamp(level >> std::clamp(bits - 8, 0, 8), 0, 255);
+}
+
 QString deviationText(double deviation)
 {
     return QString::number(deviation, 'g', 6);

@@ -44,6 +44,8 @@ bool countNativeLevels(const QImage& grey16, int bits, Levels& levels,
                        ChannelStatistics& statistics);
 // The first camera level of a bar.
 int nativeLevel(int bar, int bits);
+// The bar that holds a camera level (levels outside the bars give the nearest one).
+int barOfLevel(int level, int bits);
 
 // The deviation as the table shows it: six significant digits.
 QString deviationText(double deviation);

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "ui_histogramWidget.h"
@@ -241,9 +242,16 @@ void histogramWidget::setLevelBits(int bits)
 {
     if (bits == levelBits)
         return;
+    // The read-out's spin box counts in camera levels too, a bar a step, and keeps its bar.
+    const int bar = histogramlogic::barOfLevel(ui->spinBox_x->value(), levelBits);
     levelBits = bits;
     for (int k = 0; k <= 5; ++k)
         xLabels[size_t(k)]->setText(QString::number(histogramlogic::nativeLevel(50 * k, bits)));
+    QSignalBlocker quiet(ui->spinBox_x);
+    ui->spinBox_x->setRange(histogramlogic::nativeLevel(1, bits),
+                            histogramlogic::nativeLevel(256, bits) - 1);
+    ui->spinBox_x->setSingleStep(histogramlogic::nativeLevel(1, bits));
+    ui->spinBox_x->setValue(histogramlogic::nativeLevel(bar, bits));
 }
 
 void histogramWidget::updateChart()
@@ -257,7 +265,7 @@ void histogramWidget::updateChart()
 
 void histogramWidget::updateReadout()
 {
-    const int level = ui->spinBox_x->value();
+    const int level = histogramlogic::barOfLevel(ui->spinBox_x->value(), levelBits);
     ui->label_red->setText(QString::number(frameLevels.counts[0][size_t(level)]));
     ui->label_green->setText(QString::number(frameLevels.counts[1][size_t(level)]));
     ui->label_blue->setText(QString::number(frameLevels.counts[2][size_t(level)]));
