@@ -1,7 +1,7 @@
 // Prints how well camera windows keep up with simulated cameras: for each set-up the
 // capture rate (frames the cameras delivered), the display rate (frames handed to the
 // windows), the GUI thread's CPU time per displayed frame and the process's CPU use.
-// Also times the two per-frame conversions the display does, to show where time goes.
+// Also times painting one frame at the window's size, to show where time goes.
 //
 //   liveview_bench [--seconds N] [--only "<windows>x<width>x<height>"]
 //   liveview_bench [--seconds N] --camera <identifier> [--mono]
@@ -19,9 +19,10 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPixmap>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <sys/resource.h>
@@ -85,28 +86,34 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Milliseconds for the display's two conversions of one frame of this size.
-void timeConversions(int width, int height, QSize navigation, double* pixmapMs, double* navigationMs)
+// Milliseconds to paint one 32-bit frame of this size into a view of that size, fitted as
+// the window fits it, and what converting a 24-bit frame first would add (the display
+// paints 32-bit frames while the screen alone shows them).
+void timePainting(int width, int height, QSize view, double* paintMs, double* conversionMs)
 {
     std::vector<uchar> pixels(size_t(width) * size_t(height) * 3);
     for (size_t i = 0; i < pixels.size(); ++i)
         pixels[i] = uchar(i * 7);
-    const QImage image(pixels.data(), width, height, width * 3, QImage::Format_RGB888);
+    const QImage frame24(pixels.data(), width, height, width * 3, QImage::Format_RGB888);
+    const QImage frame32 = frame24.convertToFormat(QImage::Format_RGB32);
+    QImage target(view, QImage::Format_RGB32);
+    const double scale = std::min(1.0, std::min(double(view.width()) / width,
+                                                double(view.height()) / height));
     const int rounds = 20;
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < rounds; ++i) {
-        const QPixmap pixmap = QPixmap::fromImage(image);
-        Q_UNUSED(pixmap);
+        QPainter painter(&target);
+        painter.scale(scale, scale);
+        painter.drawImage(0, 0, frame32);
     }
-    *pixmapMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
+    *paintMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
     timer.restart();
     for (int i = 0; i < rounds; ++i) {
-        const QPixmap small =
-            QPixmap::fromImage(image.scaled(navigation, Qt::IgnoreAspectRatio, Qt::FastTransformation));
-        Q_UNUSED(small);
+        const QImage converted = frame24.convertToFormat(QImage::Format_RGB32);
+        Q_UNUSED(converted);
     }
-    *navigationMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
+    *conversionMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
 }
 
 void run(SetUp s, int seconds, const QStringList& identifiers = {}, bool mono = false)
@@ -181,9 +188,9 @@ void run(SetUp s, int seconds, const QStringList& identifiers = {}, bool mono = 
     for (CameraThread* window : windows)
         window->closeCamera();
     // Timed with the cameras stopped, so nothing else competes for the cores.
-    double pixmapMs = 0;
-    double navigationMs = 0;
-    timeConversions(s.width, s.height, view / 4, &pixmapMs, &navigationMs);
+    double paintMs = 0;
+    double conversionMs = 0;
+    timePainting(s.width, s.height, view, &paintMs, &conversionMs);
 
     if (!identifiers.isEmpty())
         std::printf("%s | lost since open %u | process CPU %6.2f ms per displayed frame\n",
@@ -191,11 +198,11 @@ void run(SetUp s, int seconds, const QStringList& identifiers = {}, bool mono = 
                     displaySum > 0 ? 1000.0 * processCpu / displaySum : 0.0);
     std::printf("%d x %4dx%-4d @%2d | capture %6.1f fps/window | display %6.1f fps/window | shown %5.1f %% "
                 "(worst window %5.1f %%) | GUI %6.2f ms/frame | CPU %5.0f %% of one core | "
-                "fromImage %5.2f ms, navigation copy %5.2f ms | view %dx%d | load %s\n",
+                "paint %5.2f ms (24-bit frame: +%5.2f ms) | view %dx%d | load %s\n",
                 s.windows, s.width, s.height, s.framesPerSecond, captureSum / elapsed / s.windows,
                 displaySum / elapsed / s.windows, captureSum > 0 ? 100.0 * displaySum / captureSum : 0.0,
                 100.0 * worstShare, displaySum > 0 ? 1000.0 * guiCpu / displaySum : 0.0,
-                100.0 * processCpu / elapsed, pixmapMs, navigationMs, view.width(), view.height(),
+                100.0 * processCpu / elapsed, paintMs, conversionMs, view.width(), view.height(),
                 qPrintable(loadAverage()));
     std::fflush(stdout);
 }
