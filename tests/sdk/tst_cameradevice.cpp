@@ -245,7 +245,7 @@ void CameraDeviceTest::deviceMirrorIsNotDoneTwice()
     info.width = frame->raw.width;
     info.height = frame->raw.height;
     std::vector<uint8_t> out(size_t(info.width) * size_t(info.height) * 4);
-    QCOMPARE(camera.process(info, frame->raw.pixels.data(), out.data()), VEXO_SDK_OK);
+    QCOMPARE(camera.process(info, frame->raw.pixelData(), out.data()), VEXO_SDK_OK);
     // The camera mirrored already (it says so): the ramp still rises left to right.
     QVERIFY2(out[0] < out[size_t(info.width) - 1],
              qPrintable(QString("%1 %2").arg(out[0]).arg(out[63])));
