@@ -2,9 +2,9 @@
 // navigation, hotkeys, drops and single pictures.
 #include <QAction>
 #include <QDir>
-#include <QGraphicsPixmapItem>
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsView>
+#include <QPainter>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -20,6 +20,8 @@
 
 #include "CameraThread.h"
 #include "CustomGraphicsScene.h"
+#include "FrameImageItem.h"
+#include "MeasureTools.h"
 #include "ModalDialogWatcher.h"
 #include "SettingsStore.h"
 #include "SimulatedCameras.h"
@@ -108,6 +110,7 @@ private slots:
     void rectangleFollowsAtTheNextRepaint();
     void draggingTheRectangleMovesTheViewAndStopsAtTheEdges();
     void navigationPanelShowsTheFrameAlsoWhenOpenedWhilePaused();
+    void shownFramesTakeTheFormatOfTheirReaders();
     void sceneFillsTheBackgroundAroundTheFrameWithoutSeams_data();
     void sceneFillsTheBackgroundAroundTheFrameWithoutSeams();
     void hotkeys_data();
@@ -787,13 +790,18 @@ void CameraWindowTest::rectangleFollowsAtTheNextRepaint()
 
 namespace {
 
+// The scene of a view that shows one picture, rendered at the scene's own size; null when
+// the scene holds no picture or more than one item.
 QImage onlyPixmap(QGraphicsView* view)
 {
-    const QList<QGraphicsItem*> items = view->scene()->items();
-    if (items.size() != 1)
+    QGraphicsScene* scene = view->scene();
+    if (scene->items().size() != 1 || scene->sceneRect().isEmpty())
         return {};
-    auto* item = qgraphicsitem_cast<QGraphicsPixmapItem*>(items.front());
-    return item ? item->pixmap().toImage() : QImage();
+    QImage image(scene->sceneRect().size().toSize(), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    scene->render(&painter, QRectF(image.rect()), scene->sceneRect());
+    return image;
 }
 
 QColor meanColour(const QImage& image)
@@ -828,6 +836,70 @@ void CameraWindowTest::navigationPanelShowsTheFrameAlsoWhenOpenedWhilePaused()
     const int before = window->acquisitionThread()->frameCount();
     QTRY_VERIFY_WITH_TIMEOUT(window->acquisitionThread()->frameCount() > before + 2, kDeadlineMs);
     QCOMPARE(onlyPixmap(navigation).size(), navigation->size());
+}
+
+namespace {
+
+// The frame item of a camera window's view.
+const FrameImageItem* shownFrame(QGraphicsView* view)
+{
+    for (QGraphicsItem* item : view->scene()->items())
+        if (auto* frame = qgraphicsitem_cast<FrameImageItem*>(item))
+            return frame;
+    return nullptr;
+}
+
+}  // namespace
+
+// Frames only the screen sees come in the screen's 32-bit format; as soon as anything else
+// reads the shown frames (the histogram, a measurement tool) they are 24-bit RGB again. The
+// screen shows both alike, and a frame on screen outlives the camera's buffers.
+void CameraWindowTest::shownFramesTakeTheFormatOfTheirReaders()
+{
+    QVERIFY(openWindow());
+    auto* view = window->findChild<QGraphicsView*>("graphicsView");
+    const auto formatShown = [&] {
+        const FrameImageItem* frame = shownFrame(view);
+        return frame ? frame->image().format() : QImage::Format_Invalid;
+    };
+    const auto nextFrames = [&] {
+        const int before = window->shownFrameCount();
+        return QTest::qWaitFor([&] { return window->shownFrameCount() > before + 2; },
+                               kDeadlineMs);
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(formatShown(), QImage::Format_RGB32, kDeadlineMs);
+    QCOMPARE(shownFrame(view)->size(), QSize(650, 480));
+    const QColor screenColour = meanColour(onlyPixmap(view));
+
+    QImage::Format read = QImage::Format_Invalid;
+    auto reader = connect(window.get(), &CameraThread::frameShown, this,
+                          [&read](const QImage& image) { read = image.format(); });
+    QVERIFY(nextFrames());
+    QCOMPARE(read, QImage::Format_RGB888);
+    QCOMPARE(formatShown(), QImage::Format_RGB888);
+    // The simulated scene moves, but its overall colour stays.
+    const QColor readerColour = meanColour(onlyPixmap(view));
+    QVERIFY2(std::abs(screenColour.red() - readerColour.red()) < 12 &&
+                 std::abs(screenColour.green() - readerColour.green()) < 12 &&
+                 std::abs(screenColour.blue() - readerColour.blue()) < 12,
+             qPrintable(QStringLiteral("%1 against %2")
+                            .arg(screenColour.name(), readerColour.name())));
+    disconnect(reader);
+    QTRY_COMPARE_WITH_TIMEOUT(formatShown(), QImage::Format_RGB32, kDeadlineMs);
+
+    auto* tools = window->findChild<MeasureTools*>("measureTools");
+    QVERIFY(tools);
+    tools->setOn(MeasureTools::Tool::Clipping, true);
+    QVERIFY(nextFrames());
+    QCOMPARE(formatShown(), QImage::Format_RGB888);
+    tools->setOn(MeasureTools::Tool::Clipping, false);
+    QTRY_COMPARE_WITH_TIMEOUT(formatShown(), QImage::Format_RGB32, kDeadlineMs);
+
+    // Closing the camera takes its buffers away; the view paints the placeholder.
+    window->closeCamera();
+    QVERIFY(shownFrame(view));
+    QVERIFY(shownFrame(view)->size() != QSize(650, 480));
+    QVERIFY(!view->grab().isNull());
 }
 
 void CameraWindowTest::sceneFillsTheBackgroundAroundTheFrameWithoutSeams_data()

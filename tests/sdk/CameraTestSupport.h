@@ -182,13 +182,16 @@ class FakeGigECamera {
 public:
     ~FakeGigECamera() { stop(); }
     // Starts it on 127.0.0.1 with 640x480 Mono8 frames at 30 fps (or another GenICam
-    // description); false, with why, when it does not come up.
-    bool start(const QString& genicam = {}, QString* why = nullptr)
+    // description); false, with why, when it does not come up. With lostPerThousand the
+    // camera drops that share of its stream packets at random (it never resends them).
+    bool start(const QString& genicam = {}, QString* why = nullptr, double lostPerThousand = 0)
     {
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QStringList arguments{"-i", "127.0.0.1"};
         if (!genicam.isEmpty())
             arguments << "-g" << genicam;
+        if (lostPerThousand > 0)
+            arguments << "-r" << QString::number(lostPerThousand);
         process.start("arv-fake-gv-camera-0.8", arguments);
         if (!process.waitForStarted(10000)) {
             if (why)

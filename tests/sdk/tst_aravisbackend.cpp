@@ -216,18 +216,19 @@ private slots:
     void heldFrameKeepsItsPixels();
     void heldFrameOutlivesTheLostCamera();
     void everyBufferComesBackOverALongRun();
+    void lossyStreamIsCountedExactly();
 
 private:
-    void startGigECamera(const QString& genicam = {});
+    void startGigECamera(const QString& genicam = {}, double lostPerThousand = 0);
     QByteArray identifier;
     FakeGigECamera gigeCamera;
     QTemporaryDir scratch;
 };
 
-void AravisBackendTest::startGigECamera(const QString& genicam)
+void AravisBackendTest::startGigECamera(const QString& genicam, double lostPerThousand)
 {
     QString why;
-    QVERIFY2(gigeCamera.start(genicam, &why), qPrintable(why));
+    QVERIFY2(gigeCamera.start(genicam, &why, lostPerThousand), qPrintable(why));
 }
 
 void AravisBackendTest::initTestCase()
@@ -1197,6 +1198,122 @@ void AravisBackendTest::everyBufferComesBackOverALongRun()
     QCOMPARE(aravisBuffers(), streaming);
     QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
     QCOMPARE(aravisBuffers(), 0);
+}
+
+namespace {
+
+VexoStreamStatistics streamStatisticsOf(int handle)
+{
+    VexoStreamStatistics s{};
+    if (SdkGetStreamStatistics(handle, &s) != VEXO_SDK_OK)
+        s.framesLost = ~uint64_t(0);
+    return s;
+}
+
+}  // namespace
+
+// A camera that loses stream packets: frame by frame (software trigger, one frame in flight
+// at a time), every frame the camera sent is either handed out or counted lost, the lost
+// ones are the gaps in the frame numbers, and the byte, packet and incomplete counters agree.
+void AravisBackendTest::lossyStreamIsCountedExactly()
+{
+    if (!gigeMode())
+        QSKIP("only the fake GigE camera can lose packets");
+    QVERIFY(gigeCamera.kill());
+    // One packet in 500: about a third of the 640x480 frames (some 210 packets) lose one.
+    startGigECamera({}, 2);
+    if (QTest::currentTestFailed())
+        return;
+    struct Restart {
+        AravisBackendTest* test;
+        ~Restart()
+        {
+            test->gigeCamera.kill();
+            test->startGigECamera();
+        }
+    } restart{this};
+
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    int width = 0, height = 0;
+    QCOMPARE(SdkGetResolution(camera.handle, &width, &height), VEXO_SDK_OK);
+    QCOMPARE(SdkSetTriggerMode(camera.handle, 1), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    const VexoStreamStatistics before = streamStatisticsOf(camera.handle);
+
+    constexpr int kTriggers = 60;
+    int handed = 0, lost = 0, lostBetween = 0, lostSinceLastHanded = 0;
+    long long lastNumber = -1, gaps = 0;
+    uint64_t lostSeen = before.framesLost;
+    for (int i = 0; i < kTriggers; ++i) {
+        QCOMPARE(SdkSoftwareTriggerOnce(camera.handle), VEXO_SDK_OK);
+        QElapsedTimer timer;
+        timer.start();
+        bool settled = false;
+        while (!settled && timer.elapsed() < kDeadlineMs) {
+            uint32_t token = 0;
+            const int result = SdkGetFrame(camera.handle, &token, 100);
+            if (result == VEXO_SDK_OK) {
+                VexoImageInfo info{};
+                QVERIFY(SdkGetRawImage(camera.handle, token, &info));
+                QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_OK);
+                const long long number = info.frameNumber;
+                if (lastNumber >= 0) {
+                    QVERIFY2(number > lastNumber, qPrintable(QString("frame %1 after %2")
+                                                                 .arg(number)
+                                                                 .arg(lastNumber)));
+                    gaps += number - lastNumber - 1;
+                    lostBetween += lostSinceLastHanded;
+                }
+                lostSinceLastHanded = 0;
+                lastNumber = number;
+                ++handed;
+                settled = true;
+                continue;
+            }
+            QCOMPARE(result, VEXO_SDK_TIMEOUT);
+            const uint64_t nowLost = streamStatisticsOf(camera.handle).framesLost;
+            QVERIFY(nowLost != ~uint64_t(0));
+            if (nowLost > lostSeen) {
+                QCOMPARE(nowLost, lostSeen + 1);  // one frame in flight at a time
+                lostSeen = nowLost;
+                ++lost;
+                ++lostSinceLastHanded;
+                settled = true;
+            }
+        }
+        QVERIFY2(settled, qPrintable(QString("trigger %1: neither a frame nor a loss").arg(i)));
+    }
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+
+    qInfo("%d frames handed out, %d lost", handed, lost);
+    QCOMPARE(handed + lost, kTriggers);
+    QCOMPARE(gaps, static_cast<long long>(lostBetween));
+    // The loss is real, and the camera still delivered most frames.
+    QVERIFY2(lost > 0 && handed > 0, qPrintable(QString("%1 lost, %2 handed").arg(lost).arg(handed)));
+
+    const VexoStreamStatistics after = streamStatisticsOf(camera.handle);
+    QCOMPARE(after.framesLost - before.framesLost, uint64_t(lost));
+    QCOMPARE(after.framesIncomplete - before.framesIncomplete, uint64_t(lost));
+    QCOMPARE(after.bufferUnderruns - before.bufferUnderruns, uint64_t(0));
+    QCOMPARE(after.framesReceived - before.framesReceived, uint64_t(handed));
+    QCOMPARE(after.bytesReceived - before.bytesReceived, uint64_t(handed) * width * height);
+    // Every incomplete frame misses at least one packet; the fake camera never resends.
+    QVERIFY2(after.packetsMissing - before.packetsMissing >= uint64_t(lost),
+             qPrintable(QString("%1 packets missing for %2 incomplete frames")
+                            .arg(after.packetsMissing - before.packetsMissing)
+                            .arg(lost)));
+    QCOMPARE(after.packetsResent - before.packetsResent, uint64_t(0));
+
+    // A restart keeps counting on from there: nothing counted so far goes missing.
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+    const VexoStreamStatistics again = streamStatisticsOf(camera.handle);
+    QVERIFY(again.framesLost >= after.framesLost);
+    QVERIFY(again.framesIncomplete >= after.framesIncomplete);
+    QVERIFY(again.packetsMissing >= after.packetsMissing);
+    QVERIFY(again.packetsResent >= after.packetsResent);
+    QCOMPARE(again.framesReceived, after.framesReceived);
 }
 
 QTEST_GUILESS_MAIN(AravisBackendTest)

@@ -19,6 +19,16 @@ int frameRowBytes(int width)
     return width * 3;
 }
 
+int screenRowBytes(int width)
+{
+    return width * 4;
+}
+
+bool screenFormatFits(bool screenOnly, bool pictureWanted, bool pictureRun, int sinks)
+{
+    return screenOnly && !pictureWanted && !pictureRun && sinks == 0;
+}
+
 FrameRates frameRates(quint32 cameraCountNow, quint32 cameraCountAtStart,
                       quint32 framesInWindow, qint64 elapsedMs)
 {

@@ -9,6 +9,11 @@ namespace acquisitionlogic {
 quint32 frameBufferBytes(int width, int height);
 // Bytes of one row of the 24-bit frame, with no padding between rows.
 int frameRowBytes(int width);
+// Bytes of one row of a frame in the screen's 32-bit format.
+int screenRowBytes(int width);
+// Whether a frame may be made in the screen's format: only when the screen alone asked
+// for it, and no picture, picture run or sink (which all take 24-bit RGB) needs the frame.
+bool screenFormatFits(bool screenOnly, bool pictureWanted, bool pictureRun, int sinks);
 
 struct FrameRates {
     float capture = 0;  // frames the camera delivered per second

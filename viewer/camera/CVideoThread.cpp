@@ -74,6 +74,11 @@ void CVideoThread::setNativeFrames(bool wanted)
     nativeFrames.store(wanted);
 }
 
+void CVideoThread::setScreenOnly(bool screenOnly)
+{
+    screenOnlyFlag.store(screenOnly);
+}
+
 bool CVideoThread::makeNative(const BYTE* raw, const stImageInfo& rawInfo, stImageInfo& nativeInfo)
 {
     // Room for an 8-bit copy too: a 16-bit picture is filed like one.
@@ -85,7 +90,7 @@ bool CVideoThread::makeNative(const BYTE* raw, const stImageInfo& rawInfo, stIma
     int result = SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_MONO16);
     if (result == VEXO_SDK_OK)
         result = SdkProcessImage(handle, &nativeInfo, const_cast<BYTE*>(raw), nativeScratch.data());
-    reportFailure("SdkSetOutputFormat", SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_RGB8));
+    reportFailure("SdkSetOutputFormat", SdkSetOutputFormat(handle, outputFormat));
     if (result != VEXO_SDK_OK || nativeInfo.pixelFormat != VEXO_SDK_PIXEL_MONO16) {
         reportFailure("SdkProcessImage (16-bit grey)", result);
         return false;  // pictures are then the 8-bit image, readers get none
@@ -210,19 +215,32 @@ void CVideoThread::run()
             continue;
         }
         const stImageInfo rawInfo = info;
+        // A frame only the screen sees is made in the screen's format; pictures, sinks
+        // (recording, pre-trigger, captures by count) and readers take 24-bit RGB.
+        const bool pictureWanted = saveRequestFlag.exchange(false);
+        const bool forScreen = acquisitionlogic::screenFormatFits(
+            screenOnlyFlag.load(), pictureWanted, runEvery.load() > 0, frames.sinkCount());
+        const uint32_t wantedFormat = forScreen ? VEXO_SDK_PIXEL_BGRA8 : VEXO_SDK_PIXEL_RGB8;
+        if (wantedFormat != outputFormat) {
+            const int set = SdkSetOutputFormat(handle, wantedFormat);
+            reportFailure("SdkSetOutputFormat", set);
+            if (set == VEXO_SDK_OK)
+                outputFormat = wantedFormat;
+        }
         const int processed = SdkProcessImage(handle, &info, raw, buffer);
-        if (processed != VEXO_SDK_OK || info.pixelFormat != VEXO_SDK_PIXEL_RGB8) {
+        if (processed != VEXO_SDK_OK || info.pixelFormat != wantedFormat) {
             reportFailure("SdkReleaseFrame", SdkReleaseFrame(handle, token));
-            if (processed == VEXO_SDK_OK)
-                reportFailure("SdkSetOutputFormat",
-                              SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_RGB8));
+            if (pictureWanted)
+                saveRequestFlag.store(true);  // served by the next good frame
+            outputFormat = 0;  // set again before the next frame
             continue;
         }
         reportFailure("SdkPostProcessImage", SdkPostProcessImage(handle, buffer, &info));
 
-        // Rows are packed at width × 3 bytes; telling QImage so keeps widths whose rows
-        // are not a multiple of 4 bytes straight and inside the buffer.
-        const int rowBytes = acquisitionlogic::frameRowBytes(info.width);
+        // Rows are packed at width × 3 (or 4) bytes; telling QImage so keeps widths whose
+        // rows are not a multiple of 4 bytes straight and inside the buffer.
+        const int rowBytes = forScreen ? acquisitionlogic::screenRowBytes(info.width)
+                                       : acquisitionlogic::frameRowBytes(info.width);
         const std::size_t frameBytes = std::size_t(rowBytes) * std::size_t(info.height);
 
         // The camera's own values of a deep grey frame, made at most once a frame and only
@@ -265,7 +283,7 @@ void CVideoThread::run()
                 }
             }
         }
-        BYTE* pictureCopy = saveRequestFlag.exchange(false) ? pictureOf() : nullptr;
+        BYTE* pictureCopy = pictureWanted ? pictureOf() : nullptr;
         framehandover::FrameInfo frame;
         if (nativeBits != 0 && nativeFrames.load() && native()) {
             frame.native = QImage(info.width, info.height, QImage::Format_Grayscale16);
@@ -279,7 +297,8 @@ void CVideoThread::run()
 
         frame.info = info;
         frame.sequence = ++sequence;
-        if (frames.deliver(info.width, info.height, rowBytes, QImage::Format_RGB888, frame))
+        if (frames.deliver(info.width, info.height, rowBytes,
+                           forScreen ? QImage::Format_RGB32 : QImage::Format_RGB888, frame))
             emit newestFrameReady();
         frameCounter.fetch_add(1);
 

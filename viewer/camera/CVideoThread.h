@@ -54,6 +54,11 @@ public:
     // While wanted, each frame of a deep grey camera carries its own values to the
     // newest-frame reader (FrameInfo::native), for the histogram and measurements.
     void setNativeFrames(bool wanted);
+    // On while the shown frame goes to the screen alone (no histogram, no measurement):
+    // frames that no picture, recording or other sink needs are then handed over in the
+    // screen's own 32-bit format (QImage::Format_RGB32), which the view paints without
+    // converting them. Otherwise, and by default, frames are 24-bit RGB.
+    void setScreenOnly(bool screenOnly);
 
     // Pictures of a continuous capture by count: one from every everyFrames-th frame
     // from now on, each sent through runPictureReady, at most limit of them (0: no limit).
@@ -115,6 +120,8 @@ private:
     std::atomic<bool> saveRequestFlag{false};
     std::atomic<bool> deepPictures{false};
     std::atomic<bool> nativeFrames{false};
+    std::atomic<bool> screenOnlyFlag{false};
+    uint32_t outputFormat = 0;  // what this thread last set with SdkSetOutputFormat
     std::vector<BYTE> nativeScratch;
     std::atomic<bool> stopFlag{false};
     std::atomic<int> frameCounter{0};

@@ -7,7 +7,6 @@
 #include <QDebug>
 #include <QDrag>
 #include <QDragEnterEvent>
-#include <QGraphicsPixmapItem>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,6 +21,7 @@
 #include "CustomGraphicsScene.h"
 #include "PictureLogic.h"
 #include "FrameCopies.h"
+#include "FrameImageItem.h"
 #include "MeasureTools.h"
 #include "PreTriggerBuffer.h"
 #include "RecordVideoThread.h"
@@ -308,6 +308,11 @@ void CameraThread::stopAcquisitionThread()
     if (!videoThread)
         return;
     videoThread->stopAndWait();
+    // The frame on screen wraps the thread's hand-over buffer, which goes with it.
+    if (displayedItem)
+        displayedItem->keepOwnCopy();
+    if (navigationItem)
+        navigationItem->keepOwnCopy();
     // Reports the thread queued before it ended belong to a camera that is going away;
     // they are delivered now, while they are recognisably the thread's, and dropped.
     const bool wasClosing = closing;
@@ -375,7 +380,9 @@ void CameraThread::showPlaceholder()
     painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
     painter.fillRect(faded.rect(), QColor(0, 0, 0, 25));
     painter.end();
-    displayedItem = mainScene->addPixmap(faded);
+    displayedItem = new FrameImageItem;
+    displayedItem->setImage(faded.toImage());
+    mainScene->addItem(displayedItem);
 }
 
 void CameraThread::on_openCamera(const QString& acSn)
@@ -407,6 +414,11 @@ void CameraThread::takeNewestFrame()
 {
     QImage image;
     framehandover::FrameInfo frame;
+    // Whoever reads the shown frames (the histogram, the measurement tools) takes 24-bit
+    // RGB; otherwise the frames come in the screen's format. Asked each frame, so a reader
+    // that appears gets its format from the next frame on.
+    videoThread->setScreenOnly(receivers(SIGNAL(frameShown(QImage))) == 0 &&
+                               !measureTools->anyOn());
     if (videoThread->handOver().takeNewest(image, frame)) {
         measureTools->setNativeFrame(frame.native, frame.nativeBits);
         acquireFrame(image);
@@ -428,15 +440,16 @@ void CameraThread::armNextFrame()
 
 void CameraThread::acquireFrame(QImage image)
 {
-    if (displayedItem)
-        mainScene->clear();
-    if (navigationItem)
-        navigationScene->clear();
-    displayedItem = mainScene->addPixmap(QPixmap::fromImage(image));
+    // The frame is painted from the hand-over buffer it came in, which stays valid until
+    // the next frame is taken (stopAcquisitionThread copies it before the buffer goes).
+    if (!displayedItem) {
+        displayedItem = new FrameImageItem;
+        mainScene->addItem(displayedItem);
+    }
+    displayedItem->setImage(image);
     mainScene->setOpaqueArea(displayedItem->boundingRect());
     displayingFrame = true;
     ++framesShown;
-    navigationItem = nullptr;
     showNavigationImage();
     mainScene->setSceneRect(0, 0, image.width(), image.height());
     // The image view paints frames without repainting this window beneath it, so the
@@ -470,7 +483,7 @@ void CameraThread::updateCrosshairOverlay()
             crosshairs.append(c);
         }
     }
-    const QSize image = displayedItem ? displayedItem->pixmap().size() : QSize();
+    const QSize image = displayedItem ? displayedItem->size() : QSize();
     mainScene->setOverlayLines(windowlogic::crosshairOverlay(crosshairs, image, zoom));
 }
 
@@ -480,21 +493,23 @@ void CameraThread::showNavigationImage()
 {
     if (!displayingFrame || !displayedItem || !ui->widget_Navigation->isVisible())
         return;
-    if (navigationItem) {
-        navigationScene->clear();
-        navigationItem = nullptr;
-    }
     const QSize navigationSize = ui->graphicsView_Navigation->size();
-    QSize scaledSize;
-    if (!navigationSize.isEmpty()) {
-        // Scaled from the display's own 32-bit copy, which Qt scales much faster than the
-        // frame's 24-bit pixels.
-        const QPixmap scaled = displayedItem->pixmap().scaled(navigationSize, Qt::IgnoreAspectRatio,
-                                                              Qt::FastTransformation);
-        navigationItem = navigationScene->addPixmap(scaled);
-        scaledSize = scaled.size();
+    const QSize frameSize = displayedItem->size();
+    if (navigationSize.isEmpty() || frameSize.isEmpty()) {
+        navigationScene->setSceneRect(0, 0, 0, 0);
+        return;
     }
-    navigationScene->setSceneRect(0, 0, scaledSize.width(), scaledSize.height());
+    // The same frame, scaled by the item to the panel when it is painted: the panel's
+    // pixels are the only ones computed.
+    if (!navigationItem) {
+        navigationItem = new FrameImageItem;
+        navigationScene->addItem(navigationItem);
+    }
+    navigationItem->setImage(displayedItem->image());
+    navigationItem->setTransform(QTransform::fromScale(
+        double(navigationSize.width()) / frameSize.width(),
+        double(navigationSize.height()) / frameSize.height()));
+    navigationScene->setSceneRect(0, 0, navigationSize.width(), navigationSize.height());
 }
 
 void CameraThread::updateFrameRate(float capFrameRate, float disFrameRate, int PicCount)

@@ -19,7 +19,7 @@ class CameraThread;
 class CustomGraphicsScene;
 class MeasureTools;
 class QAction;
-class QGraphicsPixmapItem;
+class FrameImageItem;
 class QGraphicsScene;
 class QLabel;
 class QMenu;
@@ -272,14 +272,14 @@ private:
     quint32 imageWidth = 0;
     quint32 imageHeight = 0;
     CustomGraphicsScene* mainScene = nullptr;
-    QGraphicsPixmapItem* displayedItem = nullptr;
+    FrameImageItem* displayedItem = nullptr;
     bool displayingFrame = false;
     // Open histograms and tools that read the camera's own values of deep frames.
     int nativeFrameReaders = 0;
     bool nativeForRecording = false;  // counted among them
     int framesShown = 0;  // displayedItem holds a camera frame, not the placeholder
     QGraphicsScene* navigationScene = nullptr;
-    QGraphicsPixmapItem* navigationItem = nullptr;
+    FrameImageItem* navigationItem = nullptr;
     double horizontalFitRatio = 1.0;
     double verticalFitRatio = 1.0;
     int zoomPercent = 0;

@@ -1,6 +1,5 @@
 // Zoom, fit to window, the navigation rectangle and panning of a camera window.
 #include <QCursor>
-#include <QGraphicsPixmapItem>
 #include <QGraphicsSceneMouseEvent>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -9,6 +8,7 @@
 
 #include "CameraThread.h"
 #include "CustomGraphicsScene.h"
+#include "FrameImageItem.h"
 #include "MeasureTools.h"
 #include "ZoomLogic.h"
 #include "ui_CameraThread.h"
@@ -23,7 +23,7 @@ void CameraThread::applyZoom(double newZoom, bool fit)
 
 QSizeF CameraThread::displayedPixmapSize() const
 {
-    return displayedItem ? QSizeF(displayedItem->pixmap().size()) : QSizeF();
+    return displayedItem ? QSizeF(displayedItem->size()) : QSizeF();
 }
 
 void CameraThread::fitToWindow()

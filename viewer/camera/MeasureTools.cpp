@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QFrame>
-#include <QGraphicsPixmapItem>
 #include <QGraphicsView>
 #include <QLabel>
 #include <QMenu>
@@ -11,6 +10,7 @@
 #include <cmath>
 
 #include "CustomGraphicsScene.h"
+#include "FrameImageItem.h"
 #include "MeasureWorker.h"
 #include "ProfilePlot.h"
 
@@ -293,9 +293,9 @@ void MeasureTools::showResults()
 void MeasureTools::readUnderCursor()
 {
     // Between frames the value comes from the frame on screen, one pixel of it.
-    QGraphicsPixmapItem* frameItem = nullptr;
+    FrameImageItem* frameItem = nullptr;
     for (QGraphicsItem* item : scene->items()) {
-        if ((frameItem = qgraphicsitem_cast<QGraphicsPixmapItem*>(item)))
+        if ((frameItem = qgraphicsitem_cast<FrameImageItem*>(item)))
             break;
     }
     if (!hasFrame || !frameItem) {
@@ -303,11 +303,11 @@ void MeasureTools::readUnderCursor()
         return;
     }
     const QPoint pixel = measurelogic::pixelAt(cursorScene);
-    if (!frameItem->pixmap().rect().contains(pixel)) {
+    if (!QRect(QPoint(0, 0), frameItem->size()).contains(pixel)) {
         reading = measurelogic::PixelReading();
         return;
     }
-    const QImage one = frameItem->pixmap().copy(QRect(pixel, QSize(1, 1))).toImage();
+    const QImage one = frameItem->image().copy(QRect(pixel, QSize(1, 1)));
     reading = measurelogic::readPixel(one, QPointF(0.5, 0.5));
     reading.position = pixel;
     measurelogic::addRawValue(reading, nativeFrame, nativeBits);

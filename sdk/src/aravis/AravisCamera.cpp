@@ -904,6 +904,7 @@ int AravisCamera::stopStream()
         guint64 resent = 0, missing = 0;
         arv_gv_stream_get_statistics(ARV_GV_STREAM(stream.get()), &resent, &missing);
         before.missingPackets += missing;
+        before.resentPackets += resent;
     }
     arv_stream_set_emit_signals(stream.get(), FALSE);
     g_signal_handler_disconnect(stream.get(), newBufferHandler);

@@ -1,0 +1,32 @@
+#pragma once
+// A camera frame in a graphics scene, painted straight from its QImage. A QPixmap item
+// would first convert each frame into a pixmap of its own (a full pass over the frame,
+// plus a fresh buffer); this item draws the frame's pixels where they are, and only the
+// part of it the view exposes.
+//
+// The image may wrap a buffer the item does not own (the acquisition thread's hand-over
+// buffer): its owner must call keepOwnCopy() before that buffer goes away.
+#include <QGraphicsItem>
+#include <QImage>
+
+class FrameImageItem : public QGraphicsItem {
+public:
+    enum { Type = UserType + 1 };  // for qgraphicsitem_cast
+    explicit FrameImageItem(QGraphicsItem* parent = nullptr);
+
+    // Shows image from now on; the item's geometry follows its size.
+    void setImage(const QImage& image);
+    const QImage& image() const { return frame; }
+    QSize size() const { return frame.size(); }
+    // Replaces a wrapped buffer with a copy the item owns.
+    void keepOwnCopy();
+
+    int type() const override { return Type; }
+    QRectF boundingRect() const override;
+    QPainterPath opaqueArea() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget) override;
+
+private:
+    QImage frame;
+};
