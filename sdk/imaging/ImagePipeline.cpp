@@ -306,7 +306,7 @@ void reduceToEightBits(const RawFrame& deep, RawFrame& eight)
     const size_t count = static_cast<size_t>(deep.width) * static_cast<size_t>(deep.height);
     eight.pixels.resize(count);
     const int shift = deep.bitDepth - 8;
-    const uint8_t* src = deep.pixels.data();
+    const uint8_t* src = deep.pixelData();
     uint8_t* dst = eight.pixels.data();
     for (size_t i = 0; i < count; ++i) {
         const unsigned v =
@@ -450,7 +450,7 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
     if (input.bitDepth < 8 || input.bitDepth > 16)
         return kImagingBadArgument;
     const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
-    if (input.pixels.size() < count * (input.bitDepth > 8 ? 2 : 1))
+    if (input.pixelBytes() < count * (input.bitDepth > 8 ? 2 : 1))
         return kImagingBadArgument;
     if (outSize < count * bpp)
         return kImagingBufferTooSmall;
@@ -466,11 +466,11 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
         // Raw passthrough: the sensor's own samples, untouched.
         if (!bayer)
             return kImagingUnknownFormat;
-        std::memcpy(out, raw.pixels.data(), count);
+        std::memcpy(out, raw.pixelData(), count);
         return kImagingOk;
     }
 
-    const uint8_t* src = raw.pixels.data();
+    const uint8_t* src = raw.pixelData();
     thread_local std::vector<uint8_t> corrected;
     if (s.defectCorrection) {
         correctDefects(src, w, h, bayer, corrected);
@@ -575,10 +575,10 @@ FrameStatistics ImagePipeline::statistics(const RawFrame& raw)
     const int w = raw.width, h = raw.height;
     const size_t bytes = raw.bitDepth > 8 ? 2 : 1;
     if (w <= 0 || h <= 0 || raw.bitDepth < 8 || raw.bitDepth > 16 ||
-        raw.pixels.size() < static_cast<size_t>(w) * static_cast<size_t>(h) * bytes)
+        raw.pixelBytes() < static_cast<size_t>(w) * static_cast<size_t>(h) * bytes)
         return FrameStatistics{};
     if (raw.bitDepth == 8) {
-        const uint8_t* px = raw.pixels.data();
+        const uint8_t* px = raw.pixelData();
         return statisticsOf(raw, [px](size_t i) { return static_cast<unsigned>(px[i]); });
     }
     const int shift = raw.bitDepth - 8;

@@ -49,9 +49,33 @@ struct RawFrame {
     // Significant bits of a sample: 8 (one byte a sample) or 10, 12, 16 (one 16-bit
     // little-endian word a sample, the value in its low bits, 0 .. 2^bitDepth - 1).
     int bitDepth = 8;
-    std::vector<uint8_t> pixels;  // width * height samples, row-major, no padding
+    // The frame's own samples: width * height of them, row-major, no padding. Scenes and
+    // converters write here; everybody reads through pixelData() and pixelBytes(), since
+    // a frame may show samples that live elsewhere instead (see borrow()).
+    std::vector<uint8_t> pixels;
     uint64_t frameNumber = 0;
     int64_t timestampUs = 0;
+
+    const uint8_t* pixelData() const { return borrowedData ? borrowedData : pixels.data(); }
+    size_t pixelBytes() const { return borrowedData ? borrowedBytes : pixels.size(); }
+    bool borrowed() const { return borrowedData != nullptr; }
+    // Shows bytes (read only, laid out as `pixels` would be) that live elsewhere, such as
+    // a camera driver's buffer. keeper keeps them valid: the frame (and every copy of
+    // it) holds it until the view is dropped, so its deleter gives the memory back and
+    // may run on any thread. `pixels` keeps its memory for the next owned frame.
+    void borrow(const uint8_t* data, size_t bytes, std::shared_ptr<const void> keeper)
+    {
+        borrowedData = data;
+        borrowedBytes = data ? bytes : 0;
+        borrowedKeeper = data ? std::move(keeper) : nullptr;
+    }
+    // Drops a borrowed view and its keeper: the frame shows `pixels` again.
+    void dropBorrowed() { borrow(nullptr, 0, nullptr); }
+
+private:
+    const uint8_t* borrowedData = nullptr;
+    size_t borrowedBytes = 0;
+    std::shared_ptr<const void> borrowedKeeper;
 };
 
 struct DefectPixel {
@@ -174,10 +198,10 @@ uint32_t rawPixelFormat(RawLayout layout, int bitDepth);
 // Sample i of a raw frame's data, whatever its depth.
 inline unsigned rawSample(const RawFrame& raw, size_t i)
 {
+    const uint8_t* p = raw.pixelData();
     if (raw.bitDepth <= 8)
-        return raw.pixels[i];
-    return static_cast<unsigned>(raw.pixels[2 * i]) | static_cast<unsigned>(raw.pixels[2 * i + 1])
-                                                          << 8;
+        return p[i];
+    return static_cast<unsigned>(p[2 * i]) | static_cast<unsigned>(p[2 * i + 1]) << 8;
 }
 // Line thickness of the crosshairs for an image of this size (1 up to 1079 rows, 2 from
 // 1080, ...).

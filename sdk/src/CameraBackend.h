@@ -16,6 +16,15 @@
 //   frameNumber, timestampUs) plus exposureUs, gainMilli and status, and hands it back
 //   with FrameSink::deliver. The ring owns every buffer: the device may write a buffer
 //   only between acquireBuffer and deliver, and must not keep the pointer afterwards.
+//   Instead of writing the buffer's pixels a device may lend it memory of its own
+//   (RawFrame::borrow: a read-only view and a keeper whose deleter takes the memory
+//   back). acquireBuffer hands out buffers without a view; the ring drops a view when
+//   the buffer is free again or reused, and only then, so a frame the library's caller
+//   holds keeps the device's memory valid until it is released: across stopStream, a
+//   restart, and after the device is destroyed. So the keeper must not need the device
+//   or its stream to be alive, may run on any thread, and must not touch a stream that
+//   was stopped. The ring lends at most its slot count (FrameRing::kDefaultSlotCount)
+//   of a device's memory at a time; the device keeps enough besides to go on receiving.
 //   A null buffer means every buffer is held by the library's caller: drop the frame (it
 //   is already counted as lost). Frames the camera sent that never arrived complete
 //   (missing packets, stream underruns) are reported with framesLost, or delivered with

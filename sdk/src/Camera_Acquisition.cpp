@@ -257,7 +257,7 @@ void Camera::deliver(CapturedFrame* frame)
     const double exposureUs = frame->exposureUs;
     const int gainMilli = frame->gainMilli;
     framesComplete.fetch_add(1);
-    bytesComplete.fetch_add(frame->raw.pixels.size());
+    bytesComplete.fetch_add(frame->raw.pixelBytes());
     ring.commit(frame);
     applyAutomatics(used, stats, exposureUs, gainMilli);
 }

@@ -32,6 +32,7 @@ CapturedFrame* FrameRing::acquireWriteSlot()
     for (Slot& s : slots) {
         if (s.state == SlotState::Free) {
             s.state = SlotState::Writing;
+            s.frame.raw.dropBorrowed();
             return &s.frame;
         }
         if (s.state == SlotState::Ready && !s.held() &&
@@ -43,7 +44,14 @@ CapturedFrame* FrameRing::acquireWriteSlot()
         return nullptr;  // every buffer is held: the new frame has nowhere to go
     // The consumer is too slow: its oldest frame gives way.
     oldestReady->state = SlotState::Writing;
+    oldestReady->frame.raw.dropBorrowed();
     return &oldestReady->frame;
+}
+
+void FrameRing::freeLocked(Slot& slot)
+{
+    slot.state = SlotState::Free;
+    slot.frame.raw.dropBorrowed();  // a driver's buffer goes back at once
 }
 
 uint32_t FrameRing::holdLocked(Slot& slot)
@@ -63,7 +71,7 @@ void FrameRing::commit(CapturedFrame* frame)
         if (!s)
             return;
         if (frame->status != FrameStatus::Complete) {
-            s->state = SlotState::Free;
+            freeLocked(*s);
             ++lost;
             return;
         }
@@ -80,7 +88,7 @@ void FrameRing::abandon(CapturedFrame* frame)
 {
     std::lock_guard<std::mutex> lock(mutex);
     if (Slot* s = slotOf(frame))
-        s->state = SlotState::Free;
+        freeLocked(*s);
 }
 
 void FrameRing::addLost(uint32_t count)
@@ -184,7 +192,7 @@ const CapturedFrame* FrameRing::heldData(const uint8_t* data) const
 {
     std::lock_guard<std::mutex> lock(mutex);
     for (const Slot& s : slots)
-        if (s.held() && data && s.frame.raw.pixels.data() == data)
+        if (s.held() && data && s.frame.raw.pixelData() == data)
             return &s.frame;
     return nullptr;
 }
@@ -198,7 +206,7 @@ bool FrameRing::releaseLocked(uint32_t token)
         s.holders.erase(it);
         // A frame only grabbed stays for the stream; one the stream took is done with.
         if (!s.held() && s.state == SlotState::Taken)
-            s.state = SlotState::Free;
+            freeLocked(s);
         return true;
     }
     return false;
@@ -217,7 +225,10 @@ void FrameRing::dropReady()
         if (s.state != SlotState::Ready)
             continue;
         // A grabbed frame stays until its holder lets go, but the stream no longer gets it.
-        s.state = s.held() ? SlotState::Taken : SlotState::Free;
+        if (s.held())
+            s.state = SlotState::Taken;
+        else
+            freeLocked(s);
     }
 }
 

@@ -6,6 +6,10 @@
 // not take its frame from the stream: it shares the next frame published after it began,
 // whoever else takes it, so a grab never races the stream for frames. Held buffers are
 // never touched by the producer, so their pixels can be read without a lock.
+// A frame may borrow its pixels (imaging::RawFrame::borrow) from the device that made
+// it: the ring drops the borrowed view, and so hands the memory back, as soon as the
+// slot is free again or given to the producer for the next frame, never while a frame is
+// held. So a device lends at most slotCount buffers to the ring at a time.
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -35,7 +39,8 @@ int32_t recordExposureUs(double exposureUs);
 
 class FrameRing {
 public:
-    explicit FrameRing(size_t slotCount = 4);
+    static constexpr size_t kDefaultSlotCount = 4;
+    explicit FrameRing(size_t slotCount = kDefaultSlotCount);
 
     // Producer side. acquireWriteSlot returns null (and counts the frame lost) when every
     // buffer is held.
@@ -92,6 +97,7 @@ private:
         uint32_t token = 0;  // set by the producer when it hands the waiter a frame
     };
     Slot* slotOf(const CapturedFrame* frame);
+    void freeLocked(Slot& slot);
     bool allHeldLocked() const;
     uint32_t holdLocked(Slot& slot);
     // The oldest frame published after `after`: Ready ones, and with `takenToo` taken ones.

@@ -102,10 +102,10 @@ BYTE* SdkGetRawImage(int handle, uint32_t token, VexoImageInfo* info)
         filled.timestampMs = static_cast<int32_t>((frame->raw.timestampUs / 1000) & 0x7FFFFFFF);
         filled.exposureUs = recordExposureUs(frame->exposureUs);
         filled.analogGainMilli = frame->gainMilli;
-        filled.dataSize = static_cast<int32_t>(frame->raw.pixels.size());
+        filled.dataSize = static_cast<int32_t>(frame->raw.pixelBytes());
         *info = filled;
         // Held frames are never written by the producer; the caller reads them in place.
-        raw = const_cast<BYTE*>(frame->raw.pixels.data());
+        raw = const_cast<BYTE*>(frame->raw.pixelData());
         return static_cast<int>(VEXO_SDK_OK);
     });
     return raw;

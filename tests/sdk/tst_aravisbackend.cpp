@@ -12,11 +12,18 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include <QElapsedTimer>
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <set>
 #include <thread>
+
+#include <dlfcn.h>
+#include <glib-object.h>
 
 #include "CameraTestSupport.h"
 #include "VexoCameraApi.h"
@@ -81,6 +88,109 @@ void makeManual(int handle)
 
 }  // namespace
 
+// Aravis buffers alive in this process: the test stands in for arv_buffer_new, which the
+// library calls for every buffer of its streams, and watches each buffer's end.
+namespace {
+std::atomic<int> liveBuffers{0};
+}
+
+extern "C" void* arv_buffer_new(size_t size, void* preallocated)
+{
+    using Make = void* (*)(size_t, void*);
+    static const Make make = reinterpret_cast<Make>(dlsym(RTLD_NEXT, "arv_buffer_new"));
+    void* buffer = make(size, preallocated);
+    if (buffer) {
+        liveBuffers.fetch_add(1);
+        g_object_weak_ref(
+            G_OBJECT(buffer), [](gpointer, GObject*) { liveBuffers.fetch_sub(1); }, nullptr);
+    }
+    return buffer;
+}
+
+namespace {
+
+int aravisBuffers()
+{
+    return liveBuffers.load();
+}
+
+// A frame the test holds: where the library shows its raw data, and a copy of it then.
+struct HeldFrame {
+    uint32_t token = 0;
+    const BYTE* data = nullptr;
+    VexoImageInfo info{};
+    QByteArray copy;
+    // Unchanged since it was taken (read where the library showed it).
+    bool intact() const
+    {
+        return data && std::memcmp(data, copy.constData(), size_t(copy.size())) == 0;
+    }
+};
+
+int holdFrame(int handle, HeldFrame& frame, int timeoutMs, bool grab = false)
+{
+    const int result = grab ? SdkGrabFrameWithTimeout(handle, &frame.token, timeoutMs)
+                            : SdkGetFrame(handle, &frame.token, timeoutMs);
+    if (result != VEXO_SDK_OK)
+        return result;
+    frame.data = SdkGetRawImage(handle, frame.token, &frame.info);
+    if (!frame.data)
+        return -1000;
+    frame.copy = QByteArray(reinterpret_cast<const char*>(frame.data), frame.info.dataSize);
+    return VEXO_SDK_OK;
+}
+
+// Where a frame differs from the fake camera's diagonal ramp at exposure 10 ms and gain
+// 1.0 (Mono8: (x + y + frame id) % 255; Mono16: 256 (x + y + frame id) % 65535); empty
+// when it matches. Other formats are not checked.
+QString rampProblem(const BYTE* data, const VexoImageInfo& info)
+{
+    const bool deep = uint32_t(info.rawFormat) == VEXO_SDK_PIXEL_MONO16;
+    if (!deep && uint32_t(info.rawFormat) != VEXO_SDK_PIXEL_MONO8)
+        return {};
+    const unsigned id = unsigned(info.frameNumber);
+    for (int y = 0; y < info.height; ++y)
+        for (int x = 0; x < info.width; ++x) {
+            const size_t i = size_t(y) * size_t(info.width) + size_t(x);
+            const unsigned ramp = unsigned(x) + unsigned(y) + id;
+            const unsigned want = deep ? 256u * ramp % 65535u : ramp % 255u;
+            const unsigned got = deep ? unsigned(data[2 * i]) | unsigned(data[2 * i + 1]) << 8
+                                      : unsigned(data[i]);
+            if (got != want)
+                return QString("(%1, %2) of frame %3: %4, not %5")
+                    .arg(x)
+                    .arg(y)
+                    .arg(id)
+                    .arg(got)
+                    .arg(want);
+        }
+    return {};
+}
+
+// The fake camera's ramp exactly: manual exposure of 10 ms at gain 1.0, and the camera's
+// own pixel format as the test names it.
+// A region of the sensor's top left corner.
+void setRegion(int handle, int width, int height)
+{
+    VexoResolution region{};
+    region.index = VEXO_SDK_CUSTOM_RESOLUTION;
+    region.regionWidth = region.outputWidth = width;
+    region.regionHeight = region.outputHeight = height;
+    QCOMPARE(SdkSetRegionOfInterest(handle, &region), VEXO_SDK_OK);
+}
+
+void showTheRamp(int handle, const char* cameraFormat)
+{
+    makeManual(handle);
+    QCOMPARE(SdkSetExposureTime(handle, 10000.0), VEXO_SDK_OK);
+    QCOMPARE(SdkSetAnalogGain(handle, 1000), VEXO_SDK_OK);
+    char reason[VEXO_SDK_TEXT_BUFFER_SIZE] = {};
+    QVERIFY2(SdkSetFeatureValue(handle, "PixelFormat", cameraFormat, reason) == VEXO_SDK_OK,
+             reason);
+}
+
+}  // namespace
+
 class AravisBackendTest : public QObject {
     Q_OBJECT
 private slots:
@@ -102,6 +212,10 @@ private slots:
     void acquisitionLeftRunningIsStopped();
     void userSetsAndNameInTheCamera();
     void mono16StreamKeepsTheTestPattern();
+    void heldFrameKeepsItsPixels_data();
+    void heldFrameKeepsItsPixels();
+    void heldFrameOutlivesTheLostCamera();
+    void everyBufferComesBackOverALongRun();
     void lossyStreamIsCountedExactly();
 
 private:
@@ -905,6 +1019,186 @@ void AravisBackendTest::mono16StreamKeepsTheTestPattern()
     QCOMPARE(pictureOff, size_t(0));
 }
 
+void AravisBackendTest::heldFrameKeepsItsPixels_data()
+{
+    QTest::addColumn<QByteArray>("cameraFormat");
+    // The frames show the stream's buffers themselves. (The fake camera offers only
+    // formats of this kind where the library chooses; tst_aravisunits covers converted
+    // ones.)
+    QTest::addColumn<bool>("lent");
+
+    QTest::newRow("Mono8, the stream's buffers") << QByteArray("Mono8") << true;
+    QTest::newRow("BayerRG8, the stream's buffers") << QByteArray("BayerRG8") << true;
+    QTest::newRow("Mono16, the stream's buffers") << QByteArray("Mono16") << true;
+}
+
+void AravisBackendTest::heldFrameKeepsItsPixels()
+{
+    QFETCH(QByteArray, cameraFormat);
+    QFETCH(bool, lent);
+    constexpr int kRingSlots = 4;  // the library's ring of frames
+
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    setRegion(camera.handle, 400, 300);
+    showTheRamp(camera.handle, cameraFormat.constData());
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    HeldFrame held;
+    QCOMPARE(holdFrame(camera.handle, held, kDeadlineMs), VEXO_SDK_OK);
+    QString problem = rampProblem(held.data, held.info);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const int streaming = aravisBuffers();
+    QVERIFY(streaming > kRingSlots);
+
+    // The stream goes on around the held frame. Frames are shown where they are: in the
+    // ring's own buffers when converted (so never more places than the ring has slots),
+    // else in the stream's buffers, which take turns.
+    std::set<const BYTE*> places{held.data};
+    for (int i = 0; i < 40; ++i) {
+        HeldFrame next;
+        QCOMPARE(holdFrame(camera.handle, next, kDeadlineMs, i % 5 == 4), VEXO_SDK_OK);
+        places.insert(next.data);
+        problem = rampProblem(next.data, next.info);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QCOMPARE(SdkReleaseFrame(camera.handle, next.token), VEXO_SDK_OK);
+    }
+    QVERIFY2(lent ? places.size() > size_t(kRingSlots) : places.size() <= size_t(kRingSlots),
+             qPrintable(QString("frames shown in %1 places").arg(places.size())));
+    QVERIFY(held.intact());
+    QCOMPARE(aravisBuffers(), streaming);  // none made, none lost
+
+    // Stopped: the stream's buffers go, the held frame stays.
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+    QVERIFY(held.intact());
+    QCOMPARE(aravisBuffers(), lent ? 1 : 0);
+
+    // Another region means a new stream with buffers of another size.
+    setRegion(camera.handle, 320, 240);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    for (int i = 0; i < 20; ++i) {
+        HeldFrame next;
+        QCOMPARE(holdFrame(camera.handle, next, kDeadlineMs), VEXO_SDK_OK);
+        QCOMPARE(next.info.width, 320);
+        problem = rampProblem(next.data, next.info);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QCOMPARE(SdkReleaseFrame(camera.handle, next.token), VEXO_SDK_OK);
+    }
+    QVERIFY(held.intact());
+    QCOMPARE(held.info.width, 400);
+    problem = rampProblem(held.data, held.info);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(SdkReleaseFrame(camera.handle, held.token), VEXO_SDK_OK);
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(aravisBuffers(), 0);
+
+    // Closed while a frame is held: its buffer goes with the handle.
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(holdFrame(camera.handle, held, kDeadlineMs), VEXO_SDK_OK);
+    QCOMPARE(SdkCloseCamera(camera.handle), VEXO_SDK_OK);
+    camera.handle = 0;
+    QCOMPARE(aravisBuffers(), 0);
+}
+
+void AravisBackendTest::heldFrameOutlivesTheLostCamera()
+{
+    if (!gigeMode())
+        QSKIP("the in-process fake camera cannot be unplugged; the GigE run covers this");
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    showTheRamp(camera.handle, "Mono8");
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    HeldFrame held;
+    QCOMPARE(holdFrame(camera.handle, held, kDeadlineMs), VEXO_SDK_OK);
+    QString problem = rampProblem(held.data, held.info);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    // Unplugged: the library lets the device go (its node goes with it), and with it the
+    // stream; the held frame keeps its buffer.
+    QVERIFY(gigeCamera.kill());
+    char folder[1024];
+    QCOMPARE(SdkGetDeviceNodeFolder(folder, sizeof folder), VEXO_SDK_OK);
+    const QString node = QString::fromLocal8Bit(folder) + "/" + identifier + ".node";
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(node), 3 * kDeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(aravisBuffers(), 1, kDeadlineMs);
+    QVERIFY(held.intact());
+    problem = rampProblem(held.data, held.info);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(SdkReleaseFrame(camera.handle, held.token), VEXO_SDK_OK);
+    QCOMPARE(aravisBuffers(), 0);
+
+    // Back again, the handle streams with a new device.
+    startGigECamera();
+    QVERIFY(retryUntil([&] { return takeFrame(camera.handle, 1000).result == VEXO_SDK_OK; },
+                       3 * kDeadlineMs));
+}
+
+void AravisBackendTest::everyBufferComesBackOverALongRun()
+{
+    const int wanted = gigeMode() ? 600 : 1500;
+    OpenCamera camera(identifier.constData());
+    QCOMPARE(camera.result, VEXO_SDK_OK);
+    showTheRamp(camera.handle, "Mono8");
+    setRegion(camera.handle, 128, 64);
+    QCOMPARE(SdkSetFrameSpeed(camera.handle, 2), VEXO_SDK_OK);
+    QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+    HeldFrame first;
+    QCOMPARE(holdFrame(camera.handle, first, kDeadlineMs), VEXO_SDK_OK);
+    QCOMPARE(SdkReleaseFrame(camera.handle, first.token), VEXO_SDK_OK);
+    const int streaming = aravisBuffers();
+
+    // Up to every slot of the ring held, by the stream and by grabs, let go oldest
+    // first, newest first or from the middle; each frame still the camera's when let go.
+    std::deque<HeldFrame> held;
+    uint32_t dice = 12345;
+    const auto roll = [&dice](uint32_t sides) {
+        dice = dice * 1103515245u + 12345u;
+        return (dice >> 16) % sides;
+    };
+    int taken = 0, allHeld = 0;
+    QString problem;
+    QElapsedTimer timer;
+    timer.start();
+    while (taken < wanted && problem.isEmpty() && timer.elapsed() < 4 * kDeadlineMs) {
+        const size_t keep = roll(5);
+        while (held.size() > keep) {
+            const size_t which = roll(3) == 0 ? 0 : roll(3) == 0 ? held.size() - 1
+                                                                 : roll(uint32_t(held.size()));
+            const HeldFrame& frame = held[which];
+            if (!frame.intact())
+                problem = QString("frame %1 changed while held").arg(frame.info.frameNumber);
+            else
+                problem = rampProblem(frame.data, frame.info);
+            if (SdkReleaseFrame(camera.handle, frame.token) != VEXO_SDK_OK)
+                problem = "a held frame could not be released";
+            held.erase(held.begin() + std::ptrdiff_t(which));
+        }
+        HeldFrame next;
+        const int result = holdFrame(camera.handle, next, kDeadlineMs, roll(4) == 0);
+        if (result == VEXO_SDK_BUFFERS_HELD) {
+            ++allHeld;
+            QCOMPARE(held.size(), size_t(4));
+            continue;
+        }
+        QCOMPARE(result, VEXO_SDK_OK);
+        held.push_back(next);
+        ++taken;
+        if (taken % 100 == 0 && aravisBuffers() != streaming)
+            problem = QString("%1 Aravis buffers after %2 frames, %3 at the start")
+                          .arg(aravisBuffers())
+                          .arg(taken)
+                          .arg(streaming);
+    }
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QVERIFY2(taken >= wanted, qPrintable(QString("%1 frames").arg(taken)));
+    QVERIFY(allHeld > 0);
+    for (const HeldFrame& frame : held) {
+        QVERIFY(frame.intact());
+        QCOMPARE(SdkReleaseFrame(camera.handle, frame.token), VEXO_SDK_OK);
+    }
+    QCOMPARE(aravisBuffers(), streaming);
+    QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
+    QCOMPARE(aravisBuffers(), 0);
+}
 
 namespace {
 

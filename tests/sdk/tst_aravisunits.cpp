@@ -69,6 +69,8 @@ private slots:
     void mapsFrameSpeed_data();
     void mapsFrameSpeed();
     void readsBackWhatTheCameraHolds();
+    void keptFramesOutliveTheStream_data();
+    void keptFramesOutliveTheStream();
     void adviceOnReceivingTheStream_data();
     void adviceOnReceivingTheStream();
     void readsSysctlNumbers();
@@ -82,49 +84,61 @@ void AravisUnitsTest::convertsPixels_data()
     QTest::addColumn<Bytes>("input");
     QTest::addColumn<bool>("bayer");
     QTest::addColumn<Bytes>("expected");
+    QTest::addColumn<bool>("inPlace");  // shown from the camera's buffer as it is
 
     // Bayer rows below: each sample's tens digit names its colour (1 red, 2 and 3 green,
     // 4 blue), so an RGGB result reads 1x 2x / 3x 4x in every 2x2 cell.
     QTest::newRow("Mono8 copied") << kMono8 << 4 << 2 << Bytes{1, 2, 3, 4, 5, 6, 7, 8} << false
-                                  << Bytes{1, 2, 3, 4, 5, 6, 7, 8};
+                                  << Bytes{1, 2, 3, 4, 5, 6, 7, 8} << true;
     QTest::newRow("BayerRG8 kept") << kBayerRG8 << 4 << 2 << Bytes{10, 20, 11, 21, 30, 40, 31, 41}
-                                   << true << Bytes{10, 20, 11, 21, 30, 40, 31, 41};
+                                   << true << Bytes{10, 20, 11, 21, 30, 40, 31, 41} << true;
     QTest::newRow("BayerGR8 moved one column")
         << kBayerGR8 << 4 << 2 << Bytes{20, 10, 21, 11, 40, 30, 41, 31} << true
-        << Bytes{10, 21, 11, 21, 30, 41, 31, 41};
+        << Bytes{10, 21, 11, 21, 30, 41, 31, 41} << false;
     QTest::newRow("BayerGB8 moved one row")
         << kBayerGB8 << 4 << 2 << Bytes{30, 40, 31, 41, 10, 20, 11, 21} << true
-        << Bytes{10, 20, 11, 21, 30, 40, 31, 41};
+        << Bytes{10, 20, 11, 21, 30, 40, 31, 41} << false;
     QTest::newRow("BayerBG8 moved a column and a row")
         << kBayerBG8 << 4 << 2 << Bytes{40, 30, 41, 31, 20, 10, 21, 11} << true
-        << Bytes{10, 21, 11, 21, 30, 41, 31, 41};
+        << Bytes{10, 21, 11, 21, 30, 41, 31, 41} << false;
     QTest::newRow("odd width repeats the same colour")
         << kBayerGR8 << 3 << 2 << Bytes{20, 10, 21, 40, 30, 41} << true
-        << Bytes{10, 21, 10, 30, 41, 30};
+        << Bytes{10, 21, 10, 30, 41, 30} << false;
     // Deeper samples keep their depth, in 16-bit little-endian words.
     QTest::newRow("Mono10 keeps its ten bits")
         << kMono10 << 3 << 1 << littleEndian16({0x3FF, 0x200, 0x004}) << false
-        << littleEndian16({0x3FF, 0x200, 0x004});
+        << littleEndian16({0x3FF, 0x200, 0x004}) << true;
     QTest::newRow("Mono12 keeps its twelve bits")
         << kMono12 << 3 << 1 << littleEndian16({0xFFF, 0x800, 0x013}) << false
-        << littleEndian16({0xFFF, 0x800, 0x013});
+        << littleEndian16({0xFFF, 0x800, 0x013}) << true;
     QTest::newRow("Mono12 out-of-range samples saturate")
         << kMono12 << 2 << 1 << littleEndian16({0xFFFF, 0x1000}) << false
-        << littleEndian16({0xFFF, 0xFFF});
+        << littleEndian16({0xFFF, 0xFFF}) << false;
     QTest::newRow("Mono16 kept whole") << kMono16 << 2 << 1 << littleEndian16({0xFF00, 0x1234})
-                                       << false << littleEndian16({0xFF00, 0x1234});
+                                       << false << littleEndian16({0xFF00, 0x1234}) << true;
     QTest::newRow("BayerBG12 moved, deep")
         << kBayerBG12 << 2 << 2 << littleEndian16({0x403, 0x302, 0x201, 0x100}) << true
-        << littleEndian16({0x100, 0x201, 0x302, 0x403});
+        << littleEndian16({0x100, 0x201, 0x302, 0x403}) << false;
     QTest::newRow("BayerGR16 moved one column, deep")
         << kBayerGR16 << 4 << 1 << littleEndian16({0x2000, 0x1001, 0x2002, 0x1003}) << true
-        << littleEndian16({0x1001, 0x2002, 0x1003, 0x2002});
+        << littleEndian16({0x1001, 0x2002, 0x1003, 0x2002}) << false;
     QTest::newRow("RGB8 sampled into RGGB")
         << kRGB8 << 2 << 2 << Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12} << true
-        << Bytes{1, 5, 8, 12};
+        << Bytes{1, 5, 8, 12} << false;
     QTest::newRow("BGR8 sampled into RGGB")
         << kBGR8 << 2 << 2 << Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12} << true
-        << Bytes{3, 5, 8, 10};
+        << Bytes{3, 5, 8, 10} << false;
+    QTest::newRow("Mono10 one word above its range")
+        << kMono10 << 2 << 1 << littleEndian16({0x3FF, 0x400}) << false
+        << littleEndian16({0x3FF, 0x3FF}) << false;
+    QTest::newRow("BayerRG12 kept, deep")
+        << kBayerRG12 << 2 << 1 << littleEndian16({0xFFF, 0x001}) << true
+        << littleEndian16({0xFFF, 0x001}) << true;
+    QTest::newRow("BayerRG16 kept whole")
+        << kBayerRG16 << 2 << 1 << littleEndian16({0xFFFF, 0x8001}) << true
+        << littleEndian16({0xFFFF, 0x8001}) << true;
+    QTest::newRow("Mono8 in a longer buffer") << kMono8 << 2 << 2 << Bytes{1, 2, 3, 4, 5, 6}
+                                              << false << Bytes{1, 2, 3, 4} << true;
 }
 
 void AravisUnitsTest::convertsPixels()
@@ -135,9 +149,11 @@ void AravisUnitsTest::convertsPixels()
     QFETCH(Bytes, input);
     QFETCH(bool, bayer);
     QFETCH(Bytes, expected);
+    QFETCH(bool, inPlace);
 
     vexo::imaging::RawFrame frame;
     QVERIFY(convertPixels(format, width, height, input.data(), input.size(), frame));
+    QVERIFY(!frame.borrowed());
     QCOMPARE(frame.width, width);
     QCOMPARE(frame.height, height);
     QCOMPARE(frame.layout == vexo::imaging::RawLayout::BayerRG8, bayer);
@@ -152,6 +168,29 @@ void AravisUnitsTest::convertsPixels()
     QVERIFY(convertPixels(format, width, height, input.data(), input.size(), reused));
     QCOMPARE(reused.bitDepth, frame.bitDepth);
     QCOMPARE(reused.pixels, expected);
+
+    // A buffer is shown as it is only where converting it would change nothing, and then
+    // as the converted frame would be.
+    vexo::imaging::RawFrame shown;
+    const size_t bytes = describeInPlace(format, width, height, input.data(), input.size(), shown);
+    QCOMPARE(bytes != 0, inPlace);
+    if (inPlace) {
+        QCOMPARE(Bytes(input.begin(), input.begin() + std::ptrdiff_t(bytes)), expected);
+        QCOMPARE(shown.width, width);
+        QCOMPARE(shown.height, height);
+        QCOMPARE(shown.layout, frame.layout);
+        QCOMPARE(shown.bitDepth, frame.bitDepth);
+    }
+
+    // A frame that showed a camera buffer and is converted into next shows its own
+    // pixels, and lets the buffer go.
+    auto keeper = std::make_shared<int>(0);
+    reused.borrow(input.data(), input.size(), keeper);
+    QVERIFY(convertPixels(format, width, height, input.data(), input.size(), reused));
+    QVERIFY(!reused.borrowed());
+    QCOMPARE(reused.pixelData(), reused.pixels.data());
+    QCOMPARE(Bytes(reused.pixelData(), reused.pixelData() + reused.pixelBytes()), expected);
+    QCOMPARE(keeper.use_count(), 1L);
 }
 
 void AravisUnitsTest::mapsCameraFormatsToLibraryFormats_data()
@@ -204,6 +243,7 @@ void AravisUnitsTest::refusesBadFrames()
     frame.width = 9;
     frame.pixels = {1, 2, 3};
     QVERIFY(!convertPixels(format, width, height, input.data(), input.size(), frame));
+    QCOMPARE(describeInPlace(format, width, height, input.data(), input.size(), frame), size_t(0));
     QCOMPARE(frame.width, 9);
     QCOMPARE(frame.pixels, Bytes({1, 2, 3}));
 }
@@ -377,7 +417,9 @@ void AravisUnitsTest::mapsFrameSpeed()
 
 // What a camera holds after loading one of its own user sets (changed here directly, as a
 // set would) replaces the library's values for the features it has; the rest stays.
-void AravisUnitsTest::readsBackWhatTheCameraHolds()
+namespace {
+
+void onlyTheFakeInterface()
 {
     // Aravis enables GigE Vision and USB3 Vision by default; their discovery broadcasts on
     // every network, so only the in-process fake interface may be on here.
@@ -385,6 +427,13 @@ void AravisUnitsTest::readsBackWhatTheCameraHolds()
     arv_disable_interface("USB3Vision");
     arv_enable_interface("Fake");
     arv_update_device_list();
+}
+
+}  // namespace
+
+void AravisUnitsTest::readsBackWhatTheCameraHolds()
+{
+    onlyTheFakeInterface();
     std::string error;
     std::shared_ptr<AravisCamera> camera = AravisCamera::open("Fake_1", error);
     QVERIFY2(camera, error.c_str());
@@ -426,6 +475,58 @@ void AravisUnitsTest::readsBackWhatTheCameraHolds()
     QCOMPARE(held.triggerMode, 2);
     QCOMPARE(held.inputs.front().mode, 0);
     QCOMPARE(held.inputs.front().edge, 0);
+}
+
+void AravisUnitsTest::keptFramesOutliveTheStream_data()
+{
+    QTest::addColumn<uint32_t>("format");
+    QTest::addColumn<bool>("lent");  // the frame shows the stream's buffer itself
+    QTest::addColumn<int>("bytesPerPixel");
+
+    QTest::newRow("Mono8, lent") << kMono8 << true << 1;
+    QTest::newRow("BayerRG8, lent") << kBayerRG8 << true << 1;
+    QTest::newRow("Mono16, lent") << kMono16 << true << 2;
+    QTest::newRow("BayerGR8, converted") << kBayerGR8 << false << 1;
+    QTest::newRow("RGB8, converted") << kRGB8 << false << 1;
+}
+
+void AravisUnitsTest::keptFramesOutliveTheStream()
+{
+    QFETCH(uint32_t, format);
+    QFETCH(bool, lent);
+    QFETCH(int, bytesPerPixel);
+    onlyTheFakeInterface();
+    std::string error;
+    std::unique_ptr<AravisCamera> camera = AravisCamera::open("Fake_1", error);
+    QVERIFY2(camera, error.c_str());
+    QCOMPARE(camera->setRegion(0, 0, 128, 64, 1), VEXO_SDK_OK);
+    QCOMPARE(camera->setPixelFormat(format), VEXO_SDK_OK);
+    QCOMPARE(camera->startStream(), VEXO_SDK_OK);
+    FrameMeta meta;
+    vexo::imaging::RawFrame kept;
+    QCOMPARE(camera->nextFrame(kept, meta, 30000), VEXO_SDK_OK);
+    QCOMPARE(meta.pixelFormat, format);
+    QCOMPARE(kept.borrowed(), lent);
+    if (!lent)
+        QCOMPARE(kept.pixelData(), kept.pixels.data());
+    QCOMPARE(kept.pixelBytes(), size_t(128 * 64 * bytesPerPixel));
+    const Bytes copy(kept.pixelData(), kept.pixelData() + kept.pixelBytes());
+
+    // The stream goes round all its buffers many times while the frame is kept, then
+    // stops, and the camera closes.
+    vexo::imaging::RawFrame next;
+    for (int i = 0; i < 40; ++i)
+        QCOMPARE(camera->nextFrame(next, meta, 30000), VEXO_SDK_OK);
+    QVERIFY(next.frameNumber > kept.frameNumber);
+    QVERIFY(std::equal(copy.begin(), copy.end(), kept.pixelData()));
+    QCOMPARE(camera->stopStream(), VEXO_SDK_OK);
+    QVERIFY(std::equal(copy.begin(), copy.end(), kept.pixelData()));
+    camera.reset();
+    QVERIFY(std::equal(copy.begin(), copy.end(), kept.pixelData()));
+    // A copy of the frame keeps the buffer too; the last one to go frees it.
+    vexo::imaging::RawFrame second = kept;
+    kept = vexo::imaging::RawFrame();
+    QVERIFY(std::equal(copy.begin(), copy.end(), second.pixelData()));
 }
 
 void AravisUnitsTest::adviceOnReceivingTheStream_data()

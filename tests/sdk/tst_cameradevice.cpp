@@ -78,13 +78,19 @@ public:
     }
     bool applying() const { return inApply.load(); }
 
-    // One frame of the stream: a left-to-right ramp, so a mirror shows.
-    bool deliverFrame(uint64_t number, FrameStatus status)
+    // One frame of the stream: a left-to-right ramp, so a mirror shows; or 64 x 16
+    // samples lent from memory of the device's own (kept valid by keeper).
+    bool deliverFrame(uint64_t number, FrameStatus status, const uint8_t* lent = nullptr,
+                      std::shared_ptr<const void> keeper = {})
     {
         CapturedFrame* frame = sink ? sink->acquireBuffer() : nullptr;
         if (!frame)
             return false;
+        if (frame->raw.borrowed())
+            return false;  // the ring hands out buffers without a view
         fill(*frame, number);
+        if (lent)
+            frame->raw.borrow(lent, 64 * 16, std::move(keeper));
         frame->status = status;
         sink->deliver(frame);
         return true;
@@ -173,6 +179,7 @@ private slots:
     void frameWaitsKeepTheirTimeOutWhileAWriteHangs();
     void frameRecordHoldsAnyReportedExposure_data();
     void frameRecordHoldsAnyReportedExposure();
+    void lentPixelsGoBackWhenTheRingIsDoneWithThem();
 };
 
 void CameraDeviceTest::settingsGoThroughTheDevice_data()
@@ -245,7 +252,7 @@ void CameraDeviceTest::deviceMirrorIsNotDoneTwice()
     info.width = frame->raw.width;
     info.height = frame->raw.height;
     std::vector<uint8_t> out(size_t(info.width) * size_t(info.height) * 4);
-    QCOMPARE(camera.process(info, frame->raw.pixels.data(), out.data()), VEXO_SDK_OK);
+    QCOMPARE(camera.process(info, frame->raw.pixelData(), out.data()), VEXO_SDK_OK);
     // The camera mirrored already (it says so): the ramp still rises left to right.
     QVERIFY2(out[0] < out[size_t(info.width) - 1],
              qPrintable(QString("%1 %2").arg(out[0]).arg(out[63])));
@@ -362,6 +369,72 @@ void CameraDeviceTest::frameRecordHoldsAnyReportedExposure()
     QFETCH(double, reported);
     QFETCH(int, recorded);
     QCOMPARE(int(recordExposureUs(reported)), recorded);
+}
+
+void CameraDeviceTest::lentPixelsGoBackWhenTheRingIsDoneWithThem()
+{
+    Rig rig(true);
+    QCOMPARE(rig.started, VEXO_SDK_OK);
+    Camera& camera = *rig.camera;
+    ScriptedDevice* scripted = rig.device;
+    constexpr size_t kBytes = 64 * 16;
+    std::vector<std::vector<uint8_t>> memory(10);
+    std::atomic<int> returned{0};
+    const auto lend = [&](int i) {
+        memory[size_t(i)].assign(kBytes, uint8_t(200 - i));
+        const uint8_t* block = memory[size_t(i)].data();
+        return scripted->deliverFrame(uint64_t(i), FrameStatus::Complete, block,
+                                      std::shared_ptr<const void>(block, [&returned](const void*) {
+                                          returned.fetch_add(1);
+                                      }));
+    };
+
+    // A held frame shows the lent memory itself, also to the C interface's calls.
+    QVERIFY(lend(0));
+    uint32_t token = 0;
+    QCOMPARE(camera.getFrame(token, 30000), VEXO_SDK_OK);
+    const CapturedFrame* held = camera.heldFrame(token);
+    QCOMPARE(held->raw.pixelData(), memory[0].data());
+    QCOMPARE(held->raw.pixelBytes(), kBytes);
+    VexoImageInfo info{};
+    info.width = 64;
+    info.height = 16;
+    std::vector<uint8_t> out(kBytes * 4);
+    QCOMPARE(camera.process(info, memory[0].data(), out.data()), VEXO_SDK_OK);
+    QVERIFY2(out[0] > 150, qPrintable(QString::number(out[0])));  // not the ramp's 0
+
+    // Frames nobody takes give way to newer ones: their memory goes back as their slot
+    // is reused, the held frame's never. Four slots: one held, three for the stream.
+    for (int i = 1; i <= 8; ++i)
+        QVERIFY(lend(i));
+    QCOMPARE(returned.load(), 5);
+    QCOMPARE(camera.heldFrame(token)->raw.pixelData(), memory[0].data());
+    QCOMPARE(camera.streamStatistics().bytesReceived, uint64_t(9 * kBytes));
+
+    // A stop drops what nobody took; the held frame stays until it is released.
+    QCOMPARE(camera.stop(), VEXO_SDK_OK);
+    QCOMPARE(returned.load(), 8);
+    QCOMPARE(camera.heldFrame(token)->raw.pixelData(), memory[0].data());
+    QCOMPARE(camera.release(token), 0);
+    QCOMPARE(returned.load(), 9);
+
+    // A frame taken and released goes back at once; an owned frame in a slot that had a
+    // view shows its own pixels.
+    QCOMPARE(camera.start(), VEXO_SDK_OK);
+    QVERIFY(lend(9));
+    QCOMPARE(camera.getFrame(token, 30000), VEXO_SDK_OK);
+    QCOMPARE(camera.release(token), 0);
+    QCOMPARE(returned.load(), 10);
+    for (int i = 0; i < 4; ++i) {
+        QVERIFY(scripted->deliverFrame(uint64_t(20 + i), FrameStatus::Complete));
+        QCOMPARE(camera.getFrame(token, 30000), VEXO_SDK_OK);
+        const CapturedFrame* own = camera.heldFrame(token);
+        QCOMPARE(own->raw.pixelData(), own->raw.pixels.data());
+        QCOMPARE(int(own->raw.pixelData()[1]), 4);  // the ramp
+        QCOMPARE(camera.release(token), 0);
+    }
+    camera.close();
+    QCOMPARE(returned.load(), 10);
 }
 
 QTEST_GUILESS_MAIN(CameraDeviceTest)

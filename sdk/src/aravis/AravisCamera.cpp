@@ -14,7 +14,11 @@ namespace vexo::sdk::aravis {
 
 namespace {
 
-constexpr int kStreamBuffers = 8;
+// Frames of the pixel formats the pipeline reads as they are keep the stream's buffer
+// (no copy) until the ring is done with them, so the ring can hold out as many buffers as
+// it has slots; the stream keeps the rest to receive into.
+constexpr int kBuffersReceiving = 8;
+constexpr int kStreamBuffers = static_cast<int>(FrameRing::kDefaultSlotCount) + kBuffersReceiving;
 // A camera's GainRaw has no unit; short ranges count whole multiples per step, long ones
 // are spread over 1x .. 16x.
 constexpr int64_t kGainRawMultiples = 15;
@@ -31,6 +35,37 @@ const char* activationEntry(int activation)
 }
 
 }  // namespace
+
+// ---- Buffers lent to frames -------------------------------------------------------------
+
+BufferReturn::BufferReturn(ArvStream* stream) : stream(ARV_STREAM(g_object_ref(stream))) {}
+
+BufferReturn::~BufferReturn()
+{
+    close();
+}
+
+void BufferReturn::giveBack(ArvBuffer* buffer)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    // Pushing is thread safe and the stream takes the buffer over; once the stream is
+    // stopped it has no use for it.
+    if (stream)
+        arv_stream_push_buffer(stream, buffer);
+    else
+        g_object_unref(buffer);
+}
+
+void BufferReturn::close()
+{
+    ArvStream* closed = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        std::swap(closed, stream);
+    }
+    if (closed)
+        g_object_unref(closed);
+}
 
 std::unique_ptr<AravisCamera> AravisCamera::open(const std::string& deviceId, std::string& error)
 {
@@ -847,6 +882,7 @@ int AravisCamera::startStream()
         stream.reset();
         return controlLost.load() ? VEXO_SDK_DETACHED : VEXO_SDK_FAILED;
     }
+    returns = std::make_shared<BufferReturn>(stream.get());
     isStreaming.store(true);
     return VEXO_SDK_OK;
 }
@@ -877,6 +913,11 @@ int AravisCamera::stopStream()
         std::unique_lock<std::mutex> lock(waitMutex);
         eventSignal.wait(lock, [this] { return streamUsers == 0; });
     }
+    // Buffers still lent to frames are freed when those let go: none goes into the stream
+    // again, and frames never keep the stream itself (a GigE stream dropped late would
+    // stop the camera's stream channel under the next one).
+    returns->close();
+    returns.reset();
     stream.reset();
     isStreaming.store(false);
     wakeWaiters();
@@ -931,15 +972,17 @@ int AravisCamera::popFrame(const std::function<imaging::RawFrame*()>& target, Fr
         // before it drops the stream (a stream dropped late would reset the camera's
         // stream channel under the next one).
         ArvStream* s = nullptr;
+        std::shared_ptr<BufferReturn> lender;
         {
             std::lock_guard<std::mutex> guard(mutex);
             if (!stream)
                 return VEXO_SDK_NOT_STARTED;
             s = stream.get();
+            lender = returns;
             std::lock_guard<std::mutex> users(waitMutex);
             ++streamUsers;
         }
-        const int result = takeBuffer(s, target, meta);
+        const int result = takeBuffer(s, lender, target, meta);
         {
             std::lock_guard<std::mutex> users(waitMutex);
             --streamUsers;
@@ -956,13 +999,14 @@ int AravisCamera::popFrame(const std::function<imaging::RawFrame*()>& target, Fr
     }
 }
 
-int AravisCamera::takeBuffer(ArvStream* s, const std::function<imaging::RawFrame*()>& target,
-                             FrameMeta& meta)
+int AravisCamera::takeBuffer(ArvStream* s, const std::shared_ptr<BufferReturn>& lender,
+                             const std::function<imaging::RawFrame*()>& target, FrameMeta& meta)
 {
     ArvBuffer* buffer = arv_stream_try_pop_buffer(s);
     if (!buffer)
         return VEXO_SDK_TIMEOUT;
     int result = VEXO_SDK_FAILED;  // incomplete: Aravis counts it among its failures
+    bool lent = false;
     if (arv_buffer_get_status(buffer) == ARV_BUFFER_STATUS_SUCCESS) {
         imaging::RawFrame* out = target();
         if (!out) {
@@ -973,9 +1017,23 @@ int AravisCamera::takeBuffer(ArvStream* s, const std::function<imaging::RawFrame
                 static_cast<const uint8_t*>(arv_buffer_get_image_data(buffer, &size));
             const uint32_t format =
                 static_cast<uint32_t>(arv_buffer_get_image_pixel_format(buffer));
+            const int width = arv_buffer_get_image_width(buffer);
+            const int height = arv_buffer_get_image_height(buffer);
             bytesReceived.fetch_add(size);
-            if (convertPixels(format, arv_buffer_get_image_width(buffer),
-                              arv_buffer_get_image_height(buffer), data, size, *out)) {
+            bool filled = false;
+            if (const size_t bytes = describeInPlace(format, width, height, data, size, *out)) {
+                // The frame shows the buffer itself; the keeper gives it back (even when
+                // making the keeper fails).
+                lent = true;
+                std::shared_ptr<const void> keeper(buffer, [lender](const void* lentBuffer) {
+                    lender->giveBack(ARV_BUFFER(const_cast<void*>(lentBuffer)));
+                });
+                out->borrow(data, bytes, std::move(keeper));
+                filled = true;
+            } else {
+                filled = convertPixels(format, width, height, data, size, *out);
+            }
+            if (filled) {
                 meta.frameId = arv_buffer_get_frame_id(buffer);
                 meta.timestampUs = static_cast<int64_t>(arv_buffer_get_timestamp(buffer) / 1000);
                 meta.pixelFormat = format;
@@ -985,7 +1043,8 @@ int AravisCamera::takeBuffer(ArvStream* s, const std::function<imaging::RawFrame
             }
         }
     }
-    arv_stream_push_buffer(s, buffer);
+    if (!lent)
+        arv_stream_push_buffer(s, buffer);
     return result;
 }
 

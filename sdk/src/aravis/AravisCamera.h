@@ -38,6 +38,24 @@ struct FrameMeta {
     uint32_t pixelFormat = 0;
 };
 
+// Where the stream buffers lent to frames go back to (see RawFrame::borrow). A frame may
+// outlive its stream (held by the library's caller across a stop, a restart or the
+// camera's loss), so it keeps this rather than the stream: until close() a buffer given
+// back goes into the stream's queue again; after it, the buffer is freed. Thread safe.
+class BufferReturn {
+public:
+    explicit BufferReturn(ArvStream* stream);
+    ~BufferReturn();
+    BufferReturn(const BufferReturn&) = delete;
+    BufferReturn& operator=(const BufferReturn&) = delete;
+    void giveBack(ArvBuffer* buffer);  // takes the buffer over
+    void close();
+
+private:
+    std::mutex mutex;
+    ArvStream* stream;  // a reference of its own until close()
+};
+
 class AravisCamera {
 public:
     // Opens the camera Aravis knows as deviceId. On failure returns null with a text.
@@ -152,8 +170,8 @@ public:
     int stopStream();
     bool streaming() const { return isStreaming.load(); }
     int nextFrame(imaging::RawFrame& out, FrameMeta& meta, int timeoutMs);
-    // Like nextFrame, converting into the frame target() returns once a complete camera
-    // buffer is there; target() returning null drops the frame (BUFFERS_HELD). The wait
+    // Like nextFrame, into the frame target() returns once a complete camera buffer is
+    // there (which the frame keeps, borrowed, when the pipeline reads its format as it is); target() returning null drops the frame (BUFFERS_HELD). The wait
     // sleeps until a buffer arrives, the stream stops or restarts, the camera is lost, or
     // cancelled() (asked whenever wakeWaiters() is called) is true: then TIMEOUT.
     int popFrame(const std::function<imaging::RawFrame*()>& target, FrameMeta& meta, int timeoutMs,
@@ -174,13 +192,15 @@ private:
     // The feature node of name, or null with the code and reason (mutex held).
     ArvGcFeatureNode* featureNode(const std::string& name, int& code, std::string& reason);
     int selectBalanceChannel(int channel);
-    // One buffer from s if there is one (TIMEOUT when not), converted into target().
-    int takeBuffer(ArvStream* s, const std::function<imaging::RawFrame*()>& target,
-                   FrameMeta& meta);
+    // One buffer from s if there is one (TIMEOUT when not), into target(): lent to it
+    // through lender when its pixels need no conversion, else converted into its pixels.
+    int takeBuffer(ArvStream* s, const std::shared_ptr<BufferReturn>& lender,
+                   const std::function<imaging::RawFrame*()>& target, FrameMeta& meta);
 
     std::mutex mutex;  // GenICam node access
     GObjectPtr<ArvCamera> camera;
     GObjectPtr<ArvStream> stream;
+    std::shared_ptr<BufferReturn> returns;  // of the stream now running
     std::atomic<bool> controlLost{false};
     std::atomic<bool> isStreaming{false};
     std::vector<std::string> lineNames;

@@ -118,17 +118,55 @@ int pixelFormatPreference(uint32_t pixelFormat)
     return l.bitsPerSample == 16 ? 2 : 3;
 }
 
-bool convertPixels(uint32_t pixelFormat, int width, int height, const uint8_t* data, size_t size,
-                   imaging::RawFrame& out)
+namespace {
+
+// The layout of a camera buffer whose size holds width * height pixels of a format the
+// backend knows; false otherwise.
+bool saneBuffer(uint32_t pixelFormat, int width, int height, const uint8_t* data, size_t size,
+                PixelLayout& l)
 {
-    PixelLayout l;
     if (!describePixelFormat(pixelFormat, l) || !data || width <= 0 || height <= 0 ||
         width > imaging::kImagingMaxDimension || height > imaging::kImagingMaxDimension)
         return false;
     const size_t w = static_cast<size_t>(width), h = static_cast<size_t>(height);
-    if (size / static_cast<size_t>(l.bytesPerPixel) / w < h)
-        return false;
+    return size / static_cast<size_t>(l.bytesPerPixel) / w >= h;
+}
 
+}  // namespace
+
+size_t describeInPlace(uint32_t pixelFormat, int width, int height, const uint8_t* data,
+                       size_t size, imaging::RawFrame& out)
+{
+    PixelLayout l;
+    if (!saneBuffer(pixelFormat, width, height, data, size, l) || l.threeColours ||
+        (l.mosaic != Mosaic::None && l.mosaic != Mosaic::RG))
+        return 0;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if (l.bitsPerSample > 8 && l.bitsPerSample < 16) {
+        // Words above the format's range would reach the pipeline's tables and the
+        // caller's histograms; convertPixels holds them to the range.
+        unsigned high = 0;
+        for (size_t i = 0; i < count; ++i)
+            high |= data[2 * i + 1];
+        if ((high >> (l.bitsPerSample - 8)) != 0)
+            return 0;
+    }
+    out.width = width;
+    out.height = height;
+    out.layout = l.mosaic == Mosaic::None ? imaging::RawLayout::Mono8 : imaging::RawLayout::BayerRG8;
+    out.bitDepth = l.bitsPerSample;
+    return count * static_cast<size_t>(l.bytesPerPixel);
+}
+
+bool convertPixels(uint32_t pixelFormat, int width, int height, const uint8_t* data, size_t size,
+                   imaging::RawFrame& out)
+{
+    PixelLayout l;
+    if (!saneBuffer(pixelFormat, width, height, data, size, l))
+        return false;
+    const size_t w = static_cast<size_t>(width), h = static_cast<size_t>(height);
+
+    out.dropBorrowed();
     out.width = width;
     out.height = height;
     out.bitDepth = 8;

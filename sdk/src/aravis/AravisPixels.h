@@ -25,7 +25,15 @@ struct PixelLayout {
 // False for formats the backend cannot show (packed 10/12-bit, YUV, ...).
 bool describePixelFormat(uint32_t pixelFormat, PixelLayout& layout);
 
-// Converts one camera buffer. False when the format is unknown, the size is not sane or
+// Whether a camera buffer can be shown as it is, without converting: grey or RGGB, of
+// 8 bits, or of 16-bit little-endian words (10 and 12-bit ones only when every word is
+// within the format's range), holding at least width * height pixels. Then sets out's
+// width, height, layout and bit depth (not its pixels) and returns the bytes of the
+// image at data; 0 when the buffer needs convertPixels.
+size_t describeInPlace(uint32_t pixelFormat, int width, int height, const uint8_t* data,
+                       size_t size, imaging::RawFrame& out);
+
+// Converts one camera buffer into out's own pixels (a borrowed view is dropped). False when the format is unknown, the size is not sane or
 // data holds fewer than width * height pixels; out is then unchanged.
 bool convertPixels(uint32_t pixelFormat, int width, int height, const uint8_t* data, size_t size,
                    imaging::RawFrame& out);
