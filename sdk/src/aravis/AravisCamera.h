@@ -171,9 +171,10 @@ public:
     bool streaming() const { return isStreaming.load(); }
     int nextFrame(imaging::RawFrame& out, FrameMeta& meta, int timeoutMs);
     // Like nextFrame, into the frame target() returns once a complete camera buffer is
-    // there (which the frame keeps, borrowed, when the pipeline reads its format as it is); target() returning null drops the frame (BUFFERS_HELD). The wait
-    // sleeps until a buffer arrives, the stream stops or restarts, the camera is lost, or
-    // cancelled() (asked whenever wakeWaiters() is called) is true: then TIMEOUT.
+    // there (which the frame keeps, borrowed, when the pipeline reads its format as it
+    // is); target() returning null drops the frame (BUFFERS_HELD). The wait sleeps until
+    // a buffer arrives, the stream stops or restarts, the camera is lost, or cancelled()
+    // (asked whenever wakeWaiters() is called) is true: then TIMEOUT.
     int popFrame(const std::function<imaging::RawFrame*()>& target, FrameMeta& meta, int timeoutMs,
                  const std::function<bool()>& cancelled = {});
     // Wakes popFrame waits so they look at their cancelled() again.
