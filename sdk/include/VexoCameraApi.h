@@ -225,6 +225,14 @@ VEXO_SDK_API BYTE* SdkGetRawImage(int handle, uint32_t token, VexoImageInfo* inf
  * (MONO16 output and a colour mosaic frame; nothing is written). */
 VEXO_SDK_API int SdkProcessImage(int handle, VexoImageInfo* info, BYTE* raw, BYTE* out);
 
+/* Like SdkProcessImage, but into pixelFormat (an output format SdkSetOutputFormat takes)
+ * for this call only: the handle's output format stays as it is. For a part of a program
+ * that needs its own format without changing the one other parts of it rely on.
+ * Returns as SdkProcessImage; INVALID_ARGUMENT also for a format that is no output format,
+ * WRONG_MODE for MONO16 and a colour mosaic frame. */
+VEXO_SDK_API int SdkProcessImageAs(int handle, VexoImageInfo* info, BYTE* raw, BYTE* out,
+                                   uint32_t pixelFormat);
+
 /* Finishing step after SdkProcessImage: the conversion already applies every setting,
  * so this checks that buffer and info describe a processed image.
  * Returns OK, INVALID_HANDLE, INVALID_ARGUMENT. */

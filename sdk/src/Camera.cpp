@@ -159,7 +159,7 @@ bool Camera::probeUnplugged(bool mayWait)
     return isUnplugged.load();
 }
 
-int Camera::process(VexoImageInfo& info, const uint8_t* raw, uint8_t* out)
+int Camera::process(VexoImageInfo& info, const uint8_t* raw, uint8_t* out, uint32_t pixelFormat)
 {
     const CapturedFrame* frame = ring.heldData(raw);
     if (!frame)
@@ -169,13 +169,13 @@ int Camera::process(VexoImageInfo& info, const uint8_t* raw, uint8_t* out)
 
     std::lock_guard<std::mutex> guard(pipelineMutex);
     const uint64_t version = settingsVersion.load();
-    if (version != pipelineVersion) {
+    if (pixelFormat == 0)
+        pixelFormat = outputFormat();
+    if (version != pipelineVersion || pixelFormat != pipelineFormat) {
         CameraSettings s;
-        uint32_t pixelFormat;
         {
             std::lock_guard<std::mutex> settingsGuard(settingsMutex);
             s = current;
-            pixelFormat = format;
         }
         imaging::PipelineSettings p = pipelineSettings(s, pixelFormat);
         // What the camera did itself is not done twice.
@@ -187,8 +187,8 @@ int Camera::process(VexoImageInfo& info, const uint8_t* raw, uint8_t* out)
             p.mirrorHorizontal = p.mirrorVertical = false;
         pipeline.configure(p);
         pipelineVersion = version;
+        pipelineFormat = pixelFormat;
     }
-    const uint32_t pixelFormat = pipeline.settings().outputFormat;
     const size_t size = static_cast<size_t>(frame->raw.width) * static_cast<size_t>(frame->raw.height) *
                         imaging::bytesPerPixel(pixelFormat);
     if (const int result = pipeline.process(frame->raw, out, size); result != imaging::kImagingOk)

@@ -76,7 +76,9 @@ public:
     int getFrame(uint32_t& token, int timeoutMs);
     int grabFrame(uint32_t& token, int timeoutMs);
     const CapturedFrame* heldFrame(uint32_t token) const { return ring.held(token); }
-    int process(VexoImageInfo& info, const uint8_t* raw, uint8_t* out);
+    // Processes a held frame into the handle's output format, or into pixelFormat when it
+    // is not 0 (the handle's format stays as it is).
+    int process(VexoImageInfo& info, const uint8_t* raw, uint8_t* out, uint32_t pixelFormat = 0);
     int release(uint32_t token) { return ring.release(token) ? 0 : -1; }
     VexoFrameStatistics statistics() const;
     VexoStreamStatistics streamStatistics();
@@ -168,6 +170,7 @@ private:
     std::mutex pipelineMutex;
     imaging::ImagePipeline pipeline;
     uint64_t pipelineVersion = 0;
+    uint32_t pipelineFormat = 0;  // the output format the pipeline is configured for
 };
 
 }  // namespace vexo::sdk

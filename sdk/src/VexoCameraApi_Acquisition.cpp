@@ -124,6 +124,19 @@ int SdkProcessImage(int handle, VexoImageInfo* info, BYTE* raw, BYTE* out)
     });
 }
 
+int SdkProcessImageAs(int handle, VexoImageInfo* info, BYTE* raw, BYTE* out, uint32_t pixelFormat)
+{
+    return withCamera(handle, [&](Camera& camera) {
+        if (!info || !raw || !out || !isOutputFormat(pixelFormat))
+            return static_cast<int>(VEXO_SDK_INVALID_ARGUMENT);
+        VexoImageInfo result = *info;
+        const int code = camera.process(result, raw, out, pixelFormat);
+        if (code == VEXO_SDK_OK)
+            *info = result;
+        return code;
+    });
+}
+
 int SdkPostProcessImage(int handle, BYTE* buffer, VexoImageInfo* info)
 {
     return withCamera(handle, [&](Camera&) {

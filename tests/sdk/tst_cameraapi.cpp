@@ -321,6 +321,9 @@ void CameraApiTest::unknownAndClosedHandles_data()
     row("get frame", [](int h) { return SdkGetFrame(h, &word, 10); });
     row("grab frame", [](int h) { return SdkGrabFrameWithTimeout(h, &word, 10); });
     row("process", [](int h) { return SdkProcessImage(h, &image, buffer, buffer); });
+    row("process as", [](int h) {
+        return SdkProcessImageAs(h, &image, buffer, buffer, VEXO_SDK_PIXEL_BGRA8);
+    });
     row("release", [](int h) { return SdkReleaseFrame(h, 1); });
     row("save picture", [](int h) { return SdkSaveImageFile(h, "/tmp/x", buffer, &image, 8, 90); });
     row("exposure", [](int h) { return SdkSetExposureTime(h, 1000.0); });
@@ -364,6 +367,10 @@ void CameraApiTest::nullPointers_data()
     row("process record", [](int h) {
         BYTE b[4];
         return SdkProcessImage(h, nullptr, b, b);
+    });
+    row("process as, record", [](int h) {
+        BYTE b[4];
+        return SdkProcessImageAs(h, nullptr, b, b, VEXO_SDK_PIXEL_RGB8);
     });
     row("post-process buffer", [](int h) {
         VexoImageInfo i{};

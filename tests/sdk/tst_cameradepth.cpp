@@ -40,6 +40,7 @@ private slots:
     void outputsRelateToTheRawValues();
     void automaticExposureJudgesTheTopBits();
     void deepOutputIsRefusedWhereItMeansNothing();
+    void formatOfOneCallLeavesTheHandlesFormat();
     void sixteenBitPicturesReadBack_data();
     void sixteenBitPicturesReadBack();
     void sixteenBitPicturesOnlyAsPngOrTiff_data();
@@ -271,6 +272,71 @@ void CameraDepthTest::deepOutputIsRefusedWhereItMeansNothing()
     QCOMPARE(SdkSetOutputFormat(mono.handle, VEXO_SDK_PIXEL_MONO16), VEXO_SDK_OK);
     // A colour camera's format cannot be chosen on a mono camera.
     QCOMPARE(SdkSetImageFormat(mono.handle, VEXO_SDK_PIXEL_BAYER_RG12), VEXO_SDK_OUT_OF_RANGE);
+}
+
+// Two parts of a program sharing a handle: one asks for its own format per call, the
+// other keeps getting the handle's. Both outputs are of the same frame, alike.
+void CameraDepthTest::formatOfOneCallLeavesTheHandlesFormat()
+{
+    for (const char* identifier : {kGigEColour, kUsbMono12}) {
+        OpenCamera camera(identifier);
+        QCOMPARE(camera.result, VEXO_SDK_OK);
+        settle(camera.handle);
+        QCOMPARE(SdkSetSharpness(camera.handle, 60), VEXO_SDK_OK);
+        QCOMPARE(SdkSetCrosshair(camera.handle, 0, 100, 100, 0x00FF00, 1), VEXO_SDK_OK);
+        QCOMPARE(SdkStartAcquisition(camera.handle), VEXO_SDK_OK);
+        uint32_t token = 0;
+        QCOMPARE(SdkGetFrame(camera.handle, &token, kDeadlineMs), VEXO_SDK_OK);
+        VexoImageInfo raw{};
+        BYTE* data = SdkGetRawImage(camera.handle, token, &raw);
+        QVERIFY(data);
+        const size_t count = size_t(raw.width) * size_t(raw.height);
+        std::vector<BYTE> bgra(count * 4), rgb(count * 4), deep(count * 4), handleDeep(count * 4);
+
+        VexoImageInfo info = raw;
+        QCOMPARE(SdkProcessImageAs(camera.handle, &info, data, bgra.data(), VEXO_SDK_PIXEL_BGRA8),
+                 VEXO_SDK_OK);
+        QCOMPARE(info.pixelFormat, VEXO_SDK_PIXEL_BGRA8);
+        QCOMPARE(size_t(info.dataSize), count * 4);
+        info = raw;
+        QCOMPARE(SdkProcessImage(camera.handle, &info, data, rgb.data()), VEXO_SDK_OK);
+        QCOMPARE(info.pixelFormat, VEXO_SDK_PIXEL_RGB8);  // the handle's, untouched
+        size_t off = 0;
+        for (size_t i = 0; i < count; ++i)
+            off += bgra[4 * i] != rgb[3 * i + 2] || bgra[4 * i + 1] != rgb[3 * i + 1] ||
+                   bgra[4 * i + 2] != rgb[3 * i] || bgra[4 * i + 3] != 255;
+        QCOMPARE(off, size_t(0));
+
+        // Refused formats leave the record as it was.
+        info = raw;
+        QCOMPARE(SdkProcessImageAs(camera.handle, &info, data, bgra.data(), 0x12345678u),
+                 VEXO_SDK_INVALID_ARGUMENT);
+        QCOMPARE(info.pixelFormat, raw.pixelFormat);
+        if (QByteArray(identifier) == kGigEColour) {
+            // A colour mosaic has no 16-bit grey.
+            QCOMPARE(SdkProcessImageAs(camera.handle, &info, data, deep.data(),
+                                       VEXO_SDK_PIXEL_MONO16),
+                     VEXO_SDK_WRONG_MODE);
+        } else {
+            // The same 16-bit words as through the handle's own format.
+            QCOMPARE(SdkProcessImageAs(camera.handle, &info, data, deep.data(),
+                                       VEXO_SDK_PIXEL_MONO16),
+                     VEXO_SDK_OK);
+            QCOMPARE(info.pixelFormat, VEXO_SDK_PIXEL_MONO16);
+            QCOMPARE(SdkSetOutputFormat(camera.handle, VEXO_SDK_PIXEL_MONO16), VEXO_SDK_OK);
+            VexoImageInfo handleInfo = raw;
+            QCOMPARE(SdkProcessImage(camera.handle, &handleInfo, data, handleDeep.data()),
+                     VEXO_SDK_OK);
+            QVERIFY(std::equal(deep.begin(), deep.begin() + long(count * 2), handleDeep.begin()));
+            // ... and the other way round: a call's own format over the handle's MONO16.
+            info = raw;
+            QCOMPARE(SdkProcessImageAs(camera.handle, &info, data, bgra.data(),
+                                       VEXO_SDK_PIXEL_RGB8),
+                     VEXO_SDK_OK);
+            QVERIFY(std::equal(bgra.begin(), bgra.begin() + long(count * 3), rgb.begin()));
+        }
+        QCOMPARE(SdkReleaseFrame(camera.handle, token), VEXO_SDK_OK);
+    }
 }
 
 void CameraDepthTest::sixteenBitPicturesReadBack_data()

@@ -87,10 +87,8 @@ bool CVideoThread::makeNative(const BYTE* raw, const stImageInfo& rawInfo, stIma
     if (nativeScratch.size() < bytes)
         nativeScratch.resize(bytes);
     nativeInfo = rawInfo;
-    int result = SdkSetOutputFormat(handle, VEXO_SDK_PIXEL_MONO16);
-    if (result == VEXO_SDK_OK)
-        result = SdkProcessImage(handle, &nativeInfo, const_cast<BYTE*>(raw), nativeScratch.data());
-    reportFailure("SdkSetOutputFormat", SdkSetOutputFormat(handle, outputFormat));
+    const int result = SdkProcessImageAs(handle, &nativeInfo, const_cast<BYTE*>(raw),
+                                         nativeScratch.data(), VEXO_SDK_PIXEL_MONO16);
     if (result != VEXO_SDK_OK || nativeInfo.pixelFormat != VEXO_SDK_PIXEL_MONO16) {
         reportFailure("SdkProcessImage (16-bit grey)", result);
         return false;  // pictures are then the 8-bit image, readers get none
@@ -220,19 +218,14 @@ void CVideoThread::run()
         const bool pictureWanted = saveRequestFlag.exchange(false);
         const bool forScreen = acquisitionlogic::screenFormatFits(
             screenOnlyFlag.load(), pictureWanted, runEvery.load() > 0, frames.sinkCount());
+        // The format is this thread's own: the handle's output format, which other parts
+        // of the program use, stays as it is.
         const uint32_t wantedFormat = forScreen ? VEXO_SDK_PIXEL_BGRA8 : VEXO_SDK_PIXEL_RGB8;
-        if (wantedFormat != outputFormat) {
-            const int set = SdkSetOutputFormat(handle, wantedFormat);
-            reportFailure("SdkSetOutputFormat", set);
-            if (set == VEXO_SDK_OK)
-                outputFormat = wantedFormat;
-        }
-        const int processed = SdkProcessImage(handle, &info, raw, buffer);
+        const int processed = SdkProcessImageAs(handle, &info, raw, buffer, wantedFormat);
         if (processed != VEXO_SDK_OK || info.pixelFormat != wantedFormat) {
             reportFailure("SdkReleaseFrame", SdkReleaseFrame(handle, token));
             if (pictureWanted)
                 saveRequestFlag.store(true);  // served by the next good frame
-            outputFormat = 0;  // set again before the next frame
             continue;
         }
         reportFailure("SdkPostProcessImage", SdkPostProcessImage(handle, buffer, &info));

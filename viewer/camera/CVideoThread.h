@@ -121,7 +121,6 @@ private:
     std::atomic<bool> deepPictures{false};
     std::atomic<bool> nativeFrames{false};
     std::atomic<bool> screenOnlyFlag{false};
-    uint32_t outputFormat = 0;  // what this thread last set with SdkSetOutputFormat
     std::vector<BYTE> nativeScratch;
     std::atomic<bool> stopFlag{false};
     std::atomic<int> frameCounter{0};
