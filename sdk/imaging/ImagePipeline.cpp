@@ -530,13 +530,11 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
         if (bayer) {
             prepareRow(src, w, h, y + 1, true, t, identity, ring[(y + 1) % 3]);
             kernels::demosaicRow(ring[(y + 2) % 3] + 1, current, ring[(y + 1) % 3] + 1, w,
-                                 (y & 1) == 0, plane[0], plane[1], plane[2]);
+                                 (y & 1) == 0, plane[0], plane[1], plane[2], saturate ? sat64 : 64);
             if (monochrome) {
                 kernels::lumaRow(plane[0], plane[1], plane[2], w, greyRow);
                 r = g = b = greyRow;
             } else {
-                if (saturate)
-                    kernels::saturateRow(plane[0], plane[1], plane[2], w, sat64);
                 r = plane[0];
                 g = plane[1];
                 b = plane[2];

@@ -531,44 +531,103 @@ __attribute__((target("avx512f,avx512bw"))) void sharpenFromSumsAvx512(const uin
     }
 }
 
-// saturateBody for 64 pixels a step with sat64 at most 127 (a signed byte): the luma and
-// v * sat64 come from vpmaddubsw on the even and the odd bytes, and
-// ((v - y) * s) >> 6 is (v * s - y * s) >> 6 exactly. Returns how many pixels it did.
+// saturateBody for 64 pixels in registers with sat64 at most 127 (a signed byte): the
+// luma and v * sat64 come from vpmaddubsw on the even and the odd bytes, and
+// ((v - y) * s) >> 6 is (v * s - y * s) >> 6 exactly.
+struct SaturateWeights {
+    __m512i redEven, redOdd, greenEven, greenOdd, blueEven, blueOdd, satEven, satOdd, half, interleave;
+    __attribute__((target("avx512f,avx512bw"))) explicit SaturateWeights(int sat64)
+    {
+        // Weights in the low (even pixels) or the high byte (odd pixels) of each 16-bit lane;
+        // green's 150 does not fit a signed byte and is 2 * 75.
+        redEven = _mm512_set1_epi16(77);
+        redOdd = _mm512_set1_epi16(77 << 8);
+        greenEven = _mm512_set1_epi16(75);
+        greenOdd = _mm512_set1_epi16(75 << 8);
+        blueEven = _mm512_set1_epi16(29);
+        blueOdd = _mm512_set1_epi16(29 << 8);
+        satEven = _mm512_set1_epi16(static_cast<short>(sat64));
+        satOdd = _mm512_set1_epi16(static_cast<short>(sat64 << 8));
+        half = _mm512_set1_epi16(128);
+        // packus leaves each 128-bit lane as 8 even then 8 odd results; this interleaves them.
+        interleave = _mm512_set4_epi32(0x0F070E06, 0x0D050C04, 0x0B030A02, 0x09010800);
+    }
+};
+
+__attribute__((target("avx512f,avx512bw"))) inline void saturateBlock(const SaturateWeights& k, __m512i& vr,
+                                                                      __m512i& vg, __m512i& vb)
+{
+    // The weighted sum reaches 65408 at most: exact in unsigned 16-bit lanes.
+    auto luma = [&](__m512i wr, __m512i wg, __m512i wb) __attribute__((target("avx512f,avx512bw"))) {
+        const __m512i rb = _mm512_add_epi16(_mm512_maddubs_epi16(vr, wr), _mm512_maddubs_epi16(vb, wb));
+        const __m512i gg = _mm512_slli_epi16(_mm512_maddubs_epi16(vg, wg), 1);
+        return _mm512_srli_epi16(_mm512_add_epi16(_mm512_add_epi16(rb, gg), k.half), 8);
+    };
+    const __m512i yEven = luma(k.redEven, k.greenEven, k.blueEven), yOdd = luma(k.redOdd, k.greenOdd, k.blueOdd);
+    const __m512i ysEven = _mm512_mullo_epi16(yEven, k.satEven);
+    const __m512i ysOdd = _mm512_mullo_epi16(yOdd, k.satEven);
+    auto channel = [&](__m512i v) __attribute__((target("avx512f,avx512bw"))) {
+        const __m512i even = _mm512_add_epi16(
+            yEven, _mm512_srai_epi16(_mm512_sub_epi16(_mm512_maddubs_epi16(v, k.satEven), ysEven), 6));
+        const __m512i odd = _mm512_add_epi16(
+            yOdd, _mm512_srai_epi16(_mm512_sub_epi16(_mm512_maddubs_epi16(v, k.satOdd), ysOdd), 6));
+        return _mm512_shuffle_epi8(_mm512_packus_epi16(even, odd), k.interleave);
+    };
+    vr = channel(vr);
+    vg = channel(vg);
+    vb = channel(vb);
+}
+
+// saturateBlock over a row, 64 pixels a step; returns how many pixels it did.
 __attribute__((target("avx512f,avx512bw"))) int saturateBytesAvx512(uint8_t* r, uint8_t* g, uint8_t* b, int w,
                                                                     int sat64)
 {
-    // Weights in the low (even pixels) or the high byte (odd pixels) of each 16-bit lane;
-    // green's 150 does not fit a signed byte and is 2 * 75.
-    const __m512i redEven = _mm512_set1_epi16(77), redOdd = _mm512_set1_epi16(77 << 8);
-    const __m512i greenEven = _mm512_set1_epi16(75), greenOdd = _mm512_set1_epi16(75 << 8);
-    const __m512i blueEven = _mm512_set1_epi16(29), blueOdd = _mm512_set1_epi16(29 << 8);
-    const __m512i satEven = _mm512_set1_epi16(static_cast<short>(sat64));
-    const __m512i satOdd = _mm512_set1_epi16(static_cast<short>(sat64 << 8));
-    const __m512i half = _mm512_set1_epi16(128);
-    const __m512i interleave = _mm512_set4_epi32(0x0F070E06, 0x0D050C04, 0x0B030A02, 0x09010800);
+    const SaturateWeights weights(sat64);
     int x = 0;
     for (; x + 64 <= w; x += 64) {
-        const __m512i vr = _mm512_loadu_si512(r + x), vg = _mm512_loadu_si512(g + x);
-        const __m512i vb = _mm512_loadu_si512(b + x);
-        // The weighted sum reaches 65408 at most: exact in unsigned 16-bit lanes.
-        auto luma = [&](__m512i wr, __m512i wg, __m512i wb) __attribute__((target("avx512f,avx512bw"))) {
-            const __m512i rb = _mm512_add_epi16(_mm512_maddubs_epi16(vr, wr), _mm512_maddubs_epi16(vb, wb));
-            const __m512i gg = _mm512_slli_epi16(_mm512_maddubs_epi16(vg, wg), 1);
-            return _mm512_srli_epi16(_mm512_add_epi16(_mm512_add_epi16(rb, gg), half), 8);
-        };
-        const __m512i yEven = luma(redEven, greenEven, blueEven), yOdd = luma(redOdd, greenOdd, blueOdd);
-        const __m512i ysEven = _mm512_mullo_epi16(yEven, satEven);
-        const __m512i ysOdd = _mm512_mullo_epi16(yOdd, satEven);
-        auto channel = [&](__m512i v) __attribute__((target("avx512f,avx512bw"))) {
-            const __m512i even = _mm512_add_epi16(
-                yEven, _mm512_srai_epi16(_mm512_sub_epi16(_mm512_maddubs_epi16(v, satEven), ysEven), 6));
-            const __m512i odd = _mm512_add_epi16(
-                yOdd, _mm512_srai_epi16(_mm512_sub_epi16(_mm512_maddubs_epi16(v, satOdd), ysOdd), 6));
-            return _mm512_shuffle_epi8(_mm512_packus_epi16(even, odd), interleave);
-        };
-        _mm512_storeu_si512(r + x, channel(vr));
-        _mm512_storeu_si512(g + x, channel(vg));
-        _mm512_storeu_si512(b + x, channel(vb));
+        __m512i vr = _mm512_loadu_si512(r + x), vg = _mm512_loadu_si512(g + x), vb = _mm512_loadu_si512(b + x);
+        saturateBlock(weights, vr, vg, vb);
+        _mm512_storeu_si512(r + x, vr);
+        _mm512_storeu_si512(g + x, vg);
+        _mm512_storeu_si512(b + x, vb);
+    }
+    return x;
+}
+
+// demosaicAvx2's arithmetic 64 pixels a step, saturated in registers (saturateBlock) when
+// sat64 is not 64; returns how many pixels it did.
+__attribute__((target("avx512f,avx512bw"))) int demosaicAvx512(const uint8_t* u, const uint8_t* c, const uint8_t* d,
+                                                               int w, bool redRow, int sat64, uint8_t* r, uint8_t* g,
+                                                               uint8_t* b)
+{
+    const SaturateWeights weights(sat64);
+    const bool saturate = sat64 != 64;
+    const __mmask64 even = 0x5555555555555555ull;   // the even columns
+    int x = 0;
+    // The last block reads cur[x + 64], which is the padding sample at index w at most.
+    for (; x + 64 <= w; x += 64) {
+        const __m512i cC = _mm512_loadu_si512(c + x);
+        const __m512i h = _mm512_avg_epu8(_mm512_loadu_si512(c + x - 1), _mm512_loadu_si512(c + x + 1));
+        const __m512i v = _mm512_avg_epu8(_mm512_loadu_si512(u + x), _mm512_loadu_si512(d + x));
+        const __m512i cross = _mm512_avg_epu8(h, v);
+        const __m512i diag =
+            _mm512_avg_epu8(_mm512_avg_epu8(_mm512_loadu_si512(u + x - 1), _mm512_loadu_si512(u + x + 1)),
+                            _mm512_avg_epu8(_mm512_loadu_si512(d + x - 1), _mm512_loadu_si512(d + x + 1)));
+        __m512i vr, vg, vb;
+        if (redRow) {
+            vr = _mm512_mask_blend_epi8(even, h, cC);
+            vg = _mm512_mask_blend_epi8(even, cC, cross);
+            vb = _mm512_mask_blend_epi8(even, v, diag);
+        } else {
+            vr = _mm512_mask_blend_epi8(even, diag, v);
+            vg = _mm512_mask_blend_epi8(even, cross, cC);
+            vb = _mm512_mask_blend_epi8(even, cC, h);
+        }
+        if (saturate)
+            saturateBlock(weights, vr, vg, vb);
+        _mm512_storeu_si512(r + x, vr);
+        _mm512_storeu_si512(g + x, vg);
+        _mm512_storeu_si512(b + x, vb);
     }
     return x;
 }
@@ -657,14 +716,18 @@ void lookupRow(const uint8_t* src, int w, const uint8_t* evenTable, const uint8_
 }
 
 void demosaicRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int w, bool redRow,
-                 uint8_t* r, uint8_t* g, uint8_t* b)
+                 uint8_t* r, uint8_t* g, uint8_t* b, int sat64)
 {
-    int x = 0;
+    int x = 0, saturated = 0;
 #ifdef VEXO_IMAGING_X86
+    if (fast() && cpuHasAvx512bw() && sat64 < 128)
+        saturated = x = demosaicAvx512(up, cur, down, w, redRow, sat64, r, g, b);
     if (fast() && cpuHasAvx2())
-        x = demosaicAvx2(up, cur, down, w, redRow, r, g, b);
+        x += demosaicAvx2(up + x, cur + x, down + x, w - x, redRow, r + x, g + x, b + x);
 #endif
     demosaicPortable(up, cur, down, x, w, redRow, r, g, b);
+    if (sat64 != 64 && saturated < w)
+        saturateRow(r + saturated, g + saturated, b + saturated, w - saturated, sat64);
 }
 
 void saturateRow(uint8_t* r, uint8_t* g, uint8_t* b, int w, int sat64)

@@ -12,9 +12,11 @@ void lookupRow(const uint8_t* src, int w, const uint8_t* evenTable, const uint8_
 
 // Bilinear demosaic of one RGGB row into planar r, g, b (w samples each). up, cur, down
 // are padded rows; redRow says whether cur is an R G R G row (else G B G B). Averages
-// round half up; four-sample means are means of two pair means.
+// round half up; four-sample means are means of two pair means. With sat64 other than
+// 64 the planes then get saturateRow()'s saturation (done on the samples still in
+// registers where the machine allows).
 void demosaicRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int w,
-                 bool redRow, uint8_t* r, uint8_t* g, uint8_t* b);
+                 bool redRow, uint8_t* r, uint8_t* g, uint8_t* b, int sat64 = 64);
 
 // Saturation around the pixel's luma (sat64: 64 = unchanged, 0 = grey, at most 128), in
 // place.
