@@ -1,10 +1,11 @@
-// pipeline_cycle_bench [runs] [--only WxH] [--seconds S] [--portable]: the image pipeline
+// pipeline_cycle_bench [runs] [--only WxH] [--seconds S] [--offset N] [--portable]: the image pipeline
 // alone with the camera library's typical settings (white balance 1.45 / 1.0 / 1.68,
 // sharpness 30, saturation 120, contrast 120, gamma 1.2, horizontal mirror, one crosshair;
 // Bayer in, RGB8 out) against a plain copy of the same RGB8 frame. The two alternate run
 // by run, each timed in thread CPU time, so both see the same machine load; it prints the
 // minimum and the median of each and their ratio, and the load average beside them.
-// --seconds S loops the pipeline for S seconds per size instead (for perf record).
+// --offset N puts the output N bytes after a 64-byte boundary (else where the allocator
+// puts it); --seconds S loops the pipeline for S seconds per size instead (for perf record).
 #include "Imaging.h"
 #include "PipelineKernels.h"
 
@@ -72,11 +73,14 @@ int main(int argc, char** argv)
     int runs = 400;
     double loopSeconds = 0;
     int onlyW = 0, onlyH = 0;
+    int offset = -1;   // of the output from a 64-byte boundary; -1: as the allocator gives it
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
             std::sscanf(argv[++i], "%dx%d", &onlyW, &onlyH);
         else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
             loopSeconds = std::atof(argv[++i]);
+        else if (std::strcmp(argv[i], "--offset") == 0 && i + 1 < argc)
+            offset = std::atoi(argv[++i]) % 64;
         else if (std::strcmp(argv[i], "--portable") == 0)
             kernels::usePortableKernels(true);
         else
@@ -98,15 +102,18 @@ int main(int argc, char** argv)
         makeDemoScene(1)->render(sensor, 0.0, 0, raw);
 
         const size_t rgbBytes = static_cast<size_t>(w) * h * 3;
-        std::vector<uint8_t> a(rgbBytes, 1), b(rgbBytes, 2), out(rgbBytes);
+        std::vector<uint8_t> a(rgbBytes, 1), b(rgbBytes, 2), storage(rgbBytes + 128);
+        uint8_t* out = storage.data();
+        if (offset >= 0)
+            out += (64 - reinterpret_cast<uintptr_t>(out) % 64) % 64 + static_cast<size_t>(offset);
         ImagePipeline pipeline;
         pipeline.configure(typicalSettings(w, h));
-        pipeline.process(raw, out.data(), out.size());   // warm caches and scratch rows
+        pipeline.process(raw, out, rgbBytes);   // warm caches and scratch rows
         if (loopSeconds > 0) {
             const double end = threadCpuMs() + loopSeconds * 1e3;
             int frames = 0;
             while (threadCpuMs() < end) {
-                pipeline.process(raw, out.data(), out.size());
+                pipeline.process(raw, out, rgbBytes);
                 ++frames;
             }
             std::printf("%dx%d: %d frames in %.1f s\n", w, h, frames, loopSeconds);
@@ -121,7 +128,7 @@ int main(int argc, char** argv)
             sink = b[rgbBytes / 2];
             copyTimes.push_back(threadCpuMs() - t0);
             t0 = threadCpuMs();
-            pipeline.process(raw, out.data(), out.size());
+            pipeline.process(raw, out, rgbBytes);
             pipeTimes.push_back(threadCpuMs() - t0);
         }
         const Figures copy = figuresOf(copyTimes), pipe = figuresOf(pipeTimes);

@@ -17,6 +17,9 @@ namespace vexo::imaging {
 namespace {
 
 constexpr int kDefectThreshold = 40;   // digital numbers beyond all same-colour neighbours
+// Widest row whose sharpening keeps horizontal sums between rows (about 36 bytes of row
+// buffers a pixel then, which must stay within a 48 KiB first-level data cache).
+constexpr int kStoredSumsWidth = 1344;
 
 inline uint8_t clampByte(int v)
 {
@@ -507,9 +510,52 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
     // The plane c of ring slot i.
     auto planeOf = [&](int i, int c) { return grey ? buffers.grey[i] : buffers.plane[i][c]; };
     int summed = 0;   // leading samples of each plane whose horizontal sums are kept
-    auto sharpenAndPack = [&](int y) {
+    // Colour output: the leading blocks of a row are sharpened and packed in one pass,
+    // which also makes the sums of the row below (the planes in the output's byte order).
+    // Up to kStoredSumsWidth the rows' horizontal sums are kept for the three output rows
+    // that use them; wider, the kept sums and planes outgrow the first-level cache and it
+    // is cheaper to make the sums of three plane rows again for every output row.
+    const int fused = planes == 3 ? kernels::sharpenPackWidth(w) : 0;
+    const bool fromPlanes = w > kStoredSumsWidth;
+    const bool bgrOrder = s.outputFormat != kPixelRGB8;
+    auto sharpenAndPack = [&](int y, bool belowPending) {
         const int up = std::max(y - 1, 0) % 3, cur = y % 3, down = std::min(y + 1, h - 1) % 3;
         uint8_t* const* sharp = buffers.sharp;
+        if (fused > 0) {
+            uint8_t* dst = outputRow(y);
+            if (fromPlanes) {
+                kernels::PlaneRows rows;
+                for (int k = 0; k < 3; ++k) {
+                    const int c = bgrOrder ? 2 - k : k;
+                    rows.up[k] = planeOf(up, c);
+                    rows.cur[k] = planeOf(cur, c);
+                    rows.down[k] = planeOf(down, c);
+                }
+                kernels::sharpenPackPlanes(rows, fused, amount16, static_cast<int>(bpp), w, s.mirrorHorizontal,
+                                           dst);
+            } else {
+                kernels::SharpenRows rows;
+                for (int k = 0; k < 3; ++k) {
+                    const int c = bgrOrder ? 2 - k : k;
+                    rows.up[k] = buffers.sums[up][c];
+                    rows.cur[k] = buffers.sums[cur][c];
+                    rows.down[k] = buffers.sums[down][c];
+                    rows.row[k] = planeOf(cur, c);
+                    rows.below[k] = belowPending ? planeOf(down, c) : nullptr;
+                }
+                kernels::sharpenPackRow(rows, fused, amount16, static_cast<int>(bpp), w, s.mirrorHorizontal, dst);
+            }
+            if (fused == w)
+                return;
+            for (int k = 0; k < 3; ++k) {
+                const int c = bgrOrder ? 2 - k : k;
+                kernels::sharpenRow(planeOf(up, c) + fused, planeOf(cur, c) + fused, planeOf(down, c) + fused,
+                                    w - fused, 1, amount16, sharp[k] + fused);
+            }
+            kernels::packTail(sharp[0], sharp[1], sharp[2], fused, w, static_cast<int>(bpp), s.mirrorHorizontal,
+                              dst);
+            return;
+        }
         for (int c = 0; c < planes; ++c) {
             kernels::sharpenFromSums(buffers.sums[up][c], buffers.sums[cur][c], buffers.sums[down][c],
                                      planeOf(cur, c), summed, amount16, sharp[c]);
@@ -557,13 +603,14 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
         for (int c = 0; c < planes; ++c) {
             uint8_t* finished = planeOf(y % 3, c);
             padPlane(finished, w);
-            summed = kernels::planeRowSums(finished, w, buffers.sums[y % 3][c]);
+            if (fused == 0 || (y == 0 && !fromPlanes))
+                summed = kernels::planeRowSums(finished, w, buffers.sums[y % 3][c]);
         }
         if (y > 0)
-            sharpenAndPack(y - 1);
+            sharpenAndPack(y - 1, fused > 0 && !fromPlanes);
     }
     if (amount16 > 0)
-        sharpenAndPack(h - 1);
+        sharpenAndPack(h - 1, false);
     drawCrosshairs(s.crosshairs, out, w, h, s.outputFormat, bpp);
     return kImagingOk;
 }

@@ -310,13 +310,18 @@ template <int Bpp>
 struct PackIndices {
     alignas(64) uint8_t index[2][Bpp][64];  // [mirror][output vector][byte]
     __mmask64 third[Bpp] = {}, alpha[Bpp] = {};
-    PackIndices()
+    // packusOrder: the planes hold their 64 samples as vpackuswb leaves the even and the
+    // odd ones, 8 even then 8 odd in each 128-bit lane.
+    explicit PackIndices(bool packusOrder = false)
     {
+        auto position = [packusOrder](int pixel) {
+            return packusOrder ? (pixel & ~15) + (pixel & 1) * 8 + (pixel & 15) / 2 : pixel;
+        };
         for (int k = 0; k < Bpp; ++k)
             for (int j = 0; j < 64; ++j) {
                 const int byte = 64 * k + j, pixel = byte / Bpp, channel = byte % Bpp;
                 for (int m = 0; m < 2; ++m) {
-                    const int source = m ? 63 - pixel : pixel;
+                    const int source = position(m ? 63 - pixel : pixel);
                     index[m][k][j] = static_cast<uint8_t>(channel == 1 ? 64 + source : source);
                 }
                 if (channel == 2)
@@ -528,6 +533,100 @@ __attribute__((target("avx512f,avx512bw"))) void sharpenFromSumsAvx512(const uin
         const __m512i odd = unsharp(_mm512_maddubs_epi16(c, scaleOdd), _mm512_load_si512(up + i + 32),
                                     _mm512_load_si512(cur + i + 32), _mm512_load_si512(down + i + 32), gain);
         _mm512_storeu_si512(dst + i, _mm512_shuffle_epi8(_mm512_packus_epi16(even, odd), interleave));
+    }
+}
+
+// sharpenFromSumsAvx512 of three planes and packVbmi of the results in one pass: the
+// sharpened samples stay in registers in vpackuswb order, which the packing indices
+// undo. With MakeSums the sums of the row below are made from its planes on the way
+// (planeRowSumsAvx512) and stored for the next row.
+template <int Bpp, bool MakeSums>
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackVbmi(const SharpenRows& rows, int n,
+                                                                         int amount16, int w, bool mirror,
+                                                                         uint8_t* dst)
+{
+    static const PackIndices<Bpp> tables(true);
+    const int m = mirror ? 1 : 0;
+    __m512i idx[Bpp];
+    for (int k = 0; k < Bpp; ++k)
+        idx[k] = _mm512_load_si512(tables.index[m][k]);
+    const __m512i opaque = _mm512_set1_epi8(-1);
+    const __m512i gain = _mm512_set1_epi16(static_cast<short>(amount16));
+    const short scale = static_cast<short>(16 + amount16);
+    const __m512i scaleEven = _mm512_set1_epi16(scale), scaleOdd = _mm512_set1_epi16(static_cast<short>(scale << 8));
+    // Local copies, so the stores of the sums cannot make the compiler reload them.
+    const uint16_t* const up[3] = {rows.up[0], rows.up[1], rows.up[2]};
+    const uint16_t* const mid[3] = {rows.cur[0], rows.cur[1], rows.cur[2]};
+    uint16_t* const down[3] = {rows.down[0], rows.down[1], rows.down[2]};
+    const uint8_t* const row[3] = {rows.row[0], rows.row[1], rows.row[2]};
+    const uint8_t* const below[3] = {rows.below[0], rows.below[1], rows.below[2]};
+    for (int i = 0; i + 64 <= n; i += 64) {
+        __m512i v[3];
+        for (int c = 0; c < 3; ++c) {
+            __m512i downEven, downOdd;
+            if constexpr (MakeSums) {
+                pairSums(below[c] + i, downEven, downOdd);
+                _mm512_store_si512(down[c] + i, downEven);
+                _mm512_store_si512(down[c] + i + 32, downOdd);
+            } else {
+                downEven = _mm512_load_si512(down[c] + i);
+                downOdd = _mm512_load_si512(down[c] + i + 32);
+            }
+            const __m512i cur = _mm512_loadu_si512(row[c] + i);
+            const __m512i even = unsharp(_mm512_maddubs_epi16(cur, scaleEven), _mm512_load_si512(up[c] + i),
+                                         _mm512_load_si512(mid[c] + i), downEven, gain);
+            const __m512i odd = unsharp(_mm512_maddubs_epi16(cur, scaleOdd), _mm512_load_si512(up[c] + i + 32),
+                                        _mm512_load_si512(mid[c] + i + 32), downOdd, gain);
+            v[c] = _mm512_packus_epi16(even, odd);
+        }
+        uint8_t* o = dst + Bpp * static_cast<size_t>(mirror ? w - i - 64 : i);
+        for (int k = 0; k < Bpp; ++k) {
+            const __m512i ab = _mm512_permutex2var_epi8(v[0], idx[k], v[1]);
+            __m512i out = _mm512_mask_permutexvar_epi8(ab, tables.third[k], idx[k], v[2]);
+            if constexpr (Bpp == 4)
+                out = _mm512_mask_mov_epi8(out, tables.alpha[k], opaque);
+            _mm512_storeu_si512(o + 64 * k, out);
+        }
+    }
+}
+
+// sharpenPlaneAvx512 of three planes and packVbmi of the results in one pass, the sums
+// of the three rows made on the spot (no stored sums: the rows a pass touches stay in
+// the first-level cache at larger widths).
+template <int Bpp>
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackPlanesVbmi(const PlaneRows& rows, int n,
+                                                                               int amount16, int w, bool mirror,
+                                                                               uint8_t* dst)
+{
+    static const PackIndices<Bpp> tables(true);
+    const int m = mirror ? 1 : 0;
+    __m512i idx[Bpp];
+    for (int k = 0; k < Bpp; ++k)
+        idx[k] = _mm512_load_si512(tables.index[m][k]);
+    const __m512i opaque = _mm512_set1_epi8(-1);
+    const __m512i gain = _mm512_set1_epi16(static_cast<short>(amount16));
+    const short scale = static_cast<short>(16 + amount16);
+    const __m512i scaleEven = _mm512_set1_epi16(scale), scaleOdd = _mm512_set1_epi16(static_cast<short>(scale << 8));
+    for (int i = 0; i + 64 <= n; i += 64) {
+        __m512i v[3];
+        for (int c = 0; c < 3; ++c) {
+            __m512i ue, uo, ce, co, de, dO;
+            pairSums(rows.up[c] + i, ue, uo);
+            pairSums(rows.cur[c] + i, ce, co);
+            pairSums(rows.down[c] + i, de, dO);
+            const __m512i cur = _mm512_loadu_si512(rows.cur[c] + i);
+            const __m512i even = unsharp(_mm512_maddubs_epi16(cur, scaleEven), ue, ce, de, gain);
+            const __m512i odd = unsharp(_mm512_maddubs_epi16(cur, scaleOdd), uo, co, dO, gain);
+            v[c] = _mm512_packus_epi16(even, odd);
+        }
+        uint8_t* o = dst + Bpp * static_cast<size_t>(mirror ? w - i - 64 : i);
+        for (int k = 0; k < Bpp; ++k) {
+            const __m512i ab = _mm512_permutex2var_epi8(v[0], idx[k], v[1]);
+            __m512i out = _mm512_mask_permutexvar_epi8(ab, tables.third[k], idx[k], v[2]);
+            if constexpr (Bpp == 4)
+                out = _mm512_mask_mov_epi8(out, tables.alpha[k], opaque);
+            _mm512_storeu_si512(o + 64 * k, out);
+        }
     }
 }
 
@@ -787,6 +886,51 @@ void sharpenFromSums(const uint16_t* up, const uint16_t* cur, const uint16_t* do
 #else
     (void)up, (void)cur, (void)down, (void)row, (void)n, (void)amount16, (void)dst;
 #endif
+}
+
+int sharpenPackWidth(int w)
+{
+#ifdef VEXO_IMAGING_X86
+    if (fast() && cpuHasVbmi())
+        return w / 64 * 64;
+#endif
+    (void)w;
+    return 0;
+}
+
+void sharpenPackRow(const SharpenRows& rows, int n, int amount16, int bpp, int w, bool mirror, uint8_t* dst)
+{
+#ifdef VEXO_IMAGING_X86
+    if (n <= 0)
+        return;
+    const bool makeSums = rows.below[0] != nullptr;
+    if (bpp == 4)
+        (makeSums ? sharpenPackVbmi<4, true> : sharpenPackVbmi<4, false>)(rows, n, amount16, w, mirror, dst);
+    else
+        (makeSums ? sharpenPackVbmi<3, true> : sharpenPackVbmi<3, false>)(rows, n, amount16, w, mirror, dst);
+#else
+    (void)rows, (void)n, (void)amount16, (void)bpp, (void)w, (void)mirror, (void)dst;
+#endif
+}
+
+void sharpenPackPlanes(const PlaneRows& rows, int n, int amount16, int bpp, int w, bool mirror, uint8_t* dst)
+{
+#ifdef VEXO_IMAGING_X86
+    if (n <= 0)
+        return;
+    (bpp == 4 ? sharpenPackPlanesVbmi<4> : sharpenPackPlanesVbmi<3>)(rows, n, amount16, w, mirror, dst);
+#else
+    (void)rows, (void)n, (void)amount16, (void)bpp, (void)w, (void)mirror, (void)dst;
+#endif
+}
+
+void packTail(const uint8_t* p0, const uint8_t* p1, const uint8_t* p2, int from, int w, int bpp, bool mirror,
+              uint8_t* dst)
+{
+    if (bpp == 4)
+        packBgraPortable(p2, p1, p0, from, w, mirror, dst);   // writes its b, g, r: p0, p1, p2
+    else
+        packTriplesPortable(p0, p1, p2, from, w, mirror, dst);
 }
 
 void defectRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int from, int to,

@@ -748,6 +748,11 @@ void ImagingTest::sharpeningEqualsAPassOverTheFinishedImage_data()
     QTest::newRow("whole blocks BGR8 both mirrors") << 128 << 5 << uint(kPixelBGR8) << true << true << 100;
     QTest::newRow("blocks and a tail RGB8") << 257 << 4 << uint(kPixelRGB8) << true << false << 50;
     QTest::newRow("mono blocks and a tail") << 193 << 6 << uint(kPixelMono8) << true << false << 100;
+    // Rows wider than 1344 make the sums of three rows again for every output row.
+    QTest::newRow("widest kept sums BGR8") << 1344 << 3 << uint(kPixelBGR8) << true << true << 30;
+    QTest::newRow("wide RGB8 both mirrors") << 1409 << 5 << uint(kPixelRGB8) << true << true << 30;
+    QTest::newRow("wide BGRA8 whole blocks") << 1472 << 4 << uint(kPixelBGRA8) << true << false << 100;
+    QTest::newRow("wide one row") << 1350 << 1 << uint(kPixelRGB8) << false << false << 100;
 }
 
 void ImagingTest::sharpeningEqualsAPassOverTheFinishedImage()
@@ -1537,8 +1542,9 @@ void ImagingTest::deepFramesGoThroughAsTheirTopBits()
     QCOMPARE(pipeline.process(shortDeep, out.data(), out.size()), kImagingBadArgument);
 }
 
-// The fast kernels work in blocks of 64 samples and keep sums between rows; whatever the
-// width (below, at and beyond whole blocks), mirroring, output format, sensor, depth and
+// The fast kernels work in blocks of 64 samples and keep sums between rows up to a width
+// (beyond it they make them again); whatever the width (below, at and beyond whole blocks,
+// below and beyond that width), mirroring, output format, sensor, depth and
 // saturation (the largest takes another kernel) they give the portable kernels' bytes.
 void ImagingTest::fastPathsMatchPortableAtEveryShape_data()
 {
@@ -1566,6 +1572,11 @@ void ImagingTest::fastPathsMatchPortableAtEveryShape_data()
     QTest::newRow("12-bit Bayer RGB8") << 333 << 5 << bayer << 12 << uint(kPixelRGB8) << false << true << 170 << false;
     QTest::newRow("16-bit Bayer BGR8") << 77 << 9 << bayer << 16 << uint(kPixelBGR8) << true << false << 110 << false;
     QTest::newRow("12-bit mono Mono8") << 141 << 6 << mono << 12 << uint(kPixelMono8) << true << true << 100 << false;
+    QTest::newRow("wide RGB8 with a tail") << 1347 << 5 << bayer << 8 << uint(kPixelRGB8) << true << false << 120 << false;
+    QTest::newRow("wide BGRA8 both mirrors") << 1408 << 4 << bayer << 8 << uint(kPixelBGRA8) << true << true << 150 << false;
+    QTest::newRow("wide one row BGR8") << 1411 << 1 << bayer << 8 << uint(kPixelBGR8) << false << true << 80 << false;
+    QTest::newRow("wide two rows largest saturation")
+        << 1921 << 2 << bayer << 8 << uint(kPixelRGB8) << false << false << 200 << false;
 }
 
 void ImagingTest::fastPathsMatchPortableAtEveryShape()
