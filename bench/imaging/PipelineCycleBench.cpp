@@ -1,15 +1,19 @@
-// pipeline_cycle_bench [runs] [--only WxH] [--seconds S] [--offset N] [--portable]: the image pipeline
+// pipeline_cycle_bench [runs] [--only WxH] [--seconds S] [--offset N] [--cold] [--portable]: the image pipeline
 // alone with the camera library's typical settings (white balance 1.45 / 1.0 / 1.68,
 // sharpness 30, saturation 120, contrast 120, gamma 1.2, horizontal mirror, one crosshair;
 // Bayer in, RGB8 out) against a plain copy of the same RGB8 frame. The two alternate run
 // by run, each timed in thread CPU time, so both see the same machine load; it prints the
 // minimum and the median of each and their ratio, and the load average beside them.
-// --offset N puts the output N bytes after a 64-byte boundary (else where the allocator
+// --cold flushes the raw frame from the caches before each run (the figures then include
+// fetching it from memory); --offset N puts the output N bytes after a 64-byte boundary (else where the allocator
 // puts it); --seconds S loops the pipeline for S seconds per size instead (for perf record).
 #include "Imaging.h"
 #include "PipelineKernels.h"
 
 #include <time.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -56,6 +60,19 @@ PipelineSettings typicalSettings(int w, int h)
 
 volatile uint8_t sink;
 
+// Evicts a buffer from every cache level, as a frame just written by another core or by
+// the camera's transfer is not in this core's caches.
+void flush(const std::vector<uint8_t>& bytes)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    for (size_t i = 0; i < bytes.size(); i += 64)
+        _mm_clflush(bytes.data() + i);
+    _mm_mfence();
+#else
+    (void)bytes;
+#endif
+}
+
 struct Figures {
     double min, median;
 };
@@ -73,6 +90,7 @@ int main(int argc, char** argv)
     int runs = 400;
     double loopSeconds = 0;
     int onlyW = 0, onlyH = 0;
+    bool cold = false;   // raw frame flushed from the caches before every run, as a new frame is
     int offset = -1;   // of the output from a 64-byte boundary; -1: as the allocator gives it
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
@@ -81,6 +99,8 @@ int main(int argc, char** argv)
             loopSeconds = std::atof(argv[++i]);
         else if (std::strcmp(argv[i], "--offset") == 0 && i + 1 < argc)
             offset = std::atoi(argv[++i]) % 64;
+        else if (std::strcmp(argv[i], "--cold") == 0)
+            cold = true;
         else if (std::strcmp(argv[i], "--portable") == 0)
             kernels::usePortableKernels(true);
         else
@@ -127,6 +147,8 @@ int main(int argc, char** argv)
             std::memcpy(b.data(), a.data(), rgbBytes);
             sink = b[rgbBytes / 2];
             copyTimes.push_back(threadCpuMs() - t0);
+            if (cold)
+                flush(raw.pixels);
             t0 = threadCpuMs();
             pipeline.process(raw, out, rgbBytes);
             pipeTimes.push_back(threadCpuMs() - t0);

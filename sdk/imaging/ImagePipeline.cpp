@@ -20,6 +20,8 @@ constexpr int kDefectThreshold = 40;   // digital numbers beyond all same-colour
 // Widest row whose sharpening keeps horizontal sums between rows (about 36 bytes of row
 // buffers a pixel then, which must stay within a 48 KiB first-level data cache).
 constexpr int kStoredSumsWidth = 1344;
+// How many rows ahead of the one being prepared the raw frame is fetched.
+constexpr int kRowPrefetch = 2;
 
 inline uint8_t clampByte(int v)
 {
@@ -168,6 +170,13 @@ void prepareRow(const uint8_t* src, int w, int h, int y, bool bayer, const Table
 {
     const int sy = mirrorIndex(y, h);
     const uint8_t* row = src + static_cast<size_t>(sy) * w;
+#if defined(__GNUC__) || defined(__clang__)
+    // A new frame is rarely in this core's caches: ask for the row after next now, so it
+    // has arrived when its turn comes.
+    if (y >= 0 && y + kRowPrefetch < h)
+        for (int x = 0; x < w; x += 64)
+            __builtin_prefetch(row + static_cast<size_t>(kRowPrefetch) * w + x);
+#endif
     uint8_t* dst = padded + 1;
     const bool redRow = (sy & 1) == 0;
     if (identity[bayer ? (redRow ? 0 : 1) : 0])
