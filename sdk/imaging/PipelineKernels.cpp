@@ -631,10 +631,9 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackPlanesVbm
 }
 
 // saturateBody for 64 pixels in registers with sat64 at most 127 (a signed byte): the
-// luma and v * sat64 come from vpmaddubsw on the even and the odd bytes, and
-// ((v - y) * s) >> 6 is (v * s - y * s) >> 6 exactly.
+// luma and v * sat64 come from vpmaddubsw on the even and the odd bytes.
 struct SaturateWeights {
-    __m512i redEven, redOdd, greenEven, greenOdd, blueEven, blueOdd, satEven, satOdd, half, interleave;
+    __m512i redEven, redOdd, greenEven, greenOdd, blueEven, blueOdd, satEven, satOdd, rest, half, interleave;
     __attribute__((target("avx512f,avx512bw"))) explicit SaturateWeights(int sat64)
     {
         // Weights in the low (even pixels) or the high byte (odd pixels) of each 16-bit lane;
@@ -647,6 +646,7 @@ struct SaturateWeights {
         blueOdd = _mm512_set1_epi16(29 << 8);
         satEven = _mm512_set1_epi16(static_cast<short>(sat64));
         satOdd = _mm512_set1_epi16(static_cast<short>(sat64 << 8));
+        rest = _mm512_set1_epi16(static_cast<short>(64 - sat64));
         half = _mm512_set1_epi16(128);
         // packus leaves each 128-bit lane as 8 even then 8 odd results; this interleaves them.
         interleave = _mm512_set4_epi32(0x0F070E06, 0x0D050C04, 0x0B030A02, 0x09010800);
@@ -663,13 +663,13 @@ __attribute__((target("avx512f,avx512bw"))) inline void saturateBlock(const Satu
         return _mm512_srli_epi16(_mm512_add_epi16(_mm512_add_epi16(rb, gg), k.half), 8);
     };
     const __m512i yEven = luma(k.redEven, k.greenEven, k.blueEven), yOdd = luma(k.redOdd, k.greenOdd, k.blueOdd);
-    const __m512i ysEven = _mm512_mullo_epi16(yEven, k.satEven);
-    const __m512i ysOdd = _mm512_mullo_epi16(yOdd, k.satEven);
+    // y + ((v - y) * s >> 6) is (v * s + y * (64 - s)) >> 6 exactly (64 y is a multiple of
+    // 64); the sum lies in -16065 .. 32385 for s up to 127.
+    const __m512i yRestEven = _mm512_mullo_epi16(yEven, k.rest);
+    const __m512i yRestOdd = _mm512_mullo_epi16(yOdd, k.rest);
     auto channel = [&](__m512i v) __attribute__((target("avx512f,avx512bw"))) {
-        const __m512i even = _mm512_add_epi16(
-            yEven, _mm512_srai_epi16(_mm512_sub_epi16(_mm512_maddubs_epi16(v, k.satEven), ysEven), 6));
-        const __m512i odd = _mm512_add_epi16(
-            yOdd, _mm512_srai_epi16(_mm512_sub_epi16(_mm512_maddubs_epi16(v, k.satOdd), ysOdd), 6));
+        const __m512i even = _mm512_srai_epi16(_mm512_add_epi16(_mm512_maddubs_epi16(v, k.satEven), yRestEven), 6);
+        const __m512i odd = _mm512_srai_epi16(_mm512_add_epi16(_mm512_maddubs_epi16(v, k.satOdd), yRestOdd), 6);
         return _mm512_shuffle_epi8(_mm512_packus_epi16(even, odd), k.interleave);
     };
     vr = channel(vr);
@@ -705,22 +705,21 @@ __attribute__((target("avx512f,avx512bw"))) int demosaicAvx512(const uint8_t* u,
     int x = 0;
     // The last block reads cur[x + 64], which is the padding sample at index w at most.
     for (; x + 64 <= w; x += 64) {
+        // Masked averages: each plane takes the mean only in the columns that need it.
         const __m512i cC = _mm512_loadu_si512(c + x);
         const __m512i h = _mm512_avg_epu8(_mm512_loadu_si512(c + x - 1), _mm512_loadu_si512(c + x + 1));
         const __m512i v = _mm512_avg_epu8(_mm512_loadu_si512(u + x), _mm512_loadu_si512(d + x));
-        const __m512i cross = _mm512_avg_epu8(h, v);
-        const __m512i diag =
-            _mm512_avg_epu8(_mm512_avg_epu8(_mm512_loadu_si512(u + x - 1), _mm512_loadu_si512(u + x + 1)),
-                            _mm512_avg_epu8(_mm512_loadu_si512(d + x - 1), _mm512_loadu_si512(d + x + 1)));
+        const __m512i upPair = _mm512_avg_epu8(_mm512_loadu_si512(u + x - 1), _mm512_loadu_si512(u + x + 1));
+        const __m512i downPair = _mm512_avg_epu8(_mm512_loadu_si512(d + x - 1), _mm512_loadu_si512(d + x + 1));
         __m512i vr, vg, vb;
-        if (redRow) {
-            vr = _mm512_mask_blend_epi8(even, h, cC);
-            vg = _mm512_mask_blend_epi8(even, cC, cross);
-            vb = _mm512_mask_blend_epi8(even, v, diag);
-        } else {
-            vr = _mm512_mask_blend_epi8(even, diag, v);
-            vg = _mm512_mask_blend_epi8(even, cross, cC);
-            vb = _mm512_mask_blend_epi8(even, cC, h);
+        if (redRow) {   // R G R G: red in the even columns
+            vr = _mm512_mask_mov_epi8(h, even, cC);
+            vg = _mm512_mask_avg_epu8(cC, even, h, v);
+            vb = _mm512_mask_avg_epu8(v, even, upPair, downPair);
+        } else {        // G B G B: blue in the odd columns
+            vr = _mm512_mask_avg_epu8(v, ~even, upPair, downPair);
+            vg = _mm512_mask_avg_epu8(cC, ~even, h, v);
+            vb = _mm512_mask_mov_epi8(h, ~even, cC);
         }
         if (saturate)
             saturateBlock(weights, vr, vg, vb);
