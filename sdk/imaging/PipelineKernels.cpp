@@ -536,6 +536,49 @@ __attribute__((target("avx512f,avx512bw"))) void sharpenFromSumsAvx512(const uin
     }
 }
 
+// The constants of unsharp() for a gain.
+struct UnsharpGain {
+    __m512i gain, scaleEven, scaleOdd;
+    __attribute__((target("avx512f,avx512bw"))) explicit UnsharpGain(int amount16)
+    {
+        const short scale = static_cast<short>(16 + amount16);   // at most 64: a signed byte
+        gain = _mm512_set1_epi16(static_cast<short>(amount16));
+        scaleEven = _mm512_set1_epi16(scale);
+        scaleOdd = _mm512_set1_epi16(static_cast<short>(scale << 8));
+    }
+};
+
+// Stores the 64 samples of three planes, each as vpackuswb leaves the even and the odd
+// ones, packed as packVbmi does, mirrored if asked.
+template <int Bpp>
+struct PackusOrderPacker {
+    const PackIndices<Bpp>& tables;
+    __m512i idx[Bpp];
+    __m512i opaque;
+    __attribute__((target("avx512f,avx512bw,avx512vbmi"))) explicit PackusOrderPacker(bool mirror)
+        : tables(indices())
+    {
+        for (int k = 0; k < Bpp; ++k)
+            idx[k] = _mm512_load_si512(tables.index[mirror ? 1 : 0][k]);
+        opaque = _mm512_set1_epi8(-1);
+    }
+    static const PackIndices<Bpp>& indices()
+    {
+        static const PackIndices<Bpp> packusOrder(true);
+        return packusOrder;
+    }
+    __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void store(const __m512i v[3], uint8_t* o) const
+    {
+        for (int k = 0; k < Bpp; ++k) {
+            const __m512i ab = _mm512_permutex2var_epi8(v[0], idx[k], v[1]);
+            __m512i out = _mm512_mask_permutexvar_epi8(ab, tables.third[k], idx[k], v[2]);
+            if constexpr (Bpp == 4)
+                out = _mm512_mask_mov_epi8(out, tables.alpha[k], opaque);
+            _mm512_storeu_si512(o + 64 * k, out);
+        }
+    }
+};
+
 // sharpenFromSumsAvx512 of three planes and packVbmi of the results in one pass: the
 // sharpened samples stay in registers in vpackuswb order, which the packing indices
 // undo. With MakeSums the sums of the row below are made from its planes on the way
@@ -545,15 +588,8 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackVbmi(cons
                                                                          int amount16, int w, bool mirror,
                                                                          uint8_t* dst)
 {
-    static const PackIndices<Bpp> tables(true);
-    const int m = mirror ? 1 : 0;
-    __m512i idx[Bpp];
-    for (int k = 0; k < Bpp; ++k)
-        idx[k] = _mm512_load_si512(tables.index[m][k]);
-    const __m512i opaque = _mm512_set1_epi8(-1);
-    const __m512i gain = _mm512_set1_epi16(static_cast<short>(amount16));
-    const short scale = static_cast<short>(16 + amount16);
-    const __m512i scaleEven = _mm512_set1_epi16(scale), scaleOdd = _mm512_set1_epi16(static_cast<short>(scale << 8));
+    const PackusOrderPacker<Bpp> packer(mirror);
+    const UnsharpGain k(amount16);
     // Local copies, so the stores of the sums cannot make the compiler reload them.
     const uint16_t* const up[3] = {rows.up[0], rows.up[1], rows.up[2]};
     const uint16_t* const mid[3] = {rows.cur[0], rows.cur[1], rows.cur[2]};
@@ -573,20 +609,13 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackVbmi(cons
                 downOdd = _mm512_load_si512(down[c] + i + 32);
             }
             const __m512i cur = _mm512_loadu_si512(row[c] + i);
-            const __m512i even = unsharp(_mm512_maddubs_epi16(cur, scaleEven), _mm512_load_si512(up[c] + i),
-                                         _mm512_load_si512(mid[c] + i), downEven, gain);
-            const __m512i odd = unsharp(_mm512_maddubs_epi16(cur, scaleOdd), _mm512_load_si512(up[c] + i + 32),
-                                        _mm512_load_si512(mid[c] + i + 32), downOdd, gain);
+            const __m512i even = unsharp(_mm512_maddubs_epi16(cur, k.scaleEven), _mm512_load_si512(up[c] + i),
+                                         _mm512_load_si512(mid[c] + i), downEven, k.gain);
+            const __m512i odd = unsharp(_mm512_maddubs_epi16(cur, k.scaleOdd), _mm512_load_si512(up[c] + i + 32),
+                                        _mm512_load_si512(mid[c] + i + 32), downOdd, k.gain);
             v[c] = _mm512_packus_epi16(even, odd);
         }
-        uint8_t* o = dst + Bpp * static_cast<size_t>(mirror ? w - i - 64 : i);
-        for (int k = 0; k < Bpp; ++k) {
-            const __m512i ab = _mm512_permutex2var_epi8(v[0], idx[k], v[1]);
-            __m512i out = _mm512_mask_permutexvar_epi8(ab, tables.third[k], idx[k], v[2]);
-            if constexpr (Bpp == 4)
-                out = _mm512_mask_mov_epi8(out, tables.alpha[k], opaque);
-            _mm512_storeu_si512(o + 64 * k, out);
-        }
+        packer.store(v, dst + Bpp * static_cast<size_t>(mirror ? w - i - 64 : i));
     }
 }
 
@@ -598,15 +627,8 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackPlanesVbm
                                                                                int amount16, int w, bool mirror,
                                                                                uint8_t* dst)
 {
-    static const PackIndices<Bpp> tables(true);
-    const int m = mirror ? 1 : 0;
-    __m512i idx[Bpp];
-    for (int k = 0; k < Bpp; ++k)
-        idx[k] = _mm512_load_si512(tables.index[m][k]);
-    const __m512i opaque = _mm512_set1_epi8(-1);
-    const __m512i gain = _mm512_set1_epi16(static_cast<short>(amount16));
-    const short scale = static_cast<short>(16 + amount16);
-    const __m512i scaleEven = _mm512_set1_epi16(scale), scaleOdd = _mm512_set1_epi16(static_cast<short>(scale << 8));
+    const PackusOrderPacker<Bpp> packer(mirror);
+    const UnsharpGain k(amount16);
     for (int i = 0; i + 64 <= n; i += 64) {
         __m512i v[3];
         for (int c = 0; c < 3; ++c) {
@@ -615,18 +637,11 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackPlanesVbm
             pairSums(rows.cur[c] + i, ce, co);
             pairSums(rows.down[c] + i, de, dO);
             const __m512i cur = _mm512_loadu_si512(rows.cur[c] + i);
-            const __m512i even = unsharp(_mm512_maddubs_epi16(cur, scaleEven), ue, ce, de, gain);
-            const __m512i odd = unsharp(_mm512_maddubs_epi16(cur, scaleOdd), uo, co, dO, gain);
+            const __m512i even = unsharp(_mm512_maddubs_epi16(cur, k.scaleEven), ue, ce, de, k.gain);
+            const __m512i odd = unsharp(_mm512_maddubs_epi16(cur, k.scaleOdd), uo, co, dO, k.gain);
             v[c] = _mm512_packus_epi16(even, odd);
         }
-        uint8_t* o = dst + Bpp * static_cast<size_t>(mirror ? w - i - 64 : i);
-        for (int k = 0; k < Bpp; ++k) {
-            const __m512i ab = _mm512_permutex2var_epi8(v[0], idx[k], v[1]);
-            __m512i out = _mm512_mask_permutexvar_epi8(ab, tables.third[k], idx[k], v[2]);
-            if constexpr (Bpp == 4)
-                out = _mm512_mask_mov_epi8(out, tables.alpha[k], opaque);
-            _mm512_storeu_si512(o + 64 * k, out);
-        }
+        packer.store(v, dst + Bpp * static_cast<size_t>(mirror ? w - i - 64 : i));
     }
 }
 
