@@ -1,4 +1,4 @@
-// pipeline_cycle_bench [runs] [--only WxH] [--seconds S] [--offset N] [--cold] [--portable]: the image pipeline
+// pipeline_cycle_bench [runs] [--only WxH (any size)] [--seconds S] [--offset N] [--cold] [--portable]: the image pipeline
 // alone with the camera library's typical settings (white balance 1.45 / 1.0 / 1.68,
 // sharpness 30, saturation 120, contrast 120, gamma 1.2, horizontal mirror, one crosshair;
 // Bayer in, RGB8 out) against a plain copy of the same RGB8 frame. The two alternate run
@@ -21,6 +21,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace vexo::imaging;
@@ -106,15 +107,15 @@ int main(int argc, char** argv)
         else
             runs = std::max(3, std::atoi(argv[i]));
     }
-    const int sizes[][2] = {{1280, 720}, {1920, 1080}, {2592, 1944}};
+    std::vector<std::pair<int, int>> sizes{{1280, 720}, {1920, 1080}, {2592, 1944}};
+    if (onlyW > 0)
+        sizes = {{onlyW, onlyH}};
     std::printf("typical pipeline alone against a copy of the RGB8 frame; kernels: %s; %d runs each\n",
                 kernels::kernelLevel(), runs);
     std::printf("%-10s %9s %9s %9s %9s %8s %8s  %s\n", "size", "copy min", "copy med", "pipe min", "pipe med",
                 "min x", "med x", "load before / after");
     for (const auto& size : sizes) {
-        const int w = size[0], h = size[1];
-        if (onlyW && (w != onlyW || h != onlyH))
-            continue;
+        const int w = size.first, h = size.second;
         SensorSettings sensor;
         sensor.sensorWidth = sensor.regionWidth = sensor.outputWidth = w;
         sensor.sensorHeight = sensor.regionHeight = sensor.outputHeight = h;
