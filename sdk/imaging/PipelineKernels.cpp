@@ -645,6 +645,35 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackPlanesVbm
     }
 }
 
+// sharpenPackPlanesVbmi of two output rows from four plane rows.
+template <int Bpp>
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackPlanePairVbmi(
+    const PlaneRows& rows, const uint8_t* const fourth[3], int n, int amount16, int w, bool mirror, uint8_t* first,
+    uint8_t* second)
+{
+    const PackusOrderPacker<Bpp> packer(mirror);
+    const UnsharpGain k(amount16);
+    for (int i = 0; i + 64 <= n; i += 64) {
+        __m512i v1[3], v2[3];
+        for (int c = 0; c < 3; ++c) {
+            __m512i ae, ao, be, bo, ce, co, de, dO;
+            pairSums(rows.up[c] + i, ae, ao);
+            pairSums(rows.cur[c] + i, be, bo);
+            pairSums(rows.down[c] + i, ce, co);
+            pairSums(fourth[c] + i, de, dO);
+            const __m512i top = _mm512_loadu_si512(rows.cur[c] + i);
+            const __m512i bottom = _mm512_loadu_si512(rows.down[c] + i);
+            v1[c] = _mm512_packus_epi16(unsharp(_mm512_maddubs_epi16(top, k.scaleEven), ae, be, ce, k.gain),
+                                        unsharp(_mm512_maddubs_epi16(top, k.scaleOdd), ao, bo, co, k.gain));
+            v2[c] = _mm512_packus_epi16(unsharp(_mm512_maddubs_epi16(bottom, k.scaleEven), be, ce, de, k.gain),
+                                        unsharp(_mm512_maddubs_epi16(bottom, k.scaleOdd), bo, co, dO, k.gain));
+        }
+        const size_t at = Bpp * static_cast<size_t>(mirror ? w - i - 64 : i);
+        packer.store(v1, first + at);
+        packer.store(v2, second + at);
+    }
+}
+
 // saturateBody for 64 pixels in registers with sat64 at most 127 (a signed byte): the
 // luma and v * sat64 come from vpmaddubsw on the even and the odd bytes.
 struct SaturateWeights {
@@ -935,6 +964,19 @@ void sharpenPackPlanes(const PlaneRows& rows, int n, int amount16, int bpp, int 
     (bpp == 4 ? sharpenPackPlanesVbmi<4> : sharpenPackPlanesVbmi<3>)(rows, n, amount16, w, mirror, dst);
 #else
     (void)rows, (void)n, (void)amount16, (void)bpp, (void)w, (void)mirror, (void)dst;
+#endif
+}
+
+void sharpenPackPlanePair(const PlaneRows& rows, const uint8_t* const fourth[3], int n, int amount16, int bpp, int w,
+                          bool mirror, uint8_t* first, uint8_t* second)
+{
+#ifdef VEXO_IMAGING_X86
+    if (n <= 0)
+        return;
+    (bpp == 4 ? sharpenPackPlanePairVbmi<4> : sharpenPackPlanePairVbmi<3>)(rows, fourth, n, amount16, w, mirror,
+                                                                          first, second);
+#else
+    (void)rows, (void)fourth, (void)n, (void)amount16, (void)bpp, (void)w, (void)mirror, (void)first, (void)second;
 #endif
 }
 

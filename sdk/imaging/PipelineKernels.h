@@ -66,6 +66,10 @@ struct PlaneRows {
     const uint8_t* down[3] = {};
 };
 void sharpenPackPlanes(const PlaneRows& rows, int n, int amount16, int bpp, int w, bool mirror, uint8_t* dst);
+// sharpenPackPlanes() of two rows at once: rows.cur into first and rows.down into second,
+// the row below that being `fourth`; the sums of the two middle rows are made once.
+void sharpenPackPlanePair(const PlaneRows& rows, const uint8_t* const fourth[3], int n, int amount16, int bpp, int w,
+                          bool mirror, uint8_t* first, uint8_t* second);
 // Packs samples from..w-1 of three planes as sharpenPackRow() does.
 void packTail(const uint8_t* p0, const uint8_t* p1, const uint8_t* p2, int from, int w, int bpp, bool mirror,
               uint8_t* dst);

@@ -748,11 +748,15 @@ void ImagingTest::sharpeningEqualsAPassOverTheFinishedImage_data()
     QTest::newRow("whole blocks BGR8 both mirrors") << 128 << 5 << uint(kPixelBGR8) << true << true << 100;
     QTest::newRow("blocks and a tail RGB8") << 257 << 4 << uint(kPixelRGB8) << true << false << 50;
     QTest::newRow("mono blocks and a tail") << 193 << 6 << uint(kPixelMono8) << true << false << 100;
-    // Rows wider than 1344 make the sums of three rows again for every output row.
+    // Rows wider than 1344 make the sums of the plane rows again for every output row,
     QTest::newRow("widest kept sums BGR8") << 1344 << 3 << uint(kPixelBGR8) << true << true << 30;
     QTest::newRow("wide RGB8 both mirrors") << 1409 << 5 << uint(kPixelRGB8) << true << true << 30;
     QTest::newRow("wide BGRA8 whole blocks") << 1472 << 4 << uint(kPixelBGRA8) << true << false << 100;
     QTest::newRow("wide one row") << 1350 << 1 << uint(kPixelRGB8) << false << false << 100;
+    // and sharpen two rows at a time: whole pairs and a row or two left at the bottom.
+    QTest::newRow("wide pairs and one row BGR8") << 1600 << 9 << uint(kPixelBGR8) << true << true << 60;
+    QTest::newRow("wide pairs and two rows BGRA8") << 1390 << 8 << uint(kPixelBGRA8) << false << true << 100;
+    QTest::newRow("wide three rows") << 1366 << 3 << uint(kPixelRGB8) << true << false << 30;
 }
 
 void ImagingTest::sharpeningEqualsAPassOverTheFinishedImage()
