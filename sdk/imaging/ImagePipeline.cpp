@@ -17,9 +17,6 @@ namespace vexo::imaging {
 namespace {
 
 constexpr int kDefectThreshold = 40;   // digital numbers beyond all same-colour neighbours
-// Widest row whose sharpening keeps horizontal sums between rows (about 36 bytes of row
-// buffers a pixel then, which must stay within a 48 KiB first-level data cache).
-constexpr int kStoredSumsWidth = 1344;
 // How many rows ahead of the one being prepared the raw frame is fetched.
 constexpr int kRowPrefetch = 2;
 
@@ -519,17 +516,14 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
     // The plane c of ring slot i.
     auto planeOf = [&](int i, int c) { return grey ? buffers.grey[i] : buffers.plane[i][c]; };
     int summed = 0;   // leading samples of each plane whose horizontal sums are kept
-    // Colour output: the leading blocks of a row are sharpened and packed in one pass,
-    // which also makes the sums of the row below (the planes in the output's byte order).
-    // Up to kStoredSumsWidth the rows' horizontal sums are kept for the three output rows
-    // that use them; wider, the kept sums and planes outgrow the first-level cache and it
-    // is cheaper to make the sums of three plane rows again for every output row.
+    // Colour output: the leading blocks of two rows at a time are sharpened and packed in one
+    // pass, from four plane rows whose horizontal sums are made on the spot (the planes in
+    // the output's byte order). This needs no kept sums, whose rows outgrow the first-level
+    // cache in wide frames, and makes four rows of sums for two output rows instead of six;
+    // the planes then form a ring of four.
     const int fused = planes == 3 ? kernels::sharpenPackWidth(w) : 0;
-    const bool fromPlanes = w > kStoredSumsWidth;
     const bool bgrOrder = s.outputFormat != kPixelRGB8;
-    // Wide rows are sharpened two at a time, which makes the sums of four plane rows instead
-    // of six; their planes then form a ring of four.
-    const int slots = fused > 0 && fromPlanes ? 4 : 3;
+    const int slots = fused > 0 ? 4 : 3;
     // The samples from `fused` on of output row y: sharpened from the planes, then packed.
     auto sharpenTail = [&](int y, uint8_t* dst) {
         const int up = std::max(y - 1, 0) % slots, cur = y % slots, down = std::min(y + 1, h - 1) % slots;
@@ -561,33 +555,19 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
             sharpenTail(y + 1, second);
         }
     };
-    auto sharpenAndPack = [&](int y, bool belowPending) {
+    auto sharpenAndPack = [&](int y) {
         const int up = std::max(y - 1, 0) % slots, cur = y % slots, down = std::min(y + 1, h - 1) % slots;
         uint8_t* const* sharp = buffers.sharp;
         if (fused > 0) {
-            uint8_t* dst = outputRow(y);
-            if (fromPlanes) {
-                kernels::PlaneRows rows;
-                for (int k = 0; k < 3; ++k) {
-                    const int c = bgrOrder ? 2 - k : k;
-                    rows.up[k] = planeOf(up, c);
-                    rows.cur[k] = planeOf(cur, c);
-                    rows.down[k] = planeOf(down, c);
-                }
-                kernels::sharpenPackPlanes(rows, fused, amount16, static_cast<int>(bpp), w, s.mirrorHorizontal,
-                                           dst);
-            } else {
-                kernels::SharpenRows rows;
-                for (int k = 0; k < 3; ++k) {
-                    const int c = bgrOrder ? 2 - k : k;
-                    rows.up[k] = buffers.sums[up][c];
-                    rows.cur[k] = buffers.sums[cur][c];
-                    rows.down[k] = buffers.sums[down][c];
-                    rows.row[k] = planeOf(cur, c);
-                    rows.below[k] = belowPending ? planeOf(down, c) : nullptr;
-                }
-                kernels::sharpenPackRow(rows, fused, amount16, static_cast<int>(bpp), w, s.mirrorHorizontal, dst);
+            kernels::PlaneRows rows;
+            for (int k = 0; k < 3; ++k) {
+                const int c = bgrOrder ? 2 - k : k;
+                rows.up[k] = planeOf(up, c);
+                rows.cur[k] = planeOf(cur, c);
+                rows.down[k] = planeOf(down, c);
             }
+            uint8_t* dst = outputRow(y);
+            kernels::sharpenPackPlanes(rows, fused, amount16, static_cast<int>(bpp), w, s.mirrorHorizontal, dst);
             if (fused < w)
                 sharpenTail(y, dst);
             return;
@@ -639,21 +619,19 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
         for (int c = 0; c < planes; ++c) {
             uint8_t* finished = planeOf(y % slots, c);
             padPlane(finished, w);
-            if (fused == 0 || (y == 0 && !fromPlanes))
+            if (fused == 0)
                 summed = kernels::planeRowSums(finished, w, buffers.sums[y % 3][c]);
         }
-        if (slots == 4) {
-            if (y >= 2 && y % 2 == 0)
-                sharpenPairAndPack(y - 2);
-        } else if (y > 0) {
-            sharpenAndPack(y - 1, fused > 0 && !fromPlanes);
-        }
+        if (fused == 0 && y > 0)
+            sharpenAndPack(y - 1);
+        else if (fused > 0 && y >= 2 && y % 2 == 0)
+            sharpenPairAndPack(y - 2);
     }
     if (amount16 > 0) {
         // In pairs the rows from the last even one on are left; else only the last.
-        const int left = slots == 4 ? (h >= 3 ? (h - 1) / 2 * 2 : 0) : h - 1;
+        const int left = fused > 0 ? (h >= 3 ? (h - 1) / 2 * 2 : 0) : h - 1;
         for (int y = left; y < h; ++y)
-            sharpenAndPack(y, false);
+            sharpenAndPack(y);
     }
     drawCrosshairs(s.crosshairs, out, w, h, s.outputFormat, bpp);
     return kImagingOk;

@@ -579,49 +579,8 @@ struct PackusOrderPacker {
     }
 };
 
-// sharpenFromSumsAvx512 of three planes and packVbmi of the results in one pass: the
-// sharpened samples stay in registers in vpackuswb order, which the packing indices
-// undo. With MakeSums the sums of the row below are made from its planes on the way
-// (planeRowSumsAvx512) and stored for the next row.
-template <int Bpp, bool MakeSums>
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackVbmi(const SharpenRows& rows, int n,
-                                                                         int amount16, int w, bool mirror,
-                                                                         uint8_t* dst)
-{
-    const PackusOrderPacker<Bpp> packer(mirror);
-    const UnsharpGain k(amount16);
-    // Local copies, so the stores of the sums cannot make the compiler reload them.
-    const uint16_t* const up[3] = {rows.up[0], rows.up[1], rows.up[2]};
-    const uint16_t* const mid[3] = {rows.cur[0], rows.cur[1], rows.cur[2]};
-    uint16_t* const down[3] = {rows.down[0], rows.down[1], rows.down[2]};
-    const uint8_t* const row[3] = {rows.row[0], rows.row[1], rows.row[2]};
-    const uint8_t* const below[3] = {rows.below[0], rows.below[1], rows.below[2]};
-    for (int i = 0; i + 64 <= n; i += 64) {
-        __m512i v[3];
-        for (int c = 0; c < 3; ++c) {
-            __m512i downEven, downOdd;
-            if constexpr (MakeSums) {
-                pairSums(below[c] + i, downEven, downOdd);
-                _mm512_store_si512(down[c] + i, downEven);
-                _mm512_store_si512(down[c] + i + 32, downOdd);
-            } else {
-                downEven = _mm512_load_si512(down[c] + i);
-                downOdd = _mm512_load_si512(down[c] + i + 32);
-            }
-            const __m512i cur = _mm512_loadu_si512(row[c] + i);
-            const __m512i even = unsharp(_mm512_maddubs_epi16(cur, k.scaleEven), _mm512_load_si512(up[c] + i),
-                                         _mm512_load_si512(mid[c] + i), downEven, k.gain);
-            const __m512i odd = unsharp(_mm512_maddubs_epi16(cur, k.scaleOdd), _mm512_load_si512(up[c] + i + 32),
-                                        _mm512_load_si512(mid[c] + i + 32), downOdd, k.gain);
-            v[c] = _mm512_packus_epi16(even, odd);
-        }
-        packer.store(v, dst + Bpp * static_cast<size_t>(mirror ? w - i - 64 : i));
-    }
-}
-
-// sharpenPlaneAvx512 of three planes and packVbmi of the results in one pass, the sums
-// of the three rows made on the spot (no stored sums: the rows a pass touches stay in
-// the first-level cache at larger widths).
+// sharpenPlaneAvx512 of three planes and packVbmi of the results in one pass: the
+// sharpened samples stay in registers in vpackuswb order, which the packing indices undo.
 template <int Bpp>
 __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackPlanesVbmi(const PlaneRows& rows, int n,
                                                                                int amount16, int w, bool mirror,
@@ -939,21 +898,6 @@ int sharpenPackWidth(int w)
 #endif
     (void)w;
     return 0;
-}
-
-void sharpenPackRow(const SharpenRows& rows, int n, int amount16, int bpp, int w, bool mirror, uint8_t* dst)
-{
-#ifdef VEXO_IMAGING_X86
-    if (n <= 0)
-        return;
-    const bool makeSums = rows.below[0] != nullptr;
-    if (bpp == 4)
-        (makeSums ? sharpenPackVbmi<4, true> : sharpenPackVbmi<4, false>)(rows, n, amount16, w, mirror, dst);
-    else
-        (makeSums ? sharpenPackVbmi<3, true> : sharpenPackVbmi<3, false>)(rows, n, amount16, w, mirror, dst);
-#else
-    (void)rows, (void)n, (void)amount16, (void)bpp, (void)w, (void)mirror, (void)dst;
-#endif
 }
 
 void sharpenPackPlanes(const PlaneRows& rows, int n, int amount16, int bpp, int w, bool mirror, uint8_t* dst)

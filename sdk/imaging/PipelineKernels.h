@@ -41,36 +41,25 @@ int planeRowSums(const uint8_t* row, int n, uint16_t* sums);
 void sharpenFromSums(const uint16_t* up, const uint16_t* cur, const uint16_t* down, const uint8_t* row, int n,
                      int amount16, uint8_t* dst);
 
-// Three planes of a row, in the byte order of the output, for sharpenPackRow(): the
-// planeRowSums() of the rows above, at and below and the row's samples. With below set
-// (the padded planes of the row below) the sums of the row below are made from it and
-// stored into down on the way instead of read.
-struct SharpenRows {
-    const uint16_t* up[3] = {};
-    const uint16_t* cur[3] = {};
-    uint16_t* down[3] = {};
-    const uint8_t* row[3] = {};
-    const uint8_t* below[3] = {};
-};
-// How many leading samples of a row of w sharpenPackRow() does: whole 64-sample blocks, or
-// 0 where the machine lacks the kernel.
+// How many leading samples of a row of w sharpenPackPlanes() does: whole 64-sample
+// blocks, or 0 where the machine lacks the kernel.
 int sharpenPackWidth(int w);
-// sharpenFromSums() of the first n samples (n from sharpenPackWidth()) of three planes,
-// packed as packRgbRow() does (bpp 3) or with a fourth byte 255 (bpp 4) into the row of w
-// pixels at dst, mirrored if asked, in one pass.
-void sharpenPackRow(const SharpenRows& rows, int n, int amount16, int bpp, int w, bool mirror, uint8_t* dst);
-// The same from the padded planes of the rows above, at and below (no stored sums).
+// The padded planes of the rows above, at and below the row to sharpen, in the byte
+// order of the output.
 struct PlaneRows {
     const uint8_t* up[3] = {};
     const uint8_t* cur[3] = {};
     const uint8_t* down[3] = {};
 };
+// sharpenRow() (step 1) of the first n samples (n from sharpenPackWidth()) of three planes,
+// packed as packRgbRow() does (bpp 3) or with a fourth byte 255 (bpp 4) into the row of w
+// pixels at dst, mirrored if asked, in one pass.
 void sharpenPackPlanes(const PlaneRows& rows, int n, int amount16, int bpp, int w, bool mirror, uint8_t* dst);
 // sharpenPackPlanes() of two rows at once: rows.cur into first and rows.down into second,
 // the row below that being `fourth`; the sums of the two middle rows are made once.
 void sharpenPackPlanePair(const PlaneRows& rows, const uint8_t* const fourth[3], int n, int amount16, int bpp, int w,
                           bool mirror, uint8_t* first, uint8_t* second);
-// Packs samples from..w-1 of three planes as sharpenPackRow() does.
+// Packs samples from..w-1 of three planes as sharpenPackPlanes() does.
 void packTail(const uint8_t* p0, const uint8_t* p1, const uint8_t* p2, int from, int w, int bpp, bool mirror,
               uint8_t* dst);
 

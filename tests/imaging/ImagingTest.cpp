@@ -748,12 +748,12 @@ void ImagingTest::sharpeningEqualsAPassOverTheFinishedImage_data()
     QTest::newRow("whole blocks BGR8 both mirrors") << 128 << 5 << uint(kPixelBGR8) << true << true << 100;
     QTest::newRow("blocks and a tail RGB8") << 257 << 4 << uint(kPixelRGB8) << true << false << 50;
     QTest::newRow("mono blocks and a tail") << 193 << 6 << uint(kPixelMono8) << true << false << 100;
-    // Rows wider than 1344 make the sums of the plane rows again for every output row,
-    QTest::newRow("widest kept sums BGR8") << 1344 << 3 << uint(kPixelBGR8) << true << true << 30;
+    // Colour rows of whole blocks are sharpened two at a time, in wide rows too: whole
+    // pairs and a row or two left at the bottom.
+    QTest::newRow("1344 wide BGR8") << 1344 << 3 << uint(kPixelBGR8) << true << true << 30;
     QTest::newRow("wide RGB8 both mirrors") << 1409 << 5 << uint(kPixelRGB8) << true << true << 30;
     QTest::newRow("wide BGRA8 whole blocks") << 1472 << 4 << uint(kPixelBGRA8) << true << false << 100;
     QTest::newRow("wide one row") << 1350 << 1 << uint(kPixelRGB8) << false << false << 100;
-    // and sharpen two rows at a time: whole pairs and a row or two left at the bottom.
     QTest::newRow("wide pairs and one row BGR8") << 1600 << 9 << uint(kPixelBGR8) << true << true << 60;
     QTest::newRow("wide pairs and two rows BGRA8") << 1390 << 8 << uint(kPixelBGRA8) << false << true << 100;
     QTest::newRow("wide three rows") << 1366 << 3 << uint(kPixelRGB8) << true << false << 30;
@@ -1546,9 +1546,9 @@ void ImagingTest::deepFramesGoThroughAsTheirTopBits()
     QCOMPARE(pipeline.process(shortDeep, out.data(), out.size()), kImagingBadArgument);
 }
 
-// The fast kernels work in blocks of 64 samples and keep sums between rows up to a width
-// (beyond it they make them again); whatever the width (below, at and beyond whole blocks,
-// below and beyond that width), mirroring, output format, sensor, depth and
+// The fast kernels work in blocks of 64 samples, keep sums between rows where the output
+// is grey and sharpen colour rows two at a time; whatever the width (below, at and beyond
+// whole blocks, narrow and wide), the height (pairs and rows left over), mirroring, output format, sensor, depth and
 // saturation (the largest takes another kernel) they give the portable kernels' bytes.
 void ImagingTest::fastPathsMatchPortableAtEveryShape_data()
 {
