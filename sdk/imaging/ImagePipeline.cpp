@@ -17,6 +17,8 @@ namespace vexo::imaging {
 namespace {
 
 constexpr int kDefectThreshold = 40;   // digital numbers beyond all same-colour neighbours
+// How many rows ahead of the one being prepared the raw frame is fetched.
+constexpr int kRowPrefetch = 2;
 
 inline uint8_t clampByte(int v)
 {
@@ -106,14 +108,14 @@ bool isIdentity(const uint8_t* table)
 }
 
 // Per-row scratch of one processing call; thread_local so concurrent calls never share.
-// The finished planes (after demosaic, saturation or luma) of the last three rows form a
-// ring, each plane padded by one sample on both sides that repeats the edge sample, so
+// The finished planes (after demosaic, saturation or luma) of the last three rows (four
+// where two rows are sharpened at a time) form a ring, each plane padded by one sample on both sides that repeats the edge sample, so
 // sharpening can run on them one row behind, before packing.
 struct RowBuffers {
     std::vector<uint8_t> storage;
     uint8_t* padded[3] = {};    // ring of padded raw rows, tables applied
-    uint8_t* plane[3][3] = {};  // ring slot, then planar r, g, b of that row
-    uint8_t* grey[3] = {};      // ring slot: the row's single plane when the output is grey
+    uint8_t* plane[4][3] = {};  // ring slot, then planar r, g, b of that row
+    uint8_t* grey[4] = {};      // ring slot: the row's single plane when the output is grey
     uint8_t* sharp[3] = {};     // sharpened r, g, b (or grey) of the row being packed
     std::vector<uint16_t> sumStorage;
     uint16_t* sums[3][3] = {};  // ring slot, then the horizontal sums of each plane (or grey)
@@ -131,7 +133,7 @@ struct RowBuffers {
                 s += sumStride;
             }
         const size_t padW = static_cast<size_t>(w) + 2, planeW = static_cast<size_t>(w);
-        storage.resize(3 * padW + 9 * padW + 3 * padW + 3 * planeW);
+        storage.resize(3 * padW + 12 * padW + 4 * padW + 3 * planeW);
         uint8_t* p = storage.data();
         auto take = [&p](size_t n) {
             uint8_t* row = p;
@@ -165,6 +167,13 @@ void prepareRow(const uint8_t* src, int w, int h, int y, bool bayer, const Table
 {
     const int sy = mirrorIndex(y, h);
     const uint8_t* row = src + static_cast<size_t>(sy) * w;
+#if defined(__GNUC__) || defined(__clang__)
+    // A new frame is rarely in this core's caches: ask for the row after next now, so it
+    // has arrived when its turn comes.
+    if (y >= 0 && y + kRowPrefetch < h)
+        for (int x = 0; x < w; x += 64)
+            __builtin_prefetch(row + static_cast<size_t>(kRowPrefetch) * w + x);
+#endif
     uint8_t* dst = padded + 1;
     const bool redRow = (sy & 1) == 0;
     if (identity[bayer ? (redRow ? 0 : 1) : 0])
@@ -507,9 +516,62 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
     // The plane c of ring slot i.
     auto planeOf = [&](int i, int c) { return grey ? buffers.grey[i] : buffers.plane[i][c]; };
     int summed = 0;   // leading samples of each plane whose horizontal sums are kept
+    // Colour output: the leading blocks of two rows at a time are sharpened and packed in one
+    // pass, from four plane rows whose horizontal sums are made on the spot (the planes in
+    // the output's byte order). This needs no kept sums, whose rows outgrow the first-level
+    // cache in wide frames, and makes four rows of sums for two output rows instead of six;
+    // the planes then form a ring of four.
+    const int fused = planes == 3 ? kernels::sharpenPackWidth(w) : 0;
+    const bool bgrOrder = s.outputFormat != kPixelRGB8;
+    const int slots = fused > 0 ? 4 : 3;
+    // The samples from `fused` on of output row y: sharpened from the planes, then packed.
+    auto sharpenTail = [&](int y, uint8_t* dst) {
+        const int up = std::max(y - 1, 0) % slots, cur = y % slots, down = std::min(y + 1, h - 1) % slots;
+        for (int k = 0; k < 3; ++k) {
+            const int c = bgrOrder ? 2 - k : k;
+            kernels::sharpenRow(planeOf(up, c) + fused, planeOf(cur, c) + fused, planeOf(down, c) + fused,
+                                w - fused, 1, amount16, buffers.sharp[k] + fused);
+        }
+        kernels::packTail(buffers.sharp[0], buffers.sharp[1], buffers.sharp[2], fused, w, static_cast<int>(bpp),
+                          s.mirrorHorizontal, dst);
+    };
+    // Output rows y and y + 1, from plane rows y - 1 .. y + 2 (all in the image).
+    auto sharpenPairAndPack = [&](int y) {
+        kernels::PlaneRows rows;
+        const uint8_t* fourth[3];
+        for (int k = 0; k < 3; ++k) {
+            const int c = bgrOrder ? 2 - k : k;
+            rows.up[k] = planeOf(std::max(y - 1, 0) % slots, c);
+            rows.cur[k] = planeOf(y % slots, c);
+            rows.down[k] = planeOf((y + 1) % slots, c);
+            fourth[k] = planeOf((y + 2) % slots, c);
+        }
+        uint8_t* first = outputRow(y);
+        uint8_t* second = outputRow(y + 1);
+        kernels::sharpenPackPlanePair(rows, fourth, fused, amount16, static_cast<int>(bpp), w, s.mirrorHorizontal,
+                                      first, second);
+        if (fused < w) {
+            sharpenTail(y, first);
+            sharpenTail(y + 1, second);
+        }
+    };
     auto sharpenAndPack = [&](int y) {
-        const int up = std::max(y - 1, 0) % 3, cur = y % 3, down = std::min(y + 1, h - 1) % 3;
+        const int up = std::max(y - 1, 0) % slots, cur = y % slots, down = std::min(y + 1, h - 1) % slots;
         uint8_t* const* sharp = buffers.sharp;
+        if (fused > 0) {
+            kernels::PlaneRows rows;
+            for (int k = 0; k < 3; ++k) {
+                const int c = bgrOrder ? 2 - k : k;
+                rows.up[k] = planeOf(up, c);
+                rows.cur[k] = planeOf(cur, c);
+                rows.down[k] = planeOf(down, c);
+            }
+            uint8_t* dst = outputRow(y);
+            kernels::sharpenPackPlanes(rows, fused, amount16, static_cast<int>(bpp), w, s.mirrorHorizontal, dst);
+            if (fused < w)
+                sharpenTail(y, dst);
+            return;
+        }
         for (int c = 0; c < planes; ++c) {
             kernels::sharpenFromSums(buffers.sums[up][c], buffers.sums[cur][c], buffers.sums[down][c],
                                      planeOf(cur, c), summed, amount16, sharp[c]);
@@ -523,20 +585,18 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
     for (int y = 0; y < h; ++y) {
         const uint8_t* current = ring[y % 3] + 1;
         // Without sharpening a row's planes are packed at once: one slot keeps them in cache.
-        const int slot = amount16 > 0 ? y % 3 : 0;
+        const int slot = amount16 > 0 ? y % slots : 0;
         uint8_t* const* plane = buffers.plane[slot];
         uint8_t* greyRow = buffers.grey[slot];
         const uint8_t *r, *g, *b;
         if (bayer) {
             prepareRow(src, w, h, y + 1, true, t, identity, ring[(y + 1) % 3]);
             kernels::demosaicRow(ring[(y + 2) % 3] + 1, current, ring[(y + 1) % 3] + 1, w,
-                                 (y & 1) == 0, plane[0], plane[1], plane[2]);
+                                 (y & 1) == 0, plane[0], plane[1], plane[2], saturate ? sat64 : 64);
             if (monochrome) {
                 kernels::lumaRow(plane[0], plane[1], plane[2], w, greyRow);
                 r = g = b = greyRow;
             } else {
-                if (saturate)
-                    kernels::saturateRow(plane[0], plane[1], plane[2], w, sat64);
                 r = plane[0];
                 g = plane[1];
                 b = plane[2];
@@ -557,15 +617,22 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
                 kernels::lumaRow(r, g, b, w, greyRow);
         }
         for (int c = 0; c < planes; ++c) {
-            uint8_t* finished = planeOf(y % 3, c);
+            uint8_t* finished = planeOf(y % slots, c);
             padPlane(finished, w);
-            summed = kernels::planeRowSums(finished, w, buffers.sums[y % 3][c]);
+            if (fused == 0)
+                summed = kernels::planeRowSums(finished, w, buffers.sums[y % 3][c]);
         }
-        if (y > 0)
+        if (fused == 0 && y > 0)
             sharpenAndPack(y - 1);
+        else if (fused > 0 && y >= 2 && y % 2 == 0)
+            sharpenPairAndPack(y - 2);
     }
-    if (amount16 > 0)
-        sharpenAndPack(h - 1);
+    if (amount16 > 0) {
+        // In pairs the rows from the last even one on are left; else only the last.
+        const int left = fused > 0 ? (h >= 3 ? (h - 1) / 2 * 2 : 0) : h - 1;
+        for (int y = left; y < h; ++y)
+            sharpenAndPack(y);
+    }
     drawCrosshairs(s.crosshairs, out, w, h, s.outputFormat, bpp);
     return kImagingOk;
 }

@@ -310,13 +310,18 @@ template <int Bpp>
 struct PackIndices {
     alignas(64) uint8_t index[2][Bpp][64];  // [mirror][output vector][byte]
     __mmask64 third[Bpp] = {}, alpha[Bpp] = {};
-    PackIndices()
+    // packusOrder: the planes hold their 64 samples as vpackuswb leaves the even and the
+    // odd ones, 8 even then 8 odd in each 128-bit lane.
+    explicit PackIndices(bool packusOrder = false)
     {
+        auto position = [packusOrder](int pixel) {
+            return packusOrder ? (pixel & ~15) + (pixel & 1) * 8 + (pixel & 15) / 2 : pixel;
+        };
         for (int k = 0; k < Bpp; ++k)
             for (int j = 0; j < 64; ++j) {
                 const int byte = 64 * k + j, pixel = byte / Bpp, channel = byte % Bpp;
                 for (int m = 0; m < 2; ++m) {
-                    const int source = m ? 63 - pixel : pixel;
+                    const int source = position(m ? 63 - pixel : pixel);
                     index[m][k][j] = static_cast<uint8_t>(channel == 1 ? 64 + source : source);
                 }
                 if (channel == 2)
@@ -531,44 +536,199 @@ __attribute__((target("avx512f,avx512bw"))) void sharpenFromSumsAvx512(const uin
     }
 }
 
-// saturateBody for 64 pixels a step with sat64 at most 127 (a signed byte): the luma and
-// v * sat64 come from vpmaddubsw on the even and the odd bytes, and
-// ((v - y) * s) >> 6 is (v * s - y * s) >> 6 exactly. Returns how many pixels it did.
+// The constants of unsharp() for a gain.
+struct UnsharpGain {
+    __m512i gain, scaleEven, scaleOdd;
+    __attribute__((target("avx512f,avx512bw"))) explicit UnsharpGain(int amount16)
+    {
+        const short scale = static_cast<short>(16 + amount16);   // at most 64: a signed byte
+        gain = _mm512_set1_epi16(static_cast<short>(amount16));
+        scaleEven = _mm512_set1_epi16(scale);
+        scaleOdd = _mm512_set1_epi16(static_cast<short>(scale << 8));
+    }
+};
+
+// Stores the 64 samples of three planes, each as vpackuswb leaves the even and the odd
+// ones, packed as packVbmi does, mirrored if asked.
+template <int Bpp>
+struct PackusOrderPacker {
+    const PackIndices<Bpp>& tables;
+    __m512i idx[Bpp];
+    __m512i opaque;
+    __attribute__((target("avx512f,avx512bw,avx512vbmi"))) explicit PackusOrderPacker(bool mirror)
+        : tables(indices())
+    {
+        for (int k = 0; k < Bpp; ++k)
+            idx[k] = _mm512_load_si512(tables.index[mirror ? 1 : 0][k]);
+        opaque = _mm512_set1_epi8(-1);
+    }
+    static const PackIndices<Bpp>& indices()
+    {
+        static const PackIndices<Bpp> packusOrder(true);
+        return packusOrder;
+    }
+    __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void store(const __m512i v[3], uint8_t* o) const
+    {
+        for (int k = 0; k < Bpp; ++k) {
+            const __m512i ab = _mm512_permutex2var_epi8(v[0], idx[k], v[1]);
+            __m512i out = _mm512_mask_permutexvar_epi8(ab, tables.third[k], idx[k], v[2]);
+            if constexpr (Bpp == 4)
+                out = _mm512_mask_mov_epi8(out, tables.alpha[k], opaque);
+            _mm512_storeu_si512(o + 64 * k, out);
+        }
+    }
+};
+
+// sharpenPlaneAvx512 of three planes and packVbmi of the results in one pass: the
+// sharpened samples stay in registers in vpackuswb order, which the packing indices undo.
+template <int Bpp>
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackPlanesVbmi(const PlaneRows& rows, int n,
+                                                                               int amount16, int w, bool mirror,
+                                                                               uint8_t* dst)
+{
+    const PackusOrderPacker<Bpp> packer(mirror);
+    const UnsharpGain k(amount16);
+    for (int i = 0; i + 64 <= n; i += 64) {
+        __m512i v[3];
+        for (int c = 0; c < 3; ++c) {
+            __m512i ue, uo, ce, co, de, dO;
+            pairSums(rows.up[c] + i, ue, uo);
+            pairSums(rows.cur[c] + i, ce, co);
+            pairSums(rows.down[c] + i, de, dO);
+            const __m512i cur = _mm512_loadu_si512(rows.cur[c] + i);
+            const __m512i even = unsharp(_mm512_maddubs_epi16(cur, k.scaleEven), ue, ce, de, k.gain);
+            const __m512i odd = unsharp(_mm512_maddubs_epi16(cur, k.scaleOdd), uo, co, dO, k.gain);
+            v[c] = _mm512_packus_epi16(even, odd);
+        }
+        packer.store(v, dst + Bpp * static_cast<size_t>(mirror ? w - i - 64 : i));
+    }
+}
+
+// sharpenPackPlanesVbmi of two output rows from four plane rows.
+template <int Bpp>
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void sharpenPackPlanePairVbmi(
+    const PlaneRows& rows, const uint8_t* const fourth[3], int n, int amount16, int w, bool mirror, uint8_t* first,
+    uint8_t* second)
+{
+    const PackusOrderPacker<Bpp> packer(mirror);
+    const UnsharpGain k(amount16);
+    for (int i = 0; i + 64 <= n; i += 64) {
+        __m512i v1[3], v2[3];
+        for (int c = 0; c < 3; ++c) {
+            __m512i ae, ao, be, bo, ce, co, de, dO;
+            pairSums(rows.up[c] + i, ae, ao);
+            pairSums(rows.cur[c] + i, be, bo);
+            pairSums(rows.down[c] + i, ce, co);
+            pairSums(fourth[c] + i, de, dO);
+            const __m512i top = _mm512_loadu_si512(rows.cur[c] + i);
+            const __m512i bottom = _mm512_loadu_si512(rows.down[c] + i);
+            v1[c] = _mm512_packus_epi16(unsharp(_mm512_maddubs_epi16(top, k.scaleEven), ae, be, ce, k.gain),
+                                        unsharp(_mm512_maddubs_epi16(top, k.scaleOdd), ao, bo, co, k.gain));
+            v2[c] = _mm512_packus_epi16(unsharp(_mm512_maddubs_epi16(bottom, k.scaleEven), be, ce, de, k.gain),
+                                        unsharp(_mm512_maddubs_epi16(bottom, k.scaleOdd), bo, co, dO, k.gain));
+        }
+        const size_t at = Bpp * static_cast<size_t>(mirror ? w - i - 64 : i);
+        packer.store(v1, first + at);
+        packer.store(v2, second + at);
+    }
+}
+
+// saturateBody for 64 pixels in registers with sat64 at most 127 (a signed byte): the
+// luma and v * sat64 come from vpmaddubsw on the even and the odd bytes.
+struct SaturateWeights {
+    __m512i redEven, redOdd, greenEven, greenOdd, blueEven, blueOdd, satEven, satOdd, rest, half, interleave;
+    __attribute__((target("avx512f,avx512bw"))) explicit SaturateWeights(int sat64)
+    {
+        // Weights in the low (even pixels) or the high byte (odd pixels) of each 16-bit lane;
+        // green's 150 does not fit a signed byte and is 2 * 75.
+        redEven = _mm512_set1_epi16(77);
+        redOdd = _mm512_set1_epi16(77 << 8);
+        greenEven = _mm512_set1_epi16(75);
+        greenOdd = _mm512_set1_epi16(75 << 8);
+        blueEven = _mm512_set1_epi16(29);
+        blueOdd = _mm512_set1_epi16(29 << 8);
+        satEven = _mm512_set1_epi16(static_cast<short>(sat64));
+        satOdd = _mm512_set1_epi16(static_cast<short>(sat64 << 8));
+        rest = _mm512_set1_epi16(static_cast<short>(64 - sat64));
+        half = _mm512_set1_epi16(128);
+        // packus leaves each 128-bit lane as 8 even then 8 odd results; this interleaves them.
+        interleave = _mm512_set4_epi32(0x0F070E06, 0x0D050C04, 0x0B030A02, 0x09010800);
+    }
+};
+
+__attribute__((target("avx512f,avx512bw"))) inline void saturateBlock(const SaturateWeights& k, __m512i& vr,
+                                                                      __m512i& vg, __m512i& vb)
+{
+    // The weighted sum reaches 65408 at most: exact in unsigned 16-bit lanes.
+    auto luma = [&](__m512i wr, __m512i wg, __m512i wb) __attribute__((target("avx512f,avx512bw"))) {
+        const __m512i rb = _mm512_add_epi16(_mm512_maddubs_epi16(vr, wr), _mm512_maddubs_epi16(vb, wb));
+        const __m512i gg = _mm512_slli_epi16(_mm512_maddubs_epi16(vg, wg), 1);
+        return _mm512_srli_epi16(_mm512_add_epi16(_mm512_add_epi16(rb, gg), k.half), 8);
+    };
+    const __m512i yEven = luma(k.redEven, k.greenEven, k.blueEven), yOdd = luma(k.redOdd, k.greenOdd, k.blueOdd);
+    // y + ((v - y) * s >> 6) is (v * s + y * (64 - s)) >> 6 exactly (64 y is a multiple of
+    // 64); the sum lies in -16065 .. 32385 for s up to 127.
+    const __m512i yRestEven = _mm512_mullo_epi16(yEven, k.rest);
+    const __m512i yRestOdd = _mm512_mullo_epi16(yOdd, k.rest);
+    auto channel = [&](__m512i v) __attribute__((target("avx512f,avx512bw"))) {
+        const __m512i even = _mm512_srai_epi16(_mm512_add_epi16(_mm512_maddubs_epi16(v, k.satEven), yRestEven), 6);
+        const __m512i odd = _mm512_srai_epi16(_mm512_add_epi16(_mm512_maddubs_epi16(v, k.satOdd), yRestOdd), 6);
+        return _mm512_shuffle_epi8(_mm512_packus_epi16(even, odd), k.interleave);
+    };
+    vr = channel(vr);
+    vg = channel(vg);
+    vb = channel(vb);
+}
+
+// saturateBlock over a row, 64 pixels a step; returns how many pixels it did.
 __attribute__((target("avx512f,avx512bw"))) int saturateBytesAvx512(uint8_t* r, uint8_t* g, uint8_t* b, int w,
                                                                     int sat64)
 {
-    // Weights in the low (even pixels) or the high byte (odd pixels) of each 16-bit lane;
-    // green's 150 does not fit a signed byte and is 2 * 75.
-    const __m512i redEven = _mm512_set1_epi16(77), redOdd = _mm512_set1_epi16(77 << 8);
-    const __m512i greenEven = _mm512_set1_epi16(75), greenOdd = _mm512_set1_epi16(75 << 8);
-    const __m512i blueEven = _mm512_set1_epi16(29), blueOdd = _mm512_set1_epi16(29 << 8);
-    const __m512i satEven = _mm512_set1_epi16(static_cast<short>(sat64));
-    const __m512i satOdd = _mm512_set1_epi16(static_cast<short>(sat64 << 8));
-    const __m512i half = _mm512_set1_epi16(128);
-    const __m512i interleave = _mm512_set4_epi32(0x0F070E06, 0x0D050C04, 0x0B030A02, 0x09010800);
+    const SaturateWeights weights(sat64);
     int x = 0;
     for (; x + 64 <= w; x += 64) {
-        const __m512i vr = _mm512_loadu_si512(r + x), vg = _mm512_loadu_si512(g + x);
-        const __m512i vb = _mm512_loadu_si512(b + x);
-        // The weighted sum reaches 65408 at most: exact in unsigned 16-bit lanes.
-        auto luma = [&](__m512i wr, __m512i wg, __m512i wb) __attribute__((target("avx512f,avx512bw"))) {
-            const __m512i rb = _mm512_add_epi16(_mm512_maddubs_epi16(vr, wr), _mm512_maddubs_epi16(vb, wb));
-            const __m512i gg = _mm512_slli_epi16(_mm512_maddubs_epi16(vg, wg), 1);
-            return _mm512_srli_epi16(_mm512_add_epi16(_mm512_add_epi16(rb, gg), half), 8);
-        };
-        const __m512i yEven = luma(redEven, greenEven, blueEven), yOdd = luma(redOdd, greenOdd, blueOdd);
-        const __m512i ysEven = _mm512_mullo_epi16(yEven, satEven);
-        const __m512i ysOdd = _mm512_mullo_epi16(yOdd, satEven);
-        auto channel = [&](__m512i v) __attribute__((target("avx512f,avx512bw"))) {
-            const __m512i even = _mm512_add_epi16(
-                yEven, _mm512_srai_epi16(_mm512_sub_epi16(_mm512_maddubs_epi16(v, satEven), ysEven), 6));
-            const __m512i odd = _mm512_add_epi16(
-                yOdd, _mm512_srai_epi16(_mm512_sub_epi16(_mm512_maddubs_epi16(v, satOdd), ysOdd), 6));
-            return _mm512_shuffle_epi8(_mm512_packus_epi16(even, odd), interleave);
-        };
-        _mm512_storeu_si512(r + x, channel(vr));
-        _mm512_storeu_si512(g + x, channel(vg));
-        _mm512_storeu_si512(b + x, channel(vb));
+        __m512i vr = _mm512_loadu_si512(r + x), vg = _mm512_loadu_si512(g + x), vb = _mm512_loadu_si512(b + x);
+        saturateBlock(weights, vr, vg, vb);
+        _mm512_storeu_si512(r + x, vr);
+        _mm512_storeu_si512(g + x, vg);
+        _mm512_storeu_si512(b + x, vb);
+    }
+    return x;
+}
+
+// demosaicAvx2's arithmetic 64 pixels a step, saturated in registers (saturateBlock) when
+// sat64 is not 64; returns how many pixels it did.
+__attribute__((target("avx512f,avx512bw"))) int demosaicAvx512(const uint8_t* u, const uint8_t* c, const uint8_t* d,
+                                                               int w, bool redRow, int sat64, uint8_t* r, uint8_t* g,
+                                                               uint8_t* b)
+{
+    const SaturateWeights weights(sat64);
+    const bool saturate = sat64 != 64;
+    const __mmask64 even = 0x5555555555555555ull;   // the even columns
+    int x = 0;
+    // The last block reads cur[x + 64], which is the padding sample at index w at most.
+    for (; x + 64 <= w; x += 64) {
+        // Masked averages: each plane takes the mean only in the columns that need it.
+        const __m512i cC = _mm512_loadu_si512(c + x);
+        const __m512i h = _mm512_avg_epu8(_mm512_loadu_si512(c + x - 1), _mm512_loadu_si512(c + x + 1));
+        const __m512i v = _mm512_avg_epu8(_mm512_loadu_si512(u + x), _mm512_loadu_si512(d + x));
+        const __m512i upPair = _mm512_avg_epu8(_mm512_loadu_si512(u + x - 1), _mm512_loadu_si512(u + x + 1));
+        const __m512i downPair = _mm512_avg_epu8(_mm512_loadu_si512(d + x - 1), _mm512_loadu_si512(d + x + 1));
+        __m512i vr, vg, vb;
+        if (redRow) {   // R G R G: red in the even columns
+            vr = _mm512_mask_mov_epi8(h, even, cC);
+            vg = _mm512_mask_avg_epu8(cC, even, h, v);
+            vb = _mm512_mask_avg_epu8(v, even, upPair, downPair);
+        } else {        // G B G B: blue in the odd columns
+            vr = _mm512_mask_avg_epu8(v, ~even, upPair, downPair);
+            vg = _mm512_mask_avg_epu8(cC, ~even, h, v);
+            vb = _mm512_mask_mov_epi8(h, ~even, cC);
+        }
+        if (saturate)
+            saturateBlock(weights, vr, vg, vb);
+        _mm512_storeu_si512(r + x, vr);
+        _mm512_storeu_si512(g + x, vg);
+        _mm512_storeu_si512(b + x, vb);
     }
     return x;
 }
@@ -657,14 +817,18 @@ void lookupRow(const uint8_t* src, int w, const uint8_t* evenTable, const uint8_
 }
 
 void demosaicRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int w, bool redRow,
-                 uint8_t* r, uint8_t* g, uint8_t* b)
+                 uint8_t* r, uint8_t* g, uint8_t* b, int sat64)
 {
-    int x = 0;
+    int x = 0, saturated = 0;
 #ifdef VEXO_IMAGING_X86
+    if (fast() && cpuHasAvx512bw() && sat64 < 128)
+        saturated = x = demosaicAvx512(up, cur, down, w, redRow, sat64, r, g, b);
     if (fast() && cpuHasAvx2())
-        x = demosaicAvx2(up, cur, down, w, redRow, r, g, b);
+        x += demosaicAvx2(up + x, cur + x, down + x, w - x, redRow, r + x, g + x, b + x);
 #endif
     demosaicPortable(up, cur, down, x, w, redRow, r, g, b);
+    if (sat64 != 64 && saturated < w)
+        saturateRow(r + saturated, g + saturated, b + saturated, w - saturated, sat64);
 }
 
 void saturateRow(uint8_t* r, uint8_t* g, uint8_t* b, int w, int sat64)
@@ -724,6 +888,49 @@ void sharpenFromSums(const uint16_t* up, const uint16_t* cur, const uint16_t* do
 #else
     (void)up, (void)cur, (void)down, (void)row, (void)n, (void)amount16, (void)dst;
 #endif
+}
+
+int sharpenPackWidth(int w)
+{
+#ifdef VEXO_IMAGING_X86
+    if (fast() && cpuHasVbmi())
+        return w / 64 * 64;
+#endif
+    (void)w;
+    return 0;
+}
+
+void sharpenPackPlanes(const PlaneRows& rows, int n, int amount16, int bpp, int w, bool mirror, uint8_t* dst)
+{
+#ifdef VEXO_IMAGING_X86
+    if (n <= 0)
+        return;
+    (bpp == 4 ? sharpenPackPlanesVbmi<4> : sharpenPackPlanesVbmi<3>)(rows, n, amount16, w, mirror, dst);
+#else
+    (void)rows, (void)n, (void)amount16, (void)bpp, (void)w, (void)mirror, (void)dst;
+#endif
+}
+
+void sharpenPackPlanePair(const PlaneRows& rows, const uint8_t* const fourth[3], int n, int amount16, int bpp, int w,
+                          bool mirror, uint8_t* first, uint8_t* second)
+{
+#ifdef VEXO_IMAGING_X86
+    if (n <= 0)
+        return;
+    (bpp == 4 ? sharpenPackPlanePairVbmi<4> : sharpenPackPlanePairVbmi<3>)(rows, fourth, n, amount16, w, mirror,
+                                                                          first, second);
+#else
+    (void)rows, (void)fourth, (void)n, (void)amount16, (void)bpp, (void)w, (void)mirror, (void)first, (void)second;
+#endif
+}
+
+void packTail(const uint8_t* p0, const uint8_t* p1, const uint8_t* p2, int from, int w, int bpp, bool mirror,
+              uint8_t* dst)
+{
+    if (bpp == 4)
+        packBgraPortable(p2, p1, p0, from, w, mirror, dst);   // writes its b, g, r: p0, p1, p2
+    else
+        packTriplesPortable(p0, p1, p2, from, w, mirror, dst);
 }
 
 void defectRow(const uint8_t* up, const uint8_t* cur, const uint8_t* down, int from, int to,

@@ -748,6 +748,15 @@ void ImagingTest::sharpeningEqualsAPassOverTheFinishedImage_data()
     QTest::newRow("whole blocks BGR8 both mirrors") << 128 << 5 << uint(kPixelBGR8) << true << true << 100;
     QTest::newRow("blocks and a tail RGB8") << 257 << 4 << uint(kPixelRGB8) << true << false << 50;
     QTest::newRow("mono blocks and a tail") << 193 << 6 << uint(kPixelMono8) << true << false << 100;
+    // Colour rows of whole blocks are sharpened two at a time, in wide rows too: whole
+    // pairs and a row or two left at the bottom.
+    QTest::newRow("1344 wide BGR8") << 1344 << 3 << uint(kPixelBGR8) << true << true << 30;
+    QTest::newRow("wide RGB8 both mirrors") << 1409 << 5 << uint(kPixelRGB8) << true << true << 30;
+    QTest::newRow("wide BGRA8 whole blocks") << 1472 << 4 << uint(kPixelBGRA8) << true << false << 100;
+    QTest::newRow("wide one row") << 1350 << 1 << uint(kPixelRGB8) << false << false << 100;
+    QTest::newRow("wide pairs and one row BGR8") << 1600 << 9 << uint(kPixelBGR8) << true << true << 60;
+    QTest::newRow("wide pairs and two rows BGRA8") << 1390 << 8 << uint(kPixelBGRA8) << false << true << 100;
+    QTest::newRow("wide three rows") << 1366 << 3 << uint(kPixelRGB8) << true << false << 30;
 }
 
 void ImagingTest::sharpeningEqualsAPassOverTheFinishedImage()
@@ -1537,8 +1546,9 @@ void ImagingTest::deepFramesGoThroughAsTheirTopBits()
     QCOMPARE(pipeline.process(shortDeep, out.data(), out.size()), kImagingBadArgument);
 }
 
-// The fast kernels work in blocks of 64 samples and keep sums between rows; whatever the
-// width (below, at and beyond whole blocks), mirroring, output format, sensor, depth and
+// The fast kernels work in blocks of 64 samples, keep sums between rows where the output
+// is grey and sharpen colour rows two at a time; whatever the width (below, at and beyond
+// whole blocks, narrow and wide), the height (pairs and rows left over), mirroring, output format, sensor, depth and
 // saturation (the largest takes another kernel) they give the portable kernels' bytes.
 void ImagingTest::fastPathsMatchPortableAtEveryShape_data()
 {
@@ -1566,6 +1576,12 @@ void ImagingTest::fastPathsMatchPortableAtEveryShape_data()
     QTest::newRow("12-bit Bayer RGB8") << 333 << 5 << bayer << 12 << uint(kPixelRGB8) << false << true << 170 << false;
     QTest::newRow("16-bit Bayer BGR8") << 77 << 9 << bayer << 16 << uint(kPixelBGR8) << true << false << 110 << false;
     QTest::newRow("12-bit mono Mono8") << 141 << 6 << mono << 12 << uint(kPixelMono8) << true << true << 100 << false;
+    QTest::newRow("one row of blocks RGB8") << 130 << 1 << bayer << 8 << uint(kPixelRGB8) << true << false << 120 << false;
+    QTest::newRow("wide RGB8 with a tail") << 1347 << 5 << bayer << 8 << uint(kPixelRGB8) << true << false << 120 << false;
+    QTest::newRow("wide BGRA8 both mirrors") << 1408 << 4 << bayer << 8 << uint(kPixelBGRA8) << true << true << 150 << false;
+    QTest::newRow("wide one row BGR8") << 1411 << 1 << bayer << 8 << uint(kPixelBGR8) << false << true << 80 << false;
+    QTest::newRow("wide two rows largest saturation")
+        << 1921 << 2 << bayer << 8 << uint(kPixelRGB8) << false << false << 200 << false;
 }
 
 void ImagingTest::fastPathsMatchPortableAtEveryShape()
@@ -1593,7 +1609,8 @@ void ImagingTest::fastPathsMatchPortableAtEveryShape()
     s.contrast = 120;
     s.saturation = saturation;
     s.monochrome = monochrome;
-    s.crosshairs[0] = Crosshair{true, w / 3, h / 2, 0, 255, 0};
+    // (A frame of one row keeps only the vertical line, which would else cover it.)
+    s.crosshairs[0] = Crosshair{true, w / 3, h > 1 ? h / 2 : h, 0, 255, 0};
     for (int sharpness : {0, 30, 100}) {
         s.sharpness = sharpness;
         kernels::usePortableKernels(true);
