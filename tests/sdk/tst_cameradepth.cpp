@@ -290,6 +290,9 @@ void CameraDepthTest::formatOfOneCallLeavesTheHandlesFormat()
         VexoImageInfo raw{};
         BYTE* data = SdkGetRawImage(camera.handle, token, &raw);
         QVERIFY(data);
+        // No more frames, so no automatic white balance step changes the settings between
+        // the calls; the held frame stays held.
+        QCOMPARE(SdkStopAcquisition(camera.handle), VEXO_SDK_OK);
         const size_t count = size_t(raw.width) * size_t(raw.height);
         std::vector<BYTE> bgra(count * 4), rgb(count * 4), deep(count * 4), handleDeep(count * 4);
 
