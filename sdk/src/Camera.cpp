@@ -287,34 +287,53 @@ void Camera::applyAutomatics(const CameraSettings& used,
     const bool balancing = used.whiteBalanceMode == 1 && !cameraBalances;
     if ((!exposing && !balancing) || !stats)
         return;
-    change([&](CameraSettings& s) {
-        if (s.exposureMode == 1 && !cameraExposes) {
-            imaging::AutoExposureLimits limits{s.autoExposureMinUs, s.autoExposureMaxUs,
-                                               s.autoExposureMinGainMilli, s.autoExposureMaxGainMilli};
-            // Start from what this frame was taken with, so a frame already under way
-            // does not make the controller overshoot.
-            double exposureUs = usedExposureUs;
-            int gainMilli = usedGainMilli;
-            imaging::autoExposureStep(*stats, s.targetBrightness, limits, exposureUs, gainMilli);
-            s.exposureUs = snapExposureUs(*cameraModel, exposureUs);
-            s.gainMilli =
-                std::clamp(gainMilli, cameraModel->gainMinMilli, cameraModel->gainMaxMilli);
-        }
-        if (s.whiteBalanceMode == 1 && !cameraBalances && cameraModel->colorSensor &&
-            s.imageFormat == VEXO_SDK_PIXEL_BAYER_RG8) {
-            double red = 1, green = 1, blue = 1;
-            imaging::whiteBalanceGains(*stats, red, green, blue);
-            // Move part of the way each frame so the picture settles without pumping.
-            auto approach = [](int currentHundredths, double target) {
-                const double next = currentHundredths + 0.3 * (target * 100.0 - currentHundredths);
-                return std::clamp(static_cast<int>(std::lround(next)), 0, 400);
-            };
-            s.redGain = approach(s.redGain, red);
-            s.greenGain = approach(s.greenGain, green);
-            s.blueGain = approach(s.blueGain, blue);
-        }
+    const auto steer = [&](CameraSettings& s) {
+        steerAutomatics(s, *stats, usedExposureUs, usedGainMilli, cameraExposes, cameraBalances);
         return VEXO_SDK_OK;
-    });
+    };
+    // Settled controllers ask for what the camera holds already: writing it again would
+    // cost a round trip to the camera, and the image pipeline a fresh set-up, each frame.
+    // A camera exposing by itself is still asked what it chose, through the write.
+    if (!cameraExposes) {
+        CameraSettings steered = settings();
+        const CameraSettings before = steered;
+        steer(steered);
+        if (steered.exposureUs == before.exposureUs && steered.gainMilli == before.gainMilli &&
+            steered.redGain == before.redGain && steered.greenGain == before.greenGain &&
+            steered.blueGain == before.blueGain)
+            return;
+    }
+    change(steer);
+}
+
+void Camera::steerAutomatics(CameraSettings& s, const imaging::FrameStatistics& stats,
+                             double usedExposureUs, int usedGainMilli, bool cameraExposes,
+                             bool cameraBalances) const
+{
+    if (s.exposureMode == 1 && !cameraExposes) {
+        imaging::AutoExposureLimits limits{s.autoExposureMinUs, s.autoExposureMaxUs,
+                                           s.autoExposureMinGainMilli, s.autoExposureMaxGainMilli};
+        // Start from what this frame was taken with, so a frame already under way
+        // does not make the controller overshoot.
+        double exposureUs = usedExposureUs;
+        int gainMilli = usedGainMilli;
+        imaging::autoExposureStep(stats, s.targetBrightness, limits, exposureUs, gainMilli);
+        s.exposureUs = snapExposureUs(*cameraModel, exposureUs);
+        s.gainMilli = std::clamp(gainMilli, cameraModel->gainMinMilli, cameraModel->gainMaxMilli);
+    }
+    if (s.whiteBalanceMode == 1 && !cameraBalances && cameraModel->colorSensor &&
+        s.imageFormat == VEXO_SDK_PIXEL_BAYER_RG8) {
+        double red = 1, green = 1, blue = 1;
+        imaging::whiteBalanceGains(stats, red, green, blue);
+        // Move part of the way each frame so the picture settles without pumping.
+        auto approach = [](int currentHundredths, double target) {
+            const double next = currentHundredths + 0.3 * (target * 100.0 - currentHundredths);
+            return std::clamp(static_cast<int>(std::lround(next)), 0, 400);
+        };
+        s.redGain = approach(s.redGain, red);
+        s.greenGain = approach(s.greenGain, green);
+        s.blueGain = approach(s.blueGain, blue);
+    }
 }
 
 int Camera::oneTouchWhiteBalance()

@@ -113,6 +113,11 @@ private:
     void applyAutomatics(const CameraSettings& used,
                          const std::optional<imaging::FrameStatistics>& stats, double exposureUs,
                          int gainMilli);
+    // One step of the library's automatic exposure and white balance on s, from the
+    // statistics of a frame taken with usedExposureUs and usedGainMilli.
+    void steerAutomatics(CameraSettings& s, const imaging::FrameStatistics& stats,
+                         double usedExposureUs, int usedGainMilli, bool cameraExposes,
+                         bool cameraBalances) const;
     int frameWaitInterruption() const;
     // Asks the device whether its camera is still there, unless already known gone;
     // without mayWait only when the device is free at once.

@@ -180,6 +180,8 @@ private slots:
     void frameRecordHoldsAnyReportedExposure_data();
     void frameRecordHoldsAnyReportedExposure();
     void lentPixelsGoBackWhenTheRingIsDoneWithThem();
+    void settledAutomaticsWriteNothing_data();
+    void settledAutomaticsWriteNothing();
 };
 
 void CameraDeviceTest::settingsGoThroughTheDevice_data()
@@ -435,6 +437,49 @@ void CameraDeviceTest::lentPixelsGoBackWhenTheRingIsDoneWithThem()
     }
     camera.close();
     QCOMPARE(returned.load(), 10);
+}
+
+void CameraDeviceTest::settledAutomaticsWriteNothing_data()
+{
+    // The scripted frames are a ramp of mean brightness 126, each taken at 1000 us.
+    QTest::addColumn<int>("exposureMode");
+    QTest::addColumn<int>("target");
+    QTest::addColumn<int>("direction");  // of the exposure chosen against 1000 us
+    QTest::newRow("automatic, on target") << 1 << 126 << 0;
+    QTest::newRow("automatic, too dark") << 1 << 220 << 1;
+    QTest::newRow("automatic, too bright") << 1 << 40 << -1;
+    // Automatic white balance stays on for a grey camera, where it has nothing to do.
+    QTest::newRow("manual exposure") << 0 << 220 << 0;
+}
+
+void CameraDeviceTest::settledAutomaticsWriteNothing()
+{
+    QFETCH(int, exposureMode);
+    QFETCH(int, target);
+    QFETCH(int, direction);
+    Rig rig(false);
+    QCOMPARE(rig.initialised, VEXO_SDK_OK);
+    Camera& camera = *rig.camera;
+    ScriptedDevice* scripted = rig.device;
+    QCOMPARE(camera.change([&](CameraSettings& s) {
+        s.exposureMode = exposureMode;
+        s.whiteBalanceMode = 1;
+        s.targetBrightness = target;
+        s.exposureUs = 1000;
+        return VEXO_SDK_OK;
+    }),
+             VEXO_SDK_OK);
+    QCOMPARE(camera.start(), VEXO_SDK_OK);
+    QVERIFY(scripted->deliverFrame(1, FrameStatus::Complete));
+    const double chosen = camera.settings().exposureUs;
+    QCOMPARE(chosen > 1000 ? 1 : (chosen < 1000 ? -1 : 0), direction);
+    // Every further frame asks for what the camera holds now: nothing goes to the camera.
+    const int writes = scripted->applied;
+    for (uint64_t n = 2; n <= 6; ++n)
+        QVERIFY(scripted->deliverFrame(n, FrameStatus::Complete));
+    QCOMPARE(scripted->applied, writes);
+    QCOMPARE(camera.settings().exposureUs, chosen);
+    camera.close();
 }
 
 QTEST_GUILESS_MAIN(CameraDeviceTest)
