@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMetaMethod>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -309,10 +310,11 @@ void CameraThread::stopAcquisitionThread()
         return;
     videoThread->stopAndWait();
     // The frame on screen wraps the thread's hand-over buffer, which goes with it.
-    if (displayedItem)
+    if (displayedItem) {
         displayedItem->keepOwnCopy();
-    if (navigationItem)
-        navigationItem->keepOwnCopy();
+        if (navigationItem)
+            navigationItem->setImage(displayedItem->image());  // shares the copy
+    }
     // Reports the thread queued before it ended belong to a camera that is going away;
     // they are delivered now, while they are recognisably the thread's, and dropped.
     const bool wasClosing = closing;
@@ -417,8 +419,8 @@ void CameraThread::takeNewestFrame()
     // Whoever reads the shown frames (the histogram, the measurement tools) takes 24-bit
     // RGB; otherwise the frames come in the screen's format. Asked each frame, so a reader
     // that appears gets its format from the next frame on.
-    videoThread->setScreenOnly(receivers(SIGNAL(frameShown(QImage))) == 0 &&
-                               !measureTools->anyOn());
+    static const QMetaMethod shownSignal = QMetaMethod::fromSignal(&CameraThread::frameShown);
+    videoThread->setScreenOnly(!isSignalConnected(shownSignal) && !measureTools->anyOn());
     if (videoThread->handOver().takeNewest(image, frame)) {
         measureTools->setNativeFrame(frame.native, frame.nativeBits);
         acquireFrame(image);
