@@ -3,7 +3,7 @@
 //    whether a camera rated for 60 frames per second delivers them;
 //  - the CPU cost of one full frame cycle (SdkGetFrame, SdkGetRawImage, SdkProcessImage,
 //    SdkReleaseFrame) on the calling thread, compared with a plain copy of the same
-//    24-bit RGB frame;
+//    24-bit RGB frame made right after each cycle;
 //  - the frame rate each frame speed gives on a 640x480 camera rated for 240 frames per
 //    second at high speed;
 //  - the process CPU time nine started cameras cost while they wait for triggers.
@@ -42,6 +42,14 @@ double processCpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+std::string loadAverage()
+{
+    std::ifstream file("/proc/loadavg");
+    std::string one;
+    file >> one;
+    return one;
 }
 
 double threadCpuSeconds()
@@ -117,15 +125,67 @@ double deliveredRate(int handle, double seconds)
     return (after.deliveredFrames - before.deliveredFrames) / elapsed;
 }
 
-// Average CPU seconds of one frame cycle on this thread (waiting for a frame costs no CPU);
-// *processing gets the part of it spent in SdkProcessImage.
-double frameCycleSeconds(int handle, int cycles, double* processing = nullptr)
+// A plain copy of one 24-bit RGB frame, timed in thread CPU time with both buffers in the
+// caches (the cycle before has pushed them out: one untimed copy brings them back), as a
+// copy at the start of the benchmark would be.
+class FrameCopy {
+public:
+    FrameCopy(int width, int height)
+        : source(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 7), target(source.size())
+    {
+    }
+    double seconds()
+    {
+        copyOnce();
+        const double t0 = threadCpuSeconds();
+        copyOnce();
+        return threadCpuSeconds() - t0;
+    }
+
+private:
+    void copyOnce()
+    {
+        ++counter;
+        source[counter % source.size()] = static_cast<BYTE>(counter);   // each copy has new content
+        std::memcpy(target.data(), source.data(), source.size());
+        if (target[0] == 255 && target[1] == 254)
+            std::puts("");   // keeps the copies from being optimised away
+    }
+    std::vector<BYTE> source, target;
+    size_t counter = 0;
+};
+
+double mean(const std::vector<double>& v)
 {
+    double sum = 0;
+    for (double x : v)
+        sum += x;
+    return v.empty() ? 0.0 : sum / static_cast<double>(v.size());
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0.0;
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+// Frame cycles on this thread (waiting for a frame costs no CPU), each followed by a plain
+// copy of the same frame, so that cycle and copy see the same machine: a busy neighbour, a
+// slower clock or time taken by the host moves both. Thread CPU seconds of each, and of SdkProcessImage in the cycle.
+struct CycleTimes {
+    std::vector<double> cycle, copy, process;
+    double cycleRatioOfMedians() const { return median(cycle) / median(copy); }
+    double cycleRatioOfMeans() const { return mean(cycle) / mean(copy); }
+};
+
+CycleTimes frameCycles(int handle, int cycles, FrameCopy& copy)
+{
+    CycleTimes times;
     std::vector<BYTE> buffer;
     SdkStartAcquisition(handle);
-    double cpu = 0, inProcess = 0;
-    int done = 0;
-    while (done < cycles) {
+    while (static_cast<int>(times.cycle.size()) < cycles) {
         const double t0 = threadCpuSeconds();
         uint32_t token = 0;
         if (SdkGetFrame(handle, &token, 2000) != VEXO_SDK_OK)
@@ -140,31 +200,13 @@ double frameCycleSeconds(int handle, int cycles, double* processing = nullptr)
         }
         const double p0 = threadCpuSeconds();
         SdkProcessImage(handle, &info, raw, buffer.data());
-        inProcess += threadCpuSeconds() - p0;
+        times.process.push_back(threadCpuSeconds() - p0);
         SdkReleaseFrame(handle, token);
-        cpu += threadCpuSeconds() - t0;
-        ++done;
+        times.cycle.push_back(threadCpuSeconds() - t0);
+        times.copy.push_back(copy.seconds());
     }
     SdkStopAcquisition(handle);
-    if (processing)
-        *processing = inProcess / cycles;
-    return cpu / cycles;
-}
-
-double copySeconds(int width, int height, int copies)
-{
-    const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
-    std::vector<BYTE> source(bytes, 7), target(bytes);
-    std::memcpy(target.data(), source.data(), bytes);   // touch both buffers once
-    const double t0 = threadCpuSeconds();
-    for (int i = 0; i < copies; ++i) {
-        source[static_cast<size_t>(i) % bytes] = static_cast<BYTE>(i);
-        std::memcpy(target.data(), source.data(), bytes);
-    }
-    const double t = (threadCpuSeconds() - t0) / copies;
-    if (target[0] == 255 && target[1] == 254)
-        std::puts("");   // keeps the copies from being optimised away
-    return t;
+    return times;
 }
 
 void typicalParameters(int handle)
@@ -184,26 +226,29 @@ int main(int argc, char** argv)
 {
     const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
     const double seconds = quick ? 1.0 : 3.0;
-    const int cycles = quick ? 20 : 60;
+    const int cycles = quick ? 40 : 200;
     const std::string scratch = prepareCameraList();
     std::printf("Camera library speed (%s run, one consumer thread, 24-bit RGB output)\n\n", quick ? "quick" : "full");
-    std::printf("%-10s %12s %10s %12s %9s %12s %9s %12s\n", "size", "producer", "copy", "cycle", "ratio", "cycle",
-                "ratio", "of which");
-    std::printf("%-10s %12s %10s %12s %9s %12s %9s %12s\n", "", "frames/s", "ms", "default ms", "default",
-                "typical ms", "typical", "process ms");
+    std::printf("%-10s %9s %7s %10s %7s %10s %7s %7s %9s %7s\n", "size", "producer", "copy", "cycle", "ratio",
+                "cycle", "ratio", "ratio", "of which", "load");
+    std::printf("%-10s %9s %7s %10s %7s %10s %7s %7s %9s %7s\n", "", "frames/s", "ms", "default ms", "default",
+                "typical ms", "typical", "(means)", "process", "");
     for (const Size& size : kSizes) {
         const int handle = openForSpeed(size.identifier);
         const double rate = deliveredRate(handle, seconds);
-        const double copy = copySeconds(size.width, size.height, quick ? 50 : 200);
-        const double standard = frameCycleSeconds(handle, cycles);
+        FrameCopy copy(size.width, size.height);
+        const CycleTimes standard = frameCycles(handle, cycles, copy);
         typicalParameters(handle);
-        double typicalProcess = 0;
-        const double typical = frameCycleSeconds(handle, cycles, &typicalProcess);
+        const CycleTimes typical = frameCycles(handle, cycles, copy);
         SdkCloseCamera(handle);
         char name[32];
         std::snprintf(name, sizeof name, "%dx%d", size.width, size.height);
-        std::printf("%-10s %12.1f %10.3f %12.3f %9.1f %12.3f %9.1f %12.3f\n", name, rate, copy * 1e3,
-                    standard * 1e3, standard / copy, typical * 1e3, typical / copy, typicalProcess * 1e3);
+        std::vector<double> copies = standard.copy;
+        copies.insert(copies.end(), typical.copy.begin(), typical.copy.end());
+        std::printf("%-10s %9.1f %7.3f %10.3f %7.1f %10.3f %7.1f %7.1f %9.3f %7s\n", name, rate, median(copies) * 1e3,
+                    median(standard.cycle) * 1e3, standard.cycleRatioOfMedians(), median(typical.cycle) * 1e3,
+                    typical.cycleRatioOfMedians(), typical.cycleRatioOfMeans(), median(typical.process) * 1e3,
+                    loadAverage().c_str());
     }
     const int rated = openForSpeed("BENCH-1080P-60");
     const double ratedRate = deliveredRate(rated, seconds);
@@ -244,9 +289,11 @@ int main(int argc, char** argv)
             SdkCloseCamera(handle);
     }
     std::printf("(cycle = SdkGetFrame + SdkGetRawImage + SdkProcessImage + SdkReleaseFrame, thread CPU time;\n"
-                " ratio = cycle / plain copy of the same RGB frame; default = factory parameters,\n"
-                " typical = white balance, sharpness 30, saturation, contrast, gamma, mirror, one crosshair;\n"
-                " of which process = the typical cycle's time in SdkProcessImage)\n");
+                " each cycle is followed by a plain copy of the same RGB frame in the caches; figures are\n"
+                " medians over the cycles, ratio = median cycle / median copy, (means) = the same of the means;\n"
+                " default = factory parameters, typical = white balance, sharpness 30, saturation, contrast,\n"
+                " gamma, mirror, one crosshair; of which process = the typical cycle's time in SdkProcessImage;\n"
+                " load = one-minute load average at the end of the size)\n");
     std::error_code ignored;
     std::filesystem::remove_all(scratch, ignored);
     return 0;

@@ -132,23 +132,26 @@ struct RowBuffers {
                 row = s;
                 s += sumStride;
             }
-        const size_t padW = static_cast<size_t>(w) + 2, planeW = static_cast<size_t>(w);
-        storage.resize(3 * padW + 12 * padW + 4 * padW + 3 * planeW);
+        // Every row's first sample on a 64-byte boundary (the padded rows' second byte), with
+        // room for one padding sample before it and the 64-byte blocks' reads after it.
+        const size_t stride = (static_cast<size_t>(w) + 64) / 64 * 64 + 64;
+        storage.resize(22 * stride + 64);
         uint8_t* p = storage.data();
-        auto take = [&p](size_t n) {
-            uint8_t* row = p;
-            p += n;
+        p += (64 - reinterpret_cast<uintptr_t>(p) % 64) % 64;
+        auto take = [&p, stride]() {
+            uint8_t* row = p + 64;
+            p += stride;
             return row;
         };
         for (auto& row : padded)
-            row = take(padW);
+            row = take() - 1;
         for (auto& slot : plane)
             for (auto& row : slot)
-                row = take(padW) + 1;
+                row = take();
         for (auto& row : grey)
-            row = take(padW) + 1;
+            row = take();
         for (auto& row : sharp)
-            row = take(planeW);
+            row = take();
     }
 };
 
