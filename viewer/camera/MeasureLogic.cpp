@@ -21,9 +21,10 @@ QImage rgbFrame(const QImage& frame)
 }
 
 // Row kernels: plain loops over 8-bit rows that the compiler turns into vector code (this
-// file is built with the dynamic vector cost model), with an AVX2 clone chosen at run time.
+// file is built with the dynamic vector cost model), with AVX-512 and AVX2 clones chosen at
+// run time.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
-#define MEASURE_ROW_KERNEL __attribute__((target_clones("avx2", "default")))
+#define MEASURE_ROW_KERNEL __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else
 #define MEASURE_ROW_KERNEL
 #endif
