@@ -100,13 +100,16 @@ void timePainting(int width, int height, QSize view, double* paintMs, double* co
     const double scale = std::min(1.0, std::min(double(view.width()) / width,
                                                 double(view.height()) / height));
     const int rounds = 20;
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < rounds; ++i) {
+    auto paint = [&]() {
         QPainter painter(&target);
         painter.scale(scale, scale);
         painter.drawImage(0, 0, frame32);
-    }
+    };
+    paint();   // the window's backing store is in memory already: fault the target in first
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < rounds; ++i)
+        paint();
     *paintMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
     timer.restart();
     for (int i = 0; i < rounds; ++i) {
