@@ -7,10 +7,10 @@
 // --cold flushes the raw frame from the caches before each run (the figures then include
 // fetching it from memory); --offset N puts the output N bytes after a 64-byte boundary (else where the allocator
 // puts it); --seconds S loops the pipeline for S seconds per size instead (for perf record).
+#include "BenchTiming.h"
 #include "Imaging.h"
 #include "PipelineKernels.h"
 
-#include <time.h>
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
@@ -19,7 +19,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,19 +27,11 @@ using namespace vexo::imaging;
 
 namespace {
 
+using benchtiming::loadAverage;
+
 double threadCpuMs()
 {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) * 1e-6;
-}
-
-std::string loadAverage()
-{
-    std::ifstream file("/proc/loadavg");
-    std::string one, five, fifteen;
-    file >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
+    return benchtiming::threadCpuSeconds() * 1e3;
 }
 
 PipelineSettings typicalSettings(int w, int h)
@@ -78,10 +69,9 @@ struct Figures {
     double min, median;
 };
 
-Figures figuresOf(std::vector<double> times)
+Figures figuresOf(const std::vector<double>& times)
 {
-    std::sort(times.begin(), times.end());
-    return {times.front(), times[times.size() / 2]};
+    return {*std::min_element(times.begin(), times.end()), benchtiming::median(times)};
 }
 
 }  // namespace

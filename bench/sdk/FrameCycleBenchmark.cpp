@@ -9,7 +9,6 @@
 //  - the process CPU time nine started cameras cost while they wait for triggers.
 // Prints figures; it passes or fails nothing.
 #include <sys/resource.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "VexoCameraApi.h"
 
 namespace {
@@ -44,20 +44,8 @@ double processCpuSeconds()
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
-std::string loadAverage()
-{
-    std::ifstream file("/proc/loadavg");
-    std::string one;
-    file >> one;
-    return one;
-}
-
-double threadCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
+using benchtiming::median;
+using benchtiming::threadCpuSeconds;
 
 // A camera list with the three sizes, "uncapped" (rated far above what rendering can do)
 // and one 1080p camera rated for 60 frames per second, in a private device and state folder.
@@ -163,14 +151,6 @@ double mean(const std::vector<double>& v)
     return v.empty() ? 0.0 : sum / static_cast<double>(v.size());
 }
 
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0.0;
-    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-    return v[v.size() / 2];
-}
-
 // Frame cycles on this thread (waiting for a frame costs no CPU), each followed by a plain
 // copy of the same frame, so that cycle and copy see the same machine: a busy neighbour, a
 // slower clock or time taken by the host moves both. Thread CPU seconds of each, and of SdkProcessImage in the cycle.
@@ -248,7 +228,7 @@ int main(int argc, char** argv)
         std::printf("%-10s %9.1f %7.3f %10.3f %7.1f %10.3f %7.1f %7.1f %9.3f %7s\n", name, rate, median(copies) * 1e3,
                     median(standard.cycle) * 1e3, standard.cycleRatioOfMedians(), median(typical.cycle) * 1e3,
                     typical.cycleRatioOfMedians(), typical.cycleRatioOfMeans(), median(typical.process) * 1e3,
-                    loadAverage().c_str());
+                    benchtiming::oneMinuteLoad().c_str());
     }
     const int rated = openForSpeed("BENCH-1080P-60");
     const double ratedRate = deliveredRate(rated, seconds);

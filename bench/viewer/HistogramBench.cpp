@@ -15,9 +15,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "CameraThread.h"
 #include "HistogramLogic.h"
 #include "VexoCameraApi.h"
@@ -29,12 +29,7 @@ constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 constexpr int kFramesPerSecond = 30;
 
-double threadCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
+using benchtiming::threadCpuSeconds;
 
 QString loadAverage()
 {
