@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 namespace vexo::imaging {
 namespace {
@@ -109,8 +110,9 @@ bool isIdentity(const uint8_t* table)
 
 // Per-row scratch of one processing call; thread_local so concurrent calls never share.
 // The finished planes (after demosaic, saturation or luma) of the last three rows (four
-// where two rows are sharpened at a time) form a ring, each plane padded by one sample on both sides that repeats the edge sample, so
-// sharpening can run on them one row behind, before packing.
+// where two rows are sharpened at a time) form a ring, each plane padded by one sample on
+// both sides that repeats the edge sample, so sharpening can run on them one row behind,
+// before packing.
 struct RowBuffers {
     std::vector<uint8_t> storage;
     uint8_t* padded[3] = {};    // ring of padded raw rows, tables applied
@@ -135,7 +137,9 @@ struct RowBuffers {
         // Every row's first sample on a 64-byte boundary (the padded rows' second byte), with
         // room for one padding sample before it and the 64-byte blocks' reads after it.
         const size_t stride = (static_cast<size_t>(w) + 64) / 64 * 64 + 64;
-        storage.resize(22 * stride + 64);
+        const size_t rows = std::size(padded) + std::size(plane) * std::size(plane[0]) +
+                                std::size(grey) + std::size(sharp);
+        storage.resize(rows * stride + 64);
         uint8_t* p = storage.data();
         p += (64 - reinterpret_cast<uintptr_t>(p) % 64) % 64;
         auto take = [&p, stride]() {
@@ -527,28 +531,34 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
     const int fused = planes == 3 ? kernels::sharpenPackWidth(w) : 0;
     const bool bgrOrder = s.outputFormat != kPixelRGB8;
     const int slots = fused > 0 ? 4 : 3;
+    // Plane k of ring slot i in the output's byte order.
+    auto outputPlane = [&](int i, int k) { return planeOf(i, bgrOrder ? 2 - k : k); };
+    // The planes above, at and below output row y (the edge rows repeat).
+    auto planeRowsOf = [&](int y) {
+        const int up = std::max(y - 1, 0) % slots, cur = y % slots, down = std::min(y + 1, h - 1) % slots;
+        kernels::PlaneRows rows;
+        for (int k = 0; k < 3; ++k) {
+            rows.up[k] = outputPlane(up, k);
+            rows.cur[k] = outputPlane(cur, k);
+            rows.down[k] = outputPlane(down, k);
+        }
+        return rows;
+    };
     // The samples from `fused` on of output row y: sharpened from the planes, then packed.
     auto sharpenTail = [&](int y, uint8_t* dst) {
-        const int up = std::max(y - 1, 0) % slots, cur = y % slots, down = std::min(y + 1, h - 1) % slots;
-        for (int k = 0; k < 3; ++k) {
-            const int c = bgrOrder ? 2 - k : k;
-            kernels::sharpenRow(planeOf(up, c) + fused, planeOf(cur, c) + fused, planeOf(down, c) + fused,
-                                w - fused, 1, amount16, buffers.sharp[k] + fused);
-        }
+        const kernels::PlaneRows rows = planeRowsOf(y);
+        for (int k = 0; k < 3; ++k)
+            kernels::sharpenRow(rows.up[k] + fused, rows.cur[k] + fused, rows.down[k] + fused, w - fused, 1,
+                                amount16, buffers.sharp[k] + fused);
         kernels::packTail(buffers.sharp[0], buffers.sharp[1], buffers.sharp[2], fused, w, static_cast<int>(bpp),
                           s.mirrorHorizontal, dst);
     };
     // Output rows y and y + 1, from plane rows y - 1 .. y + 2 (all in the image).
     auto sharpenPairAndPack = [&](int y) {
-        kernels::PlaneRows rows;
+        const kernels::PlaneRows rows = planeRowsOf(y);
         const uint8_t* fourth[3];
-        for (int k = 0; k < 3; ++k) {
-            const int c = bgrOrder ? 2 - k : k;
-            rows.up[k] = planeOf(std::max(y - 1, 0) % slots, c);
-            rows.cur[k] = planeOf(y % slots, c);
-            rows.down[k] = planeOf((y + 1) % slots, c);
-            fourth[k] = planeOf((y + 2) % slots, c);
-        }
+        for (int k = 0; k < 3; ++k)
+            fourth[k] = outputPlane((y + 2) % slots, k);
         uint8_t* first = outputRow(y);
         uint8_t* second = outputRow(y + 1);
         kernels::sharpenPackPlanePair(rows, fourth, fused, amount16, static_cast<int>(bpp), w, s.mirrorHorizontal,
@@ -562,15 +572,9 @@ int ImagePipeline::process(const RawFrame& input, uint8_t* out, size_t outSize) 
         const int up = std::max(y - 1, 0) % slots, cur = y % slots, down = std::min(y + 1, h - 1) % slots;
         uint8_t* const* sharp = buffers.sharp;
         if (fused > 0) {
-            kernels::PlaneRows rows;
-            for (int k = 0; k < 3; ++k) {
-                const int c = bgrOrder ? 2 - k : k;
-                rows.up[k] = planeOf(up, c);
-                rows.cur[k] = planeOf(cur, c);
-                rows.down[k] = planeOf(down, c);
-            }
             uint8_t* dst = outputRow(y);
-            kernels::sharpenPackPlanes(rows, fused, amount16, static_cast<int>(bpp), w, s.mirrorHorizontal, dst);
+            kernels::sharpenPackPlanes(planeRowsOf(y), fused, amount16, static_cast<int>(bpp), w,
+                                       s.mirrorHorizontal, dst);
             if (fused < w)
                 sharpenTail(y, dst);
             return;
