@@ -321,6 +321,21 @@ void CameraWindowTest::openedWindowShowsFramesAndTitle()
     auto* view = window->findChild<QGraphicsView*>("graphicsView");
     QTRY_COMPARE_WITH_TIMEOUT(view->scene()->sceneRect(), QRectF(0, 0, 650, 480), kDeadlineMs);
     QTRY_VERIFY_WITH_TIMEOUT(window->acquisitionThread()->frameCount() > 3, kDeadlineMs);
+    // Every frame counted as shown is painted: the view repaints for each one (a few may
+    // share a repaint when they come faster than the screen is updated).
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    view->viewport()->installEventFilter(&counter);
+    const int shownBefore = window->shownFrameCount();
+    QTRY_VERIFY_WITH_TIMEOUT(window->shownFrameCount() >= shownBefore + 20, kDeadlineMs);
+    view->viewport()->removeEventFilter(&counter);
+    QVERIFY2(counter.paints >= 10, qPrintable(QString::number(counter.paints)));
 }
 
 void CameraWindowTest::closeStopsTheThreadBeforeClosingTheCamera()

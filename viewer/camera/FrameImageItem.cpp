@@ -17,6 +17,16 @@ void FrameImageItem::setImage(const QImage& image)
     update();
 }
 
+bool FrameImageItem::replaceImage(const QImage& image)
+{
+    if (image.size() != frame.size() || frame.isNull()) {
+        setImage(image);
+        return false;
+    }
+    frame = image;
+    return true;
+}
+
 void FrameImageItem::keepOwnCopy()
 {
     if (!frame.isNull())
