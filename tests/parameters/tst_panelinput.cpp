@@ -542,12 +542,24 @@ private slots:
         window->resize(1280, 800);
         window->findChild<QAction*>(language)->trigger();
         auto* pages = w<QToolBox>("toolBox_2");
+        // A nickname of several words, as users give them, wraps instead of widening the
+        // device page (and with it the panel, at the camera windows' cost).
+        auto* nickname = w<QLabel>("label_deviceName");
+        const QString shortName = nickname->text();
+        QWidget* devicePage = w<QWidget>("page_deviceinfo");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const int narrow = devicePage->minimumSizeHint().width();
+        nickname->setText(QStringLiteral("USB focus 4-channel camera, line two"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(devicePage->minimumSizeHint().width(), narrow);
         for (int i = 0; i < pages->count(); ++i) {
             pages->setCurrentIndex(i);
             QWidget* page = pages->widget(i);
             auto* area = qobject_cast<QScrollArea*>(page->parentWidget()->parentWidget());
             QVERIFY(area);
             QTRY_VERIFY_WITH_TIMEOUT(area->isVisible(), kDeadlineMs);
+            // Layouts settle on posted requests; the scroll bar is judged after them.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
             QTRY_VERIFY2_WITH_TIMEOUT(area->horizontalScrollBar()->maximum() == 0,
                                       qPrintable(QString("%1 needs %2 more pixels")
                                                      .arg(pages->itemText(i))
@@ -555,6 +567,7 @@ private slots:
                                       kDeadlineMs);
         }
         pages->setCurrentIndex(0);
+        nickname->setText(shortName);
     }
 };
 
