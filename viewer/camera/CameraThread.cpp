@@ -448,14 +448,7 @@ void CameraThread::acquireFrame(QImage image)
         displayedItem = new FrameImageItem;
         mainScene->addItem(displayedItem);
     }
-    // A frame of the size shown so far repaints the part of the view it covers straight
-    // away: the scene's own route for a changed item takes two more trips through the
-    // event loop for every frame.
-    if (displayedItem->replaceImage(image)) {
-        QGraphicsView* view = ui->graphicsView;
-        const QRect covered = view->mapFromScene(displayedItem->sceneBoundingRect()).boundingRect();
-        view->viewport()->update(covered.adjusted(-2, -2, 2, 2));
-    }
+    displayedItem->setImage(image);
     mainScene->setOpaqueArea(displayedItem->boundingRect());
     displayingFrame = true;
     ++framesShown;

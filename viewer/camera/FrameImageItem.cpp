@@ -1,5 +1,7 @@
 #include "FrameImageItem.h"
 
+#include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
 
@@ -11,20 +13,23 @@ FrameImageItem::FrameImageItem(QGraphicsItem* parent) : QGraphicsItem(parent)
 
 void FrameImageItem::setImage(const QImage& image)
 {
-    if (image.size() != frame.size())
-        prepareGeometryChange();
-    frame = image;
-    update();
-}
-
-bool FrameImageItem::replaceImage(const QImage& image)
-{
-    if (image.size() != frame.size() || frame.isNull()) {
-        setImage(image);
-        return false;
+    const bool sameSize = !frame.isNull() && image.size() == frame.size();
+    if (!sameSize || !scene()) {
+        if (image.size() != frame.size())
+            prepareGeometryChange();
+        frame = image;
+        update();
+        return;
     }
     frame = image;
-    return true;
+    if (!isVisible())
+        return;
+    // A new frame of the same size repaints the views straight away: the scene's route for
+    // a changed item (its dirty-item pass, then each view's pending updates) takes two more
+    // trips through the event loop for every frame.
+    const QRectF area = sceneBoundingRect();
+    for (QGraphicsView* view : scene()->views())
+        view->viewport()->update(view->mapFromScene(area).boundingRect().adjusted(-2, -2, 2, 2));
 }
 
 void FrameImageItem::keepOwnCopy()

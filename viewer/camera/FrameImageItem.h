@@ -16,10 +16,6 @@ public:
 
     // Shows image from now on; the item's geometry follows its size.
     void setImage(const QImage& image);
-    // Shows image from now on without asking the scene to repaint the item, when it has
-    // the size of the image shown so far (true); the caller then repaints the views. A new
-    // size goes the way of setImage() (false).
-    bool replaceImage(const QImage& image);
     const QImage& image() const { return frame; }
     QSize size() const { return frame.size(); }
     // Replaces a wrapped buffer with a copy the item owns.
