@@ -20,6 +20,7 @@
 
 #include "CameraWindowLogic.h"
 #include "CustomGraphicsScene.h"
+#include "DirectFrameDisplay.h"
 #include "PictureLogic.h"
 #include "FrameCopies.h"
 #include "FrameImageItem.h"
@@ -86,6 +87,7 @@ CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::Ca
     ui->graphicsView->viewport()->setAutoFillBackground(false);
     ui->graphicsView->viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     ui->graphicsView_Navigation->setScene(navigationScene);
+    directOutput = new directdisplay::DirectFrameOutput(ui->graphicsView);
     connect(mainScene, SIGNAL(openCamera(const QString&)), this,
             SLOT(on_openCamera(const QString&)));
 
@@ -283,6 +285,7 @@ void CameraThread::startAcquisitionThread()
         qDebug() << "SdkSetOutputFormat returned" << result;
     updateMeasureMonochrome();
     videoThread = new CVideoThread(handle, this);
+    videoThread->handOver().setMemorySource(directdisplay::memorySource());
     videoThread->setNativeFrames(nativeFrameReaders > 0);
     ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPauseIcon)));
     // The fit waits for the camera's first frame; the placeholder's size means nothing.
@@ -448,6 +451,8 @@ void CameraThread::acquireFrame(QImage image)
         displayedItem = new FrameImageItem;
         mainScene->addItem(displayedItem);
     }
+    displayedItem->setPresenter(directOutput);
+    directOutput->setAllowed(!mainScene->drawsOverFrames());
     displayedItem->setImage(image);
     mainScene->setOpaqueArea(displayedItem->boundingRect());
     displayingFrame = true;

@@ -17,6 +17,9 @@ namespace Ui {
 class CameraThread;
 }
 class CustomGraphicsScene;
+namespace directdisplay {
+class DirectFrameOutput;
+}
 class MeasureTools;
 class QAction;
 class FrameImageItem;
@@ -273,6 +276,7 @@ private:
     quint32 imageHeight = 0;
     CustomGraphicsScene* mainScene = nullptr;
     FrameImageItem* displayedItem = nullptr;
+    directdisplay::DirectFrameOutput* directOutput = nullptr;
     bool displayingFrame = false;
     // Open histograms and tools that read the camera's own values of deep frames.
     int nativeFrameReaders = 0;

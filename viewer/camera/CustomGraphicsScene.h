@@ -28,6 +28,11 @@ public:
     void setToolOverlay(const QImage& marks, const QRectF& area,
                         const QVector<windowlogic::OverlayLine>& lines);
     const QImage& toolMarks() const { return marks; }
+    // Lines or marks are drawn over the frames.
+    bool drawsOverFrames() const
+    {
+        return !overlay.isEmpty() || !marks.isNull() || !outlines.isEmpty();
+    }
     const QVector<windowlogic::OverlayLine>& toolLines() const { return outlines; }
 
 signals:

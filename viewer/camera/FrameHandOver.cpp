@@ -5,6 +5,19 @@
 
 namespace framehandover {
 
+namespace {
+
+class HeapMemory : public FrameMemory {
+public:
+    explicit HeapMemory(std::size_t size) : bytes(new (std::nothrow) uchar[size]) {}
+    uchar* data() override { return bytes.get(); }
+
+private:
+    std::unique_ptr<uchar[]> bytes;
+};
+
+}  // namespace
+
 FrameHandOver::FrameHandOver() = default;
 
 uchar* FrameHandOver::backBuffer(std::size_t bytes)
@@ -12,10 +25,14 @@ uchar* FrameHandOver::backBuffer(std::size_t bytes)
     // Only this thread touches the back slot between deliveries, so no lock is needed.
     Slot& slot = buffers[back];
     if (slot.capacity < bytes) {
-        slot.bytes.reset(new (std::nothrow) uchar[bytes]);
+        slot.memory.reset();  // before the new memory, so that the old does not add to it
+        slot.memory = memorySource ? memorySource(bytes) : nullptr;
+        if (!slot.memory || !slot.memory->data())
+            slot.memory = std::make_shared<HeapMemory>(bytes);
+        slot.bytes = slot.memory->data();
         slot.capacity = slot.bytes ? bytes : 0;
     }
-    return slot.bytes.get();
+    return slot.bytes;
 }
 
 bool FrameHandOver::deliver(int width, int height, int bytesPerLine, QImage::Format format,
@@ -28,7 +45,7 @@ bool FrameHandOver::deliver(int width, int height, int bytesPerLine, QImage::For
     filled.format = format;
     filled.frame = frame;
     {
-        const QImage image(filled.bytes.get(), width, height, bytesPerLine, format);
+        const QImage image(filled.bytes, width, height, bytesPerLine, format);
         std::lock_guard<std::mutex> lock(sinkMutex);
         for (FrameSink* sink : sinks)
             sink->takeFrame(image, frame);
@@ -70,7 +87,7 @@ bool FrameHandOver::takeNewest(QImage& image, FrameInfo& frame)
     std::swap(front, middle);
     fresh = false;
     const Slot& slot = buffers[front];
-    image = QImage(slot.bytes.get(), slot.width, slot.height, slot.bytesPerLine, slot.format);
+    image = QImage(slot.bytes, slot.width, slot.height, slot.bytesPerLine, slot.format);
     frame = slot.frame;
     taken.fetch_add(1);
     return true;

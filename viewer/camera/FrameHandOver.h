@@ -9,6 +9,7 @@
 #include <QtGlobal>
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -35,11 +36,24 @@ public:
     virtual void takeFrame(const QImage& image, const FrameInfo& frame) = 0;
 };
 
+// Memory a slot keeps its frames in: the heap unless the hand-over is given another source
+// (a display that shows frames straight from shared memory gives it shared segments).
+class FrameMemory {
+public:
+    virtual ~FrameMemory() = default;
+    virtual uchar* data() = 0;
+};
+// bytes of new memory, or null when they cannot be had (the slot then tries the heap).
+using FrameMemorySource = std::function<std::shared_ptr<FrameMemory>(std::size_t bytes)>;
+
 class FrameHandOver {
 public:
     FrameHandOver();
     FrameHandOver(const FrameHandOver&) = delete;
     FrameHandOver& operator=(const FrameHandOver&) = delete;
+
+    // Where slots get their memory from now on; set it before the first frame.
+    void setMemorySource(FrameMemorySource source) { memorySource = std::move(source); }
 
     // ---- The acquisition thread
     // A buffer of at least bytes to put the next frame in; never one a reader holds.
@@ -70,7 +84,8 @@ public:
 
 private:
     struct Slot {
-        std::unique_ptr<uchar[]> bytes;
+        std::shared_ptr<FrameMemory> memory;
+        uchar* bytes = nullptr;  // memory's data
         std::size_t capacity = 0;
         int width = 0;
         int height = 0;
@@ -82,6 +97,7 @@ private:
     // Slots change roles by swapping indices: back (being filled), middle (the newest
     // delivered), front (held by the reader).
     Slot buffers[3];
+    FrameMemorySource memorySource;
     int back = 0;
     int middle = 1;
     int front = 2;

@@ -28,8 +28,15 @@ void FrameImageItem::setImage(const QImage& image)
     // a changed item (its dirty-item pass, then each view's pending updates) takes two more
     // trips through the event loop for every frame.
     const QRectF area = sceneBoundingRect();
-    for (QGraphicsView* view : scene()->views())
+    for (QGraphicsView* view : scene()->views()) {
+        QRegion left;
+        if (framePresenter && framePresenter->present(view, frame, *this, left)) {
+            if (!left.isEmpty())
+                view->viewport()->update(left);
+            continue;
+        }
         view->viewport()->update(view->mapFromScene(area).boundingRect().adjusted(-2, -2, 2, 2));
+    }
 }
 
 void FrameImageItem::keepOwnCopy()

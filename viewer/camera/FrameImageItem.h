@@ -8,6 +8,20 @@
 // buffer): its owner must call keepOwnCopy() before that buffer goes away.
 #include <QGraphicsItem>
 #include <QImage>
+#include <QRegion>
+
+class QGraphicsView;
+
+// Shows frames in a view by other means than Qt's painting of the view.
+class FramePresenter {
+public:
+    virtual ~FramePresenter() = default;
+    // Shows image, drawn by item, in view where it can. True when it showed the frame;
+    // area is then set to the part of the viewport Qt must still paint (what lies over the
+    // frame). False when it showed nothing.
+    virtual bool present(QGraphicsView* view, const QImage& image, const QGraphicsItem& item,
+                         QRegion& area) = 0;
+};
 
 class FrameImageItem : public QGraphicsItem {
 public:
@@ -20,6 +34,8 @@ public:
     QSize size() const { return frame.size(); }
     // Replaces a wrapped buffer with a copy the item owns.
     void keepOwnCopy();
+    // Offered each new frame of an unchanged size before the views repaint it; null for none.
+    void setPresenter(FramePresenter* presenter) { framePresenter = presenter; }
 
     int type() const override { return Type; }
     QRectF boundingRect() const override;
@@ -29,4 +45,5 @@ public:
 
 private:
     QImage frame;
+    FramePresenter* framePresenter = nullptr;
 };

@@ -1,0 +1,428 @@
+#include "DirectFrameDisplay.h"
+
+#include <QDebug>
+#include <QGraphicsItem>
+#include <QGraphicsView>
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+#include <atomic>
+#include <cmath>
+#include <map>
+#include <mutex>
+
+#ifdef VEXO_HAVE_XSHM
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#endif
+
+namespace directdisplay {
+
+namespace {
+
+constexpr int kCheckIntervalMs = 100;
+// While frames come, Qt repaints one every this many checks.
+constexpr int kRefreshEveryChecks = 10;
+
+std::atomic<quint64> directFrames{0};
+
+bool integral(qreal v)
+{
+    return std::abs(v - std::round(v)) < 1e-6;
+}
+
+#ifdef VEXO_HAVE_XSHM
+
+// A SysV segment, removed as soon as it is made: it goes away when the last process
+// attached to it (this one or the X server) detaches, even if this one crashes.
+class SharedSegment : public framehandover::FrameMemory {
+public:
+    SharedSegment(int id, uchar* address) : shmId(id), address(address) {}
+    ~SharedSegment() override;
+    uchar* data() override { return address; }
+    int id() const { return shmId; }
+
+private:
+    const int shmId;
+    uchar* const address;
+};
+
+// Segments by address, so that a frame's memory is found from its image.
+std::mutex segmentsMutex;
+std::map<const uchar*, std::weak_ptr<SharedSegment>>& segmentsByAddress()
+{
+    static std::map<const uchar*, std::weak_ptr<SharedSegment>> segments;
+    return segments;
+}
+
+SharedSegment::~SharedSegment()
+{
+    {
+        std::lock_guard<std::mutex> lock(segmentsMutex);
+        segmentsByAddress().erase(address);
+    }
+    shmdt(address);
+}
+
+std::shared_ptr<framehandover::FrameMemory> newSegment(std::size_t bytes)
+{
+    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (id < 0)
+        return nullptr;
+    void* at = shmat(id, nullptr, 0);
+    // Linux lets the X server attach a segment already marked for removal.
+    shmctl(id, IPC_RMID, nullptr);
+    if (at == reinterpret_cast<void*>(-1))
+        return nullptr;
+    auto segment = std::make_shared<SharedSegment>(id, static_cast<uchar*>(at));
+    std::lock_guard<std::mutex> lock(segmentsMutex);
+    segmentsByAddress()[segment->data()] = segment;
+    return segment;
+}
+
+std::shared_ptr<SharedSegment> segmentAt(const uchar* address)
+{
+    std::lock_guard<std::mutex> lock(segmentsMutex);
+    auto it = segmentsByAddress().find(address);
+    return it == segmentsByAddress().end() ? nullptr : it->second.lock();
+}
+
+// The X side, on a connection of its own, used in the GUI thread only. Each put is followed
+// by a round trip: once it returns the server has read the frame, so the hand-over may
+// refill its memory. Any X error ends direct display for the process.
+class XShmScreen {
+public:
+    static XShmScreen& instance()
+    {
+        static XShmScreen screen;
+        return screen;
+    }
+
+    bool usable() const { return display && !failed; }
+    bool put(unsigned long window, const QImage& image, const QPoint& viewportInWindow,
+             const QPoint& frameInViewport, const QRegion& region);
+    // Detaches the segments nobody but the server uses any more.
+    void releaseUnused();
+    int attachedCount() const { return int(attached.size()); }
+
+private:
+    struct Attachment {
+        std::shared_ptr<SharedSegment> segment;
+        XShmSegmentInfo info{};
+        XImage* image = nullptr;
+    };
+    struct WindowInfo {
+        bool suitable = false;
+        Visual* visual = nullptr;
+        unsigned long root = 0;
+    };
+
+    XShmScreen();
+    bool attach(Attachment& attachment);
+    bool ensureImage(Attachment& attachment, const QImage& image, Visual* visual);
+    const WindowInfo& windowInfo(unsigned long window);
+    bool checkErrors(const char* what);
+    static void destroyImage(XImage* image);
+    static int onError(Display* display, XErrorEvent* event);
+
+    Display* display = nullptr;
+    bool failed = false;
+    std::map<int, Attachment> attached;
+    std::map<unsigned long, WindowInfo> windows;
+    std::map<unsigned long, GC> gcByRoot;
+
+    static Display* errorDisplay;
+    static int lastError;
+    static int (*previousHandler)(Display*, XErrorEvent*);
+};
+
+Display* XShmScreen::errorDisplay = nullptr;
+int XShmScreen::lastError = 0;
+int (*XShmScreen::previousHandler)(Display*, XErrorEvent*) = nullptr;
+
+int XShmScreen::onError(Display* display, XErrorEvent* event)
+{
+    if (display == errorDisplay) {
+        lastError = event->error_code;
+        return 0;
+    }
+    return previousHandler ? previousHandler(display, event) : 0;
+}
+
+XShmScreen::XShmScreen()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb") ||
+        qgetenv("VEXO_DIRECT_DISPLAY") == "0")
+        return;
+    display = XOpenDisplay(nullptr);
+    if (!display)
+        return;
+    errorDisplay = display;
+    previousHandler = XSetErrorHandler(&XShmScreen::onError);
+    int major = 0;
+    int minor = 0;
+    Bool pixmaps = False;
+    if (!XShmQueryVersion(display, &major, &minor, &pixmaps) ||
+        ImageByteOrder(display) != LSBFirst) {
+        failed = true;
+        return;
+    }
+    // A server on another machine reports MIT-SHM but cannot attach our memory.
+    auto probe = std::static_pointer_cast<SharedSegment>(newSegment(4096));
+    Attachment test;
+    test.segment = probe;
+    if (!probe || !attach(test)) {
+        failed = true;
+        return;
+    }
+    XShmDetach(display, &test.info);
+    XSync(display, False);
+}
+
+bool XShmScreen::checkErrors(const char* what)
+{
+    if (lastError == 0)
+        return true;
+    qWarning() << "Direct frame display off after X error" << lastError << "in" << what;
+    lastError = 0;
+    failed = true;
+    return false;
+}
+
+bool XShmScreen::attach(Attachment& attachment)
+{
+    attachment.info.shmid = attachment.segment->id();
+    attachment.info.shmaddr = reinterpret_cast<char*>(attachment.segment->data());
+    attachment.info.readOnly = True;
+    if (!XShmAttach(display, &attachment.info))
+        return false;
+    XSync(display, False);
+    return checkErrors("XShmAttach");
+}
+
+void XShmScreen::destroyImage(XImage* image)
+{
+    if (!image)
+        return;
+    image->data = nullptr;  // the segment's, not the image's
+    XDestroyImage(image);
+}
+
+bool XShmScreen::ensureImage(Attachment& attachment, const QImage& image, Visual* visual)
+{
+    const int rowPixels = image.bytesPerLine() / 4;
+    char* data = reinterpret_cast<char*>(const_cast<uchar*>(image.constBits()));
+    XImage* x = attachment.image;
+    if (x && x->width == rowPixels && x->height == image.height() && x->data == data)
+        return true;
+    destroyImage(x);
+    attachment.image = XShmCreateImage(display, visual, 24, ZPixmap, data, &attachment.info,
+                                       unsigned(rowPixels), unsigned(image.height()));
+    x = attachment.image;
+    return x && x->bits_per_pixel == 32 && x->bytes_per_line == image.bytesPerLine();
+}
+
+const XShmScreen::WindowInfo& XShmScreen::windowInfo(unsigned long window)
+{
+    auto found = windows.find(window);
+    if (found != windows.end())
+        return found->second;
+    WindowInfo info;
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, window, &attributes) && attributes.visual) {
+        const Visual* v = attributes.visual;
+        // The byte order of Qt's 32-bit RGB images.
+        info.suitable = attributes.depth == 24 && v->red_mask == 0xff0000 &&
+                        v->green_mask == 0xff00 && v->blue_mask == 0xff;
+        info.visual = attributes.visual;
+        info.root = attributes.root;
+    }
+    if (windows.size() > 64)
+        windows.clear();
+    return windows[window] = info;
+}
+
+bool XShmScreen::put(unsigned long window, const QImage& image, const QPoint& viewportInWindow,
+                     const QPoint& frameInViewport, const QRegion& region)
+{
+    if (!usable())
+        return false;
+    const std::shared_ptr<SharedSegment> segment = segmentAt(image.constBits());
+    if (!segment)
+        return false;
+    const WindowInfo& target = windowInfo(window);
+    if (!checkErrors("XGetWindowAttributes") || !target.suitable)
+        return false;
+
+    auto found = attached.find(segment->id());
+    if (found == attached.end()) {
+        releaseUnused();
+        Attachment attachment;
+        attachment.segment = segment;
+        if (!attach(attachment))
+            return false;
+        found = attached.emplace(segment->id(), attachment).first;
+    }
+    Attachment& attachment = found->second;
+    if (!ensureImage(attachment, image, target.visual))
+        return false;
+    GC& gc = gcByRoot[target.root];
+    if (!gc)
+        gc = XCreateGC(display, window, 0, nullptr);
+    for (const QRect& r : region) {
+        XShmPutImage(display, window, gc, attachment.image, r.x() - frameInViewport.x(),
+                     r.y() - frameInViewport.y(), viewportInWindow.x() + r.x(),
+                     viewportInWindow.y() + r.y(), unsigned(r.width()), unsigned(r.height()),
+                     False);
+    }
+    XSync(display, False);  // the server has read the frame once this returns
+    return checkErrors("XShmPutImage");
+}
+
+void XShmScreen::releaseUnused()
+{
+    if (!display)
+        return;
+    bool detached = false;
+    for (auto it = attached.begin(); it != attached.end();) {
+        // Only this map holds the segment: the hand-over has let it go.
+        if (it->second.segment.use_count() == 1) {
+            destroyImage(it->second.image);
+            XShmDetach(display, &it->second.info);
+            detached = true;
+            it = attached.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (detached)
+        XFlush(display);
+}
+
+#endif  // VEXO_HAVE_XSHM
+
+}  // namespace
+
+framehandover::FrameMemorySource memorySource()
+{
+#ifdef VEXO_HAVE_XSHM
+    if (XShmScreen::instance().usable())
+        return &newSegment;
+#endif
+    return {};
+}
+
+int attachedSegments()
+{
+#ifdef VEXO_HAVE_XSHM
+    return XShmScreen::instance().attachedCount();
+#else
+    return 0;
+#endif
+}
+
+quint64 framesPut()
+{
+    return directFrames.load();
+}
+
+QRegion coveredByWidgets(const QWidget* viewport)
+{
+    QRegion covered;
+    for (const QObject* child : viewport->children()) {
+        const auto* widget = qobject_cast<const QWidget*>(child);
+        if (widget && widget->isVisible() && !widget->isWindow())
+            covered += widget->geometry();
+    }
+    QPoint offset;  // the origin of the current ancestor's parent, in viewport coordinates
+    for (const QWidget* w = viewport; !w->isWindow() && w->parentWidget(); w = w->parentWidget()) {
+        offset -= w->pos();
+        const QObjectList& siblings = w->parentWidget()->children();
+        for (int i = siblings.indexOf(const_cast<QWidget*>(w)) + 1; i < siblings.size(); ++i) {
+            const auto* widget = qobject_cast<const QWidget*>(siblings.at(i));
+            if (widget && widget->isVisible() && !widget->isWindow())
+                covered += widget->geometry().translated(offset);
+        }
+    }
+    return covered & viewport->rect();
+}
+
+DirectFrameOutput::DirectFrameOutput(QGraphicsView* view) : QObject(view), view(view)
+{
+    refreshTimer.setInterval(kCheckIntervalMs);
+    connect(&refreshTimer, &QTimer::timeout, this, &DirectFrameOutput::checkQtCopy);
+}
+
+DirectFrameOutput::~DirectFrameOutput()
+{
+#ifdef VEXO_HAVE_XSHM
+    XShmScreen::instance().releaseUnused();
+#endif
+}
+
+bool DirectFrameOutput::present(QGraphicsView* target, const QImage& image,
+                                const QGraphicsItem& item, QRegion& area)
+{
+#ifdef VEXO_HAVE_XSHM
+    if (target != view || !allowedFlag || image.depth() != 32 || image.bytesPerLine() % 4 != 0 ||
+        !XShmScreen::instance().usable())
+        return false;
+    // Only where the frame's pixels are the screen's pixels.
+    const QTransform toViewport = item.deviceTransform(view->viewportTransform());
+    if (toViewport.type() > QTransform::TxTranslate || !integral(toViewport.dx()) ||
+        !integral(toViewport.dy()))
+        return false;
+    QWidget* viewport = view->viewport();
+    QWidget* top = viewport->window();
+    QWindow* window = top->windowHandle();
+    if (!window || !window->isExposed() || !viewport->isVisible() || top->devicePixelRatioF() != 1.0)
+        return false;
+
+    const QRect frame(QPoint(qRound(toViewport.dx()), qRound(toViewport.dy())), image.size());
+    const QRegion covered = coveredByWidgets(viewport) & frame;
+    const QRegion shown = (viewport->visibleRegion() & frame) - covered;
+    if (!XShmScreen::instance().put(window->winId(), image, viewport->mapTo(top, QPoint(0, 0)),
+                                    frame.topLeft(), shown))
+        return false;
+    area = covered;
+    lastFrame = frame;
+    qtCopyStale = true;
+    ++puts;
+    directFrames.fetch_add(1);
+    if (!refreshTimer.isActive())
+        refreshTimer.start();
+    return true;
+#else
+    Q_UNUSED(target)
+    Q_UNUSED(image)
+    Q_UNUSED(item)
+    Q_UNUSED(area)
+    return false;
+#endif
+}
+
+void DirectFrameOutput::checkQtCopy()
+{
+#ifdef VEXO_HAVE_XSHM
+    XShmScreen::instance().releaseUnused();
+#endif
+    if (puts != putsAtLastCheck) {
+        putsAtLastCheck = puts;
+        if (++busyChecks < kRefreshEveryChecks)
+            return;
+    }
+    busyChecks = 0;
+    if (!qtCopyStale) {
+        refreshTimer.stop();
+        return;
+    }
+    qtCopyStale = false;
+    ++refreshes;
+    view->viewport()->update(lastFrame);
+}
+
+}  // namespace directdisplay
