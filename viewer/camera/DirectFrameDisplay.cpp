@@ -122,6 +122,7 @@ private:
     };
 
     XShmScreen();
+    ~XShmScreen();
     bool attach(Attachment& attachment);
     bool ensureImage(Attachment& attachment, const QImage& image, Visual* visual);
     const WindowInfo& windowInfo(unsigned long window);
@@ -181,6 +182,21 @@ XShmScreen::XShmScreen()
     }
     XShmDetach(display, &test.info);
     XSync(display, False);
+}
+
+XShmScreen::~XShmScreen()
+{
+    if (!display)
+        return;
+    for (auto& entry : attached) {
+        destroyImage(entry.second.image);
+        XShmDetach(display, &entry.second.info);
+    }
+    attached.clear();
+    for (auto& entry : gcByRoot)
+        XFreeGC(display, entry.second);
+    XSetErrorHandler(previousHandler);
+    XCloseDisplay(display);
 }
 
 bool XShmScreen::checkErrors(const char* what)
@@ -379,7 +395,8 @@ bool DirectFrameOutput::present(QGraphicsView* target, const QImage& image,
     QWidget* viewport = view->viewport();
     QWidget* top = viewport->window();
     QWindow* window = top->windowHandle();
-    if (!window || !window->isExposed() || !viewport->isVisible() || top->devicePixelRatioF() != 1.0)
+    if (!window || !window->isExposed() || !viewport->isVisible() ||
+        top->devicePixelRatioF() != 1.0)
         return false;
 
     const QRect frame(QPoint(qRound(toViewport.dx()), qRound(toViewport.dy())), image.size());

@@ -53,8 +53,10 @@ public:
                  QRegion& area) override;
 
     quint64 framesPutHere() const { return puts; }
-    // Frames Qt repainted to bring its copy of the window up to date.
+    // Frames Qt repainted to bring its copy of the window up to date, and whether it holds
+    // the last frame put.
     quint64 qtRefreshes() const { return refreshes; }
+    bool qtCopyUpToDate() const { return !qtCopyStale; }
 
 private:
     void checkQtCopy();

@@ -40,8 +40,7 @@ public:
     int type() const override { return Type; }
     QRectF boundingRect() const override;
     QPainterPath opaqueArea() const override;
-    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
-               QWidget* widget) override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
 private:
     QImage frame;
