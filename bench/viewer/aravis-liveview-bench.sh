@@ -7,7 +7,11 @@
 # Runs inside a network namespace that has only loopback (GigE discovery broadcasts on
 # every interface and must not reach other hosts), under its own Xvfb display.
 #
-#   bench/viewer/aravis-liveview-bench.sh [build folder] [seconds]
+#   bench/viewer/aravis-liveview-bench.sh [build folder] [seconds] [rounds]
+#
+# The host's speed drifts between measurements, and each figure is taken at another time:
+# rounds > 1 measures every set-up that many times in turn, so that a ratio is read from
+# several pairs rather than one.
 #
 # arv-viewer needs gstreamer1.0-plugins-base, -bad and -gtk3; its shown frames are the
 # buffers its video sink renders (GStreamer's basesink log). There is no window manager,
@@ -21,10 +25,12 @@
 set -eu
 build=$(cd "${1:-build}" && pwd)
 seconds=${2:-20}
-exec unshare -n sh -s "$build" "$seconds" <<'INNER'
+rounds=${3:-1}
+exec unshare -n sh -s "$build" "$seconds" "$rounds" <<'INNER'
 set -eu
 build=$1
 seconds=$2
+rounds=$3
 warmup=4
 ip link set lo up
 scratch=$(mktemp -d)
@@ -81,6 +87,10 @@ arv_viewer() {
   rm -f "$log"
 }
 
+round=1
+while [ "$round" -le "$rounds" ]; do
+[ "$rounds" -gt 1 ] && echo "=== round $round of $rounds"
+round=$((round + 1))
 for setup in "1920 1080 30 BayerRG8" "1920 1080 30 Mono8" "1280 720 60 BayerRG8"; do
   set -- $setup
   arv-tool-0.8 control Width=$1 Height=$2 PixelFormat=$4 AcquisitionFrameRate=$3 >/dev/null
@@ -92,5 +102,6 @@ for setup in "1920 1080 30 BayerRG8" "1920 1080 30 Mono8" "1280 720 60 BayerRG8"
   arv_viewer
   # 1280 + 10 of borders wide; 728 + 81 of header and status bar high: a 1280x728 video area.
   arv_viewer 1290 809
+done
 done
 INNER
