@@ -103,8 +103,10 @@ public:
     }
 
     bool usable() const { return display && !failed; }
-    bool put(unsigned long window, const QImage& image, const QPoint& viewportInWindow,
-             const QPoint& frameInViewport, const QRegion& region);
+    // Puts region (viewport coordinates) of image, whose origin lies at frameInViewport,
+    // into window, whose size Qt has as windowSize.
+    bool put(unsigned long window, const QSize& windowSize, const QImage& image,
+             const QPoint& viewportInWindow, const QPoint& frameInViewport, const QRegion& region);
     // Detaches the segments nobody but the server uses any more.
     void releaseUnused();
     int attachedCount() const { return int(attached.size()); }
@@ -119,13 +121,14 @@ private:
         bool suitable = false;
         Visual* visual = nullptr;
         unsigned long root = 0;
+        QSize size;
     };
 
     XShmScreen();
     ~XShmScreen();
     bool attach(Attachment& attachment);
     bool ensureImage(Attachment& attachment, const QImage& image, Visual* visual);
-    const WindowInfo& windowInfo(unsigned long window);
+    const WindowInfo& windowInfo(unsigned long window, const QSize& size);
     bool checkErrors(const char* what);
     static void destroyImage(XImage* image);
     static int onError(Display* display, XErrorEvent* event);
@@ -242,35 +245,40 @@ bool XShmScreen::ensureImage(Attachment& attachment, const QImage& image, Visual
     return x && x->bits_per_pixel == 32 && x->bytes_per_line == image.bytesPerLine();
 }
 
-const XShmScreen::WindowInfo& XShmScreen::windowInfo(unsigned long window)
+const XShmScreen::WindowInfo& XShmScreen::windowInfo(unsigned long window, const QSize& size)
 {
     auto found = windows.find(window);
-    if (found != windows.end())
+    if (found != windows.end() && found->second.size == size)
         return found->second;
     WindowInfo info;
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(display, window, &attributes) && attributes.visual) {
         const Visual* v = attributes.visual;
-        // The byte order of Qt's 32-bit RGB images.
+        // The byte order of Qt's 32-bit RGB images, and the size Qt gave the window: the
+        // connection is opened on $DISPLAY, and a window of that number on another server
+        // (Qt started with -display) would be someone else's.
         info.suitable = attributes.depth == 24 && v->red_mask == 0xff0000 &&
-                        v->green_mask == 0xff00 && v->blue_mask == 0xff;
+                        v->green_mask == 0xff00 && v->blue_mask == 0xff &&
+                        QSize(attributes.width, attributes.height) == size;
         info.visual = attributes.visual;
         info.root = attributes.root;
+        info.size = QSize(attributes.width, attributes.height);
     }
     if (windows.size() > 64)
         windows.clear();
     return windows[window] = info;
 }
 
-bool XShmScreen::put(unsigned long window, const QImage& image, const QPoint& viewportInWindow,
-                     const QPoint& frameInViewport, const QRegion& region)
+bool XShmScreen::put(unsigned long window, const QSize& windowSize, const QImage& image,
+                     const QPoint& viewportInWindow, const QPoint& frameInViewport,
+                     const QRegion& region)
 {
     if (!usable())
         return false;
     const std::shared_ptr<SharedSegment> segment = segmentAt(image.constBits());
     if (!segment)
         return false;
-    const WindowInfo& target = windowInfo(window);
+    const WindowInfo& target = windowInfo(window, windowSize);
     if (!checkErrors("XGetWindowAttributes") || !target.suitable)
         return false;
 
@@ -402,8 +410,8 @@ bool DirectFrameOutput::present(QGraphicsView* target, const QImage& image,
     const QRect frame(QPoint(qRound(toViewport.dx()), qRound(toViewport.dy())), image.size());
     const QRegion covered = coveredByWidgets(viewport) & frame;
     const QRegion shown = (viewport->visibleRegion() & frame) - covered;
-    if (!XShmScreen::instance().put(window->winId(), image, viewport->mapTo(top, QPoint(0, 0)),
-                                    frame.topLeft(), shown))
+    if (!XShmScreen::instance().put(window->winId(), top->size(), image,
+                                    viewport->mapTo(top, QPoint(0, 0)), frame.topLeft(), shown))
         return false;
     area = covered;
     lastFrame = frame;
