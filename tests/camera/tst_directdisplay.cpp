@@ -24,7 +24,9 @@ namespace {
 
 constexpr int kDeadlineMs = 30000;
 
-// An Xvfb of this process's own, on the first free display, listening on no network.
+// An Xvfb of this process's own, on the first free display, listening on no network. It
+// ends with the process rather than with this object: connections closed after main
+// returns still need it.
 class PrivateXServer {
 public:
     PrivateXServer()
@@ -32,7 +34,7 @@ public:
         int fds[2];
         if (pipe(fds) != 0)
             return;
-        pid = fork();
+        const pid_t pid = fork();
         if (pid == 0) {
             close(fds[0]);
             const std::string fd = std::to_string(fds[1]);
@@ -74,12 +76,8 @@ public:
     QByteArray display() const { return name; }
 
 private:
-    // Not ended here: connections closed after main returns still need the server.
-    pid_t pid = -1;
     QByteArray name;
 };
-
-PrivateXServer* xServer = nullptr;
 
 }  // namespace
 
@@ -347,7 +345,6 @@ void DirectDisplayTest::widgetsOverTheViewAreLeftToQt()
 int main(int argc, char** argv)
 {
     PrivateXServer server;
-    xServer = &server;
     if (!server.display().isEmpty()) {
         qputenv("DISPLAY", server.display());
         qputenv("QT_QPA_PLATFORM", "xcb");

@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
-#include <atomic>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -27,8 +26,6 @@ namespace {
 constexpr int kCheckIntervalMs = 100;
 // While frames come, Qt repaints one every this many checks.
 constexpr int kRefreshEveryChecks = 10;
-
-std::atomic<quint64> directFrames{0};
 
 bool integral(qreal v)
 {
@@ -121,7 +118,7 @@ private:
         bool suitable = false;
         Visual* visual = nullptr;
         unsigned long root = 0;
-        QSize size;
+        QSize size;  // Qt's size of the window when this was asked
     };
 
     XShmScreen();
@@ -262,8 +259,8 @@ const XShmScreen::WindowInfo& XShmScreen::windowInfo(unsigned long window, const
                         QSize(attributes.width, attributes.height) == size;
         info.visual = attributes.visual;
         info.root = attributes.root;
-        info.size = QSize(attributes.width, attributes.height);
     }
+    info.size = size;
     if (windows.size() > 64)
         windows.clear();
     return windows[window] = info;
@@ -349,11 +346,6 @@ int attachedSegments()
 #endif
 }
 
-quint64 framesPut()
-{
-    return directFrames.load();
-}
-
 QRegion coveredByWidgets(const QWidget* viewport)
 {
     QRegion covered;
@@ -417,7 +409,6 @@ bool DirectFrameOutput::present(QGraphicsView* target, const QImage& image,
     lastFrame = frame;
     qtCopyStale = true;
     ++puts;
-    directFrames.fetch_add(1);
     if (!refreshTimer.isActive())
         refreshTimer.start();
     return true;
@@ -446,7 +437,6 @@ void DirectFrameOutput::checkQtCopy()
         return;
     }
     qtCopyStale = false;
-    ++refreshes;
     view->viewport()->update(lastFrame);
 }
 

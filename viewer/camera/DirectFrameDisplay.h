@@ -31,9 +31,8 @@ namespace directdisplay {
 // thread; the source itself may be called in any thread.
 framehandover::FrameMemorySource memorySource();
 
-// Segments the X server has attached for us, and the frames put directly: for tests.
+// Segments the X server has attached for us: for tests.
 int attachedSegments();
-quint64 framesPut();
 
 // The widgets drawn over viewport within its window, in viewport coordinates: its visible
 // children, and the visible later siblings of it and of each of its ancestors (a later
@@ -53,9 +52,7 @@ public:
                  QRegion& area) override;
 
     quint64 framesPutHere() const { return puts; }
-    // Frames Qt repainted to bring its copy of the window up to date, and whether it holds
-    // the last frame put.
-    quint64 qtRefreshes() const { return refreshes; }
+    // Qt's copy of the window holds the last frame put.
     bool qtCopyUpToDate() const { return !qtCopyStale; }
 
 private:
@@ -69,7 +66,6 @@ private:
     quint64 puts = 0;
     quint64 putsAtLastCheck = 0;
     int busyChecks = 0;
-    quint64 refreshes = 0;
 };
 
 }  // namespace directdisplay
