@@ -176,6 +176,7 @@ bool DirectDisplayTest::waitForDirectFrame()
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
+    output()->finishPuts();  // the put has reached the screen
     return true;
 }
 

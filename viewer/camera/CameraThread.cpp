@@ -424,6 +424,8 @@ void CameraThread::takeNewestFrame()
     // that appears gets its format from the next frame on.
     static const QMetaMethod shownSignal = QMetaMethod::fromSignal(&CameraThread::frameShown);
     videoThread->setScreenOnly(!isSignalConnected(shownSignal) && !measureTools->anyOn());
+    // Taking a frame gives the shown one's memory back to the acquisition thread.
+    directOutput->finishPuts();
     if (videoThread->handOver().takeNewest(image, frame)) {
         measureTools->setNativeFrame(frame.native, frame.nativeBits);
         acquireFrame(image);

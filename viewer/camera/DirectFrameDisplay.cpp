@@ -88,9 +88,11 @@ std::shared_ptr<SharedSegment> segmentAt(const uchar* address)
     return it == segmentsByAddress().end() ? nullptr : it->second.lock();
 }
 
-// The X side, on a connection of its own, used in the GUI thread only. Each put is followed
-// by a round trip: once it returns the server has read the frame, so the hand-over may
-// refill its memory. Any X error ends direct display for the process.
+// The X side, on a connection of its own, used in the GUI thread only. A put asks for the
+// server's completion event, and finishPuts() waits for it: once it returns the server has
+// read the frame, so the hand-over may refill its memory. By the next frame the event has
+// nearly always come, so the GUI thread seldom waits for the server. Any X error ends
+// direct display for the process.
 class XShmScreen {
 public:
     static XShmScreen& instance()
@@ -104,6 +106,9 @@ public:
     // into window, whose size Qt has as windowSize.
     bool put(unsigned long window, const QSize& windowSize, const QImage& image,
              const QPoint& viewportInWindow, const QPoint& frameInViewport, const QRegion& region);
+    // Returns once the server has read every frame put so far. False when an X error came
+    // (direct display is then off; the last frame put may not be on the screen).
+    bool finishPuts();
     // Detaches the segments nobody but the server uses any more.
     void releaseUnused();
     int attachedCount() const { return int(attached.size()); }
@@ -132,6 +137,8 @@ private:
 
     Display* display = nullptr;
     bool failed = false;
+    int completionType = 0;    // the event type of XShmCompletionEvent on this connection
+    int completionsOwed = 0;   // puts whose completion event has not been read yet
     std::map<int, Attachment> attached;
     std::map<unsigned long, WindowInfo> windows;
     std::map<unsigned long, GC> gcByRoot;
@@ -172,6 +179,7 @@ XShmScreen::XShmScreen()
         failed = true;
         return;
     }
+    completionType = XShmGetEventBase(display) + ShmCompletion;
     // A server on another machine reports MIT-SHM but cannot attach our memory.
     auto probe = std::static_pointer_cast<SharedSegment>(newSegment(4096));
     Attachment test;
@@ -294,13 +302,38 @@ bool XShmScreen::put(unsigned long window, const QSize& windowSize, const QImage
     GC& gc = gcByRoot[target.root];
     if (!gc)
         gc = XCreateGC(display, window, 0, nullptr);
-    for (const QRect& r : region) {
-        XShmPutImage(display, window, gc, attachment.image, r.x() - frameInViewport.x(),
-                     r.y() - frameInViewport.y(), viewportInWindow.x() + r.x(),
-                     viewportInWindow.y() + r.y(), unsigned(r.width()), unsigned(r.height()),
-                     False);
+    if (region.isEmpty())
+        return true;
+    // The server handles a connection's requests in order: the last put's completion
+    // means every earlier one is done too.
+    const QRect* const last = region.end() - 1;
+    for (const QRect* r = region.begin(); r != region.end(); ++r) {
+        XShmPutImage(display, window, gc, attachment.image, r->x() - frameInViewport.x(),
+                     r->y() - frameInViewport.y(), viewportInWindow.x() + r->x(),
+                     viewportInWindow.y() + r->y(), unsigned(r->width()),
+                     unsigned(r->height()), r == last ? True : False);
     }
-    XSync(display, False);  // the server has read the frame once this returns
+    ++completionsOwed;
+    XFlush(display);
+    return true;
+}
+
+bool XShmScreen::finishPuts()
+{
+    if (!display || completionsOwed == 0)
+        return true;
+    // Reads what the server has sent without waiting; only if a completion is still owed
+    // after that, a round trip (after which every one is queued) makes sure.
+    XEvent event;
+    XEventsQueued(display, QueuedAfterReading);
+    while (completionsOwed > 0 && XCheckTypedEvent(display, completionType, &event))
+        --completionsOwed;
+    if (completionsOwed > 0) {
+        XSync(display, False);
+        while (XCheckTypedEvent(display, completionType, &event)) {
+        }
+        completionsOwed = 0;
+    }
     return checkErrors("XShmPutImage");
 }
 
@@ -308,6 +341,7 @@ void XShmScreen::releaseUnused()
 {
     if (!display)
         return;
+    finishPuts();
     bool detached = false;
     for (auto it = attached.begin(); it != attached.end();) {
         // Only this map holds the segment: the hand-over has let it go.
@@ -418,6 +452,15 @@ bool DirectFrameOutput::present(QGraphicsView* target, const QImage& image,
     Q_UNUSED(item)
     Q_UNUSED(area)
     return false;
+#endif
+}
+
+void DirectFrameOutput::finishPuts()
+{
+#ifdef VEXO_HAVE_XSHM
+    // After an X error the last frame put may be missing: Qt paints it.
+    if (!XShmScreen::instance().finishPuts() && qtCopyStale)
+        view->viewport()->update(lastFrame);
 #endif
 }
 

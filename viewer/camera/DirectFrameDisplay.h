@@ -51,6 +51,10 @@ public:
     bool present(QGraphicsView* view, const QImage& image, const QGraphicsItem& item,
                  QRegion& area) override;
 
+    // Returns once the X server has read the frames put: call it before the memory of the
+    // frame shown last may be written again (before the next frame is taken).
+    void finishPuts();
+
     quint64 framesPutHere() const { return puts; }
     // Qt's copy of the window holds the last frame put.
     bool qtCopyUpToDate() const { return !qtCopyStale; }
