@@ -22,6 +22,12 @@
 # 1280x720 frame at half size, a quarter of the pixels our window paints), and with its
 # window enlarged so that its video area is our camera window's view (1280x728), which is
 # the comparison at equal work on the screen.
+#
+# Our window is measured twice as well: with the pointer off it, and with the pointer over
+# the lower half of the video, where the camera window's tool bar shows over the moving
+# image (Qt or the direct display then also paints the tool bar for every frame). The
+# X server runs with -noreset, so the pointer stays where it was put while no client is
+# connected.
 set -eu
 build=$(cd "${1:-build}" && pwd)
 seconds=${2:-20}
@@ -35,7 +41,7 @@ warmup=4
 ip link set lo up
 scratch=$(mktemp -d)
 display=:$((60 + $$ % 200))
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 arv-fake-gv-camera-0.8 -i 127.0.0.1 >/dev/null 2>&1 &
 camera=$!
@@ -49,7 +55,7 @@ ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 # arv_viewer [width height]: with a size, the window is made that large after it starts.
 arv_viewer() {
   if ! command -v arv-viewer-0.8 >/dev/null || ! command -v xdotool >/dev/null; then
-    echo "arv-viewer-0.8     | not measured: arv-viewer-0.8 or xdotool missing"
+    echo "arv-viewer-0.8, own window    | not measured: arv-viewer-0.8 or xdotool missing"
     return
   fi
   log=$scratch/gst.log
@@ -61,11 +67,11 @@ arv_viewer() {
   xdotool mousemove 160 116 click 1
   sleep 1
   xdotool mousemove 78 276 click 1
-  label="arv-viewer-0.8     "
+  label="arv-viewer-0.8, own window    "
   if [ $# -eq 2 ]; then
     window=$(xdotool search --pid $viewer 2>/dev/null | tail -1)
     [ -n "$window" ] && xdotool windowsize "$window" "$1" "$2"
-    label="arv-viewer-0.8 big "
+    label="arv-viewer-0.8, our view size "
   fi
   sleep "$warmup"
   hz=$(getconf CLK_TCK)
@@ -87,6 +93,12 @@ arv_viewer() {
   rm -f "$log"
 }
 
+# prismora <label>: our camera window on the fake camera.
+prismora() {
+  VEXOCAM_BACKENDS=aravis "$build/bin/liveview_bench" --seconds "$seconds" --camera GV01 $mono 2>/dev/null |
+    grep -v '^platform' | sed "s/^/Prismora, $(printf '%-20s' "$*") | /"
+}
+
 round=1
 while [ "$round" -le "$rounds" ]; do
 [ "$rounds" -gt 1 ] && echo "=== round $round of $rounds"
@@ -97,8 +109,15 @@ for setup in "1920 1080 30 BayerRG8" "1920 1080 30 Mono8" "1280 720 60 BayerRG8"
   echo "== fake GigE camera sending $1x$2 $4 at $3 fps (load $(cut -d' ' -f1-3 /proc/loadavg))"
   mono=
   [ "$4" = Mono8 ] && mono=--mono
-  VEXOCAM_BACKENDS=aravis "$build/bin/liveview_bench" --seconds "$seconds" --camera GV01 $mono 2>/dev/null |
-    grep -v '^platform' | sed 's/^/Prismora window     | /'
+  # Our window sits at the top left, 1280 wide, its video from y = 25 to 753.
+  if command -v xdotool >/dev/null; then
+    xdotool mousemove 1590 990
+    prismora tool bar hidden
+    xdotool mousemove 640 600
+    prismora "tool bar shown"
+  else
+    prismora "pointer unknown"
+  fi
   arv_viewer
   # 1280 + 10 of borders wide; 728 + 81 of header and status bar high: a 1280x728 video area.
   arv_viewer 1290 809

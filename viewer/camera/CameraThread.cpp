@@ -88,6 +88,7 @@ CameraThread::CameraThread(QWidget* parent) : QDockWidget(parent), ui(new Ui::Ca
     ui->graphicsView->viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     ui->graphicsView_Navigation->setScene(navigationScene);
     directOutput = new directdisplay::DirectFrameOutput(ui->graphicsView);
+    directOutput->setOverlay(ui->widget);  // the floating tool bar
     connect(mainScene, SIGNAL(openCamera(const QString&)), this,
             SLOT(on_openCamera(const QString&)));
 

@@ -1,12 +1,15 @@
 #include "DirectFrameDisplay.h"
 
+#include <QChildEvent>
 #include <QDebug>
 #include <QGraphicsItem>
 #include <QGraphicsView>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QWidget>
 #include <QWindow>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -380,12 +383,16 @@ int attachedSegments()
 #endif
 }
 
-QRegion coveredByWidgets(const QWidget* viewport)
+QRegion coveredByWidgets(const QWidget* viewport, const QWidget* except)
 {
+    auto over = [except](const QObject* object) {
+        const auto* widget = qobject_cast<const QWidget*>(object);
+        return widget && widget != except && widget->isVisible() && !widget->isWindow() ? widget
+                                                                                         : nullptr;
+    };
     QRegion covered;
     for (const QObject* child : viewport->children()) {
-        const auto* widget = qobject_cast<const QWidget*>(child);
-        if (widget && widget->isVisible() && !widget->isWindow())
+        if (const QWidget* widget = over(child))
             covered += widget->geometry();
     }
     QPoint offset;  // the origin of the current ancestor's parent, in viewport coordinates
@@ -393,8 +400,7 @@ QRegion coveredByWidgets(const QWidget* viewport)
         offset -= w->pos();
         const QObjectList& siblings = w->parentWidget()->children();
         for (int i = siblings.indexOf(const_cast<QWidget*>(w)) + 1; i < siblings.size(); ++i) {
-            const auto* widget = qobject_cast<const QWidget*>(siblings.at(i));
-            if (widget && widget->isVisible() && !widget->isWindow())
+            if (const QWidget* widget = over(siblings.at(i)))
                 covered += widget->geometry().translated(offset);
         }
     }
@@ -409,8 +415,102 @@ DirectFrameOutput::DirectFrameOutput(QGraphicsView* view) : QObject(view), view(
 
 DirectFrameOutput::~DirectFrameOutput()
 {
+    dropStage();
 #ifdef VEXO_HAVE_XSHM
     XShmScreen::instance().releaseUnused();
+#endif
+}
+
+void DirectFrameOutput::setOverlay(QWidget* widget)
+{
+    overlay = widget;
+    overlayPictureStale = true;
+    if (widget)
+        watchOverlay(widget);
+}
+
+void DirectFrameOutput::watchOverlay(QObject* object)
+{
+    object->installEventFilter(this);
+    for (QObject* child : object->children()) {
+        if (child->isWidgetType())
+            watchOverlay(child);
+    }
+}
+
+bool DirectFrameOutput::eventFilter(QObject* watched, QEvent* event)
+{
+    Q_UNUSED(watched)
+    switch (event->type()) {
+        case QEvent::Paint:
+            // Qt painted the overlay or a part of it: it may look different now.
+            if (!renderingOverlay)
+                overlayPictureStale = true;
+            break;
+        case QEvent::ChildAdded: {
+            QObject* child = static_cast<QChildEvent*>(event)->child();
+            if (child->isWidgetType())
+                watchOverlay(child);
+            overlayPictureStale = true;
+            break;
+        }
+        case QEvent::ChildRemoved:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::StyleChange:
+            overlayPictureStale = true;
+            break;
+        default:
+            break;
+    }
+    return false;
+}
+
+void DirectFrameOutput::dropStage()
+{
+    overlayStage = QImage();
+    stageMemory.reset();
+}
+
+bool DirectFrameOutput::composeOverlay(const QImage& image, const QRect& frame,
+                                       const QRect& where)
+{
+#ifdef VEXO_HAVE_XSHM
+    if (image.format() != QImage::Format_RGB32)
+        return false;
+    if (overlayPictureStale || overlayPicture.size() != where.size()) {
+        overlayPicture = QImage(where.size(), QImage::Format_ARGB32_Premultiplied);
+        overlayPicture.fill(Qt::transparent);
+        renderingOverlay = true;
+        overlay->render(&overlayPicture, QPoint(), QRegion(), QWidget::DrawChildren);
+        renderingOverlay = false;
+        overlayPictureStale = false;
+    }
+    if (overlayStage.size() != where.size()) {
+        dropStage();
+        stageMemory = newSegment(std::size_t(where.width()) * std::size_t(where.height()) * 4);
+        if (!stageMemory)
+            return false;
+        overlayStage = QImage(stageMemory->data(), where.width(), where.height(),
+                              where.width() * 4, QImage::Format_RGB32);
+    }
+    // The server may still be reading the stage of the frame before.
+    if (!XShmScreen::instance().finishPuts())
+        return false;
+    const QPoint from = where.topLeft() - frame.topLeft();
+    for (int y = 0; y < where.height(); ++y) {
+        std::memcpy(overlayStage.scanLine(y), image.constScanLine(from.y() + y) + 4 * from.x(),
+                    std::size_t(where.width()) * 4);
+    }
+    QPainter painter(&overlayStage);
+    painter.drawImage(0, 0, overlayPicture);
+    return true;
+#else
+    Q_UNUSED(image)
+    Q_UNUSED(frame)
+    Q_UNUSED(where)
+    return false;
 #endif
 }
 
@@ -434,11 +534,29 @@ bool DirectFrameOutput::present(QGraphicsView* target, const QImage& image,
         return false;
 
     const QRect frame(QPoint(qRound(toViewport.dx()), qRound(toViewport.dy())), image.size());
-    const QRegion covered = coveredByWidgets(viewport) & frame;
-    const QRegion shown = (viewport->visibleRegion() & frame) - covered;
-    if (!XShmScreen::instance().put(window->winId(), top->size(), image,
-                                    viewport->mapTo(top, QPoint(0, 0)), frame.topLeft(), shown))
+    const QRegion visible = viewport->visibleRegion() & frame;
+    const QPoint viewportInWindow = viewport->mapTo(top, QPoint(0, 0));
+    QRegion covered = coveredByWidgets(viewport) & frame;
+    QRect overlayArea;
+    if (overlay && overlay->isVisible() && overlay->window() == top && !covered.isEmpty()) {
+        const QRegion others = coveredByWidgets(viewport, overlay) & frame;
+        const QRect where(overlay->mapTo(top, QPoint(0, 0)) - viewportInWindow, overlay->size());
+        // Drawn here only when it lies over visible frame pixels alone, under no other widget.
+        if (covered != others && (QRegion(where) - visible).isEmpty() && !others.intersects(where) &&
+            composeOverlay(image, frame, where)) {
+            covered = others;
+            overlayArea = where;
+        }
+    }
+    const QRegion shown = visible - covered - overlayArea;
+    XShmScreen& screen = XShmScreen::instance();
+    if (!screen.put(window->winId(), top->size(), image, viewportInWindow, frame.topLeft(), shown))
         return false;
+    if (!overlayArea.isEmpty() && !screen.put(window->winId(), top->size(), overlayStage,
+                                              viewportInWindow, overlayArea.topLeft(),
+                                              QRegion(overlayArea))) {
+        covered += overlayArea;  // Qt paints it after all
+    }
     area = covered;
     lastFrame = frame;
     qtCopyStale = true;
@@ -476,7 +594,12 @@ void DirectFrameOutput::checkQtCopy()
     }
     busyChecks = 0;
     if (!qtCopyStale) {
+        // Frames have stopped: the overlay's stage goes until they come again.
         refreshTimer.stop();
+        dropStage();
+#ifdef VEXO_HAVE_XSHM
+        XShmScreen::instance().releaseUnused();
+#endif
         return;
     }
     qtCopyStale = false;
