@@ -305,6 +305,10 @@
         <translation>Frames received %1 lost %2 incomplete %3 · packets missing %4 resent %5 · %6 MB/s · buffer underruns %7</translation>
     </message>
     <message>
+        <source> (暂停时跳过 %1)</source>
+        <translation> (skipped while paused %1)</translation>
+    </message>
+    <message>
         <source>GigE 图像经普通 UDP 套接字接收 (程序没有 CAP_NET_RAW 权限, 不能使用包套接字), CPU 占用更高. 解决: sudo setcap cap_net_raw+ep %1</source>
         <translation>GigE images arrive through an ordinary UDP socket (the program lacks the CAP_NET_RAW capability and cannot use a packet socket), which costs more CPU. Fix: sudo setcap cap_net_raw+ep %1</translation>
     </message>

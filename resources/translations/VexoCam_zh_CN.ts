@@ -305,6 +305,10 @@
         <translation>帧 收到 %1 丢失 %2 不完整 %3 · 包 缺失 %4 重发 %5 · %6 MB/s · 缓冲不足 %7</translation>
     </message>
     <message>
+        <source> (暂停时跳过 %1)</source>
+        <translation> (暂停时跳过 %1)</translation>
+    </message>
+    <message>
         <source>GigE 图像经普通 UDP 套接字接收 (程序没有 CAP_NET_RAW 权限, 不能使用包套接字), CPU 占用更高. 解决: sudo setcap cap_net_raw+ep %1</source>
         <translation>GigE 图像经普通 UDP 套接字接收 (程序没有 CAP_NET_RAW 权限, 不能使用包套接字), CPU 占用更高. 解决: sudo setcap cap_net_raw+ep %1</translation>
     </message>

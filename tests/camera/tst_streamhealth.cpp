@@ -2,6 +2,7 @@
 // feature browser.
 #include <QAction>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 #include <memory>
@@ -30,8 +31,10 @@ private slots:
     void rateBetweenReadings_data();
     void rateBetweenReadings();
     void textNamesEveryCounter();
+    void framesSkippedWhilePausedAreNotLost();
     void adviceGivesTheFixOncePerProcess();
     void windowShowsLiveCounters();
+    void pausedWindowSaysWhatItSkipped();
     void contextMenuAsksForTheFeatureBrowser();
 
 private:
@@ -85,6 +88,41 @@ void StreamHealthTest::textNamesEveryCounter()
         QVERIFY2(text.contains(part), qPrintable(text + " lacks " + part));
 }
 
+void StreamHealthTest::framesSkippedWhilePausedAreNotLost()
+{
+    auto counters = [](uint64_t lost, uint64_t incomplete = 0, uint64_t underruns = 0) {
+        VexoStreamStatistics c{};
+        c.framesLost = lost;
+        c.framesIncomplete = incomplete;
+        c.bufferUnderruns = underruns;
+        return c;
+    };
+    streamhealth::PauseLedger ledger;
+    QCOMPARE(ledger.skipped(counters(4)), quint64(0));
+    ledger.paused(counters(4));
+    ledger.paused(counters(9));  // a second pause request while paused changes nothing
+    QCOMPARE(ledger.skipped(counters(54)), quint64(50));
+    // Incomplete frames and frames without a buffer are losses even while paused.
+    QCOMPARE(ledger.skipped(counters(60, 4, 2)), quint64(50));
+    ledger.resumed(counters(60, 4, 2));
+    // Losses after the pause are the camera's again.
+    QCOMPARE(ledger.skipped(counters(63, 4, 2)), quint64(50));
+    ledger.paused(counters(63, 4, 2));
+    ledger.resumed(counters(73, 4, 2));
+    QCOMPARE(ledger.skipped(counters(80, 4, 2)), quint64(60));
+    // A stream whose counters started again while paused adds nothing of this pause.
+    ledger.paused(counters(80, 4, 2));
+    QCOMPARE(ledger.skipped(counters(1)), quint64(60));
+
+    const QString text = streamhealth::text(counters(80, 4, 2), 1.0, 60);
+    QVERIFY2(text.contains(QStringLiteral("丢失 20 (暂停时跳过 60) 不完整 4")) &&
+                 text.endsWith(QStringLiteral("缓冲不足 2")),
+             qPrintable(text));
+    // Never below nothing, and nothing said of pauses that skipped nothing.
+    QVERIFY(streamhealth::text(counters(3), 1.0, 60).contains(QStringLiteral("丢失 0 ")));
+    QVERIFY(!streamhealth::text(counters(3), 1.0, 0).contains(QStringLiteral("暂停")));
+}
+
 void StreamHealthTest::adviceGivesTheFixOncePerProcess()
 {
     VexoStreamAdvice advice{};
@@ -131,6 +169,24 @@ void StreamHealthTest::windowShowsLiveCounters()
     QVERIFY(label->text().contains("MB/s"));
     window.closeCamera();
     QTRY_VERIFY_WITH_TIMEOUT(!label->isVisible(), kDeadlineMs);
+}
+
+void StreamHealthTest::pausedWindowSaysWhatItSkipped()
+{
+    CameraThread window;
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.resize(640, 480);
+    window.show();
+    auto* label = window.findChild<QLabel*>("label_streamHealth");
+    QVERIFY(window.startCamera(testcameras::kSecond));
+    QTRY_VERIFY_WITH_TIMEOUT(label->isVisible() && !label->text().isEmpty(), kDeadlineMs);
+    auto* pause = window.findChild<QPushButton*>("pushButton_open");
+    pause->click();
+    // The library's buffers fill while no frame is taken; the frames after that are named
+    // as skipped while paused, not as lost.
+    QTRY_VERIFY_WITH_TIMEOUT(label->text().contains(QStringLiteral("暂停时跳过")), kDeadlineMs);
+    pause->click();
+    window.closeCamera();
 }
 
 void StreamHealthTest::contextMenuAsksForTheFeatureBrowser()

@@ -652,8 +652,10 @@ void CameraThread::togglePlay()
         ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPlayIcon)));
         showStatus(StatusKind::Paused);
         videoThread->setPlaying(false);
+        notePause(true);
     } else {
         ui->pushButton_open->setIcon(QIcon(QString::fromLatin1(kPauseIcon)));
+        notePause(false);
         videoThread->setPlaying(true);
     }
 }

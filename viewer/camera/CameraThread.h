@@ -253,11 +253,14 @@ private:
     void setUpStreamHealth();
     void updateStreamHealth();
     void sayStreamAdvice();
+    // Frames the library drops while paused are shown apart from frames the camera lost.
+    void notePause(bool paused);
     static constexpr int kStreamHealthIntervalMs = 1000;
     QLabel* streamHealthLabel = nullptr;
     QTimer* streamHealthTimer = nullptr;
     streamhealth::Sample streamHealthSample;
     double streamHealthRate = 0;
+    streamhealth::PauseLedger pauseLedger;
 
     Ui::CameraThread* ui;
     GridCell cell;

@@ -35,6 +35,7 @@ void CameraThread::updateStreamHealth()
     if (handle == 0 || SdkGetStreamStatistics(handle, &counters) != VEXO_SDK_OK) {
         streamHealthLabel->hide();
         streamHealthSample = {};
+        pauseLedger = {};
         return;
     }
     const streamhealth::Sample now{counters, QDateTime::currentMSecsSinceEpoch()};
@@ -44,9 +45,21 @@ void CameraThread::updateStreamHealth()
             streamHealthRate = streamhealth::megabytesPerSecond(streamHealthSample, now);
         streamHealthSample = now;
     }
-    streamHealthLabel->setText(streamhealth::text(counters, streamHealthRate));
+    streamHealthLabel->setText(
+        streamhealth::text(counters, streamHealthRate, pauseLedger.skipped(counters)));
     streamHealthLabel->show();
     sayStreamAdvice();
+}
+
+void CameraThread::notePause(bool paused)
+{
+    VexoStreamStatistics counters{};
+    if (handle == 0 || SdkGetStreamStatistics(handle, &counters) != VEXO_SDK_OK)
+        return;
+    if (paused)
+        pauseLedger.paused(counters);
+    else
+        pauseLedger.resumed(counters);
 }
 
 void CameraThread::sayStreamAdvice()

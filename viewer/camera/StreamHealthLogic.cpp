@@ -17,13 +17,52 @@ double megabytesPerSecond(const Sample& earlier, const Sample& later)
     return bytes / 1e6 / (static_cast<double>(later.timeMs - earlier.timeMs) / 1000.0);
 }
 
-QString text(const VexoStreamStatistics& c, double rate)
+namespace {
+
+// Lost frames that were neither incomplete nor without a buffer: frames that gave way to
+// newer ones in the library's full buffers (or that the camera's stream reported missing).
+quint64 givenWay(const VexoStreamStatistics& c)
 {
+    const quint64 other = c.framesIncomplete + c.bufferUnderruns;
+    return c.framesLost > other ? c.framesLost - other : 0;
+}
+
+}  // namespace
+
+void PauseLedger::paused(const VexoStreamStatistics& now)
+{
+    if (pausedNow)
+        return;
+    pausedNow = true;
+    givenWayAtPause = givenWay(now);
+}
+
+void PauseLedger::resumed(const VexoStreamStatistics& now)
+{
+    finished = skipped(now);
+    pausedNow = false;
+}
+
+quint64 PauseLedger::skipped(const VexoStreamStatistics& now) const
+{
+    // Counters that went back belong to another stream: nothing of this pause is in them.
+    const quint64 sincePause = givenWay(now);
+    const bool underway = pausedNow && sincePause > givenWayAtPause;
+    return finished + (underway ? sincePause - givenWayAtPause : 0);
+}
+
+QString text(const VexoStreamStatistics& c, double rate, quint64 skippedWhilePaused)
+{
+    // Beside the lost frames, where a narrow window does not cut it off.
+    QString lost = QString::number(
+        c.framesLost > skippedWhilePaused ? c.framesLost - skippedWhilePaused : 0);
+    if (skippedWhilePaused > 0)
+        lost += QCoreApplication::translate("CameraThread", " (暂停时跳过 %1)").arg(skippedWhilePaused);
     return QCoreApplication::translate(
                "CameraThread",
                "帧 收到 %1 丢失 %2 不完整 %3 · 包 缺失 %4 重发 %5 · %6 MB/s · 缓冲不足 %7")
         .arg(c.framesReceived)
-        .arg(c.framesLost)
+        .arg(lost)
         .arg(c.framesIncomplete)
         .arg(c.packetsMissing)
         .arg(c.packetsResent)

@@ -17,8 +17,28 @@ struct Sample {
 // when the counters went back (a new handle).
 double megabytesPerSecond(const Sample& earlier, const Sample& later);
 
-// "帧 收到 … 丢失 … 不完整 … · 包 缺失 … 重发 … · … MB/s · 缓冲不足 …", translated.
-QString text(const VexoStreamStatistics& counters, double megabytesPerSecond);
+// Frames the library could not keep while the window was paused. A paused window takes no
+// frames, so the library's buffers fill, and each further frame the camera sends takes the
+// place of the oldest one kept, which counts as lost though nothing failed. The line shows
+// those apart: frames lost while paused that were neither incomplete nor without a buffer.
+class PauseLedger {
+public:
+    void paused(const VexoStreamStatistics& now);
+    void resumed(const VexoStreamStatistics& now);
+    // Frames skipped in the pauses so far, the one under way included.
+    quint64 skipped(const VexoStreamStatistics& now) const;
+
+private:
+    quint64 finished = 0;
+    bool pausedNow = false;
+    quint64 givenWayAtPause = 0;
+};
+
+// "帧 收到 … 丢失 … 不完整 … · 包 缺失 … 重发 … · … MB/s · 缓冲不足 …", translated; with
+// frames skipped while paused taken out of the lost frames, and named beside them
+// ("丢失 … (暂停时跳过 …)") when there are any.
+QString text(const VexoStreamStatistics& counters, double megabytesPerSecond,
+             quint64 skippedWhilePaused = 0);
 
 // What the library's stream advice means for the user, with the fix for each of flags
 // (VEXO_SDK_STREAM_...): program is the program to give the capability to. Empty for
