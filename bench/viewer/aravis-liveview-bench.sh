@@ -74,6 +74,12 @@ arv_viewer() {
     label="arv-viewer-0.8, our view size "
   fi
   sleep "$warmup"
+  state=$(awk '{print $3}' "/proc/$viewer/stat" 2>/dev/null || true)
+  if [ -z "$state" ] || [ "$state" = Z ]; then
+    echo "$label| not measured: it exited (gstreamer1.0-plugins-base, -bad and -gtk3 installed?)"
+    rm -f "$log"
+    return
+  fi
   hz=$(getconf CLK_TCK)
   shown0=$(grep -c 'rendering object' "$log" || true)
   cpu0=$(ticks $viewer)
