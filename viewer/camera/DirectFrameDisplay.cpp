@@ -438,9 +438,8 @@ void DirectFrameOutput::watchOverlay(QObject* object)
     }
 }
 
-bool DirectFrameOutput::eventFilter(QObject* watched, QEvent* event)
+bool DirectFrameOutput::eventFilter(QObject*, QEvent* event)
 {
-    Q_UNUSED(watched)
     switch (event->type()) {
         case QEvent::Paint:
             // Qt painted the overlay or a part of it: it may look different now.

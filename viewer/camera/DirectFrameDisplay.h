@@ -9,11 +9,12 @@
 // other zoom or with marks drawn over it. One translucent widget over the frame, the
 // floating tool bar, can instead be drawn by the output itself: it is rendered once into a
 // picture, again only when Qt paints it (hover, a new icon), and that picture is blended
-// over each frame's pixels beneath it. Qt repainting the tool bar and the frame under it for
-// every frame costs more than all the rest of the GUI thread's work on a frame. Frames put directly do not
-// reach Qt's copy of the window, which Qt flushes by itself when part of the window is
-// uncovered; so Qt repaints the frame once a second while frames come, and once shortly
-// after they stop (a pause shows the last frame, not an older one).
+// over each frame's pixels beneath it. Qt repainting the tool bar and the frame under it
+// for every frame costs more than all the rest of the GUI thread's work on a frame.
+//
+// Frames put directly do not reach Qt's copy of the window, which Qt flushes by itself
+// when part of the window is uncovered; so Qt repaints the frame once a second while frames
+// come, and once shortly after they stop (a pause shows the last frame, not an older one).
 //
 // Everywhere else (another platform, a remote X server without MIT-SHM, a scaled screen,
 // VEXO_DIRECT_DISPLAY=0 in the environment) frames take Qt's path only.
@@ -21,9 +22,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
-#include <memory>
 #include <QRegion>
 #include <QTimer>
+#include <memory>
 
 #include "FrameHandOver.h"
 #include "FrameImageItem.h"
