@@ -27,6 +27,8 @@ private slots:
     void toolBar();
     void statusNumbers_data();
     void statusNumbers();
+    void statusGroupsWrapWhole_data();
+    void statusGroupsWrapWhole();
     void crosshairOverlay_data();
     void crosshairOverlay();
     void hotkeyText_data();
@@ -306,6 +308,41 @@ void CameraLogicTest::statusNumbers()
     QCOMPARE(windowlogic::zoomPercentage(1.2), 144);
     QCOMPARE(windowlogic::zoomPercentage(0.5), 25);
     QCOMPARE(windowlogic::zoomPercentage(0.01), 0);
+}
+
+void CameraLogicTest::statusGroupsWrapWhole_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("wrapped");
+    const QString line = QStringLiteral("ab 1 | cd 22 | e 3");
+    QTest::newRow("fits") << line << 18 << line;
+    QTest::newRow("one short") << line << 17 << QStringLiteral("ab 1 | cd 22\ne 3");
+    QTest::newRow("two lines exactly") << line << 12 << QStringLiteral("ab 1 | cd 22\ne 3");
+    QTest::newRow("one group per line") << line << 10 << QStringLiteral("ab 1\ncd 22\ne 3");
+    // A group wider than the line breaks between its words, never before a number.
+    QTest::newRow("narrower than a group") << line << 2 << QStringLiteral("ab 1\ncd 22\ne 3");
+    QTest::newRow("group breaks at its names")
+        << QStringLiteral("aa 1 bb 2 cc 3 | d 4") << 9 << QStringLiteral("aa 1 bb 2\ncc 3\nd 4");
+    QTest::newRow("words of a wide group, then the next group")
+        << QStringLiteral("aa 1 bb 2 cc 3 | d 4") << 11 << QStringLiteral("aa 1 bb 2\ncc 3 | d 4");
+    QTest::newRow("names of several words")
+        << QStringLiteral("x buffer underruns 7 (skipped while paused 9)") << 12
+        << QStringLiteral("x buffer\nunderruns 7\n(skipped\nwhile\npaused 9)");
+    QTest::newRow("no width") << line << 0 << QStringLiteral("ab 1\ncd 22\ne 3");
+    QTest::newRow("wide group in the middle")
+        << QStringLiteral("a | bbbbbbbb | c | d") << 5 << QStringLiteral("a\nbbbbbbbb\nc | d");
+    QTest::newRow("single group") << QStringLiteral("abcdef") << 3 << QStringLiteral("abcdef");
+    QTest::newRow("empty") << QString() << 10 << QString();
+}
+
+void CameraLogicTest::statusGroupsWrapWhole()
+{
+    QFETCH(QString, text);
+    QFETCH(int, width);
+    QFETCH(QString, wrapped);
+    const auto characters = [](const QString& s) { return int(s.size()); };
+    QCOMPARE(windowlogic::wrapGroups(text, QStringLiteral(" | "), width, characters), wrapped);
 }
 
 void CameraLogicTest::hotkeyText_data()

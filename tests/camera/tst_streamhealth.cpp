@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "CameraThread.h"
+#include "GroupedLineLabel.h"
 #include "SimulatedCameras.h"
 #include "StreamHealthLogic.h"
 #include "VexoCameraApi.h"
@@ -157,7 +158,7 @@ void StreamHealthTest::windowShowsLiveCounters()
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.resize(640, 480);
     window.show();
-    auto* label = window.findChild<QLabel*>("label_streamHealth");
+    auto* label = window.findChild<GroupedLineLabel*>("label_streamHealth");
     QVERIFY(label);
     QVERIFY(!label->isVisible());
     QVERIFY(window.startCamera(testcameras::kSecond));
@@ -167,6 +168,18 @@ void StreamHealthTest::windowShowsLiveCounters()
     const QString first = label->text();
     QTRY_VERIFY_WITH_TIMEOUT(label->text() != first, kDeadlineMs);
     QVERIFY(label->text().contains("MB/s"));
+    QVERIFY(!label->text().contains('\n'));
+    // A narrow window wraps the line between its groups instead of cutting its end off:
+    // every line fits, and the lines are the whole line.
+    window.resize(240, 480);
+    QTRY_VERIFY_WITH_TIMEOUT(label->width() < 240 && label->text().count('\n') >= 2, kDeadlineMs);
+    QTRY_VERIFY_WITH_TIMEOUT(label->height() >= label->sizeHint().height(), kDeadlineMs);
+    const QString shown = label->text();
+    for (const QString& line : shown.split('\n'))
+        QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= label->contentsRect().width(),
+                 qPrintable(line));
+    const auto words = [](QString s) { return s.remove(QChar(0x00B7)).simplified(); };
+    QCOMPARE(words(shown), words(label->line()));
     window.closeCamera();
     QTRY_VERIFY_WITH_TIMEOUT(!label->isVisible(), kDeadlineMs);
 }

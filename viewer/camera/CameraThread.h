@@ -25,6 +25,7 @@ class QAction;
 class FrameImageItem;
 class QGraphicsScene;
 class QLabel;
+class GroupedLineLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
@@ -256,7 +257,7 @@ private:
     // Frames the library drops while paused are shown apart from frames the camera lost.
     void notePause(bool paused);
     static constexpr int kStreamHealthIntervalMs = 1000;
-    QLabel* streamHealthLabel = nullptr;
+    GroupedLineLabel* streamHealthLabel = nullptr;
     QTimer* streamHealthTimer = nullptr;
     streamhealth::Sample streamHealthSample;
     double streamHealthRate = 0;

@@ -8,13 +8,14 @@
 #include <QTimer>
 
 #include "CameraThread.h"
+#include "GroupedLineLabel.h"
 #include "StreamHealthLogic.h"
 #include "VexoCameraApi.h"
 #include "ui_CameraThread.h"
 
 void CameraThread::setUpStreamHealth()
 {
-    streamHealthLabel = new QLabel(this);
+    streamHealthLabel = new GroupedLineLabel(QStringLiteral(" \u00B7 "), this);
     streamHealthLabel->setObjectName(QStringLiteral("label_streamHealth"));
     streamHealthLabel->setStyleSheet(QStringLiteral(
         "QLabel#label_streamHealth{background-color: rgb(45, 45, 48); color: rgb(190, 190, 190); "
@@ -45,7 +46,7 @@ void CameraThread::updateStreamHealth()
             streamHealthRate = streamhealth::megabytesPerSecond(streamHealthSample, now);
         streamHealthSample = now;
     }
-    streamHealthLabel->setText(
+    streamHealthLabel->setLine(
         streamhealth::text(counters, streamHealthRate, pauseLedger.skipped(counters)));
     streamHealthLabel->show();
     sayStreamAdvice();

@@ -1,6 +1,7 @@
 #include "CameraWindowLogic.h"
 
 #include <QKeySequence>
+#include <QStringList>
 #include <cmath>
 
 #include "SettingsStore.h"
@@ -34,6 +35,57 @@ int zoomPercentage(double zoom)
 {
     // The small allowance keeps 1.2 × 1.2 × 100 (143.99999…) at 144.
     return static_cast<int>(zoom * zoom * 100 + 1e-9);
+}
+
+namespace {
+// The words of a group a line may start with: a space before a digit keeps the number
+// with its name.
+QStringList wordsOf(const QString& group)
+{
+    QStringList words;
+    int start = 0;
+    for (int i = 0; i + 1 < group.size(); ++i) {
+        if (group[i] == QLatin1Char(' ') && !group[i + 1].isDigit() && i > start) {
+            words << group.mid(start, i - start);
+            start = i + 1;
+        }
+    }
+    words << group.mid(start);
+    return words;
+}
+}  // namespace
+
+QString wrapGroups(const QString& text, const QString& separator, int width,
+                   const std::function<int(const QString&)>& widthOf)
+{
+    if (separator.isEmpty())
+        return text;
+    QStringList lines;
+    QString line;
+    // Appends piece to the line after joint, or starts a new line with it.
+    const auto place = [&](const QString& piece, const QString& joint) {
+        const QString longer = line.isEmpty() ? piece : line + joint + piece;
+        if (line.isEmpty() || widthOf(longer) <= width) {
+            line = longer;
+        } else {
+            lines << line;
+            line = piece;
+        }
+    };
+    for (const QString& group : text.split(separator)) {
+        if (widthOf(group) <= width) {
+            place(group, separator);
+            continue;
+        }
+        // Too wide for any line: the group starts a line and breaks between its words.
+        if (!line.isEmpty())
+            lines << line;
+        line.clear();
+        for (const QString& word : wordsOf(group))
+            place(word, QStringLiteral(" "));
+    }
+    lines << line;
+    return lines.join(QLatin1Char('\n'));
 }
 
 bool isLoneModifier(int key)

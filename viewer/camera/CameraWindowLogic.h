@@ -7,6 +7,7 @@
 #include <QSize>
 #include <QString>
 #include <QVector>
+#include <functional>
 
 struct HotkeySettings;
 
@@ -41,6 +42,13 @@ QVector<OverlayLine> crosshairOverlay(const QVector<CrosshairState>& crosshairs,
 // Zoom percentage of the status line: the shown area relative to the image's pixel
 // area (zoom squared), truncated.
 int zoomPercentage(double zoom);
+
+// A status text of groups joined by separator, cut into lines no wider than width (as
+// widthOf measures) between groups. A group wider than width starts a line and breaks at
+// its spaces, but never before a number, which stays with its name; a word wider still
+// stands alone. The separator is left out where a line ends.
+QString wrapGroups(const QString& text, const QString& separator, int width,
+                   const std::function<int(const QString&)>& widthOf);
 
 enum class HotkeyAction {
     None,
