@@ -21,6 +21,7 @@
 #include "CameraThread.h"
 #include "CustomGraphicsScene.h"
 #include "FrameImageItem.h"
+#include "GroupedLineLabel.h"
 #include "MeasureTools.h"
 #include "ModalDialogWatcher.h"
 #include "SettingsStore.h"
@@ -571,8 +572,20 @@ void CameraWindowTest::statusLineText()
     for (int i = 0; i < zoomSteps; ++i)
         QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
     window->updateFrameRate(capture, display, 123);
-    QCOMPARE(window->findChild<QLabel*>("label_camerainfo")->text(), text);
+    auto* status = window->findChild<GroupedLineLabel*>("label_camerainfo");
+    QCOMPARE(status->line(), text);
     QCOMPARE(window->lastCaptureRate(), capture);
+
+    // A narrow window breaks the line between its groups only: the shown lines are made of
+    // the line's groups, in order.
+    window->resize(240, window->height());
+    QTRY_VERIFY_WITH_TIMEOUT(status->text().count('\n') >= 2, kDeadlineMs);
+    QCOMPARE(status->line(), text);
+    const QString separator = QStringLiteral(" | ");
+    QStringList shownGroups;
+    for (const QString& line : status->text().split('\n'))
+        shownGroups << line.split(separator);
+    QCOMPARE(shownGroups, text.split(separator));
 }
 
 void CameraWindowTest::statusLineUpdatesWhileStreaming()

@@ -211,7 +211,7 @@ void CameraThread::retranslate()
     // The form's text set-up also resets the title and the status line; the window
     // keeps saying which camera it shows and what state it is in.
     const QString title = windowTitle();
-    const QString status = ui->label_camerainfo->text();
+    const QString status = ui->label_camerainfo->line();
     setActionTexts();
     retranslateMeasureTools();
     ui->retranslateUi(this);
@@ -220,7 +220,7 @@ void CameraThread::retranslate()
     ui->label_title->setText(windowTitle());  // unchanged titles send no change event
     updateStreamHealth();
     if (statusKind == StatusKind::Other)
-        ui->label_camerainfo->setText(status);
+        ui->label_camerainfo->setLine(status);
     else
         showStatus(statusKind);
 }
@@ -587,17 +587,17 @@ void CameraThread::showStatus(StatusKind kind)
                     .arg(windowlogic::rateText(lastDisplayFrameRate))
                     .arg(lastPicCount)
                     .arg(zoomPercent);
-            ui->label_camerainfo->setText(text);
+            ui->label_camerainfo->setLine(text);
             break;
         }
         case StatusKind::Paused:
-            ui->label_camerainfo->setText(tr("相机已进入暂停，不再接收来自相机的图像数据"));
+            ui->label_camerainfo->setLine(tr("相机已进入暂停，不再接收来自相机的图像数据"));
             break;
         case StatusKind::Disconnected:
-            ui->label_camerainfo->setText(tr("相机已断开连接，正在等待相机重新接入"));
+            ui->label_camerainfo->setLine(tr("相机已断开连接，正在等待相机重新接入"));
             break;
         case StatusKind::Reconnected:
-            ui->label_camerainfo->setText(tr("相机已重新连接"));
+            ui->label_camerainfo->setLine(tr("相机已重新连接"));
             break;
         case StatusKind::Other:
             break;
@@ -634,7 +634,7 @@ void CameraThread::cameraMessage(QString message)
     if (!statusNoticeHold.hasExpired())
         return;  // a stopped run's reason stays readable
     statusKind = StatusKind::Other;
-    ui->label_camerainfo->setText(message);
+    ui->label_camerainfo->setLine(message);
 }
 
 // ---- Buttons ----------------------------------------------------------------------------

@@ -81,7 +81,7 @@ void CameraThread::toggleContinuousCapture()
             videoThread->startPictureRun(countRun.everyFrames, countRun.limit);
         captureTimer->start(capturelogic::kCountTickMs);
         if (statusNoticeHold.hasExpired())
-            ui->label_camerainfo->setText(tr("相机已进入连续抓图状态"));
+            ui->label_camerainfo->setLine(tr("相机已进入连续抓图状态"));
     } else {
         captureRun.deadlineMs = QDateTime::currentMSecsSinceEpoch() + capture.grapTimeCount;
         captureTimer->start(capturelogic::timeTickMs(capture.grapTimeRadix));

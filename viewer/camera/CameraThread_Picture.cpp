@@ -94,13 +94,13 @@ void CameraThread::cameraSavePic(BYTE* buffer, stImageInfo info)
 
     switch (outcome) {
         case PictureOutcome::Saved:
-            ui->label_camerainfo->setText(tr("SDK保存图片成功"));
+            ui->label_camerainfo->setLine(tr("SDK保存图片成功"));
             break;
         case PictureOutcome::NotSaved:
-            ui->label_camerainfo->setText(tr("图片未保存, 错误码:%1").arg(result));
+            ui->label_camerainfo->setLine(tr("图片未保存, 错误码:%1").arg(result));
             break;
         case PictureOutcome::Refused:
-            ui->label_camerainfo->setText(tr("图片未保存: %1").arg(refusal));
+            ui->label_camerainfo->setLine(tr("图片未保存: %1").arg(refusal));
             break;
         case PictureOutcome::Dropped:
         case PictureOutcome::Pending:

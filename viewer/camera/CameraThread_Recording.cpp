@@ -30,7 +30,7 @@ const char kRecordingIcon[] = ":/images/ICO/RecordOn.png";
 
 void CameraThread::showStatusNotice(const QString& text)
 {
-    ui->label_camerainfo->setText(text);
+    ui->label_camerainfo->setLine(text);
     statusKind = StatusKind::Other;
     statusNoticeHold.setRemainingTime(kNoticeHoldMs);
 }
@@ -235,7 +235,7 @@ void CameraThread::beginRecording(const QString& folder, const RecordSettings& r
         [this, newRecorder]() {
             if (newRecorder == recorder) {
                 stopRecording();
-                showStatusNotice(tr("已达到设定的录制长度. %1").arg(ui->label_camerainfo->text()));
+                showStatusNotice(tr("已达到设定的录制长度. %1").arg(ui->label_camerainfo->line()));
             }
         },
         Qt::QueuedConnection);

@@ -15,7 +15,8 @@
 
 void CameraThread::setUpStreamHealth()
 {
-    streamHealthLabel = new GroupedLineLabel(QStringLiteral(" \u00B7 "), this);
+    streamHealthLabel = new GroupedLineLabel(this);
+    streamHealthLabel->setSeparator(QStringLiteral(" \u00B7 "));
     streamHealthLabel->setObjectName(QStringLiteral("label_streamHealth"));
     streamHealthLabel->setStyleSheet(QStringLiteral(
         "QLabel#label_streamHealth{background-color: rgb(45, 45, 48); color: rgb(190, 190, 190); "

@@ -5,9 +5,13 @@
 
 #include "CameraWindowLogic.h"
 
-GroupedLineLabel::GroupedLineLabel(const QString& separator, QWidget* parent)
-    : QLabel(parent), separator(separator)
+GroupedLineLabel::GroupedLineLabel(QWidget* parent) : QLabel(parent) {}
+
+void GroupedLineLabel::setSeparator(const QString& newSeparator)
 {
+    adoptPlainText();
+    separator = newSeparator;
+    rewrap();
 }
 
 void GroupedLineLabel::setLine(const QString& line)
@@ -16,24 +20,46 @@ void GroupedLineLabel::setLine(const QString& line)
     rewrap();
 }
 
+QString GroupedLineLabel::line()
+{
+    adoptPlainText();
+    return whole;
+}
+
 void GroupedLineLabel::resizeEvent(QResizeEvent* event)
 {
     QLabel::resizeEvent(event);
+    adoptPlainText();
     rewrap();
 }
 
 void GroupedLineLabel::changeEvent(QEvent* event)
 {
     QLabel::changeEvent(event);
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        adoptPlainText();
         rewrap();
+    }
+}
+
+void GroupedLineLabel::adoptPlainText()
+{
+    // Text set through QLabel::setText (or clear) replaces the line, so a later resize
+    // never brings an older line back.
+    if (text() != shown)
+        whole = shown = text();
 }
 
 void GroupedLineLabel::rewrap()
 {
     // QLabel leaves its text unchanged (and the layout alone) when the wrapped text is
     // the same, so the height this may change does not come back here as a new width.
-    const QFontMetrics metrics(font());
-    setText(windowlogic::wrapGroups(whole, separator, contentsRect().width(),
-                                    [&](const QString& s) { return metrics.horizontalAdvance(s); }));
+    if (whole.contains(separator)) {
+        const QFontMetrics metrics(font());
+        shown = windowlogic::wrapGroups(whole, separator, contentsRect().width(),
+                                        [&](const QString& s) { return metrics.horizontalAdvance(s); });
+    } else {
+        shown = whole;
+    }
+    setText(shown);
 }
