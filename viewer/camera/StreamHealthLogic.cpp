@@ -53,7 +53,7 @@ quint64 PauseLedger::skipped(const VexoStreamStatistics& now) const
 
 QString text(const VexoStreamStatistics& c, double rate, quint64 skippedWhilePaused)
 {
-    // Beside the lost frames, where a narrow window does not cut it off.
+    // Named beside the lost frames they were taken from.
     QString lost = QString::number(
         c.framesLost > skippedWhilePaused ? c.framesLost - skippedWhilePaused : 0);
     if (skippedWhilePaused > 0)
